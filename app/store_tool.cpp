@@ -1,0 +1,75 @@
+// veltranix-store: looks after the settings store from the command line.
+//   veltranix-store record-install-folder DIR   the folder that holds the program
+//   veltranix-store show                        prints the store
+//   veltranix-store path                        prints where the store lives
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "core/settings_store.h"
+#include "platform/linux/file_settings_store.h"
+#include "settings/settings.h"
+
+namespace {
+
+int Usage() {
+    std::fputs(
+        "usage: veltranix-store record-install-folder DIR | show | path\n"
+        "The store lives in $VELTRANIX_CONFIG_HOME, else $XDG_CONFIG_HOME/veltranix.\n",
+        stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace veltranix;
+    if (argc < 2) {
+        return Usage();
+    }
+    const std::string_view command = argv[1];
+    const StoreLocations locations = StoreLocations::FromEnvironment();
+    if (command == "path" && argc == 2) {
+        std::printf("%s\n", locations.storeFile.c_str());
+        return 0;
+    }
+    FileSettingsStore store(locations);
+    const StoreOpening opening = store.open();
+    if (opening == StoreOpening::Unreadable) {
+        std::fprintf(stderr, "veltranix-store: %s\n", store.lastError().c_str());
+        return 1;
+    }
+    if (opening == StoreOpening::CorruptSetAside) {
+        std::fprintf(stderr, "veltranix-store: the store could not be read (%s); kept as %s\n",
+                     store.lastError().c_str(), store.setAsidePath().c_str());
+    }
+    if (command == "show" && argc == 2) {
+        std::ifstream stream(locations.storeFile, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(stream)),
+                               std::istreambuf_iterator<char>());
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return 0;
+    }
+    if (command == "record-install-folder" && argc == 3) {
+        std::error_code error;
+        const auto folder = std::filesystem::canonical(argv[2], error);
+        if (error || !std::filesystem::is_directory(folder)) {
+            std::fprintf(stderr, "veltranix-store: %s is not a folder\n", argv[2]);
+            return 1;
+        }
+        StoreStatus status = store.createKey(store_keys::kProduct);
+        status =
+            FirstFailure(status, WriteBareText(store, store_keys::kProduct, "", folder.string()));
+        if (status != StoreStatus::Ok) {
+            std::fprintf(stderr, "veltranix-store: cannot save %s: %s\n",
+                         locations.storeFile.c_str(), store.lastError().c_str());
+            return 1;
+        }
+        std::printf("install folder recorded: %s\n", folder.c_str());
+        return 0;
+    }
+    return Usage();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+
+namespace veltranix {
+
+// The program's folder and the data files that lie in it. Every relative
+// path of the program is relative to `root`.
+struct ProgramFolder {
+    std::filesystem::path root;
+
+    std::filesystem::path lexiconFile() const { return root / "lib_ini" / "lexico.ini"; }
+    std::filesystem::path keyNamesFile() const { return root / "lib_ini" / "contrl.ini"; }
+    std::filesystem::path configFile() const { return root / "config.ini"; }
+};
+
+}  // namespace veltranix

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Veltranix
+# needs. Idempotent: does nothing when all are present. Runs as root, or
+# through sudo.
+set -euo pipefail
+
+packages=(
+  # Build and test tools
+  build-essential cmake ninja-build clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # Engine: face detection and image processing; the stock cascades
+  libopencv-dev opencv-data
+  # User interface and desktop
+  qt6-base-dev libxtst-dev libxfixes-dev libxcursor-dev libcanberra-dev
+  # Tests of the desktop parts: a real X server and a private session bus
+  xvfb xauth dbus dbus-x11
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

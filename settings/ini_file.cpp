@@ -1,0 +1,106 @@
+#include "settings/ini_file.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "core/text_codec.h"
+
+namespace veltranix {
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+IniFile IniFile::parse(std::string_view bytes) {
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    std::string text;
+    if (bytes.starts_with(kUtf8Mark)) {
+        text = bytes.substr(kUtf8Mark.size());
+    } else if (IsValidUtf8(bytes)) {
+        text = bytes;
+    } else {
+        text = Windows1252ToUtf8(bytes);
+    }
+
+    IniFile file;
+    // An index, not a pointer: the section list grows while parsing.
+    std::optional<std::size_t> current;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        line = Trim(line);
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (line.front() == '[') {
+            const auto close = line.find(']');
+            const std::string name(Trim(
+                line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
+            file.sectionNames_.push_back(name);
+            file.sections_.push_back({name, {}});
+            current = file.sections_.size() - 1;
+            continue;
+        }
+        const auto equals = line.find('=');
+        if (!current || equals == std::string_view::npos) {
+            continue;
+        }
+        std::string_view value = Trim(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        file.sections_[*current].entries.push_back(
+            {std::string(Trim(line.substr(0, equals))), std::string(value)});
+    }
+    return file;
+}
+
+std::optional<IniFile> IniFile::load(const std::filesystem::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) {
+        return std::nullopt;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(stream)),
+                            std::istreambuf_iterator<char>());
+    return parse(bytes);
+}
+
+const IniFile::Section* IniFile::findSection(std::string_view name) const {
+    const std::string wanted = AsciiLower(name);
+    for (const auto& section : sections_) {
+        if (AsciiLower(section.name) == wanted) {
+            return &section;
+        }
+    }
+    return nullptr;
+}
+
+std::string IniFile::value(std::string_view section, std::string_view key) const {
+    const Section* found = findSection(section);
+    if (found == nullptr) {
+        return {};
+    }
+    const std::string wanted = AsciiLower(key);
+    for (const auto& entry : found->entries) {
+        if (AsciiLower(entry.key) == wanted) {
+            return entry.value;
+        }
+    }
+    return {};
+}
+
+}  // namespace veltranix

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltranix {
+
+// A read-only INI file: [section] headers, key=value lines, ';' comments.
+// Section and key names compare without regard to ASCII case; the first
+// occurrence of a name wins; blanks around names and values are dropped, and
+// so are quotes around a whole value. The file may be UTF-8 (with or without
+// its byte-order mark) or Windows-1252; every text comes out as UTF-8.
+class IniFile {
+  public:
+    static IniFile parse(std::string_view bytes);
+    // Nullopt when the file cannot be read.
+    static std::optional<IniFile> load(const std::filesystem::path& path);
+
+    // Section names in file order, as written.
+    const std::vector<std::string>& sectionNames() const { return sectionNames_; }
+    // Empty when the section or the key is missing.
+    std::string value(std::string_view section, std::string_view key) const;
+
+  private:
+    struct Entry {
+        std::string key;
+        std::string value;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Entry> entries;
+    };
+    const Section* findSection(std::string_view name) const;
+
+    std::vector<std::string> sectionNames_;
+    std::vector<Section> sections_;
+};
+
+}  // namespace veltranix

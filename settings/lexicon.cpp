@@ -1,0 +1,99 @@
+#include "settings/lexicon.h"
+
+#include <algorithm>
+
+#include "core/text_codec.h"
+#include "settings/ini_file.h"
+
+namespace veltranix {
+
+namespace {
+
+// The section names that fit the program's 1000-byte name buffer: each name
+// takes its length plus a NUL, and the list ends with one more NUL.
+constexpr std::size_t kSectionNameBufferBytes = 1000;
+
+std::vector<std::string> SectionNamesWithinBuffer(const IniFile& file) {
+    std::vector<std::string> names;
+    std::size_t used = 1;
+    for (const auto& name : file.sectionNames()) {
+        if (name.empty()) {
+            break;
+        }
+        used += Utf8Length(name) + 1;
+        if (used > kSectionNameBufferBytes) {
+            break;
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> SectionNamesOf(const std::filesystem::path& path) {
+    const auto file = IniFile::load(path);
+    return file ? SectionNamesWithinBuffer(*file) : std::vector<std::string>();
+}
+
+LexiconLoad MissingCompanionFiles(const Lexicon& lexicon, UserInterfacePort& userInterface) {
+    userInterface.showMessage(lexicon.text(LexiconKey::E8), lexicon.text(LexiconKey::E4));
+    return LexiconLoad::ExitProgram;
+}
+
+}  // namespace
+
+LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName,
+                        const ProgramFolder& folder, UserInterfacePort& userInterface) {
+    const auto lexiconFile = IniFile::load(folder.lexiconFile());
+    const std::vector<std::string> sections =
+        lexiconFile ? SectionNamesWithinBuffer(*lexiconFile) : std::vector<std::string>();
+    if (sections.empty()) {
+        if (languageName == "Spanish") {
+            userInterface.showMessage(kMissingFilesSpanish, kMissingFilesSpanishCaption);
+        } else if (languageName == "English") {
+            userInterface.showMessage(kMissingFilesEnglish, kMissingFilesEnglishCaption);
+        }
+        return LexiconLoad::ExitProgram;
+    }
+
+    if (!lexicon.languageListBuilt) {
+        lexicon.languageList.assign(
+            sections.begin(), sections.begin() + static_cast<std::ptrdiff_t>(
+                                                     std::min(sections.size(), kMaxLanguages)));
+    }
+    lexicon.languageName = Utf8Prefix(languageName, kLanguageNameCharacters);
+    const auto found =
+        std::find(lexicon.languageList.begin(), lexicon.languageList.end(), lexicon.languageName);
+    lexicon.languageListBuilt = found != lexicon.languageList.end();
+    lexicon.languageIndex =
+        lexicon.languageListBuilt ? static_cast<int>(found - lexicon.languageList.begin()) : 0;
+
+    for (std::size_t key = 0; key < kLexiconKeyCount; ++key) {
+        lexicon.slots[key] =
+            Utf8Prefix(lexiconFile->value(lexicon.languageName, kLexiconKeyNames[key]),
+                       kLexiconSlotCharacters);
+    }
+
+    std::size_t longestHint = 0;
+    for (const LexiconKey hint : {LexiconKey::Pos, LexiconKey::LeftPos, LexiconKey::RightPos,
+                                  LexiconKey::HighPos, LexiconKey::LowPos, LexiconKey::NoFace}) {
+        longestHint = std::max(longestHint, Utf8Length(lexicon.text(hint)));
+    }
+    lexicon.positionHintWidth = 12 * (4 + static_cast<int>(longestHint));
+
+    const auto config = IniFile::load(folder.configFile());
+    lexicon.debugSwitch =
+        config ? Utf8Prefix(config->value("DebugA", "debug"), kLexiconSlotCharacters) : "";
+    if (lexicon.debugSwitch.empty()) {
+        return MissingCompanionFiles(lexicon, userInterface);
+    }
+    lexicon.metroSwitch = Utf8Prefix(config->value("MetroA", "metro"), kLexiconSlotCharacters);
+    if (lexicon.metroSwitch.empty()) {
+        return MissingCompanionFiles(lexicon, userInterface);
+    }
+    if (SectionNamesOf(folder.keyNamesFile()).empty()) {
+        return MissingCompanionFiles(lexicon, userInterface);
+    }
+    return LexiconLoad::Loaded;
+}
+
+}  // namespace veltranix

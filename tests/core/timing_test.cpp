@@ -1,0 +1,68 @@
+#include "core/timing.h"
+
+#include <gtest/gtest.h>
+
+namespace veltranix {
+namespace {
+
+TEST(Rounding, HalfGoesToTheLowerInteger) {
+    EXPECT_EQ(RoundHalfDown(2.5), 2);
+    EXPECT_EQ(RoundHalfDown(-2.5), -3);
+    EXPECT_EQ(RoundHalfDown(2.5000001), 3);
+    EXPECT_EQ(RoundHalfDown(2.4999999), 2);
+    EXPECT_EQ(RoundHalfDown(-2.4999999), -2);
+    EXPECT_EQ(RoundHalfDown(0.5), 0);
+    EXPECT_EQ(RoundHalfDown(-0.5), -1);
+    EXPECT_EQ(RoundHalfDown(7.0), 7);
+}
+
+TEST(Rounding, TruncationGoesTowardZero) {
+    EXPECT_EQ(TruncateTowardZero(2.9), 2);
+    EXPECT_EQ(TruncateTowardZero(-2.9), -2);
+    EXPECT_EQ(TruncateTowardZero(-0.1), 0);
+}
+
+TEST(SizeFactor, StepsAndUnknownStepKeepsTheFactor) {
+    EXPECT_FLOAT_EQ(SizeFactorForStep(0, 0.0f), 1.0f);
+    EXPECT_FLOAT_EQ(SizeFactorForStep(1, 0.0f), 1.2f);
+    EXPECT_FLOAT_EQ(SizeFactorForStep(2, 0.0f), 1.4f);
+    EXPECT_FLOAT_EQ(SizeFactorForStep(3, 1.2f), 1.2f);
+    EXPECT_FLOAT_EQ(SizeFactorForStep(-1, 0.0f), 0.0f);
+}
+
+TEST(SizeFactor, ScaledGeometryIsTruncatedInSinglePrecision) {
+    // 5 x 1.4f is exactly 7.0f in single precision (6.99999... in double).
+    EXPECT_EQ(ScaleDesignUnits(5, 1.4f), 7);
+    EXPECT_EQ(ScaleDesignUnits(608, 1.2f), 729);
+    EXPECT_EQ(ScaleDesignUnits(160, 1.2f), 192);
+    EXPECT_EQ(ScaleDesignUnits(69, 1.4f), 96);
+    EXPECT_EQ(ScaleDesignUnits(599, 1.0f), 599);
+}
+
+SystemTime At(int minute, int second, int millisecond) {
+    return {10, minute, second, millisecond};
+}
+
+TEST(ElapsedTime, ThresholdIsInclusiveForAtLeastAndStrictForMoreThan) {
+    EXPECT_FALSE(ElapsedAtLeast(At(1, 0, 0), At(1, 0, 699), 0.7f));
+    EXPECT_TRUE(ElapsedAtLeast(At(1, 0, 0), At(1, 0, 700), 0.7f));
+    EXPECT_TRUE(ElapsedAtLeast(At(1, 0, 0), At(1, 3, 0), 3.0f));
+    EXPECT_FALSE(ElapsedMoreThan(At(1, 0, 0), At(1, 3, 0), 3.0f));
+    EXPECT_TRUE(ElapsedMoreThan(At(1, 0, 0), At(1, 3, 1), 3.0f));
+}
+
+TEST(ElapsedTime, AcrossTheHourCountsTheRealDelay) {
+    // 59:59.000 to 00:01.000 is two seconds, not an instant timeout.
+    EXPECT_FALSE(ElapsedAtLeast(At(59, 59, 0), {11, 0, 1, 0}, 3.0f));
+    EXPECT_TRUE(ElapsedAtLeast(At(59, 59, 0), {11, 0, 2, 0}, 3.0f));
+    EXPECT_TRUE(ElapsedMoreThan(At(59, 30, 0), {11, 0, 0, 1}, 30.0f));
+    EXPECT_FALSE(ElapsedMoreThan(At(59, 30, 0), {11, 0, 0, 0}, 30.0f));
+}
+
+TEST(ElapsedTime, HourFieldIsNotPartOfTheMeasure) {
+    EXPECT_TRUE(ElapsedAtLeast({3, 10, 0, 0}, {4, 10, 1, 0}, 1.0f));
+    EXPECT_FLOAT_EQ(SecondsWithinHour({23, 59, 59, 999}), 3599.999f);
+}
+
+}  // namespace
+}  // namespace veltranix

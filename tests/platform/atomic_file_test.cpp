@@ -1,0 +1,86 @@
+#include "platform/linux/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix {
+namespace {
+
+using testing::ReadFile;
+using testing::TemporaryFolder;
+using testing::WriteFile;
+
+// Writes half of what it is given, then fails as a full disk does.
+ssize_t WriteHalfThenFail(int fd, const void* buffer, size_t count) {
+    static bool wroteHalf = false;
+    if (!wroteHalf) {
+        wroteHalf = true;
+        return ::write(fd, buffer, count / 2);
+    }
+    wroteHalf = false;
+    errno = ENOSPC;
+    return -1;
+}
+
+int FailingFsync(int) {
+    errno = EIO;
+    return -1;
+}
+
+std::size_t FilesIn(const std::filesystem::path& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(AtomicWrite, ReplacesTheContentAndCreatesTheFolder) {
+    TemporaryFolder temporary;
+    const auto path = temporary.path() / "sub" / "settings.store";
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path, "first", &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(path, "second", &error)) << error;
+    EXPECT_EQ(ReadFile(path), "second");
+    EXPECT_EQ(FilesIn(path.parent_path()), 1u) << "no temporary file is left behind";
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+
+TEST(AtomicWrite, FailureMidwayLeavesTheOldFileIntact) {
+    TemporaryFolder temporary;
+    const auto path = temporary.path() / "settings.store";
+    WriteFile(path, "old content");
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(path, std::string(10000, 'n'), &error, 0600,
+                                     {&WriteHalfThenFail, &::fsync}));
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    EXPECT_EQ(ReadFile(path), "old content");
+    EXPECT_EQ(FilesIn(temporary.path()), 1u);
+}
+
+TEST(AtomicWrite, FailedFlushLeavesTheOldFileIntact) {
+    TemporaryFolder temporary;
+    const auto path = temporary.path() / "settings.store";
+    WriteFile(path, "old content");
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(path, "new", &error, 0600, {&::write, &FailingFsync}));
+    EXPECT_EQ(ReadFile(path), "old content");
+    EXPECT_EQ(FilesIn(temporary.path()), 1u);
+}
+
+TEST(AtomicWrite, FolderThatCannotBeMadeIsReported) {
+    TemporaryFolder temporary;
+    WriteFile(temporary.path() / "file", "x");
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(temporary.path() / "file" / "settings.store", "x", &error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,251 @@
+#include "settings/lexicon.h"
+
+#include <gtest/gtest.h>
+
+#include "core/text_codec.h"
+#include "settings/ini_file.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix {
+namespace {
+
+using testing::FakeUserInterface;
+using testing::ShownMessage;
+using testing::WriteFile;
+
+constexpr const char* kConfig = "[DebugA]\r\ndebug=no\r\n[MetroA]\r\nmetro=no\r\n";
+constexpr const char* kKeyNames = "[Controls]\r\n0x41=A\r\n";
+
+class LexiconLoading : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder.root = temporary.path();
+        WriteFile(folder.configFile(), kConfig);
+        WriteFile(folder.keyNamesFile(), kKeyNames);
+    }
+
+    void WriteLexicon(const std::string& content) { WriteFile(folder.lexiconFile(), content); }
+
+    LexiconLoad Load(std::string_view language) {
+        return LoadLexicon(lexicon, language, folder, userInterface);
+    }
+
+    testing::TemporaryFolder temporary;
+    ProgramFolder folder;
+    Lexicon lexicon;
+    FakeUserInterface userInterface;
+};
+
+TEST_F(LexiconLoading, FillsTheSlotsOfTheLanguageAndLeavesMissingKeysEmpty) {
+    WriteLexicon(
+        "[Spanish]\r\nok=Aceptar\r\nsound=Sonido\r\ne4=Advertencia\r\n"
+        "[English]\r\nok=OK\r\ncancel=Cancel\r\n");
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "OK");
+    EXPECT_EQ(lexicon.text(LexiconKey::Cancel), "Cancel");
+    EXPECT_EQ(lexicon.text(LexiconKey::Sound), "") << "a key missing from the section";
+    EXPECT_EQ(lexicon.languageList, (std::vector<std::string>{"Spanish", "English"}));
+    EXPECT_EQ(lexicon.languageIndex, 1);
+    EXPECT_EQ(lexicon.languageName, "English");
+    EXPECT_EQ(lexicon.debugSwitch, "no");
+    EXPECT_EQ(lexicon.metroSwitch, "no");
+    EXPECT_TRUE(userInterface.messages.empty());
+
+    ASSERT_EQ(Load("Spanish"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "Aceptar");
+    EXPECT_EQ(lexicon.text(LexiconKey::Cancel), "") << "slots are refilled on every load";
+}
+
+TEST_F(LexiconLoading, UnknownLanguageEmptiesEverySlotAndIndexesTheFirst) {
+    WriteLexicon("[Spanish]\r\nok=Aceptar\r\n[English]\r\nok=OK\r\n");
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    ASSERT_EQ(Load("Klingon"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "");
+    EXPECT_EQ(lexicon.languageIndex, 0);
+    EXPECT_EQ(lexicon.languageName, "Klingon");
+    EXPECT_FALSE(lexicon.languageListBuilt);
+}
+
+TEST_F(LexiconLoading, LanguageMatchIsCaseSensitive) {
+    WriteLexicon("[Spanish]\r\nok=Aceptar\r\n[English]\r\nok=OK\r\n");
+    ASSERT_EQ(Load("english"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.languageIndex, 0);
+    EXPECT_FALSE(lexicon.languageListBuilt);
+}
+
+TEST_F(LexiconLoading, KeepsAtMostTenLanguagesInFileOrder) {
+    std::string content;
+    for (int index = 0; index < 12; ++index) {
+        content +=
+            "[Language" + std::to_string(index) + "]\r\nok=" + std::to_string(index) + "\r\n";
+    }
+    WriteLexicon(content);
+    ASSERT_EQ(Load("Language11"), LexiconLoad::Loaded);
+    ASSERT_EQ(lexicon.languageList.size(), 10u);
+    EXPECT_EQ(lexicon.languageList.front(), "Language0");
+    EXPECT_EQ(lexicon.languageList.back(), "Language9");
+    EXPECT_EQ(lexicon.languageIndex, 0) << "the eleventh language cannot be chosen";
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "11") << "but its texts still load";
+}
+
+TEST_F(LexiconLoading, ListIsBuiltOnceWhileTheLanguageIsFound) {
+    WriteLexicon("[English]\r\nok=OK\r\n");
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    WriteLexicon("[Spanish]\r\nok=Aceptar\r\n[English]\r\nok=OK\r\n");
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.languageList, (std::vector<std::string>{"English"}));
+    ASSERT_EQ(Load("German"), LexiconLoad::Loaded);  // not found: rebuilt next time
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.languageList, (std::vector<std::string>{"Spanish", "English"}));
+    EXPECT_EQ(lexicon.languageIndex, 1);
+}
+
+TEST_F(LexiconLoading, PositionHintWidthFollowsTheLongestHint) {
+    WriteLexicon(
+        "[English]\r\npos=Well placed\r\nleftPos=Left\r\nrightPos=Move to the left a bit\r\n"
+        "highPos=Up\r\nlowPos=Down\r\ntilt=A very long tilt text that does not count\r\n"
+        "noFace=No face\r\n");
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    ASSERT_EQ(Utf8Length(lexicon.text(LexiconKey::RightPos)), 22u);
+    EXPECT_EQ(lexicon.positionHintWidth, 12 * (4 + 22));
+
+    WriteLexicon("[English]\r\nrightPos=12345678901234567890\r\npos=short\r\n");
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.positionHintWidth, 288);
+}
+
+TEST_F(LexiconLoading, WidthCountsCharactersNotBytes) {
+    WriteLexicon("[Spanish]\r\nnoFace=Ninguna cara a\xF1n\r\n");  // Windows-1252
+    ASSERT_EQ(Load("Spanish"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.text(LexiconKey::NoFace), "Ninguna cara a\xC3\xB1n");
+    EXPECT_EQ(lexicon.positionHintWidth, 12 * (4 + 16));
+}
+
+TEST_F(LexiconLoading, SlotsHoldAtMost499Characters) {
+    WriteLexicon("[English]\r\nabout=" + std::string(600, 'x') + "\r\n");
+    ASSERT_EQ(Load("English"), LexiconLoad::Loaded);
+    EXPECT_EQ(lexicon.text(LexiconKey::About).size(), 499u);
+}
+
+struct MissingLexiconCase {
+    const char* language;
+    std::vector<ShownMessage> expected;
+};
+
+class MissingLexicon : public LexiconLoading,
+                       public ::testing::WithParamInterface<MissingLexiconCase> {};
+
+TEST_P(MissingLexicon, ShowsTheFixedMessageOfTheLanguageAndExits) {
+    EXPECT_EQ(Load(GetParam().language), LexiconLoad::ExitProgram);
+    EXPECT_EQ(userInterface.messages, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, MissingLexicon,
+    ::testing::Values(
+        MissingLexiconCase{"Spanish",
+                           {{"No se han encontrado los ficheros de configuraci\xC3\xB3n. "
+                             "Reinstale Veltranix.",
+                             "Advertencia"}}},
+        MissingLexiconCase{
+            "English",
+            {{"Configuration files are not found, please, reinstall Veltranix.", "Warning"}}},
+        MissingLexiconCase{"Italian", {}}, MissingLexiconCase{"Portuguese", {}}));
+
+TEST_F(LexiconLoading, EmptyLexiconCountsAsMissing) {
+    WriteLexicon("; no sections\r\n");
+    EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram);
+    ASSERT_EQ(userInterface.messages.size(), 1u);
+    EXPECT_EQ(userInterface.messages[0].caption, "Warning");
+}
+
+struct CompanionCase {
+    const char* name;
+    const char* config;  // nullptr: no config.ini
+    bool keyNames;
+};
+
+std::string CompanionCaseName(const ::testing::TestParamInfo<CompanionCase>& testCase) {
+    return testCase.param.name;
+}
+
+class MissingCompanionFile : public LexiconLoading,
+                             public ::testing::WithParamInterface<CompanionCase> {};
+
+TEST_P(MissingCompanionFile, ShowsE8WithCaptionE4AndExits) {
+    WriteLexicon("[English]\r\ne4=Warning\r\ne8=Please reinstall.\r\n");
+    std::filesystem::remove(folder.configFile());
+    std::filesystem::remove(folder.keyNamesFile());
+    if (GetParam().config != nullptr) {
+        WriteFile(folder.configFile(), GetParam().config);
+    }
+    if (GetParam().keyNames) {
+        WriteFile(folder.keyNamesFile(), kKeyNames);
+    }
+    EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram);
+    EXPECT_EQ(userInterface.messages,
+              (std::vector<ShownMessage>{{"Please reinstall.", "Warning"}}));
+    EXPECT_EQ(lexicon.text(LexiconKey::E8), "Please reinstall.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MissingCompanionFile,
+    ::testing::Values(
+        CompanionCase{"NoConfig", nullptr, true},
+        CompanionCase{"NoDebugKey", "[MetroA]\r\nmetro=no\r\n", true},
+        CompanionCase{"EmptyDebug", "[DebugA]\r\ndebug=\r\n[MetroA]\r\nmetro=no\r\n", true},
+        CompanionCase{"EmptyMetro", "[DebugA]\r\ndebug=si\r\n[MetroA]\r\nmetro=\r\n", true},
+        CompanionCase{"NoKeyNames", kConfig, false}),
+    CompanionCaseName);
+
+TEST_F(LexiconLoading, KeyNameFileWithoutSectionsCountsAsMissing) {
+    WriteLexicon("[English]\r\ne8=Please reinstall.\r\n");
+    WriteFile(folder.keyNamesFile(), "0x41=A\r\n");
+    EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram);
+    EXPECT_EQ(userInterface.messages.size(), 1u);
+}
+
+// The data files shipped in the program folder.
+TEST(ShippedLexicon, EveryLanguageHasEveryKey) {
+    const ProgramFolder shipped{VELTRANIX_SOURCE_PROGRAM_FOLDER};
+    const auto file = IniFile::load(shipped.lexiconFile());
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->sectionNames(),
+              (std::vector<std::string>{"Spanish", "English", "Portuguese", "Italian"}));
+    for (const auto& language : file->sectionNames()) {
+        for (const auto key : kLexiconKeyNames) {
+            const std::string text = file->value(language, key);
+            EXPECT_FALSE(text.empty()) << language << " lacks " << key;
+            EXPECT_LE(Utf8Length(text), kLexiconSlotCharacters) << language << " " << key;
+        }
+        EXPECT_NE(file->value(language, "warning").find("\\n"), std::string::npos) << language;
+    }
+}
+
+TEST(ShippedLexicon, LoadsWithoutAnyMessageInEveryLanguage) {
+    const ProgramFolder shipped{VELTRANIX_SOURCE_PROGRAM_FOLDER};
+    for (const char* language : {"Spanish", "English", "Portuguese", "Italian"}) {
+        Lexicon lexicon;
+        FakeUserInterface userInterface;
+        EXPECT_EQ(LoadLexicon(lexicon, language, shipped, userInterface), LexiconLoad::Loaded);
+        EXPECT_TRUE(userInterface.messages.empty()) << language;
+        EXPECT_EQ(lexicon.debugSwitch, "no");
+        EXPECT_GT(lexicon.positionHintWidth, 12 * 4);
+    }
+}
+
+TEST(ShippedKeyNames, NameTheCommonKeys) {
+    const auto file = IniFile::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.keyNamesFile());
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->sectionNames(), (std::vector<std::string>{"Controls"}));
+    EXPECT_EQ(file->value("Controls", "0x41"), "A");
+    EXPECT_EQ(file->value("Controls", "0x11"), "CONTROL");
+    for (const char* code : {"0x8", "0xD", "0x10", "0x12", "0x1B", "0x20", "0x30", "0x5A", "0x70",
+                             "0x87", "0x90", "0xBA", "0xDE"}) {
+        EXPECT_FALSE(file->value("Controls", code).empty()) << code;
+    }
+}
+
+}  // namespace
+}  // namespace veltranix

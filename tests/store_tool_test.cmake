@@ -1,0 +1,17 @@
+# Runs veltranix-store against a private store and checks what it recorded.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/install)
+set(ENV{VELTRANIX_CONFIG_HOME} ${WORK}/config)
+execute_process(COMMAND ${TOOL} record-install-folder ${WORK}/install RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "record-install-folder failed: ${result}")
+endif()
+file(READ ${WORK}/config/settings.store store)
+if(NOT store MATCHES "\\[Software\\\\Veltranix\\]\n@=text:\"${WORK}/install\"")
+  message(FATAL_ERROR "install folder not recorded:\n${store}")
+endif()
+execute_process(COMMAND ${TOOL} record-install-folder ${WORK}/missing RESULT_VARIABLE result
+                ERROR_VARIABLE error)
+if(result EQUAL 0 OR NOT error MATCHES "is not a folder")
+  message(FATAL_ERROR "a missing folder was accepted: ${result} ${error}")
+endif()

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace veltranix::testing {
+
+// A fresh folder under the system's temporary folder, removed with its
+// content when the object goes.
+class TemporaryFolder {
+  public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::filesystem::path& path, std::string_view content);
+std::string ReadFile(const std::filesystem::path& path);
+
+}  // namespace veltranix::testing
