@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <limits>
 
 #include "core/timing.h"
@@ -24,6 +25,21 @@ constexpr std::array<const char*, 4> kWebcamValueNames = {"invertir", "velocidad
                                                           "tipoMoveRatoli"};
 constexpr std::array<std::int32_t, 4> kWebcamDefaults = {1, 2, 2, 3};
 constexpr std::array<const char*, 3> kGestureValueNames = {"ull", "boca", "rellotge"};
+
+struct NamedInteger {
+    const char* name;
+    std::int32_t value;
+};
+
+// Writes the values in order; the first failure is the result.
+StoreStatus WriteIntegers(SettingsStore& store, const char* keyPath,
+                          std::initializer_list<NamedInteger> values) {
+    StoreStatus status = StoreStatus::Ok;
+    for (const auto& [name, value] : values) {
+        status = FirstFailure(status, WriteInteger(store, keyPath, name, value));
+    }
+    return status;
+}
 
 template <std::size_t Size>
 void SelectOption(std::array<std::int32_t, Size>& row, std::int32_t stored) {
@@ -125,12 +141,13 @@ LexiconLoad SettingsPersistence::LoadSystemSettings() {
 
     if (!store_.keyExists(kSystem)) {
         store_.createKey(kSystem);
-        WriteInteger(store_, kSystem, "so", 1);
-        WriteInteger(store_, kSystem, "tamany", 0);
-        WriteInteger(store_, kSystem, "autoStart", 0);
-        WriteInteger(store_, kSystem, "trasPausa", 1);
-        WriteInteger(store_, kSystem, "autoAjuste", 0);
-        WriteInteger(store_, kSystem, "autoPause", 0);
+        WriteIntegers(store_, kSystem,
+                      {{"so", 1},
+                       {"tamany", 0},
+                       {"autoStart", 0},
+                       {"trasPausa", 1},
+                       {"autoAjuste", 0},
+                       {"autoPause", 0}});
     }
     ReadIntegerInto(kSystem, "so", settings_.so);
     ReadIntegerInto(kSystem, "tamany", settings_.tamany);
@@ -232,13 +249,14 @@ void SettingsPersistence::LoadMouseSettings() {
     const bool created = !store_.keyExists(kMouse);
     if (created) {
         store_.createKey(kMouse);
-        WriteInteger(store_, kMouse, "ull", 7);
-        WriteInteger(store_, kMouse, "boca", 1);
-        WriteInteger(store_, kMouse, "rellotge", 7);
-        WriteInteger(store_, kMouse, "tempsRellotge", 3);
-        WriteInteger(store_, kMouse, "clicMacro", 0);
-        WriteInteger(store_, kMouse, "nivellUll", 55);
-        WriteInteger(store_, kMouse, "nivellBoca", 60);
+        WriteIntegers(store_, kMouse,
+                      {{"ull", 7},
+                       {"boca", 1},
+                       {"rellotge", 7},
+                       {"tempsRellotge", 3},
+                       {"clicMacro", 0},
+                       {"nivellUll", 55},
+                       {"nivellBoca", 60}});
         WriteBareText(store_, kMouse, "OffSetRefUll", "0");
         WriteBareText(store_, kMouse, "OffSetRefBoca", "0");
         settings_.nivellUll = 55;
@@ -274,11 +292,11 @@ StoreStatus SettingsPersistence::WriteMouseValues() {
                               WriteInteger(store_, kMouse, kGestureValueNames[row],
                                            StoredGestureChoice(settings_.gestureChoiceRows[row])));
     }
-    status =
-        FirstFailure(status, WriteInteger(store_, kMouse, "tempsRellotge", settings_.dwellSeconds));
-    status = FirstFailure(status, WriteInteger(store_, kMouse, "clicMacro", settings_.clicMacro));
-    status = FirstFailure(status, WriteInteger(store_, kMouse, "nivellUll", settings_.nivellUll));
-    status = FirstFailure(status, WriteInteger(store_, kMouse, "nivellBoca", settings_.nivellBoca));
+    status = FirstFailure(status, WriteIntegers(store_, kMouse,
+                                                {{"tempsRellotge", settings_.dwellSeconds},
+                                                 {"clicMacro", settings_.clicMacro},
+                                                 {"nivellUll", settings_.nivellUll},
+                                                 {"nivellBoca", settings_.nivellBoca}}));
     status = FirstFailure(status, WriteBareText(store_, kMouse, "OffSetRefUll",
                                                 std::to_string(settings_.OffSetRefUll)));
     status = FirstFailure(status, WriteBareText(store_, kMouse, "OffSetRefBoca",
@@ -343,14 +361,13 @@ SystemSaveResult SettingsPersistence::SaveSystemSettings(int menuLanguageIndex) 
                                lexicon_.languageList[static_cast<std::size_t>(menuLanguageIndex)]);
     }
     status = FirstFailure(status, store_.createKey(kSystem));
-    status = FirstFailure(status, WriteInteger(store_, kSystem, "so", settings_.so));
-    status = FirstFailure(status, WriteInteger(store_, kSystem, "tamany", settings_.tamany));
-    status = FirstFailure(status, WriteInteger(store_, kSystem, "autoStart", settings_.autoStart));
-    status = FirstFailure(status,
-                          WriteInteger(store_, kSystem, "trasPausa", settings_.trasPausa ? 1 : 0));
-    status = FirstFailure(
-        status, WriteInteger(store_, kSystem, "autoAjuste", settings_.autoAjuste ? 1 : 0));
-    status = FirstFailure(status, WriteInteger(store_, kSystem, "autoPause", settings_.autoPause));
+    status = FirstFailure(status, WriteIntegers(store_, kSystem,
+                                                {{"so", settings_.so},
+                                                 {"tamany", settings_.tamany},
+                                                 {"autoStart", settings_.autoStart},
+                                                 {"trasPausa", settings_.trasPausa ? 1 : 0},
+                                                 {"autoAjuste", settings_.autoAjuste ? 1 : 0},
+                                                 {"autoPause", settings_.autoPause}}));
 
     if (settings_.autoStart == 1) {
         const auto installFolder = store_.keyExists(kProduct)
@@ -384,8 +401,8 @@ StoreStatus SettingsPersistence::SaveGestureLevels() {
         userInterface_.requestShutdown();
         return StoreStatus::KeyMissing;
     }
-    StoreStatus status = WriteInteger(store_, kMouse, "nivellUll", settings_.nivellUll);
-    status = FirstFailure(status, WriteInteger(store_, kMouse, "nivellBoca", settings_.nivellBoca));
+    const StoreStatus status = WriteIntegers(
+        store_, kMouse, {{"nivellUll", settings_.nivellUll}, {"nivellBoca", settings_.nivellBoca}});
     ReadIntegerInto(kMouse, "nivellUll", settings_.nivellUll);
     ReadIntegerInto(kMouse, "nivellBoca", settings_.nivellBoca);
     RecomputeThresholds(3);
@@ -420,16 +437,12 @@ ManualEyePositions SettingsPersistence::LoadManualEyePositions() {
 }
 
 StoreStatus SettingsPersistence::SaveManualEyePositions(const ManualEyePositions& positions) {
-    StoreStatus status = store_.createKey(kManualEyes);
-    status =
-        FirstFailure(status, WriteInteger(store_, kManualEyes, "ullDretX", positions.ullDretX));
-    status =
-        FirstFailure(status, WriteInteger(store_, kManualEyes, "ullDretY", positions.ullDretY));
-    status = FirstFailure(
-        status, WriteInteger(store_, kManualEyes, "ullEsquerreX", positions.ullEsquerreX));
-    status = FirstFailure(
-        status, WriteInteger(store_, kManualEyes, "ullEsquerreY", positions.ullEsquerreY));
-    return status;
+    const StoreStatus status = store_.createKey(kManualEyes);
+    return FirstFailure(status, WriteIntegers(store_, kManualEyes,
+                                              {{"ullDretX", positions.ullDretX},
+                                               {"ullDretY", positions.ullDretY},
+                                               {"ullEsquerreX", positions.ullEsquerreX},
+                                               {"ullEsquerreY", positions.ullEsquerreY}}));
 }
 
 }  // namespace veltranix
