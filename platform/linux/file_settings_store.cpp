@@ -92,12 +92,15 @@ StoreOpening FileSettingsStore::open() {
         return StoreOpening::NoFile;
     }
     std::ifstream stream(locations_.storeFile, std::ios::binary);
-    if (!stream) {
+    std::string text;
+    if (std::filesystem::is_regular_file(locations_.storeFile, error) && stream) {
+        text.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    }
+    if (!stream || error || !std::filesystem::is_regular_file(locations_.storeFile, error)) {
         lastError_ = "cannot read " + locations_.storeFile.string();
+        savesRefused_ = true;
         return StoreOpening::Unreadable;
     }
-    const std::string text((std::istreambuf_iterator<char>(stream)),
-                           std::istreambuf_iterator<char>());
     std::string parseError;
     if (auto parsed = StoreTree::parse(text, &parseError)) {
         tree_ = std::move(*parsed);
@@ -110,6 +113,7 @@ StoreOpening FileSettingsStore::open() {
     if (error) {
         lastError_ += "; cannot set it aside: " + error.message();
         setAsidePath_.clear();
+        savesRefused_ = true;
         return StoreOpening::Unreadable;
     }
     return StoreOpening::CorruptSetAside;
@@ -125,6 +129,11 @@ bool FileSettingsStore::isLogOnValue(std::string_view keyPath, std::string_view 
 }
 
 StoreStatus FileSettingsStore::save() {
+    if (savesRefused_) {
+        lastError_ = locations_.storeFile.string() +
+                     " could not be read, so it is not overwritten; settings are kept in memory";
+        return StoreStatus::WriteFailed;
+    }
     if (!WriteFileAtomically(locations_.storeFile, tree_.serialize(), &lastError_, 0600,
                              writeCalls_)) {
         return StoreStatus::WriteFailed;

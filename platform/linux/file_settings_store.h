@@ -62,6 +62,7 @@ class FileSettingsStore : public SettingsStore {
     StoreTree tree_;
     std::filesystem::path setAsidePath_;
     std::string lastError_;
+    bool savesRefused_ = false;
 };
 
 // The text of an XDG desktop entry that starts `executable` at log-on.

@@ -1,4 +1,5 @@
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/user_locale.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,17 @@ TEST_F(FileStore, CorruptFileIsSetAsideAndTheStoreStartsEmpty) {
     EXPECT_FALSE(store.keyExists("Software\\Veltranix"));
     EXPECT_EQ(store.createKey(kSystem), StoreStatus::Ok);
     EXPECT_TRUE(std::filesystem::exists(store.setAsidePath())) << "the old file is kept";
+}
+
+TEST_F(FileStore, StoreThatCannotBeReadIsNeverOverwritten) {
+    std::filesystem::create_directories(Locations().storeFile);  // not a file
+    WriteFile(Locations().storeFile / "inside", "kept");
+    FileSettingsStore store(Locations());
+    EXPECT_EQ(store.open(), StoreOpening::Unreadable);
+    EXPECT_EQ(store.createKey(kSystem), StoreStatus::WriteFailed);
+    EXPECT_NE(store.lastError().find("not overwritten"), std::string::npos) << store.lastError();
+    EXPECT_TRUE(store.keyExists(kSystem)) << "the program goes on with memory";
+    EXPECT_EQ(ReadFile(Locations().storeFile / "inside"), "kept");
 }
 
 int FailingFsync(int) {
@@ -115,6 +127,20 @@ TEST(StoreLocationsFromEnvironment, OverrideAndXdgFolders) {
     locations = StoreLocations::FromEnvironment();
     EXPECT_EQ(locations.storeFile, "/home/user/.config/veltranix/settings.store");
     EXPECT_EQ(locations.autostartFolder, "/home/user/.config/autostart");
+}
+
+TEST(UserInterfaceLanguage, FirstSetLocaleVariableWins) {
+    setenv("LC_ALL", "", 1);
+    setenv("LC_MESSAGES", "es_ES.UTF-8", 1);
+    setenv("LANG", "it_IT.UTF-8", 1);
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0C0A);
+    setenv("LC_ALL", "pt_BR.UTF-8", 1);
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0416);
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0410);
+    unsetenv("LANG");
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0409);
 }
 
 }  // namespace
