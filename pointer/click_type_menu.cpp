@@ -1,6 +1,6 @@
 #include "pointer/click_type_menu.h"
 
-#include <cmath>
+#include <cstdlib>
 
 #include "core/timing.h"
 #include "pointer/click_codes.h"

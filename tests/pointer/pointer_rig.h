@@ -5,6 +5,7 @@
 #include "pointer/click_type_menu.h"
 #include "pointer/dwell_clock.h"
 #include "pointer/open_windows.h"
+#include "pointer/pointer_actions.h"
 #include "pointer/trigger_dispatcher.h"
 #include "settings/settings.h"
 #include "tests/fakes/event_journal.h"
@@ -68,15 +69,19 @@ struct PointerRig {
     FakeWindowAtPoint windowAtPoint;
     OpenWindows openWindows;
     KeyboardCooperation keyboards;
-    TriggerState triggers;
 
-    ClickTypeMenu menu{menuWindow, desktop, settings};
-    CursorFeedback cursorFeedback{cursors, settings, folder};
-    ClickExecutor clicks{
-        {input, desktop, sound, macros, clock}, settings, folder, menu, cursorFeedback};
-    DwellClock dwell{clock, settings, cursorFeedback, openWindows, menu};
-    TriggerDispatcher dispatcher{
-        {desktop, macros, windowAtPoint, settings, openWindows, keyboards, menu, clicks, dwell}};
+    PointerActions actions{
+        {input, desktop, cursors, sound, macros, clock, menuWindow, windowAtPoint},
+        settings,
+        folder,
+        openWindows,
+        keyboards};
+    ClickTypeMenu& menu = actions.menu;
+    CursorFeedback& cursorFeedback = actions.cursorFeedback;
+    ClickExecutor& clicks = actions.clicks;
+    DwellClock& dwell = actions.dwellClock;
+    TriggerState& triggers = actions.triggers;
+    TriggerDispatcher& dispatcher = actions.dispatcher;
 };
 
 }  // namespace veltranix::testing
