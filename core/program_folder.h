@@ -12,6 +12,8 @@ struct ProgramFolder {
     std::filesystem::path lexiconFile() const { return root / "lib_ini" / "lexico.ini"; }
     std::filesystem::path keyNamesFile() const { return root / "lib_ini" / "contrl.ini"; }
     std::filesystem::path configFile() const { return root / "config.ini"; }
+    std::filesystem::path soundsFolder() const { return root / "so"; }
+    std::filesystem::path cursorsFolder() const { return root / "cursors"; }
 };
 
 }  // namespace veltranix

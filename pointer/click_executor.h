@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "core/clock.h"
+#include "core/desktop_port.h"
+#include "core/feedback_port.h"
+#include "core/input_port.h"
+#include "core/macro_player_port.h"
+#include "core/program_folder.h"
+#include "pointer/click_type_menu.h"
+#include "settings/settings.h"
+
+namespace veltranix {
+
+// The dwell time the pointer code works with: the clock cursors and the timed
+// press exist for 2 to 8 seconds, so a value outside is taken as the nearest end.
+int ClampedDwellSeconds(int dwellSeconds);
+
+// The cursor feedback: the animated clock cursor that shows the dwell time
+// running, and the hand after a timed press. GUI thread.
+class CursorFeedback {
+  public:
+    CursorFeedback(CursorPort& cursors, const Settings& settings, ProgramFolder folder);
+
+    // The cursor file for a dwell time: cursors/cur2.ani ... cursors/cur8.ani.
+    std::filesystem::path ClockCursorFileFor(int dwellSeconds) const;
+    // Replaces the system cursors by the clock of the current dwell time.
+    void ShowClockCursor();
+    // Brings back the system cursors if the clock is shown; cheap otherwise,
+    // so it may be called on every frame the pointer moves.
+    void RestoreSystemCursors();
+    void ShowHandCursor() { cursors_.showHandCursor(); }
+    bool clockShown() const { return clockShown_; }
+
+  private:
+    CursorPort& cursors_;
+    const Settings& settings_;
+    ProgramFolder folder_;
+    bool clockShown_ = false;
+};
+
+struct ClickPorts {
+    PointerInputPort& input;
+    const DesktopPort& desktop;
+    SoundPort& sound;
+    MacroPlayerPort& macros;
+    Clock& clock;
+};
+
+// Turns click requests into synthetic pointer input, with the click sound.
+// GUI thread; every call returns at once.
+//
+// A timed press holds the primary button for the dwell time without blocking:
+// while timedPressHeld() is true the frame loop processes no frames and calls
+// AdvanceTimedPress() on every tick instead; `pointerMoveMode` reads 0 for the
+// whole hold.
+class ClickExecutor {
+  public:
+    ClickExecutor(ClickPorts ports, Settings& settings, ProgramFolder folder, ClickTypeMenu& menu,
+                  CursorFeedback& cursorFeedback);
+
+    // Carries out one click request (see click_request). With the click-type
+    // menu shown, the menu is hidden first and the click acts where it was opened.
+    void ExecuteClick(std::int32_t clickRequest);
+    // Presses the primary button, or releases it when a drag is held.
+    void ToggleDrag();
+    // Moves the pointer to a screen position; on the left or right screen edge
+    // it adds a one-pixel outward nudge so that edge-triggered panels react.
+    void PlacePointer(ScreenPoint point);
+    void PlayClickSound();
+
+    bool timedPressHeld() const { return timedPressButton_.has_value(); }
+    // Ends the timed press once the dwell time has passed on the clock.
+    void AdvanceTimedPress();
+    // Releases whatever button the program holds down (a drag or a timed
+    // press); for shutdown, so that no button stays pressed after the program.
+    void ReleaseHeldButtons();
+
+    std::int32_t clickCount() const { return clickCount_; }
+    bool dragActive() const { return dragButton_.has_value(); }
+
+  private:
+    PointerButton PrimaryButton() const;
+    PointerButton SecondaryButton() const;
+    void Click(PointerButton button);
+    void StartTimedPress();
+    void FinishTimedPress();
+    void CountAndSound();
+
+    ClickPorts ports_;
+    Settings& settings_;
+    ProgramFolder folder_;
+    ClickTypeMenu& menu_;
+    CursorFeedback& cursorFeedback_;
+    std::int32_t clickCount_ = 0;
+    // The button pressed by a drag or a timed press: released is the button
+    // that was pressed, even if the button swap changes meanwhile.
+    std::optional<PointerButton> dragButton_;
+    std::optional<PointerButton> timedPressButton_;
+    SystemTime timedPressStart_;
+    int timedPressSeconds_ = 0;
+    std::int32_t savedPointerMoveMode_ = 0;
+};
+
+}  // namespace veltranix

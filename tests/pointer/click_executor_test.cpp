@@ -1,0 +1,240 @@
+#include "pointer/click_executor.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pointer/click_codes.h"
+#include "tests/pointer/pointer_rig.h"
+
+namespace veltranix {
+namespace {
+
+using testing::PointerRig;
+using Events = std::vector<std::string>;
+
+struct ButtonCase {
+    std::int32_t clickRequest;
+    bool swapped;
+    Events buttons;
+};
+
+class ClickButtons : public ::testing::TestWithParam<ButtonCase> {};
+
+TEST_P(ClickButtons, SynthesiseTheRequestCountAndSound) {
+    const ButtonCase& param = GetParam();
+    PointerRig rig;
+    rig.desktop.swapped = param.swapped;
+
+    rig.clicks.ExecuteClick(param.clickRequest);
+
+    EXPECT_EQ(rig.input.Buttons(), param.buttons);
+    EXPECT_EQ(rig.clicks.clickCount(), 1);
+    ASSERT_EQ(rig.sound.played.size(), 1u);
+    EXPECT_EQ(rig.sound.played[0].file, rig.folder.root / "so" / "click.wav");
+    EXPECT_EQ(rig.sound.played[0].overlap, SoundOverlap::Interrupt);
+    EXPECT_TRUE(rig.macros.startedSlots.empty());
+}
+
+const Events kLeftClick{"press Left", "release Left"};
+const Events kRightClick{"press Right", "release Right"};
+const Events kMiddleClick{"press Middle", "release Middle"};
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCode, ClickButtons,
+    ::testing::Values(
+        ButtonCase{0, false, kLeftClick}, ButtonCase{1, false, kLeftClick},
+        ButtonCase{2, false, kRightClick},
+        ButtonCase{3, false, {"press Left", "release Left", "press Left", "release Left"}},
+        ButtonCase{4, false, kMiddleClick}, ButtonCase{5, false, {"press Left"}},
+        // Swapped buttons: the primary is the right button, middle is never swapped.
+        ButtonCase{0, true, kRightClick}, ButtonCase{1, true, kRightClick},
+        ButtonCase{2, true, kLeftClick},
+        ButtonCase{3, true, {"press Right", "release Right", "press Right", "release Right"}},
+        ButtonCase{4, true, kMiddleClick}, ButtonCase{5, true, {"press Right"}},
+        // Unknown codes synthesise nothing but still count and sound.
+        ButtonCase{7, false, {}}, ButtonCase{30, false, {}}, ButtonCase{-1, false, {}},
+        ButtonCase{19, false, {}}, ButtonCase{26, false, {}}));
+
+TEST(ClickExecution, MacroCodesStartTheirSlotWithoutPointerInput) {
+    PointerRig rig;
+    for (std::int32_t code = click_request::kFirstMacro; code <= click_request::kLastMacro;
+         ++code) {
+        rig.clicks.ExecuteClick(code);
+    }
+    EXPECT_EQ(rig.macros.startedSlots, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_TRUE(rig.input.events.empty());
+    EXPECT_EQ(rig.clicks.clickCount(), 6);
+    EXPECT_EQ(rig.sound.played.size(), 6u);
+}
+
+TEST(ClickExecution, SoundOnlyWhenTheSoundSettingIsExactlyOne) {
+    for (int so : {0, 2, -1}) {
+        PointerRig rig;
+        rig.settings.so = so;
+        for (std::int32_t code : {0, 2, 3, 4, 5, 7, 20}) {
+            rig.clicks.ExecuteClick(code);
+        }
+        EXPECT_TRUE(rig.sound.played.empty()) << "so = " << so;
+        EXPECT_EQ(rig.clicks.clickCount(), 7);
+    }
+}
+
+TEST(ClickExecution, DragPressesThenReleasesAndBothCount) {
+    PointerRig rig;
+    rig.clicks.ExecuteClick(click_request::kDragToggle);
+    EXPECT_TRUE(rig.clicks.dragActive());
+    rig.clicks.ExecuteClick(click_request::kDragToggle);
+    EXPECT_FALSE(rig.clicks.dragActive());
+    EXPECT_EQ(rig.input.Buttons(), (Events{"press Left", "release Left"}));
+    EXPECT_EQ(rig.clicks.clickCount(), 2);
+    EXPECT_EQ(rig.sound.played.size(), 2u);
+}
+
+TEST(ClickExecution, DragReleasesThePressedButtonEvenIfTheSwapChangedMeanwhile) {
+    PointerRig rig;
+    rig.clicks.ToggleDrag();
+    rig.desktop.swapped = true;
+    rig.clicks.ToggleDrag();
+    EXPECT_EQ(rig.input.Buttons(), (Events{"press Left", "release Left"}));
+}
+
+TEST(ClickExecution, WithTheMenuShownTheClickLandsWhereTheMenuWasOpened) {
+    PointerRig rig;
+    ASSERT_TRUE(rig.menu.Open({300, 400}));
+    rig.desktop.pointer = {250, 390};
+    rig.journal.clear();
+
+    rig.clicks.ExecuteClick(click_request::kRight);
+
+    EXPECT_EQ(rig.journal, (Events{"menu hide", "moveTo 300,400", "sleep 2", "press Right",
+                                   "release Right", "sound click.wav"}));
+    EXPECT_FALSE(rig.menu.visible());
+    EXPECT_EQ(rig.desktop.pointer, (ScreenPoint{300, 400}));
+}
+
+TEST(ClickExecution, TimedPressHoldsThePrimaryButtonForTheDwellTimeWithoutBlocking) {
+    PointerRig rig;
+    rig.settings.dwellSeconds = 5;
+    rig.settings.pointerMoveMode = 3;
+
+    rig.clicks.ExecuteClick(click_request::kTimedPress);
+
+    EXPECT_EQ(rig.clock.sleptMs, 0);
+    EXPECT_TRUE(rig.clicks.timedPressHeld());
+    EXPECT_EQ(rig.settings.pointerMoveMode, 0);
+    EXPECT_EQ(rig.journal, (Events{"install cur5.ani", "press Left"}));
+    EXPECT_EQ(rig.clicks.clickCount(), 0);
+
+    rig.clock.Advance(4999);
+    rig.clicks.AdvanceTimedPress();
+    EXPECT_TRUE(rig.clicks.timedPressHeld());
+    EXPECT_EQ(rig.settings.pointerMoveMode, 0);
+
+    rig.clock.Advance(1);
+    rig.clicks.AdvanceTimedPress();
+    EXPECT_FALSE(rig.clicks.timedPressHeld());
+    EXPECT_EQ(rig.settings.pointerMoveMode, 3);
+    EXPECT_EQ(rig.journal, (Events{"install cur5.ani", "press Left", "release Left", "hand",
+                                   "sound click.wav"}));
+    EXPECT_EQ(rig.clicks.clickCount(), 1);
+    // The clock stays as the system cursor until the pointer moves.
+    EXPECT_TRUE(rig.cursorFeedback.clockShown());
+
+    rig.clock.Advance(10000);
+    rig.clicks.AdvanceTimedPress();
+    EXPECT_EQ(rig.input.Buttons().size(), 2u);
+}
+
+TEST(ClickExecution, TimedPressAcrossTheHourHoldsTheFullTime) {
+    PointerRig rig;
+    rig.settings.dwellSeconds = 2;
+    rig.clock.SetTime(10, 59, 59, 500);
+    rig.clicks.ExecuteClick(click_request::kTimedPress);
+    rig.clock.Advance(1000);  // 11:00:00.500
+    rig.clicks.AdvanceTimedPress();
+    EXPECT_TRUE(rig.clicks.timedPressHeld());
+    rig.clock.Advance(1000);
+    rig.clicks.AdvanceTimedPress();
+    EXPECT_FALSE(rig.clicks.timedPressHeld());
+}
+
+TEST(ClickExecution, DwellTimeOutsideTwoToEightIsClampedForCursorAndHold) {
+    struct Case {
+        int dwellSeconds;
+        const char* cursorFile;
+        int holdMs;
+    };
+    for (const Case& c :
+         {Case{0, "cur2.ani", 2000}, Case{1, "cur2.ani", 2000}, Case{2, "cur2.ani", 2000},
+          Case{8, "cur8.ani", 8000}, Case{9, "cur8.ani", 8000}, Case{-4, "cur2.ani", 2000}}) {
+        PointerRig rig;
+        rig.settings.dwellSeconds = c.dwellSeconds;
+        rig.clicks.ExecuteClick(click_request::kTimedPress);
+        ASSERT_EQ(rig.cursors.installedFiles.size(), 1u);
+        EXPECT_EQ(rig.cursors.installedFiles[0], rig.folder.root / "cursors" / c.cursorFile);
+        rig.clock.Advance(c.holdMs - 1);
+        rig.clicks.AdvanceTimedPress();
+        EXPECT_TRUE(rig.clicks.timedPressHeld()) << c.dwellSeconds;
+        rig.clock.Advance(1);
+        rig.clicks.AdvanceTimedPress();
+        EXPECT_FALSE(rig.clicks.timedPressHeld()) << c.dwellSeconds;
+    }
+}
+
+TEST(ClickExecution, ShutdownReleasesHeldButtons) {
+    PointerRig rig;
+    rig.clicks.ExecuteClick(click_request::kDragToggle);
+    rig.clicks.ExecuteClick(click_request::kTimedPress);  // holds the other button
+    rig.desktop.swapped = true;
+    rig.clicks.ReleaseHeldButtons();
+    EXPECT_FALSE(rig.clicks.dragActive());
+    EXPECT_FALSE(rig.clicks.timedPressHeld());
+    EXPECT_EQ(rig.input.Buttons(),
+              (Events{"press Left", "press Left", "release Left", "release Left"}));
+}
+
+struct PlacementCase {
+    int x;
+    Events events;
+};
+
+class PointerPlacement : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(PointerPlacement, NudgesOutwardOnlyExactlyAtTheSideEdges) {
+    PointerRig rig;
+    rig.clicks.PlacePointer({GetParam().x, 300});
+    EXPECT_EQ(rig.input.events, GetParam().events);
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenEdges, PointerPlacement,
+                         ::testing::Values(PlacementCase{0, {"moveTo 0,300", "moveBy -1,0"}},
+                                           PlacementCase{1280, {"moveTo 1280,300", "moveBy 1,0"}},
+                                           PlacementCase{1279, {"moveTo 1279,300"}},
+                                           PlacementCase{1, {"moveTo 1,300"}},
+                                           PlacementCase{640, {"moveTo 640,300"}}));
+
+TEST(ClockCursor, OneFilePerDwellTimeAndRestoreOnlyWhenShown) {
+    PointerRig rig;
+    for (int seconds = 2; seconds <= 8; ++seconds) {
+        EXPECT_EQ(rig.cursorFeedback.ClockCursorFileFor(seconds),
+                  rig.folder.root / "cursors" / ("cur" + std::to_string(seconds) + ".ani"));
+    }
+    rig.cursorFeedback.RestoreSystemCursors();
+    EXPECT_TRUE(rig.cursors.events.empty());
+
+    rig.cursors.installSucceeds = false;  // a missing file leaves the cursors as they were
+    rig.cursorFeedback.ShowClockCursor();
+    rig.cursorFeedback.RestoreSystemCursors();
+    EXPECT_EQ(rig.cursors.events, (Events{"install cur3.ani"}));
+
+    rig.cursors.installSucceeds = true;
+    rig.cursorFeedback.ShowClockCursor();
+    rig.cursorFeedback.RestoreSystemCursors();
+    rig.cursorFeedback.RestoreSystemCursors();
+    EXPECT_EQ(rig.cursors.events, (Events{"install cur3.ani", "install cur3.ani", "restore"}));
+}
+
+}  // namespace
+}  // namespace veltranix

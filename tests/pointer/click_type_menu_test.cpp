@@ -1,0 +1,183 @@
+#include "pointer/click_type_menu.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/pointer/pointer_rig.h"
+
+namespace veltranix {
+namespace {
+
+using testing::PointerRig;
+
+struct SizeCase {
+    float sizeFactor;
+    int clicMacro;
+    ScreenSize windowSize;
+    std::size_t cellCount;
+};
+
+class MenuGeometry : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(MenuGeometry, SizeAndCellsFollowTheSizeFactorAndTheMacroColumn) {
+    const SizeCase& param = GetParam();
+    PointerRig rig;
+    rig.settings.sizeFactor = param.sizeFactor;
+    rig.settings.clicMacro = param.clicMacro;
+    rig.menu.RebuildCells();
+
+    EXPECT_EQ(rig.menu.WindowSize(), param.windowSize);
+    ASSERT_EQ(rig.menu.Cells().size(), param.cellCount);
+
+    // The centre of every design cell selects that cell's request at every size.
+    struct Probe {
+        int x, y;
+        std::int32_t request;
+    };
+    const Probe probes[] = {{35, 34, 3},   {105, 34, 5},   {35, 102, 2},   {105, 102, 0},
+                            {35, 168, 10}, {105, 168, 4},  {185, 19, 20},  {185, 53, 21},
+                            {185, 85, 22}, {185, 119, 23}, {185, 153, 24}, {185, 185, 25}};
+    for (std::size_t i = 0; i < param.cellCount; ++i) {
+        rig.menu.setMenuClickRequest(-1);
+        const ScreenPoint client{static_cast<int>(probes[i].x * param.sizeFactor),
+                                 static_cast<int>(probes[i].y * param.sizeFactor)};
+        rig.menu.OnPointerMovedInWindow(client);
+        EXPECT_EQ(rig.menu.menuClickRequest(), probes[i].request) << client.x << "," << client.y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothWidthsThreeSizes, MenuGeometry,
+    ::testing::Values(SizeCase{1.0f, 1, {231, 201}, 12}, SizeCase{1.2f, 1, {277, 241}, 12},
+                      SizeCase{1.4f, 1, {323, 281}, 12}, SizeCase{1.0f, 0, {140, 201}, 6},
+                      SizeCase{1.2f, 0, {168, 241}, 6}, SizeCase{1.4f, 0, {196, 281}, 6}));
+
+TEST(MenuCells, EdgesHitNothingAndLeavingKeepsTheLastRequest) {
+    PointerRig rig;
+    rig.menu.OnPointerMovedInWindow({35, 102});
+    EXPECT_EQ(rig.menu.menuClickRequest(), 2);
+    ASSERT_TRUE(rig.menu.highlight().has_value());
+    EXPECT_EQ(*rig.menu.highlight(), (ScreenRect{1, 69, 68, 134}));
+
+    for (ScreenPoint edge : {ScreenPoint{70, 100}, ScreenPoint{30, 68}, ScreenPoint{0, 100},
+                             ScreenPoint{100, 200}, ScreenPoint{231, 20}}) {
+        rig.menu.OnPointerMovedInWindow(edge);
+        EXPECT_EQ(rig.menu.menuClickRequest(), 2);
+        EXPECT_FALSE(rig.menu.highlight().has_value());
+    }
+    EXPECT_EQ(rig.menuWindow.repaints, 6);
+}
+
+TEST(MenuCells, WithoutTheMacroColumnTheMacroCellsDoNotExist) {
+    PointerRig rig;
+    rig.settings.clicMacro = 0;
+    rig.menu.OnPointerMovedInWindow({185, 19});
+    EXPECT_EQ(rig.menu.menuClickRequest(), 0);
+    EXPECT_FALSE(rig.menu.highlight().has_value());
+}
+
+struct PlacementCase {
+    ScreenPoint pointer;
+    MenuOffsets offsets;
+    float sizeFactor;
+    ScreenPoint corner;
+};
+
+class MenuPlacement : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(MenuPlacement, StaysOnTheScreen) {
+    const PlacementCase& param = GetParam();
+    PointerRig rig;  // 1280 x 1024, macro column shown
+    rig.settings.sizeFactor = param.sizeFactor;
+    EXPECT_EQ(rig.menu.PlacementFor(param.pointer, param.offsets), param.corner);
+}
+
+constexpr MenuOffsets kScaled = MenuOffsets::Scaled;
+constexpr MenuOffsets kUnscaled = MenuOffsets::Unscaled;
+
+// At size 1.0 the window is 231 x 201: it moves flush to the right edge once
+// half its width would cross it, to the left edge once three quarters would,
+// to the top once half its height would, to the bottom once three quarters would.
+INSTANTIATE_TEST_SUITE_P(
+    ScreenEdges, MenuPlacement,
+    ::testing::Values(PlacementCase{{640, 512}, kScaled, 1.0f, {535, 476}},
+                      PlacementCase{{1280, 512}, kScaled, 1.0f, {1049, 476}},
+                      PlacementCase{{1166, 512}, kScaled, 1.0f, {1049, 476}},
+                      PlacementCase{{1165, 512}, kScaled, 1.0f, {1060, 476}},
+                      PlacementCase{{171, 512}, kScaled, 1.0f, {0, 476}},
+                      PlacementCase{{172, 512}, kScaled, 1.0f, {67, 476}},
+                      PlacementCase{{640, 99}, kScaled, 1.0f, {535, 0}},
+                      PlacementCase{{640, 100}, kScaled, 1.0f, {535, 64}},
+                      PlacementCase{{640, 875}, kScaled, 1.0f, {535, 823}},
+                      PlacementCase{{640, 874}, kScaled, 1.0f, {535, 838}},
+                      PlacementCase{{0, 0}, kScaled, 1.0f, {0, 0}},
+                      PlacementCase{{1280, 1024}, kScaled, 1.0f, {1049, 823}},
+                      // 323 x 281 at size 1.4: offsets 147, 50 scaled; 105, 36 when re-shown.
+                      PlacementCase{{640, 512}, kScaled, 1.4f, {493, 462}},
+                      PlacementCase{{640, 512}, kUnscaled, 1.4f, {535, 476}},
+                      PlacementCase{{1200, 1000}, kUnscaled, 1.4f, {957, 743}}));
+
+TEST(MenuWindow, CreatedWithScaledOffsetsThenReshownWithPlainOnes) {
+    PointerRig rig;
+    rig.settings.sizeFactor = 1.4f;
+    rig.menu.RebuildCells();
+
+    ASSERT_TRUE(rig.menu.Open({640, 512}));
+    EXPECT_TRUE(rig.menu.visible());
+    EXPECT_EQ(rig.menu.savedClickPos(), (ScreenPoint{640, 512}));
+    EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{493, 462, 493 + 323, 462 + 281}));
+
+    rig.menu.Hide();
+    EXPECT_FALSE(rig.menu.visible());
+    ASSERT_TRUE(rig.menu.Open({640, 512}));
+    EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{535, 476, 535 + 323, 476 + 281}));
+    EXPECT_EQ(rig.menuWindow.hides, 1);
+}
+
+TEST(MenuWindow, ACreationFailureLeavesTheMenuClosedAndTheNextTriggerTriesAgain) {
+    PointerRig rig;
+    rig.menuWindow.canCreate = false;
+    EXPECT_FALSE(rig.menu.Open({640, 512}));
+    EXPECT_FALSE(rig.menu.visible());
+    EXPECT_FALSE(rig.menu.created());
+
+    rig.menuWindow.canCreate = true;
+    rig.settings.sizeFactor = 1.4f;
+    EXPECT_TRUE(rig.menu.Open({640, 512}));
+    // Still placed as a first creation.
+    EXPECT_EQ(rig.menu.windowRect().left, 493);
+}
+
+TEST(MenuWindow, HidesWhenThePointerGoesMoreThanOneAndAHalfDesignSizesAway) {
+    struct Case {
+        int clicMacro;
+        ScreenPoint pointer;
+        bool hidden;
+    };
+    // Opened at (640, 512): the corner is (535, 476) with the macro column and
+    // (535, 476) without it too (the offsets do not depend on the width).
+    for (const Case& c : {Case{1, {535 + 346, 476}, false}, Case{1, {535 + 347, 476}, true},
+                          Case{1, {535 - 347, 476}, true}, Case{0, {535 + 210, 476}, false},
+                          Case{0, {535 + 211, 476}, true}, Case{0, {535, 476 + 301}, false},
+                          Case{0, {535, 476 + 302}, true}, Case{1, {535, 476 - 302}, true}}) {
+        PointerRig rig;
+        rig.settings.clicMacro = c.clicMacro;
+        ASSERT_TRUE(rig.menu.Open({640, 512}));
+        EXPECT_EQ(rig.menu.HideIfPointerFarAway(c.pointer), c.hidden)
+            << c.pointer.x << "," << c.pointer.y;
+        EXPECT_EQ(rig.menu.visible(), !c.hidden);
+    }
+}
+
+TEST(MenuWindow, HighlightClearsWhenThePointerLeavesTheWindow) {
+    PointerRig rig;
+    ASSERT_TRUE(rig.menu.Open({640, 512}));
+    rig.menu.OnPointerMovedInWindow({35, 34});
+    rig.menu.ClearHighlightUnlessOver({600, 500});
+    EXPECT_TRUE(rig.menu.highlight().has_value());
+    rig.menu.ClearHighlightUnlessOver({535, 500});  // on the left edge: outside
+    EXPECT_FALSE(rig.menu.highlight().has_value());
+    EXPECT_EQ(rig.menu.menuClickRequest(), 3);
+}
+
+}  // namespace
+}  // namespace veltranix

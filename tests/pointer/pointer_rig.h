@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/program_folder.h"
+#include "pointer/click_executor.h"
+#include "pointer/click_type_menu.h"
+#include "pointer/dwell_clock.h"
+#include "pointer/open_windows.h"
+#include "pointer/pointer_actions.h"
+#include "pointer/trigger_dispatcher.h"
+#include "settings/settings.h"
+#include "tests/fakes/event_journal.h"
+#include "tests/fakes/fake_desktop.h"
+#include "tests/fakes/fake_macro_player.h"
+#include "tests/fakes/recording_click_menu_window.h"
+#include "tests/fakes/recording_cursors.h"
+#include "tests/fakes/recording_pointer_input.h"
+#include "tests/fakes/recording_sound.h"
+#include "tests/fakes/stepping_clock.h"
+
+namespace veltranix::testing {
+
+class FakeWindowAtPoint : public WindowAtPointPort {
+  public:
+    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return window; }
+    OwnWindowAtPoint window = OwnWindowAtPoint::None;
+};
+
+inline Settings PointerTestSettings() {
+    Settings settings;
+    settings.so = 1;
+    settings.sizeFactor = 1.0f;
+    settings.dwellSeconds = 3;
+    settings.tempsRellotge = 3;
+    settings.pointerMoveMode = 2;
+    settings.clicMacro = 1;
+    return settings;
+}
+
+// Every pointer-action component wired to recording fakes, on a 1280 x 1024
+// screen, with one journal of all events in order.
+struct PointerRig {
+    PointerRig() {
+        input.desktop = &desktop;
+        input.journal = &journal;
+        cursors.journal = &journal;
+        sound.journal = &journal;
+        macros.journal = &journal;
+        clock.journal = &journal;
+        menuWindow.journal = &journal;
+    }
+
+    // Binds one trigger row (eye, mouth, dwell) to one click kind only.
+    void Bind(GestureRow row, int clickKindIndex) {
+        auto& flags = settings.gestureClickMatrix[static_cast<int>(row)];
+        flags.fill(0);
+        flags[clickKindIndex] = 1;
+    }
+
+    Settings settings = PointerTestSettings();
+    ProgramFolder folder{"/opt/veltranix"};
+    EventJournal journal;
+    FakeDesktop desktop;
+    RecordingPointerInput input;
+    RecordingCursors cursors;
+    RecordingSound sound;
+    FakeMacroPlayer macros;
+    SteppingClock clock;
+    RecordingClickMenuWindow menuWindow;
+    FakeWindowAtPoint windowAtPoint;
+    OpenWindows openWindows;
+    KeyboardCooperation keyboards;
+
+    PointerActions actions{
+        {input, desktop, cursors, sound, macros, clock, menuWindow, windowAtPoint},
+        settings,
+        folder,
+        openWindows,
+        keyboards};
+    ClickTypeMenu& menu = actions.menu;
+    CursorFeedback& cursorFeedback = actions.cursorFeedback;
+    ClickExecutor& clicks = actions.clicks;
+    DwellClock& dwell = actions.dwellClock;
+    TriggerState& triggers = actions.triggers;
+    TriggerDispatcher& dispatcher = actions.dispatcher;
+};
+
+}  // namespace veltranix::testing
