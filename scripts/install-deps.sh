@@ -8,6 +8,8 @@ packages=(
   # Build and test tools
   build-essential cmake ninja-build clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
+  # The fuzz target of the macro file reader: clang and its libFuzzer runtime
+  clang libclang-rt-14-dev
   # Engine: face detection and image processing; the stock cascades
   libopencv-dev opencv-data
   # User interface and desktop

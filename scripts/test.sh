@@ -10,3 +10,11 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVELTRANIX_SANITIZE=ON -DVELTRANIX_WERROR=ON
 cmake --build build/test
 ctest --test-dir build/test --output-on-failure --parallel 2
+
+# The macro file reader's fuzz target (libFuzzer needs clang): a short run in
+# a build folder of its own. See the README for longer runs.
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+  -DVELTRANIX_SANITIZE=ON -DVELTRANIX_TESTS=OFF -DVELTRANIX_BENCHMARKS=OFF -DVELTRANIX_FUZZ=ON
+cmake --build build/fuzz --target macro_file_fuzz
+rm -rf build/fuzz/corpus && mkdir -p build/fuzz/corpus && cp tests/macros/golden/* build/fuzz/corpus/
+build/fuzz/veltranix/macro_file_fuzz -max_total_time=20 -max_len=65536 build/fuzz/corpus

@@ -1,0 +1,481 @@
+#include "macros/macro_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "macros/utf16.h"
+
+namespace veltranix {
+
+namespace {
+
+// Larger than any file the writer produces (six slots of 4000 entries, each
+// with a command of 511 characters, stay below 30 MB).
+constexpr std::uintmax_t kMaxMacroFileBytes = 64u << 20;
+
+constexpr std::u16string_view kNameHeader = u"NOM_MACRO\n";
+constexpr std::u16string_view kCountHeader = u"MAX_CARACTER\n";
+constexpr std::u16string_view kKeysHeader = u"TECLA_VIRTUAL\n";
+constexpr std::u16string_view kPressHeader = u"TIPO_CLIC\n";
+constexpr std::u16string_view kUnicodeHeader = u"UNICODE\n";
+constexpr std::u16string_view kTextHeader = u"TEXT_MACRO\n";
+constexpr std::u16string_view kShellHeader = u"SHELL\n";
+constexpr std::u16string_view kShellEnd = u"Fi_SHELL";
+// Digits of a shell line's index that are read.
+constexpr std::size_t kShellIndexDigits = 5;
+
+enum class Section { None, Name, Count, Keys, PressFlags, UnicodeFlags, Text, Shell };
+
+void AppendNumber(std::u16string& out, int value) {
+    for (const char digit : std::to_string(value)) {
+        out.push_back(static_cast<char16_t>(digit));
+    }
+}
+
+template <std::size_t Size, typename Value>
+void AppendValueLine(std::u16string& out, const std::array<Value, Size>& values, int count,
+                     bool allZero) {
+    for (int index = 0; index < count; ++index) {
+        AppendNumber(out, allZero ? 0 : values[static_cast<std::size_t>(index)]);
+        out.push_back(u' ');
+    }
+    out.push_back(u'\n');
+}
+
+// The file's bytes for `text` written in text mode: LF becomes CR LF.
+std::string ToFileBytes(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    bytes.reserve(2 + text.size() * 2 + text.size() / 8);
+    const auto putUnit = [&bytes](char16_t unit) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    };
+    for (const char16_t unit : text) {
+        if (unit == u'\n') {
+            putUnit(u'\r');
+        }
+        putUnit(unit);
+    }
+    return bytes;
+}
+
+// Appends a name or text. A line of it that reads like a header would change
+// the file's structure and make it invalid; such a line gets a CR before its
+// line end, which the reader keeps as part of the text.
+void AppendProtected(std::u16string& out, std::u16string_view text) {
+    constexpr std::array<std::u16string_view, 7> kHeaders = {
+        kNameHeader,    kCountHeader, kKeysHeader, kPressHeader,
+        kUnicodeHeader, kTextHeader,  kShellHeader};
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(u'\n', start);
+        const std::u16string_view line = text.substr(
+            start, end == std::u16string_view::npos ? text.size() - start : end - start);
+        out += line;
+        if (std::any_of(kHeaders.begin(), kHeaders.end(), [line](std::u16string_view header) {
+                return line == header.substr(0, header.size() - 1);
+            })) {
+            out += u'\r';
+        }
+        if (end == std::u16string_view::npos) {
+            return;
+        }
+        out += u'\n';
+        start = end + 1;
+    }
+}
+
+std::string Encode(const MacroSet& set, MacroFileLayout from) {
+    const bool converted = from == MacroFileLayout::Old;
+    std::u16string text;
+    for (const MacroSlot& slot : set) {
+        const int count = slot.entriesInUse();
+        text += kNameHeader;
+        AppendProtected(text, slot.name);
+        text += u'\n';
+        text += kCountHeader;
+        AppendNumber(text, count);
+        text += u'\n';
+        text += kKeysHeader;
+        AppendValueLine(text, slot.keyValue, count, false);
+        text += kPressHeader;
+        AppendValueLine(text, slot.pressFlag, count, false);
+        text += kUnicodeHeader;
+        AppendValueLine(text, slot.unicodeFlag, count, converted);
+        text += kTextHeader;
+        AppendProtected(text, slot.displayText);
+        text += u'\n';
+        text += kShellHeader;
+        if (!converted) {
+            for (const auto& [index, command] : slot.shellCommand) {
+                if (index >= 0 && index < count) {
+                    AppendNumber(text, index);
+                    text += u' ';
+                    text += command;
+                    text += u'\n';
+                }
+            }
+        }
+        text += kShellEnd;
+        text += u'\n';
+    }
+    return ToFileBytes(text);
+}
+
+std::u16string_view WithoutLineEnd(std::u16string_view line) {
+    if (!line.empty() && line.back() == u'\n') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+void AppendLimited(std::u16string& to, std::u16string_view text, std::size_t maxUnits) {
+    if (to.size() < maxUnits) {
+        to.append(text.substr(0, maxUnits - to.size()));
+    }
+}
+
+// Reads the lines of one file into a set. Input the writer never produces is
+// kept within the slots' limits: lines before the first header and blocks after
+// the sixth are skipped, values beyond entry 3999 and shell indexes outside
+// 0..3999 are dropped, a shell line without a blank is skipped, a `count` is
+// clamped to 0..4000, and names, texts and commands are cut at their limits.
+class MacroTextReader {
+  public:
+    MacroTextReader(MacroSet& set, MacroFileLayout layout) : set_(set), layout_(layout) {}
+
+    void readLine(std::u16string_view line) {
+        if (!inShellList_ && readHeader(line)) {
+            return;
+        }
+        MacroSlot* slot = currentSlot();
+        if (slot == nullptr) {
+            return;
+        }
+        const std::u16string_view value = WithoutLineEnd(line);
+        switch (section_) {
+            case Section::None:
+                break;
+            case Section::Name:
+                slot->name = value.substr(0, kMaxMacroNameUnits);
+                break;
+            case Section::Count:
+                slot->count = std::clamp(ParseLeadingInteger16(value), 0, kMaxMacroEntries);
+                break;
+            case Section::Keys:
+                readKeys(*slot, value);
+                break;
+            case Section::PressFlags:
+                readFlags(slot->pressFlag, value);
+                break;
+            case Section::UnicodeFlags:
+                readFlags(slot->unicodeFlag, value);
+                break;
+            case Section::Text:
+                // The old layout joins its text lines without line ends.
+                AppendLimited(slot->displayText, layout_ == MacroFileLayout::Old ? value : line,
+                              kMaxDisplayTextUnits);
+                break;
+            case Section::Shell:
+                readShellLine(*slot, value);
+                break;
+        }
+    }
+
+  private:
+    MacroSlot* currentSlot() {
+        return slotIndex_ >= 0 && slotIndex_ < kMacroSlotCount
+                   ? &set_[static_cast<std::size_t>(slotIndex_)]
+                   : nullptr;
+    }
+
+    bool readHeader(std::u16string_view line) {
+        const bool current = layout_ == MacroFileLayout::Current;
+        if (line == kNameHeader) {
+            // Stops counting past the slots, so a hostile file cannot overflow it.
+            slotIndex_ = std::min(slotIndex_ + 1, kMacroSlotCount);
+            section_ = Section::Name;
+        } else if (line == kCountHeader) {
+            section_ = Section::Count;
+        } else if (line == kKeysHeader) {
+            section_ = Section::Keys;
+        } else if (line == kPressHeader) {
+            section_ = Section::PressFlags;
+        } else if (current && line == kUnicodeHeader) {
+            section_ = Section::UnicodeFlags;
+        } else if (line == kTextHeader) {
+            section_ = Section::Text;
+            if (MacroSlot* slot = currentSlot()) {
+                slot->displayText.clear();
+            }
+        } else if (current && line == kShellHeader) {
+            section_ = Section::Shell;
+            // The line end written after the text.
+            if (MacroSlot* slot = currentSlot(); slot != nullptr && !slot->displayText.empty()) {
+                slot->displayText.pop_back();
+            }
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    static void readKeys(MacroSlot& slot, std::u16string_view value) {
+        std::size_t entry = 0;
+        std::size_t start = 0;
+        while (start < value.size() && entry < slot.keyValue.size()) {
+            const std::size_t blank = value.find(u' ', start);
+            const std::size_t end = blank == std::u16string_view::npos ? value.size() : blank;
+            slot.keyValue[entry++] =
+                static_cast<std::uint16_t>(ParseLeadingInteger16(value.substr(start, end - start)));
+            start = end + 1;
+        }
+    }
+
+    template <std::size_t Size>
+    static void readFlags(std::array<std::uint8_t, Size>& flags, std::u16string_view value) {
+        std::size_t entry = 0;
+        for (const char16_t character : value) {
+            if (entry == flags.size()) {
+                break;
+            }
+            if (character != u' ') {
+                flags[entry++] = character == u'1' ? 1 : 0;
+            }
+        }
+    }
+
+    void readShellLine(MacroSlot& slot, std::u16string_view value) {
+        if (value == kShellEnd) {
+            inShellList_ = false;
+            return;
+        }
+        inShellList_ = true;
+        const std::size_t blank = value.find(u' ');
+        if (blank == std::u16string_view::npos) {
+            return;
+        }
+        const std::int32_t index =
+            ParseLeadingInteger16(value.substr(0, std::min(blank, kShellIndexDigits)));
+        if (index < 0 || index >= kMaxMacroEntries) {
+            return;
+        }
+        slot.shellCommand[index] = value.substr(blank + 1, kMaxShellCommandUnits);
+    }
+
+    MacroSet& set_;
+    MacroFileLayout layout_;
+    int slotIndex_ = -1;
+    Section section_ = Section::None;
+    bool inShellList_ = false;
+};
+
+template <typename Visit>
+void ForEachLine(std::u16string_view text, Visit visit) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find(u'\n', start);
+        const std::size_t length =
+            end == std::u16string_view::npos ? text.size() - start : end - start + 1;
+        visit(text.substr(start, length));
+        start += length;
+    }
+}
+
+}  // namespace
+
+std::string EncodeMacroFile(const MacroSet& set) {
+    return Encode(set, MacroFileLayout::Current);
+}
+
+std::string EncodeConvertedMacroFile(const MacroSet& set) {
+    return Encode(set, MacroFileLayout::Old);
+}
+
+std::u16string DecodeMacroFileText(std::string_view bytes) {
+    std::u16string raw;
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        raw = Utf8ToUtf16(bytes.substr(3));
+    } else {
+        if (bytes.starts_with("\xFF\xFE")) {
+            bytes.remove_prefix(2);
+        }
+        raw.reserve(bytes.size() / 2 + 1);
+        for (std::size_t index = 0; index + 1 < bytes.size(); index += 2) {
+            raw.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[index]) |
+                                                static_cast<unsigned char>(bytes[index + 1]) << 8));
+        }
+        if (bytes.size() % 2 != 0) {
+            raw.push_back(u'\uFFFD');
+        }
+    }
+    std::u16string text;
+    text.reserve(raw.size());
+    for (std::size_t index = 0; index < raw.size(); ++index) {
+        if (raw[index] == u'\r' && index + 1 < raw.size() && raw[index + 1] == u'\n') {
+            continue;
+        }
+        text.push_back(raw[index]);
+    }
+    return text;
+}
+
+MacroFileKind ClassifyMacroFileText(std::u16string_view text) {
+    if (text.empty()) {
+        return MacroFileKind::Invalid;
+    }
+    constexpr std::array<std::u16string_view, 7> kHeaders = {
+        kNameHeader, kCountHeader, kKeysHeader,   kPressHeader,
+        kTextHeader, kShellHeader, kUnicodeHeader};
+    std::array<std::size_t, 7> counts{};
+    ForEachLine(text, [&](std::u16string_view line) {
+        for (std::size_t header = 0; header < kHeaders.size(); ++header) {
+            if (line == kHeaders[header]) {
+                ++counts[header];
+            }
+        }
+    });
+    const auto allEqual = [&counts](std::size_t headerCount) {
+        return std::all_of(counts.begin(), counts.begin() + static_cast<long>(headerCount),
+                           [&counts](std::size_t count) { return count == counts[0]; });
+    };
+    if (counts[6] == 0) {
+        // Without UNICODE sections: the old layout, judged by its five headers.
+        return allEqual(5) ? MacroFileKind::Old : MacroFileKind::Invalid;
+    }
+    return allEqual(7) ? MacroFileKind::Current : MacroFileKind::Invalid;
+}
+
+void ReadMacroFileText(std::u16string_view text, MacroSet& set, MacroFileLayout layout) {
+    ClearMacroSet(set);
+    MacroTextReader reader(set, layout);
+    ForEachLine(text, [&reader](std::u16string_view line) { reader.readLine(line); });
+}
+
+bool ReplaceFileBesideIt(const std::filesystem::path& path, std::string_view content) {
+    std::filesystem::path temporary = path;
+    temporary += ".saving";
+    {
+        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
+        stream.write(content.data(), static_cast<std::streamsize>(content.size()));
+        stream.flush();
+        if (!stream) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::is_regular_file(status)) {
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxMacroFileBytes) {
+        return std::nullopt;
+    }
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) {
+        return std::nullopt;
+    }
+    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (stream.bad()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+MacroFileStore::MacroFileStore(MacroSets& sets, ReplaceFileFunction replaceFile)
+    : sets_(sets), replaceFile_(std::move(replaceFile)) {}
+
+bool MacroFileStore::WriteMacroFile() {
+    // What CommitMacros would copy is exactly what the writer writes, so the
+    // file is written from the working set and committed once it is in place.
+    if (!replaceFile_(macroFilePath_, EncodeMacroFile(sets_.workingMacros))) {
+        return false;
+    }
+    CommitMacros(sets_.workingMacros, sets_.playbackMacros);
+    return true;
+}
+
+bool MacroFileStore::ConvertOldMacroFile() {
+    return replaceFile_(macroFilePath_, EncodeConvertedMacroFile(sets_.workingMacros));
+}
+
+bool MacroFileStore::ReadMacroFile() {
+    ClearMacroSet(sets_.workingMacros);
+    const auto bytes = ReadMacroFileBytes(macroFilePath_);
+    if (!bytes) {
+        return false;
+    }
+    ReadMacroFileText(DecodeMacroFileText(*bytes), sets_.workingMacros, MacroFileLayout::Current);
+    return true;
+}
+
+void MacroFileStore::ReadOldMacroFile() {
+    const auto bytes = ReadMacroFileBytes(macroFilePath_);
+    ReadMacroFileText(bytes ? DecodeMacroFileText(*bytes) : std::u16string(), sets_.workingMacros,
+                      MacroFileLayout::Old);
+}
+
+MacroFileKind MacroFileStore::ValidateMacroFile(const std::filesystem::path& path) const {
+    const auto bytes = ReadMacroFileBytes(path);
+    return bytes ? ClassifyMacroFileText(DecodeMacroFileText(*bytes)) : MacroFileKind::Invalid;
+}
+
+MacroFileLoad MacroFileStore::LoadMacroFile() {
+    const auto bytes = ReadMacroFileBytes(macroFilePath_);
+    if (!bytes) {
+        return MacroFileLoad::Invalid;
+    }
+    const std::u16string text = DecodeMacroFileText(*bytes);
+    switch (ClassifyMacroFileText(text)) {
+        case MacroFileKind::Invalid:
+            return MacroFileLoad::Invalid;
+        case MacroFileKind::Old:
+            ReadMacroFileText(text, sets_.workingMacros, MacroFileLayout::Old);
+            // Read back what was written; when the file could not be rewritten
+            // the set read from the old file stays.
+            if (ConvertOldMacroFile()) {
+                ReadMacroFile();
+            }
+            return MacroFileLoad::Loaded;
+        case MacroFileKind::Current:
+            ReadMacroFileText(text, sets_.workingMacros, MacroFileLayout::Current);
+            return MacroFileLoad::Loaded;
+    }
+    return MacroFileLoad::Invalid;
+}
+
+bool MacroFileStore::RestoreDefaultMacros(DefaultsScope scope) {
+    sets_.defaultMacros = DefaultMacroSet();
+    if (scope == DefaultsScope::DefaultsOnly) {
+        return true;
+    }
+    for (std::size_t index = 0; index < sets_.defaultMacros.size(); ++index) {
+        MacroSlot& played = sets_.playbackMacros[index];
+        played.name.clear();
+        played.displayText.clear();
+        played.count = 0;
+        MacroSlot& working = sets_.workingMacros[index];
+        working = sets_.defaultMacros[index];
+        working.shellCommand.clear();
+    }
+    return WriteMacroFile();
+}
+
+}  // namespace veltranix

@@ -1,0 +1,295 @@
+#include "macros/macro_player.h"
+
+#include <algorithm>
+#include <string>
+
+#include "macros/utf16.h"
+
+namespace veltranix {
+
+namespace {
+
+constexpr std::uint16_t kCapsLockKey = 0x14;
+constexpr std::uint16_t kNumLockKey = 0x90;
+constexpr int kPlayerStepMs = 2;
+constexpr int kLockTapMs = 100;
+// The pause polls the clock at this period instead of spinning a processor.
+constexpr int kPausePollMs = 5;
+constexpr int kShellErrorLimit = 32;
+
+constexpr std::array<LexiconKey, 4> kShellErrorKeys = {
+    LexiconKey::ShellError, LexiconKey::ShellError01, LexiconKey::ShellError02,
+    LexiconKey::ShellError03};
+
+int SecondsWithinHourWhole(const SystemTime& time) {
+    return time.minute * 60 + time.second;
+}
+
+bool IsUnicodeEntry(const MacroSlot& slot, std::int32_t index, bool (*test)(char32_t)) {
+    const auto at = static_cast<std::size_t>(index);
+    return slot.unicodeFlag[at] == 1 && test(slot.keyValue[at]) &&
+           slot.keyValue[at] != kShellMark && slot.keyValue[at] != kPauseMark;
+}
+
+// A character entry; a surrogate pair recorded as four entries (high down,
+// high up, low down, low up) plays as one character.
+PreparedInput CharacterInput(const MacroSlot& slot, std::int32_t index, std::int32_t count) {
+    const auto at = static_cast<std::size_t>(index);
+    PreparedInput input;
+    input.kind = PreparedInput::Kind::Character;
+    input.direction = slot.pressFlag[at] == 1 ? KeyDirection::Press : KeyDirection::Release;
+    input.character = slot.keyValue[at];
+    if (IsHighSurrogate(input.character)) {
+        for (std::int32_t next = index + 1; next < std::min(index + 3, count); ++next) {
+            if (IsUnicodeEntry(slot, next, IsLowSurrogate)) {
+                input.kind = PreparedInput::Kind::Nothing;
+            }
+        }
+    } else if (IsLowSurrogate(input.character)) {
+        for (std::int32_t previous = index - 1; previous >= std::max(index - 2, 0); --previous) {
+            if (IsUnicodeEntry(slot, previous, IsHighSurrogate)) {
+                const char32_t high = slot.keyValue[static_cast<std::size_t>(previous)];
+                input.character = 0x10000 + ((high - 0xD800) << 10) + (input.character - 0xDC00);
+                break;
+            }
+        }
+    }
+    return input;
+}
+
+}  // namespace
+
+bool IsExtendedKey(std::uint8_t virtualKey) {
+    switch (virtualKey) {
+        case 0x21:  // Page Up, Page Down, End, Home, the four arrows
+        case 0x22:
+        case 0x23:
+        case 0x24:
+        case 0x25:
+        case 0x26:
+        case 0x27:
+        case 0x28:
+        case 0x2D:  // Insert, Delete
+        case 0x2E:
+        case 0x5B:  // left Windows
+        case 0xA5:  // right Alt
+        case 0xAE:  // volume down, up
+        case 0xAF:
+        case 0xB0:  // next, previous track, stop, play/pause
+        case 0xB1:
+        case 0xB2:
+        case 0xB3:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::vector<PreparedInput> PrepareMacroInputs(const MacroSlot& slot,
+                                              const KeyboardInputPort& keyboard) {
+    std::int32_t count = std::max(slot.count, 0);
+    if (count > kMaxMacroEntries) {
+        count = kMaxPlayedEntries;
+    }
+    std::vector<PreparedInput> inputs;
+    inputs.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t index = 0; index < count; ++index) {
+        const auto at = static_cast<std::size_t>(index);
+        const std::uint16_t value = slot.keyValue[at];
+        PreparedInput input;
+        if (value == kPauseMark) {
+            input.kind = PreparedInput::Kind::Pause;
+        } else if (value == kShellMark) {
+            input.kind = PreparedInput::Kind::Shell;
+        } else if (slot.unicodeFlag[at] == 1) {
+            input = CharacterInput(slot, index, count);
+        } else {
+            // The high byte may carry a shift state; the key is the low byte.
+            const auto key = static_cast<std::uint8_t>(value & 0xFF);
+            input.kind = PreparedInput::Kind::Key;
+            input.scanCode = keyboard.scanCodeForVirtualKey(key);
+            input.extension = IsExtendedKey(key) ? KeyExtension::Extended : KeyExtension::Plain;
+            input.direction = slot.pressFlag[at] == 1 ? KeyDirection::Press : KeyDirection::Release;
+        }
+        inputs.push_back(input);
+    }
+    return inputs;
+}
+
+LexiconKey ShellErrorKey(int shellResult) {
+    switch (shellResult) {
+        case kShellFileNotFound:
+            return LexiconKey::ShellError01;
+        case kShellPathNotFound:
+            return LexiconKey::ShellError02;
+        case kShellNoAssociation:
+            return LexiconKey::ShellError;
+        default:
+            return LexiconKey::ShellError03;
+    }
+}
+
+std::string ShellErrorMessage(std::string_view explanation, std::string_view command) {
+    const std::size_t separator = command.find_last_of("\\/");
+    const std::string_view fileName =
+        separator == std::string_view::npos ? command : command.substr(separator + 1);
+    std::string message(explanation);
+    message += "\n\n< ";
+    message += fileName;
+    message += " >";
+    return message;
+}
+
+MacroPlayer::MacroPlayer(MacroSets& sets, KeyboardInputPort& keyboard, ShellPort& shell,
+                         Clock& clock, const Lexicon& lexicon, MacroPlaybackDisplayPort& display)
+    : sets_(sets),
+      keyboard_(keyboard),
+      shell_(shell),
+      clock_(clock),
+      lexicon_(lexicon),
+      display_(display) {}
+
+MacroPlayer::~MacroPlayer() {
+    waitUntilFinished();
+}
+
+void MacroPlayer::waitUntilFinished() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void MacroPlayer::startMacroPlayback(int slot) {
+    // Set here, before the thread exists, so that a second request that comes
+    // before the thread has started is ignored too.
+    if (slot < 0 || slot >= kMacroSlotCount || macroPlaying_.exchange(true)) {
+        return;
+    }
+    waitUntilFinished();  // the previous player has cleared its flag and is ending
+    CommitMacros(sets_.workingMacros, sets_.playbackMacros);
+    const MacroSlot& played = sets_.playbackMacros[static_cast<std::size_t>(slot)];
+    Playback playback;
+    playback.inputs = PrepareMacroInputs(played, keyboard_);
+    playback.shellCommands = played.shellCommand;
+    for (const LexiconKey key : kShellErrorKeys) {
+        playback.errorTexts.slots[static_cast<std::size_t>(key)] = lexicon_.text(key);
+    }
+    thread_ = std::thread([this, moved = std::move(playback)] { play(moved); });
+}
+
+void MacroPlayer::play(const Playback& playback) {
+    const auto entryCount = static_cast<std::int32_t>(playback.inputs.size());
+    const bool hasPauses = std::any_of(
+        playback.inputs.begin(), playback.inputs.end(),
+        [](const PreparedInput& input) { return input.kind == PreparedInput::Kind::Pause; });
+    if (entryCount >= 1) {
+        if (hasPauses) {
+            display_.showProgress();
+        }
+        clock_.sleepMs(kPlayerStepMs);
+        const bool capsLockWasOn = keyboard_.lockKeyOn(LockKey::CapsLock);
+        if (capsLockWasOn) {
+            tapLockKey(kCapsLockKey);
+        }
+        const bool numLockWasOn = keyboard_.lockKeyOn(LockKey::NumLock);
+        if (numLockWasOn) {
+            tapLockKey(kNumLockKey);
+        }
+
+        std::string shownCounter;
+        bool pauseStarted = false;
+        SystemTime pauseStart;
+        std::int32_t index = 0;
+        while (index < entryCount) {
+            if (hasPauses) {
+                std::string counter = std::to_string(index) + " / " + std::to_string(entryCount);
+                if (counter != shownCounter) {
+                    display_.updateProgress(index * kProgressBarSpan / entryCount, counter);
+                    shownCounter = std::move(counter);
+                }
+            }
+            const PreparedInput& input = playback.inputs[static_cast<std::size_t>(index)];
+            switch (input.kind) {
+                case PreparedInput::Kind::Pause:
+                    if (!playPause(pauseStarted, pauseStart)) {
+                        continue;
+                    }
+                    break;
+                case PreparedInput::Kind::Shell:
+                    if (!playShell(playback, index)) {
+                        index = entryCount;  // the rest of the macro is abandoned
+                    }
+                    clock_.sleepMs(kPlayerStepMs);
+                    break;
+                case PreparedInput::Kind::Key:
+                    keyboard_.sendScanCode(input.scanCode, input.extension, input.direction);
+                    break;
+                case PreparedInput::Kind::Character:
+                    keyboard_.sendCharacter(input.character, input.direction);
+                    break;
+                case PreparedInput::Kind::Nothing:
+                    break;
+            }
+            ++index;
+        }
+
+        // A lock the macro switched on goes off again; a lock that was on
+        // before playback is switched back on.
+        if (keyboard_.lockKeyOn(LockKey::CapsLock) != capsLockWasOn) {
+            tapLockKey(kCapsLockKey);
+        }
+        if (keyboard_.lockKeyOn(LockKey::NumLock) != numLockWasOn) {
+            tapLockKey(kNumLockKey);
+        }
+    }
+    if (hasPauses) {
+        display_.closeProgress();
+    }
+    clock_.sleepMs(kPlayerStepMs);
+    macroPlaying_.store(false);
+}
+
+bool MacroPlayer::playPause(bool& pauseStarted, SystemTime& pauseStart) {
+    if (!pauseStarted) {
+        pauseStart = clock_.utcNow();
+        pauseStarted = true;
+        return false;
+    }
+    const SystemTime now = clock_.utcNow();
+    const int startSeconds = SecondsWithinHourWhole(pauseStart);
+    const int nowSeconds = SecondsWithinHourWhole(now);
+    // A start later than now: the minutes wrapped at the hour.
+    if (startSeconds > nowSeconds || nowSeconds - startSeconds > 1) {
+        pauseStarted = false;
+        return true;
+    }
+    clock_.sleepMs(kPausePollMs);
+    return false;
+}
+
+bool MacroPlayer::playShell(const Playback& playback, std::int32_t index) {
+    const auto found = playback.shellCommands.find(index);
+    const std::string command =
+        found == playback.shellCommands.end()
+            ? std::string()
+            : Utf16ToUtf8(std::u16string_view(found->second).substr(0, kMaxShellCommandUnits));
+    // An entry without a command has nothing to open: reported as not found.
+    const int result = command.empty() ? kShellFileNotFound : shell_.open(command);
+    if (result >= kShellErrorLimit) {
+        return true;
+    }
+    display_.hideProgress();
+    shellErrorShowing_.store(true);
+    display_.showShellError(
+        ShellErrorMessage(playback.errorTexts.text(ShellErrorKey(result)), command));
+    shellErrorShowing_.store(false);
+    return false;
+}
+
+void MacroPlayer::tapLockKey(std::uint16_t virtualKey) {
+    keyboard_.sendVirtualKey(virtualKey, KeyDirection::Press);
+    keyboard_.sendVirtualKey(virtualKey, KeyDirection::Release);
+    clock_.sleepMs(kLockTapMs);
+}
+
+}  // namespace veltranix

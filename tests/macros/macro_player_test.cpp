@@ -1,0 +1,270 @@
+#include "macros/macro_player.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_keyboard.h"
+#include "tests/fakes/fake_macro_playback_display.h"
+#include "tests/fakes/fake_shell.h"
+
+namespace veltranix {
+namespace {
+
+using testing::FakeClock;
+using testing::FakeMacroPlaybackDisplay;
+using testing::FakeShell;
+using testing::RecordingKeyboard;
+using testing::SentKey;
+
+struct Entry {
+    std::uint16_t value;
+    std::uint8_t press;
+    std::uint8_t unicode = 0;
+};
+
+class MacroPlayerTest : public ::testing::Test {
+  protected:
+    MacroPlayerTest()
+        : sets(std::make_unique<MacroSets>()),
+          keyboard(&clock),
+          player(*sets, keyboard, shell, clock, lexicon, display) {
+        lexicon.slots[static_cast<std::size_t>(LexiconKey::ShellError01)] = "File not found.";
+        lexicon.slots[static_cast<std::size_t>(LexiconKey::ShellError)] = "No association.";
+    }
+
+    void Record(int slot, std::initializer_list<Entry> entries) {
+        MacroSlot& macro = sets->workingMacros[static_cast<std::size_t>(slot)];
+        macro.count = 0;
+        for (const Entry& entry : entries) {
+            const auto at = static_cast<std::size_t>(macro.count++);
+            macro.keyValue[at] = entry.value;
+            macro.pressFlag[at] = entry.press;
+            macro.unicodeFlag[at] = entry.unicode;
+        }
+    }
+
+    std::vector<SentKey> Play(int slot) {
+        player.startMacroPlayback(slot);
+        player.waitUntilFinished();
+        EXPECT_FALSE(player.macroPlaying());
+        return keyboard.sent();
+    }
+
+    FakeClock clock;
+    std::unique_ptr<MacroSets> sets;
+    RecordingKeyboard keyboard;
+    FakeShell shell;
+    Lexicon lexicon;
+    FakeMacroPlaybackDisplay display;
+    MacroPlayer player;
+};
+
+TEST_F(MacroPlayerTest, KeyStrokePlaysByScanCodeWithoutProgressWindow) {
+    Record(0, {{65, 1}, {65, 0}});
+    const auto sent = Play(0);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].kind, SentKey::Kind::ScanCode);
+    EXPECT_EQ(sent[0].code, 0x1E);
+    EXPECT_EQ(sent[0].direction, KeyDirection::Press);
+    EXPECT_EQ(sent[1].direction, KeyDirection::Release);
+    EXPECT_EQ(sent[1].extension, KeyExtension::Plain);
+    EXPECT_TRUE(display.calls().empty());
+}
+
+struct ExtensionCase {
+    std::uint16_t value;
+    KeyExtension extension;
+};
+
+class ExtendedKeys : public MacroPlayerTest, public ::testing::WithParamInterface<ExtensionCase> {};
+
+TEST_P(ExtendedKeys, TheExtendedFlagFollowsTheKeySent) {
+    Record(1, {{GetParam().value, 1}});
+    const auto sent = Play(1);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].extension, GetParam().extension);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MacroPlayer, ExtendedKeys,
+    ::testing::Values(ExtensionCase{0x25, KeyExtension::Extended},   // left arrow
+                      ExtensionCase{0x2E, KeyExtension::Extended},   // Delete
+                      ExtensionCase{0x5B, KeyExtension::Extended},   // left Windows
+                      ExtensionCase{0xA5, KeyExtension::Extended},   // right Alt
+                      ExtensionCase{0xB3, KeyExtension::Extended},   // play/pause
+                      ExtensionCase{0x125, KeyExtension::Extended},  // left arrow with Shift state
+                      ExtensionCase{0x41, KeyExtension::Plain},
+                      ExtensionCase{0x11, KeyExtension::Plain},
+                      ExtensionCase{0x5C, KeyExtension::Plain}));
+
+TEST_F(MacroPlayerTest, CharactersPlayAsUnicodeEventsAndPairsJoin) {
+    Record(2, {{0xE9, 1, 1},
+               {0xE9, 0, 1},
+               {0xD83D, 1, 1},
+               {0xD83D, 0, 1},
+               {0xDE00, 1, 1},
+               {0xDE00, 0, 1}});
+    const auto sent = Play(2);
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0].kind, SentKey::Kind::Character);
+    EXPECT_EQ(sent[0].character, U'\u00E9');
+    EXPECT_EQ(sent[1].direction, KeyDirection::Release);
+    EXPECT_EQ(sent[2].character, U'\U0001F600');
+    EXPECT_EQ(sent[2].direction, KeyDirection::Press);
+    EXPECT_EQ(sent[3].character, U'\U0001F600');
+    EXPECT_EQ(sent[3].direction, KeyDirection::Release);
+}
+
+struct PauseCase {
+    SystemTime start;
+    SystemTime earliestEnd;  // the first reading at which the pause may end
+};
+
+class Pauses : public MacroPlayerTest, public ::testing::WithParamInterface<PauseCase> {};
+
+TEST_P(Pauses, EndAtTheFirstReadingTwoSecondCountsLater) {
+    Record(0, {{kPauseMark, 1}, {65, 1}});
+    // Playback sleeps 2 ms before it starts; the pause starts at `start`.
+    SystemTime before = GetParam().start;
+    before.millisecond -= 2;
+    clock.set(before);
+    const auto sent = Play(0);
+    ASSERT_EQ(sent.size(), 1u);
+    const SystemTime end = GetParam().earliestEnd;
+    const SystemTime at = sent[0].sentAt;
+    EXPECT_EQ(std::tie(at.hour, at.minute, at.second), std::tie(end.hour, end.minute, end.second));
+    EXPECT_LT(at.millisecond, 5);  // one poll period at most
+    EXPECT_EQ(display.calls().front(), "show");
+    EXPECT_EQ(display.calls().back(), "close");
+}
+
+INSTANTIATE_TEST_SUITE_P(MacroPlayer, Pauses,
+                         ::testing::Values(PauseCase{{12, 0, 10, 999}, {12, 0, 12, 0}},
+                                           PauseCase{{12, 0, 10, 2}, {12, 0, 12, 0}},
+                                           PauseCase{{12, 59, 59, 2}, {13, 0, 0, 0}}));
+
+TEST_F(MacroPlayerTest, ProgressCountsEntriesOnABarOf275) {
+    Record(0, {{65, 1}, {kPauseMark, 1}, {65, 0}, {66, 1}});
+    Play(0);
+    const auto progress = display.progress();
+    ASSERT_GE(progress.size(), 4u);
+    EXPECT_EQ(progress.front().counter, "0 / 4");
+    EXPECT_EQ(progress.back().counter, "3 / 4");
+    EXPECT_EQ(progress.back().barPosition, 3 * 275 / 4);
+    EXPECT_EQ(progress.size(), 4u);  // only when the counter changes
+}
+
+TEST_F(MacroPlayerTest, FailingShellEntryShowsTheMessageAndAbandonsTheRest) {
+    Record(3, {{65, 1}, {kShellMark, 1}, {66, 1}});
+    sets->workingMacros[3].shellCommand[1] = u"missing-tool --flag";
+    shell.setResult("missing-tool --flag", kShellFileNotFound);
+    bool flagShown = false;
+    display.whileErrorShows = [&] {
+        flagShown = player.shellErrorShowing() && player.macroPlaying();
+    };
+    const auto sent = Play(3);
+    EXPECT_EQ(sent.size(), 1u);
+    EXPECT_EQ(shell.opened(), std::vector<std::string>{"missing-tool --flag"});
+    ASSERT_EQ(display.errors().size(), 1u);
+    EXPECT_EQ(display.errors()[0], "File not found.\n\n< missing-tool --flag >");
+    EXPECT_TRUE(flagShown);
+    EXPECT_FALSE(player.shellErrorShowing());
+}
+
+TEST(ShellErrorMessages, TextByResultAndFileNameAfterTheLastSeparator) {
+    EXPECT_EQ(ShellErrorKey(kShellFileNotFound), LexiconKey::ShellError01);
+    EXPECT_EQ(ShellErrorKey(kShellPathNotFound), LexiconKey::ShellError02);
+    EXPECT_EQ(ShellErrorKey(kShellNoAssociation), LexiconKey::ShellError);
+    EXPECT_EQ(ShellErrorKey(kShellAccessDenied), LexiconKey::ShellError03);
+    EXPECT_EQ(ShellErrorMessage("E", "C:\\tools\\run.exe"), "E\n\n< run.exe >");
+    EXPECT_EQ(ShellErrorMessage("E", "/usr/bin/gimp"), "E\n\n< gimp >");
+}
+
+TEST_F(MacroPlayerTest, ShellEntryThatOpensGoesOn) {
+    Record(0, {{kShellMark, 1}, {66, 1}});
+    sets->workingMacros[0].shellCommand[0] = u"firefox";
+    EXPECT_EQ(Play(0).size(), 1u);
+    EXPECT_TRUE(display.errors().empty());
+}
+
+TEST_F(MacroPlayerTest, ShellEntryWithoutCommandIsReportedNotOpened) {
+    Record(0, {{kShellMark, 1}, {66, 1}});
+    EXPECT_TRUE(Play(0).empty());
+    EXPECT_TRUE(shell.opened().empty());
+    EXPECT_EQ(display.errors().size(), 1u);
+}
+
+TEST_F(MacroPlayerTest, LockKeysAreOffDuringPlaybackAndRestoredAfterwards) {
+    keyboard.setLock(LockKey::CapsLock, true);
+    Record(0, {{65, 1}, {65, 0}});
+    Play(0);
+    EXPECT_EQ(keyboard.keysSentWithCapsLock(), 0);
+    EXPECT_TRUE(keyboard.lockKeyOn(LockKey::CapsLock));
+    EXPECT_FALSE(keyboard.lockKeyOn(LockKey::NumLock));
+}
+
+TEST_F(MacroPlayerTest, ALockTheMacroSwitchesOnIsSwitchedOffAtTheEnd) {
+    // The macro taps Caps Lock by scan code; the fake toggles on virtual keys
+    // only, so switch it on as the macro would, from the shell entry.
+    Record(0, {{kShellMark, 1}});
+    sets->workingMacros[0].shellCommand[0] = u"x";
+    display.whileErrorShows = nullptr;
+    keyboard.setLock(LockKey::NumLock, false);
+    struct Switching : ShellPort {
+        RecordingKeyboard* keyboard;
+        int open(const std::string&) override {
+            keyboard->setLock(LockKey::NumLock, true);
+            return kShellOpened;
+        }
+    } switching;
+    switching.keyboard = &keyboard;
+    MacroPlayer other(*sets, keyboard, switching, clock, lexicon, display);
+    other.startMacroPlayback(0);
+    other.waitUntilFinished();
+    EXPECT_FALSE(keyboard.lockKeyOn(LockKey::NumLock));
+}
+
+TEST_F(MacroPlayerTest, CountAbove4000PlaysThe3999FirstEntries) {
+    MacroSlot& macro = sets->workingMacros[4];
+    macro.count = 5000;
+    for (std::size_t index = 0; index < 4000; ++index) {
+        macro.keyValue[index] = 65;
+        macro.pressFlag[index] = index % 2 == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(Play(4).size(), 3999u);
+    EXPECT_EQ(PrepareMacroInputs(macro, keyboard).size(), 3999u);
+    macro.count = 4000;
+    EXPECT_EQ(PrepareMacroInputs(macro, keyboard).size(), 4000u);
+}
+
+TEST_F(MacroPlayerTest, ASecondRequestWhilePlayingDoesNothing) {
+    Record(0, {{65, 1}, {kShellMark, 1}, {65, 0}});
+    sets->workingMacros[0].shellCommand[1] = u"fails";
+    shell.setResult("fails", kShellNoAssociation);
+    Record(1, {{66, 1}});
+    display.whileErrorShows = [&] { player.startMacroPlayback(1); };
+    const auto sent = Play(0);
+    EXPECT_EQ(sent.size(), 1u);
+    EXPECT_EQ(display.errors().size(), 1u);
+    // Idle again: the next request plays.
+    EXPECT_EQ(Play(1).size(), 2u);
+}
+
+TEST_F(MacroPlayerTest, PlaysTheCommittedCopyOfTheWorkingSet) {
+    Record(0, {{65, 1}});
+    player.startMacroPlayback(0);
+    sets->workingMacros[0].count = 0;  // an edit after the start does not reach the player
+    player.waitUntilFinished();
+    EXPECT_EQ(keyboard.sent().size(), 1u);
+    EXPECT_EQ(sets->playbackMacros[0].count, 1);
+}
+
+TEST_F(MacroPlayerTest, EmptyMacroEndsAtOnce) {
+    EXPECT_TRUE(Play(5).empty());
+    EXPECT_TRUE(display.calls().empty());
+}
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,250 @@
+#include "macros/profiles.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "macros/macros_folder.h"
+#include "settings/store_tree.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix {
+namespace {
+
+using testing::FakeUserInterface;
+using testing::ReadFile;
+using testing::TemporaryFolder;
+using testing::WriteFile;
+
+class NoObserver : public SettingsObserver {};
+
+class ProfilesTest : public ::testing::Test {
+  protected:
+    ProfilesTest()
+        : sets(std::make_unique<MacroSets>()),
+          store(*sets),
+          persistence(settings, lexicon, settingsStore, ProgramFolder{folder.path()}, userInterface,
+                      observer, kLanguageEnglishUs),
+          macrosDir(folder.path() / "Macros"),
+          profiles(store, persistence, settings, macrosDir, lexicon, userInterface) {
+        std::filesystem::create_directories(macrosDir);
+        lexicon.slots[static_cast<std::size_t>(LexiconKey::E7)] = "Exists.";
+        lexicon.slots[static_cast<std::size_t>(LexiconKey::E4)] = "Warning";
+    }
+
+    // A valid profile file whose first macro has the given name.
+    void WriteProfile(const std::string& fileName, std::u16string firstName) {
+        auto set = std::make_unique<MacroSet>();
+        (*set)[0].name = std::move(firstName);
+        ASSERT_TRUE(store.WriteMacroFileAt(macrosDir / fileName, *set));
+    }
+    std::string StoredProfileName() {
+        persistence.LoadProfileName();
+        return settings.profileName;
+    }
+
+    TemporaryFolder folder;
+    std::unique_ptr<MacroSets> sets;
+    MacroFileStore store;
+    Settings settings;
+    Lexicon lexicon;
+    StoreTree settingsStore;
+    FakeUserInterface userInterface;
+    NoObserver observer;
+    SettingsPersistence persistence;
+    std::filesystem::path macrosDir;
+    Profiles profiles;
+};
+
+TEST_F(ProfilesTest, FirstStartWithAnEmptyFolderWritesDefaultAndMakesItCurrent) {
+    profiles.ChooseStartupProfile();
+    EXPECT_EQ(profiles.profileFileName(), "Default.cfg");
+    EXPECT_EQ(StoredProfileName(), "Default.cfg");
+    EXPECT_EQ(ListProfiles(macrosDir), std::vector<std::string>{"Default.cfg"});
+    EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), EncodeMacroFile(DefaultMacroSet()));
+    EXPECT_EQ(sets->workingMacros, DefaultMacroSet());
+}
+
+TEST_F(ProfilesTest, StartUpLoadsTheStoredProfile) {
+    WriteProfile("Work.cfg", u"mine");
+    persistence.SaveProfileName("Work.cfg");
+    profiles.ChooseStartupProfile();
+    EXPECT_EQ(profiles.profileFileName(), "Work.cfg");
+    EXPECT_EQ(sets->workingMacros[0].name, u"mine");
+    EXPECT_EQ(sets->defaultMacros, DefaultMacroSet());
+}
+
+TEST_F(ProfilesTest, AStoredNameOutsideTheFolderFallsBackAndKeepsDefaultsMacros) {
+    WriteProfile("Default.cfg", u"own default");
+    WriteProfile("../escape.cfg", u"outside");
+    persistence.SaveProfileName("../escape.cfg");
+    profiles.ChooseStartupProfile();
+    EXPECT_EQ(profiles.profileFileName(), "Default.cfg");
+    EXPECT_EQ(sets->workingMacros[0].name, u"own default");
+}
+
+TEST_F(ProfilesTest, ACorruptCurrentProfileIsSetAsideAndDefaultBecomesCurrent) {
+    WriteProfile("Default.cfg", u"own default");
+    // Six slots but one TIPO_CLIC header short.
+    auto set = std::make_unique<MacroSet>();
+    std::string bytes = EncodeMacroFile(*set);
+    const std::string header("T\0I\0P\0O\0", 8);
+    bytes.erase(bytes.find(header), std::string("TIPO_CLIC\r\n").size() * 2);
+    WriteFile(macrosDir / "Work.cfg", bytes);
+    const std::string corrupt = ReadFile(macrosDir / "Work.cfg");
+    ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
+    EXPECT_EQ(profiles.profileFileName(), "Default.cfg");
+    EXPECT_EQ(StoredProfileName(), "Default.cfg");
+    EXPECT_EQ(sets->workingMacros[0].name, u"own default");
+    EXPECT_FALSE(std::filesystem::exists(macrosDir / "Work.cfg"));
+    EXPECT_EQ(ReadFile(macrosDir / "Work.cfg.bad"), corrupt);
+}
+
+TEST_F(ProfilesTest, RecoveryWithAnUnwritableFolderKeepsTheDefaultsInMemory) {
+    MacroFileStore readOnly(*sets, [](const auto&, std::string_view) { return false; });
+    Profiles stuck(readOnly, persistence, settings, macrosDir, lexicon, userInterface);
+    WriteFile(macrosDir / "Work.cfg", "junk without headers\r\n");
+    WriteFile(macrosDir / "Default.cfg", "");
+    readOnly.setMacroFilePath(macrosDir / "Default.cfg");
+    stuck.LoadMacroFile();  // would recurse for ever if recovery re-read an unwritten file
+    EXPECT_EQ(sets->workingMacros, DefaultMacroSet());
+}
+
+TEST_F(ProfilesTest, CreatingWritesTheBuiltInsAndChangesNothingCurrent) {
+    WriteProfile("Work.cfg", u"mine");
+    ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
+    EXPECT_EQ(profiles.CreateProfile(" New Set "), ProfileCreation::Created);
+    EXPECT_EQ(ReadFile(macrosDir / "NewSet.cfg"), EncodeMacroFile(DefaultMacroSet()));
+    EXPECT_EQ(profiles.profileFileName(), "Work.cfg");
+    EXPECT_EQ(StoredProfileName(), "Work.cfg");
+    EXPECT_EQ(store.macroFilePath(), macrosDir / "Work.cfg");
+    EXPECT_EQ(sets->workingMacros[0].name, u"mine");
+}
+
+TEST_F(ProfilesTest, CreatingAnExistingNameTellsTheUserAndTouchesNothing) {
+    WriteProfile("Work.cfg", u"mine");
+    const std::string before = ReadFile(macrosDir / "Work.cfg");
+    EXPECT_EQ(profiles.CreateProfile("Work"), ProfileCreation::AlreadyExists);
+    EXPECT_EQ(ReadFile(macrosDir / "Work.cfg"), before);
+    ASSERT_EQ(userInterface.messages.size(), 1u);
+    EXPECT_EQ(userInterface.messages[0].text, "Exists.");
+    EXPECT_EQ(userInterface.messages[0].caption, "Warning");
+}
+
+struct TypedName {
+    const char* typed;
+    ProfileNameCheck check;
+    const char* fileName;
+};
+
+class TypedNames : public ::testing::TestWithParam<TypedName> {};
+
+TEST_P(TypedNames, FilterAndFileName) {
+    const ProfileNameResult result = ProfileFileNameFromTyped(GetParam().typed);
+    EXPECT_EQ(result.check, GetParam().check);
+    EXPECT_EQ(result.fileName, GetParam().fileName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, TypedNames,
+    ::testing::Values(TypedName{"Work", ProfileNameCheck::Valid, "Work.cfg"},
+                      TypedName{"a b-c_9", ProfileNameCheck::Valid, "ab-c_9.cfg"},
+                      TypedName{"Espa\xC3\xB1"
+                                "a",
+                                ProfileNameCheck::Valid,
+                                "Espa\xC3\xB1"
+                                "a.cfg"},
+                      TypedName{"my.set", ProfileNameCheck::Valid, "my.set.cfg"},
+                      TypedName{"   ", ProfileNameCheck::Empty, ""},
+                      TypedName{"", ProfileNameCheck::Empty, ""},
+                      TypedName{"../etc", ProfileNameCheck::Refused, ""},
+                      TypedName{"a/b", ProfileNameCheck::Refused, ""},
+                      TypedName{"a\\b", ProfileNameCheck::Refused, ""},
+                      TypedName{"..", ProfileNameCheck::Refused, ""},
+                      TypedName{".hidden", ProfileNameCheck::Refused, ""},
+                      TypedName{"elevenchars", ProfileNameCheck::Refused, ""},
+                      TypedName{"caf\xC3\xA9", ProfileNameCheck::Refused, ""}));
+
+TEST(ProfileFileNames, OnlyPlainNamesInsideTheFolderAreSafe) {
+    EXPECT_TRUE(IsSafeProfileFileName("Default.cfg"));
+    EXPECT_FALSE(IsSafeProfileFileName("../x.cfg"));
+    EXPECT_FALSE(IsSafeProfileFileName("sub/x.cfg"));
+    EXPECT_FALSE(IsSafeProfileFileName("..\\x.cfg"));
+    EXPECT_FALSE(IsSafeProfileFileName(".cfg"));
+    EXPECT_FALSE(IsSafeProfileFileName("x.txt"));
+    EXPECT_FALSE(IsSafeProfileFileName(std::string("a\0b.cfg", 7)));
+}
+
+TEST_F(ProfilesTest, DeletingTheCurrentProfileMakesDefaultCurrentWithItsOwnMacros) {
+    WriteProfile("Default.cfg", u"own default");
+    WriteProfile("Work.cfg", u"mine");
+    ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
+    EXPECT_EQ(profiles.DeleteProfile("Work.cfg"), ProfileDeletion::Deleted);
+    EXPECT_FALSE(std::filesystem::exists(macrosDir / "Work.cfg"));
+    EXPECT_EQ(StoredProfileName(), "Default.cfg");
+    EXPECT_EQ(sets->workingMacros[0].name, u"own default");
+}
+
+TEST_F(ProfilesTest, DeletingTheCurrentDefaultRewritesTheBuiltIns) {
+    profiles.ChooseStartupProfile();
+    sets->workingMacros[0].name = u"edited";
+    ASSERT_TRUE(store.WriteMacroFile());
+    EXPECT_EQ(profiles.DeleteProfile("Default.cfg"), ProfileDeletion::Deleted);
+    EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), EncodeMacroFile(DefaultMacroSet()));
+}
+
+TEST_F(ProfilesTest, DeletingAnotherProfileKeepsTheStoredName) {
+    WriteProfile("Default.cfg", u"own default");
+    WriteProfile("Work.cfg", u"mine");
+    WriteProfile("Old.cfg", u"old");
+    ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
+    EXPECT_EQ(profiles.DeleteProfile("Old.cfg"), ProfileDeletion::Deleted);
+    EXPECT_EQ(StoredProfileName(), "Work.cfg");
+    EXPECT_EQ(store.macroFilePath(), macrosDir / "Default.cfg");
+    EXPECT_EQ(sets->workingMacros[0].name, u"own default");
+}
+
+TEST_F(ProfilesTest, PathsOutsideTheFolderAreNeverDeletedOrSelected) {
+    WriteFile(folder.path() / "victim.cfg", "keep");
+    EXPECT_EQ(profiles.DeleteProfile("../victim.cfg"), ProfileDeletion::InvalidName);
+    EXPECT_FALSE(profiles.SelectProfile("../victim.cfg"));
+    EXPECT_EQ(ReadFile(folder.path() / "victim.cfg"), "keep");
+}
+
+TEST_F(ProfilesTest, ListingKeepsFiftyRegularCfgFilesAndSkipsLinks) {
+    for (int index = 0; index < 55; ++index) {
+        WriteFile(macrosDir / ("p" + std::to_string(100 + index) + ".cfg"), "x");
+    }
+    WriteFile(macrosDir / "notes.txt", "x");
+    std::filesystem::create_directories(macrosDir / "dir.cfg");
+    WriteFile(folder.path() / "elsewhere", "x");
+    std::filesystem::create_symlink(folder.path() / "elsewhere", macrosDir / "a-link.cfg");
+    const auto names = ListProfiles(macrosDir);
+    ASSERT_EQ(names.size(), kMaxListedProfiles);
+    EXPECT_EQ(names.front(), "p100.cfg");
+    EXPECT_TRUE(ProfileExists(macrosDir, "p154.cfg"));
+    EXPECT_FALSE(ProfileExists(macrosDir, "P100.cfg"));
+}
+
+TEST(MacrosFolder, BesideTheProgramWhenWritableElseUnderTheUserDataFolder) {
+    TemporaryFolder folder;
+    const auto beside = PrepareMacrosFolder(ProgramFolder{folder.path()}, {});
+    ASSERT_TRUE(beside);
+    EXPECT_EQ(*beside, folder.path() / "Macros");
+
+    // A program folder where no folder can be made: a file stands in its way.
+    WriteFile(folder.path() / "program", "x");
+    const ProgramFolder blocked{folder.path() / "program"};
+    const auto fallback = PrepareMacrosFolder(blocked, {(folder.path() / "data").string(), {}});
+    ASSERT_TRUE(fallback);
+    EXPECT_EQ(*fallback, folder.path() / "data" / "veltranix" / "Macros");
+    EXPECT_TRUE(std::filesystem::is_directory(*fallback));
+    const auto fromHome = PrepareMacrosFolder(blocked, {"relative", folder.path().string()});
+    ASSERT_TRUE(fromHome);
+    EXPECT_EQ(*fromHome, folder.path() / ".local" / "share" / "veltranix" / "Macros");
+    EXPECT_FALSE(PrepareMacrosFolder(blocked, {}));
+}
+
+}  // namespace
+}  // namespace veltranix
