@@ -9,7 +9,6 @@ bash scripts/format-check.sh
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVELTRANIX_SANITIZE=ON -DVELTRANIX_WERROR=ON
 cmake --build build/test
-ctest --test-dir build/test --output-on-failure --parallel 2
 
 # The macro file reader's fuzz target (libFuzzer needs clang): a short run in
 # a build folder of its own. See the README for longer runs.
@@ -18,3 +17,6 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=
 cmake --build build/fuzz --target macro_file_fuzz
 rm -rf build/fuzz/corpus && mkdir -p build/fuzz/corpus && cp tests/macros/golden/* build/fuzz/corpus/
 build/fuzz/veltranix/macro_file_fuzz -max_total_time=20 -max_len=65536 build/fuzz/corpus
+
+# The test summary stays the last thing printed.
+ctest --test-dir build/test --output-on-failure --parallel 2
