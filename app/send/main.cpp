@@ -1,0 +1,82 @@
+// veltranix-send MESSAGE [WPARAM [LPARAM]]
+//
+// Sends a running Veltranix one of the companion messages on the session
+// D-Bus, as the companion on-screen keyboard does: WM_KEYVANE,
+// WM_MACROKEYVANE, WM_USER (WPARAM: the companion's X window id), WM_USER+1,
+// WM_USER+21 (or 1024, 1025, 1045). The payloads are 32-bit unsigned numbers,
+// decimal or 0x-hexadecimal; missing ones are 0. Exit code 0 when delivered.
+
+#include <QtCore/QCoreApplication>
+#include <QtDBus/QDBusConnection>
+#include <QtDBus/QDBusMessage>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/companion_messages.h"
+
+namespace {
+
+bool ParsePayload(const char* text, std::uint32_t* value) {
+    const std::string digits(text);
+    if (digits.empty() || digits[0] == '-' || digits[0] == '+') {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long parsed = std::strtoull(text, &end, 0);
+    if (errno != 0 || end == text || *end != '\0' || parsed > 0xFFFFFFFFull) {
+        return false;
+    }
+    *value = static_cast<std::uint32_t>(parsed);
+    return true;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: veltranix-send MESSAGE [WPARAM [LPARAM]]\n"
+                 "  MESSAGE: WM_KEYVANE, WM_MACROKEYVANE, WM_USER, WM_USER+1, WM_USER+21\n"
+                 "  WPARAM, LPARAM: 32-bit unsigned numbers (decimal or 0x...), default 0\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    if (argc < 2 || argc > 4) {
+        return Usage();
+    }
+    const auto kind = veltranix::ParseCompanionMessageName(argv[1]);
+    if (!kind || *kind == veltranix::CompanionMessageKind::TrackingStarted) {
+        std::fprintf(stderr, "veltranix-send: unknown message \"%s\"\n", argv[1]);
+        return Usage();
+    }
+    std::uint32_t payloads[2] = {0, 0};
+    for (int index = 2; index < argc; ++index) {
+        if (!ParsePayload(argv[index], &payloads[index - 2])) {
+            std::fprintf(stderr, "veltranix-send: \"%s\" is not a 32-bit unsigned number\n",
+                         argv[index]);
+            return Usage();
+        }
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        std::fprintf(stderr, "veltranix-send: no D-Bus session bus\n");
+        return 1;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.veltranix.Veltranix"), QStringLiteral("/org/veltranix/Veltranix"),
+        QStringLiteral("org.veltranix.Companion1"), QStringLiteral("Post"));
+    const std::string name(veltranix::CompanionMessageName(*kind));
+    call << QString::fromStdString(name) << payloads[0] << payloads[1];
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        std::fprintf(stderr, "veltranix-send: %s\n",
+                     reply.errorMessage().toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}

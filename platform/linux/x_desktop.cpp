@@ -1,0 +1,145 @@
+#include "platform/linux/x_desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+
+namespace veltranix {
+namespace {
+
+// A 32-bit CARDINAL property of the root window, as Xlib hands it back (longs).
+bool ReadCardinals(Display* display, Window window, const char* name, long count, long offset,
+                   long* values) {
+    const Atom property = XInternAtom(display, name, True);
+    if (property == None) {
+        return false;
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    XErrorTrap trap(display);
+    const int status = XGetWindowProperty(display, window, property, offset, count, False,
+                                          XA_CARDINAL, &type, &format, &items, &remaining, &data);
+    const bool ok = status == Success && !trap.failed() && type == XA_CARDINAL && format == 32 &&
+                    items == static_cast<unsigned long>(count);
+    if (ok) {
+        const auto* longs = reinterpret_cast<const long*>(data);
+        std::copy(longs, longs + count, values);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return ok;
+}
+
+}  // namespace
+
+XDesktop::XDesktop(std::shared_ptr<XDisplayConnection> connection)
+    : connection_(std::move(connection)) {}
+
+ScreenSize XDesktop::screenSize() const {
+    std::lock_guard lock(connection_->mutex());
+    Display* display = connection_->display();
+    const int screen = DefaultScreen(display);
+    return {DisplayWidth(display, screen), DisplayHeight(display, screen)};
+}
+
+ScreenRect XDesktop::workArea() const {
+    const ScreenSize size = screenSize();
+    const ScreenRect whole{0, 0, size.width, size.height};
+    std::lock_guard lock(connection_->mutex());
+    Display* display = connection_->display();
+    long desktop = 0;
+    if (!ReadCardinals(display, connection_->root(), "_NET_CURRENT_DESKTOP", 1, 0, &desktop)) {
+        desktop = 0;
+    }
+    long area[4] = {};
+    if (!ReadCardinals(display, connection_->root(), "_NET_WORKAREA", 4, desktop * 4, area)) {
+        return whole;
+    }
+    const ScreenRect rect{static_cast<int>(area[0]), static_cast<int>(area[1]),
+                          static_cast<int>(area[0] + area[2]), static_cast<int>(area[1] + area[3])};
+    // A work area that is empty or outside the screen is not believed.
+    if (area[2] <= 0 || area[3] <= 0 || rect.left < 0 || rect.top < 0 || rect.right > size.width ||
+        rect.bottom > size.height) {
+        return whole;
+    }
+    return rect;
+}
+
+ScreenPoint XDesktop::pointerPosition() const {
+    std::lock_guard lock(connection_->mutex());
+    Display* display = connection_->display();
+    Window rootReturn = None;
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display, connection_->root(), &rootReturn, &child, &rootX, &rootY, &windowX,
+                  &windowY, &mask);
+    return {rootX, rootY};
+}
+
+bool XDesktop::primaryButtonSwapped() const {
+    std::lock_guard lock(connection_->mutex());
+    unsigned char map[32] = {};
+    const int buttons = XGetPointerMapping(connection_->display(), map, sizeof map);
+    return buttons >= 3 && map[0] == 3 && map[2] == 1;
+}
+
+std::uint64_t XDesktop::topLevelWindowAt(ScreenPoint point) const {
+    std::lock_guard lock(connection_->mutex());
+    Display* display = connection_->display();
+    XErrorTrap trap(display);
+    Window child = None;
+    int x = 0;
+    int y = 0;
+    XTranslateCoordinates(display, connection_->root(), connection_->root(), point.x, point.y, &x,
+                          &y, &child);
+    return trap.failed() ? 0 : child;
+}
+
+std::unique_ptr<XPointerInput> XPointerInput::Create(
+    std::shared_ptr<XDisplayConnection> connection) {
+    std::lock_guard lock(connection->mutex());
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XTestQueryExtension(connection->display(), &eventBase, &errorBase, &major, &minor)) {
+        return nullptr;
+    }
+    XTestGrabControl(connection->display(), True);
+    return std::unique_ptr<XPointerInput>(new XPointerInput(std::move(connection)));
+}
+
+void XPointerInput::sendButton(PointerButton button, KeyDirection direction) {
+    const unsigned int number = button == PointerButton::Left     ? 1
+                                : button == PointerButton::Middle ? 2
+                                                                  : 3;
+    std::lock_guard lock(connection_->mutex());
+    XTestFakeButtonEvent(connection_->display(), number, direction == KeyDirection::Press,
+                         CurrentTime);
+    XFlush(connection_->display());
+}
+
+void XPointerInput::moveTo(ScreenPoint point) {
+    std::lock_guard lock(connection_->mutex());
+    Display* display = connection_->display();
+    XTestFakeMotionEvent(display, DefaultScreen(display), point.x, point.y, CurrentTime);
+    XFlush(display);
+}
+
+void XPointerInput::moveBy(int dxPixels, int dyPixels) {
+    std::lock_guard lock(connection_->mutex());
+    XTestFakeRelativeMotionEvent(connection_->display(), dxPixels, dyPixels, CurrentTime);
+    XFlush(connection_->display());
+}
+
+}  // namespace veltranix

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+
+#include "core/desktop_port.h"
+#include "core/input_port.h"
+#include "core/window_lookup_port.h"
+#include "platform/linux/x_display.h"
+
+namespace veltranix {
+
+// The desktop as the X server and the window manager describe it.
+class XDesktop : public DesktopPort, public WindowLookupPort {
+  public:
+    explicit XDesktop(std::shared_ptr<XDisplayConnection> connection);
+
+    ScreenSize screenSize() const override;
+    // The window manager's _NET_WORKAREA of the current desktop; the whole
+    // screen when there is none.
+    ScreenRect workArea() const override;
+    ScreenPoint pointerPosition() const override;
+    // True when the pointer mapping sends the right physical button to
+    // logical button 1.
+    bool primaryButtonSwapped() const override;
+    std::uint64_t topLevelWindowAt(ScreenPoint point) const override;
+
+  private:
+    std::shared_ptr<XDisplayConnection> connection_;
+};
+
+// Synthetic pointer input through the XTest extension. The button events go
+// through the server's pointer mapping as a physical mouse's do.
+class XPointerInput : public PointerInputPort {
+  public:
+    // Null when the server lacks XTest.
+    static std::unique_ptr<XPointerInput> Create(std::shared_ptr<XDisplayConnection> connection);
+
+    void sendButton(PointerButton button, KeyDirection direction) override;
+    // Exact: lands on (x, y), clamped by the server to the screen.
+    void moveTo(ScreenPoint point) override;
+    void moveBy(int dxPixels, int dyPixels) override;
+
+  private:
+    explicit XPointerInput(std::shared_ptr<XDisplayConnection> connection)
+        : connection_(std::move(connection)) {}
+
+    std::shared_ptr<XDisplayConnection> connection_;
+};
+
+}  // namespace veltranix

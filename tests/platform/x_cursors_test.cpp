@@ -1,0 +1,137 @@
+// gtest first: the Xlib headers define macros that clash with it.
+#include <gtest/gtest.h>
+
+#include <X11/Xcursor/Xcursor.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/linux/ani_cursor_file.h"
+#include "platform/linux/x_cursors.h"
+#include "platform/linux/x_desktop.h"
+#include "tests/platform/x_event_recorder.h"
+#include "tests/platform/x_test_display.h"
+
+namespace veltranix {
+namespace {
+
+using testing::TestDisplayName;
+using testing::XEventRecorder;
+
+struct ShownCursor {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::string name;
+};
+
+ShownCursor CurrentCursor(Display* display) {
+    ShownCursor shown;
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    if (image == nullptr) {
+        return shown;
+    }
+    shown.width = image->width;
+    shown.height = image->height;
+    for (int index = 0; index < image->width * image->height; ++index) {
+        shown.pixels.push_back(static_cast<std::uint32_t>(image->pixels[index]));
+    }
+    shown.name = image->name != nullptr ? image->name : "";
+    XFree(image);
+    return shown;
+}
+
+class XCursorsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        VELTRANIX_REQUIRE_X_DISPLAY();
+        std::string error;
+        connection_ = XDisplayConnection::Open(TestDisplayName(), &error);
+        ASSERT_NE(connection_, nullptr) << error;
+        cursors_ = XCursors::Create(connection_);
+        ASSERT_NE(cursors_, nullptr);
+        recorder_ = std::make_unique<XEventRecorder>(TestDisplayName());
+        // The test window shows the theme's arrow, as a toolkit window does.
+        Display* display = recorder_->display();
+        const Cursor arrow = XcursorLibraryLoadCursor(display, "left_ptr");
+        ASSERT_NE(arrow, 0u) << "no cursor theme with left_ptr";
+        XFixesSetCursorName(display, arrow, "left_ptr");
+        XDefineCursor(display, recorder_->window(), arrow);
+        XSync(display, False);
+        XPointerInput::Create(connection_)->moveTo({400, 300});
+    }
+
+    std::shared_ptr<XDisplayConnection> connection_;
+    std::unique_ptr<XCursors> cursors_;
+    std::unique_ptr<XEventRecorder> recorder_;
+};
+
+bool ShowsAnImageOf(const ShownCursor& shown, const AnimatedCursor& animation) {
+    for (const auto& image : animation.images) {
+        if (image.width == shown.width && image.height == shown.height &&
+            image.argbPixels == shown.pixels) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(XCursorsTest, TheClockReplacesTheArrowUntilTheRestore) {
+    Display* display = recorder_->display();
+    const ShownCursor before = CurrentCursor(display);
+    ASSERT_FALSE(before.pixels.empty());
+    const auto file =
+        std::filesystem::path(VELTRANIX_SOURCE_PROGRAM_FOLDER) / "cursors" / "cur3.ani";
+    AnimatedCursor clock;
+    ASSERT_TRUE(ReadAnimatedCursorFile(file, &clock, nullptr));
+
+    ASSERT_TRUE(cursors_->installAnimatedCursor(file));
+    // The server shows an animation's frames as they come up: wait for one.
+    ShownCursor during = CurrentCursor(display);
+    for (int attempt = 0; attempt < 40 && !ShowsAnImageOf(during, clock); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        during = CurrentCursor(display);
+    }
+    EXPECT_TRUE(ShowsAnImageOf(during, clock))
+        << "the pointer shows the clock, not a " << during.width << "x" << during.height
+        << " image with centre " << std::hex
+        << during.pixels[during.pixels.size() / 2 + during.width / 2];
+
+    cursors_->restoreSystemCursors();
+    const ShownCursor after = CurrentCursor(display);
+    EXPECT_EQ(after.width, before.width);
+    EXPECT_EQ(after.pixels, before.pixels) << "the theme's arrow is back";
+}
+
+TEST_F(XCursorsTest, AnUnreadableFileLeavesTheCursorsAsTheyWere) {
+    Display* display = recorder_->display();
+    const ShownCursor before = CurrentCursor(display);
+    EXPECT_FALSE(cursors_->installAnimatedCursor("/nonexistent/cur4.ani"));
+    EXPECT_EQ(CurrentCursor(display).pixels, before.pixels);
+}
+
+TEST_F(XCursorsTest, TheHandShowsAfterATimedPressUntilTheRestore) {
+    Display* display = recorder_->display();
+    const ShownCursor arrow = CurrentCursor(display);
+    const Cursor hand = XcursorLibraryLoadCursor(display, "hand2");
+    ASSERT_NE(hand, 0u);
+    XDefineCursor(display, recorder_->window(), hand);
+    XSync(display, False);
+    const ShownCursor handImage = CurrentCursor(display);
+    XcursorLibraryLoadCursor(display, "left_ptr");
+    XUndefineCursor(display, recorder_->window());
+    const Cursor named = XcursorLibraryLoadCursor(display, "left_ptr");
+    XFixesSetCursorName(display, named, "left_ptr");
+    XDefineCursor(display, recorder_->window(), named);
+    XSync(display, False);
+
+    cursors_->showHandCursor();
+    EXPECT_EQ(CurrentCursor(display).pixels, handImage.pixels);
+    cursors_->restoreSystemCursors();
+    EXPECT_EQ(CurrentCursor(display).pixels, arrow.pixels);
+}
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,355 @@
+// gtest first: the Xlib headers define macros that clash with it.
+#include <gtest/gtest.h>
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/keysym.h>
+
+#include <memory>
+
+#include "core/virtual_key_table.h"
+#include "platform/linux/x_desktop.h"
+#include "platform/linux/x_keyboard_input.h"
+#include "tests/platform/x_event_recorder.h"
+#include "tests/platform/x_test_display.h"
+
+namespace veltranix {
+namespace {
+
+using testing::TestDisplayName;
+using testing::XEventRecorder;
+
+class XInputTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        VELTRANIX_REQUIRE_X_DISPLAY();
+        std::string error;
+        connection_ = XDisplayConnection::Open(TestDisplayName(), &error);
+        ASSERT_NE(connection_, nullptr) << error;
+        desktop_ = std::make_unique<XDesktop>(connection_);
+        pointer_ = XPointerInput::Create(connection_);
+        ASSERT_NE(pointer_, nullptr) << "the X server has no XTest extension";
+        keyboard_ = XKeyboardInput::Create(connection_);
+        ASSERT_NE(keyboard_, nullptr);
+        recorder_ = std::make_unique<XEventRecorder>(TestDisplayName());
+    }
+
+    void TearDown() override {
+        if (recorder_ == nullptr) {
+            return;
+        }
+        SetPointerMapping(false);
+        for (const LockKey lock : {LockKey::CapsLock, LockKey::NumLock}) {
+            if (keyboard_->lockKeyOn(lock)) {
+                TapVirtualKey(lock == LockKey::CapsLock ? 0x14 : 0x90);
+            }
+        }
+        recorder_->drain();
+    }
+
+    // The server's pointer mapping, with buttons 1 and 3 exchanged or not.
+    void SetPointerMapping(bool swapped) {
+        unsigned char map[256] = {};
+        const int count = XGetPointerMapping(recorder_->display(), map, sizeof map);
+        for (int index = 0; index < count; ++index) {
+            map[index] = static_cast<unsigned char>(index + 1);
+        }
+        if (swapped) {
+            std::swap(map[0], map[2]);
+        }
+        ASSERT_EQ(XSetPointerMapping(recorder_->display(), map, count), MappingSuccess);
+        XSync(recorder_->display(), False);
+    }
+
+    void TapVirtualKey(std::uint16_t virtualKey) {
+        keyboard_->sendVirtualKey(virtualKey, KeyDirection::Press);
+        keyboard_->sendVirtualKey(virtualKey, KeyDirection::Release);
+    }
+
+    // The key presses the window received since the last call.
+    std::vector<XEventRecorder::KeyEvent> TakeKeyPresses(std::size_t expected) {
+        recorder_->waitUntil([&] {
+            std::size_t presses = 0;
+            for (const auto& key : recorder_->keys) {
+                presses += key.press ? 1 : 0;
+            }
+            return presses >= expected;
+        });
+        std::vector<XEventRecorder::KeyEvent> presses;
+        for (const auto& key : recorder_->keys) {
+            if (key.press) {
+                presses.push_back(key);
+            }
+        }
+        recorder_->keys.clear();
+        return presses;
+    }
+
+    std::shared_ptr<XDisplayConnection> connection_;
+    std::unique_ptr<XDesktop> desktop_;
+    std::unique_ptr<XPointerInput> pointer_;
+    std::unique_ptr<XKeyboardInput> keyboard_;
+    std::unique_ptr<XEventRecorder> recorder_;
+};
+
+TEST_F(XInputTest, EveryButtonLandsWhereThePointerIsWithItsOwnNumber) {
+    const ScreenSize size = desktop_->screenSize();
+    const struct {
+        PointerButton button;
+        unsigned int expected;
+    } cases[] = {{PointerButton::Left, 1}, {PointerButton::Middle, 2}, {PointerButton::Right, 3}};
+    const ScreenPoint places[] = {
+        {0, 0}, {size.width / 2, size.height / 3}, {size.width - 1, size.height - 1}};
+    for (const auto& place : places) {
+        for (const auto& one : cases) {
+            recorder_->buttons.clear();
+            pointer_->moveTo(place);
+            pointer_->sendButton(one.button, KeyDirection::Press);
+            pointer_->sendButton(one.button, KeyDirection::Release);
+            ASSERT_TRUE(recorder_->waitUntil([&] { return recorder_->buttons.size() >= 2; }));
+            const auto& press = recorder_->buttons[0];
+            const auto& release = recorder_->buttons[1];
+            EXPECT_TRUE(press.press);
+            EXPECT_FALSE(release.press);
+            EXPECT_EQ(press.button, one.expected);
+            EXPECT_EQ(release.button, one.expected);
+            EXPECT_EQ(ScreenPoint(press.rootX, press.rootY), place);
+        }
+    }
+}
+
+TEST_F(XInputTest, SwappedButtonsAreReportedAndMapThePhysicalButtons) {
+    EXPECT_FALSE(desktop_->primaryButtonSwapped());
+    SetPointerMapping(true);
+    EXPECT_TRUE(desktop_->primaryButtonSwapped());
+    // The engine presses the physical right button for a primary click when
+    // the buttons are swapped: the application sees its primary button, 1.
+    pointer_->moveTo({200, 300});
+    pointer_->sendButton(PointerButton::Right, KeyDirection::Press);
+    pointer_->sendButton(PointerButton::Right, KeyDirection::Release);
+    pointer_->sendButton(PointerButton::Left, KeyDirection::Press);
+    pointer_->sendButton(PointerButton::Left, KeyDirection::Release);
+    pointer_->sendButton(PointerButton::Middle, KeyDirection::Press);
+    pointer_->sendButton(PointerButton::Middle, KeyDirection::Release);
+    ASSERT_TRUE(recorder_->waitUntil([&] { return recorder_->buttons.size() >= 6; }));
+    EXPECT_EQ(recorder_->buttons[0].button, 1u);
+    EXPECT_EQ(recorder_->buttons[2].button, 3u);
+    EXPECT_EQ(recorder_->buttons[4].button, 2u);
+}
+
+TEST_F(XInputTest, AbsolutePlacementIsExactAtCornersAndEdges) {
+    const ScreenSize size = desktop_->screenSize();
+    const int w = size.width;
+    const int h = size.height;
+    const struct {
+        ScreenPoint target;
+        ScreenPoint expected;
+    } cases[] = {
+        {{0, 0}, {0, 0}},
+        {{w - 1, 0}, {w - 1, 0}},
+        {{0, h - 1}, {0, h - 1}},
+        {{w - 1, h - 1}, {w - 1, h - 1}},
+        {{w / 2, 0}, {w / 2, 0}},
+        {{0, h / 2}, {0, h / 2}},
+        {{w - 1, h / 2}, {w - 1, h / 2}},
+        {{w / 2, h - 1}, {w / 2, h - 1}},
+        {{1, 1}, {1, 1}},
+        {{w, h}, {w - 1, h - 1}},  // the far edges clamp onto the last pixel
+        {{-5, -5}, {0, 0}},
+    };
+    for (const auto& one : cases) {
+        pointer_->moveTo(one.target);
+        EXPECT_EQ(desktop_->pointerPosition(), one.expected)
+            << "target " << one.target.x << "," << one.target.y;
+    }
+}
+
+TEST_F(XInputTest, RelativeMovesAreExactAndStopAtTheScreenEdge) {
+    const ScreenSize size = desktop_->screenSize();
+    pointer_->moveTo({100, 100});
+    pointer_->moveBy(5, -3);
+    EXPECT_EQ(desktop_->pointerPosition(), ScreenPoint(105, 97));
+    pointer_->moveTo({0, 40});
+    pointer_->moveBy(-51, 0);
+    EXPECT_EQ(desktop_->pointerPosition(), ScreenPoint(0, 40));
+    pointer_->moveTo({size.width - 1, 40});
+    pointer_->moveBy(51, 0);
+    EXPECT_EQ(desktop_->pointerPosition(), ScreenPoint(size.width - 1, 40));
+}
+
+TEST_F(XInputTest, WorkAreaIsTheWindowManagersOrTheWholeScreen) {
+    const ScreenSize size = desktop_->screenSize();
+    Display* display = recorder_->display();
+    const Atom workArea = XInternAtom(display, "_NET_WORKAREA", False);
+    XDeleteProperty(display, DefaultRootWindow(display), workArea);
+    XSync(display, False);
+    EXPECT_EQ(desktop_->workArea(), ScreenRect(0, 0, size.width, size.height));
+
+    long panelAtTheBottom[] = {0, 0, size.width, size.height - 34};
+    XChangeProperty(display, DefaultRootWindow(display), workArea, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(panelAtTheBottom), 4);
+    XSync(display, False);
+    EXPECT_EQ(desktop_->workArea(), ScreenRect(0, 0, size.width, size.height - 34));
+
+    long outside[] = {0, 0, size.width + 500, size.height};
+    XChangeProperty(display, DefaultRootWindow(display), workArea, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(outside), 4);
+    XSync(display, False);
+    EXPECT_EQ(desktop_->workArea(), ScreenRect(0, 0, size.width, size.height));
+    XDeleteProperty(display, DefaultRootWindow(display), workArea);
+    XSync(display, False);
+}
+
+TEST_F(XInputTest, TheWindowUnderAPointIsFound) {
+    EXPECT_EQ(desktop_->topLevelWindowAt({300, 200}), recorder_->window());
+}
+
+// The keysyms a keycode carries at its first two levels in the client's keymap.
+bool KeycodeCarries(Display* display, unsigned int keycode, KeySym keysym) {
+    for (int level = 0; level < 2; ++level) {
+        if (XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), 0, level) == keysym) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(XInputTest, EveryVirtualKeyReachesTheWindowAsItsKey) {
+    for (const VirtualKeyInfo& entry : VirtualKeyTable()) {
+        if (entry.keysym == 0) {
+            continue;  // a code no X keyboard produces
+        }
+        TapVirtualKey(entry.virtualKey);
+        const auto presses = TakeKeyPresses(1);
+        ASSERT_EQ(presses.size(), 1u) << "virtual key 0x" << std::hex << entry.virtualKey;
+        const bool sameKeysym =
+            KeycodeCarries(recorder_->display(), presses[0].keycode, entry.keysym);
+        const bool samePosition =
+            entry.linuxKeyCode != 0 && presses[0].keycode == entry.linuxKeyCode + 8u;
+        EXPECT_TRUE(sameKeysym || samePosition)
+            << "virtual key 0x" << std::hex << entry.virtualKey << " arrived as keycode "
+            << std::dec << presses[0].keycode;
+    }
+}
+
+TEST_F(XInputTest, ScanCodesNameKeyPositions) {
+    const struct {
+        std::uint16_t scanCode;
+        KeyExtension extension;
+        unsigned int keycode;
+    } cases[] = {
+        {0x1E, KeyExtension::Plain, 38},      // A
+        {0x48, KeyExtension::Extended, 111},  // Up
+        {0x48, KeyExtension::Plain, 80},      // keypad 8
+        {0x1D, KeyExtension::Extended, 105},  // right Control
+        {0x45, KeyExtension::Extended, 77},   // Num Lock
+        {0x45, KeyExtension::Plain, 127},     // Pause
+        {0x54, KeyExtension::Plain, 107},     // Print Screen
+        {0x37, KeyExtension::Extended, 107},  // Print Screen's make code
+        {0x20, KeyExtension::Extended, 121},  // volume mute, not D
+        {0x20, KeyExtension::Plain, 40},      // D
+    };
+    for (const auto& one : cases) {
+        keyboard_->sendScanCode(one.scanCode, one.extension, KeyDirection::Press);
+        keyboard_->sendScanCode(one.scanCode, one.extension, KeyDirection::Release);
+        const auto presses = TakeKeyPresses(1);
+        ASSERT_EQ(presses.size(), 1u) << "scan code 0x" << std::hex << one.scanCode;
+        EXPECT_EQ(presses[0].keycode, one.keycode) << "scan code 0x" << std::hex << one.scanCode;
+        if (one.keycode == 77) {
+            TapVirtualKey(0x90);
+            TakeKeyPresses(1);
+        }
+    }
+}
+
+TEST_F(XInputTest, ScanCodesOfVirtualKeysUnderTheUsLayout) {
+    EXPECT_EQ(keyboard_->scanCodeForVirtualKey(0x41), 0x1E);
+    EXPECT_EQ(keyboard_->scanCodeForVirtualKey(0x26), 0x48);
+    EXPECT_EQ(keyboard_->scanCodeForVirtualKey(0x2C), 0x54);
+    EXPECT_EQ(keyboard_->scanCodeForVirtualKey(0x14), 0x3A);
+    EXPECT_EQ(keyboard_->scanCodeForVirtualKey(0x90), 0x45);
+    EXPECT_EQ(keyboard_->scanCodeForVirtualKey(0x07), 0);
+}
+
+TEST_F(XInputTest, CharactersArriveAsTextEvenWhenTheLayoutLacksThem) {
+    const char32_t characters[] = {U'a', U'A', U'!', U'1', U'é', U'ñ', U'€', U'ß', U'中', U'ж'};
+    for (const char32_t character : characters) {
+        keyboard_->sendCharacter(character, KeyDirection::Press);
+        keyboard_->sendCharacter(character, KeyDirection::Release);
+        const auto presses = TakeKeyPresses(1);
+        ASSERT_FALSE(presses.empty()) << "U+" << std::hex << static_cast<unsigned>(character);
+        EXPECT_EQ(presses.back().text, std::u32string(1, character))
+            << "U+" << std::hex << static_cast<unsigned>(character);
+    }
+    EXPECT_FALSE(keyboard_->keyHeld(0x10));
+    // The borrowed keycodes are given back when the keyboard goes.
+    keyboard_.reset();
+    recorder_->drain();
+    EXPECT_EQ(XKeysymToKeycode(recorder_->display(), 0x0100'4E2D), 0);
+    keyboard_ = XKeyboardInput::Create(connection_);
+}
+
+TEST_F(XInputTest, ACharacterHeldDownStaysDownUntilItsRelease) {
+    keyboard_->sendCharacter(U'ñ', KeyDirection::Press);
+    auto presses = TakeKeyPresses(1);
+    ASSERT_EQ(presses.size(), 1u);
+    const unsigned int keycode = presses[0].keycode;
+    keyboard_->sendCharacter(U'ñ', KeyDirection::Release);
+    ASSERT_TRUE(recorder_->waitUntil([&] { return !recorder_->keys.empty(); }));
+    EXPECT_FALSE(recorder_->keys.back().press);
+    EXPECT_EQ(recorder_->keys.back().keycode, keycode);
+}
+
+TEST_F(XInputTest, LockKeyTapsToggleTheLocks) {
+    for (const auto& [lock, virtualKey] :
+         {std::pair{LockKey::CapsLock, 0x14}, std::pair{LockKey::NumLock, 0x90}}) {
+        ASSERT_FALSE(keyboard_->lockKeyOn(lock));
+        TapVirtualKey(virtualKey);
+        TakeKeyPresses(1);
+        EXPECT_TRUE(keyboard_->lockKeyOn(lock));
+        TapVirtualKey(virtualKey);
+        TakeKeyPresses(1);
+        EXPECT_FALSE(keyboard_->lockKeyOn(lock));
+    }
+}
+
+TEST_F(XInputTest, HeldKeysAreSeenWhileDown) {
+    keyboard_->sendVirtualKey(0xA0, KeyDirection::Press);
+    TakeKeyPresses(1);
+    EXPECT_TRUE(keyboard_->keyHeld(0xA0));
+    EXPECT_TRUE(keyboard_->keyHeld(0x10));
+    EXPECT_FALSE(keyboard_->keyHeld(0xA1));
+    EXPECT_FALSE(keyboard_->keyHeld(0x41));
+    keyboard_->sendVirtualKey(0xA0, KeyDirection::Release);
+    recorder_->drain();
+    EXPECT_FALSE(keyboard_->keyHeld(0xA0));
+    EXPECT_FALSE(keyboard_->keyHeld(0x10));
+}
+
+TEST_F(XInputTest, CharactersMapToKeysAndShiftStatesOfTheUsLayout) {
+    const struct {
+        char32_t character;
+        std::optional<KeyForCharacter> expected;
+    } cases[] = {
+        {U'a', KeyForCharacter{0x41}},
+        {U'A', KeyForCharacter{0x41, true}},
+        {U'1', KeyForCharacter{0x31}},
+        {U'!', KeyForCharacter{0x31, true}},
+        {U' ', KeyForCharacter{0x20}},
+        {U';', KeyForCharacter{0xBA}},
+        {U':', KeyForCharacter{0xBA, true}},
+        {U'?', KeyForCharacter{0xBF, true}},
+        {U'\r', KeyForCharacter{0x0D}},
+        {U'\n', KeyForCharacter{0x0D, false, true}},
+        {U'\t', KeyForCharacter{0x09}},
+        {U'é', std::nullopt},
+        {U'中', std::nullopt},
+    };
+    for (const auto& one : cases) {
+        EXPECT_EQ(keyboard_->keyForCharacter(one.character), one.expected)
+            << "U+" << std::hex << static_cast<unsigned>(one.character);
+    }
+}
+
+}  // namespace
+}  // namespace veltranix
