@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/virtual_key_table.h"
 #include "macros/utf16.h"
 
 namespace veltranix {
@@ -60,29 +61,11 @@ PreparedInput CharacterInput(const MacroSlot& slot, std::int32_t index, std::int
 }  // namespace
 
 bool IsExtendedKey(std::uint8_t virtualKey) {
-    switch (virtualKey) {
-        case 0x21:  // Page Up, Page Down, End, Home, the four arrows
-        case 0x22:
-        case 0x23:
-        case 0x24:
-        case 0x25:
-        case 0x26:
-        case 0x27:
-        case 0x28:
-        case 0x2D:  // Insert, Delete
-        case 0x2E:
-        case 0x5B:  // left Windows
-        case 0xA5:  // right Alt
-        case 0xAE:  // volume down, up
-        case 0xAF:
-        case 0xB0:  // next, previous track, stop, play/pause
-        case 0xB1:
-        case 0xB2:
-        case 0xB3:
-            return true;
-        default:
-            return false;
-    }
+    // The key table knows every key that carries the extended prefix (the
+    // navigation block and arrows, right-hand modifiers, keypad divide and
+    // Enter, the media and browser keys), not only the commonest ones.
+    const VirtualKeyInfo* key = FindVirtualKey(virtualKey);
+    return key != nullptr && key->extension == KeyExtension::Extended;
 }
 
 std::vector<PreparedInput> PrepareMacroInputs(const MacroSlot& slot,

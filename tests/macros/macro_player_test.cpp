@@ -97,7 +97,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ExtensionCase{0x125, KeyExtension::Extended},  // left arrow with Shift state
                       ExtensionCase{0x41, KeyExtension::Plain},
                       ExtensionCase{0x11, KeyExtension::Plain},
-                      ExtensionCase{0x5C, KeyExtension::Plain}));
+                      ExtensionCase{0x5C, KeyExtension::Extended},    // right Windows
+                      ExtensionCase{0xAD, KeyExtension::Extended},    // mute, not the D key
+                      ExtensionCase{0xA3, KeyExtension::Extended},    // right Ctrl
+                      ExtensionCase{0x6F, KeyExtension::Extended},    // keypad divide
+                      ExtensionCase{0x6A, KeyExtension::Plain},       // keypad multiply
+                      ExtensionCase{0x90, KeyExtension::Extended}));  // Num Lock
 
 TEST_F(MacroPlayerTest, CharactersPlayAsUnicodeEventsAndPairsJoin) {
     Record(2, {{0xE9, 1, 1},
