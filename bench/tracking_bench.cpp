@@ -1,0 +1,122 @@
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "capture/capture_frame.h"
+#include "tests/support/face_sequence.h"
+#include "tracking/default_stages.h"
+#include "tracking/headless_ports.h"
+#include "tracking/manual_clock.h"
+#include "tracking/template_tracker.h"
+#include "tracking/tracking_loop.h"
+#include "tracking/work_image.h"
+
+namespace veltranix {
+namespace {
+
+const testing::FaceSequence& Faces() {
+    static const testing::FaceSequence faces;
+    return faces;
+}
+
+std::vector<std::uint8_t> FaceFrame(FrameLayout layout, double offsetX, std::uint32_t seed) {
+    std::vector<std::uint8_t> bytes;
+    testing::FaceSequence::ToLayout(Faces().renderBgr({offsetX, 0.0, 1.5, seed}), layout, bytes);
+    return bytes;
+}
+
+void BM_GreyThroughOffsetTable(benchmark::State& state) {
+    const auto layout = static_cast<FrameLayout>(state.range(0));
+    std::vector<std::uint8_t> bytes = FaceFrame(layout, 0.0, 1);
+    const PixelOffsetTable table = *PixelOffsetTable::Build(static_cast<std::uint32_t>(layout));
+    WorkImage image(kFramePixels);
+    for (auto _ : state) {
+        FillWorkImage({bytes, layout}, table, image);
+        benchmark::DoNotOptimize(image.data());
+    }
+}
+BENCHMARK(BM_GreyThroughOffsetTable)
+    ->Arg(static_cast<std::int64_t>(FrameLayout::Rgb24BottomUp))
+    ->Arg(static_cast<std::int64_t>(FrameLayout::I420));
+
+void BM_GreyByLayout(benchmark::State& state) {
+    const auto layout = static_cast<FrameLayout>(state.range(0));
+    std::vector<std::uint8_t> bytes = FaceFrame(layout, 0.0, 1);
+    WorkImage image(kFramePixels);
+    for (auto _ : state) {
+        FillWorkImageByLayout({bytes, layout}, image);
+        benchmark::DoNotOptimize(image.data());
+    }
+}
+BENCHMARK(BM_GreyByLayout)
+    ->Arg(static_cast<std::int64_t>(FrameLayout::Rgb24BottomUp))
+    ->Arg(static_cast<std::int64_t>(FrameLayout::I420));
+
+WorkImage GreyFace(double offsetX, std::uint32_t seed) {
+    std::vector<std::uint8_t> bytes = FaceFrame(FrameLayout::I420, offsetX, seed);
+    WorkImage image(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    return image;
+}
+
+// Matching with normalisation and centroid; argument 1 is the plain reference.
+void BM_MatchTemplate(benchmark::State& state) {
+    TemplateTracker tracker(BuildNearDisc(25));
+    tracker.build(GreyFace(0.0, 1), {272, 217, 359, 217});
+    const WorkImage moved = GreyFace(12.0, 2);
+    const bool plain = state.range(0) == 1;
+    for (auto _ : state) {
+        MatchResult result = plain ? tracker.matchPlain(moved) : tracker.match(moved);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_MatchTemplate)->Arg(0)->Arg(1);
+
+class NoSettingsActions : public TrackingSettingsActions {
+  public:
+    void saveGestureLevels(std::int32_t, std::int32_t) override {}
+    void applyWebcamSettings() override {}
+};
+
+// One OnFrame in the Track state: grey conversion, match, the stages, feedback.
+void BM_TrackFrame(benchmark::State& state) {
+    Settings settings;
+    settings.pointerMoveMode = 2;
+    TrackingShared shared;
+    ManualClock clock(SystemTime{10, 0, 0, 0});
+    HeadlessDesktop desktop({1280, 1024});
+    HeadlessPointerInput input(desktop);
+    HeadlessCursors cursors;
+    HeadlessCompanion companion;
+    HeadlessTrackingWindows windows;
+    HeadlessUserInterface userInterface;
+    NoSettingsActions actions;
+    DefaultTrackStages stages(input);
+    TrackingLoop loop(settings, shared,
+                      {clock, desktop, cursors, companion, windows, userInterface, actions},
+                      stages.stages(), "faceDetector.xml");
+    const PixelOffsetTable table = *PixelOffsetTable::Build(0);
+    const std::vector<std::uint8_t> still = FaceFrame(FrameLayout::Rgb24BottomUp, 0.0, 1);
+    std::vector<std::uint8_t> bytes = still;
+    CaptureFrame frame{bytes, FrameLayout::Rgb24BottomUp};
+    for (int warmUp = 0; warmUp < 21; ++warmUp) {
+        loop.OnFrame(frame, table);
+        clock.advanceMs(40);
+    }
+    loop.startWithEyes({272, 217, 359, 217});
+    loop.OnFrame(frame, table);
+    for (auto _ : state) {
+        state.PauseTiming();
+        bytes = still;
+        state.ResumeTiming();
+        loop.OnFrame(frame, table);
+        clock.advanceMs(40);
+    }
+    if (shared.state.load() != TrackingState::Track) {
+        state.SkipWithError("the loop left the Track state");
+    }
+}
+BENCHMARK(BM_TrackFrame);
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,119 @@
+#include "capture/capture_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "capture/frame_drawing.h"
+#include "tests/support/face_sequence.h"
+#include "tracking/work_image.h"
+
+namespace veltranix {
+namespace {
+
+constexpr std::uint32_t kRgb = 0;
+constexpr std::uint32_t kI420 = 0x30323449;
+constexpr std::uint32_t kYuy2 = 0x32595559;
+
+struct OffsetCase {
+    std::uint32_t code;
+    int x;
+    int y;
+    std::uint32_t offset;
+};
+
+class OffsetTableCorners : public ::testing::TestWithParam<OffsetCase> {};
+
+TEST_P(OffsetTableCorners, EntryIsTheIntensityByte) {
+    const OffsetCase& c = GetParam();
+    const std::optional<PixelOffsetTable> table = PixelOffsetTable::Build(c.code);
+    ASSERT_TRUE(table.has_value());
+    ASSERT_EQ(table->size(), 307200u);
+    EXPECT_EQ((*table)[static_cast<std::size_t>(c.x * 480 + c.y)], c.offset);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllLayouts, OffsetTableCorners,
+    ::testing::Values(OffsetCase{kRgb, 0, 0, 3 * 479 * 640 + 2}, OffsetCase{kRgb, 639, 479, 1919},
+                      OffsetCase{kRgb, 639, 0, 3 * (479 * 640 + 639) + 2},
+                      OffsetCase{kI420, 5, 2, 1285}, OffsetCase{kI420, 639, 479, 307199},
+                      OffsetCase{kYuy2, 5, 2, 2570}, OffsetCase{kYuy2, 639, 479, 614398}));
+
+TEST(OffsetTable, OtherCompressionCodesBuildNoTable) {
+    EXPECT_FALSE(PixelOffsetTable::Build(0x47504A4D).has_value());  // "MJPG"
+    EXPECT_FALSE(PixelOffsetTable::Build(1).has_value());
+}
+
+class LayoutGrey : public ::testing::TestWithParam<FrameLayout> {};
+
+TEST_P(LayoutGrey, LayoutOrderedReadEqualsTheTableRead) {
+    const testing::FaceSequence faces;
+    std::vector<std::uint8_t> bytes;
+    testing::FaceSequence::ToLayout(faces.renderBgr({10.0, -5.0, 2.0, 7}), GetParam(), bytes);
+    const CaptureFrame frame{bytes, GetParam()};
+    const PixelOffsetTable table = *PixelOffsetTable::Build(static_cast<std::uint32_t>(GetParam()));
+    WorkImage byTable(kFramePixels, -1);
+    WorkImage byLayout(kFramePixels, -2);
+    FillWorkImage(frame, table, byTable);
+    FillWorkImageByLayout(frame, byLayout);
+    EXPECT_EQ(byTable, byLayout);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, LayoutGrey,
+                         ::testing::Values(FrameLayout::Rgb24BottomUp, FrameLayout::I420,
+                                           FrameLayout::Yuy2));
+
+TEST(FrameDrawing, RgbTripleGoesToRedGreenBlueOfTheBottomUpRow) {
+    std::vector<std::uint8_t> bytes(FrameBufferBytes(FrameLayout::Rgb24BottomUp), 0);
+    CaptureFrame frame{bytes, FrameLayout::Rgb24BottomUp};
+    DrawFramePixel(frame, 3, 0, {10, 20, 30});
+    const std::size_t pixel = 3 * (479 * 640 + 3);
+    EXPECT_EQ(bytes[pixel], 30);  // blue
+    EXPECT_EQ(bytes[pixel + 1], 20);
+    EXPECT_EQ(bytes[pixel + 2], 10);  // red, the intensity byte
+}
+
+TEST(FrameDrawing, YuvTripleGoesToLumaVAndUSamples) {
+    std::vector<std::uint8_t> i420(FrameBufferBytes(FrameLayout::I420), 0);
+    CaptureFrame planar{i420, FrameLayout::I420};
+    DrawFramePixel(planar, 5, 3, {10, 20, 30});
+    EXPECT_EQ(i420[3 * 640 + 5], 10);
+    const std::size_t chroma = 1 * 320 + 2;
+    EXPECT_EQ(i420[307200 + chroma], 30);          // U plane
+    EXPECT_EQ(i420[307200 + 76800 + chroma], 20);  // V plane
+
+    std::vector<std::uint8_t> yuy2(FrameBufferBytes(FrameLayout::Yuy2), 0);
+    CaptureFrame packed{yuy2, FrameLayout::Yuy2};
+    DrawFramePixel(packed, 5, 3, {10, 20, 30});
+    const std::size_t pair = 3 * 1280 + 2 * 4;
+    EXPECT_EQ(yuy2[pair + 2], 10);  // Y1: the odd pixel of the pair
+    EXPECT_EQ(yuy2[pair], 0);       // Y0 untouched
+    EXPECT_EQ(yuy2[pair + 1], 30);  // U
+    EXPECT_EQ(yuy2[pair + 3], 20);  // V
+}
+
+TEST(FrameDrawing, ChromaOnlyKeepsTheLumaAndClipsAtTheEdges) {
+    std::vector<std::uint8_t> yuy2(FrameBufferBytes(FrameLayout::Yuy2), 7);
+    CaptureFrame packed{yuy2, FrameLayout::Yuy2};
+    FillFrameRect(packed, -10, -10, 1, 0, {99, 255, 85}, SampleChoice::ChromaOnly);
+    EXPECT_EQ(yuy2[0], 7);
+    EXPECT_EQ(yuy2[2], 7);
+    EXPECT_EQ(yuy2[3], 255);
+    EXPECT_EQ(yuy2[1], 85);
+    EXPECT_EQ(yuy2[1280 + 3], 7);  // the next row is outside the rectangle
+}
+
+TEST(FrameDrawing, DashedOutlineRunsFiveOnSixOff) {
+    std::vector<std::uint8_t> bytes(FrameBufferBytes(FrameLayout::I420), 0);
+    CaptureFrame frame{bytes, FrameLayout::I420};
+    DrawDashedOutline(frame, 100, 100, 200, 200, 4, 5, 6, {200, 0, 0}, SampleChoice::AllSamples);
+    auto luma = [&](int x, int y) { return bytes[static_cast<std::size_t>(y * 640 + x)]; };
+    for (int x = 100; x < 122; ++x) {
+        EXPECT_EQ(luma(x, 100), (x - 100) % 11 < 5 ? 200 : 0) << x;
+        EXPECT_EQ(luma(x, 103), luma(x, 100)) << "4 pixels thick";
+    }
+    EXPECT_EQ(luma(110, 110), 0) << "the inside stays";
+}
+
+}  // namespace
+}  // namespace veltranix

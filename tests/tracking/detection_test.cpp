@@ -1,0 +1,139 @@
+#include "tracking/face_detector.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/face_sequence.h"
+#include "tracking/work_image.h"
+
+namespace veltranix {
+namespace {
+
+struct PlacementCase {
+    const char* name;
+    int boxX;
+    int boxY;
+    double width;
+    double height;
+    FaceStatus status;
+    bool placed;
+};
+
+class PlacementCheck : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(PlacementCheck, StatusAndPlacedFlag) {
+    const PlacementCase& c = GetParam();
+    const Placement placement = CheckPlacement(c.boxX, c.boxY, c.width, c.height);
+    EXPECT_EQ(placement.status, c.status);
+    EXPECT_EQ(placement.placed, c.placed);
+}
+
+// Width 170 puts the eye distance at 74 (in range); 160 at exactly 70 and
+// 310 at 128; height 160 puts the eye line 13.4 above the centre.
+INSTANTIATE_TEST_SUITE_P(
+    Limits, PlacementCheck,
+    ::testing::Values(
+        PlacementCase{"NoFace", 0, 0, 0.0, 0.0, FaceStatus::NoFace, false},
+        PlacementCase{"CentreXAt480Accepted", 395, 150, 170.0, 160.0, FaceStatus::WellPlaced, true},
+        PlacementCase{"CentreXAt484TooFarRight", 399, 150, 170.0, 160.0, FaceStatus::TooFarRight,
+                      false},
+        PlacementCase{"CentreXAt160Accepted", 75, 150, 170.0, 160.0, FaceStatus::WellPlaced, true},
+        PlacementCase{"CentreXAt152TooFarLeft", 70, 150, 170.0, 160.0, FaceStatus::TooFarLeft,
+                      false},
+        PlacementCase{"EyeLineAt150Accepted", 200, 84, 170.0, 160.0, FaceStatus::WellPlaced, true},
+        PlacementCase{"EyeLineAt146TooHigh", 200, 80, 170.0, 160.0, FaceStatus::TooHigh, false},
+        PlacementCase{"EyeLineAt330Accepted", 200, 264, 170.0, 160.0, FaceStatus::WellPlaced, true},
+        PlacementCase{"EyeLineAt334TooLow", 200, 268, 170.0, 160.0, FaceStatus::TooLow, false},
+        PlacementCase{"EyeDistanceExactly70NeitherSmallNorInRange", 200, 150, 160.0, 160.0,
+                      FaceStatus::WellPlaced, false},
+        PlacementCase{"EyeDistance46TooFar", 200, 150, 100.0, 160.0, FaceStatus::TooFar, false},
+        PlacementCase{"EyeDistance124InRange", 150, 150, 300.0, 160.0, FaceStatus::WellPlaced,
+                      true},
+        PlacementCase{"EyeDistance128TooClose", 150, 150, 310.0, 160.0, FaceStatus::TooClose,
+                      false}),
+    [](const ::testing::TestParamInfo<PlacementCase>& caseInfo) { return caseInfo.param.name; });
+
+TEST(NearestFace, ExactTieKeepsTheFirstAndOnlyNearerReplaces) {
+    // Centres at (320 +- 40, 240) are equally far from the image centre.
+    const std::vector<FaceRect> tie{{80, 50, 20, 20}, {60, 50, 20, 20}};
+    EXPECT_EQ(ChooseNearestCentre(tie), 0u);
+    const std::vector<FaceRect> nearerSecond{{80, 50, 20, 20}, {71, 50, 20, 20}};
+    EXPECT_EQ(ChooseNearestCentre(nearerSecond), 1u);
+    EXPECT_FALSE(ChooseNearestCentre({}).has_value());
+    // Centres use integer halves: width 21 counts as 10.
+    const std::vector<FaceRect> halves{{60, 50, 21, 20}, {80, 50, 20, 20}};
+    EXPECT_EQ(ChooseNearestCentre(halves), 0u);
+}
+
+TEST(FaceAverages, FirstDetectionsAverageWithEmptySlots) {
+    FaceDetector detector;
+    Detection first = detector.accumulate({50, 30, 55, 55});
+    EXPECT_EQ(first.face.meanX, 200 / 3);
+    EXPECT_EQ(first.face.meanWidth, 220 / 3);
+    EXPECT_EQ(first.placement.status, FaceStatus::TooFar);
+    detector.accumulate({50, 30, 55, 55});
+    const Detection third = detector.accumulate({50, 30, 55, 55});
+    EXPECT_EQ(third.face.meanX, 200);
+    EXPECT_EQ(third.face.meanWidth, 220);
+    EXPECT_FLOAT_EQ(third.face.centreX, 310.0f);
+    // The width ring still holds five empty slots: mean (3 x 220) / 8.
+    EXPECT_EQ(third.placement.status, FaceStatus::TooFar);
+    for (int i = 0; i < 5; ++i) {
+        detector.accumulate({50, 30, 55, 55});
+    }
+    const Detection full = detector.accumulate({50, 30, 55, 55});
+    EXPECT_EQ(full.placement.status, FaceStatus::WellPlaced);
+    EXPECT_TRUE(full.placement.placed);
+    EXPECT_DOUBLE_EQ(full.faceMotion, 0.0);
+}
+
+TEST(Calibration, EyeLineAndLevelsFromTheAveragedFace) {
+    AveragedFace face{208, 129, 221, 221, 318.5f, 239.5f};
+    const Calibration calibration = Calibrate(face);
+    // Centre (316, 236), half eye distance 221 x 29 / 149 = 43.01.
+    EXPECT_EQ(calibration.eyes, (EyeLine{272, 217, 359, 217}));
+    EXPECT_EQ(calibration.interocularDistance, 87);
+    EXPECT_EQ(calibration.nivellUll, 40);   // 87 x 0.66 - 17 = 40.42
+    EXPECT_EQ(calibration.nivellBoca, 79);  // 87 x 0.97 - 5 = 79.39
+
+    const Calibration small = Calibrate({300, 200, 100, 100, 350.0f, 250.0f});
+    EXPECT_EQ(small.nivellUll, 31);
+    EXPECT_EQ(small.nivellBoca, 32);  // 39 x 0.97 - 5 = 32.83
+}
+
+TEST(Cascade, MissingOrBrokenFileIsRefusedWithItsName) {
+    FaceDetector detector;
+    EXPECT_FALSE(detector.loadCascade("/nonexistent/faceDetector.xml"));
+    EXPECT_NE(detector.loadError().find("/nonexistent/faceDetector.xml"), std::string::npos);
+    EXPECT_FALSE(detector.cascadeLoaded());
+    const WorkImage image(kFramePixels, 128);
+    EXPECT_FALSE(detector.detect(image).has_value());
+
+    EXPECT_FALSE(detector.loadCascade(VELTRANIX_SHARED_TESTDATA "/README.md"));
+    EXPECT_NE(detector.loadError().find("README.md"), std::string::npos);
+}
+
+TEST(Cascade, FindsThePhotographedFaceWhereItIs) {
+    FaceDetector detector;
+    ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE)) << detector.loadError();
+    const testing::FaceSequence faces;
+    for (const double offsetX : {-60.0, 0.0, 45.0}) {
+        const testing::FaceScene scene{offsetX, 10.0, 1.5, 3};
+        std::vector<std::uint8_t> bytes;
+        testing::FaceSequence::ToLayout(faces.renderBgr(scene), FrameLayout::I420, bytes);
+        WorkImage image(kFramePixels);
+        FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+        ASSERT_TRUE(detector.detect(image).has_value()) << offsetX;
+        ASSERT_EQ(detector.lastRects().size(), 1u);
+        const FaceRect& rect = detector.lastRects()[0];
+        // The photograph's face box is 97 pixels wide, 213 in the frame.
+        const cv::Point2d centre = faces.toFrame({225.5, 114.5}, scene);
+        EXPECT_NEAR((rect.x + rect.width / 2.0) * 4, centre.x, 12.0) << offsetX;
+        EXPECT_NEAR((rect.y + rect.height / 2.0) * 4, centre.y, 12.0) << offsetX;
+        EXPECT_NEAR(rect.width * 4, 213.0, 25.0) << offsetX;
+    }
+}
+
+}  // namespace
+}  // namespace veltranix

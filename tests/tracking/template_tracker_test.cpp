@@ -1,0 +1,179 @@
+#include "tracking/template_tracker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "tests/support/face_sequence.h"
+#include "tracking/work_image.h"
+
+namespace veltranix {
+namespace {
+
+bool Contains(const std::vector<DiscPoint>& disc, int dx, int dy) {
+    return std::any_of(disc.begin(), disc.end(),
+                       [&](const DiscPoint& p) { return p.dx == dx && p.dy == dy; });
+}
+
+TEST(NearDisc, FilledDiscCentredOneRightOneDown) {
+    const std::vector<DiscPoint> disc = BuildNearDisc(25);
+    EXPECT_TRUE(Contains(disc, 0, 0)) << "the position itself";
+    EXPECT_TRUE(Contains(disc, 1, 1));
+    EXPECT_TRUE(Contains(disc, 25, 1)) << "0 degrees: dx 1 to 26, 26 off the grid";
+    EXPECT_FALSE(Contains(disc, 26, 1));
+    // With pi as 3.1416, 25 cos 180 degrees is -24.99999...: truncated to -24.
+    EXPECT_TRUE(Contains(disc, -23, 1)) << "180 degrees";
+    EXPECT_FALSE(Contains(disc, -24, 1));
+    EXPECT_TRUE(Contains(disc, 1, 25)) << "90 degrees: sin truncates to 24";
+    EXPECT_FALSE(Contains(disc, 1, 26));
+    EXPECT_TRUE(Contains(disc, 1, -23)) << "270 degrees: -24.99999... truncates to -24, row -23";
+    EXPECT_FALSE(Contains(disc, 1, -24));
+    EXPECT_FALSE(Contains(disc, 20, 20)) << "outside the circle";
+    EXPECT_TRUE(Contains(disc, 15, 15));
+    // Ordered by dx, then dy, without repeats.
+    for (std::size_t i = 1; i < disc.size(); ++i) {
+        const bool ordered = disc[i - 1].dx < disc[i].dx ||
+                             (disc[i - 1].dx == disc[i].dx && disc[i - 1].dy < disc[i].dy);
+        ASSERT_TRUE(ordered) << i;
+    }
+    // A filled disc of radius 25 covers about pi x 25 x 25 points.
+    EXPECT_GT(disc.size(), 1800u);
+    EXPECT_LT(disc.size(), 2100u);
+}
+
+TEST(Normalisation, ScalesHalfTheRangeToFullAndGuardsAZeroRange) {
+    struct Case {
+        std::int32_t value, minimum, maximum, expected;
+    };
+    for (const Case& c :
+         {Case{100, 100, 300, 0}, Case{200, 100, 300, 255}, Case{150, 100, 300, 127},
+          Case{101, 100, 612, 0}, Case{102, 100, 612, 1}, Case{300, 100, 300, 255},
+          Case{INT32_MAX, 100, 300, 255}, Case{500, 500, 500, 0}}) {
+        std::int32_t value = c.value;
+        NormaliseMatchCost(value, c.minimum, c.maximum);
+        EXPECT_EQ(value, c.expected) << c.value << " in " << c.minimum << ".." << c.maximum;
+    }
+}
+
+WorkImage RenderImage(const testing::FaceSequence& faces, double offsetX, double offsetY,
+                      std::uint32_t seed) {
+    std::vector<std::uint8_t> bytes;
+    testing::FaceSequence::ToLayout(faces.renderBgr({offsetX, offsetY, 1.5, seed}),
+                                    FrameLayout::I420, bytes);
+    WorkImage image(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    return image;
+}
+
+const EyeLine kHomeEyes{272, 217, 359, 217};
+
+TEST(TemplateBuild, GridSearchListAndMapFollowTheEyeLine) {
+    TemplateTracker tracker(BuildNearDisc(25));
+    const WorkImage image(kFramePixels, 90);
+    ASSERT_EQ(tracker.build(image, kHomeEyes), TemplateBuild::Built);
+    // Columns at 257, 267, ... while <= 374: (87 + 30) / 10 + 1 = 12.
+    EXPECT_EQ(tracker.gridColumns(), 12);
+    EXPECT_EQ(tracker.templatePoints(), 72);
+    EXPECT_EQ(tracker.templateOffsets()[7], 10 * 480 + 10);
+    EXPECT_EQ(tracker.middleColumnOffset(), 6 * 4800);
+    const std::vector<int>& search = tracker.searchOffsets();
+    ASSERT_EQ(search.size(), 17061u);
+    EXPECT_EQ(search[0], (272 - 85) * 480 + (217 - 65));
+    EXPECT_EQ(search[1], (272 - 84) * 480 + (217 - 65)) << "x varies fastest";
+    EXPECT_EQ(search.back(), (272 + 55) * 480 + (217 + 55));
+    EXPECT_EQ(tracker.matchMap().size(), 307200u);
+    EXPECT_EQ(tracker.matchMap()[0], INT32_MAX);
+}
+
+TEST(TemplateBuild, HandPlacedEyesNearTheEdgeClipTheSearchOrAreRefused) {
+    TemplateTracker tracker(BuildNearDisc(25));
+    const WorkImage image(kFramePixels, 90);
+    ASSERT_EQ(tracker.build(image, {30, 40, 110, 40}), TemplateBuild::Built);
+    const int spanX = (tracker.gridColumns() - 1) * 10;
+    for (const int index : tracker.searchOffsets()) {
+        const int x = index / 480;
+        const int y = index % 480;
+        ASSERT_GE(x, 0);
+        ASSERT_GE(y, 0);
+        ASSERT_LT(x + spanX, 640);
+        ASSERT_LT(y + 50, 480);
+    }
+    EXPECT_LT(tracker.searchOffsets().size(), 17061u);
+    tracker.match(image);
+
+    EXPECT_EQ(tracker.build(image, {10, 200, 100, 200}), TemplateBuild::OutsideImage);
+    EXPECT_EQ(tracker.build(image, {300, 460, 380, 460}), TemplateBuild::OutsideImage);
+    EXPECT_FALSE(tracker.built());
+}
+
+TEST(TemplateMatch, UniformImageHasZeroRangeAndTheFirstCandidateWins) {
+    TemplateTracker tracker(BuildNearDisc(25));
+    const WorkImage image(kFramePixels, 77);
+    ASSERT_EQ(tracker.build(image, kHomeEyes), TemplateBuild::Built);
+    for (const bool plain : {true, false}) {
+        const MatchResult result = plain ? tracker.matchPlain(image) : tracker.match(image);
+        EXPECT_EQ(result.bestPosition, tracker.searchOffsets()[0] + tracker.middleColumnOffset());
+        EXPECT_FLOAT_EQ(result.cost, 0.0f);
+        EXPECT_EQ(tracker.matchMap()[static_cast<std::size_t>(result.bestPosition)], 0);
+        // Every written cost is 0, so the centroid is that of the disc part
+        // that lies on written entries.
+        EXPECT_TRUE(std::isfinite(result.centroidX));
+    }
+}
+
+TEST(TemplateMatch, VectorisedMatchIsBitIdenticalToThePlainSum) {
+    const testing::FaceSequence faces;
+    TemplateTracker plain(BuildNearDisc(25));
+    TemplateTracker fast(BuildNearDisc(25));
+    const WorkImage home = RenderImage(faces, 0.0, 0.0, 1);
+    ASSERT_EQ(plain.build(home, kHomeEyes), TemplateBuild::Built);
+    ASSERT_EQ(fast.build(home, kHomeEyes), TemplateBuild::Built);
+    for (const auto& [dx, dy] : {std::pair{0.0, 0.0}, {13.5, -7.25}, {-58.0, 41.0}, {200.0, 0.0}}) {
+        const WorkImage image = RenderImage(faces, dx, dy, 9);
+        const MatchResult a = plain.matchPlain(image);
+        const MatchResult b = fast.match(image);
+        EXPECT_EQ(a.bestPosition, b.bestPosition);
+        EXPECT_EQ(a.cost, b.cost);
+        EXPECT_EQ(a.centroidX, b.centroidX);
+        EXPECT_EQ(a.centroidY, b.centroidY);
+        EXPECT_EQ(plain.matchMap(), fast.matchMap());
+    }
+}
+
+TEST(TemplateMatch, CentroidFollowsAKnownTranslationAndCostFlagsAJumpOffTheFace) {
+    const testing::FaceSequence faces;
+    TemplateTracker tracker(BuildNearDisc(25));
+    ASSERT_EQ(tracker.build(RenderImage(faces, 0.0, 0.0, 1), kHomeEyes), TemplateBuild::Built);
+    const MatchResult home = tracker.match(RenderImage(faces, 0.0, 0.0, 2));
+    // One path through the whole search window, every frame matched by the
+    // same tracker so that what earlier frames left in the map takes part.
+    std::uint32_t seed = 3;
+    for (const auto& [dx, dy] : {std::pair{20.0, 0.0},
+                                 {40.0, 10.0},
+                                 {60.0, 25.0},
+                                 {60.0, 60.0},
+                                 {30.0, 60.0},
+                                 {-10.5, 35.5},
+                                 {-60.0, 0.0},
+                                 {-60.0, -60.0},
+                                 {0.0, -60.0},
+                                 {2.25, -1.75}}) {
+        const MatchResult result = tracker.match(RenderImage(faces, dx, dy, seed++));
+        EXPECT_NEAR(result.centroidX - home.centroidX, dx, 2.0) << dx << "," << dy;
+        EXPECT_NEAR(result.centroidY - home.centroidY, dy, 2.0) << dx << "," << dy;
+        EXPECT_LT(result.cost, 12.0f) << dx << "," << dy;
+    }
+    // The user steps away: the camera sees the wall behind.
+    std::vector<std::uint8_t> bytes;
+    testing::FaceScene away{0.0, 0.0, 1.5, 40};
+    away.faceVisible = false;
+    testing::FaceSequence::ToLayout(faces.renderBgr(away), FrameLayout::I420, bytes);
+    WorkImage wall(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, wall);
+    EXPECT_GE(tracker.match(wall).cost, 35.0f);
+}
+
+}  // namespace
+}  // namespace veltranix

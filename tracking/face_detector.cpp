@@ -1,0 +1,173 @@
+#include "tracking/face_detector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+#include <opencv2/imgproc.hpp>
+
+#include "core/timing.h"
+
+namespace veltranix {
+
+Placement CheckPlacement(int boxX, int boxY, double width, double height) {
+    Placement result;
+    if (boxX == 0 && boxY == 0 && width == 0.0 && height == 0.0) {
+        return result;
+    }
+    result.centreX = RoundHalfDown(TruncateTowardZero(width * 0.5 + boxX) / 4) * 4;
+    result.centreY = RoundHalfDown(TruncateTowardZero(height * 0.5 + boxY) / 4) * 4;
+    result.halfEyeDistance = static_cast<float>(width) * 29.0f / 149.0f;
+    result.eyeLineY = TruncateTowardZero(static_cast<float>(result.centreY) -
+                                         static_cast<float>(height) * 12.5f / 149.0f);
+    const float centreX = static_cast<float>(result.centreX);
+    const int leftEyeX = TruncateTowardZero(centreX - result.halfEyeDistance);
+    const int rightEyeX = TruncateTowardZero(result.halfEyeDistance + centreX) + 7;
+    const int eyeDistance = std::abs(leftEyeX - rightEyeX);
+    const bool inRange = eyeDistance > 70 && eyeDistance < 125;
+    if (eyeDistance < 70) {
+        result.status = FaceStatus::TooFar;
+    } else if (eyeDistance > 125) {
+        result.status = FaceStatus::TooClose;
+    } else if (result.eyeLineY < 150) {
+        result.status = FaceStatus::TooHigh;
+    } else if (result.eyeLineY >= 331) {
+        result.status = FaceStatus::TooLow;
+    } else if (result.centreX < 160) {
+        result.status = FaceStatus::TooFarLeft;
+    } else if (result.centreX >= 481) {
+        result.status = FaceStatus::TooFarRight;
+    } else {
+        result.status = FaceStatus::WellPlaced;
+    }
+    result.placed = inRange && result.status == FaceStatus::WellPlaced;
+    return result;
+}
+
+std::optional<std::size_t> ChooseNearestCentre(const std::vector<FaceRect>& rects) {
+    std::optional<std::size_t> best;
+    double bestDistance = 640.0;
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        const double dx = (rects[i].x + rects[i].width / 2) * 4 - 320.0;
+        const double dy = (rects[i].y + rects[i].height / 2) * 4 - 240.0;
+        const double distance = std::sqrt(dx * dx + dy * dy);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    return best;
+}
+
+Calibration Calibrate(const AveragedFace& face) {
+    Calibration result;
+    const int centreX4 = TruncateTowardZero(face.centreX) / 4 * 4;
+    const int centreY4 = TruncateTowardZero(face.centreY) / 4 * 4;
+    const float halfEyeDistance = static_cast<float>(face.meanWidth) * 29.0f / 149.0f;
+    const int eyeY = TruncateTowardZero(static_cast<float>(centreY4) -
+                                        static_cast<float>(face.meanHeight) * 12.5f / 149.0f);
+    result.eyes.leftX = TruncateTowardZero(static_cast<float>(centreX4) - halfEyeDistance);
+    result.eyes.rightX = TruncateTowardZero(halfEyeDistance + static_cast<float>(centreX4));
+    result.eyes.leftY = eyeY;
+    result.eyes.rightY = eyeY;
+    result.interocularDistance = result.eyes.rightX - result.eyes.leftX;
+    result.nivellUll = std::max(31, TruncateTowardZero(result.interocularDistance * 0.66 - 17.0));
+    result.nivellBoca = std::max(31, TruncateTowardZero(result.interocularDistance * 0.97 - 5.0));
+    return result;
+}
+
+bool FaceDetector::loadCascade(const std::filesystem::path& cascadeFile) {
+    loadError_.clear();
+    if (!std::ifstream(cascadeFile).good()) {
+        loadError_ = "The face detector file \"" + cascadeFile.string() + "\" cannot be read.";
+        return false;
+    }
+    // OpenCV reports a malformed file by an exception or by an empty classifier.
+    bool loaded = false;
+    try {
+        loaded = classifier_.load(cascadeFile.string());
+    } catch (const cv::Exception&) {
+        loaded = false;
+    }
+    if (!loaded || classifier_.empty()) {
+        classifier_ = cv::CascadeClassifier();
+        loadError_ = "The face detector file \"" + cascadeFile.string() +
+                     "\" is not a usable cascade classifier.";
+        return false;
+    }
+    return true;
+}
+
+void FaceDetector::releaseCascade() {
+    classifier_ = cv::CascadeClassifier();
+}
+
+std::optional<Detection> FaceDetector::detect(const WorkImage& image) {
+    rects_.clear();
+    if (classifier_.empty()) {
+        return std::nullopt;
+    }
+    for (int row = 0; row < kDetectionHeight; ++row) {
+        std::uint8_t* line = detectionImage_.ptr<std::uint8_t>(row);
+        for (int column = 0; column < kDetectionWidth; ++column) {
+            line[column] = static_cast<std::uint8_t>(
+                image[static_cast<std::size_t>(WorkIndex(4 * column, 4 * row))] & 0xFF);
+        }
+    }
+    cv::equalizeHist(detectionImage_, detectionImage_);
+    found_.clear();
+    classifier_.detectMultiScale(detectionImage_, found_, 1.1, 2, cv::CASCADE_DO_CANNY_PRUNING,
+                                 cv::Size(20, 20));
+    for (const cv::Rect& rect : found_) {
+        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
+    }
+    const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return accumulate(rects_[*chosen]);
+}
+
+Detection FaceDetector::accumulate(const FaceRect& chosen) {
+    samples_[static_cast<std::size_t>(nextSample_)] = {4 * chosen.x, 4 * chosen.y,
+                                                       TruncateTowardZero(4.0 * chosen.width),
+                                                       TruncateTowardZero(4.0 * chosen.height)};
+    nextSample_ = (nextSample_ + 1) % 3;
+
+    Detection result;
+    AveragedFace& face = result.face;
+    int sumX = 0, sumY = 0, sumWidth = 0, sumHeight = 0;
+    for (const FaceRect& sample : samples_) {
+        sumX += sample.x;
+        sumY += sample.y;
+        sumWidth += sample.width;
+        sumHeight += sample.height;
+    }
+    face.meanX = sumX / 3;
+    face.meanY = sumY / 3;
+    face.meanWidth = sumWidth / 3;
+    face.meanHeight = sumHeight / 3;
+
+    const float roundedWidth = std::round(static_cast<float>(face.meanWidth) / 4.0f) * 4.0f;
+    widthRing_[static_cast<std::size_t>(nextWidth_)] = TruncateTowardZero(roundedWidth);
+    nextWidth_ = (nextWidth_ + 1) % 8;
+    int ringSum = 0;
+    for (int width : widthRing_) {
+        ringSum += width;
+    }
+    const double ringMean = ringSum * 0.125;
+
+    result.placement = CheckPlacement(RoundHalfDown(face.meanX * 0.25) * 4,
+                                      RoundHalfDown(face.meanY * 0.25) * 4, ringMean, roundedWidth);
+
+    face.centreX = static_cast<float>(face.meanWidth) * 0.5f + static_cast<float>(face.meanX);
+    face.centreY = static_cast<float>(face.meanHeight) * 0.5f + static_cast<float>(face.meanY);
+    const double storedX = RoundHalfDown(face.centreX / 4.0f) * 4;
+    const double storedY = RoundHalfDown(face.centreY / 4.0f) * 4;
+    result.faceMotion = std::hypot(storedX - previousCentreX_, storedY - previousCentreY_);
+    previousCentreX_ = storedX;
+    previousCentreY_ = storedY;
+    return result;
+}
+
+}  // namespace veltranix

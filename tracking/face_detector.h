@@ -1,0 +1,132 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <opencv2/core.hpp>
+#include <opencv2/objdetect.hpp>
+
+#include "tracking/work_image.h"
+
+namespace veltranix {
+
+// The placement hint shown to the user while detecting.
+enum class FaceStatus : std::int32_t {
+    WellPlaced = 0,
+    TooFar = 1,
+    TooClose = 2,
+    TooHigh = 3,
+    TooLow = 4,
+    TooFarLeft = 5,
+    TooFarRight = 6,
+    NoFace = 100,
+};
+
+// A rectangle in pixels of the image it was found in.
+struct FaceRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const FaceRect&, const FaceRect&) = default;
+};
+
+struct Placement {
+    FaceStatus status = FaceStatus::NoFace;
+    bool placed = false;
+    int centreX = 0;
+    int centreY = 0;
+    int eyeLineY = 0;
+    float halfEyeDistance = 0.0f;
+};
+
+// Classifies a face box (640 x 480 units); all-zero input means no face.
+Placement CheckPlacement(int boxX, int boxY, double width, double height);
+
+// The index of the rectangle (160 x 120 units) whose centre, scaled to
+// 640 x 480, is nearest the image centre; on an exact tie the first one.
+// None for an empty list.
+std::optional<std::size_t> ChooseNearestCentre(const std::vector<FaceRect>& rects);
+
+// The averaged face of the last detections, in 640 x 480 units.
+struct AveragedFace {
+    int meanX = 0;
+    int meanY = 0;
+    int meanWidth = 0;
+    int meanHeight = 0;
+    float centreX = 0.0f;  // mean width x 0.5 + mean x
+    float centreY = 0.0f;
+};
+
+struct Detection {
+    AveragedFace face;
+    Placement placement;
+    double faceMotion = 0.0;
+};
+
+// The eye line found by calibration, in WorkImage pixels.
+struct EyeLine {
+    int leftX = 0;
+    int leftY = 0;
+    int rightX = 0;
+    int rightY = 0;
+    friend bool operator==(const EyeLine&, const EyeLine&) = default;
+};
+
+struct Calibration {
+    EyeLine eyes;
+    int interocularDistance = 0;
+    std::int32_t nivellUll = 0;
+    std::int32_t nivellBoca = 0;
+};
+
+// Eye line and gesture levels from the averaged face of the frame that
+// completes the steadiness countdown.
+Calibration Calibrate(const AveragedFace& face);
+
+// Detection image side lengths: the WorkImage sampled every fourth pixel.
+inline constexpr int kDetectionWidth = 160;
+inline constexpr int kDetectionHeight = 120;
+
+// Finds the face with the cascade classifier and keeps the running averages
+// (three face-box samples, eight widths) that live for the whole program run.
+// GUI thread.
+class FaceDetector {
+  public:
+    // Loads the cascade; false (with `loadError()` naming the file) when the
+    // file is missing or is not a cascade.
+    bool loadCascade(const std::filesystem::path& cascadeFile);
+    void releaseCascade();
+    bool cascadeLoaded() const { return !classifier_.empty(); }
+    const std::string& loadError() const { return loadError_; }
+
+    // One detection on the current image. None when no face was found (the
+    // placement is then the no-face one). Requires a loaded cascade.
+    std::optional<Detection> detect(const WorkImage& image);
+
+    // The rectangles of the last detection, in 160 x 120 units.
+    const std::vector<FaceRect>& lastRects() const { return rects_; }
+
+    // Averages a chosen rectangle (160 x 120 units) into the running samples;
+    // the part of `detect` after the classifier.
+    Detection accumulate(const FaceRect& chosen);
+
+  private:
+    cv::CascadeClassifier classifier_;
+    std::string loadError_;
+    cv::Mat detectionImage_ = cv::Mat(kDetectionHeight, kDetectionWidth, CV_8UC1);
+    std::vector<cv::Rect> found_;
+    std::vector<FaceRect> rects_;
+    std::array<FaceRect, 3> samples_{};
+    int nextSample_ = 0;
+    std::array<int, 8> widthRing_{};
+    int nextWidth_ = 0;
+    double previousCentreX_ = 0.0;
+    double previousCentreY_ = 0.0;
+};
+
+}  // namespace veltranix

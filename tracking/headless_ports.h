@@ -1,0 +1,154 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/companion_port.h"
+#include "core/desktop_port.h"
+#include "core/feedback_port.h"
+#include "core/input_port.h"
+#include "core/user_interface_port.h"
+#include "tracking/tracking_windows_port.h"
+
+namespace veltranix {
+
+// Ports that record what the engine asks for instead of acting on it, for
+// runs without a desktop (the replay tool, tests). Single thread.
+
+// A simulated screen whose pointer goes where the engine puts it.
+class HeadlessDesktop : public DesktopPort {
+  public:
+    explicit HeadlessDesktop(ScreenSize size)
+        : screen(size), pointer{size.width / 2, size.height / 2} {}
+    ScreenSize screenSize() const override { return screen; }
+    ScreenRect workArea() const override { return {0, 0, screen.width, screen.height - 40}; }
+    ScreenPoint pointerPosition() const override { return pointer; }
+    bool primaryButtonSwapped() const override { return false; }
+
+    ScreenSize screen;
+    ScreenPoint pointer;
+};
+
+class HeadlessPointerInput : public PointerInputPort {
+  public:
+    explicit HeadlessPointerInput(HeadlessDesktop& desktop) : desktop_(desktop) {}
+    void sendButton(PointerButton button, KeyDirection direction) override {
+        buttons.push_back({button, direction});
+    }
+    void moveTo(ScreenPoint point) override {
+        desktop_.pointer = point;
+        ++moves;
+    }
+    void moveBy(int dxPixels, int dyPixels) override {
+        desktop_.pointer.x += dxPixels;
+        desktop_.pointer.y += dyPixels;
+        ++moves;
+    }
+
+    struct ButtonEvent {
+        PointerButton button;
+        KeyDirection direction;
+    };
+    std::vector<ButtonEvent> buttons;
+    int moves = 0;
+
+  private:
+    HeadlessDesktop& desktop_;
+};
+
+class HeadlessCursors : public CursorPort {
+  public:
+    bool installAnimatedCursor(const std::filesystem::path&) override {
+        ++installs;
+        return true;
+    }
+    void restoreSystemCursors() override { ++restores; }
+    void showHandCursor() override {}
+    int installs = 0;
+    int restores = 0;
+};
+
+class HeadlessSound : public SoundPort {
+  public:
+    void play(const std::filesystem::path& waveFile, SoundOverlap) override {
+        played.push_back(waveFile.string());
+    }
+    std::vector<std::string> played;
+};
+
+class HeadlessCompanion : public CompanionPort {
+  public:
+    void broadcastTrackingStarted() override { ++broadcasts; }
+    void showCompanionWindow(std::uint64_t) override { ++shows; }
+    void hideCompanionWindow(std::uint64_t) override {}
+    void closeCompanionWindow(std::uint64_t) override {}
+    int broadcasts = 0;
+    int shows = 0;
+};
+
+class HeadlessUserInterface : public UserInterfacePort {
+  public:
+    void showMessage(std::string_view text, std::string_view) override {
+        messages.emplace_back(text);
+    }
+    void requestShutdown() override { ++shutdownRequests; }
+    std::vector<std::string> messages;
+    int shutdownRequests = 0;
+};
+
+// Windows that are never in the way: no popup open, main window docked at the
+// bottom-right corner. Tests set the fields to put them in the way.
+class HeadlessTrackingWindows : public TrackingWindowsPort {
+  public:
+    ScreenPoint mainWindowTopLeft() const override { return mainTopLeft; }
+    bool mainWindowInStartupForm() const override { return startupForm; }
+    bool mainWindowHiddenByUser() const override { return hiddenByUser; }
+    void endMainWindowHidden() override { hiddenByUser = false; }
+    void dockMainWindow() override {
+        startupForm = false;
+        ++docks;
+    }
+    void showMainMenuForm() override { ++menuForms; }
+    void centerMainWindowLarge() override {
+        startupForm = true;
+        ++centres;
+    }
+    void setMainWindowVisibility(Visibility visibility) override { mainWindow = visibility; }
+    void setCameraViewVisibility(Visibility visibility) override { cameraView = visibility; }
+    void clearButtonHighlightUnlessHovered(ScreenPoint) override {}
+    void invalidateCameraView() override {}
+    bool anyPopupOpen() const override { return popupOpen; }
+    bool dockingHeldByPopup() const override { return false; }
+    bool restartCountdownShown() const override { return false; }
+    void closeAllPopups() override { ++popupCloses; }
+    void destroyGuideWindow() override {}
+    void openLoadingBar() override { loadingBarOpen = true; }
+    void closeLoadingBar() override { loadingBarOpen = false; }
+    int positionHintWidth() const override { return 300; }
+    std::optional<ClickMenuPlacement> visibleClickMenu() const override { return clickMenu; }
+    void hideClickMenu() override { clickMenu.reset(); }
+    void clearClickMenuHoverUnlessHovered(ScreenPoint) override {}
+    bool manualEyeViewActive() const override { return false; }
+    void drawManualEyeGuides(CaptureFrame&) override {}
+    void leaveManualEyeView() override {}
+    void startHeadPauseCooldownTimer() override { ++cooldownTimers; }
+    std::optional<std::uint64_t> companionWindow() const override { return std::nullopt; }
+
+    ScreenPoint mainTopLeft{100000, 100000};
+    bool startupForm = true;
+    bool hiddenByUser = false;
+    bool popupOpen = false;
+    bool loadingBarOpen = false;
+    std::optional<ClickMenuPlacement> clickMenu;
+    Visibility mainWindow = Visibility::Shown;
+    Visibility cameraView = Visibility::Shown;
+    int docks = 0;
+    int menuForms = 0;
+    int centres = 0;
+    int popupCloses = 0;
+    int cooldownTimers = 0;
+};
+
+}  // namespace veltranix

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/clock.h"
+
+namespace veltranix {
+
+// A clock that moves only when told: by advance() and by sleeps. For replays
+// and tests; not thread-safe, single thread only.
+class ManualClock : public Clock {
+  public:
+    explicit ManualClock(SystemTime start = {}) : nowMs_(ToMs(start)) {}
+
+    SystemTime utcNow() const override {
+        const long long dayMs = nowMs_ % (24LL * 3600 * 1000);
+        return {static_cast<int>(dayMs / 3600000), static_cast<int>(dayMs / 60000 % 60),
+                static_cast<int>(dayMs / 1000 % 60), static_cast<int>(dayMs % 1000)};
+    }
+    void sleepMs(int durationMs) override { advanceMs(durationMs); }
+    void advanceMs(int durationMs) { nowMs_ += durationMs; }
+
+  private:
+    static long long ToMs(const SystemTime& time) {
+        return ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000 + time.millisecond;
+    }
+    long long nowMs_;
+};
+
+}  // namespace veltranix

@@ -1,0 +1,221 @@
+#include "tracking/template_tracker.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/timing.h"
+
+namespace veltranix {
+
+namespace {
+
+constexpr int kGridRows = 6;
+constexpr int kGridStepPixels = 10;
+constexpr std::int32_t kUnwritten = INT32_MAX;
+
+}  // namespace
+
+std::vector<DiscPoint> BuildNearDisc(int radius) {
+    const int side = 2 * radius + 1;
+    std::vector<char> marked(static_cast<std::size_t>(side * side), 0);
+    auto mark = [&](int dx, int dy) {
+        if (dx >= -radius && dx <= radius && dy >= -radius && dy <= radius) {
+            marked[static_cast<std::size_t>((dx + radius) * side + dy + radius)] = 1;
+        }
+    };
+    constexpr double kPi = 3.1416;
+    for (int degree = 0; degree <= 360; ++degree) {
+        const double angle = degree * kPi / 180.0;
+        const int c = TruncateTowardZero(radius * std::cos(angle));
+        const int s = TruncateTowardZero(radius * std::sin(angle));
+        const int row = s + 1;
+        for (int dx = std::min(1, 1 + c); dx <= std::max(1, 1 + c); ++dx) {
+            mark(dx, row);
+        }
+    }
+    std::vector<DiscPoint> disc;
+    for (int dx = -radius; dx <= radius; ++dx) {
+        for (int dy = -radius; dy <= radius; ++dy) {
+            if (marked[static_cast<std::size_t>((dx + radius) * side + dy + radius)]) {
+                disc.push_back({dx, dy});
+            }
+        }
+    }
+    return disc;
+}
+
+void NormaliseMatchCost(std::int32_t& value, std::int32_t minimum, std::int32_t maximum) {
+    if (maximum == minimum) {
+        value = 0;
+        return;
+    }
+    const float scaled =
+        static_cast<float>(value - minimum) * 510.0f / static_cast<float>(maximum - minimum);
+    value = scaled >= 255.0f ? 255 : static_cast<std::int32_t>(scaled);
+}
+
+TemplateTracker::TemplateTracker(std::vector<DiscPoint> nearDisc)
+    : nearDisc_(std::move(nearDisc)) {}
+
+TemplateBuild TemplateTracker::build(const WorkImage& image, const EyeLine& eyes) {
+    release();
+    const int firstX = eyes.leftX - 15;
+    const int firstY = eyes.leftY - 5;
+    const int columns = (eyes.rightX - eyes.leftX + 30) / kGridStepPixels + 1;
+    const int spanX = (columns - 1) * kGridStepPixels;
+    const int spanY = (kGridRows - 1) * kGridStepPixels;
+    if (columns < 1 || firstX < 0 || firstY < 0 || firstX + spanX >= kFrameWidth ||
+        firstY + spanY >= kFrameHeight) {
+        return TemplateBuild::OutsideImage;
+    }
+    columns_ = columns;
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < kGridRows; ++row) {
+            const int x = firstX + column * kGridStepPixels;
+            const int y = firstY + row * kGridStepPixels;
+            offsets_.push_back(WorkIndex(column * kGridStepPixels, row * kGridStepPixels));
+            values_.push_back(image[static_cast<std::size_t>(WorkIndex(x, y))]);
+        }
+    }
+    middleOffset_ = (columns / 2) * kGridStepPixels * kFrameHeight;
+
+    // Candidates for the first grid point: 141 columns and 121 rows around
+    // it, less those whose template would leave the image (only hand-placed
+    // eyes come near the edges).
+    window_.left = std::max(eyes.leftX - 85, 0);
+    window_.right = std::min(eyes.leftX + 55, kFrameWidth - 1 - spanX);
+    window_.top = std::max(eyes.leftY - 65, 0);
+    window_.bottom = std::min(eyes.leftY + 55, kFrameHeight - 1 - spanY);
+    for (int y = window_.top; y <= window_.bottom; ++y) {
+        for (int x = window_.left; x <= window_.right; ++x) {
+            searchOffsets_.push_back(WorkIndex(x, y));
+        }
+    }
+    matchMap_.assign(kFramePixels, kUnwritten);
+    costs_.assign(static_cast<std::size_t>(window_.rows()), 0);
+    return TemplateBuild::Built;
+}
+
+void TemplateTracker::release() {
+    offsets_.clear();
+    values_.clear();
+    columns_ = 0;
+    middleOffset_ = 0;
+    window_ = {};
+    searchOffsets_.clear();
+    matchMap_.clear();
+    costs_.clear();
+}
+
+MatchResult TemplateTracker::matchPlain(const WorkImage& image) {
+    const std::size_t points = values_.size();
+    int minimum = INT32_MAX;
+    int maximum = INT32_MIN;
+    int best = 0;
+    for (const int search : searchOffsets_) {
+        int cost = 0;
+        for (std::size_t i = 0; i < points; ++i) {
+            cost += std::abs(image[static_cast<std::size_t>(search + offsets_[i])] - values_[i]);
+        }
+        const int stored = search + middleOffset_;
+        matchMap_[static_cast<std::size_t>(stored)] = cost;
+        if (cost < minimum) {
+            minimum = cost;
+            best = stored;
+        }
+        maximum = std::max(maximum, cost);
+    }
+    return finish(minimum, maximum, best);
+}
+
+namespace {
+
+// Adds |column[y] - value| for the `rows` consecutive candidates of one
+// search column; contiguous in memory, so the compiler vectorises it.
+__attribute__((target_clones("avx2", "default"))) void AccumulateColumn(
+    const std::int32_t* __restrict column, std::int32_t value, int rows,
+    std::int32_t* __restrict costs) {
+    for (int y = 0; y < rows; ++y) {
+        const std::int32_t difference = column[y] - value;
+        costs[y] += difference < 0 ? -difference : difference;
+    }
+}
+
+}  // namespace
+
+MatchResult TemplateTracker::match(const WorkImage& image) {
+    const int rows = window_.rows();
+    const std::size_t points = values_.size();
+    std::int32_t* costs = costs_.data();
+    int minimum = INT32_MAX;
+    int maximum = INT32_MIN;
+    // Candidates are ranked in the list's order (by row, then column); the
+    // best is kept as its (row, column) so that ties resolve the same way.
+    int bestRow = 0;
+    int bestColumn = 0;
+    for (int column = 0; column < window_.columns(); ++column) {
+        std::fill(costs, costs + rows, 0);
+        const int first = WorkIndex(window_.left + column, window_.top);
+        for (std::size_t i = 0; i < points; ++i) {
+            AccumulateColumn(image.data() + first + offsets_[i], values_[i], rows, costs);
+        }
+        std::int32_t* stored = matchMap_.data() + first + middleOffset_;
+        for (int row = 0; row < rows; ++row) {
+            const int cost = costs[row];
+            stored[row] = cost;
+            if (cost < minimum ||
+                (cost == minimum && (row < bestRow || (row == bestRow && column < bestColumn)))) {
+                minimum = cost;
+                bestRow = row;
+                bestColumn = column;
+            }
+            maximum = std::max(maximum, cost);
+        }
+    }
+    return finish(minimum, maximum,
+                  WorkIndex(window_.left + bestColumn, window_.top + bestRow) + middleOffset_);
+}
+
+MatchResult TemplateTracker::finish(int minimum, int maximum, int bestPosition) {
+    MatchResult result;
+    result.bestPosition = bestPosition;
+    result.cost = static_cast<float>(minimum) / static_cast<float>(values_.size());
+
+    // Only the entries this frame wrote are costs; the others keep the
+    // unwritten mark and so never count as near the best.
+    const int rows = window_.rows();
+    for (int column = 0; column < window_.columns(); ++column) {
+        std::int32_t* stored =
+            matchMap_.data() + WorkIndex(window_.left + column, window_.top) + middleOffset_;
+        for (int row = 0; row < rows; ++row) {
+            NormaliseMatchCost(stored[row], minimum, maximum);
+        }
+    }
+
+    const int threshold =
+        TruncateTowardZero((255 - matchMap_[static_cast<std::size_t>(bestPosition)]) * 0.2);
+    const int bestX = bestPosition / kFrameHeight;
+    const int bestY = bestPosition % kFrameHeight;
+    double sumX = 0.0;
+    double sumY = 0.0;
+    int count = 0;
+    for (const DiscPoint& point : nearDisc_) {
+        const int x = bestX + point.dx;
+        const int y = bestY + point.dy;
+        if (x < 0 || x >= kFrameWidth || y < 0 || y >= kFrameHeight) {
+            continue;
+        }
+        if (matchMap_[static_cast<std::size_t>(WorkIndex(x, y))] < threshold) {
+            sumX += x;
+            sumY += y;
+            ++count;
+        }
+    }
+    result.centroidX = sumX / count;
+    result.centroidY = sumY / count;
+    return result;
+}
+
+}  // namespace veltranix

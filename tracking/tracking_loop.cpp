@@ -1,0 +1,614 @@
+#include "tracking/tracking_loop.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "core/timing.h"
+
+namespace veltranix {
+
+namespace {
+
+constexpr int kWarmUpFrames = 20;  // frames counted before the one that ends the warm-up
+constexpr float kDetectBackOffSeconds = 4.0f;
+constexpr float kSettleSeconds = 1.0f;
+constexpr float kSteadySeconds = 3.0f;
+constexpr float kManualMouseStillSeconds = 3.0f;
+constexpr double kSteadyMotionPixels = 8.0;
+constexpr float kLostFaceCost = 35.0f;
+constexpr int kShortSleepMs = 2;
+constexpr int kRestartSleepMs = 500;
+constexpr int kClickMenuWidth = 140;
+constexpr int kClickMenuWidthWithMacros = 231;
+constexpr int kClickMenuHeight = 201;
+constexpr int kManualMouseMoveLimit = 20;
+constexpr int kManualMouseMoves = 3;
+constexpr int kCountdownBarPixels = 450;
+
+constexpr FrameColour kGreen{0, 255, 0};
+constexpr FrameColour kRed{255, 0, 0};
+// Chroma of green and red for the YUV layouts (luma, V, U); the outline is
+// drawn through the chroma samples only.
+constexpr FrameColour kChromaGreen{0, 21, 43};
+constexpr FrameColour kChromaRed{0, 255, 85};
+
+bool IsYuv(const CaptureFrame& frame) {
+    return frame.layout != FrameLayout::Rgb24BottomUp;
+}
+
+// Seconds from `start` to `now` as the delays measure them, across an hour's
+// roll-over too.
+float SecondsSince(const SystemTime& start, const SystemTime& now) {
+    float elapsed = SecondsWithinHour(now) - SecondsWithinHour(start);
+    if (elapsed < 0.0f) {
+        elapsed += 3600.0f;
+    }
+    return elapsed;
+}
+
+// The click kind bound to a trigger: its lowest flagged column.
+std::optional<int> BoundClickKind(const Settings& settings, GestureRow row) {
+    const GestureChoiceRow& flags = settings.gestureClickMatrix[static_cast<std::size_t>(row)];
+    for (std::size_t kind = 0; kind < flags.size(); ++kind) {
+        if (flags[kind] != 0) {
+            return static_cast<int>(kind);
+        }
+    }
+    return std::nullopt;
+}
+
+bool MovesPointer(std::int32_t pointerMoveMode) {
+    return pointerMoveMode == 2 || pointerMoveMode == 3;
+}
+
+}  // namespace
+
+std::string_view TrackingStateName(TrackingState state) {
+    switch (state) {
+        case TrackingState::Detect:
+            return "Detect";
+        case TrackingState::StartTracking:
+            return "StartTracking";
+        case TrackingState::Track:
+            return "Track";
+        case TrackingState::Reset:
+            return "Reset";
+        case TrackingState::Restart:
+            return "Restart";
+        case TrackingState::ManualMouse:
+            return "ManualMouse";
+        case TrackingState::HeadPause:
+            return "HeadPause";
+        case TrackingState::Suspended:
+            return "Suspended";
+    }
+    return "Unknown";
+}
+
+TrackingLoop::TrackingLoop(const Settings& settings, TrackingShared& shared,
+                           TrackingLoopPorts ports, TrackStages stages,
+                           std::filesystem::path cascadeFile)
+    : settings_(settings),
+      shared_(shared),
+      ports_(ports),
+      stages_(stages),
+      cascadeFile_(std::move(cascadeFile)),
+      tracker_(BuildNearDisc(25)) {
+    screen_ = ports_.desktop.screenSize();
+    range_.bounds = {0, 0, screen_.width, screen_.height};
+    range_.mappingSize = screen_;
+}
+
+void TrackingLoop::startWithEyes(const EyeLine& eyes) {
+    calibration_.eyes = eyes;
+    calibration_.interocularDistance = eyes.rightX - eyes.leftX;
+    shared_.handPlacedEyes.store(true);
+    setState(TrackingState::StartTracking);
+}
+
+void TrackingLoop::restartSettling() {
+    settleStarted_ = false;
+    steadyStarted_ = false;
+    shared_.steadyProgress.store(0);
+}
+
+bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
+    report_ = FrameReport{};
+    report_.state = shared_.state.load();
+    if (firstCall_) {
+        firstCall_ = false;
+        pointerTarget_ = screenCentre();
+        previousTarget_ = screenCentre();
+    }
+    if (ports_.windows.manualEyeViewActive()) {
+        ports_.windows.drawManualEyeGuides(frame);
+    }
+    if (detectPaused_) {
+        const SystemTime now = ports_.clock.utcNow();
+        if (!detectPauseStart_) {
+            detectPauseStart_ = now;
+        } else if (ElapsedMoreThan(*detectPauseStart_, now, kDetectBackOffSeconds)) {
+            detectPaused_ = false;
+            detectPauseStart_.reset();
+        } else {
+            return true;
+        }
+    }
+    followMenusAndDocking(ports_.desktop.pointerPosition());
+    if (warmUpSkip_) {
+        if (warmUpCount_ >= kWarmUpFrames) {
+            warmUpSkip_ = false;
+            warmUpCount_ = 0;
+        } else {
+            ++warmUpCount_;
+        }
+        current_ = 1 - current_;
+        return true;
+    }
+    if (images_[0].empty()) {
+        images_[0].assign(kFramePixels, 0);
+        images_[1].assign(kFramePixels, 0);
+    }
+    if (frame.layout == table.layout() && frame.bytes.size() >= FrameBufferBytes(frame.layout)) {
+        FillWorkImageByLayout(frame, images_[current_]);
+    }
+    report_.processed = true;
+    switch (report_.state) {
+        case TrackingState::Detect:
+            runDetect(frame);
+            break;
+        case TrackingState::StartTracking:
+            runStartTracking();
+            break;
+        case TrackingState::Track:
+            runTrack(frame);
+            break;
+        case TrackingState::Reset:
+            runReset();
+            break;
+        case TrackingState::Restart:
+            runRestart();
+            break;
+        case TrackingState::ManualMouse:
+            runManualMouse(frame);
+            break;
+        case TrackingState::HeadPause:
+            runHeadPause(frame);
+            break;
+        case TrackingState::Suspended:
+            runSuspended();
+            break;
+    }
+    current_ = 1 - current_;
+    return true;
+}
+
+void TrackingLoop::followMenusAndDocking(ScreenPoint pointer) {
+    TrackingWindowsPort& windows = ports_.windows;
+    std::optional<ClickMenuPlacement> menu = windows.visibleClickMenu();
+    if (menu) {
+        const double width = menu->withMacroColumn ? kClickMenuWidthWithMacros : kClickMenuWidth;
+        if (std::abs(pointer.x - menu->topLeft.x) > 1.5 * width ||
+            std::abs(pointer.y - menu->topLeft.y) > 1.5 * kClickMenuHeight) {
+            windows.hideClickMenu();
+            menu.reset();
+        }
+    }
+    if (windows.mainWindowInStartupForm() || windows.restartCountdownShown()) {
+        return;
+    }
+    const ScreenRect workArea = ports_.desktop.workArea();
+    const ScreenPoint corner = windows.mainWindowTopLeft();
+    if (!windows.mainWindowHiddenByUser()) {
+        const bool inside = corner.x < pointer.x && pointer.x < screen_.width &&
+                            corner.y < pointer.y && pointer.y < workArea.bottom;
+        if (inside) {
+            if (!menu) {
+                if (!popupOpen()) {
+                    windows.setCameraViewVisibility(Visibility::Hidden);
+                    windows.showMainMenuForm();
+                    menuFormShown_ = true;
+                } else {
+                    menuFormShown_ = false;
+                    windows.dockMainWindow();
+                    windows.setMainWindowVisibility(Visibility::Shown);
+                }
+            }
+        } else {
+            const TrackingState state = shared_.state.load();
+            if (state != TrackingState::Reset && state != TrackingState::Restart &&
+                !windows.dockingHeldByPopup()) {
+                windows.dockMainWindow();
+                windows.setMainWindowVisibility(Visibility::Shown);
+                windows.setCameraViewVisibility(Visibility::Shown);
+            }
+            menuFormShown_ = false;
+        }
+        return;
+    }
+    if (pointer.x < screen_.width / 2 || pointer.y < screen_.height / 2) {
+        pointerLeftDockCorner_ = true;
+    }
+    const bool insideWidened = corner.x - screen_.width / 12 < pointer.x &&
+                               pointer.x < screen_.width && corner.y < pointer.y &&
+                               pointer.y < workArea.bottom;
+    if (pointerLeftDockCorner_ && insideWidened) {
+        windows.dockMainWindow();
+        windows.setMainWindowVisibility(Visibility::Shown);
+        windows.setCameraViewVisibility(Visibility::Shown);
+        windows.endMainWindowHidden();
+        pointerLeftDockCorner_ = false;
+    }
+}
+
+void TrackingLoop::runDetect(CaptureFrame& frame) {
+    const ScreenPoint pointer = ports_.desktop.pointerPosition();
+    ports_.windows.clearButtonHighlightUnlessHovered(pointer);
+    if (detectorFailed_) {
+        return;
+    }
+    if (cascadeUnloaded_) {
+        if (!detector_.loadCascade(cascadeFile_)) {
+            // Detecting with an empty classifier would never find a face and
+            // never say why: tell the user once and end the program.
+            detectorFailed_ = true;
+            ports_.userInterface.showMessage(detector_.loadError(), "Veltranix");
+            ports_.userInterface.requestShutdown();
+            return;
+        }
+        cascadeUnloaded_ = false;
+        ports_.clock.sleepMs(kShortSleepMs);
+        ports_.windows.openLoadingBar();
+        ports_.clock.sleepMs(kShortSleepMs);
+    }
+    const std::optional<Detection> detection = detector_.detect(images_[current_]);
+    if (!detection) {
+        shared_.faceStatus.store(static_cast<std::int32_t>(FaceStatus::NoFace));
+        shared_.steadyProgress.store(0);
+        detectPaused_ = true;
+        report_.faceStatus = FaceStatus::NoFace;
+        report_.facePlaced = false;
+        return;
+    }
+    const Placement& placement = detection->placement;
+    shared_.faceStatus.store(static_cast<std::int32_t>(placement.status));
+    report_.faceStatus = placement.status;
+    report_.facePlaced = placement.placed;
+    report_.faceMotion = detection->faceMotion;
+    report_.face = FaceRect{detection->face.meanX, detection->face.meanY, detection->face.meanWidth,
+                            detection->face.meanHeight};
+    drawDetection(frame, *detection);
+
+    const SystemTime now = ports_.clock.utcNow();
+    if (!placement.placed || detection->faceMotion > kSteadyMotionPixels) {
+        steadyStarted_ = false;
+    } else if (!settleStarted_ && !steadyStarted_) {
+        settleStarted_ = true;
+        settleStart_ = now;
+    } else if (ElapsedMoreThan(settleStart_, now, kSettleSeconds)) {
+        if (!steadyStarted_) {
+            steadyStarted_ = true;
+            steadyStart_ = now;
+        } else if (!shared_.calibrationHold.load()) {
+            if (!ElapsedMoreThan(steadyStart_, now, kSteadySeconds)) {
+                shared_.steadyProgress.store(TruncateTowardZero(
+                    ports_.windows.positionHintWidth() * SecondsSince(steadyStart_, now) / 3.0));
+            } else {
+                calibration_ = Calibrate(detection->face);
+                report_.calibration = calibration_;
+                ports_.settingsActions.saveGestureLevels(calibration_.nivellUll,
+                                                         calibration_.nivellBoca);
+                setState(TrackingState::StartTracking);
+                shared_.handPlacedEyes.store(false);
+                steadyStarted_ = false;
+                shared_.steadyProgress.store(0);
+                ports_.windows.closeLoadingBar();
+                ports_.clock.sleepMs(kShortSleepMs);
+            }
+        }
+    }
+}
+
+void TrackingLoop::runStartTracking() {
+    detector_.releaseCascade();
+    cascadeUnloaded_ = true;
+    ports_.cursors.restoreSystemCursors();
+    const EyeLine& eyes = calibration_.eyes;
+    if (tracker_.build(images_[current_], eyes) != TemplateBuild::Built) {
+        // Eyes placed by hand too near the edge for the template: detect afresh.
+        setState(TrackingState::Reset);
+        return;
+    }
+    run_.eyes = eyes;
+    run_.interocularDistance = calibration_.interocularDistance;
+    run_.headBoxCentre = {eyes.leftX + (eyes.rightX - eyes.leftX) / 2, eyes.leftY};
+    run_.reanchorPending = reanchorPending_;
+    reanchorPending_ = false;
+    stages_.headMotion->startRun(run_, settings_);
+    stages_.gestures->startRun(run_, images_[current_]);
+
+    ports_.windows.destroyGuideWindow();
+    ports_.windows.dockMainWindow();
+    stages_.pointer->placePointer(screenCentre());
+    setState(TrackingState::Track);
+    lastPointer_ = screenCentre();
+    stages_.autoAdjust->stopTimer();
+    ports_.companion.broadcastTrackingStarted();
+    ports_.clock.sleepMs(kShortSleepMs);
+    const std::optional<std::uint64_t> companion = ports_.windows.companionWindow();
+    if (companion && !companionShown_) {
+        ports_.companion.showCompanionWindow(*companion);
+        companionShown_ = true;
+    }
+}
+
+void TrackingLoop::runTrack(CaptureFrame& frame) {
+    TrackingWindowsPort& windows = ports_.windows;
+    if (settings_.autoAjuste) {
+        if (popupOpen()) {
+            stages_.autoAdjust->stopTimer();
+        } else {
+            stages_.autoAdjust->run();
+        }
+    }
+    const ScreenSize screen = ports_.desktop.screenSize();
+    if (screen.width != screen_.width && screen.height != screen_.height) {
+        screen_ = screen;
+        range_.bounds = {0, 0, screen_.width, screen_.height};
+        setState(TrackingState::Reset);
+        return;
+    }
+    ScreenPoint pointer = ports_.desktop.pointerPosition();
+    windows.clearClickMenuHoverUnlessHovered(pointer);
+    if (MovesPointer(settings_.pointerMoveMode)) {
+        if (std::abs(pointer.x - lastPointer_.x) > kManualMouseMoveLimit ||
+            std::abs(pointer.y - lastPointer_.y) > kManualMouseMoveLimit) {
+            if (++mouseMovedCount_ == kManualMouseMoves) {
+                mouseMovedCount_ = 0;
+                setState(TrackingState::ManualMouse);
+            }
+        }
+    }
+    const MatchResult match = tracker_.match(images_[current_]);
+    report_.matchCost = match.cost;
+    if (match.cost >= kLostFaceCost) {
+        setState(TrackingState::Reset);
+        return;
+    }
+    const HeadMotion motion = stages_.headMotion->update(match, range_);
+    pointerTarget_ = motion.target;
+    gestureKind_ = -1;
+    report_.trackedX = motion.trackedX;
+    report_.trackedY = motion.trackedY;
+    report_.target = motion.target;
+
+    GestureOutcome eyes;
+    GestureOutcome mouth;
+    bool dwellFired = false;
+    if (!stages_.dwell->postClickPauseRunning()) {
+        pointer = ports_.desktop.pointerPosition();
+        const bool still =
+            settings_.pointerMoveMode == 1 ||
+            (std::abs(pointer.x - stillReference_.x) < 2 &&
+             std::abs(pointer.y - stillReference_.y) < 2 && motion.trackMotion < 2.0);
+        stillReference_ = pointer;
+        if (still) {
+            const WorkImage& previous = images_[1 - current_];
+            eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
+            mouth = stages_.gestures->testMouth(images_[current_], previous, motion);
+            if (settings_.pointerMoveMode != 1) {
+                dwellFired = stages_.dwell->runClock();
+            }
+        } else {
+            ports_.cursors.restoreSystemCursors();
+            stages_.dwell->headMoving();
+        }
+    }
+    report_.eyeActivity1 = eyes.activity;
+    report_.eyeActivity2 = eyes.secondActivity;
+    report_.mouthActivity = mouth.activity;
+
+    std::optional<std::pair<GestureRow, TriggerKind>> trigger;
+    if (eyes.fired) {
+        trigger = {GestureRow::Eye, TriggerKind::Eye};
+    } else if (mouth.fired) {
+        trigger = {GestureRow::Mouth, TriggerKind::Mouth};
+    } else if (dwellFired) {
+        trigger = {GestureRow::Dwell, TriggerKind::Dwell};
+    }
+    if (trigger) {
+        if (const std::optional<int> kind = BoundClickKind(settings_, trigger->first)) {
+            report_.trigger = trigger->second;
+            report_.clickRequest = stages_.dwell->onTrigger(*kind);
+            gestureKind_ = static_cast<int>(trigger->first);
+        }
+    }
+    if (MovesPointer(settings_.pointerMoveMode)) {
+        stages_.pointer->placePointer(pointerTarget_);
+        pointerTravel_ +=
+            std::hypot(pointerTarget_.x - previousTarget_.x, pointerTarget_.y - previousTarget_.y);
+    }
+    previousTrackedX_ = motion.trackedX;
+    previousTrackedY_ = motion.trackedY;
+    previousTarget_ = pointerTarget_;
+
+    pointer = ports_.desktop.pointerPosition();
+    report_.pointer = pointer;
+    stages_.statistics->writeLine({eyes.activity, mouth.activity, pointer, gestureKind_});
+
+    if (!popupOpen() && !windows.restartCountdownShown() && !headPauseCooldown_ &&
+        settings_.autoPause == 1 &&
+        stages_.headShake->detect(TruncateTowardZero(motion.trackedX),
+                                  TruncateTowardZero(motion.trackedY)) &&
+        MovesPointer(settings_.pointerMoveMode)) {
+        windows.startHeadPauseCooldownTimer();
+        headPauseCooldown_ = true;
+        setState(TrackingState::HeadPause);
+        shared_.headPaused.store(true);
+    }
+    lastPointer_ = pointer;
+    if (!windows.restartCountdownShown()) {
+        drawTrackingMarks(frame, kGreen, FrameColour{127, 0, 0});
+    }
+}
+
+void TrackingLoop::runReset() {
+    ports_.cursors.restoreSystemCursors();
+    tracker_.release();
+    stages_.gestures->endRun();
+    images_[0] = WorkImage();
+    images_[1] = WorkImage();
+    warmUpSkip_ = true;
+    shared_.headPaused.store(false);
+    reanchorPending_ = true;
+    previousTarget_ = screenCentre();
+    previousTrackedX_ = screenCentre().x;
+    previousTrackedY_ = screenCentre().y;
+    ports_.settingsActions.applyWebcamSettings();
+    ports_.windows.setMainWindowVisibility(Visibility::Hidden);
+    ports_.windows.setCameraViewVisibility(Visibility::Hidden);
+    ports_.windows.closeAllPopups();
+    setState(TrackingState::Restart);
+}
+
+void TrackingLoop::runRestart() {
+    setState(TrackingState::Detect);
+    ports_.windows.centerMainWindowLarge();
+    menuFormShown_ = false;
+    if (ports_.windows.manualEyeViewActive()) {
+        ports_.windows.leaveManualEyeView();
+    }
+    restartSettling();
+    ports_.clock.sleepMs(kRestartSleepMs);
+    ports_.windows.setMainWindowVisibility(Visibility::Shown);
+    ports_.windows.setCameraViewVisibility(Visibility::Shown);
+}
+
+void TrackingLoop::runManualMouse(CaptureFrame& frame) {
+    ports_.cursors.restoreSystemCursors();
+    ports_.windows.hideClickMenu();
+    const ScreenPoint pointer = ports_.desktop.pointerPosition();
+    report_.pointer = pointer;
+    int barPixels = 0;
+    if (pointer.x != lastPointer_.x && pointer.y != lastPointer_.y) {
+        manualMouseCountdownStarted_ = false;
+    }
+    const SystemTime now = ports_.clock.utcNow();
+    if (!manualMouseCountdownStarted_) {
+        manualMouseCountdownStarted_ = true;
+        manualMouseStart_ = now;
+    } else if (ElapsedMoreThan(manualMouseStart_, now, kManualMouseStillSeconds)) {
+        setState(TrackingState::Track);
+        stages_.autoAdjust->stopTimer();
+        manualMouseCountdownStarted_ = false;
+    } else {
+        barPixels = TruncateTowardZero(SecondsSince(manualMouseStart_, now) * kCountdownBarPixels /
+                                       kManualMouseStillSeconds);
+    }
+    const FrameColour colour = IsYuv(frame) ? FrameColour{200, 150, 51} : FrameColour{234, 248, 3};
+    if (barPixels > 0) {
+        FillFrameRect(frame, 95, 440, 95 + barPixels - 1, 459, colour);
+    }
+    lastPointer_ = pointer;
+    drawTrackingMarks(frame, FrameColour{234, 248, 3}, FrameColour{200, 150, 51});
+}
+
+void TrackingLoop::runHeadPause(CaptureFrame& frame) {
+    ports_.cursors.restoreSystemCursors();
+    shared_.headPaused.store(true);
+    ports_.windows.invalidateCameraView();
+    const MatchResult match = tracker_.match(images_[current_]);
+    report_.matchCost = match.cost;
+    report_.trackedX = match.centroidX;
+    report_.trackedY = match.centroidY;
+    if (match.cost > kLostFaceCost) {
+        setState(TrackingState::Reset);
+        return;
+    }
+    const bool yuv = IsYuv(frame);
+    const FrameColour colour = yuv ? FrameColour{127, 0, 191} : FrameColour{64, 208, 251};
+    drawTrackingMarks(frame, FrameColour{64, 208, 251}, FrameColour{127, 0, 191});
+    const int top = yuv ? 20 : 19;
+    FillFrameRect(frame, 20, top, 39, top + 80, colour);
+    FillFrameRect(frame, 50, top, 69, top + 80, colour);
+    HeadShakeStage& shake = *stages_.headShake;
+    if (shake.feedbackArmed()) {
+        const int squareTop = yuv ? 20 : 19;
+        for (int square = 0; square < 3; ++square) {
+            const bool reached = shake.progress() >= square + 2;
+            const FrameColour squareColour =
+                yuv ? (reached ? FrameColour{150, 21, 43} : FrameColour{76, 255, 85})
+                    : (reached ? kGreen : kRed);
+            const int left = 400 + 60 * square;
+            FillFrameRect(frame, left, squareTop, left + 39, squareTop + 40, squareColour);
+        }
+    }
+    if (!headPauseCooldown_ && !popupOpen() && !ports_.windows.restartCountdownShown()) {
+        shake.recenter(screenCentre());
+        if (shake.detect(TruncateTowardZero(match.centroidX),
+                         TruncateTowardZero(match.centroidY))) {
+            ports_.windows.startHeadPauseCooldownTimer();
+            headPauseCooldown_ = true;
+            shared_.headPaused.store(false);
+            if (settings_.trasPausa) {
+                setState(TrackingState::Reset);
+                stages_.autoAdjust->stopTimer();
+            } else {
+                setState(TrackingState::Track);
+            }
+        }
+    }
+}
+
+void TrackingLoop::runSuspended() {
+    ports_.windows.clearButtonHighlightUnlessHovered(ports_.desktop.pointerPosition());
+    if (!cascadeUnloaded_) {
+        detector_.releaseCascade();
+        cascadeUnloaded_ = true;
+    }
+}
+
+void TrackingLoop::drawDetection(CaptureFrame& frame, const Detection& detection) const {
+    const AveragedFace& face = detection.face;
+    const bool placed = detection.placement.placed;
+    FrameColour colour = placed ? kGreen : kRed;
+    SampleChoice samples = SampleChoice::AllSamples;
+    if (IsYuv(frame)) {
+        colour = placed ? kChromaGreen : kChromaRed;
+        samples = SampleChoice::ChromaOnly;
+    }
+    DrawDashedOutline(frame, face.meanX, face.meanY, face.meanX + face.meanWidth,
+                      face.meanY + face.meanHeight, 4, 5, 6, colour, samples);
+    const Placement& placement = detection.placement;
+    for (const float side : {-1.0f, 1.0f}) {
+        const int eyeX = TruncateTowardZero(static_cast<float>(placement.centreX) +
+                                            side * placement.halfEyeDistance);
+        FillFrameRect(frame, eyeX - 3, placement.eyeLineY - 3, eyeX + 3, placement.eyeLineY + 3,
+                      colour, samples);
+    }
+}
+
+void TrackingLoop::drawTrackingMarks(CaptureFrame& frame, FrameColour rgb, FrameColour yuv) const {
+    const FrameColour colour = IsYuv(frame) ? yuv : rgb;
+    const EyeLine& eyes = run_.eyes;
+    const int x = run_.headBoxCentre.x;
+    const int y = run_.headBoxCentre.y;
+    FillFrameRect(frame, x - 5, y - 3, x + 5, y + 2, colour);
+    FillFrameRect(frame, x - 3, y - 5, x + 2, y + 4, colour);
+
+    const double distance = run_.interocularDistance;
+    const int middleX = (eyes.leftX + eyes.rightX) / 2;
+    const int middleY = (eyes.leftY + eyes.rightY) / 2;
+    const int left = TruncateTowardZero(middleX - 1.9969 * distance / 2);
+    const int right = TruncateTowardZero(middleX + 1.9969 * distance / 2) + 4;
+    const int top = TruncateTowardZero(middleY - 1.3044 * distance);
+    const int bottom = TruncateTowardZero(middleY + 1.43 * distance) + 4;
+    constexpr int kEdge = 10;
+    FillFrameRect(frame, left, top, right, top + kEdge - 1, colour);
+    FillFrameRect(frame, left, bottom - kEdge + 1, right, bottom, colour);
+    FillFrameRect(frame, left, top, left + kEdge - 1, bottom, colour);
+    FillFrameRect(frame, right - kEdge + 1, top, right, bottom, colour);
+}
+
+}  // namespace veltranix

@@ -1,0 +1,174 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "capture/capture_frame.h"
+#include "capture/frame_drawing.h"
+#include "core/clock.h"
+#include "core/companion_port.h"
+#include "core/desktop_port.h"
+#include "core/feedback_port.h"
+#include "core/user_interface_port.h"
+#include "settings/settings.h"
+#include "tracking/face_detector.h"
+#include "tracking/template_tracker.h"
+#include "tracking/track_stages.h"
+#include "tracking/tracking_windows_port.h"
+#include "tracking/work_image.h"
+
+namespace veltranix {
+
+enum class TrackingState : std::int32_t {
+    Detect = 0,
+    StartTracking = 2,
+    Track = 3,
+    Reset = 4,
+    Restart = 5,
+    ManualMouse = 7,
+    HeadPause = 8,
+    Suspended = 9,
+};
+
+std::string_view TrackingStateName(TrackingState state);
+
+// What the loop shares with the windows. The windows write `state` to steer
+// the loop (it is read at the next frame) and read the rest.
+struct TrackingShared {
+    std::atomic<TrackingState> state{TrackingState::Detect};
+    std::atomic<std::int32_t> faceStatus{static_cast<std::int32_t>(FaceStatus::NoFace)};
+    std::atomic<std::int32_t> steadyProgress{0};
+    std::atomic<bool> headPaused{false};
+    std::atomic<bool> calibrationHold{false};
+    // Set while the eye positions come from the manual placement window.
+    std::atomic<bool> handPlacedEyes{false};
+};
+
+enum class TriggerKind { Eye, Mouth, Dwell };
+
+// What one frame did, for traces and tests; empty fields did not apply.
+struct FrameReport {
+    TrackingState state = TrackingState::Detect;  // the state the frame ran
+    bool processed = false;                       // false: skipped (warm-up, back-off)
+    std::optional<FaceStatus> faceStatus;
+    std::optional<bool> facePlaced;
+    std::optional<FaceRect> face;  // averaged face box, 640 x 480 units
+    std::optional<double> faceMotion;
+    std::optional<float> matchCost;
+    std::optional<double> trackedX;
+    std::optional<double> trackedY;
+    std::optional<ScreenPoint> target;
+    std::optional<ScreenPoint> pointer;
+    std::optional<double> eyeActivity1;
+    std::optional<double> eyeActivity2;
+    std::optional<double> mouthActivity;
+    std::optional<TriggerKind> trigger;
+    std::optional<int> clickRequest;
+    std::optional<Calibration> calibration;  // set on the frame that calibrated
+};
+
+struct TrackingLoopPorts {
+    Clock& clock;
+    DesktopPort& desktop;
+    CursorPort& cursors;
+    CompanionPort& companion;
+    TrackingWindowsPort& windows;
+    UserInterfacePort& userInterface;
+    TrackingSettingsActions& settingsActions;
+};
+
+// The per-frame tracking loop: turns each camera frame into a grey image,
+// advances the tracking state machine by one step and draws feedback into
+// the frame. Runs on the GUI thread, once per 40 ms tick, never re-entered.
+class TrackingLoop {
+  public:
+    TrackingLoop(const Settings& settings, TrackingShared& shared, TrackingLoopPorts ports,
+                 TrackStages stages, std::filesystem::path cascadeFile);
+
+    // The frame callback. The frame must be in `table`'s layout; it is only
+    // used during the call. Returns true (the callback's result).
+    bool OnFrame(CaptureFrame& frame, const PixelOffsetTable& table);
+
+    const FrameReport& lastFrame() const { return report_; }
+
+    // Eyes placed by hand: the next frame builds the template on them.
+    void startWithEyes(const EyeLine& eyes);
+    // The windows' way to make the next calibration wait the settling second again.
+    void restartSettling();
+    // Called by the head-pause cooldown timer's second tick.
+    void endHeadPauseCooldown() { headPauseCooldown_ = false; }
+
+    // The pointer's range and mapping size; options windows narrow them while open.
+    PointerRange& pointerRange() { return range_; }
+    ScreenSize screenSize() const { return screen_; }
+    const EyeLine& eyeLine() const { return calibration_.eyes; }
+    int interocularDistance() const { return calibration_.interocularDistance; }
+    const TemplateTracker& templateTracker() const { return tracker_; }
+    double pointerTravel() const { return pointerTravel_; }
+    bool detectorFailed() const { return detectorFailed_; }
+
+  private:
+    void followMenusAndDocking(ScreenPoint pointer);
+    void runDetect(CaptureFrame& frame);
+    void runStartTracking();
+    void runTrack(CaptureFrame& frame);
+    void runReset();
+    void runRestart();
+    void runManualMouse(CaptureFrame& frame);
+    void runHeadPause(CaptureFrame& frame);
+    void runSuspended();
+    void drawDetection(CaptureFrame& frame, const Detection& detection) const;
+    void drawTrackingMarks(CaptureFrame& frame, FrameColour rgb, FrameColour yuv) const;
+    void setState(TrackingState state) { shared_.state.store(state); }
+    bool popupOpen() const { return ports_.windows.anyPopupOpen(); }
+    ScreenPoint screenCentre() const { return {screen_.width / 2, screen_.height / 2}; }
+
+    const Settings& settings_;
+    TrackingShared& shared_;
+    TrackingLoopPorts ports_;
+    TrackStages stages_;
+    std::filesystem::path cascadeFile_;
+    FaceDetector detector_;
+    TemplateTracker tracker_;
+    FrameReport report_;
+
+    WorkImage images_[2];
+    int current_ = 0;
+
+    ScreenSize screen_;
+    PointerRange range_;
+    bool firstCall_ = true;
+    bool warmUpSkip_ = true;
+    int warmUpCount_ = 0;
+    bool detectPaused_ = false;
+    std::optional<SystemTime> detectPauseStart_;
+    bool cascadeUnloaded_ = true;
+    bool detectorFailed_ = false;
+    bool settleStarted_ = false;
+    SystemTime settleStart_;
+    bool steadyStarted_ = false;
+    SystemTime steadyStart_;
+    bool reanchorPending_ = true;
+    int mouseMovedCount_ = 0;
+    ScreenPoint lastPointer_;
+    ScreenPoint stillReference_;
+    ScreenPoint pointerTarget_;
+    ScreenPoint previousTarget_;
+    double previousTrackedX_ = 0.0;
+    double previousTrackedY_ = 0.0;
+    double pointerTravel_ = 0.0;
+    bool headPauseCooldown_ = false;
+    int gestureKind_ = -1;
+    bool menuFormShown_ = false;
+    bool pointerLeftDockCorner_ = false;
+    bool companionShown_ = false;
+    bool manualMouseCountdownStarted_ = false;
+    SystemTime manualMouseStart_;
+    Calibration calibration_;
+    TrackingRun run_;
+};
+
+}  // namespace veltranix
