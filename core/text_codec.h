@@ -6,6 +6,9 @@
 
 namespace veltranix {
 
+// Appends one code point (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 // Windows-1252 bytes to UTF-8. The five bytes that code page leaves
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become U+FFFD.
 std::string Windows1252ToUtf8(std::string_view bytes);

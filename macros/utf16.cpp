@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/text_codec.h"
+
 namespace veltranix {
 
 namespace {
@@ -16,24 +18,6 @@ void AppendUtf16(std::u16string& out, char32_t codePoint) {
         codePoint -= 0x10000;
         out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
         out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-    }
-}
-
-void AppendUtf8(std::string& out, char32_t codePoint) {
-    if (codePoint < 0x80) {
-        out.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
     }
 }
 
