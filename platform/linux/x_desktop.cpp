@@ -1,5 +1,7 @@
 #include "platform/linux/x_desktop.h"
 
+#include <vector>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -93,6 +95,60 @@ bool XDesktop::primaryButtonSwapped() const {
     return buttons >= 3 && map[0] == 3 && map[2] == 1;
 }
 
+namespace {
+
+bool HasWindowManagerState(Display* display, Window window, Atom wmState) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, window, wmState, 0, 0, False, AnyPropertyType,
+                                          &type, &format, &count, &remaining, &data);
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return status == Success && type != None;
+}
+
+// A window manager puts each application window inside a frame of its own;
+// the application's window is the one that carries WM_STATE. Searched breadth
+// first below the frame; the frame itself when no window carries it.
+Window ClientWindowInside(Display* display, Window topLevel) {
+    const Atom wmState = XInternAtom(display, "WM_STATE", True);
+    if (wmState == None || HasWindowManagerState(display, topLevel, wmState)) {
+        return topLevel;
+    }
+    std::vector<Window> level{topLevel};
+    for (int depth = 0; depth < 4 && !level.empty(); ++depth) {
+        std::vector<Window> next;
+        for (const Window parent : level) {
+            Window root = None;
+            Window parentOfParent = None;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            if (XQueryTree(display, parent, &root, &parentOfParent, &children, &count) == 0) {
+                continue;
+            }
+            for (unsigned int index = 0; index < count; ++index) {
+                next.push_back(children[index]);
+            }
+            if (children != nullptr) {
+                XFree(children);
+            }
+        }
+        for (const Window candidate : next) {
+            if (HasWindowManagerState(display, candidate, wmState)) {
+                return candidate;
+            }
+        }
+        level = std::move(next);
+    }
+    return topLevel;
+}
+
+}  // namespace
+
 std::uint64_t XDesktop::topLevelWindowAt(ScreenPoint point) const {
     std::lock_guard lock(connection_->mutex());
     Display* display = connection_->display();
@@ -102,7 +158,11 @@ std::uint64_t XDesktop::topLevelWindowAt(ScreenPoint point) const {
     int y = 0;
     XTranslateCoordinates(display, connection_->root(), connection_->root(), point.x, point.y, &x,
                           &y, &child);
-    return trap.failed() ? 0 : child;
+    if (trap.failed() || child == None) {
+        return 0;
+    }
+    const Window client = ClientWindowInside(display, child);
+    return trap.failed() ? child : client;
 }
 
 std::unique_ptr<XPointerInput> XPointerInput::Create(

@@ -204,6 +204,37 @@ TEST_F(XInputTest, TheWindowUnderAPointIsFound) {
     EXPECT_EQ(desktop_->topLevelWindowAt({300, 200}), recorder_->window());
 }
 
+// A window manager's frame around an application window: the application's
+// window (the one with WM_STATE) is the answer, not the frame.
+TEST_F(XInputTest, TheApplicationWindowInsideAFrameIsFound) {
+    Display* display = XOpenDisplay(TestDisplayName().c_str());
+    ASSERT_NE(display, nullptr);
+    const Window root = DefaultRootWindow(display);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const Window frame =
+        XCreateWindow(display, root, 900, 700, 200, 150, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWOverrideRedirect, &attributes);
+    const Window decoration = XCreateSimpleWindow(display, frame, 0, 0, 200, 20, 0, 0, 0);
+    const Window client = XCreateSimpleWindow(display, frame, 0, 20, 200, 130, 0, 0, 0);
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    long normalState[] = {1, 0};
+    XChangeProperty(display, client, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(normalState), 2);
+    XMapSubwindows(display, frame);
+    XMapRaised(display, frame);
+    XSync(display, False);
+
+    EXPECT_EQ(desktop_->topLevelWindowAt({1000, 760}), client);
+    XDeleteProperty(display, client, wmState);
+    XSync(display, False);
+    EXPECT_EQ(desktop_->topLevelWindowAt({1000, 760}), frame) << "no WM_STATE: the frame";
+    EXPECT_NE(decoration, client);
+
+    XDestroyWindow(display, frame);
+    XCloseDisplay(display);
+}
+
 // The keysyms a keycode carries at its first two levels in the client's keymap.
 bool KeycodeCarries(Display* display, unsigned int keycode, KeySym keysym) {
     for (int level = 0; level < 2; ++level) {
