@@ -3,6 +3,7 @@
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QProcess>
+#include <QtCore/QThread>
 
 #include "platform/linux/dbus_companion_channel.h"
 
@@ -84,6 +85,44 @@ TEST(DbusCompanionChannel, BadRequestsAreRefusedAndDeliverNothing) {
     EXPECT_TRUE(receiver.received.empty());
     channel.reset();
     EXPECT_NE(Send({"WM_USER+1"}), 0) << "nobody listens any more";
+}
+
+// Serves the event loop until `done` holds or about five seconds pass.
+template <typename Condition>
+bool ServeUntil(Condition done) {
+    for (int round = 0; round < 500 && !done(); ++round) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    return done();
+}
+
+TEST(DbusCompanionChannel, TrackingStartIsBroadcastToEveryListener) {
+    VELTRANIX_REQUIRE_X_DISPLAY();
+    Application();
+    RecordingReceiver receiver;
+    std::string error;
+    auto channel = DbusCompanionChannel::Create(receiver, nullptr, &error);
+    ASSERT_NE(channel, nullptr) << error;
+    // A listener on the bus, as a companion keyboard would listen.
+    QProcess listener;
+    listener.start(QStringLiteral("dbus-monitor"),
+                   {QStringLiteral("--session"),
+                    QStringLiteral("type='signal',interface='org.veltranix.Companion1'")});
+    ASSERT_TRUE(listener.waitForStarted(5000));
+    QByteArray heard;
+    const auto read = [&] {
+        heard += listener.readAllStandardOutput();
+        return heard;
+    };
+    // dbus-monitor announces itself once its match rule is in place.
+    ServeUntil([&] { return read().contains("NameLost") || read().contains("NameAcquired"); });
+    channel->broadcastTrackingStarted();
+    EXPECT_TRUE(ServeUntil([&] { return read().contains("WM_VELTRANIX"); })) << heard.toStdString();
+    EXPECT_TRUE(heard.contains("member=Broadcast")) << heard.toStdString();
+    EXPECT_TRUE(heard.contains("uint32 0")) << heard.toStdString();
+    listener.kill();
+    listener.waitForFinished(5000);
 }
 
 TEST(DbusCompanionChannel, TheCompanionWindowIsHiddenShownAndClosedByItsId) {
