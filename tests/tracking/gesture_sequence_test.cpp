@@ -185,6 +185,27 @@ TEST(GestureSequences, AStillHeadDwellsIntoOneRightClickUntilThePointerMoves) {
     EXPECT_EQ(again, std::vector<int>{click_request::kRight});
 }
 
+TEST(GestureSequences, ATimedPressHoldsTheButtonWhileNoFrameIsProcessed) {
+    TrackedFace face;
+    LoopHarness& harness = face.harness();
+    face.PlayStill(2, 100);
+    harness.engine.actions.clicks.ExecuteClick(click_request::kTimedPress);
+    EXPECT_EQ(harness.settings.pointerMoveMode, 0);
+    const cv::Mat still = LoopHarness::Faces().renderBgr(FaceScene{});
+    int heldFrames = 0;
+    while (harness.engine.actions.clicks.timedPressHeld() && heldFrames < 200) {
+        EXPECT_FALSE(harness.StepFrame(still).processed);
+        ++heldFrames;
+    }
+    // 3 s at 40 ms a frame; the frame that releases is not processed either.
+    EXPECT_EQ(heldFrames, 76);
+    EXPECT_EQ(harness.settings.pointerMoveMode, 2);
+    ASSERT_EQ(harness.input.buttons.size(), 2u);
+    EXPECT_EQ(harness.input.buttons[1].direction, KeyDirection::Release);
+    EXPECT_TRUE(harness.StepFrame(still).processed);
+    EXPECT_EQ(harness.State(), TrackingState::Track);
+}
+
 TEST(GestureSequences, AHeadShakePausesTrackingAndASecondShakeResumesIt) {
     TrackedFace face;
     LoopHarness& harness = face.harness();
