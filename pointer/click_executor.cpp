@@ -62,6 +62,8 @@ void ClickExecutor::Click(PointerButton button) {
 }
 
 void ClickExecutor::ExecuteClick(std::int32_t clickRequest) {
+    ++requestsExecuted_;
+    lastClickRequest_ = clickRequest;
     if (timedPressHeld()) {
         // Frames are not processed during a press; should a request arrive
         // anyway, the press ends first so that its button is not left down.

@@ -80,6 +80,10 @@ class ClickExecutor {
     void ReleaseHeldButtons();
 
     std::int32_t clickCount() const { return clickCount_; }
+    // Every call of ExecuteClick, and the request of the last one; lets the
+    // frame loop tell which request a trigger executed.
+    std::int64_t requestsExecuted() const { return requestsExecuted_; }
+    std::int32_t lastClickRequest() const { return lastClickRequest_; }
     bool dragActive() const { return dragButton_.has_value(); }
 
   private:
@@ -96,6 +100,8 @@ class ClickExecutor {
     ClickTypeMenu& menu_;
     CursorFeedback& cursorFeedback_;
     std::int32_t clickCount_ = 0;
+    std::int64_t requestsExecuted_ = 0;
+    std::int32_t lastClickRequest_ = 0;
     // The button pressed by a drag or a timed press: released is the button
     // that was pressed, even if the button swap changes meanwhile.
     std::optional<PointerButton> dragButton_;

@@ -102,10 +102,10 @@ void FaceDetector::releaseCascade() {
     classifier_ = cv::CascadeClassifier();
 }
 
-std::optional<Detection> FaceDetector::detect(const WorkImage& image) {
+const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int minimumSide) {
     rects_.clear();
     if (classifier_.empty()) {
-        return std::nullopt;
+        return rects_;
     }
     for (int row = 0; row < kDetectionHeight; ++row) {
         std::uint8_t* line = detectionImage_.ptr<std::uint8_t>(row);
@@ -117,10 +117,15 @@ std::optional<Detection> FaceDetector::detect(const WorkImage& image) {
     cv::equalizeHist(detectionImage_, detectionImage_);
     found_.clear();
     classifier_.detectMultiScale(detectionImage_, found_, 1.1, 2, cv::CASCADE_DO_CANNY_PRUNING,
-                                 cv::Size(20, 20));
+                                 cv::Size(minimumSide, minimumSide));
     for (const cv::Rect& rect : found_) {
         rects_.push_back({rect.x, rect.y, rect.width, rect.height});
     }
+    return rects_;
+}
+
+std::optional<Detection> FaceDetector::detect(const WorkImage& image) {
+    findFaces(image, 20);
     const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
     if (!chosen) {
         return std::nullopt;

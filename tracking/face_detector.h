@@ -10,6 +10,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/objdetect.hpp>
 
+#include "core/geometry.h"
 #include "tracking/work_image.h"
 
 namespace veltranix {
@@ -107,6 +108,17 @@ class FaceDetector {
     // One detection on the current image. None when no face was found (the
     // placement is then the no-face one). Requires a loaded cascade.
     std::optional<Detection> detect(const WorkImage& image);
+
+    // Runs the classifier alone on the image sampled to 160 x 120 and
+    // equalised: the rectangles found (160 x 120 units) with at least the
+    // given side. Requires a loaded cascade; leaves the averages alone.
+    const std::vector<FaceRect>& findFaces(const WorkImage& image, int minimumSide);
+
+    // The face centre stored by the last detection (640 x 480 units,
+    // multiples of 4).
+    ScreenPoint storedCentre() const {
+        return {static_cast<int>(previousCentreX_), static_cast<int>(previousCentreY_)};
+    }
 
     // The rectangles of the last detection, in 160 x 120 units.
     const std::vector<FaceRect>& lastRects() const { return rects_; }

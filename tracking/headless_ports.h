@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,7 +10,10 @@
 #include "core/desktop_port.h"
 #include "core/feedback_port.h"
 #include "core/input_port.h"
+#include "core/macro_player_port.h"
 #include "core/user_interface_port.h"
+#include "pointer/click_type_menu.h"
+#include "pointer/open_windows.h"
 #include "tracking/tracking_windows_port.h"
 
 namespace veltranix {
@@ -37,13 +41,13 @@ class HeadlessPointerInput : public PointerInputPort {
     void sendButton(PointerButton button, KeyDirection direction) override {
         buttons.push_back({button, direction});
     }
+    // The pointer stays on the screen, as a desktop keeps it.
     void moveTo(ScreenPoint point) override {
-        desktop_.pointer = point;
+        desktop_.pointer = OnScreen(point);
         ++moves;
     }
     void moveBy(int dxPixels, int dyPixels) override {
-        desktop_.pointer.x += dxPixels;
-        desktop_.pointer.y += dyPixels;
+        desktop_.pointer = OnScreen({desktop_.pointer.x + dxPixels, desktop_.pointer.y + dyPixels});
         ++moves;
     }
 
@@ -55,6 +59,10 @@ class HeadlessPointerInput : public PointerInputPort {
     int moves = 0;
 
   private:
+    ScreenPoint OnScreen(ScreenPoint point) const {
+        return {std::clamp(point.x, 0, desktop_.screen.width - 1),
+                std::clamp(point.y, 0, desktop_.screen.height - 1)};
+    }
     HeadlessDesktop& desktop_;
 };
 
@@ -122,6 +130,7 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     bool anyPopupOpen() const override { return popupOpen; }
     bool dockingHeldByPopup() const override { return false; }
     bool restartCountdownShown() const override { return false; }
+    void startRestartCountdown() override { ++restartCountdowns; }
     void closeAllPopups() override { ++popupCloses; }
     void destroyGuideWindow() override {}
     void openLoadingBar() override { loadingBarOpen = true; }
@@ -149,6 +158,35 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     int centres = 0;
     int popupCloses = 0;
     int cooldownTimers = 0;
+    int restartCountdowns = 0;
+};
+
+// A click-type menu window that is only a rectangle.
+class HeadlessClickMenuWindow : public ClickMenuWindowPort {
+  public:
+    bool show(const ScreenRect& rect) override {
+        shownAt.push_back(rect);
+        return true;
+    }
+    void hide() override { ++hides; }
+    void repaint() override {}
+    std::vector<ScreenRect> shownAt;
+    int hides = 0;
+};
+
+// No window of the program lies under the pointer.
+class HeadlessWindowAtPoint : public WindowAtPointPort {
+  public:
+    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return OwnWindowAtPoint::None; }
+};
+
+// Records the macro slots asked for; nothing plays.
+class HeadlessMacroPlayer : public MacroPlayerPort {
+  public:
+    void startMacroPlayback(int slot) override { slots.push_back(slot); }
+    bool macroPlaying() const override { return false; }
+    bool shellErrorShowing() const override { return false; }
+    std::vector<int> slots;
 };
 
 }  // namespace veltranix

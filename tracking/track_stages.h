@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/geometry.h"
+#include "pointer/head_shake_detector.h"
 #include "settings/settings.h"
 #include "tracking/face_detector.h"
 #include "tracking/template_tracker.h"
@@ -16,6 +17,9 @@ struct TrackingRun {
     int interocularDistance = 0;
     ScreenPoint headBoxCentre;  // half way between the eyes, on the eye line
     bool reanchorPending = true;
+    // The face centre stored by the last detection before calibration (image
+    // pixels); the automatic adjustment measures the drift from it.
+    ScreenPoint detectedFaceCentre;
 };
 
 // The pointer's range and the size the absolute mapping spans.
@@ -24,11 +28,24 @@ struct PointerRange {
     ScreenSize mappingSize;
 };
 
+// What the head-motion stage needs of the loop besides the match.
+struct HeadMotionFrame {
+    ScreenPoint pointer;         // read at the start of the frame
+    ScreenPoint previousTarget;  // the previous frame's target
+    double previousTrackedX = 0.0;
+    double previousTrackedY = 0.0;
+    ScreenSize screen;  // the stored screen size
+    PointerRange range;
+};
+
 struct HeadMotion {
     double trackedX = 0.0;
     double trackedY = 0.0;
     double trackMotion = 0.0;  // pixels since the previous frame
     ScreenPoint target;
+    // Head-angle terms (-5..5) that move the eye patches with a turned head.
+    int angleX = 0;
+    int angleY = 0;
 };
 
 struct GestureOutcome {
@@ -44,8 +61,8 @@ struct GestureOutcome {
 class HeadMotionStage {
   public:
     virtual ~HeadMotionStage() = default;
-    virtual void startRun(const TrackingRun& run, const Settings& settings) = 0;
-    virtual HeadMotion update(const MatchResult& match, const PointerRange& range) = 0;
+    virtual void startRun(const TrackingRun& run, ScreenSize screen) = 0;
+    virtual HeadMotion update(const MatchResult& match, const HeadMotionFrame& frame) = 0;
 };
 
 // Eye and mouth gestures on the still head.
@@ -64,12 +81,20 @@ class GestureStage {
 class DwellStage {
   public:
     virtual ~DwellStage() = default;
+    // Called first in every frame: true while a timed press holds the button
+    // (the frame is then not processed at all); ends the press when its time
+    // is up.
+    virtual bool holdingFrames() = 0;
+    // Brings back the system cursors if the clock cursor is shown.
+    virtual void restoreSystemCursors() = 0;
     // True while the pause after a click runs (it times itself meanwhile).
     virtual bool postClickPauseRunning() = 0;
-    // The head moved: the clock stops and starts over.
-    virtual void headMoving() = 0;
-    // One still frame of the clock; true when it fires.
-    virtual bool runClock() = 0;
+    // Compares the pointer with the previous tested frame; when the head
+    // moved, the clock stops, the cursors come back and false is returned.
+    virtual bool headStill(ScreenPoint pointer, double trackMotion) = 0;
+    // One still frame of the clock, after the gesture tests (a gesture of
+    // this frame cancels the clock); the click kind (0..5) when it fires.
+    virtual std::optional<int> runClock(bool gestureThisFrame) = 0;
     // A trigger selected the click kind (0..5); the click request code
     // issued, if any.
     virtual std::optional<int> onTrigger(int clickKindIndex) = 0;
@@ -81,11 +106,16 @@ class PointerPlacementStage {
     virtual void placePointer(ScreenPoint point) = 0;
 };
 
-// The automatic adjustment of the gesture levels and the restart countdown.
+// The automatic adjustment: every 30 s of tracking the face is detected
+// afresh; a face that drifted from where calibration found it asks for a
+// restart.
 class AutoAdjustStage {
   public:
     virtual ~AutoAdjustStage() = default;
-    virtual void run() = 0;
+    virtual void startRun(const TrackingRun& run) = 0;
+    // One tracking frame with no popup open; true when the restart countdown
+    // is to be shown.
+    virtual bool run(const WorkImage& image) = 0;
     virtual void stopTimer() = 0;
 };
 
@@ -94,6 +124,7 @@ struct StatisticsLine {
     std::optional<double> mouthActivity;
     ScreenPoint pointer;
     int gestureKind = -1;
+    int interocularDistance = 0;
 };
 
 class StatisticsStage {
@@ -106,9 +137,10 @@ class StatisticsStage {
 class HeadShakeStage {
   public:
     virtual ~HeadShakeStage() = default;
+    virtual void startRun(const TrackingRun& run) = 0;
     // Forgets the recorded position; the next one starts from `point`.
     virtual void recenter(ScreenPoint point) = 0;
-    virtual bool detect(int x, int y) = 0;
+    virtual bool detect(int x, int y, HeadPauseState pauseState) = 0;
     // Feedback while the gesture is under way: armed, and steps done (0..4).
     virtual bool feedbackArmed() const = 0;
     virtual int progress() const = 0;

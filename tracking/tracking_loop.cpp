@@ -116,6 +116,10 @@ void TrackingLoop::restartSettling() {
 bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
     report_ = FrameReport{};
     report_.state = shared_.state.load();
+    if (stages_.dwell->holdingFrames()) {
+        // A timed press holds the button: no frame is processed meanwhile.
+        return true;
+    }
     if (firstCall_) {
         firstCall_ = false;
         pointerTarget_ = screenCentre();
@@ -296,6 +300,7 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
                     ports_.windows.positionHintWidth() * SecondsSince(steadyStart_, now) / 3.0));
             } else {
                 calibration_ = Calibrate(detection->face);
+                detectedFaceCentre_ = detector_.storedCentre();
                 report_.calibration = calibration_;
                 ports_.settingsActions.saveGestureLevels(calibration_.nivellUll,
                                                          calibration_.nivellBoca);
@@ -313,7 +318,7 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
 void TrackingLoop::runStartTracking() {
     detector_.releaseCascade();
     cascadeUnloaded_ = true;
-    ports_.cursors.restoreSystemCursors();
+    stages_.dwell->restoreSystemCursors();
     const EyeLine& eyes = calibration_.eyes;
     if (tracker_.build(images_[current_], eyes) != TemplateBuild::Built) {
         // Eyes placed by hand too near the edge for the template: detect afresh.
@@ -324,9 +329,12 @@ void TrackingLoop::runStartTracking() {
     run_.interocularDistance = calibration_.interocularDistance;
     run_.headBoxCentre = {eyes.leftX + (eyes.rightX - eyes.leftX) / 2, eyes.leftY};
     run_.reanchorPending = reanchorPending_;
+    run_.detectedFaceCentre = detectedFaceCentre_;
     reanchorPending_ = false;
-    stages_.headMotion->startRun(run_, settings_);
+    stages_.headMotion->startRun(run_, screen_);
     stages_.gestures->startRun(run_, images_[current_]);
+    stages_.autoAdjust->startRun(run_);
+    stages_.headShake->startRun(run_);
 
     ports_.windows.destroyGuideWindow();
     ports_.windows.dockMainWindow();
@@ -348,8 +356,8 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
     if (settings_.autoAjuste) {
         if (popupOpen()) {
             stages_.autoAdjust->stopTimer();
-        } else {
-            stages_.autoAdjust->run();
+        } else if (stages_.autoAdjust->run(images_[current_])) {
+            windows.startRestartCountdown();
         }
     }
     const ScreenSize screen = ports_.desktop.screenSize();
@@ -376,53 +384,46 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
         setState(TrackingState::Reset);
         return;
     }
-    const HeadMotion motion = stages_.headMotion->update(match, range_);
+    const HeadMotion motion = stages_.headMotion->update(
+        match, {pointer, previousTarget_, previousTrackedX_, previousTrackedY_, screen_, range_});
     pointerTarget_ = motion.target;
     gestureKind_ = -1;
     report_.trackedX = motion.trackedX;
     report_.trackedY = motion.trackedY;
     report_.target = motion.target;
 
+    const std::optional<int> eyeKind = BoundClickKind(settings_, GestureRow::Eye);
+    const std::optional<int> mouthKind = BoundClickKind(settings_, GestureRow::Mouth);
     GestureOutcome eyes;
     GestureOutcome mouth;
-    bool dwellFired = false;
-    if (!stages_.dwell->postClickPauseRunning()) {
-        pointer = ports_.desktop.pointerPosition();
-        const bool still =
-            settings_.pointerMoveMode == 1 ||
-            (std::abs(pointer.x - stillReference_.x) < 2 &&
-             std::abs(pointer.y - stillReference_.y) < 2 && motion.trackMotion < 2.0);
-        stillReference_ = pointer;
-        if (still) {
+    std::optional<int> dwellKind;
+    DwellStage& dwell = *stages_.dwell;
+    if (!dwell.postClickPauseRunning()) {
+        if (dwell.headStill(ports_.desktop.pointerPosition(), motion.trackMotion)) {
             const WorkImage& previous = images_[1 - current_];
             eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
             mouth = stages_.gestures->testMouth(images_[current_], previous, motion);
             if (settings_.pointerMoveMode != 1) {
-                dwellFired = stages_.dwell->runClock();
+                dwellKind = dwell.runClock((eyes.fired && eyeKind) || (mouth.fired && mouthKind));
             }
-        } else {
-            ports_.cursors.restoreSystemCursors();
-            stages_.dwell->headMoving();
         }
     }
     report_.eyeActivity1 = eyes.activity;
     report_.eyeActivity2 = eyes.secondActivity;
     report_.mouthActivity = mouth.activity;
 
-    std::optional<std::pair<GestureRow, TriggerKind>> trigger;
-    if (eyes.fired) {
-        trigger = {GestureRow::Eye, TriggerKind::Eye};
-    } else if (mouth.fired) {
-        trigger = {GestureRow::Mouth, TriggerKind::Mouth};
-    } else if (dwellFired) {
-        trigger = {GestureRow::Dwell, TriggerKind::Dwell};
+    std::optional<std::pair<int, TriggerKind>> trigger;
+    if (eyes.fired && eyeKind) {
+        trigger = {*eyeKind, TriggerKind::Eye};
+    } else if (mouth.fired && mouthKind) {
+        trigger = {*mouthKind, TriggerKind::Mouth};
+    } else if (dwellKind) {
+        trigger = {*dwellKind, TriggerKind::Dwell};
     }
     if (trigger) {
-        if (const std::optional<int> kind = BoundClickKind(settings_, trigger->first)) {
-            report_.trigger = trigger->second;
-            report_.clickRequest = stages_.dwell->onTrigger(*kind);
-            gestureKind_ = static_cast<int>(trigger->first);
-        }
+        report_.trigger = trigger->second;
+        report_.clickRequest = dwell.onTrigger(trigger->first);
+        gestureKind_ = static_cast<int>(trigger->second);
     }
     if (MovesPointer(settings_.pointerMoveMode)) {
         stages_.pointer->placePointer(pointerTarget_);
@@ -435,12 +436,13 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
 
     pointer = ports_.desktop.pointerPosition();
     report_.pointer = pointer;
-    stages_.statistics->writeLine({eyes.activity, mouth.activity, pointer, gestureKind_});
+    stages_.statistics->writeLine(
+        {eyes.activity, mouth.activity, pointer, gestureKind_, run_.interocularDistance});
 
     if (!popupOpen() && !windows.restartCountdownShown() && !headPauseCooldown_ &&
         settings_.autoPause == 1 &&
         stages_.headShake->detect(TruncateTowardZero(motion.trackedX),
-                                  TruncateTowardZero(motion.trackedY)) &&
+                                  TruncateTowardZero(motion.trackedY), HeadPauseState::Tracking) &&
         MovesPointer(settings_.pointerMoveMode)) {
         windows.startHeadPauseCooldownTimer();
         headPauseCooldown_ = true;
@@ -454,7 +456,7 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
 }
 
 void TrackingLoop::runReset() {
-    ports_.cursors.restoreSystemCursors();
+    stages_.dwell->restoreSystemCursors();
     tracker_.release();
     stages_.gestures->endRun();
     images_[0] = WorkImage();
@@ -486,7 +488,7 @@ void TrackingLoop::runRestart() {
 }
 
 void TrackingLoop::runManualMouse(CaptureFrame& frame) {
-    ports_.cursors.restoreSystemCursors();
+    stages_.dwell->restoreSystemCursors();
     ports_.windows.hideClickMenu();
     const ScreenPoint pointer = ports_.desktop.pointerPosition();
     report_.pointer = pointer;
@@ -515,7 +517,7 @@ void TrackingLoop::runManualMouse(CaptureFrame& frame) {
 }
 
 void TrackingLoop::runHeadPause(CaptureFrame& frame) {
-    ports_.cursors.restoreSystemCursors();
+    stages_.dwell->restoreSystemCursors();
     shared_.headPaused.store(true);
     ports_.windows.invalidateCameraView();
     const MatchResult match = tracker_.match(images_[current_]);
@@ -546,8 +548,8 @@ void TrackingLoop::runHeadPause(CaptureFrame& frame) {
     }
     if (!headPauseCooldown_ && !popupOpen() && !ports_.windows.restartCountdownShown()) {
         shake.recenter(screenCentre());
-        if (shake.detect(TruncateTowardZero(match.centroidX),
-                         TruncateTowardZero(match.centroidY))) {
+        if (shake.detect(TruncateTowardZero(match.centroidX), TruncateTowardZero(match.centroidY),
+                         HeadPauseState::Paused)) {
             ports_.windows.startHeadPauseCooldownTimer();
             headPauseCooldown_ = true;
             shared_.headPaused.store(false);

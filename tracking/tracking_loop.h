@@ -47,7 +47,8 @@ struct TrackingShared {
     std::atomic<bool> handPlacedEyes{false};
 };
 
-enum class TriggerKind { Eye, Mouth, Dwell };
+// The trigger that fired; the numbers are the statistics log's "Tclic".
+enum class TriggerKind { Eye = 0, Mouth = 1, Dwell = 2 };
 
 // What one frame did, for traces and tests; empty fields did not apply.
 struct FrameReport {
@@ -73,7 +74,6 @@ struct FrameReport {
 struct TrackingLoopPorts {
     Clock& clock;
     DesktopPort& desktop;
-    CursorPort& cursors;
     CompanionPort& companion;
     TrackingWindowsPort& windows;
     UserInterfacePort& userInterface;
@@ -154,7 +154,7 @@ class TrackingLoop {
     bool reanchorPending_ = true;
     int mouseMovedCount_ = 0;
     ScreenPoint lastPointer_;
-    ScreenPoint stillReference_;
+    ScreenPoint detectedFaceCentre_;
     ScreenPoint pointerTarget_;
     ScreenPoint previousTarget_;
     double previousTrackedX_ = 0.0;

@@ -47,6 +47,9 @@ class TrackingWindowsPort {
     // window where it is while they are open.
     virtual bool dockingHeldByPopup() const = 0;
     virtual bool restartCountdownShown() const = 0;
+    // The automatic adjustment found the face drifted: the main window shows
+    // its restart countdown, at whose end it sets the Reset state.
+    virtual void startRestartCountdown() = 0;
     virtual void closeAllPopups() = 0;
     virtual void destroyGuideWindow() = 0;
 

@@ -1,11 +1,14 @@
 // veltranix-replay: runs the tracking engine on a recorded video with a
 // simulated clock (40 ms per frame); pointer, cursor, sound and window
-// requests are recorded instead of acted on.
+// requests are recorded instead of acted on. Macros asked for by a click
+// play through the real macro player into a recording keyboard.
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,14 +19,16 @@
 
 #include "capture/capture_frame.h"
 #include "core/settings_store.h"
+#include "macros/macro_player.h"
+#include "macros/macro_set.h"
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/system_information.h"
+#include "pointer/click_codes.h"
 #include "settings/lexicon.h"
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
-#include "tracking/default_stages.h"
-#include "tracking/headless_ports.h"
-#include "tracking/manual_clock.h"
-#include "tracking/tracking_loop.h"
+#include "tracking/headless_engine.h"
+#include "tracking/stats_log.h"
 
 namespace veltranix {
 namespace {
@@ -37,6 +42,9 @@ struct Options {
     std::vector<std::pair<std::string, std::int32_t>> sets;
     std::string overlay;
     std::string trace;
+    std::string statsLogFolder;
+    std::string keys;
+    std::optional<std::int32_t> menuChoice;
 };
 
 int Fail(const std::string& message) {
@@ -65,6 +73,11 @@ std::optional<long> ParseNumber(std::string_view text) {
         value = value * 10 + (text[i] - '0');
     }
     return negative ? -value : value;
+}
+
+bool IsMenuCellRequest(std::int32_t code) {
+    return code == 0 || (code >= 2 && code <= 5) || code == 10 ||
+           (code >= click_request::kFirstMacro && code <= click_request::kLastMacro);
 }
 
 // Empty on success, else the error.
@@ -120,6 +133,18 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
             options.overlay = *text;
         } else if (name == "--trace") {
             options.trace = *text;
+        } else if (name == "--stats-log") {
+            options.statsLogFolder = *text;
+        } else if (name == "--keys") {
+            options.keys = *text;
+        } else if (name == "--menu-choice") {
+            const std::optional<long> code = ParseNumber(*text);
+            if (!code || !IsMenuCellRequest(static_cast<std::int32_t>(*code))) {
+                return "--menu-choice needs the request of a click-type menu cell (0, 2, 3, 4, "
+                       "5, 10, 20 to 25), not \"" +
+                       std::string(*text) + "\"";
+            }
+            options.menuChoice = static_cast<std::int32_t>(*code);
         } else {
             return "unknown option " + std::string(name);
         }
@@ -201,6 +226,111 @@ std::string Cell(const std::optional<double>& value) {
     return text;
 }
 
+// Keeps what a macro would type, with the simulated time it was sent at.
+// The macro player's thread writes, the main thread reads after the macro.
+class RecordingKeyboard : public KeyboardInputPort {
+  public:
+    struct Sent {
+        std::string kind;  // "scan", "key" or "char"
+        std::uint32_t code = 0;
+        bool extended = false;
+        KeyDirection direction = KeyDirection::Press;
+    };
+
+    std::uint16_t scanCodeForVirtualKey(std::uint16_t virtualKey) const override {
+        // The set-1 scan codes of the keys the default macros use; 0 (none)
+        // for the rest, which the player then types as virtual keys.
+        static const std::map<std::uint16_t, std::uint16_t> kScanCodes = {
+            {0x08, 0x0E}, {0x09, 0x0F}, {0x0D, 0x1C}, {0x10, 0x2A}, {0x11, 0x1D},
+            {0x12, 0x38}, {0x1B, 0x01}, {0x20, 0x39}, {0x25, 0x4B}, {0x26, 0x48},
+            {0x27, 0x4D}, {0x28, 0x50}, {0x2E, 0x53}, {0x5B, 0x5B}, {0x43, 0x2E},
+            {0x56, 0x2F}, {0x58, 0x2D}, {0x5A, 0x2C}, {0x41, 0x1E}, {0x53, 0x1F}};
+        const auto found = kScanCodes.find(virtualKey);
+        return found == kScanCodes.end() ? 0 : found->second;
+    }
+    void sendScanCode(std::uint16_t scanCode, KeyExtension extension,
+                      KeyDirection direction) override {
+        Record({"scan", scanCode, extension == KeyExtension::Extended, direction});
+    }
+    void sendVirtualKey(std::uint16_t virtualKey, KeyDirection direction) override {
+        Record({"key", virtualKey, false, direction});
+    }
+    void sendCharacter(char32_t character, KeyDirection direction) override {
+        Record({"char", static_cast<std::uint32_t>(character), false, direction});
+    }
+    bool lockKeyOn(LockKey) const override { return false; }
+    bool keyHeld(std::uint16_t) const override { return false; }
+    std::optional<KeyForCharacter> keyForCharacter(char32_t character) const override {
+        if (character >= U'a' && character <= U'z') {
+            return KeyForCharacter{static_cast<std::uint16_t>(character - U'a' + 0x41)};
+        }
+        if (character >= U'0' && character <= U'9') {
+            return KeyForCharacter{static_cast<std::uint16_t>(character)};
+        }
+        return std::nullopt;
+    }
+    std::vector<Sent> TakeSent() {
+        std::lock_guard lock(mutex_);
+        std::vector<Sent> taken;
+        taken.swap(sent_);
+        return taken;
+    }
+
+  private:
+    void Record(const Sent& sent) {
+        std::lock_guard lock(mutex_);
+        sent_.push_back(sent);
+    }
+    mutable std::mutex mutex_;
+    std::vector<Sent> sent_;
+};
+
+// Shell entries of a macro are recorded, never run.
+class RecordingShell : public ShellPort {
+  public:
+    int open(const std::string& command) override {
+        std::lock_guard lock(mutex_);
+        commands.push_back(command);
+        return 42;  // above 32: success
+    }
+    std::mutex mutex_;
+    std::vector<std::string> commands;
+};
+
+class SilentPlaybackDisplay : public MacroPlaybackDisplayPort {
+  public:
+    void showProgress() override {}
+    void updateProgress(int, std::string_view) override {}
+    void hideProgress() override {}
+    void closeProgress() override {}
+    void showShellError(std::string_view) override {}
+};
+
+// The macro player's own simulated time: its pauses pass at once. Thread-safe.
+class PlayerClock : public Clock {
+  public:
+    SystemTime utcNow() const override {
+        const long long ms = nowMs_.load();
+        return {static_cast<int>(ms / 3600000 % 24), static_cast<int>(ms / 60000 % 60),
+                static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
+    }
+    void sleepMs(int durationMs) override { nowMs_ += durationMs; }
+
+  private:
+    std::atomic<long long> nowMs_{12LL * 3600 * 1000};
+};
+
+// The cell of the click-type menu that asks for `request`, in client pixels.
+std::optional<ScreenPoint> CellCentre(const ClickTypeMenu& menu, std::int32_t request) {
+    for (const ClickMenuCell& cell : menu.Cells()) {
+        if (cell.clickRequest == request) {
+            return ScreenPoint{(cell.hitRect.left + cell.hitRect.right) / 2,
+                               (cell.hitRect.top + cell.hitRect.bottom) / 2};
+        }
+    }
+    return std::nullopt;
+}
+
 template <typename Number>
 std::string Whole(const std::optional<Number>& value) {
     return value ? std::to_string(*value) : std::string();
@@ -247,19 +377,53 @@ int Run(const Options& options) {
         persistence.LayoutWindows(settings.tamany);
     }
 
-    ManualClock clock(SystemTime{12, 0, 0, 0});
-    HeadlessDesktop desktop(options.screen);
-    HeadlessPointerInput input(desktop);
-    HeadlessCursors cursors;
-    HeadlessCompanion companion;
-    HeadlessTrackingWindows windows;
+    std::ofstream keysFile;
+    if (!options.keys.empty()) {
+        keysFile.open(options.keys);
+        if (!keysFile) {
+            return Fail("cannot write the key list " + options.keys);
+        }
+        keysFile << "frame,macro,kind,code,extended,direction\n";
+    }
+    if (options.menuChoice && *options.menuChoice >= click_request::kFirstMacro) {
+        settings.clicMacro = 1;
+    }
+
+    MacroSets macroSets;
+    macroSets.defaultMacros = DefaultMacroSet();
+    macroSets.workingMacros = macroSets.defaultMacros;
+    macroSets.playbackMacros = macroSets.defaultMacros;
+    RecordingKeyboard keyboard;
+    RecordingShell shell;
+    PlayerClock playerClock;
+    SilentPlaybackDisplay playbackDisplay;
+    MacroPlayer macroPlayer(macroSets, keyboard, shell, playerClock, lexicon, playbackDisplay);
+
     PersistenceActions actions(settings, persistence);
-    DefaultTrackStages stages(input);
-    TrackingShared shared;
-    TrackingLoop loop(settings, shared,
-                      {clock, desktop, cursors, companion, windows, userInterface, actions},
-                      stages.stages(), programFolder / "faceDetector.xml");
+    HeadlessEngine engine(settings, actions, macroPlayer, options.screen,
+                          programFolder / "faceDetector.xml", ProgramFolder{programFolder},
+                          SystemTime{12, 0, 0, 0});
+    SystemCalendar calendar;
+    LinuxSystemInformation systemInformation;
+    std::optional<StatsLog> statsLog;
+    if (!options.statsLogFolder.empty()) {
+        std::error_code folderError;
+        std::filesystem::create_directories(options.statsLogFolder, folderError);
+        if (folderError || !std::filesystem::is_directory(options.statsLogFolder)) {
+            return Fail("cannot create the statistics folder " + options.statsLogFolder);
+        }
+        statsLog.emplace(StatsLogPorts{engine.clock, calendar, systemInformation}, "si",
+                         std::filesystem::path(options.statsLogFolder));
+        engine.stages.setStatsLog(&*statsLog);
+    }
+    engine.actions.menu.RebuildCells();
+    TrackingLoop& loop = engine.loop;
+    ManualClock& clock = engine.clock;
+    HeadlessUserInterface& engineInterface = engine.userInterface;
     const PixelOffsetTable table = *PixelOffsetTable::Build(0);
+    if (statsLog) {
+        statsLog->WriteHeader(FrameLayout::Rgb24BottomUp);
+    }
 
     std::ofstream trace;
     if (!options.trace.empty()) {
@@ -288,6 +452,9 @@ int Run(const Options& options) {
     long calibratedAt = -1;
     int resets = 0;
     std::map<std::string, int> clicks;
+    std::map<std::int32_t, int> requests;
+    std::map<int, int> macroKeys;
+    bool menuWasVisible = false;
     while (options.frames < 0 || delivered < options.frames) {
         if (!video.read(input_frame) || input_frame.empty()) {
             if (!options.loop || delivered == 0) {
@@ -302,9 +469,34 @@ int Run(const Options& options) {
         ToBottomUpRgb(camera, bytes);
         CaptureFrame frame{bytes, FrameLayout::Rgb24BottomUp};
         loop.OnFrame(frame, table);
-        clock.advanceMs(40);
         ++delivered;
         const FrameReport& report = loop.lastFrame();
+        ClickTypeMenu& menu = engine.actions.menu;
+        if (options.menuChoice && menu.visible() && !menuWasVisible) {
+            // The user looks at the chosen cell of the menu that just opened.
+            if (const std::optional<ScreenPoint> cell = CellCentre(menu, *options.menuChoice)) {
+                menu.OnPointerMovedInWindow(*cell);
+            }
+        }
+        menuWasVisible = menu.visible();
+        if (report.clickRequest) {
+            ++requests[*report.clickRequest];
+            if (*report.clickRequest >= click_request::kFirstMacro &&
+                *report.clickRequest <= click_request::kLastMacro) {
+                // The replay waits for the macro, so its keys belong to this frame.
+                macroPlayer.waitUntilFinished();
+                const int macro = *report.clickRequest - click_request::kFirstMacro + 1;
+                for (const RecordingKeyboard::Sent& sent : keyboard.TakeSent()) {
+                    ++macroKeys[macro];
+                    if (keysFile.is_open()) {
+                        keysFile << delivered << ',' << macro << ',' << sent.kind << ','
+                                 << sent.code << ',' << (sent.extended ? 1 : 0) << ','
+                                 << (sent.direction == KeyDirection::Press ? "down" : "up") << '\n';
+                    }
+                }
+            }
+        }
+        clock.advanceMs(40);
         if (report.calibration && calibratedAt < 0) {
             calibratedAt = delivered;
         }
@@ -352,8 +544,8 @@ int Run(const Options& options) {
         }
     }
     if (loop.detectorFailed()) {
-        return Fail(userInterface.messages.empty() ? "the face detector cannot be loaded"
-                                                   : userInterface.messages.front());
+        return Fail(engineInterface.messages.empty() ? "the face detector cannot be loaded"
+                                                     : engineInterface.messages.front());
     }
     if (delivered == 0) {
         return Fail("the video " + options.video + " holds no frames");
@@ -367,6 +559,20 @@ int Run(const Options& options) {
     std::printf("resets: %d\n", resets);
     std::printf("clicks: eye %d, mouth %d, dwell %d\n", clicks["eye"], clicks["mouth"],
                 clicks["dwell"]);
+    std::printf("click requests:");
+    if (requests.empty()) {
+        std::printf(" none");
+    }
+    for (const auto& [code, count] : requests) {
+        std::printf(" %d=%d", code, count);
+    }
+    std::printf("\n");
+    for (const auto& [macro, count] : macroKeys) {
+        std::printf("macro %d keys: %d\n", macro, count);
+    }
+    if (statsLog && statsLog->file()) {
+        std::printf("statistics log: %s\n", statsLog->file()->c_str());
+    }
     return 0;
 }
 
@@ -380,7 +586,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "veltranix-replay: %s\nusage: veltranix-replay --video FILE --config-dir DIR "
                      "[--frames N] [--loop] [--screen WxH] [--set NAME=VALUE]... "
-                     "[--overlay OUT.mp4] [--trace OUT.csv]\n",
+                     "[--overlay OUT.mp4] [--trace OUT.csv] [--stats-log DIR] [--keys OUT.csv] "
+                     "[--menu-choice CODE]\n",
                      problem.c_str());
         return 2;
     }

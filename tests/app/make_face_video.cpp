@@ -1,5 +1,5 @@
 // Writes a video of the photographed face for the replay tool's test: still
-// for `still` frames, then a slow sideways path.
+// for STILL frames (140 unless given), then a slow sideways path.
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,11 +8,12 @@
 #include "tests/support/face_sequence.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_face_video OUT.avi FRAMES\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: make_face_video OUT.avi FRAMES [STILL]\n");
         return 2;
     }
     const int frames = std::atoi(argv[2]);
+    const int still = argc == 4 ? std::atoi(argv[3]) : 140;
     cv::VideoWriter writer(argv[1], cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25.0,
                            cv::Size(640, 480));
     if (!writer.isOpened()) {
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     }
     const veltranix::testing::FaceSequence faces;
     for (int frame = 0; frame < frames; ++frame) {
-        const double offsetX = frame < 140 ? 0.0 : (frame - 140) * 1.5;
+        const double offsetX = frame < still ? 0.0 : (frame - still) * 1.5;
         writer.write(faces.renderBgr({offsetX, 0.0, 1.5, static_cast<std::uint32_t>(frame + 1)}));
     }
     return 0;

@@ -30,12 +30,73 @@ list(GET rows 30 detecting)
 list(GET rows 170 last)
 if(NOT first MATCHES "^1,Detect,,"
    OR NOT detecting MATCHES "^30,Detect,0,1,"
-   OR NOT last MATCHES "^170,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,800,450,800,450,")
+   OR NOT last MATCHES "^170,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,0,450,0,450,,,[0-9.]*,,$")
   message(FATAL_ERROR "states do not advance as expected:\n${first}\n${detecting}\n${last}")
+endif()
+# A still tracked head keeps the pointer where tracking put it; the head
+# moving right in the picture walks the pointer to the left edge. The eyes
+# are not bound (no eye activity), the mouth is (left click by default).
+list(GET rows 135 tracking)
+if(NOT tracking MATCHES "^135,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,800,450,800,450,,,[0-9.]*,,$")
+  message(FATAL_ERROR "a still tracked frame is not as expected:\n${tracking}")
+endif()
+if(NOT summary MATCHES "click requests: none\n")
+  message(FATAL_ERROR "unexpected clicks:\n${summary}")
 endif()
 string(FIND "${rows}" ",StartTracking," start)
 if(start EQUAL -1)
   message(FATAL_ERROR "no StartTracking row")
+endif()
+
+# A still face with the dwell clock bound to the click-type menu (2 s): the
+# first dwell opens the menu, the second clicks the cell the user looks at,
+# here macro 1, which the macro player types into a recording keyboard. The
+# statistics log gets a header and a line per tracking frame.
+execute_process(COMMAND ${MAKER} ${WORK}/still.avi 290 290 RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "making the still video failed: ${result}")
+endif()
+execute_process(COMMAND ${TOOL} --video ${WORK}/still.avi --config-dir ${WORK}/config-menu
+                  --set tipoMoveRatoli=2 --set rellotge=2 --set tempsRellotge=2
+                  --menu-choice 20 --keys ${WORK}/keys.csv --stats-log ${WORK}/Statas
+                  --trace ${WORK}/menu-trace.csv
+                RESULT_VARIABLE result OUTPUT_VARIABLE summary ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "replay with the menu failed: ${result} ${errors}")
+endif()
+if(NOT summary MATCHES "clicks: eye 0, mouth 0, dwell 2\n"
+   OR NOT summary MATCHES "click requests: 20=1\n"
+   OR NOT summary MATCHES "macro 1 keys: [1-9][0-9]*\n"
+   OR NOT summary MATCHES "statistics log: [^\n]*/Statas/[0-9]+_[0-9]+_[0-9]+__12-[0-9]+-[0-9]+-[0-9]+\\.txt\n")
+  message(FATAL_ERROR "unexpected summary with the menu:\n${summary}")
+endif()
+file(STRINGS ${WORK}/keys.csv keys)
+list(GET keys 0 keysHeader)
+list(GET keys 1 firstKey)
+if(NOT keysHeader STREQUAL "frame,macro,kind,code,extended,direction"
+   OR NOT firstKey MATCHES "^[0-9]+,1,(scan|key|char),[0-9]+,[01],(down|up)$")
+  message(FATAL_ERROR "unexpected key list:\n${keysHeader}\n${firstKey}")
+endif()
+file(GLOB logs ${WORK}/Statas/*.txt)
+list(LENGTH logs logCount)
+if(NOT logCount EQUAL 1)
+  message(FATAL_ERROR "expected one statistics log, found: ${logs}")
+endif()
+file(STRINGS ${logs} columns REGEX "^Temps")
+file(STRINGS ${logs} dataLines REGEX "^-?[0-9]+\\.[0-9][0-9] ")
+list(LENGTH dataLines dataCount)
+list(GET dataLines 0 firstLine)
+if(dataCount LESS 150)
+  message(FATAL_ERROR "expected a line per tracking frame, found ${dataCount}")
+endif()
+# "Resolució: " with the o-acute as the single byte 0xF3.
+file(READ ${logs} opening LIMIT 11 HEX)
+if(NOT opening STREQUAL "5265736f6c756369f33a20")
+  message(FATAL_ERROR "unexpected log header: ${opening}")
+endif()
+if(NOT columns STREQUAL "Temps  Dist_Ulls  nUll  nBoca Ull_sum  Boca_sum  X  Y  Tclic"
+   OR NOT firstLine MATCHES "^[0-9]+\\.[0-9][0-9] [0-9]+ [0-9]+ [0-9]+ 0 0 640 512 -1$")
+  message(FATAL_ERROR "unexpected log lines:\n${columns}\n${firstLine}")
 endif()
 
 foreach(bad "--video;${WORK}/missing.avi;--config-dir;${WORK}/config"
@@ -43,6 +104,7 @@ foreach(bad "--video;${WORK}/missing.avi;--config-dir;${WORK}/config"
             "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--screen;huge"
             "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--set;noSuchValue=1"
             "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--frames"
+            "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--menu-choice;7"
             "--bogus")
   execute_process(COMMAND ${TOOL} ${bad} RESULT_VARIABLE result ERROR_VARIABLE errors
                   OUTPUT_QUIET)

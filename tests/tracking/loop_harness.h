@@ -6,10 +6,7 @@
 #include "capture/capture_frame.h"
 #include "settings/settings.h"
 #include "tests/support/face_sequence.h"
-#include "tracking/default_stages.h"
-#include "tracking/headless_ports.h"
-#include "tracking/manual_clock.h"
-#include "tracking/tracking_loop.h"
+#include "tracking/headless_engine.h"
 
 namespace veltranix::testing {
 
@@ -23,24 +20,38 @@ class RecordingSettingsActions : public TrackingSettingsActions {
     int webcamApplies = 0;
 };
 
-// The loop with headless ports and a clock that advances 40 ms per frame.
+// Settings as a fresh installation derives them: relative movement, middle
+// speed and curve, dwell 3 s, nothing bound.
+inline Settings FreshSettings() {
+    Settings settings;
+    settings.pointerMoveMode = 2;
+    settings.speedGain = 0.6;
+    settings.moveCaraCurve = 45.0;
+    settings.moveCaraSpan = 100.0;
+    settings.dwellSeconds = 3;
+    settings.tempsRellotge = 3;
+    settings.sizeFactor = 1.0f;
+    return settings;
+}
+
+// The loop with the real stages, headless ports and a clock that advances
+// `frameMs` (40 ms) per frame.
 struct LoopHarness {
     explicit LoopHarness(FrameLayout layout = FrameLayout::Rgb24BottomUp,
                          const char* cascade = VELTRANIX_FACE_DETECTOR_FILE)
-        : table(*PixelOffsetTable::Build(static_cast<std::uint32_t>(layout))),
-          loop(settings, shared,
-               {clock, desktop, cursors, companion, windows, userInterface, settingsActions},
-               stages.stages(), cascade) {
-        settings.pointerMoveMode = 2;
-    }
+        : settings(FreshSettings()),
+          table(*PixelOffsetTable::Build(static_cast<std::uint32_t>(layout))),
+          engine(settings, settingsActions, macros, {1280, 1024}, cascade,
+                 ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, SystemTime{10, 0, 0, 0}) {}
 
-    const FrameReport& Step(const FaceScene& scene) {
-        const cv::Mat bgr = faces.renderBgr(scene);
+    const FrameReport& Step(const FaceScene& scene) { return StepFrame(faces.renderBgr(scene)); }
+
+    const FrameReport& StepFrame(const cv::Mat& bgr) {
         FaceSequence::ToLayout(bgr, table.layout(), bytes);
         CaptureFrame frame{bytes, table.layout()};
         frameTimes.push_back(clock.utcNow());
         loop.OnFrame(frame, table);
-        clock.advanceMs(40);
+        clock.advanceMs(frameMs);
         ++frameNumber;
         return loop.lastFrame();
     }
@@ -54,21 +65,23 @@ struct LoopHarness {
     }
 
     Settings settings;
-    TrackingShared shared;
-    ManualClock clock{SystemTime{10, 0, 0, 0}};
-    HeadlessDesktop desktop{{1280, 1024}};
-    HeadlessPointerInput input{desktop};
-    HeadlessCursors cursors;
-    HeadlessCompanion companion;
-    HeadlessTrackingWindows windows;
-    HeadlessUserInterface userInterface;
     RecordingSettingsActions settingsActions;
-    DefaultTrackStages stages{input};
+    HeadlessMacroPlayer macros;
     PixelOffsetTable table;
-    TrackingLoop loop;
+    HeadlessEngine engine;
+    TrackingShared& shared = engine.shared;
+    ManualClock& clock = engine.clock;
+    HeadlessDesktop& desktop = engine.desktop;
+    HeadlessPointerInput& input = engine.input;
+    HeadlessCursors& cursors = engine.cursors;
+    HeadlessCompanion& companion = engine.companion;
+    HeadlessTrackingWindows& windows = engine.windows;
+    HeadlessUserInterface& userInterface = engine.userInterface;
+    TrackingLoop& loop = engine.loop;
     std::vector<std::uint8_t> bytes;
     std::vector<SystemTime> frameTimes;  // the clock at the start of each frame, from frame 1
     int frameNumber = 0;
+    int frameMs = 40;
 };
 
 }  // namespace veltranix::testing

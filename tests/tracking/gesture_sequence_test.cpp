@@ -1,0 +1,274 @@
+// The whole path from camera frames to clicks on generated sequences of the
+// photographed face: blinks, a wink, talking, a mouth opening, a still head
+// for the dwell clock, a head shake and a drifting face.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/timing.h"
+#include "pointer/click_codes.h"
+#include "tests/tracking/loop_harness.h"
+
+namespace veltranix {
+namespace {
+
+using testing::FaceScene;
+using testing::LoopHarness;
+
+// One real calibration on the still face, shared by the cases: the eye line
+// and the gesture levels it found.
+struct CalibratedFace {
+    EyeLine eyes;
+    std::int32_t nivellUll = 0;
+    std::int32_t nivellBoca = 0;
+};
+
+const CalibratedFace& Calibrated() {
+    static const CalibratedFace face = [] {
+        LoopHarness harness;
+        for (int frame = 1; frame <= 150; ++frame) {
+            const FrameReport& report = harness.Step({0.0, 0.0, 1.5, std::uint32_t(frame)});
+            if (report.calibration) {
+                return CalibratedFace{report.calibration->eyes, report.calibration->nivellUll,
+                                      report.calibration->nivellBoca};
+            }
+        }
+        ADD_FAILURE() << "the still face was never calibrated";
+        return CalibratedFace{};
+    }();
+    return face;
+}
+
+enum class Trigger { Eyes, Mouth, Dwell };
+
+// A loop tracking the calibrated face, with the trigger bound to a click kind.
+class TrackedFace {
+  public:
+    TrackedFace() : harness_(std::make_unique<LoopHarness>()) {
+        const CalibratedFace& face = Calibrated();
+        Settings& settings = harness_->settings;
+        settings.nivellUll = face.nivellUll;
+        settings.nivellBoca = face.nivellBoca;
+        settings.eyeThreshold = face.nivellUll + settings.OffSetRefUll;
+        settings.mouthThreshold = face.nivellBoca + settings.OffSetRefBoca;
+        // The warm-up frames are skipped unread: one picture serves them all.
+        static const cv::Mat still = LoopHarness::Faces().renderBgr(FaceScene{});
+        for (int frame = 0; frame < 21; ++frame) {
+            harness_->StepFrame(still);
+        }
+        harness_->loop.startWithEyes(face.eyes);
+        harness_->StepFrame(still);
+        EXPECT_EQ(harness_->State(), TrackingState::Track);
+    }
+
+    LoopHarness& harness() { return *harness_; }
+
+    void Bind(Trigger trigger, int clickKind) {
+        const GestureRow row = trigger == Trigger::Eyes    ? GestureRow::Eye
+                               : trigger == Trigger::Mouth ? GestureRow::Mouth
+                                                           : GestureRow::Dwell;
+        harness_->settings.gestureClickMatrix[static_cast<std::size_t>(row)][clickKind] = 1;
+    }
+
+    // Steps the scenes; returns the click requests issued, and notes the
+    // largest activities seen.
+    std::vector<int> Play(const std::vector<FaceScene>& scenes) {
+        std::vector<int> requests;
+        for (const FaceScene& scene : scenes) {
+            const FrameReport& report = harness_->Step(scene);
+            maxFirstEye = std::max(maxFirstEye, report.eyeActivity1.value_or(0.0));
+            maxSecondEye = std::max(maxSecondEye, report.eyeActivity2.value_or(0.0));
+            maxMouth = std::max(maxMouth, report.mouthActivity.value_or(0.0));
+            if (report.clickRequest) {
+                requests.push_back(*report.clickRequest);
+            }
+        }
+        return requests;
+    }
+
+    std::vector<int> PlayStill(int frames, std::uint32_t firstSeed) {
+        std::vector<FaceScene> scenes;
+        for (int frame = 0; frame < frames; ++frame) {
+            scenes.push_back({0.0, 0.0, 1.5, firstSeed + std::uint32_t(frame)});
+        }
+        return Play(scenes);
+    }
+
+    std::string Activities() const {
+        return "largest activities: eyes " + std::to_string(maxFirstEye) + " / " +
+               std::to_string(maxSecondEye) + ", mouth " + std::to_string(maxMouth) +
+               "; thresholds eyes " + std::to_string(harness_->settings.eyeThreshold) + ", mouth " +
+               std::to_string(harness_->settings.mouthThreshold);
+    }
+
+    double maxFirstEye = 0.0;
+    double maxSecondEye = 0.0;
+    double maxMouth = 0.0;
+
+  private:
+    std::unique_ptr<LoopHarness> harness_;
+};
+
+TEST(GestureSequences, BlinksWithTheEyesBoundToLeftClickClickOnce) {
+    for (const int framesDown : {2, 3, 4}) {
+        TrackedFace face;
+        face.Bind(Trigger::Eyes, click_kind::kLeft);
+        face.PlayStill(3, 100);
+        const std::vector<int> requests = face.Play(testing::BlinkScenes(framesDown, 200));
+        const std::vector<int> after = face.PlayStill(20, 300);
+        EXPECT_EQ(requests, std::vector<int>{click_request::kLeft})
+            << framesDown << " frames down; " << face.Activities();
+        EXPECT_TRUE(after.empty());
+        EXPECT_EQ(face.harness().input.buttons.size(), 2u);
+    }
+}
+
+TEST(GestureSequences, AWinkAndABlinkWhileTalkingDoNotClick) {
+    {
+        TrackedFace face;
+        face.Bind(Trigger::Eyes, click_kind::kLeft);
+        face.PlayStill(3, 100);
+        EXPECT_TRUE(face.Play(testing::WinkScenes(3, 200)).empty()) << face.Activities();
+        EXPECT_GT(face.maxSecondEye, face.harness().settings.eyeThreshold) << face.Activities();
+    }
+    {
+        TrackedFace face;
+        face.Bind(Trigger::Eyes, click_kind::kLeft);
+        face.PlayStill(3, 100);
+        EXPECT_TRUE(face.Play(testing::BlinkWhileTalkingScenes(200)).empty()) << face.Activities();
+        EXPECT_GT(face.maxMouth, 0.0);
+    }
+}
+
+TEST(GestureSequences, AMouthOpeningBoundToDoubleClickDoubleClicksOnce) {
+    TrackedFace face;
+    face.Bind(Trigger::Mouth, click_kind::kDouble);
+    face.PlayStill(3, 100);
+    const std::vector<int> requests = face.Play(testing::MouthOpeningScenes(200));
+    EXPECT_EQ(requests, std::vector<int>{click_request::kDouble}) << face.Activities();
+    EXPECT_EQ(face.harness().input.buttons.size(), 4u);
+}
+
+TEST(GestureSequences, AStillHeadDwellsIntoOneRightClickUntilThePointerMoves) {
+    TrackedFace face;
+    face.Bind(Trigger::Dwell, click_kind::kRight);
+    LoopHarness& harness = face.harness();
+    // The first tracked frame is the reference; the clock starts on the next.
+    const std::vector<int> first = face.PlayStill(2, 100);
+    ASSERT_TRUE(first.empty());
+    EXPECT_TRUE(harness.engine.actions.dwellClock.clockRunning());
+    const SystemTime clockStart = harness.frameTimes.back();
+    EXPECT_EQ(harness.cursors.installs, 1) << "the clock cursor shows the dwell time running";
+
+    std::optional<int> clickFrame;
+    for (int frame = 0; frame < 110 && !clickFrame; ++frame) {
+        if (!face.PlayStill(1, 200 + std::uint32_t(frame)).empty()) {
+            clickFrame = harness.frameNumber;
+        }
+    }
+    ASSERT_TRUE(clickFrame.has_value()) << "no dwell click";
+    const SystemTime& fired = harness.frameTimes[static_cast<std::size_t>(*clickFrame - 1)];
+    const SystemTime& before = harness.frameTimes[static_cast<std::size_t>(*clickFrame - 2)];
+    EXPECT_TRUE(ElapsedAtLeast(clockStart, fired, 3.0f));
+    EXPECT_FALSE(ElapsedAtLeast(clockStart, before, 3.0f));
+    ASSERT_EQ(harness.input.buttons.size(), 2u);
+    EXPECT_EQ(harness.input.buttons[0].button, PointerButton::Right);
+    EXPECT_EQ(harness.cursors.restores, 1) << "the cursors come back at the fire";
+
+    EXPECT_TRUE(face.PlayStill(110, 400).empty()) << "no second click without a move";
+
+    // A head movement moves the pointer; still again, the clock counts anew.
+    face.Play({{14.0, 0.0, 1.5, 600}, {14.0, 0.0, 1.5, 601}, {0.0, 0.0, 1.5, 602}});
+    const std::vector<int> again = face.PlayStill(100, 700);
+    EXPECT_EQ(again, std::vector<int>{click_request::kRight});
+}
+
+TEST(GestureSequences, ATimedPressHoldsTheButtonWhileNoFrameIsProcessed) {
+    TrackedFace face;
+    LoopHarness& harness = face.harness();
+    face.PlayStill(2, 100);
+    harness.engine.actions.clicks.ExecuteClick(click_request::kTimedPress);
+    EXPECT_EQ(harness.settings.pointerMoveMode, 0);
+    const cv::Mat still = LoopHarness::Faces().renderBgr(FaceScene{});
+    int heldFrames = 0;
+    while (harness.engine.actions.clicks.timedPressHeld() && heldFrames < 200) {
+        EXPECT_FALSE(harness.StepFrame(still).processed);
+        ++heldFrames;
+    }
+    // 3 s at 40 ms a frame; the frame that releases is not processed either.
+    EXPECT_EQ(heldFrames, 76);
+    EXPECT_EQ(harness.settings.pointerMoveMode, 2);
+    ASSERT_EQ(harness.input.buttons.size(), 2u);
+    EXPECT_EQ(harness.input.buttons[1].direction, KeyDirection::Release);
+    EXPECT_TRUE(harness.StepFrame(still).processed);
+    EXPECT_EQ(harness.State(), TrackingState::Track);
+}
+
+TEST(GestureSequences, AHeadShakePausesTrackingAndASecondShakeResumesIt) {
+    TrackedFace face;
+    LoopHarness& harness = face.harness();
+    harness.settings.autoPause = 1;
+    face.PlayStill(3, 100);
+    face.Play(testing::HeadShakeScenes(9.0, 2, 12, 200));
+    ASSERT_EQ(harness.State(), TrackingState::HeadPause);
+    EXPECT_TRUE(harness.shared.headPaused.load());
+    EXPECT_EQ(harness.windows.cooldownTimers, 1);
+    const ScreenPoint frozen = harness.desktop.pointer;
+    // The head moves while paused: the pointer stays.
+    face.Play({{20.0, 0.0, 1.5, 300}, {20.0, 0.0, 1.5, 301}});
+    EXPECT_EQ(harness.desktop.pointer, frozen);
+    // Until the cooldown timer's second tick no shake is looked for.
+    face.Play(testing::HeadShakeScenes(9.0, 2, 12, 400));
+    EXPECT_EQ(harness.State(), TrackingState::HeadPause);
+    harness.loop.endHeadPauseCooldown();
+    face.Play(testing::HeadShakeScenes(9.0, 2, 12, 500));
+    EXPECT_EQ(harness.State(), TrackingState::Track);
+    EXPECT_FALSE(harness.shared.headPaused.load());
+    EXPECT_EQ(harness.windows.cooldownTimers, 2);
+}
+
+TEST(GestureSequences, AFaceDriftingMoreThanFiftyPixelsAsksForARestartOnlyWithAutoAjuste) {
+    // Drifting across two 30 s intervals, a second of camera time per frame:
+    // 30 pixels by the first check (kept), 70 by the second (restart).
+    const std::vector<FaceScene> firstLeg = testing::DriftScenes(0.0, -30.0, 1.5, 14, 100);
+    const std::vector<FaceScene> secondLeg = testing::DriftScenes(-30.0, -70.0, 1.5, 10, 200);
+    {
+        LoopHarness harness;
+        harness.settings.autoAjuste = true;
+        int frame = 0;
+        while (harness.State() != TrackingState::Track && frame < 160) {
+            harness.Step({0.0, 0.0, 1.5, std::uint32_t(++frame)});
+        }
+        ASSERT_EQ(harness.State(), TrackingState::Track);
+        harness.frameMs = 1000;
+        for (const FaceScene& scene : firstLeg) {
+            harness.Step(scene);
+        }
+        const DriftAutoAdjust& adjust = harness.engine.stages.autoAdjust();
+        ASSERT_TRUE(adjust.lastDriftPixels().has_value()) << "the first check ran";
+        EXPECT_NEAR(*adjust.lastDriftPixels(), 30.0, 8.0);
+        EXPECT_EQ(harness.windows.restartCountdowns, 0);
+        for (const FaceScene& scene : secondLeg) {
+            harness.Step(scene);
+        }
+        EXPECT_GT(*adjust.lastDriftPixels(), 50.0);
+        EXPECT_EQ(harness.windows.restartCountdowns, 1);
+        EXPECT_EQ(harness.State(), TrackingState::Track) << "tracking goes on during the countdown";
+    }
+    {
+        TrackedFace face;
+        LoopHarness& harness = face.harness();
+        harness.settings.autoAjuste = false;
+        harness.frameMs = 1000;
+        face.Play(firstLeg);
+        face.Play(secondLeg);
+        EXPECT_EQ(harness.State(), TrackingState::Track);
+        EXPECT_FALSE(harness.engine.stages.autoAdjust().lastDriftPixels().has_value());
+        EXPECT_EQ(harness.windows.restartCountdowns, 0);
+    }
+}
+
+}  // namespace
+}  // namespace veltranix

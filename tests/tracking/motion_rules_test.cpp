@@ -1,0 +1,292 @@
+// The exact rules of head motion, gesture blocks and the statistics log.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/support/temporary_folder.h"
+#include "tracking/auto_adjust.h"
+#include "tracking/gestures.h"
+#include "tracking/head_motion.h"
+#include "tracking/manual_clock.h"
+#include "tracking/stats_log.h"
+
+namespace veltranix {
+namespace {
+
+struct HeadBoxCase {
+    double speedGain;
+    int width;
+    int height;
+};
+
+class HeadBoxSizes : public ::testing::TestWithParam<HeadBoxCase> {};
+
+TEST_P(HeadBoxSizes, FollowTheSpeedGainAroundTheCalibratedCentre) {
+    const HeadBoxCase& c = GetParam();
+    const HeadBox box = ApplyHeadBox(c.speedGain, {320, 240});
+    EXPECT_EQ(box.right - box.left, c.width);
+    EXPECT_EQ(box.bottom - box.top, c.height);
+    EXPECT_NEAR(box.centre.x, 320, 1);
+    EXPECT_NEAR(box.centre.y, 240, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, HeadBoxSizes,
+                         ::testing::Values(HeadBoxCase{0.7, 45, 24}, HeadBoxCase{0.6, 39, 21},
+                                           HeadBoxCase{0.5, 32, 17}));
+
+TEST(HeadBox, HalvesRoundToTheLowerInteger) {
+    // Height 17 around 240: 231.5 and 248.5 round down; the centre 239.5 too.
+    const HeadBox box = ApplyHeadBox(0.5, {320, 240});
+    EXPECT_EQ(box, (HeadBox{304, 231, 336, 248, {320, 239}}));
+}
+
+TEST(RelativeStep, WorkedFiguresOfA1280By1024Screen) {
+    // moveCara 2: dead zone 100, largest step 170, limit the screen height.
+    EXPECT_EQ(RelativeStep(150, 100, 170, 1024), 0);
+    EXPECT_EQ(RelativeStep(500, 100, 170, 1024), 32);
+    EXPECT_EQ(RelativeStep(-500, 100, 170, 1024), -32);
+    EXPECT_EQ(RelativeStep(99, 100, 170, 1024), 0);
+    EXPECT_EQ(RelativeStep(1024, 100, 170, 1024), 170);
+    EXPECT_EQ(RelativeStep(1025, 100, 170, 1024), 170);
+}
+
+// A mapper on a 1280 x 1024 screen whose head box (speed 3) spans x 304..336
+// and y 231..248 around (320, 239); the first frame anchors the head there.
+class Mapping : public ::testing::Test {
+  protected:
+    Mapping() {
+        settings_.speedGain = 0.5;
+        settings_.moveCaraCurve = 45.0;
+        settings_.moveCaraSpan = 100.0;
+    }
+
+    HeadMotion Map(double trackedX, ScreenPoint pointer = {640, 512},
+                   ScreenPoint previousTarget = {640, 512}) {
+        if (!started_) {
+            TrackingRun run;
+            run.headBoxCentre = {320, 240};
+            mapper_.startRun(run, kScreen);
+            mapper_.ComputePointerTarget(Input(320.0, 239.0, pointer, previousTarget));
+            started_ = true;
+        }
+        return mapper_.ComputePointerTarget(Input(trackedX, 239.0, pointer, previousTarget));
+    }
+
+    PointerTargetInput Input(double x, double y, ScreenPoint pointer, ScreenPoint previous) {
+        return {x, y, pointer, previous, 320.0, 239.0, kScreen, range_};
+    }
+
+    static constexpr ScreenSize kScreen{1280, 1024};
+    Settings settings_;
+    PointerRange range_{{0, 0, 1280, 1024}, {1280, 1024}};
+    HeadMotionMapper mapper_{settings_};
+    bool started_ = false;
+};
+
+TEST_F(Mapping, RelativeModeStepsFromThePointerOutsideTheDeadZone) {
+    settings_.pointerMoveMode = 2;
+    // x 316.25 maps 150 pixels right of the centre, x 307.5 500 pixels.
+    EXPECT_EQ(Map(316.25).target, (ScreenPoint{640, 512}));
+    EXPECT_EQ(Map(307.5).target, (ScreenPoint{672, 512}));
+    EXPECT_EQ(Map(307.5, {100, 100}).target, (ScreenPoint{132, 100}));
+    settings_.invertX = true;
+    EXPECT_EQ(Map(307.5).target, (ScreenPoint{608, 512})) << "only x flips";
+}
+
+TEST_F(Mapping, AbsoluteModeStepsBySquaredDistanceOverTheCurve) {
+    settings_.pointerMoveMode = 3;
+    // x 308.75 maps to 1090: 450 = 10 x 45 pixels right of the previous target.
+    EXPECT_EQ(Map(308.75).target.x, 740);
+    // x 318.875 maps to 685: 45 pixels, a step of 1.
+    EXPECT_EQ(Map(318.875).target.x, 641);
+    settings_.invertX = true;
+    EXPECT_EQ(Map(308.75).target.x, 540);
+}
+
+TEST_F(Mapping, TheTargetStaysInsideANarrowedPointerRange) {
+    settings_.pointerMoveMode = 3;
+    range_.bounds = {100, 200, 500, 600};
+    EXPECT_EQ(Map(290.0, {640, 512}, {400, 400}).target, (ScreenPoint{500, 403}));
+    EXPECT_EQ(Map(350.0, {640, 512}, {400, 400}).target, (ScreenPoint{100, 403}));
+    EXPECT_EQ(Map(350.0, {640, 512}, {400, 900}).target, (ScreenPoint{100, 600}));
+    settings_.pointerMoveMode = 2;
+    EXPECT_EQ(Map(290.0, {120, 210}).target, (ScreenPoint{290, 210}));
+    EXPECT_EQ(Map(350.0, {120, 210}).target, (ScreenPoint{100, 210}));
+}
+
+TEST_F(Mapping, HeadAngleTermsFollowTheSineOfTheOffset) {
+    settings_.pointerMoveMode = 2;
+    const HeadMotion motion = Map(321.0);
+    EXPECT_EQ(motion.angleX, static_cast<int>(std::sin(1.0 * 90 / 70) * 5.0));
+    EXPECT_EQ(motion.angleY, 0);
+    EXPECT_DOUBLE_EQ(motion.trackMotion, 1.0);
+}
+
+TEST(MovementCurve, IsOneOverTheScaledCurveSquared) {
+    EXPECT_DOUBLE_EQ(ApplyMovementCurve(45.0, {1280, 1024}), 1.0 / (45.0 * 45.0));
+    const double k = 1310720.0 / (1920.0 * 1080.0);
+    EXPECT_DOUBLE_EQ(ApplyMovementCurve(30.0, {1920, 1080}), 1.0 / ((k * 30.0) * (k * 30.0)));
+}
+
+// A 15 x 15 patch: one interior block at rows and columns 5 to 9.
+struct Patch {
+    std::vector<std::int32_t> previous = std::vector<std::int32_t>(225, 0);
+    std::vector<std::int32_t> current = std::vector<std::int32_t>(225, 0);
+    void Set(std::vector<std::int32_t>& copy, int column, int row, int value) {
+        copy[static_cast<std::size_t>(column * 15 + row)] = value;
+    }
+};
+
+TEST(BlockActivity, EqualVerticalCostsKeepTheEarlierShift) {
+    // A bright row at 7 becomes two at 6 and 8, between bright margins: shifts
+    // -1 and +1 cost the same and less than any other.
+    Patch patch;
+    for (int column = 0; column < 15; ++column) {
+        for (const int margin : {0, 1, 2, 3, 4, 10, 11, 12, 13, 14}) {
+            patch.Set(patch.previous, column, margin, 100);
+            patch.Set(patch.current, column, margin, 100);
+        }
+        patch.Set(patch.previous, column, 7, 100);
+        patch.Set(patch.current, column, 6, 100);
+        patch.Set(patch.current, column, 8, 100);
+    }
+    std::vector<BlockMotion> blocks;
+    EXPECT_EQ(BlockActivity(15, 15, patch.current, patch.previous, blocks), 1);
+    ASSERT_EQ(blocks.size(), 9u);
+    // -1 is tried before +1; sideways nothing beats the unshifted block.
+    EXPECT_EQ(blocks[4], (BlockMotion{true, 1, 0, 0, 0}));
+}
+
+TEST(BlockActivity, EqualHorizontalCostsTakeTheLaterShift) {
+    Patch patch;
+    for (int row = 0; row < 15; ++row) {
+        for (const int margin : {0, 1, 2, 3, 4, 10, 11, 12, 13, 14}) {
+            patch.Set(patch.previous, margin, row, 100);
+            patch.Set(patch.current, margin, row, 100);
+        }
+        patch.Set(patch.previous, 7, row, 100);
+        patch.Set(patch.current, 6, row, 100);
+        patch.Set(patch.current, 8, row, 100);
+    }
+    std::vector<BlockMotion> blocks;
+    EXPECT_EQ(BlockActivity(15, 15, patch.current, patch.previous, blocks), 0);
+    EXPECT_EQ(blocks[4], (BlockMotion{true, 0, 0, 0, 1}));
+}
+
+TEST(BlockActivity, ChangeNeedsAMeanDifferenceAboveEightAndAShiftThatBeatsStandingStill) {
+    for (const int difference : {8, 9}) {
+        Patch patch;
+        std::fill(patch.current.begin(), patch.current.end(), difference);
+        std::vector<BlockMotion> blocks;
+        // A uniform change: no shift is better than none, so nothing counts.
+        EXPECT_EQ(BlockActivity(15, 15, patch.current, patch.previous, blocks), 0);
+        EXPECT_EQ(blocks[4].changed, difference == 9) << difference;
+    }
+}
+
+TEST(BlockActivity, ThinningKeepsOnlyBlocksSurroundedByChange) {
+    // A 25 x 25 patch (5 x 5 blocks); only the centre block changes.
+    std::vector<std::int32_t> previous(625, 0);
+    std::vector<std::int32_t> current(625, 0);
+    for (int column = 10; column < 15; ++column) {
+        current[static_cast<std::size_t>(column * 25 + 12)] = 200;
+    }
+    std::vector<BlockMotion> blocks;
+    BlockActivity(25, 25, current, previous, blocks);
+    for (int blockColumn = 1; blockColumn < 4; ++blockColumn) {
+        for (int blockRow = 1; blockRow < 4; ++blockRow) {
+            EXPECT_EQ(blocks[static_cast<std::size_t>(blockColumn * 5 + blockRow)].changed,
+                      blockColumn == 2 && blockRow == 2)
+                << blockColumn << "," << blockRow;
+        }
+    }
+}
+
+TEST(GesturePatch, APatchReachingOutOfTheImageIsSkipped) {
+    GesturePatch patch;
+    patch.allocate(61, 37);
+    WorkImage current(kFramePixels, 0);
+    WorkImage previous(kFramePixels, 100);
+    EXPECT_EQ(patch.measure(-1, 100, current, previous), 0);
+    EXPECT_EQ(patch.measure(600, 100, current, previous), 0);
+    EXPECT_EQ(patch.measure(100, 450, current, previous), 0);
+    EXPECT_EQ(patch.measure(579, 443, current, previous), 0) << "inside, uniform change";
+    EXPECT_EQ(patch.indices.back(), WorkIndex(639, 479));
+}
+
+TEST(DriftCheck, CentreOfTheChosenFaceOnMultiplesOfFour) {
+    EXPECT_EQ(DriftCheckCentre({{40, 30, 20, 20}}), (ScreenPoint{200, 160}));
+    EXPECT_EQ(DriftCheckCentre({{0, 0, 10, 10}, {35, 25, 21, 21}}), (ScreenPoint{180, 140}));
+    EXPECT_FALSE(DriftCheckCentre({}).has_value());
+}
+
+TEST(StatsLogFormat, FileNameHeaderAndLine) {
+    EXPECT_EQ(StatsFileName({5, 12, 2026}, {14, 7, 9, 45}), "5_12_2026__14-7-9-45.txt");
+    EXPECT_EQ(FrameFormatLabel(FrameLayout::Rgb24BottomUp), "640x480 RGB");
+    EXPECT_EQ(FrameFormatLabel(FrameLayout::I420), "640x480 YUV420");
+    EXPECT_EQ(FrameFormatLabel(FrameLayout::Yuy2), "640x480 YUV400");
+    EXPECT_EQ(StatsHeader("640x480 RGB", {"Brand CPU", 4, 7982, "Debian GNU/Linux 12"}),
+              "Resoluci\xF3: 640x480 RGB\nSystema Op: Debian GNU/Linux 12\nTipo: Brand CPU\n"
+              "Num Pro: 4\nMem\xF2ria RAM:  7982 MB\n\n"
+              "Temps  Dist_Ulls  nUll  nBoca Ull_sum  Boca_sum  X  Y  Tclic\n");
+    EXPECT_EQ(StatsLine({12.345, 87, 40, 79, 55, 0, 640, 512, 0}),
+              "12.35 87 40 79 55 0 640 512 0\n");
+    EXPECT_EQ(StatsLine({-0.5, 0, 0, 0, 0, 0, 0, 0, -1}), "-0.50 0 0 0 0 0 0 0 -1\n");
+}
+
+class FixedCalendar : public CalendarPort {
+  public:
+    CalendarDate utcDate() const override { return {5, 12, 2026}; }
+};
+
+class FixedSystem : public SystemInformationPort {
+  public:
+    SystemInformation systemInformation() const override { return {"CPU", 2, 512, "Linux"}; }
+};
+
+TEST(StatsLogFile, OnlyTheExactSwitchWritesAndMidnightDoesNotGoNegative) {
+    for (const char* debugSwitch : {"SI", "si ", ""}) {
+        testing::TemporaryFolder folder;
+        ManualClock clock(SystemTime{14, 7, 9, 45});
+        FixedCalendar calendar;
+        FixedSystem system;
+        StatsLog log({clock, calendar, system}, debugSwitch, folder.path());
+        log.WriteHeader(FrameLayout::I420);
+        log.WriteLine(87, 40, 79, 1, 2, {3, 4}, -1);
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << '"' << debugSwitch << '"';
+    }
+    testing::TemporaryFolder folder;
+    ManualClock clock(SystemTime{23, 59, 59, 0});
+    FixedCalendar calendar;
+    FixedSystem system;
+    StatsLog log({clock, calendar, system}, "si", folder.path());
+    log.WriteLine(1, 2, 3, 4, 5, {6, 7}, 8);  // before the header: nothing
+    log.WriteHeader(FrameLayout::I420);
+    ASSERT_TRUE(log.file().has_value());
+    EXPECT_EQ(log.file()->filename(), "5_12_2026__23-59-59-0.txt");
+    clock.advanceMs(500);
+    log.WriteLine(87, 40, 79, 12, 0, {640, 512}, 2);
+    clock.advanceMs(1000);
+    log.WriteLine(87, 40, 79, 0, 0, {641, 512}, -1);
+    const std::string text = testing::ReadFile(*log.file());
+    const std::string header = StatsHeader("640x480 YUV420", system.systemInformation());
+    // 23:59:59.5 is 86399.508 seconds in single precision; past midnight the
+    // day is added back.
+    EXPECT_EQ(text, header + "0.51 87 40 79 12 0 640 512 2\n1.50 87 40 79 0 0 641 512 -1\n");
+}
+
+TEST(StatsLogFolder, BesideTheProgramElseUnderTheUserDataFolder) {
+    testing::TemporaryFolder folder;
+    EXPECT_EQ(PrepareStatsFolder({folder.path()}, {}), folder.path() / "Statas");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "Statas"));
+    // A program folder where nothing can be created: a plain file stands there.
+    testing::WriteFile(folder.path() / "program", "");
+    EXPECT_EQ(PrepareStatsFolder({folder.path() / "program"},
+                                 {(folder.path() / "data").string(), std::nullopt}),
+              folder.path() / "data" / "veltranix" / "Statas");
+    EXPECT_EQ(PrepareStatsFolder({folder.path() / "program"}, {"relative", std::nullopt}),
+              std::nullopt);
+}
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "settings/settings.h"
+#include "tracking/track_stages.h"
+#include "tracking/work_image.h"
+
+namespace veltranix {
+
+// The motion of one 5 x 5 block between two frames: whether it changed, and
+// its displacement (0..5) up-or-none, down, left-or-none and right.
+struct BlockMotion {
+    bool changed = false;
+    int upOrNone = 0;
+    int down = 0;
+    int leftOrNone = 0;
+    int right = 0;
+    friend bool operator==(const BlockMotion&, const BlockMotion&) = default;
+};
+
+inline constexpr int kGestureBlockSize = 5;
+inline constexpr int kGestureSearchRange = 5;
+
+// The block motion of a patch of `rows` x `columns` pixels between the
+// previous copy (the reference) and the current copy, both stored column by
+// column. Fills `blocks` (block columns outer, block rows inner; resized to
+// the grid) and returns the activity: the sum of the vertical displacements.
+// Only interior blocks are measured: a block counts as changed when its mean
+// absolute difference exceeds 8; changed blocks flag their neighbours too;
+// blocks with more than two unflagged neighbours are thinned out; the
+// remaining ones are searched for their best shift, up to 5 pixels.
+int BlockActivity(int rows, int columns, std::span<const std::int32_t> current,
+                  std::span<const std::int32_t> previous, std::vector<BlockMotion>& blocks);
+
+// One gesture patch: its place in the image and its two copies.
+struct GesturePatch {
+    int columns = 0;
+    int rows = 0;
+    std::vector<int> indices;  // WorkImage indices, columns outer
+    std::vector<std::int32_t> current;
+    std::vector<std::int32_t> previous;
+    std::vector<BlockMotion> blocks;
+
+    void allocate(int patchColumns, int patchRows);
+    void release();
+    // Places the patch with its top-left pixel at (left, top) and measures it;
+    // a patch reaching outside the image is skipped (activity 0).
+    int measure(int left, int top, const WorkImage& currentImage, const WorkImage& previousImage);
+};
+
+// Test switches of the mouse options window: while one is on, that test runs
+// whether or not a click kind is bound to it, so the window can show the
+// live activity against the level. GUI thread.
+struct GestureTestSwitches {
+    bool eyeTest = false;
+    bool mouthTest = false;
+};
+
+// Eye closing and mouth opening, seen as vertical movement inside patches on
+// the eyes and the mouth between two consecutive frames of a still head.
+// GUI thread, once per still tracking frame.
+class GestureDetector : public GestureStage {
+  public:
+    static constexpr int kEyePatchColumns = 61;
+    static constexpr int kEyePatchRows = 37;
+    static constexpr int kMouthPatchColumns = 31;
+    static constexpr int kMouthPatchRows = 50;
+
+    explicit GestureDetector(const Settings& settings) : settings_(settings) {}
+
+    void startRun(const TrackingRun& run, const WorkImage& image) override;
+    void endRun() override;
+    GestureOutcome testEyes(const WorkImage& current, const WorkImage& previous,
+                            const HeadMotion& motion) override;
+    GestureOutcome testMouth(const WorkImage& current, const WorkImage& previous,
+                             const HeadMotion& motion) override;
+
+    GestureTestSwitches& testSwitches() { return switches_; }
+    // Top-left corners of the three patches for a head position.
+    struct PatchCorners {
+        ScreenPoint firstEye;
+        ScreenPoint secondEye;
+        ScreenPoint mouth;
+    };
+    PatchCorners PlacePatches(const HeadMotion& motion) const;
+
+  private:
+    bool Bound(GestureRow row) const;
+    int MeasureMouth(const WorkImage& current, const WorkImage& previous, const HeadMotion& motion);
+
+    const Settings& settings_;
+    GestureTestSwitches switches_;
+    int halfEyeDistance_ = 0;
+    GesturePatch firstEye_;
+    GesturePatch secondEye_;
+    GesturePatch mouth_;
+    bool eyesFiredThisFrame_ = false;
+    std::optional<int> eyeTestMouthActivity_;
+};
+
+}  // namespace veltranix
