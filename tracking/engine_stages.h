@@ -22,6 +22,14 @@ class PointerActionsDwell : public DwellStage {
 
     bool holdingFrames() override;
     void restoreSystemCursors() override { actions_.cursorFeedback.RestoreSystemCursors(); }
+    bool followClickMenu(ScreenPoint pointer) override {
+        actions_.menu.HideIfPointerFarAway(pointer);
+        return actions_.menu.visible();
+    }
+    void clearClickMenuHighlight(ScreenPoint pointer) override {
+        actions_.menu.ClearHighlightUnlessOver(pointer);
+    }
+    void hideClickMenu() override { actions_.menu.Hide(); }
     bool postClickPauseRunning() override;
     bool headStill(ScreenPoint pointer, double trackMotion) override;
     std::optional<int> runClock(bool gestureThisFrame) override;

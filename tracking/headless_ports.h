@@ -136,9 +136,6 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     void openLoadingBar() override { loadingBarOpen = true; }
     void closeLoadingBar() override { loadingBarOpen = false; }
     int positionHintWidth() const override { return 300; }
-    std::optional<ClickMenuPlacement> visibleClickMenu() const override { return clickMenu; }
-    void hideClickMenu() override { clickMenu.reset(); }
-    void clearClickMenuHoverUnlessHovered(ScreenPoint) override {}
     bool manualEyeViewActive() const override { return false; }
     void drawManualEyeGuides(CaptureFrame&) override {}
     void leaveManualEyeView() override {}
@@ -150,7 +147,6 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     bool hiddenByUser = false;
     bool popupOpen = false;
     bool loadingBarOpen = false;
-    std::optional<ClickMenuPlacement> clickMenu;
     Visibility mainWindow = Visibility::Shown;
     Visibility cameraView = Visibility::Shown;
     int docks = 0;

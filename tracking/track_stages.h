@@ -98,6 +98,13 @@ class DwellStage {
     // A trigger selected the click kind (0..5); the click request code
     // issued, if any.
     virtual std::optional<int> onTrigger(int clickKindIndex) = 0;
+
+    // The click-type menu, once per frame: hides it when the pointer has gone
+    // far from it; true while it stays shown.
+    virtual bool followClickMenu(ScreenPoint pointer) = 0;
+    // Clears the menu's highlight when the pointer is no longer over it.
+    virtual void clearClickMenuHighlight(ScreenPoint pointer) = 0;
+    virtual void hideClickMenu() = 0;
 };
 
 class PointerPlacementStage {

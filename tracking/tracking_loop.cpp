@@ -19,9 +19,6 @@ constexpr double kSteadyMotionPixels = 8.0;
 constexpr float kLostFaceCost = 35.0f;
 constexpr int kShortSleepMs = 2;
 constexpr int kRestartSleepMs = 500;
-constexpr int kClickMenuWidth = 140;
-constexpr int kClickMenuWidthWithMacros = 231;
-constexpr int kClickMenuHeight = 201;
 constexpr int kManualMouseMoveLimit = 20;
 constexpr int kManualMouseMoves = 3;
 constexpr int kCountdownBarPixels = 450;
@@ -190,15 +187,7 @@ bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
 
 void TrackingLoop::followMenusAndDocking(ScreenPoint pointer) {
     TrackingWindowsPort& windows = ports_.windows;
-    std::optional<ClickMenuPlacement> menu = windows.visibleClickMenu();
-    if (menu) {
-        const double width = menu->withMacroColumn ? kClickMenuWidthWithMacros : kClickMenuWidth;
-        if (std::abs(pointer.x - menu->topLeft.x) > 1.5 * width ||
-            std::abs(pointer.y - menu->topLeft.y) > 1.5 * kClickMenuHeight) {
-            windows.hideClickMenu();
-            menu.reset();
-        }
-    }
+    const bool clickMenuShown = stages_.dwell->followClickMenu(pointer);
     if (windows.mainWindowInStartupForm() || windows.restartCountdownShown()) {
         return;
     }
@@ -208,7 +197,7 @@ void TrackingLoop::followMenusAndDocking(ScreenPoint pointer) {
         const bool inside = corner.x < pointer.x && pointer.x < screen_.width &&
                             corner.y < pointer.y && pointer.y < workArea.bottom;
         if (inside) {
-            if (!menu) {
+            if (!clickMenuShown) {
                 if (!popupOpen()) {
                     windows.setCameraViewVisibility(Visibility::Hidden);
                     windows.showMainMenuForm();
@@ -368,7 +357,7 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
         return;
     }
     ScreenPoint pointer = ports_.desktop.pointerPosition();
-    windows.clearClickMenuHoverUnlessHovered(pointer);
+    stages_.dwell->clearClickMenuHighlight(pointer);
     if (MovesPointer(settings_.pointerMoveMode)) {
         if (std::abs(pointer.x - lastPointer_.x) > kManualMouseMoveLimit ||
             std::abs(pointer.y - lastPointer_.y) > kManualMouseMoveLimit) {
@@ -489,7 +478,7 @@ void TrackingLoop::runRestart() {
 
 void TrackingLoop::runManualMouse(CaptureFrame& frame) {
     stages_.dwell->restoreSystemCursors();
-    ports_.windows.hideClickMenu();
+    stages_.dwell->hideClickMenu();
     const ScreenPoint pointer = ports_.desktop.pointerPosition();
     report_.pointer = pointer;
     int barPixels = 0;

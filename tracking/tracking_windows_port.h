@@ -10,12 +10,6 @@ namespace veltranix {
 
 enum class Visibility { Hidden, Shown };
 
-// Where the click-type menu window sits while it is visible.
-struct ClickMenuPlacement {
-    ScreenPoint topLeft;
-    bool withMacroColumn = false;
-};
-
 // What the tracking loop does to the program's windows and asks of them.
 // Called on the GUI thread, from inside the frame callback; implementations
 // must not re-enter the loop.
@@ -58,12 +52,6 @@ class TrackingWindowsPort {
     virtual void closeLoadingBar() = 0;
     // Width in pixels of the loading bar's progress area.
     virtual int positionHintWidth() const = 0;
-
-    // Click-type menu.
-    virtual std::optional<ClickMenuPlacement> visibleClickMenu() const = 0;
-    virtual void hideClickMenu() = 0;
-    // Clears the hover mark (and repaints) when the pointer has left the menu.
-    virtual void clearClickMenuHoverUnlessHovered(ScreenPoint pointer) = 0;
 
     // Manual eye positions view.
     virtual bool manualEyeViewActive() const = 0;

@@ -132,6 +132,23 @@ TEST(TrackingLoop, FollowsTheHeadAndResetsWhenTheFaceIsGone) {
     EXPECT_TRUE(harness.windows.startupForm);
 }
 
+// The loop follows the click-type menu every frame, even while warming up:
+// a pointer more than one and a half menu widths from it hides it.
+TEST(TrackingLoop, ClickMenuHidesOnceThePointerGoesFarFromIt) {
+    LoopHarness harness;
+    ClickTypeMenu& menu = harness.engine.actions.menu;
+    harness.desktop.pointer = {600, 500};
+    ASSERT_TRUE(menu.Open(harness.desktop.pointer));
+    const ScreenRect shown = menu.windowRect();
+    harness.desktop.pointer = {shown.left + 210, shown.top - 301};  // exactly 1.5 x 140 across
+    harness.Step(Still(1));
+    EXPECT_TRUE(menu.visible()) << "1.5 x the width across is still near";
+    harness.desktop.pointer = {shown.left + 211, shown.top};
+    harness.Step(Still(2));
+    EXPECT_FALSE(menu.visible());
+    EXPECT_EQ(harness.engine.menuWindow.hides, 1);
+}
+
 TEST(TrackingLoop, NoFaceBacksOffForMoreThanFourSecondsAfterTheRetry) {
     LoopHarness harness;
     FaceScene away = Still(1);
