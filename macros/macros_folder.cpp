@@ -1,50 +1,10 @@
 #include "macros/macros_folder.h"
 
-#include <fstream>
-#include <system_error>
-
 namespace veltranix {
-
-namespace {
-
-// Creates the folder and proves it writable by creating and removing a file.
-bool UsableFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder, error)) {
-        return false;
-    }
-    const std::filesystem::path probe = folder / ".veltranix-write-probe";
-    bool written = false;
-    {
-        std::ofstream stream(probe, std::ios::binary | std::ios::trunc);
-        written = static_cast<bool>(stream << 'x' << std::flush);
-    }
-    std::filesystem::remove(probe, error);
-    return written;
-}
-
-}  // namespace
 
 std::optional<std::filesystem::path> PrepareMacrosFolder(const ProgramFolder& folder,
                                                          const UserDataLocations& locations) {
-    const std::filesystem::path beside = folder.root / "Macros";
-    if (UsableFolder(beside)) {
-        return beside;
-    }
-    std::filesystem::path dataHome;
-    if (locations.xdgDataHome && std::filesystem::path(*locations.xdgDataHome).is_absolute()) {
-        dataHome = *locations.xdgDataHome;
-    } else if (locations.home && !locations.home->empty()) {
-        dataHome = std::filesystem::path(*locations.home) / ".local" / "share";
-    } else {
-        return std::nullopt;
-    }
-    const std::filesystem::path userFolder = dataHome / "veltranix" / "Macros";
-    if (UsableFolder(userFolder)) {
-        return userFolder;
-    }
-    return std::nullopt;
+    return PrepareWritableFolder(folder, locations, "Macros");
 }
 
 }  // namespace veltranix

@@ -5,14 +5,9 @@
 #include <string>
 
 #include "core/program_folder.h"
+#include "core/writable_folder.h"
 
 namespace veltranix {
-
-// Where the user's data folders may live besides the program's folder.
-struct UserDataLocations {
-    std::optional<std::string> xdgDataHome;  // $XDG_DATA_HOME
-    std::optional<std::string> home;         // $HOME
-};
 
 // The writable "Macros" folder, created when missing: beside the program when
 // its folder is writable, else $XDG_DATA_HOME/veltranix/Macros (with

@@ -14,23 +14,6 @@ namespace {
 
 constexpr float kSecondsPerDay = 86400.0f;
 
-// Creates the folder and proves it writable by creating and removing a file.
-bool UsableFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder, error)) {
-        return false;
-    }
-    const std::filesystem::path probe = folder / ".veltranix-write-probe";
-    bool written = false;
-    {
-        std::ofstream stream(probe, std::ios::binary | std::ios::trunc);
-        written = static_cast<bool>(stream << 'x' << std::flush);
-    }
-    std::filesystem::remove(probe, error);
-    return written;
-}
-
 void AppendToFile(const std::filesystem::path& file, const std::string& text) {
     std::FILE* stream = std::fopen(file.c_str(), "ab");
     if (stream == nullptr) {
@@ -96,23 +79,7 @@ std::string StatsLine(const StatsLineValues& values) {
 
 std::optional<std::filesystem::path> PrepareStatsFolder(const ProgramFolder& folder,
                                                         const StatsFolderLocations& locations) {
-    const std::filesystem::path beside = folder.root / "Statas";
-    if (UsableFolder(beside)) {
-        return beside;
-    }
-    std::filesystem::path dataHome;
-    if (locations.xdgDataHome && std::filesystem::path(*locations.xdgDataHome).is_absolute()) {
-        dataHome = *locations.xdgDataHome;
-    } else if (locations.home && !locations.home->empty()) {
-        dataHome = std::filesystem::path(*locations.home) / ".local" / "share";
-    } else {
-        return std::nullopt;
-    }
-    const std::filesystem::path userFolder = dataHome / "veltranix" / "Statas";
-    if (UsableFolder(userFolder)) {
-        return userFolder;
-    }
-    return std::nullopt;
+    return PrepareWritableFolder(folder, locations, "Statas");
 }
 
 float SecondsSinceMidnight(const SystemTime& time) {

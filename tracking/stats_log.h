@@ -9,6 +9,7 @@
 #include "core/clock.h"
 #include "core/program_folder.h"
 #include "core/system_information_port.h"
+#include "core/writable_folder.h"
 #include "settings/settings.h"
 #include "tracking/track_stages.h"
 
@@ -60,10 +61,7 @@ struct StatsLineValues {
 std::string StatsLine(const StatsLineValues& values);
 
 // Where the log's folder may live besides the program's folder.
-struct StatsFolderLocations {
-    std::optional<std::string> xdgDataHome;  // $XDG_DATA_HOME
-    std::optional<std::string> home;         // $HOME
-};
+using StatsFolderLocations = UserDataLocations;
 
 // The "Statas" folder, created when missing: beside the program when its
 // folder is writable, else $XDG_DATA_HOME/veltranix/Statas (with
