@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "capture/capture_frame.h"
+#include "tests/support/engine_settings.h"
 #include "tests/support/face_sequence.h"
 #include "tracking/headless_engine.h"
 #include "tracking/template_tracker.h"
@@ -81,11 +82,7 @@ class NoSettingsActions : public TrackingSettingsActions {
 // running, the statistics stage, feedback. The eyes, the mouth and the dwell
 // clock are bound, the frame is still, so every test runs on every frame.
 void BM_TrackFrame(benchmark::State& state) {
-    Settings settings;
-    settings.pointerMoveMode = 2;
-    settings.speedGain = 0.6;
-    settings.moveCaraCurve = 45.0;
-    settings.moveCaraSpan = 100.0;
+    Settings settings = testing::FreshTrackingSettings();
     settings.dwellSeconds = 8;
     settings.eyeThreshold = 1000;
     settings.mouthThreshold = 1000;

@@ -5,6 +5,7 @@
 
 #include "capture/capture_frame.h"
 #include "settings/settings.h"
+#include "tests/support/engine_settings.h"
 #include "tests/support/face_sequence.h"
 #include "tracking/headless_engine.h"
 
@@ -20,26 +21,12 @@ class RecordingSettingsActions : public TrackingSettingsActions {
     int webcamApplies = 0;
 };
 
-// Settings as a fresh installation derives them: relative movement, middle
-// speed and curve, dwell 3 s, nothing bound.
-inline Settings FreshSettings() {
-    Settings settings;
-    settings.pointerMoveMode = 2;
-    settings.speedGain = 0.6;
-    settings.moveCaraCurve = 45.0;
-    settings.moveCaraSpan = 100.0;
-    settings.dwellSeconds = 3;
-    settings.tempsRellotge = 3;
-    settings.sizeFactor = 1.0f;
-    return settings;
-}
-
 // The loop with the real stages, headless ports and a clock that advances
 // `frameMs` (40 ms) per frame.
 struct LoopHarness {
     explicit LoopHarness(FrameLayout layout = FrameLayout::Rgb24BottomUp,
                          const char* cascade = VELTRANIX_FACE_DETECTOR_FILE)
-        : settings(FreshSettings()),
+        : settings(FreshTrackingSettings()),
           table(*PixelOffsetTable::Build(static_cast<std::uint32_t>(layout))),
           engine(settings, settingsActions, macros, {1280, 1024}, cascade,
                  ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, SystemTime{10, 0, 0, 0}) {}
