@@ -43,13 +43,22 @@ int Send(const QStringList& arguments) {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-TEST(DbusCompanionChannel, VeltranixSendDeliversEachMessageWithItsPayloads) {
-    VELTRANIX_REQUIRE_X_DISPLAY();
-    Application();
+// The program's end of the channel, listening on the session bus.
+class CompanionChannel : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        VELTRANIX_REQUIRE_X_DISPLAY();
+        Application();
+        std::string error;
+        channel = DbusCompanionChannel::Create(receiver, nullptr, &error);
+        ASSERT_NE(channel, nullptr) << error;
+    }
+
     RecordingReceiver receiver;
-    std::string error;
-    auto channel = DbusCompanionChannel::Create(receiver, nullptr, &error);
-    ASSERT_NE(channel, nullptr) << error;
+    std::unique_ptr<DbusCompanionChannel> channel;
+};
+
+TEST_F(CompanionChannel, VeltranixSendDeliversEachMessageWithItsPayloads) {
     const struct {
         QStringList arguments;
         CompanionMessage expected;
@@ -70,13 +79,7 @@ TEST(DbusCompanionChannel, VeltranixSendDeliversEachMessageWithItsPayloads) {
     }
 }
 
-TEST(DbusCompanionChannel, BadRequestsAreRefusedAndDeliverNothing) {
-    VELTRANIX_REQUIRE_X_DISPLAY();
-    Application();
-    RecordingReceiver receiver;
-    std::string error;
-    auto channel = DbusCompanionChannel::Create(receiver, nullptr, &error);
-    ASSERT_NE(channel, nullptr) << error;
+TEST_F(CompanionChannel, BadRequestsAreRefusedAndDeliverNothing) {
     for (const QStringList& arguments :
          {QStringList{"WM_VELTRANIX"}, QStringList{"WM_NOTHING"}, QStringList{"WM_USER", "-1"},
           QStringList{"WM_USER", "0x100000000"}, QStringList{"WM_USER", "12abc"}, QStringList{}}) {
@@ -97,13 +100,7 @@ bool ServeUntil(Condition done) {
     return done();
 }
 
-TEST(DbusCompanionChannel, TrackingStartIsBroadcastToEveryListener) {
-    VELTRANIX_REQUIRE_X_DISPLAY();
-    Application();
-    RecordingReceiver receiver;
-    std::string error;
-    auto channel = DbusCompanionChannel::Create(receiver, nullptr, &error);
-    ASSERT_NE(channel, nullptr) << error;
+TEST_F(CompanionChannel, TrackingStartIsBroadcastToEveryListener) {
     // A listener on the bus, as a companion keyboard would listen.
     QProcess listener;
     listener.start(QStringLiteral("dbus-monitor"),
