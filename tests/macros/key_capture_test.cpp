@@ -76,16 +76,21 @@ class KeyCaptureTest : public ::testing::Test {
     Lexicon lexicon;
     FakeUserInterface userInterface;
     KeyRecorder recorder;
+
+    // "Hello" typed with Shift for the capital.
+    void TypeHello() {
+        Press(kShift);
+        Stroke(0x48, u'H');
+        Release(kShift);
+        Stroke(0x45, u'e');
+        Stroke(0x4C, u'l');
+        Stroke(0x4C, u'l');
+        Stroke(0x4F, u'o');
+    }
 };
 
 TEST_F(KeyCaptureTest, HelloRecordsEveryKeyAndShowsTheCharacters) {
-    Press(kShift);
-    Stroke(0x48, u'H');
-    Release(kShift);
-    Stroke(0x45, u'e');
-    Stroke(0x4C, u'l');
-    Stroke(0x4C, u'l');
-    Stroke(0x4F, u'o');
+    TypeHello();
     EXPECT_EQ(Entries(), (std::vector<Recorded>{{kShift, 1},
                                                 {0x48, 1},
                                                 {0x48, 0},
@@ -104,13 +109,7 @@ TEST_F(KeyCaptureTest, HelloRecordsEveryKeyAndShowsTheCharacters) {
 
 TEST_F(KeyCaptureTest, TheClosedLockShowsAsterisks) {
     recorder.setSecretLock(SecretLock::Closed);
-    Press(kShift);
-    Stroke(0x48, u'H');
-    Release(kShift);
-    Stroke(0x45, u'e');
-    Stroke(0x4C, u'l');
-    Stroke(0x4C, u'l');
-    Stroke(0x4F, u'o');
+    TypeHello();
     EXPECT_EQ(recorder.displayBuffer(), u"*****");
 }
 
