@@ -28,6 +28,7 @@
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
 #include "tracking/headless_engine.h"
+#include "tracking/persistence_actions.h"
 #include "tracking/stats_log.h"
 
 namespace veltranix {
@@ -191,22 +192,6 @@ void FromBottomUpRgb(const std::vector<std::uint8_t>& bytes, cv::Mat& bgr) {
 }
 
 // Saves the calibrated levels through the settings persistence.
-class PersistenceActions : public TrackingSettingsActions {
-  public:
-    PersistenceActions(Settings& settings, SettingsPersistence& persistence)
-        : settings_(settings), persistence_(persistence) {}
-    void saveGestureLevels(std::int32_t nivellUll, std::int32_t nivellBoca) override {
-        settings_.nivellUll = nivellUll;
-        settings_.nivellBoca = nivellBoca;
-        persistence_.SaveGestureLevels();
-    }
-    void applyWebcamSettings() override { persistence_.ApplyWebcamSettings(); }
-
-  private:
-    Settings& settings_;
-    SettingsPersistence& persistence_;
-};
-
 // Writes an integer value into whichever settings group holds that name.
 bool SetByRegistryName(SettingsStore& store, const std::string& name, std::int32_t value) {
     for (const char* key : {store_keys::kWebcam, store_keys::kMouse, store_keys::kSystem}) {
