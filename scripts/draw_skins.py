@@ -75,7 +75,7 @@ class Skin:
             '<?xml version="1.0" encoding="UTF-8"?>',
             '<svg xmlns="http://www.w3.org/2000/svg" version="1.2" baseProfile="tiny"'
             ' viewBox="0 0 %d %d" width="%d" height="%d">' % ((self.width, self.height) * 2),
-            "  <title>%s</title>" % self.title,
+            "  <!-- %s -->" % self.title,
         ]
         if self.defs:
             lines.append("  <defs>")

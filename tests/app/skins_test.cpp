@@ -165,8 +165,8 @@ TEST_P(EverySkin, UsesOnlyWhatQtSvgDraws) {
     QFile file(veltranix::skinPath(QString::fromLatin1(skin.name)));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << skin.name;
     const std::set<QString> allowed = {
-        "svg",  "title", "defs",   "linearGradient", "stop", "radialGradient", "g",
-        "rect", "path",  "circle", "ellipse",        "line", "polygon",        "polyline"};
+        "svg",  "defs",   "linearGradient", "stop", "radialGradient", "g",       "rect",
+        "path", "circle", "ellipse",        "line", "polygon",        "polyline"};
     QXmlStreamReader xml(&file);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) {
