@@ -13,7 +13,7 @@ packages=(
   # Engine: face detection and image processing; the stock cascades
   libopencv-dev opencv-data
   # User interface and desktop
-  qt6-base-dev libxtst-dev libxfixes-dev libxcursor-dev libcanberra-dev
+  qt6-base-dev qt6-svg-dev libxtst-dev libxfixes-dev libxcursor-dev libcanberra-dev
   libxkbcommon-dev libglib2.0-dev shared-mime-info
   # Tests of the desktop parts: a real X server and a private session bus
   xvfb xauth dbus dbus-x11

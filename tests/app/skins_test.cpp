@@ -1,0 +1,385 @@
+// The window skins, loaded from the resources the way the windows load them.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "skins.h"
+
+namespace {
+
+// A rectangle in design units: left, top, right, bottom.
+struct Box {
+    double l, t, r, b;
+};
+
+struct SkinCase {
+    const char* name;
+    int width, height;
+    std::optional<Box> background;  // a patch of plain background
+    std::vector<Box> buttons;       // the hit zones
+    std::vector<Box> textAreas;     // where the program writes words
+};
+
+void PrintTo(const SkinCase& skin, std::ostream* out) {
+    *out << skin.name;
+}
+
+const std::vector<Box> kMenuCells = {
+    {0, 0, 82, 60},    {82, 0, 160, 60},    {0, 60, 82, 121},  {82, 60, 160, 121},
+    {0, 121, 82, 181}, {82, 121, 160, 181}, {0, 181, 82, 240}, {82, 181, 160, 240},
+};
+const std::vector<Box> kYesNo = {{10, 55, 69, 115}, {95, 55, 154, 115}};
+const std::vector<Box> kQuestionText = {{6, 10, 154, 50}};
+
+const std::vector<SkinCase> kSkins = {
+    {"MENU_PRINCIPAL_PAUSA", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
+    {"MENU_PRINCIPAL", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
+    // Set-up bars: window y - 477; buttons hit for bar y 14..73.
+    {"Boto3",
+     640,
+     83,
+     Box{181, 30, 195, 55},
+     {{110, 14, 178, 73},
+      {198, 14, 265, 73},
+      {287, 14, 353, 73},
+      {371, 14, 539, 73},
+      {555, 14, 625, 73}},
+     {{5, 11, 101, 76}, {392, 22, 506, 60}}},
+    {"Boto_ulls_ok",
+     640,
+     83,
+     Box{230, 30, 242, 55},
+     {{16, 14, 83, 73},
+      {102, 14, 227, 73},
+      {245, 14, 313, 73},
+      {329, 14, 395, 73},
+      {414, 14, 538, 73},
+      {556, 14, 623, 73}},
+     {}},
+    {"OK_ULL", 128, 62, std::nullopt, {{0, 0, 128, 62}}, {}},
+    {"RESET_0", 160, 120, Box{138, 90, 152, 110}, {{88, 62, 135, 109}}, {{95, 10, 150, 58}}},
+    {"PAUSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
+    {"PAUSE_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
+    {"PAUSE_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
+    {"SALIDA", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
+    {"SALIDA_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
+    {"SALIDA_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
+    {"WARNING",
+     599,
+     98,
+     Box{320, 70, 370, 84},
+     {{156, 59, 301, 87}, {390, 59, 535, 87}},
+     {{113, 8, 558, 52}, {164, 65, 294, 82}, {398, 65, 528, 82}}},
+    {"ABOUT",
+     608,
+     514,
+     Box{340, 466, 420, 508},
+     {{439, 470, 585, 505}},
+     {{10, 118, 598, 322}, {16, 468, 330, 502}, {450, 478, 575, 498}}},
+    {"Icono", 256, 256, std::nullopt, {}, {}},
+};
+
+constexpr double kScales[] = {1.0, 1.4};
+
+std::unique_ptr<QSvgRenderer> load(const char* name) {
+    return std::make_unique<QSvgRenderer>(veltranix::skinPath(QString::fromLatin1(name)));
+}
+
+// The skin rendered at a size factor, truncated as the windows size themselves.
+QImage render(const char* name, double scale) {
+    const auto renderer = load(name);
+    const QSize size = renderer->defaultSize();
+    QImage image(int(size.width() * scale), int(size.height() * scale), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer->render(&painter);
+    return image;
+}
+
+int distance(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+           std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+}
+
+// The pixels whose centres lie inside the box, the image being drawn from
+// a design of size design.
+QRect pixels(const QImage& image, QSize design, const Box& box) {
+    const double sx = double(image.width()) / design.width();
+    const double sy = double(image.height()) / design.height();
+    const int l = int(std::ceil(box.l * sx)), t = int(std::ceil(box.t * sy));
+    const int r = int(std::floor(box.r * sx)), b = int(std::floor(box.b * sy));
+    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+}
+
+// The mean colour of the pixels in a box.
+QRgb mean(const QImage& image, QSize design, const Box& box) {
+    const QRect r = pixels(image, design, box);
+    long red = 0, green = 0, blue = 0, alpha = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            red += qRed(p), green += qGreen(p), blue += qBlue(p), alpha += qAlpha(p);
+        }
+    }
+    const long n = std::max(1LL, static_cast<long long>(r.width()) * r.height());
+    return qRgba(int(red / n), int(green / n), int(blue / n), int(alpha / n));
+}
+
+// The middle of a box: three quarters of its width and height.
+Box middle(const Box& box) {
+    const double w = (box.r - box.l) / 8, h = (box.b - box.t) / 8;
+    return {box.l + w, box.t + h, box.r - w, box.b - h};
+}
+
+std::string label(const char* name, double scale) {
+    return std::string(name) + " at " + std::to_string(scale).substr(0, 3);
+}
+
+class EverySkin : public testing::TestWithParam<SkinCase> {};
+
+TEST_P(EverySkin, LoadsFromTheResourcesAtItsDesignSize) {
+    const SkinCase& skin = GetParam();
+    const auto renderer = load(skin.name);
+    ASSERT_TRUE(renderer->isValid()) << skin.name;
+    EXPECT_TRUE(QFile::exists(QStringLiteral(":/skins/") + skin.name + QStringLiteral(".svg")));
+    EXPECT_EQ(renderer->defaultSize(), QSize(skin.width, skin.height)) << skin.name;
+    EXPECT_EQ(renderer->viewBoxF(), QRectF(0, 0, skin.width, skin.height)) << skin.name;
+}
+
+// Qt SVG skips what it cannot draw without a word; keep to what it draws.
+TEST_P(EverySkin, UsesOnlyWhatQtSvgDraws) {
+    const SkinCase& skin = GetParam();
+    QFile file(veltranix::skinPath(QString::fromLatin1(skin.name)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << skin.name;
+    const std::set<QString> allowed = {
+        "svg",  "defs",   "linearGradient", "stop", "radialGradient", "g",       "rect",
+        "path", "circle", "ellipse",        "line", "polygon",        "polyline"};
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        const QString element = xml.name().toString();
+        EXPECT_TRUE(allowed.contains(element))
+            << skin.name << ": <" << element.toStdString() << ">";
+        for (const auto& attribute : xml.attributes()) {
+            const QString key = attribute.name().toString();
+            EXPECT_TRUE(key != "class" && key != "style" && key != "href" && key != "filter" &&
+                        key != "mask" && key != "clip-path")
+                << skin.name << ": " << key.toStdString();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << skin.name << ": " << xml.errorString().toStdString();
+}
+
+TEST_P(EverySkin, ButtonsFillTheirHitZonesAndTextAreasStayPlain) {
+    const SkinCase& skin = GetParam();
+    const QSize design(skin.width, skin.height);
+    for (double scale : kScales) {
+        const QImage image = render(skin.name, scale);
+        const std::string where = label(skin.name, scale);
+
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 2) {
+            for (int x = 0; x < image.width(); x += 2) {
+                colours.insert(image.pixel(x, y));
+            }
+        }
+        EXPECT_GT(colours.size(), 8u) << where << " looks blank";
+        EXPECT_EQ(qAlpha(image.pixel(image.width() / 2, image.height() / 2)), 255) << where;
+
+        if (skin.background) {
+            // Most of each zone's middle is button, not background.
+            const QRgb back = mean(image, design, *skin.background);
+            for (const Box& button : skin.buttons) {
+                const QRect r = pixels(image, design, middle(button));
+                int apart = 0;
+                for (int y = r.top(); y <= r.bottom(); ++y) {
+                    for (int x = r.left(); x <= r.right(); ++x) {
+                        apart += distance(image.pixel(x, y), back) > 60;
+                    }
+                }
+                EXPECT_GT(apart, r.width() * r.height() / 2)
+                    << where << ": no button at " << button.l << ", " << button.t;
+            }
+        }
+
+        // Black words must stay legible: light pixels of nearly one shade.
+        for (const Box& area : skin.textAreas) {
+            const QRect r = pixels(image, design, area);
+            int darkest = 255, lightest = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    const int grey = qGray(image.pixel(x, y));
+                    darkest = std::min(darkest, grey);
+                    lightest = std::max(lightest, grey);
+                }
+            }
+            EXPECT_GE(darkest, 200) << where << ": text area at " << area.l << ", " << area.t;
+            EXPECT_LE(lightest - darkest, 40)
+                << where << ": text area at " << area.l << ", " << area.t;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Skins, EverySkin, testing::ValuesIn(kSkins),
+                         [](const testing::TestParamInfo<SkinCase>& skin) {
+                             return std::string(skin.param.name);
+                         });
+
+struct Variant {
+    const char* plain;
+    const char* lit;
+    QSize design;
+    Box zone;
+};
+
+void PrintTo(const Variant& variant, std::ostream* out) {
+    *out << variant.lit;
+}
+
+class HighlightedVariant : public testing::TestWithParam<Variant> {};
+
+// The lit skin changes its own button, clearly, and nothing else.
+TEST_P(HighlightedVariant, ChangesOnlyItsZone) {
+    const Variant& v = GetParam();
+    for (double scale : kScales) {
+        const QImage plain = render(v.plain, scale);
+        const QImage lit = render(v.lit, scale);
+        ASSERT_EQ(plain.size(), lit.size());
+        const QRect zone = pixels(plain, v.design, v.zone);
+        // One pixel of slack for antialiasing at the zone's edge.
+        const QRect near = zone.adjusted(-1, -1, 1, 1);
+        int inside = 0, outside = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                if (plain.pixel(x, y) != lit.pixel(x, y)) {
+                    (near.contains(x, y) ? inside : outside)++;
+                }
+            }
+        }
+        EXPECT_GT(inside, zone.width() * zone.height() / 3) << label(v.lit, scale);
+        EXPECT_EQ(outside, 0) << label(v.lit, scale);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Skins, HighlightedVariant,
+    testing::Values(Variant{"PAUSE", "PAUSE_TRUE", {160, 120}, {10, 55, 69, 115}},
+                    Variant{"PAUSE", "PAUSE_FALSE", {160, 120}, {95, 55, 154, 115}},
+                    Variant{"SALIDA", "SALIDA_TRUE", {160, 120}, {10, 55, 69, 115}},
+                    Variant{"SALIDA", "SALIDA_FALSE", {160, 120}, {95, 55, 154, 115}},
+                    Variant{
+                        "MENU_PRINCIPAL", "MENU_PRINCIPAL_PAUSA", {160, 240}, {82, 0, 160, 60}}),
+    [](const testing::TestParamInfo<Variant>& variant) { return std::string(variant.param.lit); });
+
+// The exit confirmation must not pass for the pause window.
+TEST(Skins, PauseAndExitConfirmationsDiffer) {
+    const QSize design(160, 120);
+    for (const char* suffix : {"", "_TRUE", "_FALSE"}) {
+        const QImage pause = render((std::string("PAUSE") + suffix).c_str(), 1.0);
+        const QImage exit = render((std::string("SALIDA") + suffix).c_str(), 1.0);
+        const Box frame{0, 20, 4, 100}, sign{72, 73, 92, 97};
+        EXPECT_GT(distance(mean(pause, design, frame), mean(exit, design, frame)), 150)
+            << "frames of " << suffix;
+        EXPECT_GT(distance(mean(pause, design, sign), mean(exit, design, sign)), 60)
+            << "signs of " << suffix;
+    }
+}
+
+// "OK_ULL" drawn at bar (98, 8) over the waiting start button must stand out.
+TEST(Skins, GoButtonStandsOutFromTheWaitingOne) {
+    const QImage bar = render("Boto_ulls_ok", 1.0);
+    const QImage go = render("OK_ULL", 1.0);
+    long total = 0;
+    for (int y = 0; y < go.height(); ++y) {
+        for (int x = 0; x < go.width(); ++x) {
+            total += distance(go.pixel(x, y), bar.pixel(98 + x, 8 + y));
+        }
+    }
+    EXPECT_GT(total / (go.width() * go.height()), 150);
+}
+
+// The icon at tray sizes: opaque in the middle, with dark and light parts.
+TEST(Skins, IconHoldsContrastAtTraySizes) {
+    for (int size : {16, 22, 24, 32, 48, 256}) {
+        QImage image(size, size, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        load("Icono")->render(&painter);
+        painter.end();
+        int darkest = 255, lightest = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                if (qAlpha(image.pixel(x, y)) == 255) {
+                    darkest = std::min(darkest, qGray(image.pixel(x, y)));
+                    lightest = std::max(lightest, qGray(image.pixel(x, y)));
+                }
+            }
+        }
+        EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << size;
+        EXPECT_GT(lightest - darkest, 150) << size;
+    }
+}
+
+// Not a check: every skin at 1.0 on one sheet, for the eye, in the build folder.
+TEST(Skins, WritesContactSheet) {
+    const std::vector<std::vector<const char*>> rows = {
+        {"MENU_PRINCIPAL_PAUSA", "MENU_PRINCIPAL", "RESET_0", "PAUSE", "PAUSE_TRUE", "PAUSE_FALSE",
+         "OK_ULL"},
+        {"Boto3", "SALIDA", "SALIDA_TRUE", "SALIDA_FALSE"},
+        {"Boto_ulls_ok", "WARNING"},
+        {"ABOUT", "Icono"},
+    };
+    const int margin = 16;
+    QImage sheet(1340, 1070, QImage::Format_ARGB32);
+    sheet.fill(QColor(120, 128, 140));
+    QPainter painter(&sheet);
+    int x = margin, y = margin;
+    for (const auto& row : rows) {
+        int height = 0;
+        x = margin;
+        for (const char* name : row) {
+            const auto renderer = load(name);
+            const QSize size = renderer->defaultSize();
+            renderer->render(&painter, QRectF(QPointF(x, y), size));
+            x += size.width() + margin;
+            height = std::max(height, size.height());
+        }
+        y += height + margin;
+    }
+    // The icon at the tray's sizes, beside the large one.
+    y -= 256 + margin;
+    x -= margin;
+    for (int size : {16, 22, 24, 32, 48}) {
+        load("Icono")->render(&painter, QRectF(x + margin, y + 256 - size, size, size));
+        x += size + margin;
+    }
+    painter.end();
+    const QString path = QStringLiteral(VELTRANIX_SKIN_SHEET_DIR "/skins_contact_sheet.png");
+    EXPECT_TRUE(sheet.save(path)) << path.toStdString();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
