@@ -114,7 +114,8 @@ class MainWindowLogic {
                     OpenWindows& openWindows);
 
     // Switches to `form`: records it, keeps the open flags of the button
-    // menu and the restart form and asks the window to take the form.
+    // menu and the restart form and asks the window to take the form. The
+    // loop calls it on every frame; the same form again keeps the hover.
     void EnterForm(MainWindowForm form);
     MainWindowForm form() const { return form_; }
     // The current form's rectangle for the current work area and size.
@@ -157,7 +158,6 @@ class MainWindowLogic {
     std::string_view menuSkin() const;
     std::optional<MainMenuButton> hoveredButton() const { return hoveredButton_; }
     std::optional<SetupBarButton> hoveredSetupButton() const { return hoveredSetupButton_; }
-    bool cancelBoxHovered() const { return cancelBoxHovered_; }
     // The outline to draw, if any, in client pixels, and its pen.
     std::optional<ScreenRect> hoverOutline() const;
     int hoverOutlinePenWidth() const;
@@ -170,6 +170,7 @@ class MainWindowLogic {
     bool PopupOpen(PopupKind popup) const;
     void StopCountdown();
     void FinishSetupSwitch();
+    void RecordForm(MainWindowForm form);
     void ClearHover();
 
     ShellActionsPort& actions_;
@@ -180,7 +181,6 @@ class MainWindowLogic {
     MainWindowForm form_ = MainWindowForm::Startup;
     std::optional<MainMenuButton> hoveredButton_;
     std::optional<SetupBarButton> hoveredSetupButton_;
-    bool cancelBoxHovered_ = false;
 
     bool countdownRunning_ = false;
     int countdownDigit_ = kRestartCountdownStart;
