@@ -1,0 +1,58 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/shell/skin.h"
+#include "settings/lexicon.h"
+
+namespace veltranix {
+
+inline constexpr std::string_view kAboutSkin = "ABOUT";
+inline constexpr int kAboutDesignWidth = 608;
+inline constexpr int kAboutDesignHeight = 514;
+inline constexpr std::size_t kAboutMaxLines = 8;
+inline constexpr std::size_t kAboutMaxLineCharacters = 499;
+
+// The about window's active parts: the close button, the three link lines
+// (lines 4, 5 and 7 of the text) and the manual line (line 8).
+enum class AboutItem { Close, LinkLine4, LinkLine5, LinkLine7, ManualLine };
+
+// The lines of key "about": cut at each backslash-n sequence into at most
+// eight lines of at most 499 characters.
+std::vector<std::string> SplitAboutText(std::string_view text);
+
+// The about window's logic over one set of lines. GUI thread.
+class AboutWindow {
+  public:
+    AboutWindow(std::string_view aboutText, float sizeFactor);
+
+    // The item under a client point; the close button first.
+    std::optional<AboutItem> ItemAt(ScreenPoint clientPoint) const;
+    Repaint OnPointerMoved(ScreenPoint clientPoint);
+    // The item a click acts on. Every item closes the window; a link or the
+    // manual line then opens its document (the caller maps the item to it).
+    std::optional<AboutItem> OnLeftButtonDown(ScreenPoint clientPoint) const;
+
+    std::optional<AboutItem> hovered() const { return hovered_; }
+    // The outline of a hovered link line (pen kMenuOutlinePenWidth).
+    std::optional<ScreenRect> hoverOutline() const;
+    // Every line that exists, then the text of key "ok" on the close button.
+    std::vector<SkinText> Texts(const Lexicon& lexicon) const;
+    const std::vector<std::string>& lines() const { return lines_; }
+
+  private:
+    std::optional<ScreenRect> LinkRect(AboutItem item) const;
+
+    std::vector<std::string> lines_;
+    float sizeFactor_;
+    std::optional<AboutItem> hovered_;
+};
+
+// The user manual for a language name of the lexicon, relative to the
+// program folder ("manuals/English.pdf"); English for any other language.
+std::string_view UserManualFile(std::string_view languageName);
+
+}  // namespace veltranix

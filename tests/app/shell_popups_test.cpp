@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include "app/shell/about_window.h"
+#include "app/shell/confirmation_window.h"
+#include "app/shell/loading_bar.h"
+#include "app/shell/warning_window.h"
+#include "tests/fakes/recording_shell_actions.h"
+
+namespace veltranix {
+namespace {
+
+using testing::EventJournal;
+using testing::RecordingShellActions;
+
+Lexicon EnglishLexicon() {
+    Lexicon lexicon;
+    const auto set = [&lexicon](LexiconKey key, std::string text) {
+        lexicon.slots[static_cast<std::size_t>(key)] = std::move(text);
+    };
+    set(LexiconKey::Ok, "OK");
+    set(LexiconKey::Cancel, "Cancel");
+    set(LexiconKey::Pause, "Pause");
+    set(LexiconKey::Exit, "Exit");
+    set(LexiconKey::Warning,
+        "The pointer will stop following your head.\\nDo you want to continue?");
+    set(LexiconKey::NoFace, "No face found");
+    return lexicon;
+}
+
+constexpr std::string_view kEnglishAbout =
+    "Veltranix 1.0\\nHands-free pointer control with head movements and facial gestures\\n"
+    "Developed by the Veltranix team and its partners\\nwww.veltranix.org\\n"
+    "www.veltranix.org/team\\nQuestions and suggestions:\\ncontact@veltranix.org\\n"
+    "User manual (PDF)";
+
+struct ZoneCase {
+    float sizeFactor;
+    ScreenPoint client;
+    std::optional<ConfirmationZone> expected;
+};
+
+class ConfirmationZones : public ::testing::TestWithParam<ZoneCase> {};
+
+TEST_P(ConfirmationZones, AreStrictlyInside) {
+    RecordingShellActions actions;
+    const ConfirmationWindow window(ConfirmationKind::Pause, PopupOrigin::ButtonMenu,
+                                    GetParam().sizeFactor, actions);
+    EXPECT_EQ(window.ZoneAt(GetParam().client), GetParam().expected);
+}
+
+constexpr auto kYes = ConfirmationZone::Yes;
+constexpr auto kNo = ConfirmationZone::No;
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, ConfirmationZones,
+    ::testing::Values(ZoneCase{1.0f, {10, 80}, std::nullopt}, ZoneCase{1.0f, {11, 80}, kYes},
+                      ZoneCase{1.0f, {68, 80}, kYes}, ZoneCase{1.0f, {69, 80}, std::nullopt},
+                      ZoneCase{1.0f, {96, 80}, kNo}, ZoneCase{1.0f, {154, 80}, std::nullopt},
+                      ZoneCase{1.0f, {40, 56}, kYes}, ZoneCase{1.0f, {40, 115}, std::nullopt},
+                      // s = 1.4: yes 14 < x < 96, no 133 < x < 215, 77 < y < 161.
+                      ZoneCase{1.4f, {15, 78}, kYes}, ZoneCase{1.4f, {14, 78}, std::nullopt},
+                      ZoneCase{1.4f, {214, 160}, kNo}, ZoneCase{1.4f, {214, 161}, std::nullopt}));
+
+TEST(ConfirmationBitmap, RepaintsOnlyWhenTheStateChanges) {
+    RecordingShellActions actions;
+    ConfirmationWindow window(ConfirmationKind::Pause, PopupOrigin::ButtonMenu, 1.0f, actions);
+    EXPECT_EQ(window.bitmapName(), "PAUSE");
+    EXPECT_EQ(window.OnPointerMoved({40, 80}), Repaint::Needed);
+    EXPECT_EQ(window.bitmapName(), "PAUSE_TRUE");
+    EXPECT_EQ(window.OnPointerMoved({41, 81}), Repaint::NotNeeded);
+    EXPECT_EQ(window.OnPointerMoved({120, 80}), Repaint::Needed);
+    EXPECT_EQ(window.bitmapName(), "PAUSE_FALSE");
+    EXPECT_EQ(window.OnPointerMoved({69, 80}), Repaint::Needed);
+    EXPECT_EQ(window.bitmapName(), "PAUSE");
+    EXPECT_EQ(window.OnPointerMoved({5, 5}), Repaint::NotNeeded);
+
+    ConfirmationWindow exit(ConfirmationKind::Exit, PopupOrigin::ButtonMenu, 1.0f, actions);
+    exit.OnPointerMoved({40, 80});
+    EXPECT_EQ(exit.bitmapName(), "SALIDA_TRUE");
+    EXPECT_TRUE(actions.journal.empty());
+}
+
+struct OutcomeCase {
+    ConfirmationKind kind;
+    PopupOrigin origin;
+    float sizeFactor;
+    ScreenPoint click;
+    EventJournal expected;
+};
+
+class ConfirmationOutcomes : public ::testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(ConfirmationOutcomes, FollowTheChoiceAndWhereTheWindowCameFrom) {
+    const OutcomeCase& c = GetParam();
+    RecordingShellActions actions;
+    ConfirmationWindow window(c.kind, c.origin, c.sizeFactor, actions);
+    window.OnLeftButtonDown(c.click);
+    EXPECT_EQ(actions.journal, c.expected);
+}
+
+constexpr auto kPause = ConfirmationKind::Pause;
+constexpr auto kExit = ConfirmationKind::Exit;
+constexpr auto kMenu = PopupOrigin::ButtonMenu;
+
+INSTANTIATE_TEST_SUITE_P(
+    YesNoAndElsewhere, ConfirmationOutcomes,
+    ::testing::Values(
+        OutcomeCase{kPause,
+                    kMenu,
+                    1.0f,
+                    {40, 80},
+                    {"state HeadPause", "close Pause", "pointer by -80,0", "show main"}},
+        OutcomeCase{kPause,
+                    kMenu,
+                    1.4f,
+                    {40, 80},
+                    {"state HeadPause", "close Pause", "pointer by -112,0", "show main"}},
+        OutcomeCase{kPause, kMenu, 1.0f, {120, 80}, {"close Pause", "show main"}},
+        OutcomeCase{kPause, kMenu, 1.0f, {69, 80}, {}},
+        OutcomeCase{kExit,
+                    kMenu,
+                    1.0f,
+                    {40, 80},
+                    {"pointer by -20,-20", "hide main", "close ExitConfirmation", "exit"}},
+        OutcomeCase{kExit,
+                    kMenu,
+                    1.0f,
+                    {120, 80},
+                    {"close ExitConfirmation", "pointer by -20,-20", "show main"}},
+        OutcomeCase{kExit,
+                    PopupOrigin::SetupBarAutomatic,
+                    1.0f,
+                    {120, 80},
+                    {"close ExitConfirmation", "pointer by -20,-20", "show main", "state Detect",
+                     "settling"}},
+        OutcomeCase{kExit,
+                    PopupOrigin::SetupBarManual,
+                    1.0f,
+                    {120, 80},
+                    {"close ExitConfirmation", "pointer by -20,-20", "show main",
+                     "open ManualEyePositions from SetupBarManual"}}));
+
+TEST(ConfirmationQuestion, IsCentredByCharacters) {
+    RecordingShellActions actions;
+    Lexicon lexicon = EnglishLexicon();
+    const ConfirmationWindow pause(kPause, kMenu, 1.0f, actions);
+    const SkinText question = pause.Question(lexicon);
+    EXPECT_EQ(question.text, "Pause ?");
+    EXPECT_EQ(question.origin, (ScreenPoint{27, 20}));
+    EXPECT_EQ(question.font, (SkinFont{25, 15, FontWeight::Bold, Underline::No}));
+
+    // "Señal ?" is seven characters in eight bytes.
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::Exit)] =
+        "Se\xC3\xB1"
+        "al";
+    const ConfirmationWindow exit(kExit, kMenu, 1.0f, actions);
+    EXPECT_EQ(exit.Question(lexicon).origin.x, 27);
+}
+
+struct WarningHitCase {
+    float sizeFactor;
+    ScreenPoint client;
+    std::optional<WarningChoice> expected;
+};
+
+class WarningButtons : public ::testing::TestWithParam<WarningHitCase> {};
+
+TEST_P(WarningButtons, AreStrictlyInside) {
+    const WarningWindow window(GetParam().sizeFactor);
+    EXPECT_EQ(window.OnLeftButtonDown(GetParam().client), GetParam().expected);
+}
+
+constexpr auto kOk = WarningChoice::Ok;
+constexpr auto kCancel = WarningChoice::Cancel;
+
+INSTANTIATE_TEST_SUITE_P(Edges, WarningButtons,
+                         ::testing::Values(WarningHitCase{1.0f, {156, 70}, std::nullopt},
+                                           WarningHitCase{1.0f, {157, 70}, kOk},
+                                           WarningHitCase{1.0f, {301, 70}, std::nullopt},
+                                           WarningHitCase{1.0f, {391, 60}, kCancel},
+                                           WarningHitCase{1.0f, {534, 86}, kCancel},
+                                           WarningHitCase{1.0f, {535, 86}, std::nullopt},
+                                           // s = 1.2: ok 187 < x < 361, 70 < y < 104.
+                                           WarningHitCase{1.2f, {188, 71}, kOk},
+                                           WarningHitCase{1.2f, {187, 71}, std::nullopt},
+                                           WarningHitCase{1.2f, {360, 104}, std::nullopt}));
+
+TEST(WarningWindow, CentresItsTextsAndOutlinesTheHoveredButton) {
+    WarningWindow window(1.0f);
+    const std::vector<SkinText> texts = window.Texts(EnglishLexicon());
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].text, "The pointer will stop following your head.");
+    EXPECT_EQ(texts[0].origin, (ScreenPoint{125, 8}));
+    EXPECT_EQ(texts[1].text, "Do you want to continue?");
+    EXPECT_EQ(texts[1].origin, (ScreenPoint{215, 30}));
+    EXPECT_EQ(texts[2].origin, (ScreenPoint{207, 64}));
+    EXPECT_EQ(texts[3].origin, (ScreenPoint{412, 64}));
+
+    EXPECT_EQ(window.OnPointerMoved({200, 70}), Repaint::Needed);
+    EXPECT_EQ(window.hoverOutline(), (ScreenRect{156, 59, 301, 87}));
+    EXPECT_EQ(window.OnPointerMoved({201, 71}), Repaint::NotNeeded);
+    EXPECT_EQ(window.OnPointerMoved({10, 10}), Repaint::Needed);
+    EXPECT_FALSE(window.hoverOutline());
+}
+
+struct AboutHitCase {
+    float sizeFactor;
+    ScreenPoint client;
+    std::optional<AboutItem> expected;
+};
+
+class AboutItems : public ::testing::TestWithParam<AboutHitCase> {};
+
+TEST_P(AboutItems, AreFoundOnTheDrawnText) {
+    const AboutWindow window(kEnglishAbout, GetParam().sizeFactor);
+    EXPECT_EQ(window.OnLeftButtonDown(GetParam().client), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LinksManualAndClose, AboutItems,
+    ::testing::Values(
+        // "www.veltranix.org", 17 characters at y = 215.
+        AboutHitCase{1.0f, {300, 215}, AboutItem::LinkLine4},
+        AboutHitCase{1.0f, {236, 222}, AboutItem::LinkLine4},
+        AboutHitCase{1.0f, {235, 222}, std::nullopt},
+        // Lower half of the 15-pixel text, below the 8.5 pixels of the old band.
+        AboutHitCase{1.0f, {300, 228}, AboutItem::LinkLine4},
+        AboutHitCase{1.0f, {300, 214}, std::nullopt},
+        AboutHitCase{1.0f, {300, 245}, AboutItem::LinkLine5},
+        AboutHitCase{1.0f, {300, 310}, AboutItem::LinkLine7},
+
+        // The manual line: 15 < x < 236, 465 < y < 495.
+        AboutHitCase{1.0f, {16, 466}, AboutItem::ManualLine},
+        AboutHitCase{1.0f, {15, 470}, std::nullopt},
+
+        AboutHitCase{1.0f, {236, 480}, std::nullopt}, AboutHitCase{1.0f, {100, 495}, std::nullopt},
+        AboutHitCase{1.0f, {500, 490}, AboutItem::Close},
+        // s = 1.4: line 4 drawn from x = 330 for 190 pixels, y from 301 for 21.
+        AboutHitCase{1.4f, {515, 320}, AboutItem::LinkLine4},
+        AboutHitCase{1.4f, {520, 310}, std::nullopt}));
+
+TEST(AboutWindow, LaysOutItsLinesAndOutlinesOnlyLinks) {
+    AboutWindow window(kEnglishAbout, 1.0f);
+    const std::vector<SkinText> texts = window.Texts(EnglishLexicon());
+    ASSERT_EQ(texts.size(), 9u);
+    EXPECT_EQ(texts[0].origin, (ScreenPoint{255, 120}));
+    EXPECT_EQ(texts[0].colour, kTextBlack);
+    EXPECT_EQ(texts[3].font.underline, Underline::Yes);
+    EXPECT_EQ(texts[3].colour, kLinkBlue);
+    EXPECT_EQ(texts[3].origin.y, 215);
+    EXPECT_EQ(texts[6].origin.y, 304);
+    EXPECT_EQ(texts[7].origin, (ScreenPoint{20, 475}));
+    EXPECT_EQ(texts[8].text, "OK");
+    EXPECT_EQ(texts[8].origin, (ScreenPoint{497, 477}));
+
+    EXPECT_EQ(window.OnPointerMoved({300, 216}), Repaint::Needed);
+    EXPECT_EQ(window.hoverOutline(), (ScreenRect{236, 215, 372, 230}));
+    window.OnPointerMoved({100, 480});
+    EXPECT_EQ(window.hovered(), AboutItem::ManualLine);
+    EXPECT_FALSE(window.hoverOutline());
+}
+
+TEST(AboutWindow, AShortTextHasNoLinks) {
+    const AboutWindow window("Veltranix\\nonly two lines", 1.0f);
+    EXPECT_EQ(window.lines().size(), 2u);
+    for (const ScreenPoint point :
+         {ScreenPoint{300, 216}, ScreenPoint{300, 310}, ScreenPoint{16, 466}}) {
+        EXPECT_FALSE(window.OnLeftButtonDown(point));
+    }
+}
+
+TEST(AboutWindow, OpensTheManualOfTheLanguage) {
+    EXPECT_EQ(UserManualFile("English"), "manuals/English.pdf");
+    EXPECT_EQ(UserManualFile("Spanish"), "manuals/Espa\xC3\xB1ol.pdf");
+    EXPECT_EQ(UserManualFile("Portuguese"), "manuals/Portuguese.pdf");
+    EXPECT_EQ(UserManualFile("Italian"), "manuals/English.pdf");
+}
+
+TEST(LoadingBar, HintKeysByFaceStatus) {
+    const std::pair<std::int32_t, std::string_view> cases[] = {
+        {0, "pos"},    {1, "far"},      {2, "near"},    {3, "highPos"},
+        {4, "lowPos"}, {5, "rightPos"}, {6, "leftPos"}, {100, "noFace"}};
+    for (const auto& [status, name] : cases) {
+        const std::optional<LexiconKey> key = LoadingBarHintKey(status);
+        ASSERT_TRUE(key) << status;
+        EXPECT_EQ(kLexiconKeyNames[static_cast<std::size_t>(*key)], name);
+    }
+    EXPECT_FALSE(LoadingBarHintKey(7));
+    EXPECT_FALSE(LoadingBarHintKey(-1));
+}
+
+struct BarCase {
+    std::int32_t faceStatus;
+    std::int32_t steadyProgress;
+    bool calibrationHold;
+    std::optional<int> green;
+};
+
+class LoadingBarGreen : public ::testing::TestWithParam<BarCase> {};
+
+TEST_P(LoadingBarGreen, ShowsProgressOnlyForAWellPlacedFreeFace) {
+    const BarCase& c = GetParam();
+    const LoadingBarView view =
+        LoadingBarViewFor(300, c.faceStatus, c.steadyProgress, c.calibrationHold, Lexicon{});
+    EXPECT_EQ(view.size, (ScreenSize{300, 30}));
+    EXPECT_EQ(view.greenWidthPx, c.green);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, LoadingBarGreen,
+                         ::testing::Values(BarCase{0, 150, false, 150},
+                                           BarCase{0, 150, true, std::nullopt},
+                                           BarCase{1, 150, false, std::nullopt},
+                                           BarCase{100, 0, false, std::nullopt},
+                                           BarCase{0, 400, false, 300}));
+
+TEST(LoadingBar, CentresTheHint) {
+    const LoadingBarView view = LoadingBarViewFor(300, 100, 0, false, EnglishLexicon());
+    ASSERT_TRUE(view.hint);
+    EXPECT_EQ(view.hint->text, "No face found");
+    EXPECT_EQ(view.hint->origin, (ScreenPoint{67, 4}));
+}
+
+}  // namespace
+}  // namespace veltranix
