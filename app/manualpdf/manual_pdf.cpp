@@ -174,9 +174,8 @@ void InsertTitleBand(QTextDocument& document, const QString& title) {
 }
 
 // Starts a new page before a heading that would be left at the foot of a
-// page without `follow` of text below it, and before a short table that a page
-// end would cut in the last quarter of the page. Longer cuts repeat the
-// table's heading row.
+// page without `follow` of text below it, and before a table shorter than half
+// a page that a page end would cut. Longer tables repeat their heading row.
 void AvoidBadPageBreaks(QTextDocument& document, qreal follow) {
     QAbstractTextDocumentLayout* layout = document.documentLayout();
     const qreal pageHeight = document.pageSize().height();
@@ -185,9 +184,7 @@ void AvoidBadPageBreaks(QTextDocument& document, qreal follow) {
         document.pageCount();  // lays out what the last change moved
         if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
             const QRectF box = layout->frameBoundingRect(table);
-            const qreal spaceLeft = (page(box.top()) + 1) * pageHeight - box.top();
-            if (page(box.top()) != page(box.bottom() - 1) && box.height() < pageHeight / 2 &&
-                spaceLeft < pageHeight / 4) {
+            if (page(box.top()) != page(box.bottom() - 1) && box.height() < pageHeight / 2) {
                 QTextTableFormat format = table->format();
                 format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
                 table->setFormat(format);
