@@ -14,6 +14,8 @@ struct ProgramFolder {
     std::filesystem::path configFile() const { return root / "config.ini"; }
     std::filesystem::path soundsFolder() const { return root / "so"; }
     std::filesystem::path cursorsFolder() const { return root / "cursors"; }
+    std::filesystem::path manualsFolder() const { return root / "manuals"; }
+    std::filesystem::path readMeFile() const { return root / "README.md"; }
 };
 
 }  // namespace veltranix

@@ -15,6 +15,8 @@ packages=(
   # User interface and desktop
   qt6-base-dev qt6-svg-dev libxtst-dev libxfixes-dev libxcursor-dev libcanberra-dev
   libxkbcommon-dev libglib2.0-dev shared-mime-info
+  # The user manuals' PDFs are set in DejaVu Sans at build time
+  fonts-dejavu-core
   # Tests of the desktop parts: a real X server and a private session bus
   xvfb xauth dbus dbus-x11
 )

@@ -73,6 +73,15 @@ enum class LexiconKey {
     LowPos,
     Tilt,
     NoFace,
+    CameraLost,
+    CameraFrozen,
+    WaylandNotice,
+    TrayAbout,
+    TrayWebcam,
+    TrayMouse,
+    TrayManual,
+    TrayExit,
+    DemoCamera,
     Count
 };
 
@@ -139,6 +148,15 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "lowPos",
     "tilt",
     "noFace",
+    "cameraLost",
+    "cameraFrozen",
+    "waylandNotice",
+    "trayAbout",
+    "trayWebcam",
+    "trayMouse",
+    "trayManual",
+    "trayExit",
+    "demoCamera",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

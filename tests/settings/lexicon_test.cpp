@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "core/text_codec.h"
 #include "settings/ini_file.h"
 #include "tests/fakes/fake_user_interface.h"
@@ -220,6 +223,59 @@ TEST(ShippedLexicon, EveryLanguageHasEveryKey) {
             EXPECT_LE(Utf8Length(text), kLexiconSlotCharacters) << language << " " << key;
         }
         EXPECT_NE(file->value(language, "warning").find("\\n"), std::string::npos) << language;
+    }
+}
+
+// Every key written in a section is one the program reads, once.
+TEST(ShippedLexicon, HoldsOnlyKeysTheProgramReads) {
+    const std::string content =
+        testing::ReadFile(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.lexiconFile());
+    std::map<std::string, std::vector<std::string>> keysBySection;
+    std::string section;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find("\r\n", start);
+        end = end == std::string::npos ? content.size() : end;
+        const std::string line = content.substr(start, end - start);
+        start = end + 2;
+        if (line.starts_with("[")) {
+            section = line.substr(1, line.find(']') - 1);
+        } else if (!line.empty() && !line.starts_with(";")) {
+            keysBySection[section].push_back(line.substr(0, line.find('=')));
+        }
+    }
+    ASSERT_EQ(keysBySection.size(), 4u);
+    for (const auto& [language, keys] : keysBySection) {
+        EXPECT_EQ(keys.size(), kLexiconKeyCount) << language;
+        for (const auto& key : keys) {
+            EXPECT_NE(std::find(kLexiconKeyNames.begin(), kLexiconKeyNames.end(), key),
+                      kLexiconKeyNames.end())
+                << language << " holds the unknown key " << key;
+        }
+    }
+}
+
+// The about window centres eight lines at 7.5 pixels a character in a window
+// 608 pixels wide.
+TEST(ShippedLexicon, AboutTextHasEightLinesThatFitTheWindow) {
+    const auto file = IniFile::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.lexiconFile());
+    ASSERT_TRUE(file);
+    for (const auto& language : file->sectionNames()) {
+        const std::string about = file->value(language, "about");
+        std::vector<std::string> lines;
+        for (std::size_t start = 0;;) {
+            const std::size_t end = about.find("\\n", start);
+            lines.push_back(about.substr(start, end - start));
+            if (end == std::string::npos) {
+                break;
+            }
+            start = end + 2;
+        }
+        ASSERT_EQ(lines.size(), 8u) << language;
+        for (const auto& line : lines) {
+            EXPECT_FALSE(line.empty()) << language;
+            EXPECT_LE(Utf8Length(line), 70u) << language << ": " << line;
+        }
     }
 }
 
