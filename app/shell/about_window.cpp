@@ -149,14 +149,4 @@ std::vector<SkinText> AboutWindow::Texts(const Lexicon& lexicon) const {
     return texts;
 }
 
-std::string_view UserManualFile(std::string_view languageName) {
-    if (languageName == "Spanish") {
-        return "manuals/Espa\xC3\xB1ol.pdf";
-    }
-    if (languageName == "Portuguese") {
-        return "manuals/Portuguese.pdf";
-    }
-    return "manuals/English.pdf";
-}
-
 }  // namespace veltranix

@@ -51,8 +51,4 @@ class AboutWindow {
     std::optional<AboutItem> hovered_;
 };
 
-// The user manual for a language name of the lexicon, relative to the
-// program folder ("manuals/English.pdf"); English for any other language.
-std::string_view UserManualFile(std::string_view languageName);
-
 }  // namespace veltranix

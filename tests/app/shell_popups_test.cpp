@@ -269,13 +269,6 @@ TEST(AboutWindow, AShortTextHasNoLinks) {
     }
 }
 
-TEST(AboutWindow, OpensTheManualOfTheLanguage) {
-    EXPECT_EQ(UserManualFile("English"), "manuals/English.pdf");
-    EXPECT_EQ(UserManualFile("Spanish"), "manuals/Espa\xC3\xB1ol.pdf");
-    EXPECT_EQ(UserManualFile("Portuguese"), "manuals/Portuguese.pdf");
-    EXPECT_EQ(UserManualFile("Italian"), "manuals/English.pdf");
-}
-
 TEST(LoadingBar, HintKeysByFaceStatus) {
     const std::pair<std::int32_t, std::string_view> cases[] = {
         {0, "pos"},    {1, "far"},      {2, "near"},    {3, "highPos"},
