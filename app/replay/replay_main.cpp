@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 
+#include "capture/camera_image.h"
 #include "capture/capture_frame.h"
 #include "core/settings_store.h"
 #include "macros/macro_player.h"
@@ -157,29 +157,6 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
         return "--config-dir DIR is required";
     }
     return {};
-}
-
-// Centre-crops to 4:3 and scales to 640 x 480.
-void ToCameraFrame(const cv::Mat& input, cv::Mat& output) {
-    int width = input.cols;
-    int height = input.rows;
-    if (width * 3 > height * 4) {
-        width = height * 4 / 3;
-    } else {
-        height = width * 3 / 4;
-    }
-    const cv::Rect crop((input.cols - width) / 2, (input.rows - height) / 2, width, height);
-    cv::resize(input(crop), output, cv::Size(kFrameWidth, kFrameHeight), 0, 0, cv::INTER_AREA);
-}
-
-void ToBottomUpRgb(const cv::Mat& bgr, std::vector<std::uint8_t>& bytes) {
-    bytes.resize(FrameBufferBytes(FrameLayout::Rgb24BottomUp));
-    for (int y = 0; y < kFrameHeight; ++y) {
-        const std::uint8_t* row = bgr.ptr<std::uint8_t>(y);
-        std::copy(
-            row, row + kFrameWidth * 3,
-            bytes.begin() + static_cast<std::ptrdiff_t>(kFrameHeight - 1 - y) * kFrameWidth * 3);
-    }
 }
 
 void FromBottomUpRgb(const std::vector<std::uint8_t>& bytes, cv::Mat& bgr) {
@@ -450,8 +427,10 @@ int Run(const Options& options) {
                 break;
             }
         }
-        ToCameraFrame(input_frame, camera);
-        ToBottomUpRgb(camera, bytes);
+        if (const std::string problem = CropToCameraFrame(input_frame, camera); !problem.empty()) {
+            return Fail("the video " + options.video + ": " + problem);
+        }
+        BgrToLayout(camera, FrameLayout::Rgb24BottomUp, bytes);
         CaptureFrame frame{bytes, FrameLayout::Rgb24BottomUp};
         loop.OnFrame(frame, table);
         ++delivered;

@@ -99,6 +99,25 @@ if(NOT columns STREQUAL "Temps  Dist_Ulls  nUll  nBoca Ull_sum  Boca_sum  X  Y  
   message(FATAL_ERROR "unexpected log lines:\n${columns}\n${firstLine}")
 endif()
 
+# A video one pixel wide has no 4:3 part to crop: an error, not an abort.
+execute_process(COMMAND ${MAKER} ${WORK}/thin.avi 3 3 1x480 RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "making the thin video failed: ${result}")
+endif()
+execute_process(COMMAND ${TOOL} --video ${WORK}/thin.avi --config-dir ${WORK}/config
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 2
+   OR NOT errors MATCHES "veltranix-replay: the video [^\n]*thin.avi: the picture of 1 x 480 pixels is too small to crop to 4:3")
+  message(FATAL_ERROR "a one-pixel-wide video: ${result} ${errors}")
+endif()
+# Any other size is cropped to 4:3 and scaled.
+execute_process(COMMAND ${MAKER} ${WORK}/wide.avi 5 5 1280x720 RESULT_VARIABLE result)
+execute_process(COMMAND ${TOOL} --video ${WORK}/wide.avi --config-dir ${WORK}/config
+                RESULT_VARIABLE result OUTPUT_VARIABLE summary ERROR_VARIABLE errors)
+if(NOT result EQUAL 0 OR NOT summary MATCHES "frames: 5\n")
+  message(FATAL_ERROR "a 1280 x 720 video: ${result} ${summary} ${errors}")
+endif()
+
 foreach(bad "--video;${WORK}/missing.avi;--config-dir;${WORK}/config"
             "--video;${WORK}/trace.csv;--config-dir;${WORK}/config"
             "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--screen;huge"

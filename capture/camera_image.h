@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "capture/capture_frame.h"
+
+namespace veltranix {
+
+// Makes a camera picture of any size into a 640 x 480 blue-green-red frame:
+// the largest centred 4:3 part, scaled. Grey and four-channel pictures are
+// taken as well. Returns an empty string, or why the picture cannot be used
+// (empty, or too small to hold a 4:3 part of at least one pixel).
+std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame);
+
+// Writes a 640 x 480 blue-green-red frame (top row first) into `bytes` in a
+// capture layout; `bytes` is resized to the layout's size.
+void BgrToLayout(const cv::Mat& bgr, FrameLayout layout, std::vector<std::uint8_t>& bytes);
+
+}  // namespace veltranix

@@ -1,0 +1,33 @@
+#include "capture/frame_mailbox.h"
+
+namespace veltranix {
+
+void FrameMailbox::publish(FrameLayout layout) {
+    std::lock_guard lock(mutex_);
+    front_.swap(back_);
+    frontLayout_ = layout;
+    ++publishedSequence_;
+}
+
+bool FrameMailbox::waitUntilTaken(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return taken_.wait_for(lock, timeout, [this] { return takenSequence_ == publishedSequence_; });
+}
+
+std::optional<std::uint64_t> FrameMailbox::take(std::vector<std::uint8_t>& bytes,
+                                                FrameLayout& layout) {
+    std::uint64_t sequence = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (publishedSequence_ == takenSequence_) {
+            return std::nullopt;
+        }
+        bytes.assign(front_.begin(), front_.end());
+        layout = frontLayout_;
+        takenSequence_ = sequence = publishedSequence_;
+    }
+    taken_.notify_all();
+    return sequence;
+}
+
+}  // namespace veltranix

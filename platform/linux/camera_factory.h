@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "capture/camera_source.h"
+#include "platform/linux/v4l2_camera.h"
+
+namespace veltranix {
+
+// What the program's `--camera` argument asks for.
+enum class CameraKind {
+    AutoDevice,    // empty: the first V4L2 capture device
+    Device,        // a path under /dev, or any character device: that V4L2 device
+    SteeredFace,   // "steered:PATH": the synthetic face steered by the control file PATH
+    VideoFile,     // any other existing file: the video played as the camera
+    Unrecognised,  // none of these (a missing file, a folder)
+};
+
+struct CameraRequest {
+    CameraKind kind = CameraKind::AutoDevice;
+    std::string path;  // the device, control file or video; empty for AutoDevice
+};
+
+CameraRequest ParseCameraArgument(std::string_view argument);
+
+// The steered face's photograph beside the program.
+std::filesystem::path SteeredFacePhotograph(const std::filesystem::path& programFolder);
+// The demonstration video beside the program.
+std::filesystem::path DemoVideo(const std::filesystem::path& programFolder);
+
+// Starts the camera the `--camera` argument names (see ParseCameraArgument);
+// `programFolder` holds demo/face.png for the steered face. On the GUI
+// thread, at start-up; the source streams on a thread of its own.
+OpenedCamera OpenCamera(std::string_view cameraArgument,
+                        const std::filesystem::path& programFolder);
+
+// The V4L2 capture devices of this machine (for --list-cameras and scripts).
+std::vector<CaptureDevice> ListCaptureDevices();
+
+}  // namespace veltranix

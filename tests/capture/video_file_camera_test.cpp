@@ -1,0 +1,99 @@
+#include "capture/video_file_camera.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include <opencv2/videoio.hpp>
+
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix {
+namespace {
+
+// A 1280 x 720 video of flat grey pictures, `levels` in turn; the parts
+// outside the centred 4:3 part are white.
+void WriteBandedVideo(const std::filesystem::path& file, const std::vector<int>& levels) {
+    cv::VideoWriter writer(file.string(), cv::CAP_FFMPEG,
+                           cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25.0, cv::Size(1280, 720));
+    ASSERT_TRUE(writer.isOpened());
+    for (const int level : levels) {
+        cv::Mat picture(720, 1280, CV_8UC3, cv::Scalar(255, 255, 255));
+        picture(cv::Rect(160, 0, 960, 720)).setTo(cv::Scalar(level, level, level));
+        writer.write(picture);
+    }
+}
+
+// Waits for the next frame the camera's thread decodes.
+std::vector<std::uint8_t> NextFrame(CameraSource& camera) {
+    std::vector<std::uint8_t> bytes;
+    FrameLayout layout{};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!camera.takeNewestFrame(bytes, layout)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "no frame";
+            return {};
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(layout, FrameLayout::Rgb24BottomUp);
+    EXPECT_EQ(bytes.size(), 921600u);
+    return bytes;
+}
+
+// The grey level of the frame if every byte is within 6 of the first, else -1.
+int FlatLevel(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.empty()) {
+        return -1;
+    }
+    for (const std::uint8_t byte : bytes) {
+        if (std::abs(byte - bytes.front()) > 6) {
+            return -1;
+        }
+    }
+    return bytes.front();
+}
+
+TEST(VideoFileCamera, EveryPictureOncePerTakeCroppedAndLooping) {
+    testing::TemporaryFolder folder;
+    const std::filesystem::path file = folder.path() / "bands.avi";
+    WriteBandedVideo(file, {40, 120, 200});
+    OpenedCamera opened = VideoFileCamera::Open(file);
+    ASSERT_NE(opened.source, nullptr) << opened.error.step;
+    EXPECT_EQ(opened.source->status().health, CameraHealth::Streaming);
+    std::vector<int> levels;
+    for (int take = 0; take < 5; ++take) {
+        levels.push_back(FlatLevel(NextFrame(*opened.source)));
+    }
+    ASSERT_EQ(levels.size(), 5u);
+    const std::vector<int> expected{40, 120, 200, 40, 120};
+    for (std::size_t take = 0; take < expected.size(); ++take) {
+        EXPECT_NEAR(levels[take], expected[take], 6) << "take " << take;
+    }
+}
+
+TEST(VideoFileCamera, RefusesAVideoTooNarrowToCrop) {
+    testing::TemporaryFolder folder;
+    const std::filesystem::path file = folder.path() / "thin.avi";
+    {
+        cv::VideoWriter writer(file.string(), cv::CAP_OPENCV_MJPEG,
+                               cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25.0, cv::Size(1, 480));
+        ASSERT_TRUE(writer.isOpened());
+        writer.write(cv::Mat(480, 1, CV_8UC3, cv::Scalar(9, 9, 9)));
+    }
+    const OpenedCamera opened = VideoFileCamera::Open(file);
+    EXPECT_EQ(opened.source, nullptr);
+    EXPECT_EQ(opened.error.failure, CameraFailure::StepFailed);
+    EXPECT_EQ(opened.error.step,
+              file.string() + ": the picture of 1 x 480 pixels is too small to crop to 4:3");
+
+    const OpenedCamera missing = VideoFileCamera::Open(folder.path() / "none.avi");
+    EXPECT_EQ(missing.source, nullptr);
+    EXPECT_EQ(missing.error.failure, CameraFailure::StepFailed);
+}
+
+}  // namespace
+}  // namespace veltranix

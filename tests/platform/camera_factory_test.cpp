@@ -1,0 +1,86 @@
+#include "platform/linux/camera_factory.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix {
+namespace {
+
+TEST(CameraArgument, NamesTheKindOfCamera) {
+    testing::TemporaryFolder folder;
+    const std::filesystem::path video = folder.path() / "face.avi";
+    testing::WriteFile(video, "not really a video");
+    struct Case {
+        std::string argument;
+        CameraKind kind;
+        std::string path;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"", CameraKind::AutoDevice, ""},
+             {"/dev/video2", CameraKind::Device, "/dev/video2"},
+             {"/dev/null", CameraKind::Device, "/dev/null"},
+             {"steered:/tmp/face.control", CameraKind::SteeredFace, "/tmp/face.control"},
+             {"steered:", CameraKind::Unrecognised, "steered:"},
+             {video.string(), CameraKind::VideoFile, video.string()},
+             {folder.path().string(), CameraKind::Unrecognised, folder.path().string()},
+             {(folder.path() / "missing.avi").string(), CameraKind::Unrecognised,
+              (folder.path() / "missing.avi").string()},
+         }) {
+        const CameraRequest request = ParseCameraArgument(c.argument);
+        EXPECT_EQ(request.kind, c.kind) << c.argument;
+        EXPECT_EQ(request.path, c.path) << c.argument;
+    }
+}
+
+TEST(CameraFactory, ReportsWhatCannotBeACamera) {
+    testing::TemporaryFolder folder;
+    const OpenedCamera missing =
+        OpenCamera((folder.path() / "missing.avi").string(), folder.path());
+    EXPECT_EQ(missing.source, nullptr);
+    EXPECT_EQ(missing.error.failure, CameraFailure::StepFailed);
+    EXPECT_NE(missing.error.step.find("missing.avi"), std::string::npos);
+
+    const OpenedCamera noDevice = OpenCamera("/dev/veltranix-no-such-camera", folder.path());
+    EXPECT_EQ(noDevice.source, nullptr);
+    EXPECT_EQ(noDevice.error.failure, CameraFailure::NoDevice);
+
+    testing::WriteFile(folder.path() / "text.avi", "no video in here");
+    const OpenedCamera notVideo = OpenCamera((folder.path() / "text.avi").string(), folder.path());
+    EXPECT_EQ(notVideo.source, nullptr);
+    EXPECT_EQ(notVideo.error.failure, CameraFailure::StepFailed);
+
+    // The steered face without its photograph beside the program.
+    const OpenedCamera noPhoto = OpenCamera("steered:/tmp/none", folder.path());
+    EXPECT_EQ(noPhoto.source, nullptr);
+    EXPECT_NE(noPhoto.error.step.find("demo/face.png"), std::string::npos);
+}
+
+TEST(CameraFactory, SteeredFaceFromTheProgramFolderStreams) {
+    testing::TemporaryFolder folder;
+    std::filesystem::create_directories(folder.path() / "demo");
+    std::filesystem::copy_file(VELTRANIX_SHARED_TESTDATA "/astronaut.png",
+                               SteeredFacePhotograph(folder.path()));
+    testing::WriteFile(folder.path() / "control", "layout=i420\n");
+    OpenedCamera opened =
+        OpenCamera("steered:" + (folder.path() / "control").string(), folder.path());
+    ASSERT_NE(opened.source, nullptr) << opened.error.step;
+    std::vector<std::uint8_t> bytes;
+    FrameLayout layout{};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!opened.source->takeNewestFrame(bytes, layout)) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(layout, FrameLayout::I420);
+    EXPECT_EQ(bytes.size(), FrameBufferBytes(FrameLayout::I420));
+    EXPECT_EQ(opened.source->status().health, CameraHealth::Streaming);
+}
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <linux/videodev2.h>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/v4l2_api.h"
+#include "tests/fakes/fake_camera_clock.h"
+
+namespace veltranix::testing {
+
+struct FakeFormat {
+    std::uint32_t pixelFormat = V4L2_PIX_FMT_YUYV;
+    std::uint32_t flags = 0;  // V4L2_FMT_FLAG_EMULATED: converted by libv4l2
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes{{640, 480}};
+    std::optional<v4l2_frmsize_stepwise> stepwise;  // instead of `sizes`
+};
+
+struct FakeNode {
+    std::string path;
+    std::string card = "Fake Camera";
+    std::uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+    std::vector<FakeFormat> formats;
+    int openErrno = 0;                          // open fails with it
+    std::map<unsigned long, int> failingCalls;  // ioctl request: the errno it fails with
+    std::uint32_t rowPadding = 0;               // bytes after each row
+};
+
+// The red, green and blue of pixel (x, y) in the fake camera's RGB pictures.
+struct FakeColour {
+    std::uint8_t red, green, blue;
+};
+inline FakeColour FakePixel(int x, int y) {
+    return {static_cast<std::uint8_t>(x % 256), static_cast<std::uint8_t>(y % 256),
+            static_cast<std::uint8_t>((x / 256) * 64 + (y / 256) * 16 + 3)};
+}
+
+// Capture nodes that answer the calls the way V4L2 drivers do: formats,
+// frame sizes, buffers, streaming; a node can be unplugged (calls on its
+// descriptors fail with ENODEV, opening with ENOENT) and plugged back, or
+// stop delivering frames. Polling without a frame moves the clock on by the
+// timeout. Thread-safe.
+class FakeV4l2 : public V4l2Api {
+  public:
+    explicit FakeV4l2(FakeCameraClock& clock) : clock_(clock) {}
+
+    void addNode(FakeNode node);
+    void setPresent(const std::string& path, bool present);
+    void setDelivering(const std::string& path, bool delivering);
+    // When each open of `path` was attempted.
+    std::vector<std::chrono::milliseconds> openTimes(const std::string& path) const;
+    int openDescriptors() const;
+    int mappedBuffers() const;
+    std::optional<v4l2_fract> requestedFrameInterval() const;
+
+    std::vector<std::string> videoNodes() override;
+    int open(const std::string& path, int flags) override;
+    int close(int fd) override;
+    int ioctl(int fd, unsigned long request, void* argument) override;
+    void* mmap(std::size_t length, int protection, int flags, int fd, std::int64_t offset) override;
+    int munmap(void* address, std::size_t length) override;
+    int poll(int fd, short events, int timeoutMs, short& returnedEvents) override;
+
+  private:
+    struct NodeState {
+        FakeNode node;
+        bool present = true;
+        bool delivering = true;
+        int generation = 0;  // descriptors of an older generation belong to an unplugged device
+        std::vector<std::chrono::milliseconds> openTimes;
+    };
+    struct Descriptor {
+        std::size_t node = 0;
+        int generation = 0;
+        std::optional<FakeFormat> format;
+        std::uint32_t bytesPerLine = 0;
+        std::uint32_t imageBytes = 0;
+        std::vector<std::vector<std::uint8_t>> buffers;
+        std::deque<std::uint32_t> queued;
+        bool streaming = false;
+        std::uint32_t sequence = 0;
+    };
+
+    int Fail(int error) const;
+    bool Alive(const Descriptor& descriptor) const;
+    void FillPicture(const Descriptor& descriptor, std::vector<std::uint8_t>& buffer) const;
+    int Control(Descriptor& descriptor, unsigned long request, void* argument);
+
+    FakeCameraClock& clock_;
+    mutable std::mutex mutex_;
+    std::vector<NodeState> nodes_;
+    std::map<int, Descriptor> descriptors_;
+    int nextDescriptor_ = 40;
+    int mapped_ = 0;
+    std::optional<v4l2_fract> frameInterval_;
+};
+
+}  // namespace veltranix::testing
