@@ -163,7 +163,7 @@ LexiconLoad SettingsPersistence::LoadSystemSettings() {
 }
 
 void SettingsPersistence::LayoutWindows(std::int32_t tamany) {
-    settings_.sizeFactor = SizeFactorForStep(tamany, settings_.sizeFactor);
+    settings_.sizeFactor = SizeFactorForStep(tamany);
     observer_.rebuildLayout(LayoutTarget::MainWindow);
     observer_.rebuildLayout(LayoutTarget::SystemMenu);
     LoadWebcamSettings();

@@ -179,7 +179,7 @@ TEST_F(SettingsLoading, OutOfRangeChoicesLeaveTheirRowsAsTheyWere) {
     EXPECT_EQ(settings.gestureChoiceRows[0], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(settings.gestureChoiceRows[1], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(settings.gestureChoiceRows[2], (GestureChoiceRow{0, 0, 1, 0, 0, 0}));
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 0.0f) << "tamany 3 keeps the previous factor";
+    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.0f) << "tamany 3 is the default size";
 }
 
 TEST_F(SettingsLoading, MissingValuesKeepTheFieldsAndWrongTypesAreUnreadable) {
@@ -324,16 +324,6 @@ TEST_F(SettingsLoading, ThresholdSelectors) {
     persistence.RecomputeThresholds(3);
     EXPECT_EQ(settings.eyeThreshold, -12);
     EXPECT_EQ(settings.mouthThreshold, 3);
-}
-
-TEST_F(SettingsLoading, SizeStepsSetTheFactor) {
-    auto persistence = Persistence();
-    persistence.LayoutWindows(2);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.4f);
-    persistence.LayoutWindows(7);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.4f);
-    persistence.LayoutWindows(1);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.2f);
 }
 
 class SystemSave : public SettingsLoading {
