@@ -89,6 +89,16 @@ void AppendProtected(std::u16string& out, std::u16string_view text) {
     }
 }
 
+// A command is read back from one line: a line break inside it would end
+// the command there and leave the rest where a shell line belongs.
+std::u16string OneLineCommand(std::u16string_view command) {
+    std::u16string line(command);
+    std::replace_if(
+        line.begin(), line.end(), [](char16_t unit) { return unit == u'\n' || unit == u'\r'; },
+        u' ');
+    return line;
+}
+
 std::string Encode(const MacroSet& set, MacroFileLayout from) {
     const bool converted = from == MacroFileLayout::Old;
     std::u16string text;
@@ -115,7 +125,7 @@ std::string Encode(const MacroSet& set, MacroFileLayout from) {
                 if (index >= 0 && index < count) {
                     AppendNumber(text, index);
                     text += u' ';
-                    text += command;
+                    text += OneLineCommand(command);
                     text += u'\n';
                 }
             }
@@ -176,9 +186,14 @@ class MacroTextReader {
                 readFlags(slot->unicodeFlag, value);
                 break;
             case Section::Text:
-                // The old layout joins its text lines without line ends.
-                AppendLimited(slot->displayText, layout_ == MacroFileLayout::Old ? value : line,
-                              kMaxDisplayTextUnits);
+                // The old layout joins its text lines without line ends. In
+                // the current one a line end belongs to the text only when
+                // another text line follows: the last is the writer's.
+                if (lineEndPending_) {
+                    AppendLimited(slot->displayText, u"\n", kMaxDisplayTextUnits);
+                }
+                AppendLimited(slot->displayText, value, kMaxDisplayTextUnits);
+                lineEndPending_ = layout_ == MacroFileLayout::Current && value.size() < line.size();
                 break;
             case Section::Shell:
                 readShellLine(*slot, value);
@@ -195,6 +210,14 @@ class MacroTextReader {
 
     bool readHeader(std::u16string_view line) {
         const bool current = layout_ == MacroFileLayout::Current;
+        const bool header = isHeader(line, current);
+        if (header) {
+            lineEndPending_ = false;
+        }
+        return header;
+    }
+
+    bool isHeader(std::u16string_view line, bool current) {
         if (line == kNameHeader) {
             // Stops counting past the slots, so a hostile file cannot overflow it.
             slotIndex_ = std::min(slotIndex_ + 1, kMacroSlotCount);
@@ -214,10 +237,6 @@ class MacroTextReader {
             }
         } else if (current && line == kShellHeader) {
             section_ = Section::Shell;
-            // The line end written after the text.
-            if (MacroSlot* slot = currentSlot(); slot != nullptr && !slot->displayText.empty()) {
-                slot->displayText.pop_back();
-            }
         } else {
             return false;
         }
@@ -272,6 +291,7 @@ class MacroTextReader {
     int slotIndex_ = -1;
     Section section_ = Section::None;
     bool inShellList_ = false;
+    bool lineEndPending_ = false;
 };
 
 template <typename Visit>
@@ -287,6 +307,17 @@ void ForEachLine(std::u16string_view text, Visit visit) {
 }
 
 }  // namespace
+
+ShellCommandCheck CheckShellCommand(std::u16string_view command) {
+    if (command.empty()) {
+        return ShellCommandCheck::Empty;
+    }
+    if (command.find_first_of(u"\r\n") != std::u16string_view::npos) {
+        return ShellCommandCheck::LineBreak;
+    }
+    return command.size() > kMaxShellCommandUnits ? ShellCommandCheck::TooLong
+                                                  : ShellCommandCheck::Accepted;
+}
 
 std::string EncodeMacroFile(const MacroSet& set) {
     return Encode(set, MacroFileLayout::Current);

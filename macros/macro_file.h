@@ -20,8 +20,15 @@ enum class MacroFileKind {
 
 enum class MacroFileLayout { Current, Old };
 
+// Whether the editor may store a command in a shell entry: the macro file
+// holds each command on one line of at most 511 units (a line break in a
+// command is written as a blank, so refuse it where it is entered).
+enum class ShellCommandCheck { Accepted, Empty, LineBreak, TooLong };
+ShellCommandCheck CheckShellCommand(std::u16string_view command);
+
 // The file's bytes: UTF-16 little-endian with its byte-order mark, every line
-// end CR LF (a CR standing before a line end in a text is written as it is).
+// end CR LF (a CR standing before a line end in a text is written as it is;
+// a line break inside a shell command becomes a blank).
 std::string EncodeMacroFile(const MacroSet& set);
 // As EncodeMacroFile, with every Unicode flag written as 0 and no shell entries.
 std::string EncodeConvertedMacroFile(const MacroSet& set);
