@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_replacement.h"
 #include "macros/utf16.h"
 
 namespace veltranix {
@@ -387,26 +388,8 @@ void ReadMacroFileText(std::u16string_view text, MacroSet& set, MacroFileLayout 
     ForEachLine(text, [&reader](std::u16string_view line) { reader.readLine(line); });
 }
 
-bool ReplaceFileBesideIt(const std::filesystem::path& path, std::string_view content) {
-    std::filesystem::path temporary = path;
-    temporary += ".saving";
-    {
-        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-        stream.write(content.data(), static_cast<std::streamsize>(content.size()));
-        stream.flush();
-        if (!stream) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+bool ReplaceMacroFileAtomically(const std::filesystem::path& path, std::string_view content) {
+    return ReplaceFileAtomically(path, content);
 }
 
 std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path) {

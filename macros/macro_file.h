@@ -49,9 +49,9 @@ void ReadMacroFileText(std::u16string_view text, MacroSet& set, MacroFileLayout 
 using ReplaceFileFunction =
     std::function<bool(const std::filesystem::path& path, std::string_view content)>;
 
-// Standard-library replacement: writes a temporary file beside `path` and
-// renames it over `path`.
-bool ReplaceFileBesideIt(const std::filesystem::path& path, std::string_view content);
+// The atomic replacement (core/file_replacement.h): a unique temporary name,
+// the file and its folder flushed to disk, links replaced, never followed.
+bool ReplaceMacroFileAtomically(const std::filesystem::path& path, std::string_view content);
 
 // Reads a macro file that is a regular file (not a link) of sane size.
 std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path);
@@ -63,7 +63,8 @@ enum class DefaultsScope { DefaultsOnly, AlsoWorkingSetAndFile };
 // (the editor, start-up and the profile code); never used by the player.
 class MacroFileStore {
   public:
-    explicit MacroFileStore(MacroSets& sets, ReplaceFileFunction replaceFile = ReplaceFileBesideIt);
+    explicit MacroFileStore(MacroSets& sets,
+                            ReplaceFileFunction replaceFile = ReplaceMacroFileAtomically);
 
     const std::filesystem::path& macroFilePath() const { return macroFilePath_; }
     void setMacroFilePath(std::filesystem::path path) { macroFilePath_ = std::move(path); }

@@ -1,5 +1,7 @@
 #include "platform/linux/atomic_file.h"
 
+#include "core/file_replacement.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,6 +75,11 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view con
         ::close(folderFd);
     }
     return true;
+}
+
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view content,
+                           std::string* error) {
+    return WriteFileAtomically(path, content, error, 0644);
 }
 
 }  // namespace veltranix

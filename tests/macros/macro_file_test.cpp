@@ -298,6 +298,23 @@ TEST_F(MacroFileTest, AFailedSaveKeepsTheOldFileAndTheSets) {
     EXPECT_EQ(sets->playbackMacros[0].name, u"ESCAPE");
 }
 
+// The default writer never writes through a link someone planted beside the
+// profile or at its name; the link itself is replaced.
+TEST_F(MacroFileTest, SavingNeverWritesThroughALink) {
+    for (const char* planted : {"Work.cfg.saving", "Work.cfg"}) {
+        TemporaryFolder other;
+        const std::filesystem::path victim = other.path() / "victim";
+        WriteFile(victim, "precious");
+        std::filesystem::remove(folder.path() / "Work.cfg");
+        std::filesystem::create_symlink(victim, folder.path() / planted);
+        ASSERT_TRUE(store.RestoreDefaultMacros(DefaultsScope::AlsoWorkingSetAndFile)) << planted;
+        EXPECT_EQ(ReadFile(victim), "precious") << planted;
+        EXPECT_TRUE(std::filesystem::is_regular_file(
+            std::filesystem::symlink_status(store.macroFilePath())));
+        std::filesystem::remove(folder.path() / planted);
+    }
+}
+
 TEST_F(MacroFileTest, CountAboveTheArraysIsWrittenAsTheEntriesThatExist) {
     sets->workingMacros[0].count = 5000;
     auto read = ReadBack(EncodeMacroFile(sets->workingMacros));
