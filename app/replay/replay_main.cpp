@@ -303,7 +303,7 @@ class SilentPlaybackDisplay : public MacroPlaybackDisplayPort {
     void updateProgress(int, std::string_view) override {}
     void hideProgress() override {}
     void closeProgress() override {}
-    void showShellError(std::string_view) override {}
+    void showShellError(std::string_view, std::function<void()> closed) override { closed(); }
 };
 
 // The macro player's own simulated time: its pauses pass at once. Thread-safe.
