@@ -290,6 +290,9 @@ TEST(StatsLogFolder, BesideTheProgramElseUnderTheUserDataFolder) {
               folder.path() / "data" / "veltranix" / "Statas");
     EXPECT_EQ(PrepareStatsFolder({folder.path() / "program"}, {"relative", std::nullopt}),
               std::nullopt);
+    EXPECT_EQ(PrepareStatsFolder({folder.path() / "program"}, {std::nullopt, "relative"}),
+              std::nullopt)
+        << "never a folder relative to wherever the program was started";
 }
 
 }  // namespace
