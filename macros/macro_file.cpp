@@ -1,12 +1,11 @@
 #include "macros/macro_file.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "core/file_reading.h"
 #include "core/file_replacement.h"
 #include "macros/utf16.h"
 
@@ -398,19 +397,11 @@ std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path)
     if (error || !std::filesystem::is_regular_file(status)) {
         return std::nullopt;
     }
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxMacroFileBytes) {
+    FileContent content = ReadWholeFile(path, kMaxMacroFileBytes);
+    if (content.status != FileReadStatus::Read) {
         return std::nullopt;
     }
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        return std::nullopt;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
+    return std::move(content.bytes);
 }
 
 MacroFileStore::MacroFileStore(MacroSets& sets, ReplaceFileFunction replaceFile)
