@@ -1,6 +1,7 @@
 #include "macros/macro_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -404,6 +405,24 @@ std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path)
     return std::move(content.bytes);
 }
 
+std::optional<std::filesystem::path> ClaimSetAsideName(const std::filesystem::path& file) {
+    constexpr int kSetAsideNames = 1000;
+    for (int attempt = 0; attempt < kSetAsideNames; ++attempt) {
+        std::filesystem::path target = file;
+        target += attempt == 0 ? std::string(".bad") : ".bad" + std::to_string(attempt);
+        // "x": created only when no file (or link) of that name exists.
+        if (std::FILE* claimed = std::fopen(target.c_str(), "wbx")) {
+            std::fclose(claimed);
+            return target;
+        }
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
+            return std::nullopt;  // the folder refuses new files
+        }
+    }
+    return std::nullopt;
+}
+
 MacroFileStore::MacroFileStore(MacroSets& sets, ReplaceFileFunction replaceFile)
     : sets_(sets), replaceFile_(std::move(replaceFile)) {}
 
@@ -452,6 +471,19 @@ MacroFileLoad MacroFileStore::LoadMacroFile() {
         case MacroFileKind::Invalid:
             return MacroFileLoad::Invalid;
         case MacroFileKind::Old:
+            if (text.find(kNameHeader) != 0 &&
+                text.find(u"\n" + std::u16string(kNameHeader)) == std::u16string::npos) {
+                // Not a macro file at all: converting it writes six empty
+                // macros over it, so what it held is kept first.
+                const auto copy = ClaimSetAsideName(macroFilePath_);
+                if (!copy || !replaceFile_(*copy, *bytes)) {
+                    if (copy) {
+                        std::error_code ignored;
+                        std::filesystem::remove(*copy, ignored);
+                    }
+                    return MacroFileLoad::Invalid;
+                }
+            }
             ReadMacroFileText(text, sets_.workingMacros, MacroFileLayout::Old);
             // Read back what was written; when the file could not be rewritten
             // the set read from the old file stays.
@@ -479,6 +511,9 @@ bool MacroFileStore::RestoreDefaultMacros(DefaultsScope scope) {
         MacroSlot& working = sets_.workingMacros[index];
         working = sets_.defaultMacros[index];
         working.shellCommand.clear();
+    }
+    if (scope == DefaultsScope::AlsoWorkingSet) {
+        return true;
     }
     return WriteMacroFile();
 }

@@ -56,8 +56,17 @@ bool ReplaceMacroFileAtomically(const std::filesystem::path& path, std::string_v
 // Reads a macro file that is a regular file (not a link) of sane size.
 std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path);
 
+// A profile file kept aside goes to the first free name of <file>.bad,
+// <file>.bad1 ... <file>.bad999, which this claims (creates empty, never
+// replacing anything). None when every name is taken or the folder refuses.
+std::optional<std::filesystem::path> ClaimSetAsideName(const std::filesystem::path& file);
+
 enum class MacroFileLoad { Loaded, Invalid };
-enum class DefaultsScope { DefaultsOnly, AlsoWorkingSetAndFile };
+enum class DefaultsScope {
+    DefaultsOnly,
+    AlsoWorkingSet,  // the defaults also become the working set; no file is written
+    AlsoWorkingSetAndFile,
+};
 
 // The macro file of the current profile and the operations on it. GUI thread
 // (the editor, start-up and the profile code); never used by the player.
@@ -79,11 +88,14 @@ class MacroFileStore {
     void ReadOldMacroFile();
     MacroFileKind ValidateMacroFile(const std::filesystem::path& path) const;
     // Validates and reads the file into the working set, converting an old
-    // file on the way. Invalid: nothing was read; the caller recovers.
+    // file on the way. A file without a single macro header (another kind of
+    // file) is copied aside as .bad before the conversion overwrites it.
+    // Invalid: nothing was read; the caller recovers.
     MacroFileLoad LoadMacroFile();
-    // Rebuilds the defaults; with AlsoWorkingSetAndFile also puts them into the
-    // working set, empties the playback set and writes the file. Returns
-    // whether the file was written (always true for DefaultsOnly).
+    // Rebuilds the defaults; with AlsoWorkingSet also puts them into the
+    // working set and empties the playback set, and with AlsoWorkingSetAndFile
+    // then writes the file. Returns whether the file was written (always true
+    // for the other scopes).
     bool RestoreDefaultMacros(DefaultsScope scope);
     // Writes `set` into another file (a new profile); the sets are untouched.
     bool WriteMacroFileAt(const std::filesystem::path& path, const MacroSet& set) const {
