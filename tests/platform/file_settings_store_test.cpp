@@ -205,6 +205,15 @@ TEST(StoreLocationsFromEnvironment, OverrideAndXdgFolders) {
 }
 
 TEST(UserInterfaceLanguage, FirstSetLocaleVariableWins) {
+    // The desktop's ordered list comes first: its first language the lexicon has.
+    setenv("LANGUAGE", "fr_CH:pt_PT:es", 1);
+    setenv("LC_ALL", "", 1);
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "it_IT.UTF-8", 1);
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0416);
+    setenv("LANGUAGE", "fr_CH:de", 1);
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0410);
+    unsetenv("LANGUAGE");
     setenv("LC_ALL", "", 1);
     setenv("LC_MESSAGES", "es_ES.UTF-8", 1);
     setenv("LANG", "it_IT.UTF-8", 1);
