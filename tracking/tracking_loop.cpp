@@ -92,7 +92,7 @@ TrackingLoop::TrackingLoop(const Settings& settings, TrackingShared& shared,
       stages_(stages),
       cascadeFile_(std::move(cascadeFile)),
       tracker_(BuildNearDisc(25)) {
-    screen_ = ports_.desktop.screenSize();
+    screen_ = WithinScreenLimits(ports_.desktop.screenSize());
     range_.bounds = {0, 0, screen_.width, screen_.height};
     range_.mappingSize = screen_;
 }
@@ -364,8 +364,10 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
             windows.startRestartCountdown();
         }
     }
+    // A size no screen can have (a desktop in the middle of a change) is not taken.
     const ScreenSize screen = ports_.desktop.screenSize();
-    if (screen.width != screen_.width && screen.height != screen_.height) {
+    if (ScreenSizeWithinLimits(screen) && screen.width != screen_.width &&
+        screen.height != screen_.height) {
         screen_ = screen;
         range_.bounds = {0, 0, screen_.width, screen_.height};
         setState(TrackingState::Reset);

@@ -126,7 +126,7 @@ FileSettingsStore::FileSettingsStore(StoreLocations locations, FileWriteCalls wr
 
 StoreOpening FileSettingsStore::open() {
     const std::filesystem::path& file = locations_.storeFile;
-    if (file.empty() || !file.is_absolute()) {
+    if (file.empty()) {
         lastError_ =
             "no home folder for the settings store (HOME is not set and the user has no "
             "home folder); settings are kept in memory";

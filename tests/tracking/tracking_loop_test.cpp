@@ -287,11 +287,14 @@ TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
     harness.Step(Still(harness.frameNumber + 1));
     ASSERT_EQ(harness.State(), TrackingState::Track);
 
-    // Only the height changes: tracking goes on with the old size.
-    harness.desktop.screen = {1280, 800};
-    harness.Step(Still(harness.frameNumber + 1));
-    EXPECT_EQ(harness.State(), TrackingState::Track);
-    EXPECT_EQ(harness.loop.screenSize(), (ScreenSize{1280, 1024}));
+    // Only the height changes, or a size no screen can have is reported:
+    // tracking goes on with the old size.
+    for (const ScreenSize reported : {ScreenSize{1280, 800}, ScreenSize{999999999, 999999999}}) {
+        harness.desktop.screen = reported;
+        harness.Step(Still(harness.frameNumber + 1));
+        EXPECT_EQ(harness.State(), TrackingState::Track);
+        EXPECT_EQ(harness.loop.screenSize(), (ScreenSize{1280, 1024}));
+    }
 
     // The user moves the physical mouse on three (not necessarily
     // consecutive) frames.
