@@ -4,11 +4,10 @@
 //   veltranix-store path                        prints where the store lives
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
+#include "core/file_reading.h"
 #include "core/settings_store.h"
 #include "platform/linux/file_settings_store.h"
 #include "settings/settings.h"
@@ -46,11 +45,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "veltranix-store: the store could not be read (%s); kept as %s\n",
                      store.lastError().c_str(), store.setAsidePath().c_str());
     }
+    if (opening == StoreOpening::PartlyLoaded) {
+        std::fprintf(stderr, "veltranix-store: %s; the file as it was is kept as %s\n",
+                     store.lastError().c_str(), store.setAsidePath().c_str());
+    }
     if (command == "show" && argc == 2) {
-        std::ifstream stream(locations.storeFile, std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(stream)),
-                               std::istreambuf_iterator<char>());
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        const FileContent content = ReadWholeFile(locations.storeFile, StoreTree::kMaxTextBytes);
+        if (content.status != FileReadStatus::Read && content.status != FileReadStatus::Missing) {
+            std::fprintf(stderr, "veltranix-store: %s\n", content.error.c_str());
+            return 1;
+        }
+        std::fwrite(content.bytes.data(), 1, content.bytes.size(), stdout);
         return 0;
     }
     if (command == "record-install-folder" && argc == 3) {

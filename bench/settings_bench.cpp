@@ -36,7 +36,7 @@ BENCHMARK(BM_StoreSerialize);
 void BM_StoreParse(benchmark::State& state) {
     const std::string text = TypicalStore().serialize();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(StoreTree::parse(text, nullptr));
+        benchmark::DoNotOptimize(StoreTree::parse(text));
     }
 }
 BENCHMARK(BM_StoreParse);

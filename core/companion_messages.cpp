@@ -62,4 +62,34 @@ KeyboardRectangleUpdate DecodeKeyboardRectangle(std::uint32_t wParam, std::uint3
     return update;
 }
 
+std::optional<std::uint32_t> ParseCompanionPayload(std::string_view text) {
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char character : text) {
+        int digit = -1;
+        if (character >= '0' && character <= '9') {
+            digit = character - '0';
+        } else if (base == 16 && character >= 'a' && character <= 'f') {
+            digit = character - 'a' + 10;
+        } else if (base == 16 && character >= 'A' && character <= 'F') {
+            digit = character - 'A' + 10;
+        }
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFu) {
+            return std::nullopt;
+        }
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
 }  // namespace veltranix

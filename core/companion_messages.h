@@ -36,6 +36,11 @@ std::string_view CompanionMessageName(CompanionMessageKind kind);
 // accepted for the three private messages. Anything else: none.
 std::optional<CompanionMessageKind> ParseCompanionMessageName(std::string_view name);
 
+// A payload as written on a command line: decimal, or hexadecimal after
+// "0x" (a leading 0 is still decimal: "010" is ten); no blanks, no sign, at
+// most 32 bits. None for anything else.
+std::optional<std::uint32_t> ParseCompanionPayload(std::string_view text);
+
 // What a keyboard rectangle message says about its keyboard.
 enum class KeyboardPresence { Unchanged, Present, Absent };
 

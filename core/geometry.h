@@ -15,6 +15,23 @@ struct ScreenSize {
     friend bool operator==(const ScreenSize&, const ScreenSize&) = default;
 };
 
+// The X protocol's coordinates are signed 16-bit: no screen is wider or
+// taller. The pointer arithmetic relies on it.
+inline constexpr int kMaxScreenPixels = 32767;
+
+inline bool ScreenSizeWithinLimits(ScreenSize size) {
+    return size.width >= 1 && size.width <= kMaxScreenPixels && size.height >= 1 &&
+           size.height <= kMaxScreenPixels;
+}
+
+// A reported size brought within 1..32767 on each side.
+inline ScreenSize WithinScreenLimits(ScreenSize size) {
+    const auto limit = [](int pixels) {
+        return pixels < 1 ? 1 : pixels > kMaxScreenPixels ? kMaxScreenPixels : pixels;
+    };
+    return {limit(size.width), limit(size.height)};
+}
+
 // Edges are inclusive where the users say so; this is only the four numbers.
 struct ScreenRect {
     int left = 0;

@@ -12,6 +12,7 @@ enum class StoreStatus {
     KeyMissing,
     ValueMissing,
     WriteFailed,  // the change is held in memory but could not be saved
+    Refused,      // beyond the store's limits (too deep, too long, too many): nothing changed
 };
 
 enum class StoreValueType {

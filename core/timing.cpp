@@ -16,16 +16,14 @@ int ScaleDesignUnits(int designUnits, float sizeFactor) {
     return static_cast<int>(static_cast<float>(designUnits) * sizeFactor);
 }
 
-float SizeFactorForStep(int sizeStep, float current) {
+float SizeFactorForStep(int sizeStep) {
     switch (sizeStep) {
-        case 0:
-            return 1.0f;
         case 1:
             return 1.2f;
         case 2:
             return 1.4f;
         default:
-            return current;
+            return 1.0f;
     }
 }
 

@@ -15,8 +15,8 @@ int TruncateTowardZero(double value);
 int ScaleDesignUnits(int designUnits, float sizeFactor);
 
 // The size factor for a window size step: 0 -> 1.0, 1 -> 1.2, 2 -> 1.4; any
-// other step leaves `current` unchanged.
-float SizeFactorForStep(int sizeStep, float current);
+// other step (a hand-edited store) is the default size, 1.0.
+float SizeFactorForStep(int sizeStep);
 
 // Seconds within the hour: minute x 60 + second + millisecond / 1000, single precision.
 float SecondsWithinHour(const SystemTime& time);

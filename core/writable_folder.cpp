@@ -36,7 +36,7 @@ std::optional<std::filesystem::path> PrepareWritableFolder(const ProgramFolder& 
     std::filesystem::path dataHome;
     if (locations.xdgDataHome && std::filesystem::path(*locations.xdgDataHome).is_absolute()) {
         dataHome = *locations.xdgDataHome;
-    } else if (locations.home && !locations.home->empty()) {
+    } else if (locations.home && std::filesystem::path(*locations.home).is_absolute()) {
         dataHome = std::filesystem::path(*locations.home) / ".local" / "share";
     } else {
         return std::nullopt;

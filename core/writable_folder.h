@@ -18,7 +18,8 @@ struct UserDataLocations {
 // A writable folder named `name` (for example "Macros"), created when
 // missing: beside the program when its folder is writable, else
 // $XDG_DATA_HOME/veltranix/<name> (with ~/.local/share when XDG_DATA_HOME is
-// unset or relative). Nullopt when neither can be created and written.
+// unset or relative; a relative HOME is not used). Nullopt when neither can
+// be created and written.
 std::optional<std::filesystem::path> PrepareWritableFolder(const ProgramFolder& folder,
                                                            const UserDataLocations& locations,
                                                            std::string_view name);

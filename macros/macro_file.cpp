@@ -1,12 +1,13 @@
 #include "macros/macro_file.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "core/file_reading.h"
+#include "core/file_replacement.h"
 #include "macros/utf16.h"
 
 namespace veltranix {
@@ -89,6 +90,16 @@ void AppendProtected(std::u16string& out, std::u16string_view text) {
     }
 }
 
+// A command is read back from one line: a line break inside it would end
+// the command there and leave the rest where a shell line belongs.
+std::u16string OneLineCommand(std::u16string_view command) {
+    std::u16string line(command);
+    std::replace_if(
+        line.begin(), line.end(), [](char16_t unit) { return unit == u'\n' || unit == u'\r'; },
+        u' ');
+    return line;
+}
+
 std::string Encode(const MacroSet& set, MacroFileLayout from) {
     const bool converted = from == MacroFileLayout::Old;
     std::u16string text;
@@ -115,7 +126,7 @@ std::string Encode(const MacroSet& set, MacroFileLayout from) {
                 if (index >= 0 && index < count) {
                     AppendNumber(text, index);
                     text += u' ';
-                    text += command;
+                    text += OneLineCommand(command);
                     text += u'\n';
                 }
             }
@@ -176,9 +187,14 @@ class MacroTextReader {
                 readFlags(slot->unicodeFlag, value);
                 break;
             case Section::Text:
-                // The old layout joins its text lines without line ends.
-                AppendLimited(slot->displayText, layout_ == MacroFileLayout::Old ? value : line,
-                              kMaxDisplayTextUnits);
+                // The old layout joins its text lines without line ends. In
+                // the current one a line end belongs to the text only when
+                // another text line follows: the last is the writer's.
+                if (lineEndPending_) {
+                    AppendLimited(slot->displayText, u"\n", kMaxDisplayTextUnits);
+                }
+                AppendLimited(slot->displayText, value, kMaxDisplayTextUnits);
+                lineEndPending_ = layout_ == MacroFileLayout::Current && value.size() < line.size();
                 break;
             case Section::Shell:
                 readShellLine(*slot, value);
@@ -195,6 +211,14 @@ class MacroTextReader {
 
     bool readHeader(std::u16string_view line) {
         const bool current = layout_ == MacroFileLayout::Current;
+        const bool header = isHeader(line, current);
+        if (header) {
+            lineEndPending_ = false;
+        }
+        return header;
+    }
+
+    bool isHeader(std::u16string_view line, bool current) {
         if (line == kNameHeader) {
             // Stops counting past the slots, so a hostile file cannot overflow it.
             slotIndex_ = std::min(slotIndex_ + 1, kMacroSlotCount);
@@ -214,10 +238,6 @@ class MacroTextReader {
             }
         } else if (current && line == kShellHeader) {
             section_ = Section::Shell;
-            // The line end written after the text.
-            if (MacroSlot* slot = currentSlot(); slot != nullptr && !slot->displayText.empty()) {
-                slot->displayText.pop_back();
-            }
         } else {
             return false;
         }
@@ -272,6 +292,7 @@ class MacroTextReader {
     int slotIndex_ = -1;
     Section section_ = Section::None;
     bool inShellList_ = false;
+    bool lineEndPending_ = false;
 };
 
 template <typename Visit>
@@ -287,6 +308,17 @@ void ForEachLine(std::u16string_view text, Visit visit) {
 }
 
 }  // namespace
+
+ShellCommandCheck CheckShellCommand(std::u16string_view command) {
+    if (command.empty()) {
+        return ShellCommandCheck::Empty;
+    }
+    if (command.find_first_of(u"\r\n") != std::u16string_view::npos) {
+        return ShellCommandCheck::LineBreak;
+    }
+    return command.size() > kMaxShellCommandUnits ? ShellCommandCheck::TooLong
+                                                  : ShellCommandCheck::Accepted;
+}
 
 std::string EncodeMacroFile(const MacroSet& set) {
     return Encode(set, MacroFileLayout::Current);
@@ -356,26 +388,8 @@ void ReadMacroFileText(std::u16string_view text, MacroSet& set, MacroFileLayout 
     ForEachLine(text, [&reader](std::u16string_view line) { reader.readLine(line); });
 }
 
-bool ReplaceFileBesideIt(const std::filesystem::path& path, std::string_view content) {
-    std::filesystem::path temporary = path;
-    temporary += ".saving";
-    {
-        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-        stream.write(content.data(), static_cast<std::streamsize>(content.size()));
-        stream.flush();
-        if (!stream) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+bool ReplaceMacroFileAtomically(const std::filesystem::path& path, std::string_view content) {
+    return ReplaceFileAtomically(path, content);
 }
 
 std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path) {
@@ -384,19 +398,29 @@ std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path)
     if (error || !std::filesystem::is_regular_file(status)) {
         return std::nullopt;
     }
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxMacroFileBytes) {
+    FileContent content = ReadWholeFile(path, kMaxMacroFileBytes);
+    if (content.status != FileReadStatus::Read) {
         return std::nullopt;
     }
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        return std::nullopt;
+    return std::move(content.bytes);
+}
+
+std::optional<std::filesystem::path> ClaimSetAsideName(const std::filesystem::path& file) {
+    constexpr int kSetAsideNames = 1000;
+    for (int attempt = 0; attempt < kSetAsideNames; ++attempt) {
+        std::filesystem::path target = file;
+        target += attempt == 0 ? std::string(".bad") : ".bad" + std::to_string(attempt);
+        // "x": created only when no file (or link) of that name exists.
+        if (std::FILE* claimed = std::fopen(target.c_str(), "wbx")) {
+            std::fclose(claimed);
+            return target;
+        }
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
+            return std::nullopt;  // the folder refuses new files
+        }
     }
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
+    return std::nullopt;
 }
 
 MacroFileStore::MacroFileStore(MacroSets& sets, ReplaceFileFunction replaceFile)
@@ -447,6 +471,19 @@ MacroFileLoad MacroFileStore::LoadMacroFile() {
         case MacroFileKind::Invalid:
             return MacroFileLoad::Invalid;
         case MacroFileKind::Old:
+            if (text.find(kNameHeader) != 0 &&
+                text.find(u"\n" + std::u16string(kNameHeader)) == std::u16string::npos) {
+                // Not a macro file at all: converting it writes six empty
+                // macros over it, so what it held is kept first.
+                const auto copy = ClaimSetAsideName(macroFilePath_);
+                if (!copy || !replaceFile_(*copy, *bytes)) {
+                    if (copy) {
+                        std::error_code ignored;
+                        std::filesystem::remove(*copy, ignored);
+                    }
+                    return MacroFileLoad::Invalid;
+                }
+            }
             ReadMacroFileText(text, sets_.workingMacros, MacroFileLayout::Old);
             // Read back what was written; when the file could not be rewritten
             // the set read from the old file stays.
@@ -474,6 +511,9 @@ bool MacroFileStore::RestoreDefaultMacros(DefaultsScope scope) {
         MacroSlot& working = sets_.workingMacros[index];
         working = sets_.defaultMacros[index];
         working.shellCommand.clear();
+    }
+    if (scope == DefaultsScope::AlsoWorkingSet) {
+        return true;
     }
     return WriteMacroFile();
 }

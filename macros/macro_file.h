@@ -20,8 +20,15 @@ enum class MacroFileKind {
 
 enum class MacroFileLayout { Current, Old };
 
+// Whether the editor may store a command in a shell entry: the macro file
+// holds each command on one line of at most 511 units (a line break in a
+// command is written as a blank, so refuse it where it is entered).
+enum class ShellCommandCheck { Accepted, Empty, LineBreak, TooLong };
+ShellCommandCheck CheckShellCommand(std::u16string_view command);
+
 // The file's bytes: UTF-16 little-endian with its byte-order mark, every line
-// end CR LF (a CR standing before a line end in a text is written as it is).
+// end CR LF (a CR standing before a line end in a text is written as it is;
+// a line break inside a shell command becomes a blank).
 std::string EncodeMacroFile(const MacroSet& set);
 // As EncodeMacroFile, with every Unicode flag written as 0 and no shell entries.
 std::string EncodeConvertedMacroFile(const MacroSet& set);
@@ -42,21 +49,31 @@ void ReadMacroFileText(std::u16string_view text, MacroSet& set, MacroFileLayout 
 using ReplaceFileFunction =
     std::function<bool(const std::filesystem::path& path, std::string_view content)>;
 
-// Standard-library replacement: writes a temporary file beside `path` and
-// renames it over `path`.
-bool ReplaceFileBesideIt(const std::filesystem::path& path, std::string_view content);
+// The atomic replacement (core/file_replacement.h): a unique temporary name,
+// the file and its folder flushed to disk, links replaced, never followed.
+bool ReplaceMacroFileAtomically(const std::filesystem::path& path, std::string_view content);
 
 // Reads a macro file that is a regular file (not a link) of sane size.
 std::optional<std::string> ReadMacroFileBytes(const std::filesystem::path& path);
 
+// A profile file kept aside goes to the first free name of <file>.bad,
+// <file>.bad1 ... <file>.bad999, which this claims (creates empty, never
+// replacing anything). None when every name is taken or the folder refuses.
+std::optional<std::filesystem::path> ClaimSetAsideName(const std::filesystem::path& file);
+
 enum class MacroFileLoad { Loaded, Invalid };
-enum class DefaultsScope { DefaultsOnly, AlsoWorkingSetAndFile };
+enum class DefaultsScope {
+    DefaultsOnly,
+    AlsoWorkingSet,  // the defaults also become the working set; no file is written
+    AlsoWorkingSetAndFile,
+};
 
 // The macro file of the current profile and the operations on it. GUI thread
 // (the editor, start-up and the profile code); never used by the player.
 class MacroFileStore {
   public:
-    explicit MacroFileStore(MacroSets& sets, ReplaceFileFunction replaceFile = ReplaceFileBesideIt);
+    explicit MacroFileStore(MacroSets& sets,
+                            ReplaceFileFunction replaceFile = ReplaceMacroFileAtomically);
 
     const std::filesystem::path& macroFilePath() const { return macroFilePath_; }
     void setMacroFilePath(std::filesystem::path path) { macroFilePath_ = std::move(path); }
@@ -71,11 +88,14 @@ class MacroFileStore {
     void ReadOldMacroFile();
     MacroFileKind ValidateMacroFile(const std::filesystem::path& path) const;
     // Validates and reads the file into the working set, converting an old
-    // file on the way. Invalid: nothing was read; the caller recovers.
+    // file on the way. A file without a single macro header (another kind of
+    // file) is copied aside as .bad before the conversion overwrites it.
+    // Invalid: nothing was read; the caller recovers.
     MacroFileLoad LoadMacroFile();
-    // Rebuilds the defaults; with AlsoWorkingSetAndFile also puts them into the
-    // working set, empties the playback set and writes the file. Returns
-    // whether the file was written (always true for DefaultsOnly).
+    // Rebuilds the defaults; with AlsoWorkingSet also puts them into the
+    // working set and empties the playback set, and with AlsoWorkingSetAndFile
+    // then writes the file. Returns whether the file was written (always true
+    // for the other scopes).
     bool RestoreDefaultMacros(DefaultsScope scope);
     // Writes `set` into another file (a new profile); the sets are untouched.
     bool WriteMacroFileAt(const std::filesystem::path& path, const MacroSet& set) const {

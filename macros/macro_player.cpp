@@ -123,6 +123,167 @@ std::string ShellErrorMessage(std::string_view explanation, std::string_view com
     return message;
 }
 
+namespace {
+
+// Everything the player thread uses: its own copy of the macro, taken on the
+// GUI thread, the ports, and the control it shares with the player.
+struct Playback {
+    std::vector<PreparedInput> inputs;
+    std::map<std::int32_t, std::u16string> shellCommands;
+    Lexicon errorTexts;  // the shell error texts of the lexicon
+    KeyboardInputPort* keyboard = nullptr;
+    ShellPort* shell = nullptr;
+    Clock* clock = nullptr;
+    MacroPlaybackDisplayPort* display = nullptr;
+    std::shared_ptr<MacroPlayer::Control> control;
+};
+
+bool StopRequested(MacroPlayer::Control& control) {
+    std::lock_guard lock(control.mutex);
+    return control.stopRequested;
+}
+
+void TapLockKey(const Playback& playback, std::uint16_t virtualKey) {
+    playback.keyboard->sendVirtualKey(virtualKey, KeyDirection::Press);
+    playback.keyboard->sendVirtualKey(virtualKey, KeyDirection::Release);
+    playback.clock->sleepMs(kLockTapMs);
+}
+
+// True once the pause is over.
+bool PlayPause(const Playback& playback, bool& pauseStarted, SystemTime& pauseStart) {
+    Clock& clock = *playback.clock;
+    if (!pauseStarted) {
+        pauseStart = clock.utcNow();
+        pauseStarted = true;
+        return false;
+    }
+    const SystemTime now = clock.utcNow();
+    const int startSeconds = SecondsWithinHourWhole(pauseStart);
+    const int nowSeconds = SecondsWithinHourWhole(now);
+    // A start later than now: the minutes wrapped at the hour.
+    if (startSeconds > nowSeconds || nowSeconds - startSeconds > 1) {
+        pauseStarted = false;
+        return true;
+    }
+    clock.sleepMs(kPausePollMs);
+    return false;
+}
+
+// False when the entry failed: the rest of the macro is abandoned.
+bool PlayShell(const Playback& playback, std::int32_t index) {
+    const auto found = playback.shellCommands.find(index);
+    const std::string command =
+        found == playback.shellCommands.end()
+            ? std::string()
+            : Utf16ToUtf8(std::u16string_view(found->second).substr(0, kMaxShellCommandUnits));
+    // An entry without a command has nothing to open: reported as not found.
+    const int result = command.empty() ? kShellFileNotFound : playback.shell->open(command);
+    if (result >= kShellErrorLimit) {
+        return true;
+    }
+    MacroPlayer::Control& control = *playback.control;
+    playback.display->hideProgress();
+    {
+        std::lock_guard lock(control.mutex);
+        control.errorClosed = false;
+    }
+    control.errorShowing.store(true);
+    // The box may outlive the player: its closing reaches the shared control.
+    playback.display->showShellError(
+        ShellErrorMessage(playback.errorTexts.text(ShellErrorKey(result)), command),
+        [shared = playback.control] {
+            std::lock_guard lock(shared->mutex);
+            shared->errorClosed = true;
+            shared->changed.notify_all();
+        });
+    {
+        std::unique_lock lock(control.mutex);
+        control.changed.wait(lock, [&] { return control.errorClosed || control.stopRequested; });
+    }
+    control.errorShowing.store(false);
+    return false;
+}
+
+void Play(const Playback& playback) {
+    KeyboardInputPort& keyboard = *playback.keyboard;
+    MacroPlaybackDisplayPort& display = *playback.display;
+    MacroPlayer::Control& control = *playback.control;
+    const auto entryCount = static_cast<std::int32_t>(playback.inputs.size());
+    const bool hasPauses = std::any_of(
+        playback.inputs.begin(), playback.inputs.end(),
+        [](const PreparedInput& input) { return input.kind == PreparedInput::Kind::Pause; });
+    if (entryCount >= 1) {
+        if (hasPauses) {
+            display.showProgress();
+        }
+        playback.clock->sleepMs(kPlayerStepMs);
+        const bool capsLockWasOn = keyboard.lockKeyOn(LockKey::CapsLock);
+        if (capsLockWasOn) {
+            TapLockKey(playback, kCapsLockKey);
+        }
+        const bool numLockWasOn = keyboard.lockKeyOn(LockKey::NumLock);
+        if (numLockWasOn) {
+            TapLockKey(playback, kNumLockKey);
+        }
+
+        std::string shownCounter;
+        bool pauseStarted = false;
+        SystemTime pauseStart;
+        std::int32_t index = 0;
+        while (index < entryCount && !StopRequested(control)) {
+            if (hasPauses) {
+                std::string counter = std::to_string(index) + " / " + std::to_string(entryCount);
+                if (counter != shownCounter) {
+                    display.updateProgress(index * kProgressBarSpan / entryCount, counter);
+                    shownCounter = std::move(counter);
+                }
+            }
+            const PreparedInput& input = playback.inputs[static_cast<std::size_t>(index)];
+            switch (input.kind) {
+                case PreparedInput::Kind::Pause:
+                    if (!PlayPause(playback, pauseStarted, pauseStart)) {
+                        continue;
+                    }
+                    break;
+                case PreparedInput::Kind::Shell:
+                    if (!PlayShell(playback, index)) {
+                        index = entryCount;  // the rest of the macro is abandoned
+                    }
+                    playback.clock->sleepMs(kPlayerStepMs);
+                    break;
+                case PreparedInput::Kind::Key:
+                    keyboard.sendScanCode(input.scanCode, input.extension, input.direction);
+                    break;
+                case PreparedInput::Kind::Character:
+                    keyboard.sendCharacter(input.character, input.direction);
+                    break;
+                case PreparedInput::Kind::Nothing:
+                    break;
+            }
+            ++index;
+        }
+
+        // A lock the macro switched on goes off again; a lock that was on
+        // before playback is switched back on.
+        if (keyboard.lockKeyOn(LockKey::CapsLock) != capsLockWasOn) {
+            TapLockKey(playback, kCapsLockKey);
+        }
+        if (keyboard.lockKeyOn(LockKey::NumLock) != numLockWasOn) {
+            TapLockKey(playback, kNumLockKey);
+        }
+    }
+    if (hasPauses) {
+        display.closeProgress();
+    }
+    playback.clock->sleepMs(kPlayerStepMs);
+    control.playing.store(false);
+    std::lock_guard lock(control.mutex);
+    control.finished = true;
+    control.changed.notify_all();
+}
+
+}  // namespace
+
 MacroPlayer::MacroPlayer(MacroSets& sets, KeyboardInputPort& keyboard, ShellPort& shell,
                          Clock& clock, const Lexicon& lexicon, MacroPlaybackDisplayPort& display)
     : sets_(sets),
@@ -133,7 +294,16 @@ MacroPlayer::MacroPlayer(MacroSets& sets, KeyboardInputPort& keyboard, ShellPort
       display_(display) {}
 
 MacroPlayer::~MacroPlayer() {
-    waitUntilFinished();
+    requestStop();
+    if (!waitUntilFinished(kShutdownWait) && thread_.joinable()) {
+        thread_.detach();
+    }
+}
+
+void MacroPlayer::requestStop() {
+    std::lock_guard lock(control_->mutex);
+    control_->stopRequested = true;
+    control_->changed.notify_all();
 }
 
 void MacroPlayer::waitUntilFinished() {
@@ -142,10 +312,21 @@ void MacroPlayer::waitUntilFinished() {
     }
 }
 
+bool MacroPlayer::waitUntilFinished(std::chrono::milliseconds limit) {
+    {
+        std::unique_lock lock(control_->mutex);
+        if (!control_->changed.wait_for(lock, limit, [&] { return control_->finished; })) {
+            return false;
+        }
+    }
+    waitUntilFinished();
+    return true;
+}
+
 void MacroPlayer::startMacroPlayback(int slot) {
     // Set here, before the thread exists, so that a second request that comes
     // before the thread has started is ignored too.
-    if (slot < 0 || slot >= kMacroSlotCount || macroPlaying_.exchange(true)) {
+    if (slot < 0 || slot >= kMacroSlotCount || control_->playing.exchange(true)) {
         return;
     }
     waitUntilFinished();  // the previous player has cleared its flag and is ending
@@ -157,122 +338,17 @@ void MacroPlayer::startMacroPlayback(int slot) {
     for (const LexiconKey key : kShellErrorKeys) {
         playback.errorTexts.slots[static_cast<std::size_t>(key)] = lexicon_.text(key);
     }
-    thread_ = std::thread([this, moved = std::move(playback)] { play(moved); });
-}
-
-void MacroPlayer::play(const Playback& playback) {
-    const auto entryCount = static_cast<std::int32_t>(playback.inputs.size());
-    const bool hasPauses = std::any_of(
-        playback.inputs.begin(), playback.inputs.end(),
-        [](const PreparedInput& input) { return input.kind == PreparedInput::Kind::Pause; });
-    if (entryCount >= 1) {
-        if (hasPauses) {
-            display_.showProgress();
-        }
-        clock_.sleepMs(kPlayerStepMs);
-        const bool capsLockWasOn = keyboard_.lockKeyOn(LockKey::CapsLock);
-        if (capsLockWasOn) {
-            tapLockKey(kCapsLockKey);
-        }
-        const bool numLockWasOn = keyboard_.lockKeyOn(LockKey::NumLock);
-        if (numLockWasOn) {
-            tapLockKey(kNumLockKey);
-        }
-
-        std::string shownCounter;
-        bool pauseStarted = false;
-        SystemTime pauseStart;
-        std::int32_t index = 0;
-        while (index < entryCount) {
-            if (hasPauses) {
-                std::string counter = std::to_string(index) + " / " + std::to_string(entryCount);
-                if (counter != shownCounter) {
-                    display_.updateProgress(index * kProgressBarSpan / entryCount, counter);
-                    shownCounter = std::move(counter);
-                }
-            }
-            const PreparedInput& input = playback.inputs[static_cast<std::size_t>(index)];
-            switch (input.kind) {
-                case PreparedInput::Kind::Pause:
-                    if (!playPause(pauseStarted, pauseStart)) {
-                        continue;
-                    }
-                    break;
-                case PreparedInput::Kind::Shell:
-                    if (!playShell(playback, index)) {
-                        index = entryCount;  // the rest of the macro is abandoned
-                    }
-                    clock_.sleepMs(kPlayerStepMs);
-                    break;
-                case PreparedInput::Kind::Key:
-                    keyboard_.sendScanCode(input.scanCode, input.extension, input.direction);
-                    break;
-                case PreparedInput::Kind::Character:
-                    keyboard_.sendCharacter(input.character, input.direction);
-                    break;
-                case PreparedInput::Kind::Nothing:
-                    break;
-            }
-            ++index;
-        }
-
-        // A lock the macro switched on goes off again; a lock that was on
-        // before playback is switched back on.
-        if (keyboard_.lockKeyOn(LockKey::CapsLock) != capsLockWasOn) {
-            tapLockKey(kCapsLockKey);
-        }
-        if (keyboard_.lockKeyOn(LockKey::NumLock) != numLockWasOn) {
-            tapLockKey(kNumLockKey);
-        }
+    playback.keyboard = &keyboard_;
+    playback.shell = &shell_;
+    playback.clock = &clock_;
+    playback.display = &display_;
+    playback.control = control_;
+    {
+        std::lock_guard lock(control_->mutex);
+        control_->stopRequested = false;
+        control_->finished = false;
     }
-    if (hasPauses) {
-        display_.closeProgress();
-    }
-    clock_.sleepMs(kPlayerStepMs);
-    macroPlaying_.store(false);
-}
-
-bool MacroPlayer::playPause(bool& pauseStarted, SystemTime& pauseStart) {
-    if (!pauseStarted) {
-        pauseStart = clock_.utcNow();
-        pauseStarted = true;
-        return false;
-    }
-    const SystemTime now = clock_.utcNow();
-    const int startSeconds = SecondsWithinHourWhole(pauseStart);
-    const int nowSeconds = SecondsWithinHourWhole(now);
-    // A start later than now: the minutes wrapped at the hour.
-    if (startSeconds > nowSeconds || nowSeconds - startSeconds > 1) {
-        pauseStarted = false;
-        return true;
-    }
-    clock_.sleepMs(kPausePollMs);
-    return false;
-}
-
-bool MacroPlayer::playShell(const Playback& playback, std::int32_t index) {
-    const auto found = playback.shellCommands.find(index);
-    const std::string command =
-        found == playback.shellCommands.end()
-            ? std::string()
-            : Utf16ToUtf8(std::u16string_view(found->second).substr(0, kMaxShellCommandUnits));
-    // An entry without a command has nothing to open: reported as not found.
-    const int result = command.empty() ? kShellFileNotFound : shell_.open(command);
-    if (result >= kShellErrorLimit) {
-        return true;
-    }
-    display_.hideProgress();
-    shellErrorShowing_.store(true);
-    display_.showShellError(
-        ShellErrorMessage(playback.errorTexts.text(ShellErrorKey(result)), command));
-    shellErrorShowing_.store(false);
-    return false;
-}
-
-void MacroPlayer::tapLockKey(std::uint16_t virtualKey) {
-    keyboard_.sendVirtualKey(virtualKey, KeyDirection::Press);
-    keyboard_.sendVirtualKey(virtualKey, KeyDirection::Release);
-    clock_.sleepMs(kLockTapMs);
+    thread_ = std::thread([moved = std::move(playback)] { Play(moved); });
 }
 
 }  // namespace veltranix

@@ -2,8 +2,13 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -29,8 +34,10 @@ class MacroPlaybackDisplayPort {
     virtual void updateProgress(int barPosition, std::string_view counterText) = 0;
     virtual void hideProgress() = 0;
     virtual void closeProgress() = 0;
-    // A topmost message with an empty caption; returns once the user closed it.
-    virtual void showShellError(std::string_view text) = 0;
+    // A topmost message with an empty caption. Returns at once and calls
+    // `closed` (from any thread, at most once) when the user has closed it;
+    // playback waits for that unless it is asked to stop.
+    virtual void showShellError(std::string_view text, std::function<void()> closed) = 0;
 };
 
 // Entries played per playback: a longer macro plays its first 3999.
@@ -71,43 +78,56 @@ std::string ShellErrorMessage(std::string_view explanation, std::string_view com
 
 // Plays macro slots on a thread of its own. The GUI thread starts playback;
 // the flags may be read from any thread.
+//
+// At shutdown the program calls requestStop() and then
+// waitUntilFinished(MacroPlayer::kShutdownWait) (the destructor does the
+// same): a macro stops at its next entry or pause tick, an open shell error
+// box does not hold it, and the wait is bounded.
 class MacroPlayer : public MacroPlayerPort {
   public:
+    static constexpr std::chrono::milliseconds kShutdownWait{1000};
+
     MacroPlayer(MacroSets& sets, KeyboardInputPort& keyboard, ShellPort& shell, Clock& clock,
                 const Lexicon& lexicon, MacroPlaybackDisplayPort& display);
-    // Waits for a macro that is still playing.
+    // Stops a macro still playing and waits for it at most kShutdownWait; a
+    // player thread stuck in a port beyond that is left to end on its own
+    // (the ports must then outlive it).
     ~MacroPlayer() override;
     MacroPlayer(const MacroPlayer&) = delete;
     MacroPlayer& operator=(const MacroPlayer&) = delete;
 
     // Commits the working set and plays slot 0..5 from that copy. GUI thread.
     void startMacroPlayback(int slot) override;
-    bool macroPlaying() const override { return macroPlaying_.load(); }
-    bool shellErrorShowing() const override { return shellErrorShowing_.load(); }
+    bool macroPlaying() const override { return control_->playing.load(); }
+    bool shellErrorShowing() const override { return control_->errorShowing.load(); }
+    // Asks the current playback to stop at its next entry or pause tick and
+    // not to wait for its shell error box; the lock keys are still put back
+    // and the progress window closed. Any thread.
+    void requestStop();
     // Returns once the current playback (if any) has ended. GUI thread.
     void waitUntilFinished();
+    // The same within `limit`: false when the playback is still running.
+    bool waitUntilFinished(std::chrono::milliseconds limit);
 
-  private:
-    // Everything the player thread reads: its own copy, taken on the GUI thread.
-    struct Playback {
-        std::vector<PreparedInput> inputs;
-        std::map<std::int32_t, std::u16string> shellCommands;
-        Lexicon errorTexts;  // the shell error texts of the lexicon
+    // What the player thread shares with the player and the error box.
+    struct Control {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool stopRequested = false;
+        bool errorClosed = false;
+        bool finished = true;
+        std::atomic<bool> playing{false};
+        std::atomic<bool> errorShowing{false};
     };
 
-    void play(const Playback& playback);
-    bool playPause(bool& pauseStarted, SystemTime& pauseStart);
-    bool playShell(const Playback& playback, std::int32_t index);
-    void tapLockKey(std::uint16_t virtualKey);
-
+  private:
     MacroSets& sets_;
     KeyboardInputPort& keyboard_;
     ShellPort& shell_;
     Clock& clock_;
     const Lexicon& lexicon_;
     MacroPlaybackDisplayPort& display_;
-    std::atomic<bool> macroPlaying_{false};
-    std::atomic<bool> shellErrorShowing_{false};
+    std::shared_ptr<Control> control_ = std::make_shared<Control>();
     std::thread thread_;
 };
 

@@ -11,7 +11,6 @@ namespace veltranix {
 namespace {
 
 constexpr std::size_t kMaxProfileFileNameBytes = 255;
-constexpr int kMaxSetAsideNames = 100;
 
 }  // namespace
 
@@ -118,31 +117,39 @@ void Profiles::fallBackToDefaultProfile() {
         store_.RestoreDefaultMacros(DefaultsScope::DefaultsOnly);
         return;
     }
-    // Kept for the user rather than overwritten.
-    setAside(defaultFile);
+    // Kept for the user rather than overwritten; when it cannot be moved, the
+    // defaults stay in memory and the file is not touched.
+    if (!setAside(defaultFile)) {
+        store_.RestoreDefaultMacros(DefaultsScope::AlsoWorkingSet);
+        return;
+    }
     // The working set holds the defaults even when the file cannot be written,
     // so there is nothing to read back.
     store_.RestoreDefaultMacros(DefaultsScope::AlsoWorkingSetAndFile);
 }
 
-void Profiles::setAside(const std::filesystem::path& file) {
+bool Profiles::setAside(const std::filesystem::path& file) {
     std::error_code error;
     if (file.empty() || !std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
-        return;
+        return true;
     }
-    for (int attempt = 0; attempt < kMaxSetAsideNames; ++attempt) {
-        std::filesystem::path target = file;
-        target += attempt == 0 ? std::string(".bad") : ".bad" + std::to_string(attempt);
-        if (std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
-            continue;
-        }
-        std::filesystem::rename(file, target, error);
+    const auto target = ClaimSetAsideName(file);
+    if (target) {
+        // Replaces only the empty file just claimed.
+        std::filesystem::rename(file, *target, error);
         if (!error) {
-            return;
+            return true;
         }
-        break;
+        std::error_code ignored;
+        std::filesystem::remove(*target, ignored);
     }
-    std::filesystem::remove(file, error);
+    // A user's file is never deleted: it stays where it is, and the user is told.
+    userInterface_.showMessage("The profile file " + file.string() +
+                                   " cannot be read and could not be set aside (" +
+                                   (target ? error.message() : std::string("no free .bad name")) +
+                                   "); it is left as it is.",
+                               lexicon_.text(LexiconKey::E4));
+    return false;
 }
 
 bool Profiles::SelectProfile(std::string_view fileName) {

@@ -81,7 +81,9 @@ class Profiles {
     // Makes "Default.cfg" current: loads it when it is a valid file, else
     // writes the built-in macros into it.
     void fallBackToDefaultProfile();
-    void setAside(const std::filesystem::path& file);
+    // Renames an invalid file to a free .bad name; false, with the user told,
+    // when it could not be moved (it is then left as it is).
+    bool setAside(const std::filesystem::path& file);
 
     MacroFileStore& store_;
     SettingsPersistence& persistence_;

@@ -7,8 +7,8 @@ HeadShakeDetector::HeadShakeDetector(ScreenSize screen, const Settings& settings
     : settings_(settings),
       sound_(sound),
       folder_(std::move(folder)),
-      thresholdX_((2 * screen.width) / 1280),
-      thresholdY_((screen.height * 20) / 1024) {}
+      thresholdX_((2 * WithinScreenLimits(screen).width) / 1280),
+      thresholdY_((WithinScreenLimits(screen).height * 20) / 1024) {}
 
 void HeadShakeDetector::GiveUpIfTooSlow() {
     if (frameCounter_ > kGiveUpFrames) {

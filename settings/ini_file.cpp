@@ -1,8 +1,6 @@
 #include "settings/ini_file.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "core/file_reading.h"
 #include "core/text_codec.h"
 
 namespace veltranix {
@@ -69,14 +67,16 @@ IniFile IniFile::parse(std::string_view bytes) {
     return file;
 }
 
-std::optional<IniFile> IniFile::load(const std::filesystem::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
+std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::string* error) {
+    constexpr std::size_t kMaxIniBytes = 16 << 20;
+    const FileContent content = ReadWholeFile(path, kMaxIniBytes);
+    if (content.status != FileReadStatus::Read) {
+        if (error != nullptr) {
+            *error = content.error;
+        }
         return std::nullopt;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(stream)),
-                            std::istreambuf_iterator<char>());
-    return parse(bytes);
+    return parse(content.bytes);
 }
 
 const IniFile::Section* IniFile::findSection(std::string_view name) const {

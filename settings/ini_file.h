@@ -16,8 +16,10 @@ namespace veltranix {
 class IniFile {
   public:
     static IniFile parse(std::string_view bytes);
-    // Nullopt when the file cannot be read.
-    static std::optional<IniFile> load(const std::filesystem::path& path);
+    // Nullopt when the file cannot be read (missing, a folder, a read error,
+    // larger than 16 MiB); `error`, when given, then names the file and why.
+    static std::optional<IniFile> load(const std::filesystem::path& path,
+                                       std::string* error = nullptr);
 
     // Section names in file order, as written.
     const std::vector<std::string>& sectionNames() const { return sectionNames_; }

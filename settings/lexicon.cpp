@@ -29,12 +29,14 @@ std::vector<std::string> SectionNamesWithinBuffer(const IniFile& file) {
     return names;
 }
 
-std::vector<std::string> SectionNamesOf(const std::filesystem::path& path) {
-    const auto file = IniFile::load(path);
+std::vector<std::string> SectionNamesOf(const std::filesystem::path& path, std::string* error) {
+    const auto file = IniFile::load(path, error);
     return file ? SectionNamesWithinBuffer(*file) : std::vector<std::string>();
 }
 
-LexiconLoad MissingCompanionFiles(const Lexicon& lexicon, UserInterfacePort& userInterface) {
+LexiconLoad MissingCompanionFiles(Lexicon& lexicon, std::string problem,
+                                  UserInterfacePort& userInterface) {
+    lexicon.loadProblem = std::move(problem);
     userInterface.showMessage(lexicon.text(LexiconKey::E8), lexicon.text(LexiconKey::E4));
     return LexiconLoad::ExitProgram;
 }
@@ -43,10 +45,14 @@ LexiconLoad MissingCompanionFiles(const Lexicon& lexicon, UserInterfacePort& use
 
 LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName,
                         const ProgramFolder& folder, UserInterfacePort& userInterface) {
-    const auto lexiconFile = IniFile::load(folder.lexiconFile());
+    lexicon.loadProblem.clear();
+    std::string readError;
+    const auto lexiconFile = IniFile::load(folder.lexiconFile(), &readError);
     const std::vector<std::string> sections =
         lexiconFile ? SectionNamesWithinBuffer(*lexiconFile) : std::vector<std::string>();
     if (sections.empty()) {
+        lexicon.loadProblem =
+            lexiconFile ? folder.lexiconFile().string() + " has no language section" : readError;
         if (languageName == "Spanish") {
             userInterface.showMessage(kMissingFilesSpanish, kMissingFilesSpanishCaption);
         } else if (languageName == "English") {
@@ -80,18 +86,27 @@ LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName,
     }
     lexicon.positionHintWidth = 12 * (4 + static_cast<int>(longestHint));
 
-    const auto config = IniFile::load(folder.configFile());
-    lexicon.debugSwitch =
-        config ? Utf8Prefix(config->value("DebugA", "debug"), kLexiconSlotCharacters) : "";
+    const std::string configFile = folder.configFile().string();
+    const auto config = IniFile::load(folder.configFile(), &readError);
+    if (!config) {
+        return MissingCompanionFiles(lexicon, readError, userInterface);
+    }
+    lexicon.debugSwitch = Utf8Prefix(config->value("DebugA", "debug"), kLexiconSlotCharacters);
     if (lexicon.debugSwitch.empty()) {
-        return MissingCompanionFiles(lexicon, userInterface);
+        return MissingCompanionFiles(lexicon, configFile + " has no debug key in [DebugA]",
+                                     userInterface);
     }
     lexicon.metroSwitch = Utf8Prefix(config->value("MetroA", "metro"), kLexiconSlotCharacters);
     if (lexicon.metroSwitch.empty()) {
-        return MissingCompanionFiles(lexicon, userInterface);
+        return MissingCompanionFiles(lexicon, configFile + " has no metro key in [MetroA]",
+                                     userInterface);
     }
-    if (SectionNamesOf(folder.keyNamesFile()).empty()) {
-        return MissingCompanionFiles(lexicon, userInterface);
+    readError.clear();
+    if (SectionNamesOf(folder.keyNamesFile(), &readError).empty()) {
+        return MissingCompanionFiles(
+            lexicon,
+            readError.empty() ? folder.keyNamesFile().string() + " has no section" : readError,
+            userInterface);
     }
     return LexiconLoad::Loaded;
 }

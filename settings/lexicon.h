@@ -176,6 +176,8 @@ struct Lexicon {
     int positionHintWidth = 0;
     std::string debugSwitch;
     std::string metroSwitch;
+    // After LexiconLoad::ExitProgram: the file that could not be used and why.
+    std::string loadProblem;
 
     const std::string& text(LexiconKey key) const { return slots[static_cast<std::size_t>(key)]; }
 };

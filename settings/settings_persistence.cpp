@@ -49,21 +49,26 @@ void SelectOption(std::array<std::int32_t, Size>& row, std::int32_t stored) {
 
 }  // namespace
 
-std::uint16_t LanguageIdFromLocale(std::string_view locale) {
+std::optional<std::uint16_t> LexiconLanguageIdFromLocale(std::string_view locale) {
     locale = locale.substr(0, locale.find_first_of(".@"));
-    if (locale == "es_ES") {
+    const std::string_view language = locale.substr(0, locale.find('_'));
+    if (language == "es") {
         return kLanguageSpanish;
     }
-    if (locale == "it_IT") {
+    if (language == "it") {
         return kLanguageItalian;
     }
-    if (locale == "pt_BR") {
+    if (language == "pt") {
         return kLanguagePortugueseBrazil;
     }
-    if (locale == "en_GB") {
-        return kLanguageEnglishUk;
+    if (language == "en") {
+        return locale == "en_GB" ? kLanguageEnglishUk : kLanguageEnglishUs;
     }
-    return kLanguageEnglishUs;
+    return std::nullopt;
+}
+
+std::uint16_t LanguageIdFromLocale(std::string_view locale) {
+    return LexiconLanguageIdFromLocale(locale).value_or(kLanguageEnglishUs);
 }
 
 std::string_view LanguageNameForId(std::uint16_t languageId) {
@@ -163,7 +168,7 @@ LexiconLoad SettingsPersistence::LoadSystemSettings() {
 }
 
 void SettingsPersistence::LayoutWindows(std::int32_t tamany) {
-    settings_.sizeFactor = SizeFactorForStep(tamany, settings_.sizeFactor);
+    settings_.sizeFactor = SizeFactorForStep(tamany);
     observer_.rebuildLayout(LayoutTarget::MainWindow);
     observer_.rebuildLayout(LayoutTarget::SystemMenu);
     LoadWebcamSettings();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,7 +33,11 @@ inline constexpr std::uint16_t kLanguagePortugueseBrazil = 0x0416;
 inline constexpr std::uint16_t kLanguageEnglishUk = 0x0809;
 inline constexpr std::uint16_t kLanguageEnglishUs = 0x0409;
 
-// "es_ES.UTF-8" -> 0x0C0A and so on; anything unknown -> English (0x0409).
+// The language part of a locale decides: "es_MX.UTF-8" -> 0x0C0A, "pt_PT" ->
+// 0x0416, "it_CH" -> 0x0410, "en_GB" -> 0x0809, "en_US" -> 0x0409; none for a
+// language the lexicon lacks (and for "C").
+std::optional<std::uint16_t> LexiconLanguageIdFromLocale(std::string_view locale);
+// The same, with English (0x0409) for anything else.
 std::uint16_t LanguageIdFromLocale(std::string_view locale);
 // The lexicon section chosen for a language identifier on first start.
 std::string_view LanguageNameForId(std::uint16_t languageId);

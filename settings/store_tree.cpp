@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <unordered_set>
 
 #include "core/text_codec.h"
 
@@ -22,8 +23,15 @@ std::string NormalisedPath(std::string_view keyPath) {
     return std::string(keyPath);
 }
 
+char LowerAscii(char character) {
+    return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a')
+                                                : character;
+}
+
 bool SameName(std::string_view left, std::string_view right) {
-    return AsciiLower(left) == AsciiLower(right);
+    return left.size() == right.size() &&
+           std::equal(left.begin(), left.end(), right.begin(),
+                      [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
 }
 
 const char* kHexDigits = "0123456789ABCDEF";
@@ -213,10 +221,11 @@ std::optional<StoreValue> ParseValue(std::string_view text) {
             return std::nullopt;
         }
         const auto zeros = ParseNumber<std::uint32_t>(rest.substr(kZeros.size()));
-        if (!zeros || *zeros > 1'000'000) {
+        if (!zeros) {
             return std::nullopt;
         }
-        bytes->append(*zeros, '\0');
+        // Beyond the limit the caller refuses the text; only that much is made.
+        bytes->append(std::min<std::size_t>(*zeros, StoreTree::kMaxValueBytes + 1), '\0');
     }
     return StoreValue{StoreValueType::Text, std::move(*bytes)};
 }
@@ -257,15 +266,37 @@ bool StoreTree::keyExists(std::string_view keyPath) const {
     return findKey(keyPath) != nullptr;
 }
 
+bool StoreTree::KeyPathFits(std::string_view keyPath) {
+    const std::string path = NormalisedPath(keyPath);
+    if (path.empty()) {
+        return false;
+    }
+    std::size_t levels = 0;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (++levels > kMaxKeyDepth || end - start > kMaxKeyNameBytes) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 StoreStatus StoreTree::createKey(std::string_view keyPath) {
     const std::string path = NormalisedPath(keyPath);
     if (path.empty()) {
         return StoreStatus::KeyMissing;
     }
-    for (std::size_t end = 0; end != std::string::npos;) {
-        end = path.find('\\', end + 1);
-        const std::string prefix = path.substr(0, end);
-        keys_.try_emplace(AsciiLower(prefix), Key{prefix, {}});
+    if (!KeyPathFits(path)) {
+        return StoreStatus::Refused;
+    }
+    // From the key itself up: an existing key already has its parents.
+    const std::string lower = AsciiLower(path);
+    for (std::size_t end = path.size(); end != std::string::npos && end > 0;
+         end = end == 0 ? std::string::npos : path.rfind('\\', end - 1)) {
+        if (!keys_.try_emplace(lower.substr(0, end), Key{path.substr(0, end), {}}).second) {
+            break;
+        }
     }
     return StoreStatus::Ok;
 }
@@ -300,11 +331,17 @@ StoreStatus StoreTree::writeValue(std::string_view keyPath, std::string_view val
     if (key == nullptr) {
         return StoreStatus::KeyMissing;
     }
+    if (valueName.size() > kMaxValueNameBytes || value.bytes.size() > kMaxValueBytes) {
+        return StoreStatus::Refused;
+    }
     for (auto& named : key->values) {
         if (SameName(named.name, valueName)) {
             named.value = value;
             return StoreStatus::Ok;
         }
+    }
+    if (key->values.size() >= kMaxValuesPerKey) {
+        return StoreStatus::Refused;
     }
     key->values.push_back({std::string(valueName), value});
     return StoreStatus::Ok;
@@ -322,7 +359,15 @@ StoreStatus StoreTree::deleteValue(std::string_view keyPath, std::string_view va
 
 std::string StoreTree::serialize() const {
     std::string out(kHeader);
-    for (const auto& [lower, key] : keys_) {
+    for (auto entry = keys_.begin(); entry != keys_.end(); ++entry) {
+        const auto& [lower, key] = *entry;
+        if (key.values.empty()) {
+            const std::string childPrefix = lower + "\\";
+            const auto child = keys_.lower_bound(childPrefix);
+            if (child != keys_.end() && child->first.starts_with(childPrefix)) {
+                continue;  // implied by its child
+            }
+        }
         out += "[" + EscapeKeyPath(key.path) + "]\n";
         for (const auto& named : key.values) {
             out += named.name.empty() ? std::string("@") : QuoteText(named.name);
@@ -332,16 +377,33 @@ std::string StoreTree::serialize() const {
     return out;
 }
 
-std::optional<StoreTree> StoreTree::parse(std::string_view text, std::string* error) {
-    StoreTree tree;
-    Key* current = nullptr;
+StoreTree::Parsed StoreTree::parse(std::string_view text) {
+    Parsed result;
     int lineNumber = 0;
-    const auto fail = [&](std::string_view why) -> std::optional<StoreTree> {
-        if (error != nullptr) {
-            *error = "line " + std::to_string(lineNumber) + ": " + std::string(why);
-        }
-        return std::nullopt;
+    const auto cannotFollow = [&](std::string_view why) {
+        result.tree.reset();
+        result.problem = "line " + std::to_string(lineNumber) + ": " + std::string(why);
+        return result;
     };
+    const auto leaveOut = [&](std::string_view why) {
+        if (result.linesLeftOut++ == 0) {
+            result.problem = "line " + std::to_string(lineNumber) + ": " + std::string(why);
+        }
+    };
+    if (text.size() > kMaxTextBytes) {
+        return cannotFollow("the file is larger than " + std::to_string(kMaxTextBytes) + " bytes");
+    }
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
+    StoreTree& tree = result.tree.emplace();
+    Key* current = nullptr;
+    // The lower-cased value names met so far in each key: duplicates are found
+    // without scanning the values.
+    std::map<const Key*, std::unordered_set<std::string>> namesSeen;
+    std::size_t heldBytes = 0;
+    int linesRead = 0;
+    int contentLines = 0;
     while (!text.empty()) {
         ++lineNumber;
         const std::size_t end = text.find('\n');
@@ -353,19 +415,32 @@ std::optional<StoreTree> StoreTree::parse(std::string_view text, std::string* er
         if (line.empty() || line.front() == ';') {
             continue;
         }
+        ++contentLines;
         if (line.front() == '[') {
+            current = nullptr;
             if (line.back() != ']' || line.size() < 3) {
-                return fail("a key line must be [path]");
+                leaveOut("a key line must be [path]");
+                continue;
             }
             const auto path = UnescapeKeyPath(line.substr(1, line.size() - 2));
-            if (!path || tree.createKey(*path) != StoreStatus::Ok) {
-                return fail("bad key path");
+            if (!path || NormalisedPath(*path).empty()) {
+                leaveOut("bad key path");
+                continue;
             }
+            if (!KeyPathFits(*path)) {
+                return cannotFollow("a key deeper than " + std::to_string(kMaxKeyDepth) +
+                                    " levels or with a name longer than " +
+                                    std::to_string(kMaxKeyNameBytes) + " bytes");
+            }
+            heldBytes += path->size();
+            tree.createKey(*path);
             current = tree.findKey(*path);
+            ++linesRead;
             continue;
         }
         if (current == nullptr) {
-            return fail("a value before the first key");
+            leaveOut("a value outside any readable key");
+            continue;
         }
         std::string name;
         std::size_t at = 0;
@@ -374,23 +449,39 @@ std::optional<StoreTree> StoreTree::parse(std::string_view text, std::string* er
         } else {
             auto quoted = UnquoteText(line, at);
             if (!quoted || quoted->empty()) {
-                return fail("bad value name");
+                leaveOut("bad value name");
+                continue;
             }
             name = std::move(*quoted);
         }
         if (at >= line.size() || line[at] != '=') {
-            return fail("expected = after the value name");
+            leaveOut("expected = after the value name");
+            continue;
         }
         auto value = ParseValue(line.substr(at + 1));
         if (!value) {
-            return fail("bad value");
+            leaveOut("bad value");
+            continue;
         }
-        if (tree.readValue(current->path, name)) {
-            return fail("value named twice");
+        if (name.size() > kMaxValueNameBytes || value->bytes.size() > kMaxValueBytes) {
+            return cannotFollow("a value or its name beyond the store's limits");
         }
-        tree.writeValue(current->path, name, *value);
+        if (!namesSeen[current].insert(AsciiLower(name)).second) {
+            leaveOut("value named twice");
+            continue;
+        }
+        heldBytes += name.size() + value->bytes.size();
+        if (current->values.size() >= kMaxValuesPerKey || heldBytes > kMaxHeldBytes) {
+            return cannotFollow("more values than the store holds");
+        }
+        current->values.push_back({std::move(name), std::move(*value)});
+        ++linesRead;
     }
-    return tree;
+    if (contentLines > 0 && linesRead == 0) {
+        lineNumber = 1;
+        return cannotFollow("no line is a key or a value");
+    }
+    return result;
 }
 
 }  // namespace veltranix

@@ -56,7 +56,6 @@ class PointerActionsHeadShake : public HeadShakeStage {
     explicit PointerActionsHeadShake(PointerActions& actions) : actions_(actions) {}
 
     void startRun(const TrackingRun& run) override { centre_ = run.headBoxCentre; }
-    void recenter(ScreenPoint) override {}
     bool detect(int x, int y, HeadPauseState pauseState) override;
     bool feedbackArmed() const override { return actions_.headShake.progress() > 0; }
     int progress() const override { return actions_.headShake.progress(); }

@@ -48,6 +48,10 @@ int RelativeStep(int offsetPixels, int deadZonePixels, int maximumStep, int limi
         step = 0;
     } else if (distance > limitPixels) {
         step = maximumStep;
+    } else if (limitPixels <= deadZonePixels) {
+        // A dead zone as wide as the limit leaves no curve: on its edge the
+        // head has not left it.
+        step = 0;
     } else {
         const double span = limitPixels - deadZonePixels;
         const double beyond = distance - deadZonePixels;

@@ -25,12 +25,26 @@ struct HeadlessEngine {
           clock(start),
           desktop(screen),
           input(desktop),
+          windows(clock),
           actions({input, desktop, cursors, sound, macroPlayer, clock, menuWindow, windowAtPoint},
                   engineSettings, folder, openWindows, keyboards),
           stages(engineSettings, actions, clock, cascadeFile, statsLog),
           loop(engineSettings, shared,
                {clock, desktop, companion, windows, userInterface, settingsActions},
                stages.stages(), cascadeFile) {}
+
+    // One camera frame: the main window's timers that are due first, as the
+    // window's message loop would run them between frames, then the loop.
+    bool OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
+        const WindowTimerEvents events = windows.runTimers();
+        if (events.headPauseCooldownEnded) {
+            loop.endHeadPauseCooldown();
+        }
+        if (events.restartCountdownEnded) {
+            shared.state.store(TrackingState::Reset);
+        }
+        return loop.OnFrame(frame, table);
+    }
 
     Settings& settings;
     TrackingShared shared;

@@ -14,6 +14,7 @@
 #include "core/user_interface_port.h"
 #include "pointer/click_type_menu.h"
 #include "pointer/open_windows.h"
+#include "tracking/manual_clock.h"
 #include "tracking/tracking_windows_port.h"
 
 namespace veltranix {
@@ -106,10 +107,43 @@ class HeadlessUserInterface : public UserInterfacePort {
     int shutdownRequests = 0;
 };
 
+// What the main window's timers did up to a moment.
+struct WindowTimerEvents {
+    bool headPauseCooldownEnded = false;  // timer 11's second tick
+    bool restartCountdownEnded = false;   // timer 10's eleventh tick: Reset
+};
+
 // Windows that are never in the way: no popup open, main window docked at the
-// bottom-right corner. Tests set the fields to put them in the way.
+// bottom-right corner. Tests set the fields to put them in the way. The
+// head-pause cooldown (timer 11, 2 s) and the restart countdown (timer 10,
+// 1 s, from 10 down) run on the simulated clock when runTimers is called.
 class HeadlessTrackingWindows : public TrackingWindowsPort {
   public:
+    explicit HeadlessTrackingWindows(const ManualClock& clock) : clock_(clock) {}
+
+    WindowTimerEvents runTimers() {
+        WindowTimerEvents events;
+        const long long now = clock_.nowMs();
+        if (cooldownStartMs_ && now - *cooldownStartMs_ >= 2 * kCooldownTickMs) {
+            cooldownStartMs_.reset();
+            events.headPauseCooldownEnded = true;
+        }
+        if (countdownStartMs_ && now - *countdownStartMs_ >= (kCountdownStart + 1) * 1000LL) {
+            countdownStartMs_.reset();
+            mainWindow = Visibility::Hidden;
+            events.restartCountdownEnded = true;
+        }
+        return events;
+    }
+    // The digit the restart countdown shows; none while it is not shown.
+    std::optional<int> countdownValue() const {
+        if (!countdownStartMs_) {
+            return std::nullopt;
+        }
+        const long long ticks = (clock_.nowMs() - *countdownStartMs_) / 1000;
+        return static_cast<int>(std::max<long long>(0, kCountdownStart - ticks));
+    }
+
     ScreenPoint mainWindowTopLeft() const override { return mainTopLeft; }
     bool mainWindowInStartupForm() const override { return startupForm; }
     bool mainWindowHiddenByUser() const override { return hiddenByUser; }
@@ -129,17 +163,23 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     void invalidateCameraView() override {}
     bool anyPopupOpen() const override { return popupOpen; }
     bool dockingHeldByPopup() const override { return false; }
-    bool restartCountdownShown() const override { return false; }
-    void startRestartCountdown() override { ++restartCountdowns; }
+    bool restartCountdownShown() const override { return countdownStartMs_.has_value(); }
+    void startRestartCountdown() override {
+        ++restartCountdowns;
+        countdownStartMs_ = clock_.nowMs();
+    }
     void closeAllPopups() override { ++popupCloses; }
     void destroyGuideWindow() override {}
     void openLoadingBar() override { loadingBarOpen = true; }
     void closeLoadingBar() override { loadingBarOpen = false; }
     int positionHintWidth() const override { return 300; }
-    bool manualEyeViewActive() const override { return false; }
+    bool manualEyeViewActive() const override { return manualEyeView; }
     void drawManualEyeGuides(CaptureFrame&) override {}
-    void leaveManualEyeView() override {}
-    void startHeadPauseCooldownTimer() override { ++cooldownTimers; }
+    void leaveManualEyeView() override { manualEyeView = false; }
+    void startHeadPauseCooldownTimer() override {
+        ++cooldownTimers;
+        cooldownStartMs_ = clock_.nowMs();
+    }
     std::optional<std::uint64_t> companionWindow() const override { return std::nullopt; }
 
     ScreenPoint mainTopLeft{100000, 100000};
@@ -147,6 +187,7 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     bool hiddenByUser = false;
     bool popupOpen = false;
     bool loadingBarOpen = false;
+    bool manualEyeView = false;
     Visibility mainWindow = Visibility::Shown;
     Visibility cameraView = Visibility::Shown;
     int docks = 0;
@@ -155,6 +196,13 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     int popupCloses = 0;
     int cooldownTimers = 0;
     int restartCountdowns = 0;
+
+  private:
+    static constexpr long long kCooldownTickMs = 2000;
+    static constexpr int kCountdownStart = 10;
+    const ManualClock& clock_;
+    std::optional<long long> cooldownStartMs_;
+    std::optional<long long> countdownStartMs_;
 };
 
 // A click-type menu window that is only a rectangle.

@@ -17,6 +17,8 @@ class ManualClock : public Clock {
     }
     void sleepMs(int durationMs) override { advanceMs(durationMs); }
     void advanceMs(int durationMs) { nowMs_ += durationMs; }
+    // Milliseconds since the start of the day it started on.
+    long long nowMs() const { return nowMs_; }
 
   private:
     static long long ToMs(const SystemTime& time) {

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "core/timing.h"
 
@@ -14,6 +15,12 @@ namespace {
 constexpr int kGridRows = 6;
 constexpr int kGridStepPixels = 10;
 constexpr std::int32_t kUnwritten = INT32_MAX;
+
+MatchResult NothingMatched() {
+    MatchResult result;
+    result.cost = std::numeric_limits<float>::infinity();
+    return result;
+}
 
 }  // namespace
 
@@ -110,6 +117,9 @@ void TemplateTracker::release() {
 }
 
 MatchResult TemplateTracker::matchPlain(const WorkImage& image) {
+    if (!built()) {
+        return NothingMatched();
+    }
     const std::size_t points = values_.size();
     int minimum = INT32_MAX;
     int maximum = INT32_MIN;
@@ -146,6 +156,9 @@ __attribute__((target_clones("avx2", "default"))) void AccumulateColumn(
 }  // namespace
 
 MatchResult TemplateTracker::match(const WorkImage& image) {
+    if (!built()) {
+        return NothingMatched();
+    }
     const int rows = window_.rows();
     const std::size_t points = values_.size();
     std::int32_t* costs = costs_.data();

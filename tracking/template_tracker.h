@@ -18,7 +18,9 @@ struct DiscPoint {
 std::vector<DiscPoint> BuildNearDisc(int radius);
 
 struct MatchResult {
-    float cost = 0.0f;  // mean absolute grey difference per template point
+    // Mean absolute grey difference per template point; infinite without a
+    // template, so that every lost-face test sees a lost face.
+    float cost = 0.0f;
     double centroidX = 0.0;
     double centroidY = 0.0;
     int bestPosition = 0;  // WorkImage index of the best candidate's stored position
@@ -52,7 +54,8 @@ class TemplateTracker {
     void release();
     bool built() const { return !values_.empty(); }
 
-    // The vectorised match; the same result as MatchPlain.
+    // The vectorised match; the same result as MatchPlain. Without a built
+    // template nothing is matched and the cost is infinite.
     MatchResult match(const WorkImage& image);
     // The plain sum over the candidate list, kept as the reference.
     MatchResult matchPlain(const WorkImage& image);

@@ -145,8 +145,6 @@ class HeadShakeStage {
   public:
     virtual ~HeadShakeStage() = default;
     virtual void startRun(const TrackingRun& run) = 0;
-    // Forgets the recorded position; the next one starts from `point`.
-    virtual void recenter(ScreenPoint point) = 0;
     virtual bool detect(int x, int y, HeadPauseState pauseState) = 0;
     // Feedback while the gesture is under way: armed, and steps done (0..4).
     virtual bool feedbackArmed() const = 0;

@@ -18,7 +18,7 @@ constexpr float kManualMouseStillSeconds = 3.0f;
 constexpr double kSteadyMotionPixels = 8.0;
 constexpr float kLostFaceCost = 35.0f;
 constexpr int kShortSleepMs = 2;
-constexpr int kRestartSleepMs = 500;
+constexpr float kRestartShowSeconds = 0.5f;
 constexpr int kManualMouseMoveLimit = 20;
 constexpr int kManualMouseMoves = 3;
 constexpr int kCountdownBarPixels = 450;
@@ -92,7 +92,7 @@ TrackingLoop::TrackingLoop(const Settings& settings, TrackingShared& shared,
       stages_(stages),
       cascadeFile_(std::move(cascadeFile)),
       tracker_(BuildNearDisc(25)) {
-    screen_ = ports_.desktop.screenSize();
+    screen_ = WithinScreenLimits(ports_.desktop.screenSize());
     range_.bounds = {0, 0, screen_.width, screen_.height};
     range_.mappingSize = screen_;
 }
@@ -115,6 +115,17 @@ bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
     report_.state = shared_.state.load();
     if (stages_.dwell->holdingFrames()) {
         // A timed press holds the button: no frame is processed meanwhile.
+        return true;
+    }
+    if (frame.layout != table.layout() || frame.bytes.size() < FrameBufferBytes(frame.layout)) {
+        // Reading it would leave the previous picture in place; say so once.
+        if (!unexpectedFrameReported_) {
+            unexpectedFrameReported_ = true;
+            ports_.userInterface.showMessage(
+                "The camera delivers frames of another format or size than the one chosen; "
+                "they are skipped.",
+                "Veltranix");
+        }
         return true;
     }
     if (firstCall_) {
@@ -151,9 +162,7 @@ bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
         images_[0].assign(kFramePixels, 0);
         images_[1].assign(kFramePixels, 0);
     }
-    if (frame.layout == table.layout() && frame.bytes.size() >= FrameBufferBytes(frame.layout)) {
-        FillWorkImageByLayout(frame, images_[current_]);
-    }
+    FillWorkImageByLayout(frame, images_[current_]);
     report_.processed = true;
     switch (report_.state) {
         case TrackingState::Detect:
@@ -341,6 +350,12 @@ void TrackingLoop::runStartTracking() {
 }
 
 void TrackingLoop::runTrack(CaptureFrame& frame) {
+    if (!tracker_.built()) {
+        // Set from outside before a template was built (or after a reset):
+        // nothing to follow, detect afresh.
+        setState(TrackingState::Reset);
+        return;
+    }
     TrackingWindowsPort& windows = ports_.windows;
     if (settings_.autoAjuste) {
         if (popupOpen()) {
@@ -349,8 +364,10 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
             windows.startRestartCountdown();
         }
     }
+    // A size no screen can have (a desktop in the middle of a change) is not taken.
     const ScreenSize screen = ports_.desktop.screenSize();
-    if (screen.width != screen_.width && screen.height != screen_.height) {
+    if (ScreenSizeWithinLimits(screen) && screen.width != screen_.width &&
+        screen.height != screen_.height) {
         screen_ = screen;
         range_.bounds = {0, 0, screen_.width, screen_.height};
         setState(TrackingState::Reset);
@@ -445,6 +462,7 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
 }
 
 void TrackingLoop::runReset() {
+    restartLaidOut_ = false;
     stages_.dwell->restoreSystemCursors();
     tracker_.release();
     stages_.gestures->endRun();
@@ -464,14 +482,25 @@ void TrackingLoop::runReset() {
 }
 
 void TrackingLoop::runRestart() {
-    setState(TrackingState::Detect);
-    ports_.windows.centerMainWindowLarge();
-    menuFormShown_ = false;
-    if (ports_.windows.manualEyeViewActive()) {
-        ports_.windows.leaveManualEyeView();
+    const SystemTime now = ports_.clock.utcNow();
+    if (!restartLaidOut_) {
+        ports_.windows.centerMainWindowLarge();
+        menuFormShown_ = false;
+        if (ports_.windows.manualEyeViewActive()) {
+            ports_.windows.leaveManualEyeView();
+        }
+        restartSettling();
+        // The windows show half a second later; the frame callback must not
+        // wait for it, so the frames until then do nothing else.
+        restartLaidOut_ = true;
+        restartLaidOutAt_ = now;
+        return;
     }
-    restartSettling();
-    ports_.clock.sleepMs(kRestartSleepMs);
+    if (!ElapsedAtLeast(restartLaidOutAt_, now, kRestartShowSeconds)) {
+        return;
+    }
+    restartLaidOut_ = false;
+    setState(TrackingState::Detect);
     ports_.windows.setMainWindowVisibility(Visibility::Shown);
     ports_.windows.setCameraViewVisibility(Visibility::Shown);
 }
@@ -506,6 +535,10 @@ void TrackingLoop::runManualMouse(CaptureFrame& frame) {
 }
 
 void TrackingLoop::runHeadPause(CaptureFrame& frame) {
+    if (!tracker_.built()) {
+        setState(TrackingState::Reset);
+        return;
+    }
     stages_.dwell->restoreSystemCursors();
     shared_.headPaused.store(true);
     ports_.windows.invalidateCameraView();
@@ -536,7 +569,8 @@ void TrackingLoop::runHeadPause(CaptureFrame& frame) {
         }
     }
     if (!headPauseCooldown_ && !popupOpen() && !ports_.windows.restartCountdownShown()) {
-        shake.recenter(screenCentre());
+        // The resumed frames compare the pointer with the screen centre.
+        lastPointer_ = screenCentre();
         if (shake.detect(TruncateTowardZero(match.centroidX), TruncateTowardZero(match.centroidY),
                          HeadPauseState::Paused)) {
             ports_.windows.startHeadPauseCooldownTimer();
@@ -580,7 +614,11 @@ void TrackingLoop::drawDetection(CaptureFrame& frame, const Detection& detection
     }
 }
 
-void TrackingLoop::drawTrackingMarks(CaptureFrame& frame, FrameColour rgb, FrameColour yuv) const {
+void TrackingLoop::drawTrackingMarks(CaptureFrame& frame, FrameColour rgb, FrameColour yuv) {
+    // The tracking marks replace the manual eye-placement guides.
+    if (ports_.windows.manualEyeViewActive()) {
+        ports_.windows.leaveManualEyeView();
+    }
     const FrameColour colour = IsYuv(frame) ? yuv : rgb;
     const EyeLine& eyes = run_.eyes;
     const int x = run_.headBoxCentre.x;

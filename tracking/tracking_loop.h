@@ -88,8 +88,9 @@ class TrackingLoop {
     TrackingLoop(const Settings& settings, TrackingShared& shared, TrackingLoopPorts ports,
                  TrackStages stages, std::filesystem::path cascadeFile);
 
-    // The frame callback. The frame must be in `table`'s layout; it is only
-    // used during the call. Returns true (the callback's result).
+    // The frame callback. A frame that is not in `table`'s layout, or too
+    // short for it, is skipped (the user is told once). The frame is only used
+    // during the call. Returns true (the callback's result).
     bool OnFrame(CaptureFrame& frame, const PixelOffsetTable& table);
 
     const FrameReport& lastFrame() const { return report_; }
@@ -108,6 +109,9 @@ class TrackingLoop {
     int interocularDistance() const { return calibration_.interocularDistance; }
     const TemplateTracker& templateTracker() const { return tracker_; }
     double pointerTravel() const { return pointerTravel_; }
+    // The pointer the manual-mouse test compares with.
+    ScreenPoint lastPointer() const { return lastPointer_; }
+    bool headPauseCooldown() const { return headPauseCooldown_; }
     bool detectorFailed() const { return detectorFailed_; }
 
   private:
@@ -121,7 +125,7 @@ class TrackingLoop {
     void runHeadPause(CaptureFrame& frame);
     void runSuspended();
     void drawDetection(CaptureFrame& frame, const Detection& detection) const;
-    void drawTrackingMarks(CaptureFrame& frame, FrameColour rgb, FrameColour yuv) const;
+    void drawTrackingMarks(CaptureFrame& frame, FrameColour rgb, FrameColour yuv);
     void setState(TrackingState state) { shared_.state.store(state); }
     bool popupOpen() const { return ports_.windows.anyPopupOpen(); }
     ScreenPoint screenCentre() const { return {screen_.width / 2, screen_.height / 2}; }
@@ -147,6 +151,7 @@ class TrackingLoop {
     std::optional<SystemTime> detectPauseStart_;
     bool cascadeUnloaded_ = true;
     bool detectorFailed_ = false;
+    bool unexpectedFrameReported_ = false;
     bool settleStarted_ = false;
     SystemTime settleStart_;
     bool steadyStarted_ = false;
@@ -161,6 +166,9 @@ class TrackingLoop {
     double previousTrackedY_ = 0.0;
     double pointerTravel_ = 0.0;
     bool headPauseCooldown_ = false;
+    // Restart has laid the windows out and waits to show them.
+    bool restartLaidOut_ = false;
+    SystemTime restartLaidOutAt_;
     int gestureKind_ = -1;
     bool menuFormShown_ = false;
     bool pointerLeftDockCorner_ = false;

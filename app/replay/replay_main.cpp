@@ -113,8 +113,9 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
                 x == std::string_view::npos ? std::nullopt : ParseNumber(text->substr(0, x));
             const std::optional<long> height =
                 x == std::string_view::npos ? std::nullopt : ParseNumber(text->substr(x + 1));
-            if (!width || !height || *width < 100 || *height < 100) {
-                return "--screen needs WIDTHxHEIGHT (at least 100x100), not \"" +
+            if (!width || !height || *width < 100 || *height < 100 || *width > kMaxScreenPixels ||
+                *height > kMaxScreenPixels) {
+                return "--screen needs WIDTHxHEIGHT (from 100x100 to 32767x32767), not \"" +
                        std::string(*text) + "\"";
             }
             options.screen = {static_cast<int>(*width), static_cast<int>(*height)};
@@ -168,15 +169,47 @@ void FromBottomUpRgb(const std::vector<std::uint8_t>& bytes, cv::Mat& bgr) {
     }
 }
 
-// Saves the calibrated levels through the settings persistence.
-// Writes an integer value into whichever settings group holds that name.
-bool SetByRegistryName(SettingsStore& store, const std::string& name, std::int32_t value) {
+// The settings group that holds a value of that name; none when none does.
+const char* GroupOf(const SettingsStore& store, const std::string& name) {
     for (const char* key : {store_keys::kWebcam, store_keys::kMouse, store_keys::kSystem}) {
         if (store.readValue(key, name)) {
-            return WriteInteger(store, key, name, value) == StoreStatus::Ok;
+            return key;
         }
     }
-    return false;
+    return nullptr;
+}
+
+// Empty when no output names an input, the settings store or another output;
+// writing it would destroy what the run reads.
+std::string OutputsOverInputs(const Options& options) {
+    const std::filesystem::path store = std::filesystem::path(options.configDir) / "settings.store";
+    const auto same = [](const std::filesystem::path& a, const std::filesystem::path& b) {
+        std::error_code error;
+        if (std::filesystem::equivalent(a, b, error)) {
+            return true;
+        }
+        return std::filesystem::weakly_canonical(a, error) ==
+               std::filesystem::weakly_canonical(b, error);
+    };
+    const std::pair<const char*, std::string> outputs[] = {
+        {"--trace", options.trace}, {"--overlay", options.overlay}, {"--keys", options.keys}};
+    for (std::size_t index = 0; index < std::size(outputs); ++index) {
+        const auto& [option, output] = outputs[index];
+        if (output.empty()) {
+            continue;
+        }
+        if (same(output, options.video) || same(output, store)) {
+            return std::string(option) + " " + output +
+                   " would overwrite an input (the video or "
+                   "the settings store)";
+        }
+        for (std::size_t other = index + 1; other < std::size(outputs); ++other) {
+            if (!outputs[other].second.empty() && same(output, outputs[other].second)) {
+                return std::string(option) + " and " + outputs[other].first + " name one file";
+            }
+        }
+    }
+    return {};
 }
 
 std::string Cell(const std::optional<double>& value) {
@@ -265,7 +298,7 @@ class SilentPlaybackDisplay : public MacroPlaybackDisplayPort {
     void updateProgress(int, std::string_view) override {}
     void hideProgress() override {}
     void closeProgress() override {}
-    void showShellError(std::string_view) override {}
+    void showShellError(std::string_view, std::function<void()> closed) override { closed(); }
 };
 
 // The macro player's own simulated time: its pauses pass at once. Thread-safe.
@@ -302,6 +335,9 @@ int Run(const Options& options) {
     if (!std::filesystem::is_regular_file(options.video)) {
         return Fail("no such video file: " + options.video);
     }
+    if (const std::string clash = OutputsOverInputs(options); !clash.empty()) {
+        return Fail(clash);
+    }
     cv::VideoCapture video(options.video);
     if (!video.isOpened()) {
         return Fail("cannot read the video " + options.video);
@@ -316,8 +352,18 @@ int Run(const Options& options) {
 
     FileSettingsStore store({std::filesystem::path(options.configDir) / "settings.store",
                              std::filesystem::path(options.configDir) / "autostart"});
-    if (store.open() == StoreOpening::Unreadable) {
-        return Fail("cannot read the settings store in " + options.configDir);
+    switch (store.open()) {
+        case StoreOpening::Unreadable:
+            return Fail(store.lastError());
+        case StoreOpening::CorruptSetAside:
+        case StoreOpening::PartlyLoaded:
+            std::fprintf(stderr,
+                         "veltranix-replay: warning: %s; the file as it was is kept as %s\n",
+                         store.lastError().c_str(), store.setAsidePath().c_str());
+            break;
+        case StoreOpening::Loaded:
+        case StoreOpening::NoFile:
+            break;
     }
     Settings settings;
     Lexicon lexicon;
@@ -326,12 +372,16 @@ int Run(const Options& options) {
     SettingsPersistence persistence(settings, lexicon, store, ProgramFolder{programFolder},
                                     userInterface, observer, kLanguageSpanish);
     if (persistence.LoadSystemSettings() == LexiconLoad::ExitProgram) {
-        return Fail("cannot load the lexicon beside the program");
+        return Fail("cannot load the lexicon beside the program: " + lexicon.loadProblem);
     }
     persistence.LayoutWindows(settings.tamany);
     for (const auto& [name, value] : options.sets) {
-        if (!SetByRegistryName(store, name, value)) {
+        const char* group = GroupOf(store, name);
+        if (group == nullptr) {
             return Fail("no settings value named " + name);
+        }
+        if (WriteInteger(store, group, name, value) != StoreStatus::Ok) {
+            return Fail("cannot save " + name + ": " + store.lastError());
         }
     }
     if (!options.sets.empty()) {
@@ -395,7 +445,7 @@ int Run(const Options& options) {
         }
         trace << "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,"
                  "trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,"
-                 "mouthActivity,trigger,clickRequest\n";
+                 "mouthActivity,trigger,clickRequest,cooldown,countdown\n";
     }
     cv::VideoWriter overlay;
     if (!options.overlay.empty()) {
@@ -432,7 +482,7 @@ int Run(const Options& options) {
         }
         BgrToLayout(camera, FrameLayout::Rgb24BottomUp, bytes);
         CaptureFrame frame{bytes, FrameLayout::Rgb24BottomUp};
-        loop.OnFrame(frame, table);
+        engine.OnFrame(frame, table);
         ++delivered;
         const FrameReport& report = loop.lastFrame();
         ClickTypeMenu& menu = engine.actions.menu;
@@ -497,7 +547,9 @@ int Run(const Options& options) {
                   << point(report.pointer, &ScreenPoint::x) << ','
                   << point(report.pointer, &ScreenPoint::y) << ',' << Cell(report.eyeActivity1)
                   << ',' << Cell(report.eyeActivity2) << ',' << Cell(report.mouthActivity) << ','
-                  << triggerName << ',' << Whole(report.clickRequest) << '\n';
+                  << triggerName << ',' << Whole(report.clickRequest) << ','
+                  << (loop.headPauseCooldown() ? 1 : 0) << ','
+                  << Whole(engine.windows.countdownValue()) << '\n';
         }
         if (overlay.isOpened()) {
             FromBottomUpRgb(bytes, drawn);

@@ -10,29 +10,12 @@
 #include <QtDBus/QDBusConnection>
 #include <QtDBus/QDBusMessage>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "core/companion_messages.h"
 
 namespace {
-
-bool ParsePayload(const char* text, std::uint32_t* value) {
-    const std::string digits(text);
-    if (digits.empty() || digits[0] == '-' || digits[0] == '+') {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long parsed = std::strtoull(text, &end, 0);
-    if (errno != 0 || end == text || *end != '\0' || parsed > 0xFFFFFFFFull) {
-        return false;
-    }
-    *value = static_cast<std::uint32_t>(parsed);
-    return true;
-}
 
 int Usage() {
     std::fprintf(stderr,
@@ -56,11 +39,13 @@ int main(int argc, char** argv) {
     }
     std::uint32_t payloads[2] = {0, 0};
     for (int index = 2; index < argc; ++index) {
-        if (!ParsePayload(argv[index], &payloads[index - 2])) {
+        const auto payload = veltranix::ParseCompanionPayload(argv[index]);
+        if (!payload) {
             std::fprintf(stderr, "veltranix-send: \"%s\" is not a 32-bit unsigned number\n",
                          argv[index]);
             return Usage();
         }
+        payloads[index - 2] = *payload;
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,15 @@ FileWriteCalls RealFileWriteCalls();
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content,
                          std::string* error, unsigned permissions = 0600,
                          const FileWriteCalls& calls = RealFileWriteCalls());
+
+// Keeping a file aside without ever replacing another: the names tried are
+// `base`, then `base`-1, `base`-2 ... up to -999; the first free one is used.
+// Nullopt, with `error` set, when none could be used.
+std::optional<std::filesystem::path> RenameAside(const std::filesystem::path& file,
+                                                 const std::filesystem::path& base,
+                                                 std::string* error);
+// As RenameAside, for a copy: a new file at the first free name holds `content`.
+std::optional<std::filesystem::path> WriteAside(const std::filesystem::path& base,
+                                                std::string_view content, std::string* error);
 
 }  // namespace veltranix

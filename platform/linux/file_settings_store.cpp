@@ -1,11 +1,14 @@
 #include "platform/linux/file_settings_store.h"
 
-#include <chrono>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <iterator>
+#include <vector>
 
+#include "core/file_reading.h"
 #include "core/text_codec.h"
 #include "settings/settings.h"
 
@@ -19,11 +22,14 @@ std::filesystem::path EnvironmentPath(const char* variable) {
                                              : std::filesystem::path();
 }
 
+// Empty when there is no home folder to put it in.
 std::filesystem::path ConfigHome() {
     auto path = EnvironmentPath("XDG_CONFIG_HOME");
     if (path.empty()) {
-        const auto home = EnvironmentPath("HOME");
-        path = (home.empty() ? std::filesystem::path("/tmp") : home) / ".config";
+        const auto home = UserHomeFolder();
+        if (home) {
+            path = *home / ".config";
+        }
     }
     return path;
 }
@@ -37,12 +43,15 @@ std::string TimestampForFileName() {
     return text;
 }
 
-// Quotes an argument of a desktop entry's Exec line.
+// Quotes an argument of a desktop entry's Exec line. A '%' would be read as a
+// field code, so it is doubled.
 std::string QuoteExecArgument(const std::string& argument) {
     std::string quoted = "\"";
     for (const char character : argument) {
         if (character == '"' || character == '`' || character == '$' || character == '\\') {
             quoted += '\\';
+        } else if (character == '%') {
+            quoted += '%';
         }
         quoted += character;
     }
@@ -59,15 +68,44 @@ std::string QuoteExecArgument(const std::string& argument) {
     return escaped;
 }
 
+bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char character) {
+        const auto byte = static_cast<unsigned char>(character);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
 }  // namespace
+
+std::optional<std::filesystem::path> UserHomeFolder() {
+    const auto home = EnvironmentPath("HOME");
+    if (!home.empty()) {
+        return home;
+    }
+    // Without HOME (or with a relative one) the password database knows.
+    long bufferSize = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 16384));
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return std::filesystem::path(found->pw_dir);
+    }
+    return std::nullopt;
+}
 
 StoreLocations StoreLocations::FromEnvironment() {
     StoreLocations locations;
     const auto override = EnvironmentPath("VELTRANIX_CONFIG_HOME");
     const auto configHome = ConfigHome();
-    locations.storeFile =
-        (override.empty() ? configHome / "veltranix" : override) / "settings.store";
-    locations.autostartFolder = configHome / "autostart";
+    if (!override.empty()) {
+        locations.storeFile = override / "settings.store";
+    } else if (!configHome.empty()) {
+        locations.storeFile = configHome / "veltranix" / "settings.store";
+    }
+    if (!configHome.empty()) {
+        locations.autostartFolder = configHome / "autostart";
+    }
     return locations;
 }
 
@@ -87,36 +125,68 @@ FileSettingsStore::FileSettingsStore(StoreLocations locations, FileWriteCalls wr
     : locations_(std::move(locations)), writeCalls_(writeCalls) {}
 
 StoreOpening FileSettingsStore::open() {
+    const std::filesystem::path& file = locations_.storeFile;
+    if (file.empty()) {
+        lastError_ =
+            "no home folder for the settings store (HOME is not set and the user has no "
+            "home folder); settings are kept in memory";
+        savesRefused_ = true;
+        return StoreOpening::Unreadable;
+    }
     std::error_code error;
-    if (!std::filesystem::exists(locations_.storeFile, error)) {
+    const auto status = std::filesystem::status(file, error);
+    if (!std::filesystem::exists(status)) {
         return StoreOpening::NoFile;
     }
-    std::ifstream stream(locations_.storeFile, std::ios::binary);
-    std::string text;
-    if (std::filesystem::is_regular_file(locations_.storeFile, error) && stream) {
-        text.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    const FileContent content =
+        std::filesystem::is_regular_file(status)
+            ? ReadWholeFile(file, StoreTree::kMaxTextBytes)
+            : FileContent{FileReadStatus::Failed, {}, file.string() + " is not a regular file"};
+    if (content.status == FileReadStatus::Missing) {
+        return StoreOpening::NoFile;
     }
-    if (!stream || error || !std::filesystem::is_regular_file(locations_.storeFile, error)) {
-        lastError_ = "cannot read " + locations_.storeFile.string();
+    if (content.status == FileReadStatus::Failed) {
+        lastError_ = content.error;
         savesRefused_ = true;
         return StoreOpening::Unreadable;
     }
-    std::string parseError;
-    if (auto parsed = StoreTree::parse(text, &parseError)) {
-        tree_ = std::move(*parsed);
+    StoreTree::Parsed parsed;
+    if (content.status == FileReadStatus::TooLarge) {
+        parsed.problem = content.error;
+    } else {
+        parsed = StoreTree::parse(content.bytes);
+        parsed.problem = file.string() + ", " + parsed.problem;
+    }
+    const std::filesystem::path asideBase = file.string() + ".corrupt-" + TimestampForFileName();
+    if (!parsed.tree) {
+        lastError_ = parsed.problem;
+        std::string renameError;
+        const auto aside = RenameAside(file, asideBase, &renameError);
+        if (!aside) {
+            lastError_ += "; cannot set it aside: " + renameError;
+            savesRefused_ = true;
+            return StoreOpening::Unreadable;
+        }
+        setAsidePath_ = *aside;
+        return StoreOpening::CorruptSetAside;
+    }
+    tree_ = std::move(*parsed.tree);
+    if (parsed.linesLeftOut == 0) {
         return StoreOpening::Loaded;
     }
-    lastError_ = locations_.storeFile.string() + ", " + parseError;
-    setAsidePath_ = locations_.storeFile;
-    setAsidePath_ += ".corrupt-" + TimestampForFileName();
-    std::filesystem::rename(locations_.storeFile, setAsidePath_, error);
-    if (error) {
-        lastError_ += "; cannot set it aside: " + error.message();
-        setAsidePath_.clear();
+    // The next save drops the lines left out: the file as it was is kept.
+    lastError_ =
+        std::to_string(parsed.linesLeftOut) + " line(s) could not be read (" + parsed.problem + ")";
+    std::string copyError;
+    const auto copy = WriteAside(asideBase, content.bytes, &copyError);
+    if (!copy) {
+        lastError_ += "; no copy could be kept (" + copyError +
+                      "), so the file is not overwritten; settings are kept in memory";
         savesRefused_ = true;
-        return StoreOpening::Unreadable;
+    } else {
+        setAsidePath_ = *copy;
     }
-    return StoreOpening::CorruptSetAside;
+    return StoreOpening::PartlyLoaded;
 }
 
 std::filesystem::path FileSettingsStore::autostartEntry() const {
@@ -173,8 +243,16 @@ std::optional<StoreValue> FileSettingsStore::readValue(std::string_view keyPath,
 StoreStatus FileSettingsStore::writeValue(std::string_view keyPath, std::string_view valueName,
                                           const StoreValue& value) {
     if (isLogOnValue(keyPath, valueName)) {
-        tree_.createKey(keyPath);
         std::string executable(value.bytes.substr(0, value.bytes.find('\0')));
+        if (HasControlCharacter(executable) || locations_.autostartFolder.empty()) {
+            // A line break would end the Exec line and add keys of its own.
+            lastError_ =
+                "the program cannot start at log-on from a folder whose name holds a "
+                "line break or another control character: " +
+                executable;
+            return StoreStatus::Refused;
+        }
+        tree_.createKey(keyPath);
         if (!WriteFileAtomically(autostartEntry(), AutostartDesktopEntry(executable), &lastError_,
                                  0644, writeCalls_)) {
             return StoreStatus::WriteFailed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/linux/atomic_file.h"
@@ -17,14 +18,23 @@ struct StoreLocations {
 
     // The store in $VELTRANIX_CONFIG_HOME, else $XDG_CONFIG_HOME/veltranix,
     // else ~/.config/veltranix; autostart in $XDG_CONFIG_HOME/autostart
-    // (or ~/.config/autostart).
+    // (or ~/.config/autostart). Only absolute paths are taken; with no home
+    // folder at all the paths are empty and open() says so.
     static StoreLocations FromEnvironment();
 };
 
+// $HOME when it is an absolute path, else the user's home folder from the
+// password database; none when neither is known.
+std::optional<std::filesystem::path> UserHomeFolder();
+
 enum class StoreOpening {
     Loaded,
-    NoFile,           // first start: the store begins empty
-    CorruptSetAside,  // the unreadable file was renamed and the store begins empty
+    NoFile,  // first start: the store begins empty
+    // Lines that could not be read were left out (their values count as
+    // missing); a copy of the file as it was is at setAsidePath(), and
+    // lastError() says which lines. Tell the user once.
+    PartlyLoaded,
+    CorruptSetAside,  // the file could not be followed at all: renamed, the store begins empty
     Unreadable,       // the file exists but could not be read; the store begins empty
 };
 
@@ -38,7 +48,8 @@ class FileSettingsStore : public SettingsStore {
 
     // Reads the file. Call once, before any other operation.
     StoreOpening open();
-    // Where an unreadable file was set aside, after CorruptSetAside; why it was.
+    // Where the file was set aside (CorruptSetAside) or copied (PartlyLoaded);
+    // what went wrong.
     const std::filesystem::path& setAsidePath() const { return setAsidePath_; }
     const std::string& lastError() const { return lastError_; }
 

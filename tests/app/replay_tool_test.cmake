@@ -22,7 +22,7 @@ if(NOT count EQUAL 171)
   message(FATAL_ERROR "trace has ${count} rows, expected a header and 170 frames")
 endif()
 list(GET rows 0 header)
-if(NOT header STREQUAL "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,mouthActivity,trigger,clickRequest")
+if(NOT header STREQUAL "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,mouthActivity,trigger,clickRequest,cooldown,countdown")
   message(FATAL_ERROR "unexpected header: ${header}")
 endif()
 list(GET rows 1 first)
@@ -30,14 +30,14 @@ list(GET rows 30 detecting)
 list(GET rows 170 last)
 if(NOT first MATCHES "^1,Detect,,"
    OR NOT detecting MATCHES "^30,Detect,0,1,"
-   OR NOT last MATCHES "^170,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,0,450,0,450,,,[0-9.]*,,$")
+   OR NOT last MATCHES "^170,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,0,450,0,450,,,[0-9.]*,,,0,$")
   message(FATAL_ERROR "states do not advance as expected:\n${first}\n${detecting}\n${last}")
 endif()
 # A still tracked head keeps the pointer where tracking put it; the head
 # moving right in the picture walks the pointer to the left edge. The eyes
 # are not bound (no eye activity), the mouth is (left click by default).
 list(GET rows 135 tracking)
-if(NOT tracking MATCHES "^135,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,800,450,800,450,,,[0-9.]*,,$")
+if(NOT tracking MATCHES "^135,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,800,450,800,450,,,[0-9.]*,,,0,$")
   message(FATAL_ERROR "a still tracked frame is not as expected:\n${tracking}")
 endif()
 if(NOT summary MATCHES "click requests: none\n")
@@ -118,7 +118,16 @@ if(NOT result EQUAL 0 OR NOT summary MATCHES "frames: 5\n")
   message(FATAL_ERROR "a 1280 x 720 video: ${result} ${summary} ${errors}")
 endif()
 
+# Outputs that name an input or the settings store, and screens beyond the X
+# protocol's 32767, are refused; the video is left as it was.
+file(MD5 ${WORK}/face.avi videoBefore)
 foreach(bad "--video;${WORK}/missing.avi;--config-dir;${WORK}/config"
+            "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--trace;${WORK}/face.avi"
+            "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--overlay;${WORK}/../replay_tool_work/face.avi"
+            "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--keys;${WORK}/config/settings.store"
+            "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--trace;${WORK}/o.csv;--keys;${WORK}/o.csv"
+            "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--screen;32768x900"
+            "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--screen;999999999x999999999"
             "--video;${WORK}/trace.csv;--config-dir;${WORK}/config"
             "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--screen;huge"
             "--video;${WORK}/face.avi;--config-dir;${WORK}/config;--set;noSuchValue=1"
@@ -131,3 +140,34 @@ foreach(bad "--video;${WORK}/missing.avi;--config-dir;${WORK}/config"
     message(FATAL_ERROR "bad input accepted: ${bad} -> ${result} ${errors}")
   endif()
 endforeach()
+file(MD5 ${WORK}/face.avi videoAfter)
+if(NOT videoBefore STREQUAL videoAfter)
+  message(FATAL_ERROR "a refused run changed the input video")
+endif()
+
+# Errors name the file and the system's reason: a store that cannot be saved
+# (procfs takes no new files, even from root), a store that is not a store,
+# a program folder without config.ini.
+execute_process(COMMAND ${TOOL} --video ${WORK}/face.avi --config-dir /proc --set so=1
+                RESULT_VARIABLE result ERROR_VARIABLE errors OUTPUT_QUIET)
+if(result EQUAL 0 OR NOT errors MATCHES "cannot save so: .*/proc")
+  message(FATAL_ERROR "an unwritable store is not reported as such: ${result} ${errors}")
+endif()
+file(MAKE_DIRECTORY ${WORK}/config-corrupt)
+file(WRITE ${WORK}/config-corrupt/settings.store "not a store at all\n")
+execute_process(COMMAND ${TOOL} --video ${WORK}/face.avi --config-dir ${WORK}/config-corrupt
+                  --frames 1
+                RESULT_VARIABLE result ERROR_VARIABLE errors OUTPUT_QUIET)
+if(NOT result EQUAL 0 OR NOT errors MATCHES "warning: .*settings.store.*kept as .*corrupt-")
+  message(FATAL_ERROR "a store set aside is not reported: ${result} ${errors}")
+endif()
+get_filename_component(programFolder ${TOOL} DIRECTORY)
+file(MAKE_DIRECTORY ${WORK}/program)
+file(COPY ${TOOL} ${programFolder}/lib_ini DESTINATION ${WORK}/program)
+get_filename_component(toolName ${TOOL} NAME)
+execute_process(COMMAND ${WORK}/program/${toolName} --video ${WORK}/face.avi
+                  --config-dir ${WORK}/config-program
+                RESULT_VARIABLE result ERROR_VARIABLE errors OUTPUT_QUIET)
+if(result EQUAL 0 OR NOT errors MATCHES "config.ini: No such file or directory")
+  message(FATAL_ERROR "a missing config.ini is not named: ${result} ${errors}")
+endif()

@@ -10,7 +10,7 @@
 namespace veltranix::testing {
 
 // Records what playback shows; the shell error "closes" as soon as the
-// optional hook has run.
+// optional hook has run, unless the box is to stay open.
 class FakeMacroPlaybackDisplay : public MacroPlaybackDisplayPort {
   public:
     struct Progress {
@@ -25,7 +25,7 @@ class FakeMacroPlaybackDisplay : public MacroPlaybackDisplayPort {
     }
     void hideProgress() override { add("hide"); }
     void closeProgress() override { add("close"); }
-    void showShellError(std::string_view text) override {
+    void showShellError(std::string_view text, std::function<void()> closed) override {
         add("error");
         {
             std::lock_guard lock(mutex_);
@@ -33,6 +33,9 @@ class FakeMacroPlaybackDisplay : public MacroPlaybackDisplayPort {
         }
         if (whileErrorShows) {
             whileErrorShows();
+        }
+        if (!errorStaysOpen) {
+            closed();
         }
     }
 
@@ -50,6 +53,7 @@ class FakeMacroPlaybackDisplay : public MacroPlaybackDisplayPort {
     }
 
     std::function<void()> whileErrorShows;
+    bool errorStaysOpen = false;
 
   private:
     void add(const char* call) {

@@ -91,6 +91,37 @@ TEST_F(MacroFileTest, ShellCommandWithBlanksKeepsItsEntryAndEveryBlank) {
     EXPECT_EQ((*read)[2], slot);
 }
 
+TEST_F(MacroFileTest, AFullDescriptionKeepsItsLastCharacter) {
+    for (const std::u16string& text :
+         {std::u16string(kMaxDisplayTextUnits, u'd'),
+          std::u16string(kMaxDisplayTextUnits - 1, u'd') + u'\n', std::u16string(u"\n")}) {
+        sets->workingMacros[1].displayText = text;
+        EXPECT_EQ((*ReadBack(EncodeMacroFile(sets->workingMacros)))[1].displayText, text);
+    }
+}
+
+// A line break in a command would end the command's line and make the next
+// load refuse the whole profile.
+TEST_F(MacroFileTest, ALineBreakInACommandIsWrittenAsABlankAndTheFileStaysValid) {
+    MacroSlot& slot = sets->workingMacros[3];
+    slot.count = 3;
+    slot.keyValue[0] = kShellMark;
+    slot.shellCommand[0] = u"echo one\nSHELL\r\ntwo";
+    sets->workingMacros[4].name = u"after";
+    const std::string bytes = EncodeMacroFile(sets->workingMacros);
+    EXPECT_EQ(ClassifyMacroFileText(DecodeMacroFileText(bytes)), MacroFileKind::Current);
+    auto read = ReadBack(bytes);
+    EXPECT_EQ((*read)[3].shellCommand.at(0), u"echo one SHELL  two");
+    EXPECT_EQ((*read)[4].name, u"after");
+
+    EXPECT_EQ(CheckShellCommand(u"gimp photo.png"), ShellCommandCheck::Accepted);
+    EXPECT_EQ(CheckShellCommand(u"a\nb"), ShellCommandCheck::LineBreak);
+    EXPECT_EQ(CheckShellCommand(u"a\rb"), ShellCommandCheck::LineBreak);
+    EXPECT_EQ(CheckShellCommand(u""), ShellCommandCheck::Empty);
+    EXPECT_EQ(CheckShellCommand(std::u16string(512, u'c')), ShellCommandCheck::TooLong);
+    EXPECT_EQ(CheckShellCommand(std::u16string(511, u'c')), ShellCommandCheck::Accepted);
+}
+
 TEST_F(MacroFileTest, NonAsciiTextsSurrogatesIncludedRoundTrip) {
     MacroSlot& slot = sets->workingMacros[5];
     slot.name = u"caf\u00E9 \U0001F600";
@@ -238,7 +269,7 @@ TEST_F(MacroFileTest, HostileInputKeepsEverySlotWithinItsLimits) {
     EXPECT_EQ(first.count, kMaxMacroEntries);
     EXPECT_EQ(first.keyValue[3999], 5);
     EXPECT_EQ(first.pressFlag[3999], 1);
-    EXPECT_EQ(first.displayText.size(), kMaxDisplayTextUnits - 1);
+    EXPECT_EQ(first.displayText.size(), kMaxDisplayTextUnits);
     ASSERT_EQ(first.shellCommand.size(), 1u);
     EXPECT_EQ(first.shellCommand.at(7), std::u16string(kMaxShellCommandUnits, u'c'));
     EXPECT_EQ((*read)[5].name, u"extra5");
@@ -265,6 +296,23 @@ TEST_F(MacroFileTest, AFailedSaveKeepsTheOldFileAndTheSets) {
     EXPECT_FALSE(failing.WriteMacroFile());
     EXPECT_EQ(ReadFile(store.macroFilePath()), before);
     EXPECT_EQ(sets->playbackMacros[0].name, u"ESCAPE");
+}
+
+// The default writer never writes through a link someone planted beside the
+// profile or at its name; the link itself is replaced.
+TEST_F(MacroFileTest, SavingNeverWritesThroughALink) {
+    for (const char* planted : {"Work.cfg.saving", "Work.cfg"}) {
+        TemporaryFolder other;
+        const std::filesystem::path victim = other.path() / "victim";
+        WriteFile(victim, "precious");
+        std::filesystem::remove(folder.path() / "Work.cfg");
+        std::filesystem::create_symlink(victim, folder.path() / planted);
+        ASSERT_TRUE(store.RestoreDefaultMacros(DefaultsScope::AlsoWorkingSetAndFile)) << planted;
+        EXPECT_EQ(ReadFile(victim), "precious") << planted;
+        EXPECT_TRUE(std::filesystem::is_regular_file(
+            std::filesystem::symlink_status(store.macroFilePath())));
+        std::filesystem::remove(folder.path() / planted);
+    }
 }
 
 TEST_F(MacroFileTest, CountAboveTheArraysIsWrittenAsTheEntriesThatExist) {

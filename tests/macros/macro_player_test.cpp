@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_keyboard.h"
@@ -255,6 +256,47 @@ TEST_F(MacroPlayerTest, ASecondRequestWhilePlayingDoesNothing) {
     EXPECT_EQ(display.errors().size(), 1u);
     // Idle again: the next request plays.
     EXPECT_EQ(Play(1).size(), 2u);
+}
+
+// A clock whose pauses never end: only a stop request ends such a macro.
+class StandingClock : public Clock {
+  public:
+    SystemTime utcNow() const override { return {12, 0, 0, 0}; }
+    void sleepMs(int) override { std::this_thread::yield(); }
+};
+
+// Shutdown must not hang on a playing macro: asked to stop, the player ends
+// at its next pause tick, and destroying it stops it too.
+TEST_F(MacroPlayerTest, AMacroInAPauseStopsWhenAskedAndWhenThePlayerGoes) {
+    Record(0, {{kPauseMark, 1}, {65, 1}});
+    StandingClock standing;
+    {
+        MacroPlayer stopped(*sets, keyboard, shell, standing, lexicon, display);
+        stopped.startMacroPlayback(0);
+        stopped.requestStop();
+        EXPECT_TRUE(stopped.waitUntilFinished(MacroPlayer::kShutdownWait));
+        EXPECT_FALSE(stopped.macroPlaying());
+        stopped.startMacroPlayback(0);
+        EXPECT_TRUE(stopped.macroPlaying()) << "the next playback is not stopped";
+    }
+    EXPECT_TRUE(keyboard.sent().empty());
+    EXPECT_EQ(display.calls().back(), "close");
+}
+
+TEST_F(MacroPlayerTest, AnOpenShellErrorBoxDoesNotHoldAStopRequest) {
+    Record(0, {{kShellMark, 1}});
+    shell.setResult("missing", kShellFileNotFound);
+    sets->workingMacros[0].shellCommand[0] = u"missing";
+    display.errorStaysOpen = true;
+    player.startMacroPlayback(0);
+    while (!player.shellErrorShowing()) {
+        std::this_thread::yield();
+    }
+    EXPECT_FALSE(player.waitUntilFinished(std::chrono::milliseconds(20)))
+        << "playback waits for the box";
+    player.requestStop();
+    EXPECT_TRUE(player.waitUntilFinished(MacroPlayer::kShutdownWait));
+    EXPECT_FALSE(player.shellErrorShowing());
 }
 
 TEST_F(MacroPlayerTest, PlaysTheCommittedCopyOfTheWorkingSet) {

@@ -101,6 +101,46 @@ TEST_F(ProfilesTest, ACorruptCurrentProfileIsSetAsideAndDefaultBecomesCurrent) {
     EXPECT_EQ(ReadFile(macrosDir / "Work.cfg.bad"), corrupt);
 }
 
+// A file with no section header reads as the old layout and is converted
+// into six empty macros: what it held is copied aside first, each time under
+// a name of its own.
+TEST_F(ProfilesTest, AFileWithoutHeadersIsCopiedAsideBeforeItIsConverted) {
+    std::string utf16BigEndian = EncodeMacroFile(DefaultMacroSet());
+    for (std::size_t at = 0; at + 1 < utf16BigEndian.size(); at += 2) {
+        std::swap(utf16BigEndian[at], utf16BigEndian[at + 1]);
+    }
+    const std::vector<std::string> contents = {"plain notes\r\n",
+                                               std::string("\x00\xFF\x13\x37", 4), utf16BigEndian,
+                                               "NOM_MACRO\rx\rTEXT_MACRO\r"};
+    for (std::size_t index = 0; index < contents.size(); ++index) {
+        WriteFile(macrosDir / "Work.cfg", contents[index]);
+        ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
+        EXPECT_EQ(profiles.profileFileName(), "Work.cfg");
+        const std::string copy = index == 0 ? ".bad" : ".bad" + std::to_string(index);
+        EXPECT_EQ(ReadFile(macrosDir / ("Work.cfg" + copy)), contents[index]) << index;
+        EXPECT_EQ(store.ValidateMacroFile(macrosDir / "Work.cfg"), MacroFileKind::Current);
+    }
+}
+
+// When no .bad name is free the file is left where it is and the user told;
+// Default.cfg is then not overwritten either.
+TEST_F(ProfilesTest, AnInvalidFileThatCannotBeSetAsideIsNeverDeleted) {
+    for (const char* name : {"Work.cfg", "Default.cfg"}) {
+        WriteFile(macrosDir / name, "MAX_CARACTER\r\n");  // invalid: unequal headers
+        WriteFile(macrosDir / (std::string(name) + ".bad"), "");
+        for (int index = 1; index < 1000; ++index) {
+            WriteFile(macrosDir / (std::string(name) + ".bad" + std::to_string(index)), "");
+        }
+    }
+    ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
+    EXPECT_EQ(ReadFile(macrosDir / "Work.cfg"), "MAX_CARACTER\r\n");
+    EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), "MAX_CARACTER\r\n");
+    ASSERT_EQ(userInterface.messages.size(), 2u);
+    EXPECT_NE(userInterface.messages[0].text.find("Work.cfg"), std::string::npos);
+    EXPECT_EQ(profiles.profileFileName(), "Default.cfg");
+    EXPECT_EQ(sets->workingMacros, DefaultMacroSet()) << "the defaults, in memory";
+}
+
 TEST_F(ProfilesTest, RecoveryWithAnUnwritableFolderKeepsTheDefaultsInMemory) {
     MacroFileStore readOnly(*sets, [](const auto&, std::string_view) { return false; });
     Profiles stuck(readOnly, persistence, settings, macrosDir, lexicon, userInterface);

@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <vector>
 
 #include "settings/settings.h"
 #include "tests/support/temporary_folder.h"
@@ -39,17 +44,62 @@ TEST_F(FileStore, FirstStartHasNoFileAndEveryChangeIsSavedAtOnce) {
     EXPECT_NE(ReadFile(Locations().storeFile).find("\"so\"=integer:1"), std::string::npos);
 }
 
-TEST_F(FileStore, CorruptFileIsSetAsideAndTheStoreStartsEmpty) {
-    WriteFile(Locations().storeFile, "[Software\\Veltranix]\n\"so\"=integer:one\n");
+// A file that cannot be followed at all is renamed, never over an earlier
+// copy (two in one second once replaced the first).
+TEST_F(FileStore, AFileThatCannotBeFollowedIsSetAsideUnderAFreeName) {
+    const std::string garbage(
+        "\x7F"
+        "ELF\x02\x01\x00\x00 not a store\n",
+        20);
+    std::vector<std::filesystem::path> taken;
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t second = now - 1; second <= now + 3; ++second) {
+        std::tm parts{};
+        localtime_r(&second, &parts);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
+        taken.push_back(Locations().storeFile.string() + ".corrupt-" + stamp);
+        WriteFile(taken.back(), "earlier copy");
+    }
+    WriteFile(Locations().storeFile, garbage);
     FileSettingsStore store(Locations());
     EXPECT_EQ(store.open(), StoreOpening::CorruptSetAside);
-    EXPECT_NE(store.lastError().find("line 2"), std::string::npos) << store.lastError();
+    EXPECT_NE(store.lastError().find("settings.store"), std::string::npos) << store.lastError();
     ASSERT_FALSE(store.setAsidePath().empty());
-    EXPECT_EQ(ReadFile(store.setAsidePath()), "[Software\\Veltranix]\n\"so\"=integer:one\n");
+    EXPECT_EQ(ReadFile(store.setAsidePath()), garbage);
+    for (const auto& earlier : taken) {
+        EXPECT_EQ(ReadFile(earlier), "earlier copy");
+    }
     EXPECT_FALSE(std::filesystem::exists(Locations().storeFile));
     EXPECT_FALSE(store.keyExists("Software\\Veltranix"));
     EXPECT_EQ(store.createKey(kSystem), StoreStatus::Ok);
-    EXPECT_TRUE(std::filesystem::exists(store.setAsidePath())) << "the old file is kept";
+
+    // Too large to be a store: not even read whole.
+    WriteFile(Locations().storeFile, std::string(StoreTree::kMaxTextBytes + 1, ';'));
+    FileSettingsStore large(Locations());
+    EXPECT_EQ(large.open(), StoreOpening::CorruptSetAside);
+    EXPECT_EQ(std::filesystem::file_size(large.setAsidePath()), StoreTree::kMaxTextBytes + 1);
+    EXPECT_NE(large.setAsidePath(), store.setAsidePath());
+}
+
+// One unreadable line costs only its value; a copy of the file as it was is
+// kept, because the next save leaves the line out. So are a byte-order mark
+// and CR LF line ends, which some editors write.
+TEST_F(FileStore, AnUnreadableLineCostsOnlyItsValueAndTheFileIsKeptAsItWas) {
+    const std::string text =
+        "\xEF\xBB\xBF[Software\\Veltranix\\Menu_conf_Ratoli]\r\n\"nivellUll\"=integer:48\r\n"
+        "\"nivellBoca\"=integer:4294967296\r\n\"OffSetRefUll\"=text:\"-12\"\r\n";
+    WriteFile(Locations().storeFile, text);
+    FileSettingsStore store(Locations());
+    EXPECT_EQ(store.open(), StoreOpening::PartlyLoaded);
+    EXPECT_NE(store.lastError().find("line 3"), std::string::npos) << store.lastError();
+    EXPECT_EQ(ReadInteger(store, kMouse, "nivellUll"), 48);
+    EXPECT_EQ(ReadText(store, kMouse, "OffSetRefUll", 51), "-12");
+    EXPECT_FALSE(store.readValue(kMouse, "nivellBoca"));
+    ASSERT_FALSE(store.setAsidePath().empty());
+    EXPECT_EQ(ReadFile(store.setAsidePath()), text);
+    EXPECT_EQ(WriteInteger(store, kMouse, "nivellBoca", 60), StoreStatus::Ok);
+    EXPECT_EQ(ReadFile(store.setAsidePath()), text);
 }
 
 TEST_F(FileStore, StoreThatCannotBeReadIsNeverOverwritten) {
@@ -107,10 +157,22 @@ TEST_F(FileStore, LogOnEntryBecomesAnAutostartFileAndGoesAway) {
     EXPECT_EQ(store.deleteValue(kLogOnRun, kLogOnValue), StoreStatus::ValueMissing);
 }
 
-TEST(AutostartEntry, ExecLineEscapesSpecialCharacters) {
-    const std::string text = AutostartDesktopEntry("/a\"b$c`d\\e/veltranix");
-    EXPECT_NE(text.find("Exec=\"/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e/veltranix\"\n"), std::string::npos)
+TEST(AutostartEntry, ExecLineEscapesSpecialCharactersAndDoublesPercent) {
+    const std::string text = AutostartDesktopEntry("/a\"b$c`d\\e/100%u/veltranix");
+    EXPECT_NE(text.find("Exec=\"/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e/100%%u/veltranix\"\n"),
+              std::string::npos)
         << text;
+}
+
+// A line break in the install path would end the Exec line and inject keys.
+TEST_F(FileStore, AnInstallPathWithALineBreakIsRefusedForLogOnStart) {
+    FileSettingsStore store(Locations());
+    store.open();
+    for (const char* path : {"/opt/x\nExec=evil/veltranix", "/opt/x\r/veltranix"}) {
+        EXPECT_EQ(WriteBareText(store, kLogOnRun, kLogOnValue, path), StoreStatus::Refused);
+        EXPECT_NE(store.lastError().find("line break"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(Locations().autostartFolder / "veltranix.desktop"));
+    }
 }
 
 TEST(StoreLocationsFromEnvironment, OverrideAndXdgFolders) {
@@ -127,9 +189,31 @@ TEST(StoreLocationsFromEnvironment, OverrideAndXdgFolders) {
     locations = StoreLocations::FromEnvironment();
     EXPECT_EQ(locations.storeFile, "/home/user/.config/veltranix/settings.store");
     EXPECT_EQ(locations.autostartFolder, "/home/user/.config/autostart");
+    // Without HOME, or with a relative one, the password database's home,
+    // never a shared folder such as /tmp.
+    const std::filesystem::path home = getpwuid(getuid())->pw_dir;
+    for (const char* value : {static_cast<const char*>(nullptr), "relative/home"}) {
+        if (value == nullptr) {
+            unsetenv("HOME");
+        } else {
+            setenv("HOME", value, 1);
+        }
+        locations = StoreLocations::FromEnvironment();
+        EXPECT_EQ(locations.storeFile, home / ".config/veltranix/settings.store");
+        EXPECT_EQ(locations.autostartFolder, home / ".config/autostart");
+    }
 }
 
 TEST(UserInterfaceLanguage, FirstSetLocaleVariableWins) {
+    // The desktop's ordered list comes first: its first language the lexicon has.
+    setenv("LANGUAGE", "fr_CH:pt_PT:es", 1);
+    setenv("LC_ALL", "", 1);
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "it_IT.UTF-8", 1);
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0416);
+    setenv("LANGUAGE", "fr_CH:de", 1);
+    EXPECT_EQ(UserInterfaceLanguageId(), 0x0410);
+    unsetenv("LANGUAGE");
     setenv("LC_ALL", "", 1);
     setenv("LC_MESSAGES", "es_ES.UTF-8", 1);
     setenv("LANG", "it_IT.UTF-8", 1);

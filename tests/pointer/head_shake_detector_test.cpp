@@ -50,8 +50,10 @@ TEST_F(HeadShake, ThresholdsFollowTheScreenSize) {
         ScreenSize screen;
         int x, y;
     };
-    for (const Case& c : {Case{{1280, 1024}, 2, 20}, Case{{1920, 1080}, 3, 21},
-                          Case{{800, 600}, 1, 11}, Case{{3840, 2160}, 6, 42}}) {
+    // A size beyond the X protocol's 32767 counts as 32767 (it overflowed).
+    for (const Case& c :
+         {Case{{1280, 1024}, 2, 20}, Case{{1920, 1080}, 3, 21}, Case{{800, 600}, 1, 11},
+          Case{{3840, 2160}, 6, 42}, Case{{999999999, 999999999}, 51, 639}}) {
         HeadShakeDetector sized(c.screen, settings, sound, ProgramFolder{});
         EXPECT_EQ(sized.horizontalThreshold(), c.x);
         EXPECT_EQ(sized.verticalThreshold(), c.y);

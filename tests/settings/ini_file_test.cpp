@@ -35,8 +35,12 @@ TEST(IniFile, ValuesKeepTheirBackslashSequences) {
     EXPECT_EQ(IniFile::parse("[S]\nabout=one\\ntwo\n").value("S", "about"), "one\\ntwo");
 }
 
-TEST(IniFile, MissingFileIsNotAnEmptyFile) {
-    EXPECT_FALSE(IniFile::load("/nonexistent/lexico.ini"));
+TEST(IniFile, MissingFileOrAFolderIsNotAnEmptyFileAndSaysWhy) {
+    std::string error;
+    EXPECT_FALSE(IniFile::load("/nonexistent/lexico.ini", &error));
+    EXPECT_EQ(error, "cannot read /nonexistent/lexico.ini: No such file or directory");
+    EXPECT_FALSE(IniFile::load("/", &error));
+    EXPECT_EQ(error, "cannot read /: Is a directory");
 }
 
 }  // namespace

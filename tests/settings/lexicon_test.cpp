@@ -156,17 +156,29 @@ INSTANTIATE_TEST_SUITE_P(
             {{"Configuration files are not found, please, reinstall Veltranix.", "Warning"}}},
         MissingLexiconCase{"Italian", {}}, MissingLexiconCase{"Portuguese", {}}));
 
-TEST_F(LexiconLoading, EmptyLexiconCountsAsMissing) {
+// A folder where a file belongs, or a read error, once escaped as an
+// exception and aborted the program; now it is reported with its reason.
+TEST_F(LexiconLoading, AnEmptyOrUnreadableLexiconCountsAsMissing) {
     WriteLexicon("; no sections\r\n");
     EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram);
-    ASSERT_EQ(userInterface.messages.size(), 1u);
+    EXPECT_NE(lexicon.loadProblem.find("lexico.ini has no language section"), std::string::npos);
+    std::filesystem::remove(folder.lexiconFile());
+    std::filesystem::create_directories(folder.lexiconFile());
+    EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram);
+    EXPECT_NE(lexicon.loadProblem.find("lexico.ini: Is a directory"), std::string::npos)
+        << lexicon.loadProblem;
+    ASSERT_EQ(userInterface.messages.size(), 2u);
     EXPECT_EQ(userInterface.messages[0].caption, "Warning");
 }
 
+enum class FileState { Absent, Written, Folder };
+
 struct CompanionCase {
     const char* name;
-    const char* config;  // nullptr: no config.ini
-    bool keyNames;
+    FileState configState;
+    const char* config;
+    FileState keyNames;
+    const char* problem;  // what the load names as the cause
 };
 
 std::string CompanionCaseName(const ::testing::TestParamInfo<CompanionCase>& testCase) {
@@ -180,26 +192,40 @@ TEST_P(MissingCompanionFile, ShowsE8WithCaptionE4AndExits) {
     WriteLexicon("[English]\r\ne4=Warning\r\ne8=Please reinstall.\r\n");
     std::filesystem::remove(folder.configFile());
     std::filesystem::remove(folder.keyNamesFile());
-    if (GetParam().config != nullptr) {
-        WriteFile(folder.configFile(), GetParam().config);
-    }
-    if (GetParam().keyNames) {
-        WriteFile(folder.keyNamesFile(), kKeyNames);
-    }
+    const auto place = [](const std::filesystem::path& file, FileState state, const char* text) {
+        if (state == FileState::Written) {
+            WriteFile(file, text);
+        } else if (state == FileState::Folder) {
+            std::filesystem::create_directories(file);
+        }
+    };
+    place(folder.configFile(), GetParam().configState, GetParam().config);
+    place(folder.keyNamesFile(), GetParam().keyNames, kKeyNames);
     EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram);
     EXPECT_EQ(userInterface.messages,
               (std::vector<ShownMessage>{{"Please reinstall.", "Warning"}}));
-    EXPECT_EQ(lexicon.text(LexiconKey::E8), "Please reinstall.");
+    EXPECT_NE(lexicon.loadProblem.find(GetParam().problem), std::string::npos)
+        << lexicon.loadProblem;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, MissingCompanionFile,
-    ::testing::Values(
-        CompanionCase{"NoConfig", nullptr, true},
-        CompanionCase{"NoDebugKey", "[MetroA]\r\nmetro=no\r\n", true},
-        CompanionCase{"EmptyDebug", "[DebugA]\r\ndebug=\r\n[MetroA]\r\nmetro=no\r\n", true},
-        CompanionCase{"EmptyMetro", "[DebugA]\r\ndebug=si\r\n[MetroA]\r\nmetro=\r\n", true},
-        CompanionCase{"NoKeyNames", kConfig, false}),
+    ::testing::Values(CompanionCase{"NoConfig", FileState::Absent, "", FileState::Written,
+                                    "config.ini: No such file"},
+                      CompanionCase{"ConfigIsAFolder", FileState::Folder, "", FileState::Written,
+                                    "config.ini: Is a directory"},
+                      CompanionCase{"NoDebugKey", FileState::Written, "[MetroA]\r\nmetro=no\r\n",
+                                    FileState::Written, "config.ini has no debug key"},
+                      CompanionCase{"EmptyDebug", FileState::Written,
+                                    "[DebugA]\r\ndebug=\r\n[MetroA]\r\nmetro=no\r\n",
+                                    FileState::Written, "no debug key"},
+                      CompanionCase{"EmptyMetro", FileState::Written,
+                                    "[DebugA]\r\ndebug=si\r\n[MetroA]\r\nmetro=\r\n",
+                                    FileState::Written, "config.ini has no metro key"},
+                      CompanionCase{"NoKeyNames", FileState::Written, kConfig, FileState::Absent,
+                                    "contrl.ini: No such file"},
+                      CompanionCase{"KeyNamesAreAFolder", FileState::Written, kConfig,
+                                    FileState::Folder, "contrl.ini: Is a directory"}),
     CompanionCaseName);
 
 TEST_F(LexiconLoading, KeyNameFileWithoutSectionsCountsAsMissing) {

@@ -126,14 +126,22 @@ INSTANTIATE_TEST_SUITE_P(
                       FirstLanguageCase{0x0416, "Portuguese"}, FirstLanguageCase{0x0809, "English"},
                       FirstLanguageCase{0x040A, "English"}, FirstLanguageCase{0x0407, "English"}));
 
-TEST(LanguageFromLocale, MapsTheFourLocalesAndDefaultsToEnglish) {
-    EXPECT_EQ(LanguageIdFromLocale("es_ES.UTF-8"), 0x0C0A);
-    EXPECT_EQ(LanguageIdFromLocale("it_IT"), 0x0410);
-    EXPECT_EQ(LanguageIdFromLocale("pt_BR.utf8"), 0x0416);
-    EXPECT_EQ(LanguageIdFromLocale("en_GB.UTF-8@euro"), 0x0809);
-    EXPECT_EQ(LanguageIdFromLocale("de_DE.UTF-8"), 0x0409);
-    EXPECT_EQ(LanguageIdFromLocale("C"), 0x0409);
-    EXPECT_EQ(LanguageIdFromLocale(""), 0x0409);
+// The language part decides, so that a user in Mexico, Portugal or
+// Switzerland gets a language of the lexicon they can read.
+TEST(LanguageFromLocale, TheLanguagePartDecidesAndEnglishIsTheRest) {
+    for (const auto& [locale, id] : {std::pair{"es_ES.UTF-8", 0x0C0A},
+                                     {"es_MX.UTF-8", 0x0C0A},
+                                     {"es_AR", 0x0C0A},
+                                     {"es", 0x0C0A},
+                                     {"it_CH.UTF-8", 0x0410},
+                                     {"pt_BR.utf8", 0x0416},
+                                     {"pt_PT.UTF-8", 0x0416},
+                                     {"en_GB.UTF-8@euro", 0x0809},
+                                     {"de_CH.UTF-8", 0x0409},
+                                     {"C", 0x0409},
+                                     {"", 0x0409}}) {
+        EXPECT_EQ(LanguageIdFromLocale(locale), id) << locale;
+    }
 }
 
 TEST_F(SettingsLoading, StoredLanguageIsReadUnderEitherSpelling) {
@@ -179,7 +187,7 @@ TEST_F(SettingsLoading, OutOfRangeChoicesLeaveTheirRowsAsTheyWere) {
     EXPECT_EQ(settings.gestureChoiceRows[0], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(settings.gestureChoiceRows[1], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(settings.gestureChoiceRows[2], (GestureChoiceRow{0, 0, 1, 0, 0, 0}));
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 0.0f) << "tamany 3 keeps the previous factor";
+    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.0f) << "tamany 3 is the default size";
 }
 
 TEST_F(SettingsLoading, MissingValuesKeepTheFieldsAndWrongTypesAreUnreadable) {
@@ -324,16 +332,6 @@ TEST_F(SettingsLoading, ThresholdSelectors) {
     persistence.RecomputeThresholds(3);
     EXPECT_EQ(settings.eyeThreshold, -12);
     EXPECT_EQ(settings.mouthThreshold, 3);
-}
-
-TEST_F(SettingsLoading, SizeStepsSetTheFactor) {
-    auto persistence = Persistence();
-    persistence.LayoutWindows(2);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.4f);
-    persistence.LayoutWindows(7);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.4f);
-    persistence.LayoutWindows(1);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.2f);
 }
 
 class SystemSave : public SettingsLoading {

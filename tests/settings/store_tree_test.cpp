@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace veltranix {
 namespace {
+
+std::string Levels(int count) {
+    std::string path = "L0";
+    for (int level = 1; level < count; ++level) {
+        path += "\\L" + std::to_string(level);
+    }
+    return path;
+}
 
 TEST(StoreTree, KeyAndValueNamesIgnoreCase) {
     StoreTree tree;
@@ -20,12 +30,24 @@ TEST(StoreTree, KeyAndValueNamesIgnoreCase) {
         << "names keep the spelling they were created with";
 }
 
-TEST(StoreTree, WritesNeedAnExistingKey) {
+TEST(StoreTree, WritesNeedAnExistingKeyAndStayWithinTheLimits) {
     StoreTree tree;
     EXPECT_EQ(WriteInteger(tree, "Software\\X", "so", 1), StoreStatus::KeyMissing);
     EXPECT_EQ(tree.deleteValue("Software\\X", "so"), StoreStatus::KeyMissing);
     tree.createKey("Software\\X");
     EXPECT_EQ(tree.deleteValue("Software\\X", "so"), StoreStatus::ValueMissing);
+    // What the store would refuse to read back is refused when written.
+    EXPECT_EQ(tree.createKey(Levels(33)), StoreStatus::Refused);
+    EXPECT_EQ(tree.createKey(Levels(32)), StoreStatus::Ok);
+    EXPECT_EQ(tree.createKey("A\\" + std::string(256, 'k')), StoreStatus::Refused);
+    EXPECT_EQ(WriteBareText(tree, "Software\\X", "big", std::string(65537, 'v')),
+              StoreStatus::Refused);
+    for (int index = 0; index < 1024; ++index) {
+        ASSERT_EQ(WriteInteger(tree, "Software\\X", "v" + std::to_string(index), 1),
+                  StoreStatus::Ok);
+    }
+    EXPECT_EQ(WriteInteger(tree, "Software\\X", "one more", 1), StoreStatus::Refused);
+    EXPECT_EQ(WriteInteger(tree, "Software\\X", "v7", 2), StoreStatus::Ok) << "a replacement fits";
 }
 
 TEST(StoreTree, DeletingAKeyTakesItsSubkeysButNotItsSiblings) {
@@ -51,45 +73,88 @@ TEST(StoreTree, TextFormRoundTripsEveryKindOfValue) {
     WriteBareText(tree, key, "", "/opt/veltranix");
     tree.writeValue(key, "inner nul", {StoreValueType::Text, std::string("a\0b", 3)});
 
-    std::string error;
-    const auto parsed = StoreTree::parse(tree.serialize(), &error);
-    ASSERT_TRUE(parsed) << error;
-    EXPECT_EQ(*parsed, tree);
-    EXPECT_EQ(parsed->readValue(key, "perfil")->bytes.size(), 256u);
+    const StoreTree::Parsed parsed = StoreTree::parse(tree.serialize());
+    ASSERT_TRUE(parsed.tree) << parsed.problem;
+    EXPECT_EQ(parsed.linesLeftOut, 0);
+    EXPECT_EQ(*parsed.tree, tree);
+    EXPECT_EQ(parsed.tree->readValue(key, "perfil")->bytes.size(), 256u);
     EXPECT_NE(tree.serialize().find("\"perfil\"=text:\"Default.cfg\" +zeros:245"),
               std::string::npos);
 }
 
-TEST(StoreTree, MalformedTextIsRefusedWithItsLine) {
+// One line that cannot be read costs only its own value: the rest of a
+// user's calibrated settings stay.
+TEST(StoreTree, ALineThatCannotBeReadIsLeftOutAlone) {
     const struct {
-        const char* text;
         const char* line;
+        int leftOut;
     } cases[] = {
-        {"\"so\"=integer:1\n", "line 1"},                 // value before any key
-        {"[A]\n\"so\"=integer:1x\n", "line 2"},           // trailing garbage
-        {"[A]\n\"so\"=integer:99999999999\n", "line 2"},  // beyond 32 bits
-        {"[A]\n\"so\"=text:\"open\n", "line 2"},          // unclosed quote
-        {"[A]\n\"so\"=text:\"\\q\"\n", "line 2"},         // unknown escape
-        {"[A]\n\"so\"=text:\"a\" +zeros:x\n", "line 2"},
-        {"[A]\nso=integer:1\n", "line 2"},                        // unquoted name
-        {"[A]\n\"so\"=integer:1\n\"SO\"=integer:2\n", "line 3"},  // named twice
-        {"[A\n", "line 1"},
-        {"; c\n[%4]\n", "line 2"},            // bad escape in a key
-        {"[A]\n\"\"=integer:1\n", "line 2"},  // empty quoted name
+        {"\"so\"=integer:1x", 1},              // trailing garbage
+        {"\"so\"=integer:99999999999", 1},     // beyond 32 bits
+        {"\"so\"=text:\"open", 1},             // unclosed quote
+        {"\"so\"=text:\"\\q\"", 1},            // unknown escape
+        {"\"so\"=text:\"a\" +zeros:x", 1},     //
+        {"so=integer:1", 1},                   // unquoted name
+        {"\"\"=integer:1", 1},                 // empty quoted name
+        {"\"KEEP\"=integer:2", 1},             // named twice: the first stays
+        {"[B\n\"lost\"=integer:1\n[A]", 2},    // an unreadable key and its value
+        {"[%4]\n\"lost\"=integer:1\n[A]", 2},  // bad escape in a key
     };
     for (const auto& testCase : cases) {
-        std::string error;
-        EXPECT_FALSE(StoreTree::parse(testCase.text, &error)) << testCase.text;
-        EXPECT_NE(error.find(testCase.line), std::string::npos) << testCase.text << error;
+        const std::string text = "; c\n[A]\n\"keep\"=integer:7\n" + std::string(testCase.line) +
+                                 "\n\"last\"=integer:8\n";
+        const StoreTree::Parsed parsed = StoreTree::parse(text);
+        ASSERT_TRUE(parsed.tree) << testCase.line;
+        EXPECT_EQ(parsed.linesLeftOut, testCase.leftOut) << testCase.line;
+        EXPECT_NE(parsed.problem.find("line 4"), std::string::npos) << parsed.problem;
+        EXPECT_EQ(ReadInteger(*parsed.tree, "A", "keep"), 7) << testCase.line;
+        EXPECT_EQ(ReadInteger(*parsed.tree, "A", "last"), 8) << testCase.line;
+        EXPECT_FALSE(parsed.tree->keyExists("B"));
     }
 }
 
-TEST(StoreTree, CommentsBlankLinesAndCarriageReturnsAreAccepted) {
-    std::string error;
-    const auto parsed =
-        StoreTree::parse("; store\r\n\r\n[Software\\A]\r\n\"so\"=integer:1\r\n", &error);
-    ASSERT_TRUE(parsed) << error;
-    EXPECT_EQ(ReadInteger(*parsed, "software\\a", "SO"), 1);
+// Small hostile files once took gigabytes and seconds: beyond a limit, or
+// with nothing readable, the text is not a store at all.
+TEST(StoreTree, TextBeyondTheLimitsOrWithNothingReadableCannotBeFollowed) {
+    std::string manyValues = "[A]\n";
+    for (int index = 0; index <= 1024; ++index) {
+        manyValues += "\"v" + std::to_string(index) + "\"=integer:1\n";
+    }
+    std::string heavy;
+    for (int key = 0; key < 70; ++key) {
+        heavy += "[K" + std::to_string(key) + "]\n\"v\"=text:\"\" +zeros:65536\n";
+    }
+    for (const std::string& text : std::vector<std::string>{
+             "[" + Levels(20000) + "]\n", "[" + Levels(33) + "]\n",
+             "[A\\" + std::string(256, 'k') + "]\n",
+             std::string("[A]\n\"v\"=text:\"\" +zeros:65537\n"), manyValues, heavy,
+             std::string(StoreTree::kMaxTextBytes + 1, ';'),
+             std::string("\x7F\x45\x4C\x46\x02\x01\n\x00\x00\xFF garbage\n", 17),
+             std::string("\xFF\xFE[\0A\0]\0", 8)}) {
+        EXPECT_FALSE(StoreTree::parse(text).tree) << text.substr(0, 60);
+    }
+    EXPECT_TRUE(StoreTree::parse("[" + Levels(32) + "]\n").tree);
+    EXPECT_TRUE(StoreTree::parse("; only a comment\n\n").tree);
+}
+
+TEST(StoreTree, AByteOrderMarkAndCrLfLineEndsAreAccepted) {
+    const StoreTree::Parsed parsed =
+        StoreTree::parse("\xEF\xBB\xBF; store\r\n\r\n[Software\\A]\r\n\"so\"=integer:1\r\n");
+    ASSERT_TRUE(parsed.tree) << parsed.problem;
+    EXPECT_EQ(parsed.linesLeftOut, 0);
+    EXPECT_EQ(ReadInteger(*parsed.tree, "software\\a", "SO"), 1);
+}
+
+TEST(StoreTree, KeysImpliedByTheirChildrenAreNotWritten) {
+    StoreTree tree;
+    tree.createKey(Levels(32));
+    tree.createKey("L0\\Empty");
+    WriteInteger(tree, "L0", "v", 1);
+    const std::string text = tree.serialize();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '['), 3) << text;
+    const StoreTree::Parsed parsed = StoreTree::parse(text);
+    ASSERT_TRUE(parsed.tree);
+    EXPECT_EQ(*parsed.tree, tree);
 }
 
 }  // namespace

@@ -206,27 +206,58 @@ TEST(GestureSequences, ATimedPressHoldsTheButtonWhileNoFrameIsProcessed) {
     EXPECT_EQ(harness.State(), TrackingState::Track);
 }
 
+// A head shake pauses; the cooldown timer's second tick (4 s later) lets a
+// second shake resume, to Track or, with trasPausa, to a fresh detection. A
+// face lost while paused resets.
 TEST(GestureSequences, AHeadShakePausesTrackingAndASecondShakeResumesIt) {
-    TrackedFace face;
-    LoopHarness& harness = face.harness();
-    harness.settings.autoPause = 1;
-    face.PlayStill(3, 100);
-    face.Play(testing::HeadShakeScenes(9.0, 2, 12, 200));
-    ASSERT_EQ(harness.State(), TrackingState::HeadPause);
-    EXPECT_TRUE(harness.shared.headPaused.load());
-    EXPECT_EQ(harness.windows.cooldownTimers, 1);
-    const ScreenPoint frozen = harness.desktop.pointer;
-    // The head moves while paused: the pointer stays.
-    face.Play({{20.0, 0.0, 1.5, 300}, {20.0, 0.0, 1.5, 301}});
-    EXPECT_EQ(harness.desktop.pointer, frozen);
-    // Until the cooldown timer's second tick no shake is looked for.
-    face.Play(testing::HeadShakeScenes(9.0, 2, 12, 400));
-    EXPECT_EQ(harness.State(), TrackingState::HeadPause);
-    harness.loop.endHeadPauseCooldown();
-    face.Play(testing::HeadShakeScenes(9.0, 2, 12, 500));
-    EXPECT_EQ(harness.State(), TrackingState::Track);
-    EXPECT_FALSE(harness.shared.headPaused.load());
-    EXPECT_EQ(harness.windows.cooldownTimers, 2);
+    struct Case {
+        bool trasPausa;
+        bool faceLeaves;
+        TrackingState after;
+    };
+    for (const Case& c :
+         {Case{false, false, TrackingState::Track}, Case{true, false, TrackingState::Reset},
+          Case{false, true, TrackingState::Reset}}) {
+        TrackedFace face;
+        LoopHarness& harness = face.harness();
+        harness.settings.autoPause = 1;
+        harness.settings.trasPausa = c.trasPausa;
+        face.PlayStill(3, 100);
+        face.Play(testing::HeadShakeScenes(9.0, 2, 12, 200));
+        ASSERT_EQ(harness.State(), TrackingState::HeadPause);
+        EXPECT_TRUE(harness.shared.headPaused.load());
+        EXPECT_EQ(harness.windows.cooldownTimers, 1);
+        const ScreenPoint frozen = harness.desktop.pointer;
+        // The head moves while paused: the pointer stays.
+        face.Play({{20.0, 0.0, 1.5, 300}, {20.0, 0.0, 1.5, 301}});
+        EXPECT_EQ(harness.desktop.pointer, frozen);
+        if (c.faceLeaves) {
+            FaceScene away{0.0, 0.0, 1.5, 302};
+            away.faceVisible = false;
+            face.Play({away});
+            EXPECT_EQ(harness.State(), TrackingState::Reset);
+            continue;
+        }
+        // Until the cooldown timer's second tick no shake is looked for.
+        face.Play(testing::HeadShakeScenes(9.0, 2, 12, 400));
+        EXPECT_EQ(harness.State(), TrackingState::HeadPause);
+        EXPECT_TRUE(harness.loop.headPauseCooldown());
+        harness.frameMs = 500;
+        face.PlayStill(6, 450);
+        harness.frameMs = 40;
+        EXPECT_FALSE(harness.loop.headPauseCooldown());
+        EXPECT_EQ(harness.loop.lastPointer(), (ScreenPoint{640, 512}))
+            << "a paused frame records the pointer at the screen centre";
+        for (const FaceScene& scene : testing::HeadShakeScenes(9.0, 2, 12, 500)) {
+            if (harness.State() != TrackingState::HeadPause) {
+                break;
+            }
+            face.Play({scene});
+        }
+        EXPECT_EQ(harness.State(), c.after) << c.trasPausa;
+        EXPECT_FALSE(harness.shared.headPaused.load());
+        EXPECT_EQ(harness.windows.cooldownTimers, 2);
+    }
 }
 
 TEST(GestureSequences, AFaceDriftingMoreThanFiftyPixelsAsksForARestartOnlyWithAutoAjuste) {
@@ -256,6 +287,17 @@ TEST(GestureSequences, AFaceDriftingMoreThanFiftyPixelsAsksForARestartOnlyWithAu
         EXPECT_GT(*adjust.lastDriftPixels(), 50.0);
         EXPECT_EQ(harness.windows.restartCountdowns, 1);
         EXPECT_EQ(harness.State(), TrackingState::Track) << "tracking goes on during the countdown";
+        // The countdown's eleventh one-second tick hides the window and resets.
+        ASSERT_TRUE(harness.windows.countdownValue().has_value());
+        int frames = 0;
+        while (harness.Step({-70.0, 0.0, 1.5, std::uint32_t(300 + frames)}).state ==
+                   TrackingState::Track &&
+               frames < 20) {
+            ++frames;
+        }
+        EXPECT_EQ(harness.loop.lastFrame().state, TrackingState::Reset);
+        EXPECT_FALSE(harness.windows.restartCountdownShown());
+        EXPECT_EQ(harness.windows.mainWindow, Visibility::Hidden);
     }
     {
         TrackedFace face;

@@ -37,7 +37,7 @@ struct LoopHarness {
         FaceSequence::ToLayout(bgr, table.layout(), bytes);
         CaptureFrame frame{bytes, table.layout()};
         frameTimes.push_back(clock.utcNow());
-        loop.OnFrame(frame, table);
+        engine.OnFrame(frame, table);
         clock.advanceMs(frameMs);
         ++frameNumber;
         return loop.lastFrame();

@@ -48,6 +48,10 @@ TEST(RelativeStep, WorkedFiguresOfA1280By1024Screen) {
     EXPECT_EQ(RelativeStep(99, 100, 170, 1024), 0);
     EXPECT_EQ(RelativeStep(1024, 100, 170, 1024), 170);
     EXPECT_EQ(RelativeStep(1025, 100, 170, 1024), 170);
+    // A 4096 x 960 screen with moveCara 3: the dead zone (960) reaches the
+    // limit; its edge is still inside it.
+    EXPECT_EQ(RelativeStep(960, 960, 544, 960), 0);
+    EXPECT_EQ(RelativeStep(-960, 960, 544, 960), 0);
 }
 
 // A mapper on a 1280 x 1024 screen whose head box (speed 3) spans x 304..336
@@ -286,6 +290,9 @@ TEST(StatsLogFolder, BesideTheProgramElseUnderTheUserDataFolder) {
               folder.path() / "data" / "veltranix" / "Statas");
     EXPECT_EQ(PrepareStatsFolder({folder.path() / "program"}, {"relative", std::nullopt}),
               std::nullopt);
+    EXPECT_EQ(PrepareStatsFolder({folder.path() / "program"}, {std::nullopt, "relative"}),
+              std::nullopt)
+        << "never a folder relative to wherever the program was started";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <vector>
 
 #include "tests/support/face_sequence.h"
@@ -106,6 +107,18 @@ TEST(TemplateBuild, HandPlacedEyesNearTheEdgeClipTheSearchOrAreRefused) {
     EXPECT_EQ(tracker.build(image, {10, 200, 100, 200}), TemplateBuild::OutsideImage);
     EXPECT_EQ(tracker.build(image, {300, 460, 380, 460}), TemplateBuild::OutsideImage);
     EXPECT_FALSE(tracker.built());
+}
+
+TEST(TemplateMatch, WithoutATemplateNothingMatches) {
+    // Never built (the match wrote through an empty buffer) and released (the
+    // cost was NaN, which both lost-face tests took for a tracked face).
+    TemplateTracker tracker(BuildNearDisc(25));
+    const WorkImage image(kFramePixels, 90);
+    EXPECT_TRUE(std::isinf(tracker.match(image).cost));
+    ASSERT_EQ(tracker.build(image, kHomeEyes), TemplateBuild::Built);
+    tracker.release();
+    EXPECT_TRUE(std::isinf(tracker.match(image).cost));
+    EXPECT_TRUE(std::isinf(tracker.matchPlain(image).cost));
 }
 
 TEST(TemplateMatch, UniformImageHasZeroRangeAndTheFirstCandidateWins) {

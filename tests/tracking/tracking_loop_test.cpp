@@ -128,8 +128,20 @@ TEST(TrackingLoop, FollowsTheHeadAndResetsWhenTheFaceIsGone) {
     }
     EXPECT_EQ(harness.State(), TrackingState::Restart);
     EXPECT_EQ(harness.Step(away).state, TrackingState::Restart);
-    EXPECT_EQ(harness.State(), TrackingState::Detect);
     EXPECT_TRUE(harness.windows.startupForm);
+    EXPECT_EQ(harness.windows.mainWindow, Visibility::Hidden);
+    // The windows show on the first frame at least 500 ms later (13 frames of
+    // 40 ms); the frame callback never sleeps for it.
+    const std::int64_t sleptBefore = harness.clock.nowMs();
+    int waited = 0;
+    while (harness.State() == TrackingState::Restart && waited < 30) {
+        harness.Step(away);
+        ++waited;
+    }
+    EXPECT_EQ(waited, 13);
+    EXPECT_EQ(harness.clock.nowMs() - sleptBefore, 13 * 40) << "no sleep on the clock";
+    EXPECT_EQ(harness.State(), TrackingState::Detect);
+    EXPECT_EQ(harness.windows.mainWindow, Visibility::Shown);
 }
 
 // The loop follows the click-type menu every frame, even while warming up:
@@ -198,6 +210,76 @@ TEST(TrackingLoop, MissingCascadeIsReportedOnceAndNothingIsDetected) {
     EXPECT_TRUE(harness.loop.detectorFailed());
 }
 
+// Track or HeadPause set by a window while the loop detects (or right after a
+// reset): there is no template to follow.
+TEST(TrackingLoop, TrackingStateWithoutATemplateResets) {
+    for (const TrackingState state : {TrackingState::Track, TrackingState::HeadPause}) {
+        LoopHarness harness;
+        for (int frame = 1; frame <= 22; ++frame) {
+            harness.Step(Still(frame));
+        }
+        harness.shared.state.store(state);
+        EXPECT_TRUE(harness.Step(Still(23)).processed);
+        EXPECT_EQ(harness.State(), TrackingState::Reset) << TrackingStateName(state);
+    }
+}
+
+TEST(TrackingLoop, FramesOfAnotherLayoutOrSizeAreSkippedAndReportedOnce) {
+    LoopHarness harness;
+    for (int frame = 1; frame <= 22; ++frame) {
+        harness.Step(Still(frame));
+    }
+    std::vector<std::uint8_t> yuy2(FrameBufferBytes(FrameLayout::Yuy2));
+    std::vector<std::uint8_t> short_(1000);
+    CaptureFrame otherLayout{yuy2, FrameLayout::Yuy2};
+    CaptureFrame tooShort{short_, FrameLayout::Rgb24BottomUp};
+    for (CaptureFrame* frame : {&otherLayout, &tooShort, &otherLayout}) {
+        harness.engine.OnFrame(*frame, harness.table);
+        EXPECT_FALSE(harness.loop.lastFrame().processed);
+    }
+    EXPECT_EQ(harness.userInterface.messages.size(), 1u);
+    EXPECT_EQ(harness.State(), TrackingState::Detect);
+    EXPECT_TRUE(harness.Step(Still(23)).processed);
+}
+
+TEST(TrackingLoop, TrackingMarksSwitchTheManualEyeGuidesOff) {
+    LoopHarness harness;
+    for (int frame = 1; frame <= 21; ++frame) {
+        harness.Step(Still(frame));
+    }
+    harness.windows.manualEyeView = true;
+    harness.loop.startWithEyes({272, 217, 359, 217});
+    harness.Step(Still(22));  // StartTracking
+    EXPECT_TRUE(harness.windows.manualEyeView);
+    harness.Step(Still(23));
+    EXPECT_EQ(harness.loop.lastFrame().state, TrackingState::Track);
+    EXPECT_FALSE(harness.windows.manualEyeView);
+}
+
+// The main window's timers as the replay tool runs them: timer 11 (2 s) ends
+// the head-pause cooldown at its second tick, timer 10 (1 s) counts 10 down
+// to 0 and resets at its eleventh tick.
+TEST(HeadlessWindowTimers, CooldownAtTheSecondTickAndTheCountdownAtTheEleventh) {
+    ManualClock clock(SystemTime{10, 0, 0, 0});
+    HeadlessTrackingWindows windows(clock);
+    windows.startHeadPauseCooldownTimer();
+    windows.startRestartCountdown();
+    clock.advanceMs(3999);
+    EXPECT_FALSE(windows.runTimers().headPauseCooldownEnded);
+    EXPECT_EQ(windows.countdownValue(), 7);
+    clock.advanceMs(1);
+    EXPECT_TRUE(windows.runTimers().headPauseCooldownEnded);
+    EXPECT_FALSE(windows.runTimers().headPauseCooldownEnded) << "the timer stops itself";
+    clock.advanceMs(6999);
+    EXPECT_EQ(windows.countdownValue(), 0);
+    EXPECT_FALSE(windows.runTimers().restartCountdownEnded);
+    EXPECT_TRUE(windows.restartCountdownShown());
+    clock.advanceMs(1);
+    EXPECT_TRUE(windows.runTimers().restartCountdownEnded);
+    EXPECT_FALSE(windows.restartCountdownShown());
+    EXPECT_FALSE(windows.countdownValue().has_value());
+}
+
 TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
     LoopHarness harness(FrameLayout::I420);
     ASSERT_GT(CalibrateStill(harness), 0);
@@ -205,11 +287,14 @@ TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
     harness.Step(Still(harness.frameNumber + 1));
     ASSERT_EQ(harness.State(), TrackingState::Track);
 
-    // Only the height changes: tracking goes on with the old size.
-    harness.desktop.screen = {1280, 800};
-    harness.Step(Still(harness.frameNumber + 1));
-    EXPECT_EQ(harness.State(), TrackingState::Track);
-    EXPECT_EQ(harness.loop.screenSize(), (ScreenSize{1280, 1024}));
+    // Only the height changes, or a size no screen can have is reported:
+    // tracking goes on with the old size.
+    for (const ScreenSize reported : {ScreenSize{1280, 800}, ScreenSize{999999999, 999999999}}) {
+        harness.desktop.screen = reported;
+        harness.Step(Still(harness.frameNumber + 1));
+        EXPECT_EQ(harness.State(), TrackingState::Track);
+        EXPECT_EQ(harness.loop.screenSize(), (ScreenSize{1280, 1024}));
+    }
 
     // The user moves the physical mouse on three (not necessarily
     // consecutive) frames.
