@@ -180,6 +180,18 @@ INSTANTIATE_TEST_SUITE_P(
                      rig.keyboards.macroKeyboard = {{600, 500, 700, 600}, true, false};
                  },
                  click_kind::kMiddle, kLeft},
+        RuleCase{"BothKeyboardsPresentPointerInTheMacroKeyboard",
+                 [](PointerRig& rig) {
+                     rig.keyboards.keyboard = {{0, 0, 100, 100}, true, false};
+                     rig.keyboards.macroKeyboard = {{600, 500, 700, 600}, true, false};
+                 },
+                 click_kind::kMiddle, kLeft},
+        RuleCase{"BothKeyboardsPresentPointerInNeither",
+                 [](PointerRig& rig) {
+                     rig.keyboards.keyboard = {{0, 0, 100, 100}, true, false};
+                     rig.keyboards.macroKeyboard = {{700, 600, 800, 700}, true, false};
+                 },
+                 click_kind::kMiddle, kMiddle},
         RuleCase{"InsideAbsentKeyboard",
                  [](PointerRig& rig) {
                      rig.keyboards.keyboard = {{600, 500, 700, 600}, false, false};

@@ -3,12 +3,15 @@
 // for the dwell clock, a head shake and a drifting face.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "core/timing.h"
 #include "pointer/click_codes.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/tracking/loop_harness.h"
 
 namespace veltranix {
@@ -155,6 +158,14 @@ TEST(GestureSequences, AStillHeadDwellsIntoOneRightClickUntilThePointerMoves) {
     TrackedFace face;
     face.Bind(Trigger::Dwell, click_kind::kRight);
     LoopHarness& harness = face.harness();
+    // The statistics log gets one line per tracking frame.
+    testing::TemporaryFolder logFolder;
+    testing::FixedCalendar calendar;
+    testing::FixedSystem system;
+    StatsLog log({harness.clock, calendar, system}, "si", logFolder.path());
+    log.WriteHeader(FrameLayout::Rgb24BottomUp);
+    harness.engine.stages.setStatsLog(&log);
+    const int firstLogged = harness.frameNumber + 1;
     // The first tracked frame is the reference; the clock starts on the next.
     const std::vector<int> first = face.PlayStill(2, 100);
     ASSERT_TRUE(first.empty());
@@ -176,6 +187,22 @@ TEST(GestureSequences, AStillHeadDwellsIntoOneRightClickUntilThePointerMoves) {
     ASSERT_EQ(harness.input.buttons.size(), 2u);
     EXPECT_EQ(harness.input.buttons[0].button, PointerButton::Right);
     EXPECT_EQ(harness.cursors.restores, 1) << "the cursors come back at the fire";
+    // Temps Dist_Ulls nUll nBoca Ull_sum Boca_sum X Y Tclic: the click frame's
+    // Tclic is 2 (dwell), every other frame's -1.
+    std::istringstream lines(testing::ReadFile(*log.file()));
+    std::vector<std::string> data;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0]))) {
+            data.push_back(line);
+        }
+    }
+    ASSERT_EQ(data.size(), static_cast<std::size_t>(*clickFrame - firstLogged + 1));
+    const std::string distance = " " + std::to_string(harness.loop.interocularDistance()) + " ";
+    for (std::size_t line = 0; line < data.size(); ++line) {
+        EXPECT_NE(data[line].find(distance), std::string::npos) << data[line];
+        EXPECT_TRUE(data[line].ends_with(line + 1 == data.size() ? " 2" : " -1")) << data[line];
+    }
+    harness.engine.stages.setStatsLog(nullptr);
 
     EXPECT_TRUE(face.PlayStill(110, 400).empty()) << "no second click without a move";
 

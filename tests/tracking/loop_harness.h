@@ -11,6 +11,17 @@
 
 namespace veltranix::testing {
 
+// The statistics log's date and machine, fixed.
+class FixedCalendar : public CalendarPort {
+  public:
+    CalendarDate utcDate() const override { return {5, 12, 2026}; }
+};
+
+class FixedSystem : public SystemInformationPort {
+  public:
+    SystemInformation systemInformation() const override { return {"CPU", 2, 512, "Linux"}; }
+};
+
 class RecordingSettingsActions : public TrackingSettingsActions {
   public:
     void saveGestureLevels(std::int32_t nivellUll, std::int32_t nivellBoca) override {

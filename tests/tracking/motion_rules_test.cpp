@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
+#include "tests/support/face_sequence.h"
 #include "tests/support/temporary_folder.h"
+#include "tests/tracking/loop_harness.h"
 #include "tracking/auto_adjust.h"
 #include "tracking/gestures.h"
 #include "tracking/head_motion.h"
@@ -224,6 +227,31 @@ TEST(DriftCheck, CentreOfTheChosenFaceOnMultiplesOfFour) {
     EXPECT_FALSE(DriftCheckCentre({}).has_value());
 }
 
+// The drift check on the photographed face: 50.0 pixels from where
+// calibration found it is kept, anything further asks for a restart.
+TEST(DriftCheck, FiftyPixelsAwayIsKeptAndJustBeyondRestarts) {
+    std::vector<std::uint8_t> bytes;
+    testing::FaceSequence::ToLayout(testing::FaceSequence().renderBgr({}), FrameLayout::I420,
+                                    bytes);
+    WorkImage image(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    FaceDetector detector;
+    ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE));
+    const std::optional<ScreenPoint> found = DriftCheckCentre(detector.findFaces(image, 30));
+    ASSERT_TRUE(found.has_value());
+    ManualClock clock;
+    DriftAutoAdjust adjust(clock, VELTRANIX_FACE_DETECTOR_FILE);
+    for (const auto& [dx, dy, verdict] : {std::tuple{0, 50, DriftVerdict::Kept},
+                                          {30, -40, DriftVerdict::Kept},
+                                          {1, 50, DriftVerdict::RestartNeeded},
+                                          {-51, 0, DriftVerdict::RestartNeeded}}) {
+        TrackingRun run;
+        run.detectedFaceCentre = {found->x + dx, found->y + dy};
+        adjust.startRun(run);
+        EXPECT_EQ(adjust.DriftCheck(image), verdict) << dx << "," << dy;
+    }
+}
+
 TEST(StatsLogFormat, FileNameHeaderAndLine) {
     EXPECT_EQ(StatsFileName({5, 12, 2026}, {14, 7, 9, 45}), "5_12_2026__14-7-9-45.txt");
     EXPECT_EQ(FrameFormatLabel(FrameLayout::Rgb24BottomUp), "640x480 RGB");
@@ -238,15 +266,8 @@ TEST(StatsLogFormat, FileNameHeaderAndLine) {
     EXPECT_EQ(StatsLine({-0.5, 0, 0, 0, 0, 0, 0, 0, -1}), "-0.50 0 0 0 0 0 0 0 -1\n");
 }
 
-class FixedCalendar : public CalendarPort {
-  public:
-    CalendarDate utcDate() const override { return {5, 12, 2026}; }
-};
-
-class FixedSystem : public SystemInformationPort {
-  public:
-    SystemInformation systemInformation() const override { return {"CPU", 2, 512, "Linux"}; }
-};
+using testing::FixedCalendar;
+using testing::FixedSystem;
 
 TEST(StatsLogFile, OnlyTheExactSwitchWritesAndMidnightDoesNotGoNegative) {
     for (const char* debugSwitch : {"SI", "si ", ""}) {

@@ -161,6 +161,54 @@ TEST(TrackingLoop, ClickMenuHidesOnceThePointerGoesFarFromIt) {
     EXPECT_EQ(harness.engine.menuWindow.hides, 1);
 }
 
+// Runs the still face until the 3 s countdown shows progress; returns the
+// frame that started it.
+int UntilTheCountdownRuns(LoopHarness& harness) {
+    while (harness.shared.steadyProgress.load() == 0 && harness.frameNumber < 150) {
+        harness.Step(Still(harness.frameNumber + 1));
+    }
+    return harness.frameNumber - 1;
+}
+
+// calibrationHold keeps the countdown from completing; a disturbance during it
+// restarts only the 3 s countdown, not the settling second.
+TEST(TrackingLoop, TheHoldStopsTheCountdownAndADisturbanceRestartsOnlyIt) {
+    {
+        LoopHarness harness;
+        const int start = UntilTheCountdownRuns(harness);
+        harness.shared.calibrationHold.store(true);
+        const SystemTime started = harness.frameTimes[static_cast<std::size_t>(start - 1)];
+        while (!ElapsedMoreThan(started, harness.clock.utcNow(), 3.5f)) {
+            ASSERT_FALSE(harness.Step(Still(harness.frameNumber + 1)).calibration);
+        }
+        harness.shared.calibrationHold.store(false);
+        EXPECT_TRUE(harness.Step(Still(harness.frameNumber + 1)).calibration.has_value());
+    }
+    LoopHarness harness;
+    UntilTheCountdownRuns(harness);
+    // The head jumps 30 pixels sideways; the averaged face follows over a few
+    // frames, then is steady again.
+    bool disturbed = false;
+    int restart = -1;
+    int calibrated = -1;
+    while (calibrated < 0 && harness.frameNumber < 300) {
+        const FrameReport& report =
+            harness.Step({30.0, 0.0, 1.5, static_cast<std::uint32_t>(harness.frameNumber + 1)});
+        const bool steady = *report.facePlaced && *report.faceMotion <= 8.0;
+        disturbed = disturbed || !steady;
+        if (!steady) {
+            restart = -1;
+        } else if (disturbed && restart < 0) {
+            restart = harness.frameNumber;
+        }
+        if (report.calibration) {
+            calibrated = harness.frameNumber;
+        }
+    }
+    ASSERT_GT(restart, 0);
+    EXPECT_EQ(calibrated, FirstFrameMoreThan(harness, restart, 3.0f, 300));
+}
+
 TEST(TrackingLoop, NoFaceBacksOffForMoreThanFourSecondsAfterTheRetry) {
     LoopHarness harness;
     FaceScene away = Still(1);
