@@ -43,6 +43,13 @@ struct LoopHarness {
                  ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, SystemTime{10, 0, 0, 0}) {}
 
     const FrameReport& Step(const FaceScene& scene) { return StepFrame(faces.renderBgr(scene)); }
+    // The resting face with fresh camera noise; `frames` of them.
+    const FrameReport& StepStill(int frames = 1) {
+        for (int frame = 1; frame < frames; ++frame) {
+            Step({0.0, 0.0, 1.5, static_cast<std::uint32_t>(frameNumber + 1)});
+        }
+        return Step({0.0, 0.0, 1.5, static_cast<std::uint32_t>(frameNumber + 1)});
+    }
 
     const FrameReport& StepFrame(const cv::Mat& bgr) {
         FaceSequence::ToLayout(bgr, table.layout(), bytes);
