@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,188 +19,193 @@ const Events kNone{};
 const Events kLeft{"press Left", "release Left"};
 const Events kRight{"press Right", "release Right"};
 const Events kDouble{"press Left", "release Left", "press Left", "release Left"};
-const Events kMiddleClick{"press Middle", "release Middle"};
+const Events kMiddle{"press Middle", "release Middle"};
 
-// One trigger's situation: the windows, keyboards and player state, and the
-// click-type menu opened at (640, 512) (corner (535, 476), 231 x 201) with
-// a chosen cell when `menuRequest` is set.
 struct RuleCase {
     const char* name;
-    int kind;
+    std::function<void(PointerRig&)> setUp;
+    int clickKindIndex;
     Events buttons;
-    OpenWindows windows{};
-    KeyboardCooperation keyboards{};
-    OwnWindowAtPoint windowAt = OwnWindowAtPoint::None;
-    bool macroPlaying = false;
-    bool shellError = false;
-    int moveMode = 2;
-    std::optional<std::int32_t> menuRequest;
-    ScreenPoint pointer{640, 512};
 };
+
+void OpenMenuAt(PointerRig& rig, ScreenPoint point) {
+    ASSERT_TRUE(rig.menu.Open(point));  // corner (535, 476), 231 x 201
+}
 
 class OnDwellTriggerRules : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(OnDwellTriggerRules, FirstMatchingRuleDecidesAndEveryExitResets) {
-    const RuleCase& c = GetParam();
     PointerRig rig;
-    rig.openWindows = c.windows;
-    rig.keyboards = c.keyboards;
-    rig.windowAtPoint.window = c.windowAt;
-    rig.macros.playing = c.macroPlaying;
-    rig.macros.shellError = c.shellError;
-    rig.settings.pointerMoveMode = c.moveMode;
-    if (c.menuRequest) {
-        ASSERT_TRUE(rig.menu.Open({640, 512}));
-        rig.menu.setMenuClickRequest(*c.menuRequest);
-    }
-    rig.desktop.pointer = c.pointer;
-    rig.triggers = {true, true, true, c.kind};
+    rig.desktop.pointer = {640, 512};
+    GetParam().setUp(rig);
+    rig.triggers = {true, true, true, GetParam().clickKindIndex};
 
-    rig.dispatcher.OnDwellTrigger(c.kind, rig.triggers);
+    rig.dispatcher.OnDwellTrigger(GetParam().clickKindIndex, rig.triggers);
 
-    EXPECT_EQ(rig.input.Buttons(), c.buttons);
+    EXPECT_EQ(rig.input.Buttons(), GetParam().buttons);
     EXPECT_FALSE(rig.triggers.eyesClosedGesture);
     EXPECT_FALSE(rig.triggers.mouthOpenGesture);
     EXPECT_FALSE(rig.triggers.clickPending);
     EXPECT_TRUE(rig.dwell.postClickPauseRequested());
 }
 
-using click_kind::kDrag;
-using click_kind::kMenu;
-using click_request::kMiddle;
-constexpr int kRightKind = click_kind::kRight;
-constexpr ScreenRect kAroundPointer{600, 500, 700, 600};
-
 INSTANTIATE_TEST_SUITE_P(
     InOrder, OnDwellTriggerRules,
     ::testing::Values(
-        RuleCase{.name = "MacroPlayingNoClick",
-                 .kind = kRightKind,
-                 .buttons = kNone,
-                 .macroPlaying = true,
-                 .moveMode = 1},
-        RuleCase{.name = "MacroShellErrorDismissedByLeftClick",
-                 .kind = kRightKind,
-                 .buttons = kLeft,
-                 .macroPlaying = true,
-                 .shellError = true},
-        RuleCase{.name = "MouseModeLeftClick",
-                 .kind = click_kind::kDouble,
-                 .buttons = kLeft,
-                 .keyboards = {{{0, 0, 1280, 1024}, true}},
-                 .moveMode = 1},
-        RuleCase{.name = "MenuShownOverOptionsClicksTheKind",
-                 .kind = kRightKind,
-                 .buttons = kRight,
-                 .windows = {.webcamOptions = true},
-                 .menuRequest = kMiddle},
-        RuleCase{.name = "MenuShownOptionsIgnoredWhenMainWindowHidden",
-                 .kind = kRightKind,
-                 .buttons = kMiddleClick,
-                 .windows = {.webcamOptions = true, .mainWindowHiddenByUser = true},
-                 .menuRequest = kMiddle},
-        RuleCase{.name = "MenuShownWarningDoesNotCount",
-                 .kind = kRightKind,
-                 .buttons = kMiddleClick,
-                 .windows = {.warning = true, .macroEditor = true},
-                 .menuRequest = kMiddle},
-        RuleCase{.name = "MenuShownPointerInsideClicksTheHoveredCell",
-                 .kind = kRightKind,
-                 .buttons = kDouble,
-                 .menuRequest = click_request::kDouble,
-                 .pointer = {536, 477}},
-        RuleCase{.name = "MenuShownPointerOnTheEdgeIsOutside",
-                 .kind = kRightKind,
-                 .buttons = kLeft,
-                 .menuRequest = click_request::kDouble,
-                 .pointer = {535, 500}},
-        RuleCase{.name = "KeyboardAsksForPlainClick",
-                 .kind = kRightKind,
-                 .buttons = kLeft,
-                 .keyboards = {.keyboard = {.plainClickRequested = true}}},
-        RuleCase{.name = "MacroKeyboardAsksForPlainClick",
-                 .kind = kMenu,
-                 .buttons = kLeft,
-                 .keyboards = {.macroKeyboard = {.plainClickRequested = true}}},
-        RuleCase{.name = "RestartCountdownShown",
-                 .kind = kRightKind,
-                 .buttons = kLeft,
-                 .windows = {.restartCountdown = true}},
-        RuleCase{.name = "NotificationMenuShown",
-                 .kind = kMenu,
-                 .buttons = kLeft,
-                 .windows = {.notificationMenu = true}},
-        RuleCase{.name = "OptionsIgnoredWhileMainWindowHidden",
-                 .kind = kRightKind,
-                 .buttons = kRight,
-                 .windows = {.about = true, .mainWindowHiddenByUser = true}},
-        RuleCase{.name = "WarningAloneDoesNotMakePlainClicks",
-                 .kind = kRightKind,
-                 .buttons = kRight,
-                 .windows = {.warning = true}},
-        RuleCase{.name = "PointerOverMacroEditor",
-                 .kind = kRightKind,
-                 .buttons = kLeft,
-                 .windowAt = OwnWindowAtPoint::MacroEditor},
-        RuleCase{.name = "PointerOverProfileNameDialog",
-                 .kind = click_kind::kDouble,
-                 .buttons = kLeft,
-                 .windowAt = OwnWindowAtPoint::ProfileNameDialog},
+        RuleCase{"MacroPlayingNoClick",
+                 [](PointerRig& rig) {
+                     rig.macros.playing = true;
+                     rig.settings.pointerMoveMode = 1;
+                 },
+                 click_kind::kRight, kNone},
+        RuleCase{"MacroShellErrorDismissedByLeftClick",
+                 [](PointerRig& rig) {
+                     rig.macros.playing = true;
+                     rig.macros.shellError = true;
+                 },
+                 click_kind::kRight, kLeft},
+        RuleCase{"MouseModeLeftClick",
+                 [](PointerRig& rig) {
+                     rig.settings.pointerMoveMode = 1;
+                     rig.keyboards.keyboard.present = true;
+                     rig.keyboards.keyboard.rect = {0, 0, 1280, 1024};
+                 },
+                 click_kind::kDouble, kLeft},
+        RuleCase{"MenuShownOverOptionsClicksTheKind",
+                 [](PointerRig& rig) {
+                     OpenMenuAt(rig, {640, 512});
+                     rig.menu.setMenuClickRequest(click_request::kMiddle);
+                     rig.openWindows.webcamOptions = true;
+                 },
+                 click_kind::kRight, kRight},
+        RuleCase{"MenuShownOptionsIgnoredWhenMainWindowHidden",
+                 [](PointerRig& rig) {
+                     OpenMenuAt(rig, {640, 512});
+                     rig.menu.setMenuClickRequest(click_request::kMiddle);
+                     rig.openWindows.webcamOptions = true;
+                     rig.openWindows.mainWindowHiddenByUser = true;
+                 },
+                 click_kind::kRight, kMiddle},
+        RuleCase{"MenuShownWarningDoesNotCount",
+                 [](PointerRig& rig) {
+                     OpenMenuAt(rig, {640, 512});
+                     rig.menu.setMenuClickRequest(click_request::kMiddle);
+                     rig.openWindows.warning = true;
+                     rig.openWindows.macroEditor = true;
+                 },
+                 click_kind::kRight, kMiddle},
+        RuleCase{"MenuShownPointerInsideClicksTheHoveredCell",
+                 [](PointerRig& rig) {
+                     OpenMenuAt(rig, {640, 512});
+                     rig.menu.setMenuClickRequest(click_request::kDouble);
+                     rig.desktop.pointer = {536, 477};
+                 },
+                 click_kind::kRight, kDouble},
+        RuleCase{"MenuShownPointerOnTheEdgeIsOutside",
+                 [](PointerRig& rig) {
+                     OpenMenuAt(rig, {640, 512});
+                     rig.menu.setMenuClickRequest(click_request::kDouble);
+                     rig.desktop.pointer = {535, 500};
+                 },
+                 click_kind::kRight, kLeft},
+        RuleCase{"KeyboardAsksForPlainClick",
+                 [](PointerRig& rig) { rig.keyboards.keyboard.plainClickRequested = true; },
+                 click_kind::kRight, kLeft},
+        RuleCase{"MacroKeyboardAsksForPlainClick",
+                 [](PointerRig& rig) { rig.keyboards.macroKeyboard.plainClickRequested = true; },
+                 click_kind::kMenu, kLeft},
+        RuleCase{"RestartCountdownShown",
+                 [](PointerRig& rig) { rig.openWindows.restartCountdown = true; },
+                 click_kind::kRight, kLeft},
+        RuleCase{"NotificationMenuShown",
+                 [](PointerRig& rig) { rig.openWindows.notificationMenu = true; },
+                 click_kind::kMenu, kLeft},
+        RuleCase{"OptionsIgnoredWhileMainWindowHidden",
+                 [](PointerRig& rig) {
+                     rig.openWindows.about = true;
+                     rig.openWindows.mainWindowHiddenByUser = true;
+                 },
+                 click_kind::kRight, kRight},
+        RuleCase{"WarningAloneDoesNotMakePlainClicks",
+                 [](PointerRig& rig) { rig.openWindows.warning = true; }, click_kind::kRight,
+                 kRight},
+        RuleCase{"PointerOverMacroEditor",
+                 [](PointerRig& rig) { rig.windowAtPoint.window = OwnWindowAtPoint::MacroEditor; },
+                 click_kind::kRight, kLeft},
         RuleCase{
-            .name = "InsideShownProfileNameDialog",
-            .kind = kRightKind,
-            .buttons = kLeft,
-            .windows = {.profileNameDialogShown = true, .profileNameDialogRect = kAroundPointer}},
-        RuleCase{.name = "OnTheEdgeOfTheProfileNameDialog",
-                 .kind = kRightKind,
-                 .buttons = kRight,
-                 .windows = {.profileNameDialogShown = true,
-                             .profileNameDialogRect = {640, 500, 700, 600}}},
-        RuleCase{.name = "InsideForegroundMacroEditor",
-                 .kind = kRightKind,
-                 .buttons = kLeft,
-                 .windows = {.macroEditor = true,
-                             .macroEditorRect = {0, 0, 1000, 1000},
-                             .macroEditorForegroundAtLastPaint = true}},
-        RuleCase{.name = "MacroEditorNotForeground",
-                 .kind = kRightKind,
-                 .buttons = kRight,
-                 .windows = {.macroEditor = true, .macroEditorRect = {0, 0, 1000, 1000}}},
-        RuleCase{.name = "MacroEditorWhileProfileDialogShownElsewhere",
-                 .kind = kRightKind,
-                 .buttons = kRight,
-                 .windows = {.macroEditor = true,
-                             .profileNameDialogShown = true,
-                             .profileNameDialogRect = {0, 0, 10, 10},
-                             .macroEditorRect = {0, 0, 1000, 1000},
-                             .macroEditorForegroundAtLastPaint = true}},
-        RuleCase{.name = "InsidePresentKeyboard",
-                 .kind = click_kind::kMiddle,
-                 .buttons = kLeft,
-                 .keyboards = {.keyboard = {kAroundPointer, true}}},
-        RuleCase{.name = "InsidePresentMacroKeyboard",
-                 .kind = click_kind::kMiddle,
-                 .buttons = kLeft,
-                 .keyboards = {.macroKeyboard = {kAroundPointer, true}}},
-        RuleCase{.name = "BothKeyboardsPresentPointerInTheMacroKeyboard",
-                 .kind = click_kind::kMiddle,
-                 .buttons = kLeft,
-                 .keyboards = {{{0, 0, 100, 100}, true}, {kAroundPointer, true}}},
-        RuleCase{.name = "BothKeyboardsPresentPointerInNeither",
-                 .kind = click_kind::kMiddle,
-                 .buttons = kMiddleClick,
-                 .keyboards = {{{0, 0, 100, 100}, true}, {{700, 600, 800, 700}, true}}},
-        RuleCase{.name = "InsideAbsentKeyboard",
-                 .kind = click_kind::kMiddle,
-                 .buttons = kMiddleClick,
-                 .keyboards = {{kAroundPointer, false}, {{0, 0, 10, 10}, true}}},
-        RuleCase{.name = "OnTheKeyboardsEdge",
-                 .kind = click_kind::kMiddle,
-                 .buttons = kMiddleClick,
-                 .keyboards = {.keyboard = {{600, 512, 700, 600}, true}}},
-        RuleCase{.name = "BoundKindRight", .kind = kRightKind, .buttons = kRight},
-        RuleCase{.name = "BoundKindDrag", .kind = kDrag, .buttons = Events{"press Left"}},
-        RuleCase{.name = "MenuKindOpensTheMenu", .kind = kMenu, .buttons = kNone}),
+            "PointerOverProfileNameDialog",
+            [](PointerRig& rig) { rig.windowAtPoint.window = OwnWindowAtPoint::ProfileNameDialog; },
+            click_kind::kDouble, kLeft},
+        RuleCase{"InsideShownProfileNameDialog",
+                 [](PointerRig& rig) {
+                     rig.openWindows.profileNameDialogShown = true;
+                     rig.openWindows.profileNameDialogRect = {600, 500, 700, 600};
+                 },
+                 click_kind::kRight, kLeft},
+        RuleCase{"OnTheEdgeOfTheProfileNameDialog",
+                 [](PointerRig& rig) {
+                     rig.openWindows.profileNameDialogShown = true;
+                     rig.openWindows.profileNameDialogRect = {640, 500, 700, 600};
+                 },
+                 click_kind::kRight, kRight},
+        RuleCase{"InsideForegroundMacroEditor",
+                 [](PointerRig& rig) {
+                     rig.openWindows.macroEditor = true;
+                     rig.openWindows.macroEditorForegroundAtLastPaint = true;
+                     rig.openWindows.macroEditorRect = {0, 0, 1000, 1000};
+                 },
+                 click_kind::kRight, kLeft},
+        RuleCase{"MacroEditorNotForeground",
+                 [](PointerRig& rig) {
+                     rig.openWindows.macroEditor = true;
+                     rig.openWindows.macroEditorRect = {0, 0, 1000, 1000};
+                 },
+                 click_kind::kRight, kRight},
+        RuleCase{"MacroEditorWhileProfileDialogShownElsewhere",
+                 [](PointerRig& rig) {
+                     rig.openWindows.macroEditor = true;
+                     rig.openWindows.macroEditorForegroundAtLastPaint = true;
+                     rig.openWindows.macroEditorRect = {0, 0, 1000, 1000};
+                     rig.openWindows.profileNameDialogShown = true;
+                     rig.openWindows.profileNameDialogRect = {0, 0, 10, 10};
+                 },
+                 click_kind::kRight, kRight},
+        RuleCase{"InsidePresentKeyboard",
+                 [](PointerRig& rig) {
+                     rig.keyboards.keyboard = {{600, 500, 700, 600}, true, false};
+                 },
+                 click_kind::kMiddle, kLeft},
+        RuleCase{"InsidePresentMacroKeyboard",
+                 [](PointerRig& rig) {
+                     rig.keyboards.macroKeyboard = {{600, 500, 700, 600}, true, false};
+                 },
+                 click_kind::kMiddle, kLeft},
+        RuleCase{"BothKeyboardsPresentPointerInTheMacroKeyboard",
+                 [](PointerRig& rig) {
+                     rig.keyboards.keyboard = {{0, 0, 100, 100}, true, false};
+                     rig.keyboards.macroKeyboard = {{600, 500, 700, 600}, true, false};
+                 },
+                 click_kind::kMiddle, kLeft},
+        RuleCase{"BothKeyboardsPresentPointerInNeither",
+                 [](PointerRig& rig) {
+                     rig.keyboards.keyboard = {{0, 0, 100, 100}, true, false};
+                     rig.keyboards.macroKeyboard = {{700, 600, 800, 700}, true, false};
+                 },
+                 click_kind::kMiddle, kMiddle},
+        RuleCase{"InsideAbsentKeyboard",
+                 [](PointerRig& rig) {
+                     rig.keyboards.keyboard = {{600, 500, 700, 600}, false, false};
+                     rig.keyboards.macroKeyboard = {{0, 0, 10, 10}, true, false};
+                 },
+                 click_kind::kMiddle, kMiddle},
+        RuleCase{"OnTheKeyboardsEdge",
+                 [](PointerRig& rig) {
+                     rig.keyboards.keyboard = {{600, 512, 700, 600}, true, false};
+                 },
+                 click_kind::kMiddle, kMiddle},
+        RuleCase{"BoundKindRight", [](PointerRig&) {}, click_kind::kRight, kRight},
+        RuleCase{"BoundKindDrag", [](PointerRig&) {}, click_kind::kDrag, Events{"press Left"}},
+        RuleCase{"MenuKindOpensTheMenu", [](PointerRig&) {}, click_kind::kMenu, kNone}),
     [](const ::testing::TestParamInfo<RuleCase>& rule) { return std::string(rule.param.name); });
 
 TEST(OnDwellTrigger, PlainClickRequestIsUsedOnce) {
