@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "macros/macros_folder.h"
 #include "settings/store_tree.h"
@@ -66,18 +67,15 @@ TEST_F(ProfilesTest, FirstStartWithAnEmptyFolderWritesDefaultAndMakesItCurrent) 
     EXPECT_EQ(sets->workingMacros, DefaultMacroSet());
 }
 
-TEST_F(ProfilesTest, StartUpLoadsTheStoredProfile) {
+TEST_F(ProfilesTest, StartUpLoadsTheStoredProfileOrDefaultForANameOutsideTheFolder) {
     WriteProfile("Work.cfg", u"mine");
+    WriteProfile("Default.cfg", u"own default");
+    WriteProfile("../escape.cfg", u"outside");
     persistence.SaveProfileName("Work.cfg");
     profiles.ChooseStartupProfile();
     EXPECT_EQ(profiles.profileFileName(), "Work.cfg");
     EXPECT_EQ(sets->workingMacros[0].name, u"mine");
     EXPECT_EQ(sets->defaultMacros, DefaultMacroSet());
-}
-
-TEST_F(ProfilesTest, AStoredNameOutsideTheFolderFallsBackAndKeepsDefaultsMacros) {
-    WriteProfile("Default.cfg", u"own default");
-    WriteProfile("../escape.cfg", u"outside");
     persistence.SaveProfileName("../escape.cfg");
     profiles.ChooseStartupProfile();
     EXPECT_EQ(profiles.profileFileName(), "Default.cfg");
@@ -172,39 +170,30 @@ TEST_F(ProfilesTest, CreatingAnExistingNameTellsTheUserAndTouchesNothing) {
     EXPECT_EQ(userInterface.messages[0].caption, "Warning");
 }
 
-struct TypedName {
-    const char* typed;
-    ProfileNameCheck check;
-    const char* fileName;
-};
-
-class TypedNames : public ::testing::TestWithParam<TypedName> {};
-
-TEST_P(TypedNames, FilterAndFileName) {
-    const ProfileNameResult result = ProfileFileNameFromTyped(GetParam().typed);
-    EXPECT_EQ(result.check, GetParam().check);
-    EXPECT_EQ(result.fileName, GetParam().fileName);
+TEST(ProfileNames, TheBoxFilterAndTheFileName) {
+    for (const auto& [typed, check, fileName] :
+         {std::tuple{"Work", ProfileNameCheck::Valid, "Work.cfg"},
+          {"a b-c_9", ProfileNameCheck::Valid, "ab-c_9.cfg"},
+          {"Espa\xC3\xB1"
+           "a",
+           ProfileNameCheck::Valid,
+           "Espa\xC3\xB1"
+           "a.cfg"},
+          {"my.set", ProfileNameCheck::Valid, "my.set.cfg"},
+          {"   ", ProfileNameCheck::Empty, ""},
+          {"", ProfileNameCheck::Empty, ""},
+          {"../etc", ProfileNameCheck::Refused, ""},
+          {"a/b", ProfileNameCheck::Refused, ""},
+          {"a\\b", ProfileNameCheck::Refused, ""},
+          {"..", ProfileNameCheck::Refused, ""},
+          {".hidden", ProfileNameCheck::Refused, ""},
+          {"elevenchars", ProfileNameCheck::Refused, ""},
+          {"caf\xC3\xA9", ProfileNameCheck::Refused, ""}}) {
+        const ProfileNameResult result = ProfileFileNameFromTyped(typed);
+        EXPECT_EQ(result.check, check) << typed;
+        EXPECT_EQ(result.fileName, fileName) << typed;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Profiles, TypedNames,
-    ::testing::Values(TypedName{"Work", ProfileNameCheck::Valid, "Work.cfg"},
-                      TypedName{"a b-c_9", ProfileNameCheck::Valid, "ab-c_9.cfg"},
-                      TypedName{"Espa\xC3\xB1"
-                                "a",
-                                ProfileNameCheck::Valid,
-                                "Espa\xC3\xB1"
-                                "a.cfg"},
-                      TypedName{"my.set", ProfileNameCheck::Valid, "my.set.cfg"},
-                      TypedName{"   ", ProfileNameCheck::Empty, ""},
-                      TypedName{"", ProfileNameCheck::Empty, ""},
-                      TypedName{"../etc", ProfileNameCheck::Refused, ""},
-                      TypedName{"a/b", ProfileNameCheck::Refused, ""},
-                      TypedName{"a\\b", ProfileNameCheck::Refused, ""},
-                      TypedName{"..", ProfileNameCheck::Refused, ""},
-                      TypedName{".hidden", ProfileNameCheck::Refused, ""},
-                      TypedName{"elevenchars", ProfileNameCheck::Refused, ""},
-                      TypedName{"caf\xC3\xA9", ProfileNameCheck::Refused, ""}));
 
 TEST(ProfileFileNames, OnlyPlainNamesInsideTheFolderAreSafe) {
     EXPECT_TRUE(IsSafeProfileFileName("Default.cfg"));
@@ -216,25 +205,10 @@ TEST(ProfileFileNames, OnlyPlainNamesInsideTheFolderAreSafe) {
     EXPECT_FALSE(IsSafeProfileFileName(std::string("a\0b.cfg", 7)));
 }
 
-TEST_F(ProfilesTest, DeletingTheCurrentProfileMakesDefaultCurrentWithItsOwnMacros) {
-    WriteProfile("Default.cfg", u"own default");
-    WriteProfile("Work.cfg", u"mine");
-    ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
-    EXPECT_EQ(profiles.DeleteProfile("Work.cfg"), ProfileDeletion::Deleted);
-    EXPECT_FALSE(std::filesystem::exists(macrosDir / "Work.cfg"));
-    EXPECT_EQ(StoredProfileName(), "Default.cfg");
-    EXPECT_EQ(sets->workingMacros[0].name, u"own default");
-}
-
-TEST_F(ProfilesTest, DeletingTheCurrentDefaultRewritesTheBuiltIns) {
-    profiles.ChooseStartupProfile();
-    sets->workingMacros[0].name = u"edited";
-    ASSERT_TRUE(store.WriteMacroFile());
-    EXPECT_EQ(profiles.DeleteProfile("Default.cfg"), ProfileDeletion::Deleted);
-    EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), EncodeMacroFile(DefaultMacroSet()));
-}
-
-TEST_F(ProfilesTest, DeletingAnotherProfileKeepsTheStoredName) {
+// Deleting another profile keeps the stored name and loads Default.cfg;
+// deleting the current one makes Default.cfg current; deleting the current
+// Default.cfg writes the built-in macros.
+TEST_F(ProfilesTest, DeletingAProfileFallsBackToDefault) {
     WriteProfile("Default.cfg", u"own default");
     WriteProfile("Work.cfg", u"mine");
     WriteProfile("Old.cfg", u"old");
@@ -243,6 +217,13 @@ TEST_F(ProfilesTest, DeletingAnotherProfileKeepsTheStoredName) {
     EXPECT_EQ(StoredProfileName(), "Work.cfg");
     EXPECT_EQ(store.macroFilePath(), macrosDir / "Default.cfg");
     EXPECT_EQ(sets->workingMacros[0].name, u"own default");
+    ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
+    EXPECT_EQ(profiles.DeleteProfile("Work.cfg"), ProfileDeletion::Deleted);
+    EXPECT_FALSE(std::filesystem::exists(macrosDir / "Work.cfg"));
+    EXPECT_EQ(StoredProfileName(), "Default.cfg");
+    EXPECT_EQ(sets->workingMacros[0].name, u"own default");
+    EXPECT_EQ(profiles.DeleteProfile("Default.cfg"), ProfileDeletion::Deleted);
+    EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), EncodeMacroFile(DefaultMacroSet()));
 }
 
 TEST_F(ProfilesTest, PathsOutsideTheFolderAreNeverDeletedOrSelected) {

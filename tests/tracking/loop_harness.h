@@ -11,6 +11,17 @@
 
 namespace veltranix::testing {
 
+// The statistics log's date and machine, fixed.
+class FixedCalendar : public CalendarPort {
+  public:
+    CalendarDate utcDate() const override { return {5, 12, 2026}; }
+};
+
+class FixedSystem : public SystemInformationPort {
+  public:
+    SystemInformation systemInformation() const override { return {"CPU", 2, 512, "Linux"}; }
+};
+
 class RecordingSettingsActions : public TrackingSettingsActions {
   public:
     void saveGestureLevels(std::int32_t nivellUll, std::int32_t nivellBoca) override {
@@ -32,6 +43,13 @@ struct LoopHarness {
                  ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, SystemTime{10, 0, 0, 0}) {}
 
     const FrameReport& Step(const FaceScene& scene) { return StepFrame(faces.renderBgr(scene)); }
+    // The resting face with fresh camera noise; `frames` of them.
+    const FrameReport& StepStill(int frames = 1) {
+        for (int frame = 1; frame < frames; ++frame) {
+            Step({0.0, 0.0, 1.5, static_cast<std::uint32_t>(frameNumber + 1)});
+        }
+        return Step({0.0, 0.0, 1.5, static_cast<std::uint32_t>(frameNumber + 1)});
+    }
 
     const FrameReport& StepFrame(const cv::Mat& bgr) {
         FaceSequence::ToLayout(bgr, table.layout(), bytes);

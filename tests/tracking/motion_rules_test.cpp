@@ -1,9 +1,11 @@
 // The exact rules of head motion, gesture blocks and the statistics log.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <tuple>
 
+#include "tests/support/face_sequence.h"
 #include "tests/support/temporary_folder.h"
+#include "tests/tracking/loop_harness.h"
 #include "tracking/auto_adjust.h"
 #include "tracking/gestures.h"
 #include "tracking/head_motion.h"
@@ -13,31 +15,14 @@
 namespace veltranix {
 namespace {
 
-struct HeadBoxCase {
-    double speedGain;
-    int width;
-    int height;
-};
-
-class HeadBoxSizes : public ::testing::TestWithParam<HeadBoxCase> {};
-
-TEST_P(HeadBoxSizes, FollowTheSpeedGainAroundTheCalibratedCentre) {
-    const HeadBoxCase& c = GetParam();
-    const HeadBox box = ApplyHeadBox(c.speedGain, {320, 240});
-    EXPECT_EQ(box.right - box.left, c.width);
-    EXPECT_EQ(box.bottom - box.top, c.height);
-    EXPECT_NEAR(box.centre.x, 320, 1);
-    EXPECT_NEAR(box.centre.y, 240, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Speeds, HeadBoxSizes,
-                         ::testing::Values(HeadBoxCase{0.7, 45, 24}, HeadBoxCase{0.6, 39, 21},
-                                           HeadBoxCase{0.5, 32, 17}));
-
-TEST(HeadBox, HalvesRoundToTheLowerInteger) {
-    // Height 17 around 240: 231.5 and 248.5 round down; the centre 239.5 too.
-    const HeadBox box = ApplyHeadBox(0.5, {320, 240});
-    EXPECT_EQ(box, (HeadBox{304, 231, 336, 248, {320, 239}}));
+// Widths truncate(gain x 65), heights truncate(gain x 35) around (320, 240);
+// halves round to the lower integer.
+TEST(HeadBox, FollowsTheSpeedGainAndHalvesRoundDown) {
+    for (const auto& [gain, box] : {std::pair{0.7, HeadBox{297, 228, 342, 252, {319, 240}}},
+                                    {0.6, HeadBox{300, 229, 339, 250, {319, 239}}},
+                                    {0.5, HeadBox{304, 231, 336, 248, {320, 239}}}}) {
+        EXPECT_EQ(ApplyHeadBox(gain, {320, 240}), box) << gain;
+    }
 }
 
 TEST(RelativeStep, WorkedFiguresOfA1280By1024Screen) {
@@ -118,18 +103,14 @@ TEST_F(Mapping, TheTargetStaysInsideANarrowedPointerRange) {
     EXPECT_EQ(Map(350.0, {120, 210}).target, (ScreenPoint{100, 210}));
 }
 
-TEST_F(Mapping, HeadAngleTermsFollowTheSineOfTheOffset) {
+TEST_F(Mapping, HeadAngleTermsAndTheCurveOfTheScreen) {
     settings_.pointerMoveMode = 2;
     const HeadMotion motion = Map(321.0);
-    EXPECT_EQ(motion.angleX, static_cast<int>(std::sin(1.0 * 90 / 70) * 5.0));
+    EXPECT_EQ(motion.angleX, 4) << "truncate(sin(1 x 90 / 70) x 5)";
     EXPECT_EQ(motion.angleY, 0);
     EXPECT_DOUBLE_EQ(motion.trackMotion, 1.0);
-}
-
-TEST(MovementCurve, IsOneOverTheScaledCurveSquared) {
-    EXPECT_DOUBLE_EQ(ApplyMovementCurve(45.0, {1280, 1024}), 1.0 / (45.0 * 45.0));
-    const double k = 1310720.0 / (1920.0 * 1080.0);
-    EXPECT_DOUBLE_EQ(ApplyMovementCurve(30.0, {1920, 1080}), 1.0 / ((k * 30.0) * (k * 30.0)));
+    EXPECT_DOUBLE_EQ(ApplyMovementCurve(45.0, {1280, 1024}), 1.0 / 2025.0);
+    EXPECT_NEAR(ApplyMovementCurve(30.0, {1920, 1080}), 0.0027809, 1e-7);
 }
 
 // A 15 x 15 patch: one interior block at rows and columns 5 to 9.
@@ -141,40 +122,31 @@ struct Patch {
     }
 };
 
-TEST(BlockActivity, EqualVerticalCostsKeepTheEarlierShift) {
-    // A bright row at 7 becomes two at 6 and 8, between bright margins: shifts
-    // -1 and +1 cost the same and less than any other.
-    Patch patch;
-    for (int column = 0; column < 15; ++column) {
-        for (const int margin : {0, 1, 2, 3, 4, 10, 11, 12, 13, 14}) {
-            patch.Set(patch.previous, column, margin, 100);
-            patch.Set(patch.current, column, margin, 100);
+// A bright line at 7 becomes two at 6 and 8, between bright margins: shifts
+// -1 and +1 cost the same and less than any other. Vertically -1 (tried
+// first) stays; sideways the later shift wins.
+TEST(BlockActivity, EqualCostsKeepTheEarlierVerticalAndTheLaterSidewaysShift) {
+    for (const bool vertical : {true, false}) {
+        Patch patch;
+        for (int along = 0; along < 15; ++along) {
+            const auto set = [&](std::vector<std::int32_t>& copy, int across) {
+                vertical ? patch.Set(copy, along, across, 100)
+                         : patch.Set(copy, across, along, 100);
+            };
+            for (const int margin : {0, 1, 2, 3, 4, 10, 11, 12, 13, 14}) {
+                set(patch.previous, margin);
+                set(patch.current, margin);
+            }
+            set(patch.previous, 7);
+            set(patch.current, 6);
+            set(patch.current, 8);
         }
-        patch.Set(patch.previous, column, 7, 100);
-        patch.Set(patch.current, column, 6, 100);
-        patch.Set(patch.current, column, 8, 100);
+        std::vector<BlockMotion> blocks;
+        EXPECT_EQ(BlockActivity(15, 15, patch.current, patch.previous, blocks), vertical ? 1 : 0);
+        ASSERT_EQ(blocks.size(), 9u);
+        EXPECT_EQ(blocks[4],
+                  vertical ? (BlockMotion{true, 1, 0, 0, 0}) : (BlockMotion{true, 0, 0, 0, 1}));
     }
-    std::vector<BlockMotion> blocks;
-    EXPECT_EQ(BlockActivity(15, 15, patch.current, patch.previous, blocks), 1);
-    ASSERT_EQ(blocks.size(), 9u);
-    // -1 is tried before +1; sideways nothing beats the unshifted block.
-    EXPECT_EQ(blocks[4], (BlockMotion{true, 1, 0, 0, 0}));
-}
-
-TEST(BlockActivity, EqualHorizontalCostsTakeTheLaterShift) {
-    Patch patch;
-    for (int row = 0; row < 15; ++row) {
-        for (const int margin : {0, 1, 2, 3, 4, 10, 11, 12, 13, 14}) {
-            patch.Set(patch.previous, margin, row, 100);
-            patch.Set(patch.current, margin, row, 100);
-        }
-        patch.Set(patch.previous, 7, row, 100);
-        patch.Set(patch.current, 6, row, 100);
-        patch.Set(patch.current, 8, row, 100);
-    }
-    std::vector<BlockMotion> blocks;
-    EXPECT_EQ(BlockActivity(15, 15, patch.current, patch.previous, blocks), 0);
-    EXPECT_EQ(blocks[4], (BlockMotion{true, 0, 0, 0, 1}));
 }
 
 TEST(BlockActivity, ChangeNeedsAMeanDifferenceAboveEightAndAShiftThatBeatsStandingStill) {
@@ -224,6 +196,31 @@ TEST(DriftCheck, CentreOfTheChosenFaceOnMultiplesOfFour) {
     EXPECT_FALSE(DriftCheckCentre({}).has_value());
 }
 
+// The drift check on the photographed face: 50.0 pixels from where
+// calibration found it is kept, anything further asks for a restart.
+TEST(DriftCheck, FiftyPixelsAwayIsKeptAndJustBeyondRestarts) {
+    std::vector<std::uint8_t> bytes;
+    testing::FaceSequence::ToLayout(testing::FaceSequence().renderBgr({}), FrameLayout::I420,
+                                    bytes);
+    WorkImage image(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    FaceDetector detector;
+    ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE));
+    const std::optional<ScreenPoint> found = DriftCheckCentre(detector.findFaces(image, 30));
+    ASSERT_TRUE(found.has_value());
+    ManualClock clock;
+    DriftAutoAdjust adjust(clock, VELTRANIX_FACE_DETECTOR_FILE);
+    for (const auto& [dx, dy, verdict] : {std::tuple{0, 50, DriftVerdict::Kept},
+                                          {30, -40, DriftVerdict::Kept},
+                                          {1, 50, DriftVerdict::RestartNeeded},
+                                          {-51, 0, DriftVerdict::RestartNeeded}}) {
+        TrackingRun run;
+        run.detectedFaceCentre = {found->x + dx, found->y + dy};
+        adjust.startRun(run);
+        EXPECT_EQ(adjust.DriftCheck(image), verdict) << dx << "," << dy;
+    }
+}
+
 TEST(StatsLogFormat, FileNameHeaderAndLine) {
     EXPECT_EQ(StatsFileName({5, 12, 2026}, {14, 7, 9, 45}), "5_12_2026__14-7-9-45.txt");
     EXPECT_EQ(FrameFormatLabel(FrameLayout::Rgb24BottomUp), "640x480 RGB");
@@ -238,15 +235,8 @@ TEST(StatsLogFormat, FileNameHeaderAndLine) {
     EXPECT_EQ(StatsLine({-0.5, 0, 0, 0, 0, 0, 0, 0, -1}), "-0.50 0 0 0 0 0 0 0 -1\n");
 }
 
-class FixedCalendar : public CalendarPort {
-  public:
-    CalendarDate utcDate() const override { return {5, 12, 2026}; }
-};
-
-class FixedSystem : public SystemInformationPort {
-  public:
-    SystemInformation systemInformation() const override { return {"CPU", 2, 512, "Linux"}; }
-};
+using testing::FixedCalendar;
+using testing::FixedSystem;
 
 TEST(StatsLogFile, OnlyTheExactSwitchWritesAndMidnightDoesNotGoNegative) {
     for (const char* debugSwitch : {"SI", "si ", ""}) {
