@@ -12,9 +12,10 @@ packages=(
   clang libclang-rt-14-dev
   # Engine: face detection and image processing; the stock cascades
   libopencv-dev opencv-data
-  # User interface and desktop
+  # User interface and desktop; the camera through libv4l2; the fonts the
+  # windows' texts are set in (metric equivalents of Arial)
   qt6-base-dev qt6-svg-dev libxtst-dev libxfixes-dev libxcursor-dev libcanberra-dev
-  libxkbcommon-dev libglib2.0-dev shared-mime-info
+  libxkbcommon-dev libglib2.0-dev shared-mime-info libv4l-dev fonts-liberation2
   # The user manuals' PDFs are set in DejaVu Sans at build time
   fonts-dejavu-core
   # Tests of the desktop parts: a real X server and a private session bus

@@ -29,6 +29,25 @@ void ReplaceByName(Display* display, Cursor source, const std::string& name) {
     XFreeCursor(display, source);
 }
 
+// Every role's names get the theme's image back.
+void PutThemeCursorsBack(Display* display) {
+    for (const auto& role : CursorRoleNames()) {
+        for (const auto& name : role) {
+            Cursor cursor = ThemeCursor(display, name);
+            if (cursor == None) {
+                cursor = ThemeCursor(display, role.front());
+            }
+            if (cursor == None) {
+                cursor = ThemeCursor(display, "left_ptr");
+            }
+            if (cursor != None) {
+                ReplaceByName(display, cursor, name);
+            }
+        }
+    }
+    XSync(display, False);
+}
+
 }  // namespace
 
 const std::vector<std::vector<std::string>>& CursorRoleNames() {
@@ -105,22 +124,23 @@ bool XCursors::installAnimatedCursor(const std::filesystem::path& aniFile) {
 
 void XCursors::restoreSystemCursors() {
     std::lock_guard lock(connection_->mutex());
-    Display* display = connection_->display();
-    for (const auto& role : CursorRoleNames()) {
-        for (const auto& name : role) {
-            Cursor cursor = ThemeCursor(display, name);
-            if (cursor == None) {
-                cursor = ThemeCursor(display, role.front());
-            }
-            if (cursor == None) {
-                cursor = ThemeCursor(display, "left_ptr");
-            }
-            if (cursor != None) {
-                ReplaceByName(display, cursor, name);
-            }
-        }
+    PutThemeCursorsBack(connection_->display());
+}
+
+bool XCursors::restoreSystemCursorsBeyondExit() {
+    std::lock_guard lock(connection_->mutex());
+    // The cursors the desktop shows from now on belong to the connection
+    // that made them; the server forgets them when it closes. A connection
+    // whose resources the server keeps lets them outlive the program.
+    Display* lasting = XOpenDisplay(DisplayString(connection_->display()));
+    if (lasting == nullptr) {
+        PutThemeCursorsBack(connection_->display());
+        return false;
     }
-    XSync(display, False);
+    XSetCloseDownMode(lasting, RetainPermanent);
+    PutThemeCursorsBack(lasting);
+    XCloseDisplay(lasting);
+    return true;
 }
 
 void XCursors::showHandCursor() {

@@ -25,6 +25,12 @@ class XCursors : public CursorPort {
 
     bool installAnimatedCursor(const std::filesystem::path& aniFile) override;
     void restoreSystemCursors() override;
+    // The restore at exit: the theme's cursors are made on a connection whose
+    // resources the server keeps after it closes (a few cursors for each run
+    // of the program), so the desktop goes on showing them when this
+    // program's connection is gone. False when only the ordinary restore
+    // could be made.
+    bool restoreSystemCursorsBeyondExit();
     // The theme's hand under the arrow's names, until the next restore.
     void showHandCursor() override;
 

@@ -1,0 +1,130 @@
+// veltranix: the hands-free pointer. Start-up, the event loop and the ways
+// the program ends (its exit window, SIGTERM, SIGINT).
+#include <unistd.h>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include "app/veltranix/program.h"
+#include "platform/linux/camera_factory.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here: the event loop does the rest.
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "usage: veltranix [--camera DEVICE|FILE|steered:CONTROL] [--demo] "
+                 "[--config-dir DIR] [--list-cameras] [--version]\n"
+                 "  --camera DEVICE   a V4L2 capture device such as /dev/video0 (default: the "
+                 "first one)\n"
+                 "  --camera FILE     a video file played as the camera, looping\n"
+                 "  --demo            the bundled demo video as the camera\n"
+                 "  --config-dir DIR  keep the settings in DIR instead of ~/.config/veltranix\n"
+                 "  --list-cameras    list the capture devices and end\n");
+}
+
+bool WaylandSession() {
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+    return (sessionType != nullptr && std::string_view(sessionType) == "wayland") ||
+           (waylandDisplay != nullptr && *waylandDisplay != '\0');
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    veltranix::ProgramOptions options;
+    bool demo = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "veltranix: %s needs a value\n", name);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (argument == "--camera") {
+            options.camera = value("--camera");
+        } else if (argument == "--config-dir") {
+            options.configDir = value("--config-dir");
+        } else if (argument == "--demo") {
+            demo = true;
+        } else if (argument == "--version") {
+            std::printf("veltranix %s\n", VELTRANIX_VERSION);
+            return 0;
+        } else if (argument == "--list-cameras") {
+            for (const veltranix::CaptureDevice& device : veltranix::ListCaptureDevices()) {
+                std::printf("%s\t%s\n", device.path.c_str(), device.card.c_str());
+            }
+            return 0;
+        } else if (argument == "--help" || argument == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "veltranix: unknown argument %s\n", argv[i]);
+            PrintUsage(stderr);
+            return 2;
+        }
+    }
+
+    const std::filesystem::path programFolder =
+        std::filesystem::canonical("/proc/self/exe").parent_path();
+    if (demo) {
+        options.demo = true;
+        options.camera = veltranix::DemoVideo(programFolder).string();
+    }
+    if (!options.camera.empty() && options.camera.find(':') == std::string::npos &&
+        std::filesystem::exists(options.camera)) {
+        options.camera = std::filesystem::absolute(options.camera).string();
+    }
+
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        std::fprintf(stderr,
+                     "veltranix: no X display (DISPLAY is not set): start it from an X11 or "
+                     "XWayland desktop session\n");
+        return 1;
+    }
+    // The pointer, the cursors and the windows' placement all go through X.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    application.setApplicationName("Veltranix");
+    application.setQuitOnLastWindowClosed(false);
+
+    veltranix::Program program(veltranix::ProgramFolder{programFolder}, options);
+    if (pipe(signalPipe) == 0) {
+        std::signal(SIGTERM, OnTerminationSignal);
+        std::signal(SIGINT, OnTerminationSignal);
+    }
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &program, [&] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = read(signalPipe[0], &byte, 1);
+        program.shutdown();
+    });
+
+    if (const std::optional<int> early = program.start()) {
+        return *early;
+    }
+    if (WaylandSession()) {
+        program.showWaylandNotice();
+    }
+    const int code = application.exec();
+    program.shutdown();
+    return code;
+}

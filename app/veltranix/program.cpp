@@ -1,0 +1,402 @@
+#include "app/veltranix/program.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/veltranix/program_windows.h"
+#include "app/veltranix/qt_macro_playback_display.h"
+#include "capture/camera_source.h"
+#include "core/writable_folder.h"
+#include "macros/macro_player.h"
+#include "macros/macros_folder.h"
+#include "macros/profiles.h"
+#include "platform/linux/camera_factory.h"
+#include "platform/linux/canberra_sound.h"
+#include "platform/linux/dbus_companion_channel.h"
+#include "platform/linux/desktop_shell.h"
+#include "platform/linux/file_settings_store.h"
+#include "platform/linux/single_instance.h"
+#include "platform/linux/system_clock.h"
+#include "platform/linux/system_information.h"
+#include "platform/linux/user_locale.h"
+#include "platform/linux/x_cursors.h"
+#include "platform/linux/x_desktop.h"
+#include "platform/linux/x_display.h"
+#include "platform/linux/x_keyboard_input.h"
+#include "pointer/pointer_actions.h"
+#include "tracking/engine_stages.h"
+#include "tracking/persistence_actions.h"
+#include "tracking/stats_log.h"
+
+namespace veltranix {
+namespace {
+
+constexpr int kFramePeriodMs = 40;
+// Where the pointer goes at exit, from where it is.
+constexpr int kExitPointerShiftPixels = 50;
+// Ten minutes at 25 frames a second: the measurements are short runs.
+constexpr std::size_t kTimedFramesAtMost = 25 * 60 * 10;
+
+// Used when there is no session bus: the program runs, without its companion.
+class NoCompanion : public CompanionPort {
+  public:
+    void broadcastTrackingStarted() override {}
+    void showCompanionWindow(std::uint64_t) override {}
+    void hideCompanionWindow(std::uint64_t) override {}
+    void closeCompanionWindow(std::uint64_t) override {}
+};
+
+UserDataLocations UserDataFromEnvironment() {
+    UserDataLocations locations;
+    if (const char* dataHome = std::getenv("XDG_DATA_HOME")) {
+        locations.xdgDataHome = dataHome;
+    }
+    if (const std::optional<std::filesystem::path> home = UserHomeFolder()) {
+        locations.home = home->string();
+    }
+    return locations;
+}
+
+}  // namespace
+
+Program::Program(ProgramFolder folder, ProgramOptions options)
+    : folder_(std::move(folder)), options_(std::move(options)) {
+    if (const char* timingLog = std::getenv("VELTRANIX_TIMING_LOG")) {
+        timingLog_ = timingLog;
+    }
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    frameTimer_.setInterval(kFramePeriodMs);
+    connect(&frameTimer_, &QTimer::timeout, this, [this] { onFrameTick(); });
+}
+
+Program::~Program() {
+    shutdown();
+}
+
+bool Program::openPlatform() {
+    std::string error;
+    x_ = XDisplayConnection::Open("", &error);
+    if (!x_) {
+        std::fprintf(stderr, "veltranix: cannot reach the X display: %s\n", error.c_str());
+        return false;
+    }
+    desktop_ = std::make_unique<XDesktop>(x_);
+    pointerInput_ = XPointerInput::Create(x_);
+    keyboard_ = XKeyboardInput::Create(x_);
+    cursors_ = XCursors::Create(x_);
+    if (!pointerInput_ || !keyboard_ || !cursors_) {
+        std::fprintf(stderr,
+                     "veltranix: the X server lacks the XTest, XKB or XFixes extension that "
+                     "moving the pointer needs\n");
+        return false;
+    }
+    sound_ = std::make_unique<CanberraSound>();
+    shell_ = std::make_unique<DesktopShell>();
+    clock_ = std::make_unique<SystemClock>();
+    return true;
+}
+
+std::optional<int> Program::start() {
+    // The writable Macros folder: beside the program, else in the user's data folder.
+    const std::optional<std::filesystem::path> macrosDir =
+        PrepareMacrosFolder(folder_, UserDataFromEnvironment());
+    if (!macrosDir) {
+        std::fprintf(stderr, "veltranix: no writable folder for the macros\n");
+        return 1;
+    }
+    // A second instance ends at once, without a word.
+    if (IsAnotherInstanceRunning()) {
+        return 0;
+    }
+    if (!openPlatform()) {
+        return 1;
+    }
+
+    // Settings and language.
+    StoreLocations locations = StoreLocations::FromEnvironment();
+    if (!options_.configDir.empty()) {
+        locations.storeFile = std::filesystem::path(options_.configDir) / "settings.store";
+    }
+    store_ = std::make_unique<FileSettingsStore>(locations);
+    const StoreOpening opening = store_->open();
+    persistence_ = std::make_unique<SettingsPersistence>(settings_, lexicon_, *store_, folder_,
+                                                         *this, *this, UserInterfaceLanguageId());
+    if (persistence_->LoadSystemSettings() == LexiconLoad::ExitProgram) {
+        return 0;
+    }
+    // A settings file that could not be read whole is said once, in words;
+    // the program goes on with what was read and the defaults.
+    if (opening == StoreOpening::CorruptSetAside || opening == StoreOpening::Unreadable ||
+        opening == StoreOpening::PartlyLoaded) {
+        std::fprintf(stderr, "veltranix: %s\n", store_->lastError().c_str());
+        showMessage(store_->lastError(), lexicon_.text(LexiconKey::E4));
+    }
+
+    // The companion channel: the three messages and the start broadcast.
+    std::string busError;
+    companion_ = DbusCompanionChannel::Create(*this, x_, &busError);
+    if (!companion_) {
+        std::fprintf(stderr, "veltranix: no companion messages: %s\n", busError.c_str());
+        silentCompanion_ = std::make_unique<NoCompanion>();
+    }
+    CompanionPort& companion =
+        companion_ ? static_cast<CompanionPort&>(*companion_) : *silentCompanion_;
+
+    // The current profile's macros.
+    macroStore_ = std::make_unique<MacroFileStore>(macroSets_);
+    profiles_ = std::make_unique<Profiles>(*macroStore_, *persistence_, settings_, *macrosDir,
+                                           lexicon_, *this);
+    profiles_->ChooseStartupProfile();
+    playbackDisplay_ = std::make_unique<QtMacroPlaybackDisplay>();
+    player_ = std::make_unique<MacroPlayer>(macroSets_, *keyboard_, *shell_, *clock_, lexicon_,
+                                            *playbackDisplay_);
+
+    // Windows, the pointer actions and the tracking loop.
+    windows_ = std::make_unique<ProgramWindows>(ProgramWindowsServices{
+        settings_, lexicon_, shared_, openWindows_, keyboards_, *desktop_, *shell_, folder_, *this,
+        companion, [this] { return cameraDescription(); }});
+    actions_ = std::make_unique<PointerActions>(
+        PointerActionPorts{*pointerInput_, *desktop_, *cursors_, *sound_, *player_, *clock_,
+                           windows_->clickMenuWindow(), windows_->windowAtPoint()},
+        settings_, folder_, openWindows_, keyboards_);
+    persistence_->LayoutWindows(settings_.tamany);
+    calendar_ = std::make_unique<SystemCalendar>();
+    systemInformation_ = std::make_unique<LinuxSystemInformation>();
+    statsLog_ = std::make_unique<StatsLog>(StatsLogPorts{*clock_, *calendar_, *systemInformation_},
+                                           lexicon_.debugSwitch,
+                                           PrepareStatsFolder(folder_, UserDataFromEnvironment()));
+    stages_ = std::make_unique<EngineTrackStages>(
+        settings_, *actions_, *clock_, folder_.root / "faceDetector.xml", statsLog_.get());
+    settingsActions_ = std::make_unique<PersistenceActions>(settings_, *persistence_);
+    loop_ = std::make_unique<TrackingLoop>(
+        settings_, shared_,
+        TrackingLoopPorts{*clock_, *desktop_, companion, *windows_, *this, *settingsActions_},
+        stages_->stages(), folder_.root / "faceDetector.xml");
+    actions_->menu.RebuildCells();
+    windows_->attach(*loop_, *actions_);
+    windows_->createMainWindow();
+
+    // The desktop switch of the tablet start screen has no counterpart on
+    // this desktop: the switch is read and left alone.
+    (void)lexicon_.metroSwitch;
+
+    if (!openCamera()) {
+        return 0;
+    }
+    if (statsLog_) {
+        FrameLayout layout = FrameLayout::Rgb24BottomUp;
+        if (offsetTable_) {
+            layout = offsetTable_->layout();
+        }
+        statsLog_->WriteHeader(layout);
+    }
+    if (options_.demo) {
+        windows_->setNotice(lexicon_.text(LexiconKey::DemoCamera));
+    }
+    windows_->showStartup();
+    frameTimer_.start();
+    return std::nullopt;
+}
+
+bool Program::openCamera() {
+    OpenedCamera opened = OpenCamera(options_.camera, folder_.root);
+    if (!opened.source) {
+        showCameraFailure(opened.error);
+        return false;
+    }
+    camera_ = std::move(opened.source);
+    std::fprintf(stderr, "veltranix: camera %s\n", camera_->description().c_str());
+    return true;
+}
+
+void Program::showCameraFailure(const CameraOpenError& error) {
+    std::string text;
+    switch (error.failure) {
+        case CameraFailure::NoDevice:
+            text = lexicon_.text(LexiconKey::E1);
+            break;
+        case CameraFailure::NoFormat:
+            text = lexicon_.text(LexiconKey::E2);
+            break;
+        case CameraFailure::StepFailed:
+            text = lexicon_.text(LexiconKey::E3) + ". -> " + error.step;
+            break;
+    }
+    std::fprintf(stderr, "veltranix: %s\n", text.c_str());
+    showMessage(text, lexicon_.text(LexiconKey::E4));
+}
+
+void Program::showWaylandNotice() {
+    const std::string& text = lexicon_.text(LexiconKey::WaylandNotice);
+    std::fprintf(stderr, "veltranix: %s\n", text.c_str());
+    auto* box = new QMessageBox(QMessageBox::Information, "Veltranix", QString::fromStdString(text),
+                                QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    box->show();
+}
+
+std::string Program::cameraDescription() const {
+    return camera_ ? camera_->description() : std::string();
+}
+
+void Program::onFrameTick() {
+    // A modal message raised from inside a frame stops frame delivery while
+    // it is open; the loop is never re-entered.
+    if (inFrame_ || modalDepth_ > 0 || shutDown_ || !camera_) {
+        return;
+    }
+    const CameraStatus status = camera_->status();
+    if (status.health != cameraHealth_) {
+        cameraHealth_ = status.health;
+        windows_->setCameraHealth(status.health);
+    }
+    if (status.recoveries != cameraRecoveries_) {
+        // Frames are back after a loss: tracking starts again from the beginning.
+        cameraRecoveries_ = status.recoveries;
+        shared_.state.store(TrackingState::Reset);
+    }
+    const auto handedOver = std::chrono::steady_clock::now();
+    FrameLayout layout = FrameLayout::Rgb24BottomUp;
+    if (!camera_->takeNewestFrame(frameBytes_, layout)) {
+        return;
+    }
+    if (!offsetTable_ || offsetTable_->layout() != layout) {
+        offsetTable_ = PixelOffsetTable::Build(static_cast<std::uint32_t>(layout));
+    }
+    CaptureFrame frame{frameBytes_, layout};
+    inFrame_ = true;
+    loop_->OnFrame(frame, *offsetTable_);
+    inFrame_ = false;
+    if (!timingLog_.empty() && frameMs_.size() < kTimedFramesAtMost) {
+        frameMs_.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - handedOver)
+                .count());
+    }
+    windows_->showCameraFrame(frame);
+}
+
+void Program::showMessage(std::string_view text, std::string_view caption) {
+    ++modalDepth_;
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption.data(), caption.size()),
+                    QString::fromUtf8(text.data(), text.size()), QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+    --modalDepth_;
+}
+
+void Program::requestShutdown() {
+    QMetaObject::invokeMethod(
+        this, [this] { shutdown(); }, Qt::QueuedConnection);
+}
+
+void Program::rebuildLayout(LayoutTarget target) {
+    if (target == LayoutTarget::ClickTypeMenu && actions_) {
+        actions_->menu.RebuildCells();
+    }
+    if (windows_) {
+        windows_->rebuildLayout(target);
+    }
+}
+
+void Program::companionMessage(const CompanionMessage& message) {
+    switch (message.kind) {
+        case CompanionMessageKind::KeyboardRectangle:
+        case CompanionMessageKind::MacroKeyboardRectangle: {
+            CompanionKeyboard& keyboard = message.kind == CompanionMessageKind::KeyboardRectangle
+                                              ? keyboards_.keyboard
+                                              : keyboards_.macroKeyboard;
+            const KeyboardRectangleUpdate update =
+                DecodeKeyboardRectangle(message.wParam, message.lParam);
+            keyboard.rect = update.rectangle;
+            keyboard.plainClickRequested = update.plainClickRequested;
+            if (update.presence != KeyboardPresence::Unchanged) {
+                keyboard.present = update.presence == KeyboardPresence::Present;
+            }
+            break;
+        }
+        case CompanionMessageKind::CompanionShown:
+            if (windows_) {
+                windows_->setCompanionWindow(message.wParam);
+            }
+            break;
+        case CompanionMessageKind::CompanionHidden:
+            if (windows_) {
+                windows_->setCompanionHidden();
+            }
+            if (persistence_) {
+                persistence_->ApplyWebcamSettings();
+            }
+            break;
+        case CompanionMessageKind::Ignored:
+        case CompanionMessageKind::TrackingStarted:
+            break;
+    }
+}
+
+void Program::shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    frameTimer_.stop();
+    if (windows_) {
+        windows_->hideMainWindow();
+        windows_->closeCompanion();
+    }
+    // Nothing of ours may stay on the user's desktop: the clock cursor, a
+    // held button (a drag, a timed press), the pointer on our window.
+    if (cursors_) {
+        cursors_->restoreSystemCursorsBeyondExit();
+    }
+    if (actions_) {
+        actions_->clicks.ReleaseHeldButtons();
+        if (desktop_) {
+            const ScreenPoint pointer = desktop_->pointerPosition();
+            actions_->clicks.PlacePointer(
+                {pointer.x - kExitPointerShiftPixels, pointer.y - kExitPointerShiftPixels});
+        }
+    }
+    if (windows_) {
+        windows_->closeForShutdown();
+    }
+    if (player_) {
+        // A macro with a long pause, or an open error box, never holds the exit.
+        player_->requestStop();
+        player_->waitUntilFinished(MacroPlayer::kShutdownWait);
+    }
+    if (playbackDisplay_) {
+        playbackDisplay_->closeAll();
+    }
+    camera_.reset();
+    writeTimingLog();
+    QCoreApplication::exit(0);
+}
+
+void Program::writeTimingLog() const {
+    if (timingLog_.empty()) {
+        return;
+    }
+    std::vector<double> sorted = frameMs_;
+    std::sort(sorted.begin(), sorted.end());
+    std::ofstream out(timingLog_);
+    out << "frames=" << sorted.size() << '\n';
+    if (!sorted.empty()) {
+        double sum = 0.0;
+        for (double ms : sorted) {
+            sum += ms;
+        }
+        out << "mean_ms=" << sum / static_cast<double>(sorted.size()) << '\n'
+            << "p95_ms=" << sorted[sorted.size() * 95 / 100] << '\n'
+            << "max_ms=" << sorted.back() << '\n';
+    }
+}
+
+}  // namespace veltranix

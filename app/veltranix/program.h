@@ -1,0 +1,151 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QObject>
+#include <QTimer>
+
+#include "capture/camera_source.h"
+#include "capture/capture_frame.h"
+#include "core/companion_messages.h"
+#include "core/program_folder.h"
+#include "core/user_interface_port.h"
+#include "macros/macro_file.h"
+#include "macros/macro_set.h"
+#include "pointer/open_windows.h"
+#include "settings/lexicon.h"
+#include "settings/settings.h"
+#include "settings/settings_persistence.h"
+#include "tracking/tracking_loop.h"
+
+namespace veltranix {
+
+class CanberraSound;
+class DesktopShell;
+class EngineTrackStages;
+class MacroPlayer;
+class PersistenceActions;
+class Profiles;
+class ProgramWindows;
+class QtMacroPlaybackDisplay;
+class StatsLog;
+class SystemCalendar;
+class LinuxSystemInformation;
+class SystemClock;
+class XCursors;
+class XDesktop;
+class XDisplayConnection;
+class XKeyboardInput;
+class XPointerInput;
+class FileSettingsStore;
+class DbusCompanionChannel;
+struct PointerActions;
+
+struct ProgramOptions {
+    // What --camera named; empty: the first capture device.
+    std::string camera;
+    // The settings folder, when --config-dir named one (else the XDG default).
+    std::string configDir;
+    // The camera is the bundled demo video: the start-up form says so.
+    bool demo = false;
+};
+
+// The running program: start-up, the 40 ms frame tick, the companion
+// messages and shutdown. Owns every long-lived object; lives on the GUI
+// thread for the whole run.
+class Program final : public QObject,
+                      public UserInterfacePort,
+                      public SettingsObserver,
+                      public CompanionMessageReceiver {
+  public:
+    Program(ProgramFolder folder, ProgramOptions options);
+    ~Program() override;
+
+    // Runs start-up. An exit code when the program ends during start-up (a
+    // second instance, missing files, no camera); none when the event loop
+    // is to run.
+    std::optional<int> start();
+    // The shutdown sequence; ends the event loop with exit code 0. Safe to
+    // call more than once and from a signal's queued notification.
+    void shutdown();
+
+    // UserInterfacePort.
+    void showMessage(std::string_view text, std::string_view caption) override;
+    void requestShutdown() override;
+    // SettingsObserver.
+    void rebuildLayout(LayoutTarget target) override;
+    void webcamSettingsApplied() override {}
+    // CompanionMessageReceiver.
+    void companionMessage(const CompanionMessage& message) override;
+
+    // In a Wayland session the pointer reaches only X11 windows: said once, in words.
+    void showWaylandNotice();
+
+    // For the windows: the camera's name and format, and whether a modal box is open.
+    std::string cameraDescription() const;
+    bool modalMessageOpen() const { return modalDepth_ > 0; }
+
+  private:
+    bool openPlatform();
+    bool openCamera();
+    void onFrameTick();
+    void showCameraFailure(const CameraOpenError& error);
+    void writeTimingLog() const;
+
+    ProgramFolder folder_;
+    ProgramOptions options_;
+
+    std::shared_ptr<XDisplayConnection> x_;
+    std::unique_ptr<XDesktop> desktop_;
+    std::unique_ptr<XPointerInput> pointerInput_;
+    std::unique_ptr<XKeyboardInput> keyboard_;
+    std::unique_ptr<XCursors> cursors_;
+    std::unique_ptr<CanberraSound> sound_;
+    std::unique_ptr<DesktopShell> shell_;
+    std::unique_ptr<SystemClock> clock_;
+    std::unique_ptr<DbusCompanionChannel> companion_;
+    std::unique_ptr<CompanionPort> silentCompanion_;
+
+    std::unique_ptr<FileSettingsStore> store_;
+    Settings settings_;
+    Lexicon lexicon_;
+    std::unique_ptr<SettingsPersistence> persistence_;
+
+    MacroSets macroSets_;
+    std::unique_ptr<MacroFileStore> macroStore_;
+    std::unique_ptr<Profiles> profiles_;
+    std::unique_ptr<QtMacroPlaybackDisplay> playbackDisplay_;
+    std::unique_ptr<MacroPlayer> player_;
+
+    OpenWindows openWindows_;
+    KeyboardCooperation keyboards_;
+    TrackingShared shared_;
+    std::unique_ptr<ProgramWindows> windows_;
+    std::unique_ptr<PointerActions> actions_;
+    std::unique_ptr<SystemCalendar> calendar_;
+    std::unique_ptr<LinuxSystemInformation> systemInformation_;
+    std::unique_ptr<StatsLog> statsLog_;
+    std::unique_ptr<EngineTrackStages> stages_;
+    std::unique_ptr<PersistenceActions> settingsActions_;
+    std::unique_ptr<TrackingLoop> loop_;
+
+    std::unique_ptr<CameraSource> camera_;
+    std::optional<PixelOffsetTable> offsetTable_;
+    std::vector<std::uint8_t> frameBytes_;
+    CameraHealth cameraHealth_ = CameraHealth::Streaming;
+    std::uint64_t cameraRecoveries_ = 0;
+    QTimer frameTimer_;
+    // With VELTRANIX_TIMING_LOG set: how long each frame took from its hand-over
+    // by the camera to the pointer's move, written there at shutdown.
+    std::string timingLog_;
+    std::vector<double> frameMs_;
+    bool inFrame_ = false;
+    int modalDepth_ = 0;
+    bool shutDown_ = false;
+};
+
+}  // namespace veltranix

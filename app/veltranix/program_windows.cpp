@@ -1,0 +1,537 @@
+#include "app/veltranix/program_windows.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+#include "app/ui/main_window_widget.h"
+#include "app/ui/popup_widgets.h"
+#include "pointer/pointer_actions.h"
+#include "resources/skins/skins.h"
+#include "settings/user_manual.h"
+
+namespace veltranix {
+namespace {
+
+constexpr int kHeadPauseCooldownPeriodMs = 2000;
+constexpr int kHeadPauseCooldownTicks = 2;
+
+std::size_t TimerIndex(MainWindowTimer timer) {
+    return static_cast<std::size_t>(timer);
+}
+
+}  // namespace
+
+OwnWindowAtPoint ProgramWindows::OwnWindowLookup::ownWindowAt(ScreenPoint point) const {
+    auto inside = [&](const ScreenRect& rect) {
+        return rect.left <= point.x && point.x < rect.right && rect.top <= point.y &&
+               point.y < rect.bottom;
+    };
+    if (open_.profileNameDialogShown && inside(open_.profileNameDialogRect)) {
+        return OwnWindowAtPoint::ProfileNameDialog;
+    }
+    if (open_.macroEditor && inside(open_.macroEditorRect)) {
+        return OwnWindowAtPoint::MacroEditor;
+    }
+    return OwnWindowAtPoint::None;
+}
+
+ProgramWindows::ProgramWindows(ProgramWindowsServices services)
+    : services_(std::move(services)), windowAtPoint_(services_.openWindows) {
+    for (MainWindowTimer timer :
+         {MainWindowTimer::RestartCountdown, MainWindowTimer::CalibrationBlink,
+          MainWindowTimer::SetupSwitch, MainWindowTimer::OkFrameBlink}) {
+        QTimer& qtimer = mainTimers_[TimerIndex(timer)];
+        qtimer.setInterval(TimerPeriodMs(timer));
+        connect(&qtimer, &QTimer::timeout, this, [this, timer] {
+            mainLogic_->OnTimer(timer);
+            repaintMainWindow();
+        });
+    }
+    headPauseCooldown_.setInterval(kHeadPauseCooldownPeriodMs);
+    connect(&headPauseCooldown_, &QTimer::timeout, this, [this] {
+        // The second tick, about 4 s after the shake, ends the cooldown.
+        if (++headPauseCooldownTicks_ >= kHeadPauseCooldownTicks) {
+            headPauseCooldown_.stop();
+            if (loop_ != nullptr) {
+                loop_->endHeadPauseCooldown();
+            }
+        }
+    });
+}
+
+ProgramWindows::~ProgramWindows() {
+    closeForShutdown();
+}
+
+void ProgramWindows::attach(TrackingLoop& loop, PointerActions& actions) {
+    loop_ = &loop;
+    actions_ = &actions;
+}
+
+void ProgramWindows::createMainWindow() {
+    mainLogic_ = std::make_unique<MainWindowLogic>(*this, services_.desktop, services_.settings,
+                                                   services_.openWindows);
+    mainWindow_ = new MainWindowWidget(*mainLogic_, services_.lexicon, skins_);
+    createTrayIcon();
+}
+
+void ProgramWindows::showStartup() {
+    mainLogic_->EnterForm(MainWindowForm::Startup);
+    mainWindow_->show();
+}
+
+void ProgramWindows::createTrayIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // A desktop without a notification area: the docked window alone.
+        return;
+    }
+    const Lexicon& lexicon = services_.lexicon;
+    trayMenu_ = new QMenu();
+    auto add = [&](LexiconKey key, MainWindowCommand command) {
+        QAction* action = trayMenu_->addAction(QString::fromStdString(lexicon.text(key)));
+        connect(action, &QAction::triggered, this,
+                [this, command] { mainLogic_->OnCommand(command); });
+    };
+    add(LexiconKey::TrayAbout, MainWindowCommand::About);
+    add(LexiconKey::TrayWebcam, MainWindowCommand::WebcamOptions);
+    add(LexiconKey::TrayMouse, MainWindowCommand::MouseOptions);
+    add(LexiconKey::TrayManual, MainWindowCommand::UserManual);
+    trayMenu_->addSeparator();
+    add(LexiconKey::TrayExit, MainWindowCommand::Exit);
+    // While the menu is shown, triggers make plain clicks on it.
+    connect(trayMenu_, &QMenu::aboutToShow, this,
+            [this] { services_.openWindows.notificationMenu = true; });
+    connect(trayMenu_, &QMenu::aboutToHide, this,
+            [this] { services_.openWindows.notificationMenu = false; });
+    trayIcon_ = new QSystemTrayIcon(QIcon(skinPath(u"Icono")));
+    trayIcon_->setToolTip("Veltranix");
+    trayIcon_->setContextMenu(trayMenu_);
+    trayIcon_->show();
+}
+
+void ProgramWindows::showCameraFrame(const CaptureFrame& frame) {
+    if (mainWindow_) {
+        mainWindow_->ShowCameraFrame(frame);
+    }
+}
+
+void ProgramWindows::setCameraHealth(CameraHealth health) {
+    if (mainWindow_) {
+        mainWindow_->SetCameraHealth(health);
+        if (health != CameraHealth::Streaming && !mainWindow_->isVisible() &&
+            !services_.openWindows.mainWindowHiddenByUser) {
+            mainWindow_->show();
+        }
+    }
+}
+
+void ProgramWindows::setNotice(std::string notice) {
+    if (mainWindow_) {
+        mainWindow_->SetNotice(std::move(notice));
+    }
+}
+
+void ProgramWindows::rebuildLayout(LayoutTarget target) {
+    if (target != LayoutTarget::MainWindow || !mainLogic_) {
+        return;
+    }
+    showForm(mainLogic_->form());
+}
+
+void ProgramWindows::setCompanionWindow(std::uint64_t windowId) {
+    companionWindow_ = windowId;
+    companionShown_ = true;
+}
+
+void ProgramWindows::hideMainWindow() {
+    if (mainWindow_) {
+        mainWindow_->hide();
+    }
+}
+
+void ProgramWindows::closeCompanion() {
+    if (companionWindow_) {
+        services_.companion.closeCompanionWindow(*companionWindow_);
+    }
+}
+
+void ProgramWindows::closeForShutdown() {
+    if (shuttingDown_) {
+        return;
+    }
+    shuttingDown_ = true;
+    for (QTimer& timer : mainTimers_) {
+        timer.stop();
+    }
+    headPauseCooldown_.stop();
+    if (trayIcon_ != nullptr) {
+        trayIcon_->hide();
+        delete trayIcon_;
+        trayIcon_ = nullptr;
+    }
+    delete trayMenu_;
+    trayMenu_ = nullptr;
+    closeAllPopups();
+    closeLoadingBar();
+    delete mainWindow_.data();
+}
+
+ScreenRect ProgramWindows::wholeScreen() const {
+    const ScreenSize screen = services_.desktop.screenSize();
+    return {0, 0, screen.width, screen.height};
+}
+
+// The tracking loop's side.
+
+ScreenPoint ProgramWindows::mainWindowTopLeft() const {
+    const ScreenRect rect = mainLogic_->FormRect();
+    return {rect.left, rect.top};
+}
+
+bool ProgramWindows::mainWindowInStartupForm() const {
+    return mainLogic_->form() == MainWindowForm::Startup;
+}
+
+bool ProgramWindows::mainWindowHiddenByUser() const {
+    return mainLogic_->hiddenByUser();
+}
+
+void ProgramWindows::endMainWindowHidden() {
+    mainLogic_->EndHiddenByUser();
+}
+
+void ProgramWindows::dockMainWindow() {
+    if (mainLogic_->form() != MainWindowForm::Docked) {
+        mainLogic_->EnterForm(MainWindowForm::Docked);
+    }
+}
+
+void ProgramWindows::showMainMenuForm() {
+    if (mainLogic_->form() != MainWindowForm::ButtonMenu) {
+        mainLogic_->EnterForm(MainWindowForm::ButtonMenu);
+    }
+}
+
+void ProgramWindows::centerMainWindowLarge() {
+    mainLogic_->EnterForm(MainWindowForm::Startup);
+    repaintMainWindow();
+}
+
+void ProgramWindows::setMainWindowVisibility(Visibility visibility) {
+    if (!mainWindow_) {
+        return;
+    }
+    if (visibility == Visibility::Shown) {
+        if (!mainWindow_->isVisible()) {
+            mainWindow_->show();
+            mainWindow_->raise();
+            raisePopups();
+        }
+    } else {
+        mainWindow_->hide();
+    }
+}
+
+void ProgramWindows::raisePopups() {
+    // The popups belong to the main window and stay above it, as owned
+    // windows do, also where no window manager keeps them there.
+    for (QWidget* popup : std::initializer_list<QWidget*>{loadingBar_.data(), pauseWindow_.data(),
+                                                          exitWindow_.data(), aboutWindow_.data(),
+                                                          warningWindow_.data()}) {
+        if (popup != nullptr && popup->isVisible()) {
+            popup->raise();
+        }
+    }
+}
+
+void ProgramWindows::setCameraViewVisibility(Visibility visibility) {
+    if (mainWindow_) {
+        mainWindow_->SetCameraViewShown(visibility == Visibility::Shown);
+    }
+}
+
+void ProgramWindows::clearButtonHighlightUnlessHovered(ScreenPoint pointer) {
+    if (mainLogic_->ClearHighlightUnlessOver(pointer) == Repaint::Needed) {
+        repaintMainWindow();
+    }
+}
+
+void ProgramWindows::invalidateCameraView() {
+    repaintMainWindow();
+}
+
+bool ProgramWindows::anyPopupOpen() const {
+    const OpenWindows& open = services_.openWindows;
+    return open.about || open.pause || open.exitConfirmation || open.webcamOptions ||
+           open.mouseOptions || open.systemOptions || open.warning || open.macroEditor;
+}
+
+bool ProgramWindows::dockingHeldByPopup() const {
+    return services_.openWindows.pause || services_.openWindows.exitConfirmation;
+}
+
+bool ProgramWindows::restartCountdownShown() const {
+    return mainLogic_->form() == MainWindowForm::RestartCountdown;
+}
+
+void ProgramWindows::startRestartCountdown() {
+    mainLogic_->StartRestartCountdown();
+}
+
+void ProgramWindows::closeAllPopups() {
+    for (PopupKind popup :
+         {PopupKind::About, PopupKind::Pause, PopupKind::ExitConfirmation, PopupKind::Warning}) {
+        closePopup(popup);
+    }
+}
+
+void ProgramWindows::openLoadingBar() {
+    if (loadingBar_ || shuttingDown_) {
+        return;
+    }
+    loadingBar_ = new LoadingBarWidget(services_.shared, services_.lexicon, skins_);
+    placePopup(*loadingBar_, PopupKind::LoadingBar, PopupOrigin::ButtonMenu);
+    loadingBar_->show();
+}
+
+void ProgramWindows::closeLoadingBar() {
+    if (loadingBar_) {
+        loadingBar_->ReleasePointer();
+        loadingBar_->deleteLater();
+        loadingBar_->hide();
+        loadingBar_ = nullptr;
+    }
+}
+
+int ProgramWindows::positionHintWidth() const {
+    return services_.lexicon.positionHintWidth;
+}
+
+void ProgramWindows::startHeadPauseCooldownTimer() {
+    headPauseCooldownTicks_ = 0;
+    headPauseCooldown_.start();
+}
+
+// The window logic's side.
+
+void ProgramWindows::setTrackingState(TrackingRequest state) {
+    services_.shared.headPaused.store(state == TrackingRequest::HeadPause);
+    services_.shared.state.store(static_cast<TrackingState>(static_cast<std::int32_t>(state)));
+}
+
+bool ProgramWindows::trackingPaused() const {
+    return services_.shared.headPaused.load();
+}
+
+void ProgramWindows::setCalibrationHold(bool hold) {
+    services_.shared.calibrationHold.store(hold);
+}
+
+void ProgramWindows::restartSettling() {
+    if (loop_ != nullptr) {
+        loop_->restartSettling();
+    }
+}
+
+void ProgramWindows::showForm(MainWindowForm form) {
+    (void)form;
+    if (!mainWindow_) {
+        return;
+    }
+    mainWindow_->Place(mainLogic_->FormRect());
+    mainWindow_->SetCameraViewShown(form == MainWindowForm::Startup ||
+                                    form == MainWindowForm::Docked);
+    mainWindow_->update();
+}
+
+void ProgramWindows::repaintMainWindow() {
+    if (mainWindow_) {
+        mainWindow_->update();
+    }
+}
+
+void ProgramWindows::startTimer(MainWindowTimer timer) {
+    mainTimers_[TimerIndex(timer)].start();
+}
+
+void ProgramWindows::stopTimer(MainWindowTimer timer) {
+    mainTimers_[TimerIndex(timer)].stop();
+}
+
+void ProgramWindows::placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin) {
+    const PopupLayout layout =
+        PopupLayoutFor(popup, origin,
+                       {services_.desktop.screenSize(), services_.desktop.workArea(),
+                        services_.settings.sizeFactor, services_.lexicon.positionHintWidth,
+                        services_.desktop.pointerPosition()});
+    window.Place(layout.window);
+    window.show();
+    window.raise();
+    if (layout.pointerAfterOpen && actions_ != nullptr) {
+        actions_->clicks.PlacePointer(*layout.pointerAfterOpen);
+    }
+    if (layout.pointerBounds && loop_ != nullptr) {
+        window.ConfinePointer(loop_->pointerRange(), *layout.pointerBounds, wholeScreen());
+    }
+}
+
+void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
+    if (shuttingDown_) {
+        return;
+    }
+    switch (popup) {
+        case PopupKind::Pause:
+        case PopupKind::ExitConfirmation:
+            openConfirmation(popup, origin);
+            return;
+        case PopupKind::About:
+            openAbout();
+            return;
+        case PopupKind::Warning:
+            openWarning();
+            return;
+        case PopupKind::LoadingBar:
+            openLoadingBar();
+            return;
+        case PopupKind::WebcamOptions:
+        case PopupKind::MouseOptions:
+        case PopupKind::SystemOptions:
+        case PopupKind::ManualEyePositions:
+            break;
+    }
+    // The options menus and the manual eye positions window are not part of
+    // this program yet: put back what opening them took away.
+    if (origin == PopupOrigin::ButtonMenu) {
+        setMainWindowVisibility(Visibility::Shown);
+    } else {
+        mainLogic_->EnterForm(MainWindowForm::Startup);
+        setMainWindowVisibility(Visibility::Shown);
+        setTrackingState(TrackingRequest::Detect);
+        openLoadingBar();
+    }
+}
+
+void ProgramWindows::openConfirmation(PopupKind popup, PopupOrigin origin) {
+    const bool pause = popup == PopupKind::Pause;
+    QPointer<ConfirmationWidget>& window = pause ? pauseWindow_ : exitWindow_;
+    std::unique_ptr<ConfirmationWindow>& logic = pause ? pauseLogic_ : exitLogic_;
+    if (window) {
+        return;
+    }
+    logic = std::make_unique<ConfirmationWindow>(
+        pause ? ConfirmationKind::Pause : ConfirmationKind::Exit, origin,
+        services_.settings.sizeFactor, *this);
+    window = new ConfirmationWidget(
+        pause ? "PAUSE" : "SALIDA",
+        pause ? &services_.openWindows.pause : &services_.openWindows.exitConfirmation, *logic,
+        services_.lexicon, skins_);
+    placePopup(*window, popup, origin);
+}
+
+void ProgramWindows::openAbout() {
+    if (aboutWindow_) {
+        return;
+    }
+    aboutLogic_ = std::make_unique<AboutWindow>(services_.lexicon.text(LexiconKey::About),
+                                                services_.settings.sizeFactor);
+    aboutWindow_ = new AboutWidget(&services_.openWindows.about, *aboutLogic_, services_.lexicon,
+                                   skins_, [this](AboutItem item) { onAboutItem(item); });
+    placePopup(*aboutWindow_, PopupKind::About, PopupOrigin::ButtonMenu);
+}
+
+void ProgramWindows::openWarning() {
+    if (warningWindow_) {
+        return;
+    }
+    warningLogic_ = std::make_unique<WarningWindow>(services_.settings.sizeFactor);
+    warningWindow_ =
+        new WarningWidget(&services_.openWindows.warning, *warningLogic_, services_.lexicon, skins_,
+                          [this](WarningChoice) { closePopup(PopupKind::Warning); });
+    placePopup(*warningWindow_, PopupKind::Warning, PopupOrigin::ButtonMenu);
+}
+
+void ProgramWindows::onAboutItem(AboutItem item) {
+    closePopup(PopupKind::About);
+    setMainWindowVisibility(Visibility::Shown);
+    switch (item) {
+        case AboutItem::Close:
+            return;
+        case AboutItem::LinkLine4:
+        case AboutItem::ManualLine:
+            openUserManual();
+            return;
+        case AboutItem::LinkLine5:
+            openDocument(services_.folder.readMeFile());
+            return;
+        case AboutItem::LinkLine7:
+            openDocument(services_.folder.manualsFolder());
+            return;
+    }
+}
+
+void ProgramWindows::openDocument(const std::filesystem::path& path) {
+    services_.shell.open(path.string());
+}
+
+void ProgramWindows::closePopup(PopupKind popup) {
+    auto close = [](auto& window) {
+        if (window) {
+            // The window may be the one whose click is being handled.
+            window->ReleasePointer();
+            window->close();
+            window->deleteLater();
+            window = nullptr;
+        }
+    };
+    switch (popup) {
+        case PopupKind::Pause:
+            close(pauseWindow_);
+            break;
+        case PopupKind::ExitConfirmation:
+            close(exitWindow_);
+            break;
+        case PopupKind::About:
+            close(aboutWindow_);
+            break;
+        case PopupKind::Warning:
+            close(warningWindow_);
+            break;
+        case PopupKind::LoadingBar:
+            closeLoadingBar();
+            break;
+        case PopupKind::WebcamOptions:
+        case PopupKind::MouseOptions:
+        case PopupKind::SystemOptions:
+        case PopupKind::ManualEyePositions:
+            break;
+    }
+}
+
+void ProgramWindows::movePointerBy(int dxPixels, int dyPixels) {
+    if (actions_ == nullptr) {
+        return;
+    }
+    const ScreenPoint pointer = services_.desktop.pointerPosition();
+    actions_->clicks.PlacePointer({pointer.x + dxPixels, pointer.y + dyPixels});
+}
+
+void ProgramWindows::hideCompanionWindow() {
+    if (companionWindow_ && companionShown_ && !companionHiddenByUs_) {
+        services_.companion.hideCompanionWindow(*companionWindow_);
+        companionHiddenByUs_ = true;
+    }
+}
+
+void ProgramWindows::openUserManual() {
+    openDocument(UserManualPath(services_.folder, services_.lexicon.languageName));
+}
+
+void ProgramWindows::exitProgram() {
+    services_.userInterface.requestShutdown();
+}
+
+}  // namespace veltranix

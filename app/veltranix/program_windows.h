@@ -1,0 +1,196 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include "app/shell/about_window.h"
+#include "app/shell/confirmation_window.h"
+#include "app/shell/main_window_logic.h"
+#include "app/shell/popup_layout.h"
+#include "app/shell/warning_window.h"
+#include "app/ui/main_window_widget.h"
+#include "app/ui/popup_widgets.h"
+#include "app/ui/skin_painting.h"
+#include "capture/camera_source.h"
+#include "core/companion_port.h"
+#include "core/desktop_port.h"
+#include "core/program_folder.h"
+#include "core/shell_port.h"
+#include "core/user_interface_port.h"
+#include "pointer/click_type_menu.h"
+#include "pointer/open_windows.h"
+#include "settings/lexicon.h"
+#include "settings/settings.h"
+#include "settings/settings_persistence.h"
+#include "tracking/tracking_loop.h"
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace veltranix {
+
+struct PointerActions;
+
+// What the windows use of the rest of the program.
+struct ProgramWindowsServices {
+    Settings& settings;
+    const Lexicon& lexicon;
+    TrackingShared& shared;
+    OpenWindows& openWindows;
+    KeyboardCooperation& keyboards;
+    const DesktopPort& desktop;
+    ShellPort& shell;
+    const ProgramFolder& folder;
+    UserInterfacePort& userInterface;
+    CompanionPort& companion;
+    std::function<std::string()> cameraDescription;
+};
+
+// Every window of the program and the notification icon, seen from the
+// tracking loop (TrackingWindowsPort) and from the windows' logic
+// (ShellActionsPort). GUI thread.
+class ProgramWindows final : public QObject, public TrackingWindowsPort, public ShellActionsPort {
+  public:
+    explicit ProgramWindows(ProgramWindowsServices services);
+    ~ProgramWindows() override;
+
+    // The loop and the pointer actions exist after the windows; attach them
+    // before the first frame.
+    void attach(TrackingLoop& loop, PointerActions& actions);
+    void createMainWindow();
+    // The start-up form, centred, shown.
+    void showStartup();
+    void showCameraFrame(const CaptureFrame& frame);
+    void setCameraHealth(CameraHealth health);
+    void setNotice(std::string notice);
+    void rebuildLayout(LayoutTarget target);
+
+    ClickMenuWindowPort& clickMenuWindow() { return clickMenuWindow_; }
+    const WindowAtPointPort& windowAtPoint() const { return windowAtPoint_; }
+
+    void setCompanionWindow(std::uint64_t windowId);
+    void setCompanionHidden() { companionShown_ = false; }
+    void hideMainWindow();
+    void closeCompanion();
+    // Shutdown: the icon removed, every popup closed, the main window gone.
+    void closeForShutdown();
+
+    MainWindowLogic& mainWindowLogic() { return *mainLogic_; }
+    MainWindowWidget* mainWindow() const { return mainWindow_; }
+
+    // TrackingWindowsPort.
+    ScreenPoint mainWindowTopLeft() const override;
+    bool mainWindowInStartupForm() const override;
+    bool mainWindowHiddenByUser() const override;
+    void endMainWindowHidden() override;
+    void dockMainWindow() override;
+    void showMainMenuForm() override;
+    void centerMainWindowLarge() override;
+    void setMainWindowVisibility(Visibility visibility) override;
+    void setCameraViewVisibility(Visibility visibility) override;
+    void clearButtonHighlightUnlessHovered(ScreenPoint pointer) override;
+    void invalidateCameraView() override;
+    bool anyPopupOpen() const override;
+    bool dockingHeldByPopup() const override;
+    bool restartCountdownShown() const override;
+    void startRestartCountdown() override;
+    void closeAllPopups() override;
+    void destroyGuideWindow() override {}
+    void openLoadingBar() override;
+    void closeLoadingBar() override;
+    int positionHintWidth() const override;
+    bool manualEyeViewActive() const override { return false; }
+    void drawManualEyeGuides(CaptureFrame&) override {}
+    void leaveManualEyeView() override {}
+    void startHeadPauseCooldownTimer() override;
+    std::optional<std::uint64_t> companionWindow() const override { return companionWindow_; }
+
+    // ShellActionsPort.
+    void setTrackingState(TrackingRequest state) override;
+    bool trackingPaused() const override;
+    void setCalibrationHold(bool hold) override;
+    void restartSettling() override;
+    bool bothEyesMarked() const override { return false; }
+    void clearEyeMarks() override {}
+    void startTrackingWithMarkedEyes() override {}
+    void showForm(MainWindowForm form) override;
+    void repaintMainWindow() override;
+    void startTimer(MainWindowTimer timer) override;
+    void stopTimer(MainWindowTimer timer) override;
+    void openPopup(PopupKind popup, PopupOrigin origin) override;
+    void closePopup(PopupKind popup) override;
+    void movePointerBy(int dxPixels, int dyPixels) override;
+    void hideCompanionWindow() override;
+    void openUserManual() override;
+    void exitProgram() override;
+
+  private:
+    // The click-type menu's window arrives with the menus; until then the
+    // menu cannot be shown and its triggers fall back to their plain clicks.
+    class NoClickMenuWindow : public ClickMenuWindowPort {
+      public:
+        bool show(const ScreenRect&) override { return false; }
+        void hide() override {}
+        void repaint() override {}
+    };
+    class OwnWindowLookup : public WindowAtPointPort {
+      public:
+        explicit OwnWindowLookup(const OpenWindows& open) : open_(open) {}
+        OwnWindowAtPoint ownWindowAt(ScreenPoint point) const override;
+
+      private:
+        const OpenWindows& open_;
+    };
+
+    void openConfirmation(PopupKind popup, PopupOrigin origin);
+    void openAbout();
+    void openWarning();
+    void onAboutItem(AboutItem item);
+    void openDocument(const std::filesystem::path& path);
+    void placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin);
+    void createTrayIcon();
+    void raisePopups();
+    ScreenRect wholeScreen() const;
+
+    ProgramWindowsServices services_;
+    TrackingLoop* loop_ = nullptr;
+    PointerActions* actions_ = nullptr;
+    SkinLibrary skins_;
+    NoClickMenuWindow clickMenuWindow_;
+    OwnWindowLookup windowAtPoint_;
+
+    std::unique_ptr<MainWindowLogic> mainLogic_;
+    QPointer<MainWindowWidget> mainWindow_;
+    std::array<QTimer, 4> mainTimers_;
+
+    std::unique_ptr<ConfirmationWindow> pauseLogic_;
+    QPointer<ConfirmationWidget> pauseWindow_;
+    std::unique_ptr<ConfirmationWindow> exitLogic_;
+    QPointer<ConfirmationWidget> exitWindow_;
+    std::unique_ptr<WarningWindow> warningLogic_;
+    QPointer<WarningWidget> warningWindow_;
+    std::unique_ptr<AboutWindow> aboutLogic_;
+    QPointer<AboutWidget> aboutWindow_;
+    QPointer<LoadingBarWidget> loadingBar_;
+
+    QTimer headPauseCooldown_;
+    int headPauseCooldownTicks_ = 0;
+
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+
+    std::optional<std::uint64_t> companionWindow_;
+    bool companionShown_ = false;
+    bool companionHiddenByUs_ = false;
+    bool shuttingDown_ = false;
+};
+
+}  // namespace veltranix

@@ -1,0 +1,496 @@
+// The real program under Xvfb, operated only by a face: a steered camera
+// whose head offset and gestures this test sets while the program runs, as
+// a user moves their head in front of a webcam.
+#include <gtest/gtest.h>
+
+#include <X11/Xcursor/Xcursor.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "core/settings_store.h"
+#include "platform/linux/file_settings_store.h"
+#include "settings/settings.h"
+#include "settings/settings_persistence.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/platform/x_test_display.h"
+#include "tests/support/temporary_folder.h"
+
+extern char** environ;
+
+namespace veltranix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct WindowPlace {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool Contains(int px, int py) const {
+        return x <= px && px < x + width && y <= py && py < y + height;
+    }
+};
+
+// The X side of what a user sees: the pointer, the program's windows, the cursor.
+class ScreenWatcher {
+  public:
+    ScreenWatcher() : display_(XOpenDisplay(nullptr)) {}
+    ~ScreenWatcher() {
+        if (display_ != nullptr) {
+            XCloseDisplay(display_);
+        }
+    }
+    Display* display() const { return display_; }
+
+    std::pair<int, int> Pointer() const {
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        unsigned int mask = 0;
+        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &winX,
+                      &winY, &mask);
+        return {rootX, rootY};
+    }
+
+    // A mapped top-level window with this name.
+    std::optional<WindowPlace> Find(const std::string& name) const {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        std::optional<WindowPlace> found;
+        if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) ==
+            0) {
+            return found;
+        }
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display_, children[i], &attributes) == 0 ||
+                attributes.map_state != IsViewable) {
+                continue;
+            }
+            char* windowName = nullptr;
+            if (XFetchName(display_, children[i], &windowName) != 0 && windowName != nullptr) {
+                if (name == windowName) {
+                    found = WindowPlace{attributes.x, attributes.y, attributes.width,
+                                        attributes.height};
+                }
+                XFree(windowName);
+            }
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        return found;
+    }
+
+    std::vector<std::uint32_t> CursorPixels() const {
+        std::vector<std::uint32_t> pixels;
+        if (XFixesCursorImage* image = XFixesGetCursorImage(display_)) {
+            for (int i = 0; i < image->width * image->height; ++i) {
+                pixels.push_back(static_cast<std::uint32_t>(image->pixels[i]));
+            }
+            XFree(image);
+        }
+        return pixels;
+    }
+
+    void SaveScreenshot(const WindowPlace& place, const std::filesystem::path& file) const {
+        XImage* image = XGetImage(display_, DefaultRootWindow(display_), place.x, place.y,
+                                  place.width, place.height, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return;
+        }
+        cv::Mat picture(place.height, place.width, CV_8UC3);
+        for (int y = 0; y < place.height; ++y) {
+            for (int x = 0; x < place.width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                picture.at<cv::Vec3b>(y, x) =
+                    cv::Vec3b(pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF);
+            }
+        }
+        XDestroyImage(image);
+        cv::imwrite(file.string(), picture);
+    }
+
+  private:
+    Display* display_;
+};
+
+// The head in front of the steered camera.
+class SteeredFace {
+  public:
+    explicit SteeredFace(std::filesystem::path control) : control_(std::move(control)) { Write(); }
+
+    void MoveTo(double offsetX, double offsetY) {
+        offsetX_ = offsetX;
+        offsetY_ = offsetY;
+        Write();
+    }
+    double offsetX() const { return offsetX_; }
+    double offsetY() const { return offsetY_; }
+
+  private:
+    void Write() const {
+        const std::filesystem::path next = control_.string() + ".next";
+        {
+            std::ofstream out(next);
+            out << "offsetX=" << offsetX_ << "\noffsetY=" << offsetY_ << "\nnoiseSigma=1.5\n";
+        }
+        std::filesystem::rename(next, control_);
+    }
+
+    std::filesystem::path control_;
+    double offsetX_ = 0.0;
+    double offsetY_ = 0.0;
+};
+
+class RunningProgram {
+  public:
+    RunningProgram(const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        std::vector<std::string> env = environment;
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            env.emplace_back(*variable);
+        }
+        std::vector<char*> envp;
+        for (std::string& variable : env) {
+            envp.push_back(variable.data());
+        }
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
+            pid_ = -1;
+        }
+    }
+    ~RunningProgram() {
+        if (pid_ > 0 && !exitCode_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool started() const { return pid_ > 0; }
+    // The exit code once the program has ended; none while it runs.
+    std::optional<int> Poll() {
+        if (!exitCode_ && pid_ > 0) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return exitCode_;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    std::optional<int> exitCode_;
+};
+
+bool WaitFor(const std::function<bool()>& condition, double seconds) {
+    const Clock::time_point end =
+        Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (Clock::now() < end) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
+}
+
+void Hold(double seconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
+}
+
+// Settings a user would have chosen in the options menus: dwell clicks left
+// after 2 s. A head shake pauses only with the automatic pause on (it is
+// off here, so that steering never pauses by chance); it always resumes.
+void PrepareSettings(const std::filesystem::path& configDir) {
+    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    store.open();
+    Settings settings;
+    Lexicon lexicon;
+    testing::FakeUserInterface userInterface;
+    SettingsObserver observer;
+    SettingsPersistence persistence(settings, lexicon, store,
+                                    ProgramFolder{VELTRANIX_PROGRAM_FOLDER}, userInterface,
+                                    observer, kLanguageEnglishUs);
+    ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
+    persistence.LayoutWindows(settings.tamany);
+    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
+    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 2), StoreStatus::Ok);
+    // The slowest pointer speed: the most precise aim.
+    ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "velocidad", 3), StoreStatus::Ok);
+}
+
+class ProgramSystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        VELTRANIX_REQUIRE_X_DISPLAY();
+        ASSERT_NE(screen_.display(), nullptr);
+        // The desktop shows the theme's arrow, as a session does.
+        Display* display = screen_.display();
+        const Cursor arrow = XcursorLibraryLoadCursor(display, "left_ptr");
+        ASSERT_NE(arrow, 0u) << "no cursor theme with left_ptr";
+        XFixesSetCursorName(display, arrow, "left_ptr");
+        XDefineCursor(display, DefaultRootWindow(display), arrow);
+        // A window of the user's application in the top-left corner, away
+        // from where the test steers, showing the theme's arrow.
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.cursor = arrow;
+        application_ =
+            XCreateWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, CopyFromParent,
+                          InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
+        XMapWindow(display, application_);
+        // Beside it a window with the core X cursor: passing over it makes the
+        // server take up the application's cursor afresh.
+        attributes.cursor = XCreateFontCursor(display, 0);
+        otherWindow_ =
+            XCreateWindow(display, DefaultRootWindow(display), 100, 0, 100, 100, 0, CopyFromParent,
+                          InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
+        XMapWindow(display, otherWindow_);
+        XSync(display, False);
+        PrepareSettings(folder_.path() / "config");
+        shots_ = std::filesystem::path(VELTRANIX_SCREENSHOT_FOLDER);
+        std::filesystem::create_directories(shots_);
+    }
+
+    // Turns the head smoothly, as a person does: a third of a camera pixel a frame.
+    void TurnHeadTo(double offsetX, double offsetY) {
+        while (std::abs(face_->offsetX() - offsetX) > 0.01 ||
+               std::abs(face_->offsetY() - offsetY) > 0.01) {
+            constexpr double kStep = 0.33;
+            face_->MoveTo(face_->offsetX() + std::clamp(offsetX - face_->offsetX(), -kStep, kStep),
+                          face_->offsetY() + std::clamp(offsetY - face_->offsetY(), -kStep, kStep));
+            Hold(0.04);
+        }
+    }
+
+    // Where the pointer comes to rest once the head is still.
+    std::pair<int, int> SettledPointer() {
+        std::pair<int, int> last = screen_.Pointer();
+        int stillPolls = 0;
+        for (int poll = 0; poll < 40 && stillPolls < 3; ++poll) {
+            Hold(0.1);
+            const std::pair<int, int> now = screen_.Pointer();
+            stillPolls =
+                std::abs(now.first - last.first) <= 2 && std::abs(now.second - last.second) <= 2
+                    ? stillPolls + 1
+                    : 0;
+            last = now;
+        }
+        return last;
+    }
+
+    // How far the pointer goes for a camera pixel of head movement, found by
+    // turning the head a little each way, as a user learns it.
+    void LearnHeadToPointerGain() {
+        const auto [x0, y0] = SettledPointer();
+        TurnHeadTo(face_->offsetX() + 8, face_->offsetY() + 8);
+        const auto [x1, y1] = SettledPointer();
+        gainX_ = (x1 - x0) / 8.0;
+        gainY_ = (y1 - y0) / 8.0;
+        TurnHeadTo(face_->offsetX() - 8, face_->offsetY() - 8);
+        SettledPointer();
+    }
+
+    // Turns the head until the pointer rests inside `target` (aiming at its middle).
+    bool SteerPointerInto(const WindowPlace& target) {
+        const int goalX = target.x + target.width / 2;
+        const int goalY = target.y + target.height / 2;
+        for (int step = 0; step < 12; ++step) {
+            const auto [x, y] = SettledPointer();
+            if (target.Contains(x, y)) {
+                return true;
+            }
+            const double nextX =
+                std::clamp(face_->offsetX() + (std::abs(gainX_) > 0.5 ? (goalX - x) / gainX_ : 0.0),
+                           -120.0, 120.0);
+            const double nextY =
+                std::clamp(face_->offsetY() + (std::abs(gainY_) > 0.5 ? (goalY - y) / gainY_ : 0.0),
+                           -80.0, 80.0);
+            TurnHeadTo(nextX, nextY);
+        }
+        return false;
+    }
+
+    void Shot(const std::string& name, const WindowPlace& place) {
+        screen_.SaveScreenshot(place, shots_ / ("system_" + name + ".png"));
+    }
+
+    // The cursor the user's application window shows.
+    std::vector<std::uint32_t> ApplicationCursor() {
+        XWarpPointer(screen_.display(), None, otherWindow_, 0, 0, 0, 0, 50, 50);
+        XSync(screen_.display(), False);
+        Hold(0.1);
+        XWarpPointer(screen_.display(), None, application_, 0, 0, 0, 0, 50, 50);
+        XSync(screen_.display(), False);
+        Hold(0.2);
+        return screen_.CursorPixels();
+    }
+
+    ScreenWatcher screen_;
+    Window application_ = 0;
+    Window otherWindow_ = 0;
+    testing::TemporaryFolder folder_;
+    std::filesystem::path shots_;
+    std::unique_ptr<SteeredFace> face_;
+    double gainX_ = 0.0;
+    double gainY_ = 0.0;
+};
+
+TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
+    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+    const std::vector<std::uint32_t> arrowBefore = ApplicationCursor();
+    ASSERT_FALSE(arrowBefore.empty());
+    XWarpPointer(screen_.display(), None, DefaultRootWindow(screen_.display()), 0, 0, 0, 0, 640,
+                 512);
+    XSync(screen_.display(), False);
+    RunningProgram program(
+        {VELTRANIX_PROGRAM, "--camera", "steered:" + (folder_.path() / "face.control").string(),
+         "--config-dir", (folder_.path() / "config").string()},
+        {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+         "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
+         "ASAN_OPTIONS=detect_leaks=0"});
+    ASSERT_TRUE(program.started());
+
+    // Start-up: the large form in the middle of the work area (the whole
+    // screen: this server has no panels), the loading bar with its hint.
+    std::optional<WindowPlace> main;
+    ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30));
+    EXPECT_EQ(main->width, 640);
+    EXPECT_EQ(main->height, 560);
+    EXPECT_EQ(main->x, (1280 - 640) / 2);
+    EXPECT_EQ(main->y, (1024 - 560) / 2);
+    std::optional<WindowPlace> bar;
+    ASSERT_TRUE(WaitFor([&] { return (bar = screen_.Find("BarraDeCarga")).has_value(); }, 20));
+    Shot("startup", *main);
+    Shot("loading_bar", *bar);
+
+    // The face holds still: calibration, then the window docks in the corner.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            return main && main->width == 160 && main->height == 120;
+        },
+        60))
+        << "the window never docked";
+    EXPECT_EQ(main->x, 1280 - 160);
+    EXPECT_EQ(main->y, 1024 - 122);
+    EXPECT_FALSE(screen_.Find("BarraDeCarga").has_value());
+    Shot("docked", *main);
+
+    // Moving the face moves the pointer.
+    LearnHeadToPointerGain();
+    EXPECT_GT(std::abs(gainX_), 2.0) << "the pointer did not follow the head sideways";
+    EXPECT_GT(std::abs(gainY_), 2.0) << "the pointer did not follow the head up and down";
+
+    // Resting the pointer on the docked window turns it into the button menu.
+    ASSERT_TRUE(SteerPointerInto(*main));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            return main && main->height == 240;
+        },
+        10))
+        << "no button menu";
+    EXPECT_EQ(main->x, 1280 - 160);
+    EXPECT_EQ(main->y, 1024 - 240);
+    Shot("button_menu", *main);
+
+    // A dwell click on pause (right column, first row) opens the pause window.
+    ASSERT_TRUE(SteerPointerInto({main->x + 90, main->y + 8, 62, 46}));
+    std::optional<WindowPlace> pause;
+    ASSERT_TRUE(WaitFor([&] { return (pause = screen_.Find("PAUSE")).has_value(); }, 15))
+        << "the dwell click did not open the pause window";
+    EXPECT_EQ(pause->width, 160);
+    EXPECT_EQ(pause->height, 120);
+    EXPECT_EQ(pause->x, 1280 - 160);
+    EXPECT_EQ(pause->y, 1024 - 120 - 2);
+    Shot("pause", *pause);
+    // The pointer cannot leave it, however far the head turns.
+    const double inPauseX = face_->offsetX();
+    const double inPauseY = face_->offsetY();
+    TurnHeadTo(inPauseX - 60, inPauseY - 40);
+    Hold(1.0);
+    {
+        const auto [x, y] = screen_.Pointer();
+        EXPECT_TRUE(pause->Contains(x, y)) << "pointer left the pause window: " << x << "," << y;
+    }
+    TurnHeadTo(inPauseX, inPauseY);
+
+    // A dwell click on yes pauses tracking: the head no longer moves the pointer.
+    ASSERT_TRUE(SteerPointerInto({pause->x + 14, pause->y + 60, 50, 50}));
+    ASSERT_TRUE(WaitFor([&] { return !screen_.Find("PAUSE").has_value(); }, 15))
+        << "the dwell click on yes did not close the pause window";
+    Hold(1.0);
+    const auto pausedAt = screen_.Pointer();
+    TurnHeadTo(face_->offsetX() + 20, face_->offsetY());
+    Hold(1.0);
+    EXPECT_EQ(screen_.Pointer(), pausedAt) << "the pointer moved while paused";
+
+    // Looking straight at the camera again, a head shake resumes.
+    TurnHeadTo(0, 0);
+    Hold(1.0);
+    const double restX = 0;
+    bool resumed = false;
+    for (int attempt = 0; attempt < 3 && !resumed; ++attempt) {
+        for (int swing = 0; swing < 6; ++swing) {
+            face_->MoveTo(restX + (swing % 2 == 0 ? 12.0 : -12.0), face_->offsetY());
+            Hold(0.12);
+        }
+        face_->MoveTo(restX, face_->offsetY());
+        Hold(1.0);
+        const auto before = screen_.Pointer();
+        TurnHeadTo(restX - 20, face_->offsetY());
+        resumed = WaitFor([&] { return screen_.Pointer() != before; }, 3);
+        TurnHeadTo(restX, face_->offsetY());
+    }
+    ASSERT_TRUE(resumed) << "the head shake did not resume tracking";
+
+    // Exit through the menu's exit button and the confirmation's yes.
+    main = screen_.Find("Veltranix");
+    ASSERT_TRUE(main.has_value());
+    ASSERT_TRUE(SteerPointerInto({1280 - 150, 1024 - 110, 120, 90}));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            return main && main->height == 240;
+        },
+        10));
+    ASSERT_TRUE(SteerPointerInto({main->x + 90, main->y + 185, 62, 50}));
+    std::optional<WindowPlace> exit;
+    ASSERT_TRUE(WaitFor([&] { return (exit = screen_.Find("SALIDA")).has_value(); }, 15))
+        << "the dwell click did not open the exit confirmation";
+    Shot("exit_confirmation", *exit);
+    ASSERT_TRUE(SteerPointerInto({exit->x + 14, exit->y + 60, 50, 50}));
+    ASSERT_TRUE(WaitFor([&] { return program.Poll().has_value(); }, 20))
+        << "the program did not end";
+    EXPECT_EQ(*program.Poll(), 0);
+    const std::vector<std::uint32_t> arrowAfter = ApplicationCursor();
+    EXPECT_EQ(arrowAfter, arrowBefore) << "the theme's arrow is not back";
+}
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,232 @@
+// Every form of the main window and every popup, painted by the real widgets
+// in each window size and language, written as PNG files into the build
+// folder for a person to look at; every text must fit its window.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+
+#include "app/shell/about_window.h"
+#include "app/shell/confirmation_window.h"
+#include "app/shell/loading_bar.h"
+#include "app/shell/main_window_logic.h"
+#include "app/shell/warning_window.h"
+#include "app/ui/main_window_widget.h"
+#include "app/ui/popup_widgets.h"
+#include "settings/lexicon.h"
+#include "tests/fakes/fake_desktop.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/support/face_sequence.h"
+
+namespace veltranix {
+namespace {
+
+// The window logic's requests, of which only the form matters here.
+class FormFollower : public ShellActionsPort {
+  public:
+    void setTrackingState(TrackingRequest) override {}
+    bool trackingPaused() const override { return paused; }
+    void setCalibrationHold(bool) override {}
+    void restartSettling() override {}
+    bool bothEyesMarked() const override { return false; }
+    void clearEyeMarks() override {}
+    void startTrackingWithMarkedEyes() override {}
+    void showForm(MainWindowForm) override {}
+    void setMainWindowVisibility(Visibility) override {}
+    void repaintMainWindow() override {}
+    void startTimer(MainWindowTimer) override {}
+    void stopTimer(MainWindowTimer) override {}
+    void openPopup(PopupKind, PopupOrigin) override {}
+    void closePopup(PopupKind) override {}
+    void movePointerBy(int, int) override {}
+    void hideCompanionWindow() override {}
+    void openUserManual() override {}
+    void exitProgram() override {}
+    bool paused = false;
+};
+
+struct SizeCase {
+    int tamany;
+    float sizeFactor;
+};
+constexpr SizeCase kSizes[] = {{0, 1.0f}, {1, 1.2f}, {2, 1.4f}};
+constexpr const char* kLanguages[] = {"English", "Spanish", "Portuguese", "Italian"};
+
+std::filesystem::path ShotFolder() {
+    std::filesystem::path folder(VELTRANIX_SCREENSHOT_FOLDER);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+// Paints the widget at its size and saves it; false when nothing was painted.
+bool Save(QWidget& widget, const std::string& name) {
+    const QImage image = widget.grab().toImage();
+    if (image.isNull()) {
+        return false;
+    }
+    image.save(QString::fromStdString((ShotFolder() / (name + ".png")).string()));
+    // A skin that failed to load leaves one flat colour.
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); x += 3) {
+            if (image.pixel(x, y) != first) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void ExpectFits(const SkinText& text, int windowWidth, const std::string& where) {
+    const int width = SkinTextWidth(text);
+    EXPECT_GE(text.origin.x, 0) << where << ": \"" << text.text << "\" starts left of the window";
+    EXPECT_LE(text.origin.x + width, windowWidth)
+        << where << ": \"" << text.text << "\" is " << width << " px wide from x " << text.origin.x
+        << " in a window " << windowWidth << " px wide";
+}
+
+class WindowScreenshots : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "window_screenshots";
+        static char* argv[] = {name, nullptr};
+        if (QApplication::instance() == nullptr) {
+            application_ = new QApplication(argc, argv);
+        }
+    }
+
+    Lexicon LoadLanguage(const char* language) {
+        Lexicon lexicon;
+        testing::FakeUserInterface userInterface;
+        EXPECT_EQ(LoadLexicon(lexicon, language, ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER},
+                              userInterface),
+                  LexiconLoad::Loaded);
+        return lexicon;
+    }
+
+    void SetUp() override {
+        const testing::FaceSequence face;
+        testing::FaceSequence::ToLayout(face.renderBgr({}), FrameLayout::Yuy2, cameraBytes_);
+    }
+
+    static QApplication* application_;
+    SkinLibrary skins_;
+    std::vector<std::uint8_t> cameraBytes_;
+};
+QApplication* WindowScreenshots::application_ = nullptr;
+
+TEST_F(WindowScreenshots, MainWindowFormsInEverySize) {
+    const Lexicon lexicon = LoadLanguage("English");
+    testing::FakeDesktop desktop;
+    for (const SizeCase& size : kSizes) {
+        Settings settings;
+        settings.tamany = size.tamany;
+        settings.sizeFactor = size.sizeFactor;
+        OpenWindows open;
+        FormFollower follower;
+        MainWindowLogic logic(follower, desktop, settings, open);
+        MainWindowWidget widget(logic, lexicon, skins_);
+        widget.show();
+        const std::string suffix = "_size" + std::to_string(size.tamany);
+        auto shoot = [&](MainWindowForm form, const std::string& name) {
+            logic.EnterForm(form);
+            const ScreenRect rect = logic.FormRect();
+            widget.resize(rect.right - rect.left, rect.bottom - rect.top);
+            // The camera sees the test face.
+            CaptureFrame frame{cameraBytes_, FrameLayout::Yuy2};
+            widget.ShowCameraFrame(frame);
+            EXPECT_TRUE(Save(widget, name + suffix)) << name << suffix;
+        };
+        shoot(MainWindowForm::Startup, "main_startup");
+        shoot(MainWindowForm::Docked, "main_docked");
+        shoot(MainWindowForm::ButtonMenu, "main_menu_tracking");
+        follower.paused = true;
+        shoot(MainWindowForm::ButtonMenu, "main_menu_paused");
+        logic.StartRestartCountdown();
+        shoot(MainWindowForm::RestartCountdown, "main_restart_countdown");
+    }
+}
+
+TEST_F(WindowScreenshots, PopupsInEverySizeAndTheirTextsFitInEveryLanguage) {
+    testing::FakeDesktop desktop;
+    for (const char* language : kLanguages) {
+        const Lexicon lexicon = LoadLanguage(language);
+        for (const SizeCase& size : kSizes) {
+            const std::string suffix =
+                std::string("_") + language + "_size" + std::to_string(size.tamany);
+            FormFollower follower;
+            for (ConfirmationKind kind : {ConfirmationKind::Pause, ConfirmationKind::Exit}) {
+                ConfirmationWindow logic(kind, PopupOrigin::ButtonMenu, size.sizeFactor, follower);
+                bool open = false;
+                ConfirmationWidget widget(kind == ConfirmationKind::Pause ? "PAUSE" : "SALIDA",
+                                          &open, logic, lexicon, skins_);
+                const ScreenRect rect = ScaleDesignRect({0, 0, 160, 120}, size.sizeFactor);
+                widget.resize(rect.right, rect.bottom);
+                const std::string name = kind == ConfirmationKind::Pause ? "pause" : "exit";
+                ExpectFits(logic.Question(lexicon), widget.width(), name + suffix);
+                EXPECT_TRUE(Save(widget, name + suffix));
+                // The middle of the yes button.
+                const ScreenRect yes = ScaleDesignRect({40, 85, 40, 85}, size.sizeFactor);
+                logic.OnPointerMoved({yes.left, yes.top});
+                EXPECT_TRUE(Save(widget, name + "_yes_hovered" + suffix));
+            }
+            {
+                WarningWindow logic(size.sizeFactor);
+                bool open = false;
+                WarningWidget widget(&open, logic, lexicon, skins_, [](WarningChoice) {});
+                const ScreenRect rect = ScaleDesignRect({0, 0, 599, 98}, size.sizeFactor);
+                widget.resize(rect.right, rect.bottom);
+                for (const SkinText& text : logic.Texts(lexicon)) {
+                    ExpectFits(text, widget.width(), "warning" + suffix);
+                }
+                EXPECT_TRUE(Save(widget, "warning" + suffix));
+            }
+            {
+                AboutWindow logic(lexicon.text(LexiconKey::About), size.sizeFactor);
+                bool open = false;
+                AboutWidget widget(&open, logic, lexicon, skins_, [](AboutItem) {});
+                const ScreenRect rect = ScaleDesignRect({0, 0, 608, 514}, size.sizeFactor);
+                widget.resize(rect.right, rect.bottom);
+                for (const SkinText& text : logic.Texts(lexicon)) {
+                    ExpectFits(text, widget.width(), "about" + suffix);
+                }
+                EXPECT_TRUE(Save(widget, "about" + suffix));
+            }
+            if (size.tamany == 0) {
+                Settings settings;
+                settings.sizeFactor = 1.0f;
+                OpenWindows open;
+                MainWindowLogic logic(follower, desktop, settings, open);
+                for (FrameLayout layout :
+                     {FrameLayout::Rgb24BottomUp, FrameLayout::I420, FrameLayout::Yuy2}) {
+                    for (const SkinText& text : AutomaticBarTexts(layout, lexicon)) {
+                        ExpectFits(text, kStartupFormSize.width,
+                                   std::string("set-up bar ") + language);
+                    }
+                }
+                TrackingShared shared;
+                LoadingBarWidget bar(shared, lexicon, skins_);
+                bar.resize(lexicon.positionHintWidth, kLoadingBarHeight);
+                for (std::int32_t status : {0, 1, 2, 3, 4, 5, 6, 100}) {
+                    const LoadingBarView view =
+                        LoadingBarViewFor(lexicon.positionHintWidth, status, 150, false, lexicon);
+                    ASSERT_TRUE(view.hint.has_value()) << status;
+                    ExpectFits(*view.hint, lexicon.positionHintWidth,
+                               std::string("loading bar ") + language);
+                    shared.faceStatus.store(status);
+                    shared.steadyProgress.store(150);
+                    EXPECT_TRUE(
+                        Save(bar, "loading_bar_" + std::to_string(status) + "_" + language));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace veltranix
