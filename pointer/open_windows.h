@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/companion_messages.h"
 #include "core/geometry.h"
 
 namespace veltranix {
@@ -62,6 +63,13 @@ struct KeyboardCooperation {
     CompanionKeyboard keyboard;
     CompanionKeyboard macroKeyboard;
 };
+
+// Applies a "WM_KEYVANE" or "WM_MACROKEYVANE" message to the keyboard it
+// describes: the rectangle is stored and its plain-click request cleared;
+// all four halves 0xFFFF ask for a plain click (presence unchanged); all
+// four 0 mark the keyboard absent; anything else present. Other messages
+// change nothing.
+void ApplyKeyboardMessage(KeyboardCooperation& keyboards, const CompanionMessage& message);
 
 // Which window of the program is topmost at a screen point.
 enum class OwnWindowAtPoint { None, MacroEditor, ProfileNameDialog };

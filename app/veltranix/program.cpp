@@ -309,19 +309,9 @@ void Program::rebuildLayout(LayoutTarget target) {
 void Program::companionMessage(const CompanionMessage& message) {
     switch (message.kind) {
         case CompanionMessageKind::KeyboardRectangle:
-        case CompanionMessageKind::MacroKeyboardRectangle: {
-            CompanionKeyboard& keyboard = message.kind == CompanionMessageKind::KeyboardRectangle
-                                              ? keyboards_.keyboard
-                                              : keyboards_.macroKeyboard;
-            const KeyboardRectangleUpdate update =
-                DecodeKeyboardRectangle(message.wParam, message.lParam);
-            keyboard.rect = update.rectangle;
-            keyboard.plainClickRequested = update.plainClickRequested;
-            if (update.presence != KeyboardPresence::Unchanged) {
-                keyboard.present = update.presence == KeyboardPresence::Present;
-            }
+        case CompanionMessageKind::MacroKeyboardRectangle:
+            ApplyKeyboardMessage(keyboards_, message);
             break;
-        }
         case CompanionMessageKind::CompanionShown:
             if (windows_) {
                 windows_->setCompanionWindow(message.wParam);
