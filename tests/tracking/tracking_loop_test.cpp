@@ -321,3 +321,69 @@ TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
 
 }  // namespace
 }  // namespace veltranix
+
+namespace veltranix {
+namespace {
+
+// The docked window at the bottom-right of a 1280 x 1024 screen whose work
+// area ends at 984: it turns into the button menu while the pointer is
+// strictly inside it and no popup is open, and docks again outside it.
+TEST(Docking, TheMenuFormFollowsThePointerOverTheDockedWindow) {
+    struct Case {
+        const char* what;
+        ScreenPoint pointer;
+        bool popupOpen;
+        TrackingState state;
+        int menuForms;
+        int docks;
+    };
+    const Case cases[] = {
+        {"inside", {1200, 900}, false, TrackingState::Detect, 1, 0},
+        {"on the left edge", {1120, 900}, false, TrackingState::Detect, 0, 1},
+        {"on the top edge", {1200, 862}, false, TrackingState::Detect, 0, 1},
+        {"below the work area", {1200, 984}, false, TrackingState::Detect, 0, 1},
+        {"inside with a popup open", {1200, 900}, true, TrackingState::Detect, 0, 1},
+        {"outside while resetting", {600, 500}, false, TrackingState::Reset, 0, 0},
+        {"outside", {600, 500}, false, TrackingState::Detect, 0, 1},
+    };
+    for (const Case& c : cases) {
+        LoopHarness harness;
+        harness.windows.startupForm = false;
+        harness.windows.mainTopLeft = {1120, 862};
+        harness.windows.popupOpen = c.popupOpen;
+        harness.shared.state.store(c.state);
+        harness.desktop.pointer = c.pointer;
+        harness.StepStill();
+        EXPECT_EQ(harness.windows.menuForms, c.menuForms) << c.what;
+        EXPECT_EQ(harness.windows.docks, c.docks) << c.what;
+        if (c.menuForms > 0) {
+            EXPECT_EQ(harness.windows.cameraView, Visibility::Hidden) << c.what;
+        }
+    }
+}
+
+// Hidden by its button, the window comes back only when the pointer, having
+// left the bottom-right quarter of the screen, enters the band that starts a
+// twelfth of the screen width left of the docked window.
+TEST(Docking, AHiddenWindowComesBackAfterThePointerLeftTheCorner) {
+    LoopHarness harness;
+    harness.windows.startupForm = false;
+    harness.windows.mainTopLeft = {1120, 862};
+    harness.windows.hiddenByUser = true;
+    const ScreenPoint band{1120 - 1280 / 12 + 1, 900};
+    harness.desktop.pointer = band;
+    harness.StepStill();
+    EXPECT_TRUE(harness.windows.hiddenByUser) << "the pointer never left the corner";
+    harness.desktop.pointer = {600, 600};  // left of the middle
+    harness.StepStill();
+    harness.desktop.pointer = {1120 - 1280 / 12, 900};
+    harness.StepStill();
+    EXPECT_TRUE(harness.windows.hiddenByUser) << "on the band's left edge";
+    harness.desktop.pointer = band;
+    harness.StepStill();
+    EXPECT_FALSE(harness.windows.hiddenByUser);
+    EXPECT_EQ(harness.windows.docks, 1);
+}
+
+}  // namespace
+}  // namespace veltranix
