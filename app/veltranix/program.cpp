@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "app/shell/camera_messages.h"
 #include "app/veltranix/program_windows.h"
 #include "app/veltranix/qt_macro_playback_display.h"
 #include "capture/camera_source.h"
@@ -216,18 +217,7 @@ bool Program::openCamera() {
 }
 
 void Program::showCameraFailure(const CameraOpenError& error) {
-    std::string text;
-    switch (error.failure) {
-        case CameraFailure::NoDevice:
-            text = lexicon_.text(LexiconKey::E1);
-            break;
-        case CameraFailure::NoFormat:
-            text = lexicon_.text(LexiconKey::E2);
-            break;
-        case CameraFailure::StepFailed:
-            text = lexicon_.text(LexiconKey::E3) + ". -> " + error.step;
-            break;
-    }
+    const std::string text = CameraFailureMessage(error, lexicon_);
     std::fprintf(stderr, "veltranix: %s\n", text.c_str());
     showMessage(text, lexicon_.text(LexiconKey::E4));
 }

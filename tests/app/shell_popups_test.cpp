@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/shell/about_window.h"
+#include "app/shell/camera_messages.h"
 #include "app/shell/confirmation_window.h"
 #include "app/shell/loading_bar.h"
 #include "app/shell/warning_window.h"
@@ -267,6 +268,23 @@ TEST(AboutWindow, AShortTextHasNoLinks) {
          {ScreenPoint{300, 216}, ScreenPoint{300, 310}, ScreenPoint{16, 466}}) {
         EXPECT_FALSE(window.OnLeftButtonDown(point));
     }
+}
+
+// The English lexicon's texts for each way a camera fails to start.
+TEST(CameraMessages, EachFailureHasItsWords) {
+    Lexicon lexicon;
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::E1)] = "No webcam could be opened.";
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::E2)] = "No supported format.";
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::E3)] = "The webcam could not be started";
+    EXPECT_EQ(CameraFailureMessage({CameraFailure::NoDevice, ""}, lexicon),
+              "No webcam could be opened.");
+    EXPECT_EQ(CameraFailureMessage({CameraFailure::NoFormat, "MJPG only"}, lexicon),
+              "No supported format.");
+    EXPECT_EQ(CameraFailureMessage({CameraFailure::StepFailed,
+                                    "/dev/video0: VIDIOC_STREAMON: Device or resource busy"},
+                                   lexicon),
+              "The webcam could not be started. -> /dev/video0: VIDIOC_STREAMON: Device or "
+              "resource busy");
 }
 
 TEST(LoadingBar, HintKeysByFaceStatus) {
