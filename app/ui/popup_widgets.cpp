@@ -4,26 +4,6 @@
 
 namespace veltranix {
 
-void WarningWidget::Paint(QPainter& painter) {
-    PaintSkin(painter, kWarningSkin);
-    for (const SkinText& text : logic_.Texts(lexicon_)) {
-        PaintSkinText(painter, text);
-    }
-    if (const std::optional<ScreenRect> outline = logic_.hoverOutline()) {
-        PaintOutline(painter, *outline, kMenuOutlinePenWidth, kHoverOutlineColour);
-    }
-}
-
-void AboutWidget::Paint(QPainter& painter) {
-    PaintSkin(painter, kAboutSkin);
-    for (const SkinText& text : logic_.Texts(lexicon_)) {
-        PaintSkinText(painter, text);
-    }
-    if (const std::optional<ScreenRect> outline = logic_.hoverOutline()) {
-        PaintOutline(painter, *outline, kMenuOutlinePenWidth, kHoverOutlineColour);
-    }
-}
-
 LoadingBarWidget::LoadingBarWidget(const TrackingShared& shared, const Lexicon& lexicon,
                                    SkinLibrary& skins)
     : SkinnedWindow("BarraDeCarga", nullptr, skins), shared_(shared), lexicon_(lexicon) {

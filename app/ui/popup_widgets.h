@@ -41,13 +41,15 @@ class ConfirmationWidget final : public SkinnedWindow {
     const Lexicon& lexicon_;
 };
 
-// The warning before the pointer stops following the head; the choice goes
-// to whoever opened it.
-class WarningWidget final : public SkinnedWindow {
+// A popup of texts over a skin with buttons or links (the warning, the about
+// window): the hovered item is outlined and a click hands its choice on.
+template <typename Logic, typename Choice>
+class TextPopupWidget final : public SkinnedWindow {
   public:
-    WarningWidget(bool* openFlag, WarningWindow& logic, const Lexicon& lexicon, SkinLibrary& skins,
-                  std::function<void(WarningChoice)> chosen)
-        : SkinnedWindow("Warning", openFlag, skins),
+    TextPopupWidget(std::string_view title, std::string_view skin, bool* openFlag, Logic& logic,
+                    const Lexicon& lexicon, SkinLibrary& skins, std::function<void(Choice)> chosen)
+        : SkinnedWindow(title, openFlag, skins),
+          skin_(skin),
           logic_(logic),
           lexicon_(lexicon),
           chosen_(std::move(chosen)) {}
@@ -59,45 +61,31 @@ class WarningWidget final : public SkinnedWindow {
         }
     }
     void OnLeftButtonDown(ScreenPoint clientPoint) override {
-        if (const std::optional<WarningChoice> choice = logic_.OnLeftButtonDown(clientPoint)) {
+        if (const std::optional<Choice> choice = logic_.OnLeftButtonDown(clientPoint)) {
             chosen_(*choice);
         }
     }
-    void Paint(QPainter& painter) override;
-
-  private:
-    WarningWindow& logic_;
-    const Lexicon& lexicon_;
-    std::function<void(WarningChoice)> chosen_;
-};
-
-class AboutWidget final : public SkinnedWindow {
-  public:
-    AboutWidget(bool* openFlag, AboutWindow& logic, const Lexicon& lexicon, SkinLibrary& skins,
-                std::function<void(AboutItem)> clicked)
-        : SkinnedWindow("ABOUT", openFlag, skins),
-          logic_(logic),
-          lexicon_(lexicon),
-          clicked_(std::move(clicked)) {}
-
-  protected:
-    void OnPointerMoved(ScreenPoint clientPoint) override {
-        if (logic_.OnPointerMoved(clientPoint) == Repaint::Needed) {
-            update();
+    void Paint(QPainter& painter) override {
+        PaintSkin(painter, skin_);
+        for (const SkinText& text : logic_.Texts(lexicon_)) {
+            PaintSkinText(painter, text);
+        }
+        if (const std::optional<ScreenRect> outline = logic_.hoverOutline()) {
+            PaintOutline(painter, *outline, kMenuOutlinePenWidth, kHoverOutlineColour);
         }
     }
-    void OnLeftButtonDown(ScreenPoint clientPoint) override {
-        if (const std::optional<AboutItem> item = logic_.OnLeftButtonDown(clientPoint)) {
-            clicked_(*item);
-        }
-    }
-    void Paint(QPainter& painter) override;
 
   private:
-    AboutWindow& logic_;
+    std::string_view skin_;
+    Logic& logic_;
     const Lexicon& lexicon_;
-    std::function<void(AboutItem)> clicked_;
+    std::function<void(Choice)> chosen_;
 };
+
+// The warning before the pointer stops following the head; the choice goes
+// to whoever opened it.
+using WarningWidget = TextPopupWidget<WarningWindow, WarningChoice>;
+using AboutWidget = TextPopupWidget<AboutWindow, AboutItem>;
 
 // The face-position hint and steadiness bar shown while the face is looked
 // for; repainted every 100 ms from the tracker's shared values.

@@ -438,8 +438,9 @@ void ProgramWindows::openAbout() {
     }
     aboutLogic_ = std::make_unique<AboutWindow>(services_.lexicon.text(LexiconKey::About),
                                                 services_.settings.sizeFactor);
-    aboutWindow_ = new AboutWidget(&services_.openWindows.about, *aboutLogic_, services_.lexicon,
-                                   skins_, [this](AboutItem item) { onAboutItem(item); });
+    aboutWindow_ =
+        new AboutWidget("ABOUT", kAboutSkin, &services_.openWindows.about, *aboutLogic_,
+                        services_.lexicon, skins_, [this](AboutItem item) { onAboutItem(item); });
     placePopup(*aboutWindow_, PopupKind::About, PopupOrigin::ButtonMenu);
 }
 
@@ -448,9 +449,9 @@ void ProgramWindows::openWarning() {
         return;
     }
     warningLogic_ = std::make_unique<WarningWindow>(services_.settings.sizeFactor);
-    warningWindow_ =
-        new WarningWidget(&services_.openWindows.warning, *warningLogic_, services_.lexicon, skins_,
-                          [this](WarningChoice) { closePopup(PopupKind::Warning); });
+    warningWindow_ = new WarningWidget("Warning", kWarningSkin, &services_.openWindows.warning,
+                                       *warningLogic_, services_.lexicon, skins_,
+                                       [this](WarningChoice) { closePopup(PopupKind::Warning); });
     placePopup(*warningWindow_, PopupKind::Warning, PopupOrigin::ButtonMenu);
 }
 

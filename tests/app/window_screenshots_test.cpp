@@ -178,7 +178,8 @@ TEST_F(WindowScreenshots, PopupsInEverySizeAndTheirTextsFitInEveryLanguage) {
             {
                 WarningWindow logic(size.sizeFactor);
                 bool open = false;
-                WarningWidget widget(&open, logic, lexicon, skins_, [](WarningChoice) {});
+                WarningWidget widget("Warning", kWarningSkin, &open, logic, lexicon, skins_,
+                                     [](WarningChoice) {});
                 const ScreenRect rect = ScaleDesignRect({0, 0, 599, 98}, size.sizeFactor);
                 widget.resize(rect.right, rect.bottom);
                 for (const SkinText& text : logic.Texts(lexicon)) {
@@ -189,7 +190,8 @@ TEST_F(WindowScreenshots, PopupsInEverySizeAndTheirTextsFitInEveryLanguage) {
             {
                 AboutWindow logic(lexicon.text(LexiconKey::About), size.sizeFactor);
                 bool open = false;
-                AboutWidget widget(&open, logic, lexicon, skins_, [](AboutItem) {});
+                AboutWidget widget("ABOUT", kAboutSkin, &open, logic, lexicon, skins_,
+                                   [](AboutItem) {});
                 const ScreenRect rect = ScaleDesignRect({0, 0, 608, 514}, size.sizeFactor);
                 widget.resize(rect.right, rect.bottom);
                 for (const SkinText& text : logic.Texts(lexicon)) {
