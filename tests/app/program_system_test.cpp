@@ -335,6 +335,20 @@ class ProgramSystemTest : public ::testing::Test {
         return false;
     }
 
+    // Aims at `target` and holds still until the dwell clock clicks there,
+    // that is until `clicked` holds; aims again if the pointer drifted off.
+    bool DwellClickOn(const WindowPlace& target, const std::function<bool()>& clicked) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (SteerPointerInto(target) && WaitFor(clicked, 8)) {
+                return true;
+            }
+            if (clicked()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     void Shot(const std::string& name, const WindowPlace& place) {
         screen_.SaveScreenshot(place, shots_ / ("system_" + name + ".png"));
     }
@@ -406,8 +420,9 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_GT(std::abs(gainX_), 2.0) << "the pointer did not follow the head sideways";
     EXPECT_GT(std::abs(gainY_), 2.0) << "the pointer did not follow the head up and down";
 
-    // Resting the pointer on the docked window turns it into the button menu.
-    ASSERT_TRUE(SteerPointerInto(*main));
+    // Resting the pointer on the docked window turns it into the button menu
+    // (where the webcam options button will be, which is not yet built).
+    ASSERT_TRUE(SteerPointerInto({main->x + 90, main->y + 13, 60, 40}));
     ASSERT_TRUE(WaitFor(
         [&] {
             main = screen_.Find("Veltranix");
@@ -420,10 +435,10 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     Shot("button_menu", *main);
 
     // A dwell click on pause (right column, first row) opens the pause window.
-    ASSERT_TRUE(SteerPointerInto({main->x + 90, main->y + 8, 62, 46}));
     std::optional<WindowPlace> pause;
-    ASSERT_TRUE(WaitFor([&] { return (pause = screen_.Find("PAUSE")).has_value(); }, 15))
-        << "the dwell click did not open the pause window";
+    ASSERT_TRUE(DwellClickOn({main->x + 90, main->y + 8, 62, 46}, [&] {
+        return (pause = screen_.Find("PAUSE")).has_value();
+    })) << "the dwell click did not open the pause window";
     EXPECT_EQ(pause->width, 160);
     EXPECT_EQ(pause->height, 120);
     EXPECT_EQ(pause->x, 1280 - 160);
@@ -441,9 +456,9 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     TurnHeadTo(inPauseX, inPauseY);
 
     // A dwell click on yes pauses tracking: the head no longer moves the pointer.
-    ASSERT_TRUE(SteerPointerInto({pause->x + 14, pause->y + 60, 50, 50}));
-    ASSERT_TRUE(WaitFor([&] { return !screen_.Find("PAUSE").has_value(); }, 15))
-        << "the dwell click on yes did not close the pause window";
+    ASSERT_TRUE(DwellClickOn({pause->x + 14, pause->y + 60, 50, 50}, [&] {
+        return !screen_.Find("PAUSE").has_value();
+    })) << "the dwell click on yes did not close the pause window";
     Hold(1.0);
     const auto pausedAt = screen_.Pointer();
     TurnHeadTo(face_->offsetX() + 20, face_->offsetY());
@@ -469,24 +484,17 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     }
     ASSERT_TRUE(resumed) << "the head shake did not resume tracking";
 
-    // Exit through the menu's exit button and the confirmation's yes.
-    main = screen_.Find("Veltranix");
-    ASSERT_TRUE(main.has_value());
-    ASSERT_TRUE(SteerPointerInto({1280 - 150, 1024 - 110, 120, 90}));
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->height == 240;
-        },
-        10));
-    ASSERT_TRUE(SteerPointerInto({main->x + 90, main->y + 185, 62, 50}));
+    // Exit: the exit button lies where the docked window's bottom-right is;
+    // resting there shows the menu with the pointer on exit, and the dwell
+    // clicks it; then yes in the exit confirmation.
     std::optional<WindowPlace> exit;
-    ASSERT_TRUE(WaitFor([&] { return (exit = screen_.Find("SALIDA")).has_value(); }, 15))
-        << "the dwell click did not open the exit confirmation";
+    ASSERT_TRUE(DwellClickOn({1280 - 70, 1024 - 240 + 188, 60, 44}, [&] {
+        return (exit = screen_.Find("SALIDA")).has_value();
+    })) << "the dwell click did not open the exit confirmation";
     Shot("exit_confirmation", *exit);
-    ASSERT_TRUE(SteerPointerInto({exit->x + 14, exit->y + 60, 50, 50}));
-    ASSERT_TRUE(WaitFor([&] { return program.Poll().has_value(); }, 20))
-        << "the program did not end";
+    ASSERT_TRUE(DwellClickOn({exit->x + 14, exit->y + 60, 50, 50}, [&] {
+        return program.Poll().has_value();
+    })) << "the program did not end";
     EXPECT_EQ(*program.Poll(), 0);
     const std::vector<std::uint32_t> arrowAfter = ApplicationCursor();
     EXPECT_EQ(arrowAfter, arrowBefore) << "the theme's arrow is not back";
