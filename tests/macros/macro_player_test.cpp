@@ -77,36 +77,24 @@ TEST_F(MacroPlayerTest, KeyStrokePlaysByScanCodeWithoutProgressWindow) {
 // does not hide it): arrows, Delete, Windows keys, right Alt and Ctrl, media
 // keys (mute is not D), keypad divide, Num Lock.
 TEST_F(MacroPlayerTest, TheExtendedFlagFollowsTheKeySent) {
-    constexpr auto kExtended = KeyExtension::Extended;
-    constexpr auto kPlain = KeyExtension::Plain;
-    for (const auto& [key, extension] : {std::pair{0x25, kExtended},
-                                         {0x2E, kExtended},
-                                         {0x5B, kExtended},
-                                         {0xA5, kExtended},
-                                         {0xB3, kExtended},
-                                         {0x125, kExtended},
-                                         {0x41, kPlain},
-                                         {0x11, kPlain},
-                                         {0x5C, kExtended},
-                                         {0xAD, kExtended},
-                                         {0xA3, kExtended},
-                                         {0x6F, kExtended},
-                                         {0x6A, kPlain},
-                                         {0x90, kExtended}}) {
-        Record(1, {{static_cast<std::uint16_t>(key), 1}});
+    const auto extensionOf = [this](std::uint16_t key) {
+        Record(1, {{key, 1}});
         player.startMacroPlayback(1);
         player.waitUntilFinished();
-        EXPECT_EQ(keyboard.sent().back().extension, extension) << std::hex << key;
+        return keyboard.sent().back().extension;
+    };
+    for (const std::uint16_t key :
+         {0x25, 0x2E, 0x5B, 0xA5, 0xB3, 0x125, 0x5C, 0xAD, 0xA3, 0x6F, 0x90}) {
+        EXPECT_EQ(extensionOf(key), KeyExtension::Extended) << std::hex << key;
+    }
+    for (const std::uint16_t key : {0x41, 0x11, 0x6A}) {
+        EXPECT_EQ(extensionOf(key), KeyExtension::Plain) << std::hex << key;
     }
 }
 
 TEST_F(MacroPlayerTest, CharactersPlayAsUnicodeEventsAndPairsJoin) {
-    Record(2, {{0xE9, 1, 1},
-               {0xE9, 0, 1},
-               {0xD83D, 1, 1},
-               {0xD83D, 0, 1},
-               {0xDE00, 1, 1},
-               {0xDE00, 0, 1}});
+    Record(2, {Entry{0xE9, 1, 1}, Entry{0xE9, 0, 1}, Entry{0xD83D, 1, 1}, Entry{0xD83D, 0, 1},
+               Entry{0xDE00, 1, 1}, Entry{0xDE00, 0, 1}});
     const auto sent = Play(2);
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0].kind, SentKey::Kind::Character);
