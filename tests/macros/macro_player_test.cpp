@@ -106,33 +106,29 @@ TEST_F(MacroPlayerTest, CharactersPlayAsUnicodeEventsAndPairsJoin) {
     EXPECT_EQ(sent[3].direction, KeyDirection::Release);
 }
 
-struct PauseCase {
-    SystemTime start;
-    SystemTime earliestEnd;  // the first reading at which the pause may end
-};
-
-class Pauses : public MacroPlayerTest, public ::testing::WithParamInterface<PauseCase> {};
-
-TEST_P(Pauses, EndAtTheFirstReadingTwoSecondCountsLater) {
+// Playback sleeps 2 ms before it starts, the pause at `start`; it ends at the
+// first reading two second counts later, within one poll period.
+TEST_F(MacroPlayerTest, PausesEndAtTheFirstReadingTwoSecondCountsLater) {
+    const std::pair<SystemTime, SystemTime> cases[] = {{{12, 0, 10, 999}, {12, 0, 12, 0}},
+                                                       {{12, 0, 10, 2}, {12, 0, 12, 0}},
+                                                       {{12, 59, 59, 2}, {13, 0, 0, 0}}};
     Record(0, {{kPauseMark, 1}, {65, 1}});
-    // Playback sleeps 2 ms before it starts; the pause starts at `start`.
-    SystemTime before = GetParam().start;
-    before.millisecond -= 2;
-    clock.set(before);
-    const auto sent = Play(0);
-    ASSERT_EQ(sent.size(), 1u);
-    const SystemTime end = GetParam().earliestEnd;
-    const SystemTime at = sent[0].sentAt;
-    EXPECT_EQ(std::tie(at.hour, at.minute, at.second), std::tie(end.hour, end.minute, end.second));
-    EXPECT_LT(at.millisecond, 5);  // one poll period at most
-    EXPECT_EQ(display.calls().front(), "show");
-    EXPECT_EQ(display.calls().back(), "close");
+    for (const auto& [start, end] : cases) {
+        clock.set({start.hour, start.minute, start.second, start.millisecond - 2});
+        const std::size_t before = keyboard.sent().size();
+        const std::size_t calls = display.calls().size();
+        player.startMacroPlayback(0);
+        player.waitUntilFinished();
+        const auto sent = keyboard.sent();
+        ASSERT_EQ(sent.size(), before + 1);
+        const SystemTime at = sent.back().sentAt;
+        EXPECT_EQ(std::tie(at.hour, at.minute, at.second),
+                  std::tie(end.hour, end.minute, end.second));
+        EXPECT_LT(at.millisecond, 5);
+        EXPECT_EQ(display.calls().at(calls), "show");
+        EXPECT_EQ(display.calls().back(), "close");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(MacroPlayer, Pauses,
-                         ::testing::Values(PauseCase{{12, 0, 10, 999}, {12, 0, 12, 0}},
-                                           PauseCase{{12, 0, 10, 2}, {12, 0, 12, 0}},
-                                           PauseCase{{12, 59, 59, 2}, {13, 0, 0, 0}}));
 
 TEST_F(MacroPlayerTest, ProgressCountsEntriesOnABarOf275) {
     Record(0, {{65, 1}, {kPauseMark, 1}, {65, 0}, {66, 1}});
