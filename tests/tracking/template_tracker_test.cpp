@@ -158,7 +158,7 @@ TEST(TemplateMatch, VectorisedMatchIsBitIdenticalToThePlainSum) {
     }
 }
 
-TEST(TemplateMatch, CentroidFollowsAKnownTranslationAndCostFlagsAJumpOffTheFace) {
+TEST(TemplateMatch, CentroidFollowsAKnownTranslationAcrossTheSearchWindow) {
     const testing::FaceSequence faces;
     TemplateTracker tracker(BuildNearDisc(25));
     ASSERT_EQ(tracker.build(RenderImage(faces, 0.0, 0.0, 1), kHomeEyes), TemplateBuild::Built);
@@ -175,14 +175,6 @@ TEST(TemplateMatch, CentroidFollowsAKnownTranslationAndCostFlagsAJumpOffTheFace)
         EXPECT_NEAR(result.centroidY - home.centroidY, dy, 2.0) << dx << "," << dy;
         EXPECT_LT(result.cost, 12.0f) << dx << "," << dy;
     }
-    // The user steps away: the camera sees the wall behind.
-    std::vector<std::uint8_t> bytes;
-    testing::FaceScene away{0.0, 0.0, 1.5, 40};
-    away.faceVisible = false;
-    testing::FaceSequence::ToLayout(faces.renderBgr(away), FrameLayout::I420, bytes);
-    WorkImage wall(kFramePixels);
-    FillWorkImageByLayout({bytes, FrameLayout::I420}, wall);
-    EXPECT_GE(tracker.match(wall).cost, 35.0f);
 }
 
 }  // namespace
