@@ -76,42 +76,32 @@ TEST(RestartCountdown, ThePointerInTheCancelBoxDocksTheWindow) {
     EXPECT_EQ(std::count(rig.actions.journal.begin(), rig.actions.journal.end(), "state Reset"), 0);
 }
 
-struct PressCase {
-    MainMenuButton button;
-    bool paused;
-    bool trasPausa;
-    bool mouseOptionsOpen;
-    EventJournal expected;
-};
-
-class MenuPresses : public ::testing::TestWithParam<PressCase> {};
-
-TEST_P(MenuPresses, DoWhatTheButtonSays) {
-    const PressCase& c = GetParam();
-    MainWindowRig rig;
-    rig.actions.paused = c.paused;
-    rig.settings.trasPausa = c.trasPausa;
-    rig.openWindows.mouseOptions = c.mouseOptionsOpen;
-    rig.In(MainWindowForm::ButtonMenu).Press(c.button);
-    EXPECT_EQ(rig.actions.journal, c.expected);
+TEST(MenuPresses, DoWhatTheButtonSays) {
+    using enum MainMenuButton;
+    const struct {
+        MainMenuButton button;
+        bool paused, trasPausa, mouseOptionsOpen;
+        EventJournal expected;
+    } cases[] = {
+        {Restart, false, false, false, {"hide main", "state Reset"}},
+        {PauseOrResume, false, false, false, {"hide main", "open Pause from ButtonMenu"}},
+        {PauseOrResume, true, true, false, {"state Reset"}},
+        {PauseOrResume, true, false, false, {"state Track"}},
+        {SystemOptions, false, false, false, {"open SystemOptions from ButtonMenu"}},
+        {MouseOptions, false, false, false, {"open MouseOptions from ButtonMenu"}},
+        {MouseOptions, false, false, true, {}},  // its menu is open already
+        {Hide, false, false, false, {"hide main"}},
+        {Exit, false, false, false, {"open ExitConfirmation from ButtonMenu"}},
+    };
+    for (const auto& c : cases) {
+        MainWindowRig rig;
+        rig.actions.paused = c.paused;
+        rig.settings.trasPausa = c.trasPausa;
+        rig.openWindows.mouseOptions = c.mouseOptionsOpen;
+        rig.In(MainWindowForm::ButtonMenu).Press(c.button);
+        EXPECT_EQ(rig.actions.journal, c.expected) << static_cast<int>(c.button);
+    }
 }
-
-using B = MainMenuButton;
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryButton, MenuPresses,
-    ::testing::Values(
-        PressCase{B::Restart, false, false, false, {"hide main", "state Reset"}},
-        PressCase{
-            B::PauseOrResume, false, false, false, {"hide main", "open Pause from ButtonMenu"}},
-        PressCase{B::PauseOrResume, true, true, false, {"state Reset"}},
-        PressCase{B::PauseOrResume, true, false, false, {"state Track"}},
-        PressCase{B::SystemOptions, false, false, false, {"open SystemOptions from ButtonMenu"}},
-        PressCase{B::MouseOptions, false, false, false, {"open MouseOptions from ButtonMenu"}},
-        // A second press while its menu is open does nothing.
-        PressCase{B::MouseOptions, false, false, true, {}},
-        PressCase{B::Hide, false, false, false, {"hide main"}},
-        PressCase{B::Exit, false, false, false, {"open ExitConfirmation from ButtonMenu"}}));
 
 TEST(ButtonMenu, PauseThenResumeThroughTheSameButton) {
     MainWindowRig rig;
@@ -154,74 +144,34 @@ TEST(ButtonMenu, OutlinesTheHoveredButtonAndForgetsItWhenThePointerLeaves) {
     EXPECT_FALSE(rig.logic.hoverOutline());
 }
 
-struct CommandCase {
-    MainWindowCommand command;
-    MainWindowForm form;
-    OpenWindows open;
-    EventJournal expected;
-};
-
-class Commands : public ::testing::TestWithParam<CommandCase> {};
-
-TEST_P(Commands, FollowTheirRules) {
-    const CommandCase& c = GetParam();
-    MainWindowRig rig;
-    rig.In(c.form);
-    rig.openWindows = c.open;
-    rig.logic.OnCommand(c.command);
-    EXPECT_EQ(rig.actions.journal, c.expected);
-}
-
-OpenWindows WithWebcamOptions() {
-    OpenWindows open;
-    open.webcamOptions = true;
-    return open;
-}
-
-OpenWindows WithAbout() {
-    OpenWindows open;
-    open.about = true;
-    return open;
-}
-
-constexpr auto kStartup = MainWindowForm::Startup;
-constexpr auto kDocked = MainWindowForm::Docked;
-using enum MainWindowCommand;
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryCommand, Commands,
-    ::testing::Values(CommandCase{WebcamOptions, kStartup, {}, {}},
-                      CommandCase{WebcamOptions,
-                                  kDocked,
-                                  {},
-                                  {"hide companion", "open WebcamOptions from ButtonMenu"}},
-                      CommandCase{WebcamOptions, kDocked, WithWebcamOptions(), {"hide companion"}},
-                      CommandCase{MouseOptions,
-                                  kDocked,
-                                  WithWebcamOptions(),
-                                  {"hide companion", "open MouseOptions from ButtonMenu"}},
-                      CommandCase{UserManual, kDocked, {}, {"manual"}},
-                      CommandCase{UserManual, kDocked, WithWebcamOptions(), {}},
-                      CommandCase{About, kStartup, {}, {"open About from ButtonMenu"}},
-                      CommandCase{About, kDocked, WithAbout(), {}},
-                      CommandCase{Exit, kDocked, {}, {"hide main", "exit"}}));
-
-struct SetupPressCase {
-    SetupBarKind bar;
-    ScreenPoint click;
-    bool eyesMarked;
-    EventJournal expected;
-};
-
-class SetupBarPresses : public ::testing::TestWithParam<SetupPressCase> {};
-
-TEST_P(SetupBarPresses, ActOnTheButtonUnderThePointer) {
-    const SetupPressCase& c = GetParam();
-    MainWindowRig rig;
-    rig.actions.eyesMarked = c.eyesMarked;
-    rig.In(MainWindowForm::Startup).SetSetupBar(c.bar);
-    rig.logic.OnLeftButtonDown(c.click);
-    EXPECT_EQ(rig.actions.journal, c.expected);
+TEST(Commands, FollowTheirRules) {
+    using enum MainWindowCommand;
+    constexpr auto kStartup = MainWindowForm::Startup;
+    constexpr auto kDocked = MainWindowForm::Docked;
+    constexpr OpenWindows kNone{}, kWebcam{.webcamOptions = true}, kAbout{.about = true};
+    const struct {
+        MainWindowCommand command;
+        MainWindowForm form;
+        OpenWindows open;
+        EventJournal expected;
+    } cases[] = {
+        {WebcamOptions, kStartup, kNone, {}},
+        {WebcamOptions, kDocked, kNone, {"hide companion", "open WebcamOptions from ButtonMenu"}},
+        {WebcamOptions, kDocked, kWebcam, {"hide companion"}},
+        {MouseOptions, kDocked, kWebcam, {"hide companion", "open MouseOptions from ButtonMenu"}},
+        {UserManual, kDocked, kNone, {"manual"}},
+        {UserManual, kDocked, kWebcam, {}},
+        {About, kStartup, kNone, {"open About from ButtonMenu"}},
+        {About, kDocked, kAbout, {}},
+        {Exit, kDocked, kNone, {"hide main", "exit"}},
+    };
+    for (const auto& c : cases) {
+        MainWindowRig rig;
+        rig.In(c.form);
+        rig.openWindows = c.open;
+        rig.logic.OnCommand(c.command);
+        EXPECT_EQ(rig.actions.journal, c.expected) << static_cast<int>(c.command);
+    }
 }
 
 // Opening a window from the set-up bar first closes the loading bar, hides
@@ -230,24 +180,31 @@ EventJournal OpenedFromSetup(const std::string& opening) {
     return {"close LoadingBar", "hide main", "state Suspended", opening};
 }
 
-constexpr auto kAuto = SetupBarKind::Automatic;
-constexpr auto kManual = SetupBarKind::Manual;
-
-INSTANTIATE_TEST_SUITE_P(
-    BothBars, SetupBarPresses,
-    ::testing::Values(
-        SetupPressCase{
-            kAuto, {200, 500}, false, OpenedFromSetup("open MouseOptions from SetupBarAutomatic")},
-        SetupPressCase{kAuto,
-                       {600, 500},
-                       false,
-                       OpenedFromSetup("open ExitConfirmation from SetupBarAutomatic")},
-        SetupPressCase{kAuto, {190, 500}, false, {}},
-        SetupPressCase{
-            kManual, {350, 500}, false, OpenedFromSetup("open WebcamOptions from SetupBarManual")},
-        SetupPressCase{kManual, {20, 500}, false, {"clear marks"}},
-        SetupPressCase{kManual, {150, 500}, false, {}},
-        SetupPressCase{kManual, {150, 500}, true, {"start marked"}}));
+TEST(SetupBarPresses, ActOnTheButtonUnderThePointer) {
+    constexpr auto kAuto = SetupBarKind::Automatic;
+    constexpr auto kManual = SetupBarKind::Manual;
+    const struct {
+        SetupBarKind bar;
+        ScreenPoint click;
+        bool eyesMarked;
+        EventJournal expected;
+    } cases[] = {
+        {kAuto, {200, 500}, false, OpenedFromSetup("open MouseOptions from SetupBarAutomatic")},
+        {kAuto, {600, 500}, false, OpenedFromSetup("open ExitConfirmation from SetupBarAutomatic")},
+        {kAuto, {190, 500}, false, {}},
+        {kManual, {350, 500}, false, OpenedFromSetup("open WebcamOptions from SetupBarManual")},
+        {kManual, {20, 500}, false, {"clear marks"}},
+        {kManual, {150, 500}, false, {}},
+        {kManual, {150, 500}, true, {"start marked"}},
+    };
+    for (const auto& c : cases) {
+        MainWindowRig rig;
+        rig.actions.eyesMarked = c.eyesMarked;
+        rig.In(MainWindowForm::Startup).SetSetupBar(c.bar);
+        rig.logic.OnLeftButtonDown(c.click);
+        EXPECT_EQ(rig.actions.journal, c.expected) << c.click.x << "," << c.click.y;
+    }
+}
 
 TEST(SetupBar, SwitchingToManualOpensTheEyeWindowOnTheSecondTick) {
     MainWindowRig rig;

@@ -10,8 +10,10 @@
 namespace veltranix {
 namespace {
 
-using testing::EventJournal;
 using testing::RecordingShellActions;
+using J = testing::EventJournal;
+using P = ScreenPoint;
+constexpr auto kNone = std::nullopt;
 
 Lexicon EnglishLexicon() {
     Lexicon lexicon;
@@ -34,37 +36,32 @@ constexpr std::string_view kEnglishAbout =
     "www.veltranix.org/team\\nQuestions and suggestions:\\ncontact@veltranix.org\\n"
     "User manual (PDF)";
 
-struct ZoneCase {
-    float sizeFactor;
-    ScreenPoint client;
-    std::optional<ConfirmationZone> expected;
-};
+constexpr auto kPause = ConfirmationKind::Pause;
+constexpr auto kExit = ConfirmationKind::Exit;
+constexpr auto kMenu = PopupOrigin::ButtonMenu;
 
-class ConfirmationZones : public ::testing::TestWithParam<ZoneCase> {};
-
-TEST_P(ConfirmationZones, AreStrictlyInside) {
+// At s = 1.4: yes 14 < x < 96, no 133 < x < 215, 77 < y < 161.
+TEST(ConfirmationZones, AreStrictlyInside) {
+    constexpr auto kYes = ConfirmationZone::Yes;
+    constexpr auto kNo = ConfirmationZone::No;
+    const struct {
+        float sizeFactor;
+        ScreenPoint client;
+        std::optional<ConfirmationZone> expected;
+    } cases[] = {{1.0f, {10, 80}, kNone}, {1.0f, {11, 80}, kYes},   {1.0f, {68, 80}, kYes},
+                 {1.0f, {69, 80}, kNone}, {1.0f, {96, 80}, kNo},    {1.0f, {154, 80}, kNone},
+                 {1.0f, {40, 56}, kYes},  {1.0f, {40, 115}, kNone}, {1.4f, {15, 78}, kYes},
+                 {1.4f, {14, 78}, kNone}, {1.4f, {214, 160}, kNo},  {1.4f, {214, 161}, kNone}};
     RecordingShellActions actions;
-    const ConfirmationWindow window(ConfirmationKind::Pause, PopupOrigin::ButtonMenu,
-                                    GetParam().sizeFactor, actions);
-    EXPECT_EQ(window.ZoneAt(GetParam().client), GetParam().expected);
+    for (const auto& c : cases) {
+        const ConfirmationWindow window(kPause, kMenu, c.sizeFactor, actions);
+        EXPECT_EQ(window.ZoneAt(c.client), c.expected) << c.client.x << "," << c.client.y;
+    }
 }
-
-constexpr auto kYes = ConfirmationZone::Yes;
-constexpr auto kNo = ConfirmationZone::No;
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, ConfirmationZones,
-    ::testing::Values(ZoneCase{1.0f, {10, 80}, std::nullopt}, ZoneCase{1.0f, {11, 80}, kYes},
-                      ZoneCase{1.0f, {68, 80}, kYes}, ZoneCase{1.0f, {69, 80}, std::nullopt},
-                      ZoneCase{1.0f, {96, 80}, kNo}, ZoneCase{1.0f, {154, 80}, std::nullopt},
-                      ZoneCase{1.0f, {40, 56}, kYes}, ZoneCase{1.0f, {40, 115}, std::nullopt},
-                      // s = 1.4: yes 14 < x < 96, no 133 < x < 215, 77 < y < 161.
-                      ZoneCase{1.4f, {15, 78}, kYes}, ZoneCase{1.4f, {14, 78}, std::nullopt},
-                      ZoneCase{1.4f, {214, 160}, kNo}, ZoneCase{1.4f, {214, 161}, std::nullopt}));
 
 TEST(ConfirmationBitmap, RepaintsOnlyWhenTheStateChanges) {
     RecordingShellActions actions;
-    ConfirmationWindow window(ConfirmationKind::Pause, PopupOrigin::ButtonMenu, 1.0f, actions);
+    ConfirmationWindow window(kPause, kMenu, 1.0f, actions);
     EXPECT_EQ(window.bitmapName(), "PAUSE");
     EXPECT_EQ(window.OnPointerMoved({40, 80}), Repaint::Needed);
     EXPECT_EQ(window.bitmapName(), "PAUSE_TRUE");
@@ -75,7 +72,7 @@ TEST(ConfirmationBitmap, RepaintsOnlyWhenTheStateChanges) {
     EXPECT_EQ(window.bitmapName(), "PAUSE");
     EXPECT_EQ(window.OnPointerMoved({5, 5}), Repaint::NotNeeded);
 
-    ConfirmationWindow exit(ConfirmationKind::Exit, PopupOrigin::ButtonMenu, 1.0f, actions);
+    ConfirmationWindow exit(kExit, kMenu, 1.0f, actions);
     exit.OnPointerMoved({40, 80});
     EXPECT_EQ(exit.bitmapName(), "SALIDA_TRUE");
     EXPECT_TRUE(actions.journal.empty());
@@ -86,7 +83,7 @@ struct OutcomeCase {
     PopupOrigin origin;
     float sizeFactor;
     ScreenPoint click;
-    EventJournal expected;
+    J expected;
 };
 
 class ConfirmationOutcomes : public ::testing::TestWithParam<OutcomeCase> {};
@@ -99,53 +96,30 @@ TEST_P(ConfirmationOutcomes, FollowTheChoiceAndWhereTheWindowCameFrom) {
     EXPECT_EQ(actions.journal, c.expected);
 }
 
-constexpr auto kPause = ConfirmationKind::Pause;
-constexpr auto kExit = ConfirmationKind::Exit;
-constexpr auto kMenu = PopupOrigin::ButtonMenu;
-
 INSTANTIATE_TEST_SUITE_P(
     YesNoAndElsewhere, ConfirmationOutcomes,
     ::testing::Values(
-        OutcomeCase{kPause,
-                    kMenu,
-                    1.0f,
-                    {40, 80},
-                    {"state HeadPause", "close Pause", "pointer by -80,0", "show main"}},
-        OutcomeCase{kPause,
-                    kMenu,
-                    1.4f,
-                    {40, 80},
-                    {"state HeadPause", "close Pause", "pointer by -112,0", "show main"}},
-        OutcomeCase{kPause, kMenu, 1.0f, {120, 80}, {"close Pause", "show main"}},
-        OutcomeCase{kPause, kMenu, 1.0f, {69, 80}, {}},
-        OutcomeCase{kExit,
-                    kMenu,
-                    1.0f,
-                    {40, 80},
-                    {"pointer by -20,-20", "hide main", "close ExitConfirmation", "exit"}},
-        OutcomeCase{kExit,
-                    kMenu,
-                    1.0f,
-                    {120, 80},
-                    {"close ExitConfirmation", "pointer by -20,-20", "show main"}},
-        OutcomeCase{kExit,
-                    PopupOrigin::SetupBarAutomatic,
-                    1.0f,
-                    {120, 80},
-                    {"close ExitConfirmation", "pointer by -20,-20", "show main", "state Detect",
-                     "settling"}},
-        OutcomeCase{kExit,
-                    PopupOrigin::SetupBarManual,
-                    1.0f,
-                    {120, 80},
-                    {"close ExitConfirmation", "pointer by -20,-20", "show main",
-                     "open ManualEyePositions from SetupBarManual"}}));
+        OutcomeCase{kPause, kMenu, 1.0f, P{40, 80},
+                    J{"state HeadPause", "close Pause", "pointer by -80,0", "show main"}},
+        OutcomeCase{kPause, kMenu, 1.4f, P{40, 80},
+                    J{"state HeadPause", "close Pause", "pointer by -112,0", "show main"}},
+        OutcomeCase{kPause, kMenu, 1.0f, P{120, 80}, J{"close Pause", "show main"}},
+        OutcomeCase{kPause, kMenu, 1.0f, P{69, 80}, J{}},
+        OutcomeCase{kExit, kMenu, 1.0f, P{40, 80},
+                    J{"pointer by -20,-20", "hide main", "close ExitConfirmation", "exit"}},
+        OutcomeCase{kExit, kMenu, 1.0f, P{120, 80},
+                    J{"close ExitConfirmation", "pointer by -20,-20", "show main"}},
+        OutcomeCase{kExit, PopupOrigin::SetupBarAutomatic, 1.0f, P{120, 80},
+                    J{"close ExitConfirmation", "pointer by -20,-20", "show main", "state Detect",
+                      "settling"}},
+        OutcomeCase{kExit, PopupOrigin::SetupBarManual, 1.0f, P{120, 80},
+                    J{"close ExitConfirmation", "pointer by -20,-20", "show main",
+                      "open ManualEyePositions from SetupBarManual"}}));
 
 TEST(ConfirmationQuestion, IsCentredByCharacters) {
     RecordingShellActions actions;
     Lexicon lexicon = EnglishLexicon();
-    const ConfirmationWindow pause(kPause, kMenu, 1.0f, actions);
-    const SkinText question = pause.Question(lexicon);
+    const SkinText question = ConfirmationWindow(kPause, kMenu, 1.0f, actions).Question(lexicon);
     EXPECT_EQ(question.text, "Pause ?");
     EXPECT_EQ(question.origin, (ScreenPoint{27, 20}));
     EXPECT_EQ(question.font, (SkinFont{25, 15, FontWeight::Bold, Underline::No}));
@@ -154,37 +128,25 @@ TEST(ConfirmationQuestion, IsCentredByCharacters) {
     lexicon.slots[static_cast<std::size_t>(LexiconKey::Exit)] =
         "Se\xC3\xB1"
         "al";
-    const ConfirmationWindow exit(kExit, kMenu, 1.0f, actions);
-    EXPECT_EQ(exit.Question(lexicon).origin.x, 27);
+    EXPECT_EQ(ConfirmationWindow(kExit, kMenu, 1.0f, actions).Question(lexicon).origin.x, 27);
 }
 
-struct WarningHitCase {
-    float sizeFactor;
-    ScreenPoint client;
-    std::optional<WarningChoice> expected;
-};
-
-class WarningButtons : public ::testing::TestWithParam<WarningHitCase> {};
-
-TEST_P(WarningButtons, AreStrictlyInside) {
-    const WarningWindow window(GetParam().sizeFactor);
-    EXPECT_EQ(window.OnLeftButtonDown(GetParam().client), GetParam().expected);
+// At s = 1.2 the ok button is 187 < x < 361, 70 < y < 104.
+TEST(WarningButtons, AreStrictlyInside) {
+    constexpr auto kOk = WarningChoice::Ok;
+    constexpr auto kCancel = WarningChoice::Cancel;
+    const struct {
+        float sizeFactor;
+        ScreenPoint client;
+        std::optional<WarningChoice> expected;
+    } cases[] = {{1.0f, {156, 70}, kNone},   {1.0f, {157, 70}, kOk},     {1.0f, {301, 70}, kNone},
+                 {1.0f, {391, 60}, kCancel}, {1.0f, {534, 86}, kCancel}, {1.0f, {535, 86}, kNone},
+                 {1.2f, {188, 71}, kOk},     {1.2f, {187, 71}, kNone},   {1.2f, {360, 104}, kNone}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(WarningWindow(c.sizeFactor).OnLeftButtonDown(c.client), c.expected)
+            << c.client.x << "," << c.client.y;
+    }
 }
-
-constexpr auto kOk = WarningChoice::Ok;
-constexpr auto kCancel = WarningChoice::Cancel;
-
-INSTANTIATE_TEST_SUITE_P(Edges, WarningButtons,
-                         ::testing::Values(WarningHitCase{1.0f, {156, 70}, std::nullopt},
-                                           WarningHitCase{1.0f, {157, 70}, kOk},
-                                           WarningHitCase{1.0f, {301, 70}, std::nullopt},
-                                           WarningHitCase{1.0f, {391, 60}, kCancel},
-                                           WarningHitCase{1.0f, {534, 86}, kCancel},
-                                           WarningHitCase{1.0f, {535, 86}, std::nullopt},
-                                           // s = 1.2: ok 187 < x < 361, 70 < y < 104.
-                                           WarningHitCase{1.2f, {188, 71}, kOk},
-                                           WarningHitCase{1.2f, {187, 71}, std::nullopt},
-                                           WarningHitCase{1.2f, {360, 104}, std::nullopt}));
 
 TEST(WarningWindow, CentresItsTextsAndOutlinesTheHoveredButton) {
     WarningWindow window(1.0f);
@@ -204,44 +166,37 @@ TEST(WarningWindow, CentresItsTextsAndOutlinesTheHoveredButton) {
     EXPECT_FALSE(window.hoverOutline());
 }
 
-struct AboutHitCase {
-    float sizeFactor;
-    ScreenPoint client;
-    std::optional<AboutItem> expected;
-};
-
-class AboutItems : public ::testing::TestWithParam<AboutHitCase> {};
-
-TEST_P(AboutItems, AreFoundOnTheDrawnText) {
-    const AboutWindow window(kEnglishAbout, GetParam().sizeFactor);
-    EXPECT_EQ(window.OnLeftButtonDown(GetParam().client), GetParam().expected);
+// Line 4, "www.veltranix.org", is 17 characters at y = 215 (at s = 1.4 drawn
+// from x = 330 for 190 pixels, y from 301 for 21), hit also in the lower half
+// of the 15-pixel text, below the 8.5 pixels of the old band; the manual line
+// is 15 < x < 236, 465 < y < 495.
+TEST(AboutItems, AreFoundOnTheDrawnText) {
+    using enum AboutItem;
+    const struct {
+        float sizeFactor;
+        ScreenPoint client;
+        std::optional<AboutItem> expected;
+    } cases[] = {
+        {1.0f, {300, 215}, LinkLine4}, {1.0f, {236, 222}, LinkLine4}, {1.0f, {235, 222}, kNone},
+        {1.0f, {300, 228}, LinkLine4}, {1.0f, {300, 214}, kNone},     {1.0f, {300, 245}, LinkLine5},
+        {1.0f, {300, 310}, LinkLine7}, {1.0f, {16, 466}, ManualLine}, {1.0f, {15, 470}, kNone},
+        {1.0f, {236, 480}, kNone},     {1.0f, {100, 495}, kNone},     {1.0f, {500, 490}, Close},
+        {1.4f, {515, 320}, LinkLine4}, {1.4f, {520, 310}, kNone}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(AboutWindow(kEnglishAbout, c.sizeFactor).OnLeftButtonDown(c.client), c.expected)
+            << c.client.x << "," << c.client.y;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    LinksManualAndClose, AboutItems,
-    ::testing::Values(
-        // "www.veltranix.org", 17 characters at y = 215.
-        AboutHitCase{1.0f, {300, 215}, AboutItem::LinkLine4},
-        AboutHitCase{1.0f, {236, 222}, AboutItem::LinkLine4},
-        AboutHitCase{1.0f, {235, 222}, std::nullopt},
-        // Lower half of the 15-pixel text, below the 8.5 pixels of the old band.
-        AboutHitCase{1.0f, {300, 228}, AboutItem::LinkLine4},
-        AboutHitCase{1.0f, {300, 214}, std::nullopt},
-        AboutHitCase{1.0f, {300, 245}, AboutItem::LinkLine5},
-        AboutHitCase{1.0f, {300, 310}, AboutItem::LinkLine7},
-
-        // The manual line: 15 < x < 236, 465 < y < 495.
-        AboutHitCase{1.0f, {16, 466}, AboutItem::ManualLine},
-        AboutHitCase{1.0f, {15, 470}, std::nullopt},
-
-        AboutHitCase{1.0f, {236, 480}, std::nullopt}, AboutHitCase{1.0f, {100, 495}, std::nullopt},
-        AboutHitCase{1.0f, {500, 490}, AboutItem::Close},
-        // s = 1.4: line 4 drawn from x = 330 for 190 pixels, y from 301 for 21.
-        AboutHitCase{1.4f, {515, 320}, AboutItem::LinkLine4},
-        AboutHitCase{1.4f, {520, 310}, std::nullopt}));
 
 TEST(AboutWindow, LaysOutItsLinesAndOutlinesOnlyLinks) {
     AboutWindow window(kEnglishAbout, 1.0f);
+    EXPECT_EQ(
+        window.lines(),
+        (std::vector<std::string>{
+            "Veltranix 1.0", "Hands-free pointer control with head movements and facial gestures",
+            "Developed by the Veltranix team and its partners", "www.veltranix.org",
+            "www.veltranix.org/team", "Questions and suggestions:", "contact@veltranix.org",
+            "User manual (PDF)"}));
     const std::vector<SkinText> texts = window.Texts(EnglishLexicon());
     ASSERT_EQ(texts.size(), 9u);
     EXPECT_EQ(texts[0].origin, (ScreenPoint{255, 120}));
@@ -264,8 +219,7 @@ TEST(AboutWindow, LaysOutItsLinesAndOutlinesOnlyLinks) {
 TEST(AboutWindow, AShortTextHasNoLinks) {
     const AboutWindow window("Veltranix\\nonly two lines", 1.0f);
     EXPECT_EQ(window.lines().size(), 2u);
-    for (const ScreenPoint point :
-         {ScreenPoint{300, 216}, ScreenPoint{300, 310}, ScreenPoint{16, 466}}) {
+    for (const ScreenPoint point : {P{300, 216}, P{300, 310}, P{16, 466}}) {
         EXPECT_FALSE(window.OnLeftButtonDown(point));
     }
 }
@@ -300,31 +254,25 @@ TEST(LoadingBar, HintKeysByFaceStatus) {
     EXPECT_FALSE(LoadingBarHintKey(-1));
 }
 
-struct BarCase {
-    std::int32_t faceStatus;
-    std::int32_t steadyProgress;
-    bool calibrationHold;
-    std::optional<int> green;
-};
-
-class LoadingBarGreen : public ::testing::TestWithParam<BarCase> {};
-
-TEST_P(LoadingBarGreen, ShowsProgressOnlyForAWellPlacedFreeFace) {
-    const BarCase& c = GetParam();
-    const LoadingBarView view =
-        LoadingBarViewFor(300, c.faceStatus, c.steadyProgress, c.calibrationHold, Lexicon{});
-    EXPECT_EQ(view.size, (ScreenSize{300, 30}));
-    EXPECT_EQ(view.greenWidthPx, c.green);
-}
-
-INSTANTIATE_TEST_SUITE_P(States, LoadingBarGreen,
-                         ::testing::Values(BarCase{0, 150, false, 150},
-                                           BarCase{0, 150, true, std::nullopt},
-                                           BarCase{1, 150, false, std::nullopt},
-                                           BarCase{100, 0, false, std::nullopt},
-                                           BarCase{0, 400, false, 300}));
-
-TEST(LoadingBar, CentresTheHint) {
+// The bar is 300 x 30; its green part shows only for a well-placed face
+// while the calibration is not held, and never wider than the bar.
+TEST(LoadingBar, ShowsProgressOnlyForAWellPlacedFreeFaceAndCentresTheHint) {
+    const struct {
+        std::int32_t faceStatus;
+        std::int32_t steadyProgress;
+        bool calibrationHold;
+        std::optional<int> green;
+    } cases[] = {{0, 150, false, 150},
+                 {0, 150, true, kNone},
+                 {1, 150, false, kNone},
+                 {100, 0, false, kNone},
+                 {0, 400, false, 300}};
+    for (const auto& c : cases) {
+        const LoadingBarView view =
+            LoadingBarViewFor(300, c.faceStatus, c.steadyProgress, c.calibrationHold, Lexicon{});
+        EXPECT_EQ(view.size, (ScreenSize{300, 30}));
+        EXPECT_EQ(view.greenWidthPx, c.green) << c.faceStatus << " " << c.steadyProgress;
+    }
     const LoadingBarView view = LoadingBarViewFor(300, 100, 0, false, EnglishLexicon());
     ASSERT_TRUE(view.hint);
     EXPECT_EQ(view.hint->text, "No face found");

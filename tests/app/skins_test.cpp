@@ -43,32 +43,25 @@ const std::vector<Box> kMenuCells = {
 };
 const std::vector<Box> kYesNo = {{10, 55, 69, 115}, {95, 55, 154, 115}};
 const std::vector<Box> kQuestionText = {{6, 10, 154, 50}};
+// Set-up bars: window y - 477; buttons hit for bar y 14..73.
+const std::vector<Box> kAutomaticBar = {{110, 14, 178, 73},
+                                        {198, 14, 265, 73},
+                                        {287, 14, 353, 73},
+                                        {371, 14, 539, 73},
+                                        {555, 14, 625, 73}};
+const std::vector<Box> kManualBar = {{16, 14, 83, 73},   {102, 14, 227, 73}, {245, 14, 313, 73},
+                                     {329, 14, 395, 73}, {414, 14, 538, 73}, {556, 14, 623, 73}};
+const std::vector<Box> kAutomaticBarTexts = {{5, 11, 101, 76}, {392, 22, 506, 60}};
+const std::vector<Box> kWarningButtons = {{156, 59, 301, 87}, {390, 59, 535, 87}};
+const std::vector<Box> kWarningTexts = {{113, 8, 558, 52}, {164, 65, 294, 82}, {398, 65, 528, 82}};
+const std::vector<Box> kAboutTexts = {
+    {10, 118, 598, 322}, {16, 468, 330, 502}, {450, 478, 575, 498}};
 
 const std::vector<SkinCase> kSkins = {
     {"MENU_PRINCIPAL_PAUSA", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
     {"MENU_PRINCIPAL", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
-    // Set-up bars: window y - 477; buttons hit for bar y 14..73.
-    {"Boto3",
-     640,
-     83,
-     Box{181, 30, 195, 55},
-     {{110, 14, 178, 73},
-      {198, 14, 265, 73},
-      {287, 14, 353, 73},
-      {371, 14, 539, 73},
-      {555, 14, 625, 73}},
-     {{5, 11, 101, 76}, {392, 22, 506, 60}}},
-    {"Boto_ulls_ok",
-     640,
-     83,
-     Box{230, 30, 242, 55},
-     {{16, 14, 83, 73},
-      {102, 14, 227, 73},
-      {245, 14, 313, 73},
-      {329, 14, 395, 73},
-      {414, 14, 538, 73},
-      {556, 14, 623, 73}},
-     {}},
+    {"Boto3", 640, 83, Box{181, 30, 195, 55}, kAutomaticBar, kAutomaticBarTexts},
+    {"Boto_ulls_ok", 640, 83, Box{230, 30, 242, 55}, kManualBar, {}},
     {"OK_ULL", 128, 62, std::nullopt, {{0, 0, 128, 62}}, {}},
     {"RESET_0", 160, 120, Box{138, 90, 152, 110}, {{88, 62, 135, 109}}, {{95, 10, 150, 58}}},
     {"PAUSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
@@ -77,18 +70,8 @@ const std::vector<SkinCase> kSkins = {
     {"SALIDA", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
-    {"WARNING",
-     599,
-     98,
-     Box{320, 70, 370, 84},
-     {{156, 59, 301, 87}, {390, 59, 535, 87}},
-     {{113, 8, 558, 52}, {164, 65, 294, 82}, {398, 65, 528, 82}}},
-    {"ABOUT",
-     608,
-     514,
-     Box{340, 466, 420, 508},
-     {{439, 470, 585, 505}},
-     {{10, 118, 598, 322}, {16, 468, 330, 502}, {450, 478, 575, 498}}},
+    {"WARNING", 599, 98, Box{320, 70, 370, 84}, kWarningButtons, kWarningTexts},
+    {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {{439, 470, 585, 505}}, kAboutTexts},
     {"Icono", 256, 256, std::nullopt, {}, {}},
 };
 
@@ -240,51 +223,38 @@ INSTANTIATE_TEST_SUITE_P(Skins, EverySkin, testing::ValuesIn(kSkins),
                              return std::string(skin.param.name);
                          });
 
-struct Variant {
-    const char* plain;
-    const char* lit;
-    QSize design;
-    Box zone;
-};
-
-void PrintTo(const Variant& variant, std::ostream* out) {
-    *out << variant.lit;
-}
-
-class HighlightedVariant : public testing::TestWithParam<Variant> {};
-
 // The lit skin changes its own button, clearly, and nothing else.
-TEST_P(HighlightedVariant, ChangesOnlyItsZone) {
-    const Variant& v = GetParam();
-    for (double scale : kScales) {
-        const QImage plain = render(v.plain, scale);
-        const QImage lit = render(v.lit, scale);
-        ASSERT_EQ(plain.size(), lit.size());
-        const QRect zone = pixels(plain, v.design, v.zone);
-        // One pixel of slack for antialiasing at the zone's edge.
-        const QRect near = zone.adjusted(-1, -1, 1, 1);
-        int inside = 0, outside = 0;
-        for (int y = 0; y < plain.height(); ++y) {
-            for (int x = 0; x < plain.width(); ++x) {
-                if (plain.pixel(x, y) != lit.pixel(x, y)) {
-                    (near.contains(x, y) ? inside : outside)++;
+TEST(Skins, HighlightedVariantsChangeOnlyTheirZone) {
+    const struct {
+        const char *plain, *lit;
+        QSize design;
+        Box zone;
+    } variants[] = {{"PAUSE", "PAUSE_TRUE", {160, 120}, {10, 55, 69, 115}},
+                    {"PAUSE", "PAUSE_FALSE", {160, 120}, {95, 55, 154, 115}},
+                    {"SALIDA", "SALIDA_TRUE", {160, 120}, {10, 55, 69, 115}},
+                    {"SALIDA", "SALIDA_FALSE", {160, 120}, {95, 55, 154, 115}},
+                    {"MENU_PRINCIPAL", "MENU_PRINCIPAL_PAUSA", {160, 240}, {82, 0, 160, 60}}};
+    for (const auto& v : variants) {
+        for (double scale : kScales) {
+            const QImage plain = render(v.plain, scale);
+            const QImage lit = render(v.lit, scale);
+            ASSERT_EQ(plain.size(), lit.size());
+            const QRect zone = pixels(plain, v.design, v.zone);
+            // One pixel of slack for antialiasing at the zone's edge.
+            const QRect near = zone.adjusted(-1, -1, 1, 1);
+            int inside = 0, outside = 0;
+            for (int y = 0; y < plain.height(); ++y) {
+                for (int x = 0; x < plain.width(); ++x) {
+                    if (plain.pixel(x, y) != lit.pixel(x, y)) {
+                        (near.contains(x, y) ? inside : outside)++;
+                    }
                 }
             }
+            EXPECT_GT(inside, zone.width() * zone.height() / 3) << label(v.lit, scale);
+            EXPECT_EQ(outside, 0) << label(v.lit, scale);
         }
-        EXPECT_GT(inside, zone.width() * zone.height() / 3) << label(v.lit, scale);
-        EXPECT_EQ(outside, 0) << label(v.lit, scale);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Skins, HighlightedVariant,
-    testing::Values(Variant{"PAUSE", "PAUSE_TRUE", {160, 120}, {10, 55, 69, 115}},
-                    Variant{"PAUSE", "PAUSE_FALSE", {160, 120}, {95, 55, 154, 115}},
-                    Variant{"SALIDA", "SALIDA_TRUE", {160, 120}, {10, 55, 69, 115}},
-                    Variant{"SALIDA", "SALIDA_FALSE", {160, 120}, {95, 55, 154, 115}},
-                    Variant{
-                        "MENU_PRINCIPAL", "MENU_PRINCIPAL_PAUSA", {160, 240}, {82, 0, 160, 60}}),
-    [](const testing::TestParamInfo<Variant>& variant) { return std::string(variant.param.lit); });
 
 // The exit confirmation must not pass for the pause window.
 TEST(Skins, PauseAndExitConfirmationsDiffer) {

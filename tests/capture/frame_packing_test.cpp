@@ -27,42 +27,30 @@ std::vector<std::uint8_t> RgbPicture(CameraPixels pixels, std::size_t padding) {
     return picture;
 }
 
-struct RgbCase {
-    CameraPixels pixels;
-    std::size_t padding;
-};
-
-void PrintTo(const RgbCase& c, std::ostream* out) {
-    *out << (c.pixels == CameraPixels::Rgb24 ? "RGB24" : "BGR24") << " padding " << c.padding;
-}
-
-class RgbPacking : public ::testing::TestWithParam<RgbCase> {};
-
 // The bottom-up layout's intensity byte of (0, 0) is 3 x 479 x 640 + 2, of
 // (639, 479) 3 x 639 + 2 = 1919: the red of each pixel, blue two before it.
-TEST_P(RgbPacking, BecomesBottomUpBlueGreenRed) {
-    const RgbCase& c = GetParam();
-    std::vector<std::uint8_t> frame;
-    ASSERT_TRUE(
-        PackCameraFrame(RgbPicture(c.pixels, c.padding), c.pixels, 640 * 3 + c.padding, frame));
-    ASSERT_EQ(frame.size(), 921600u);
-    EXPECT_EQ(LayoutForCameraPixels(c.pixels), FrameLayout::Rgb24BottomUp);
-    struct Pixel {
-        int x, y;
-        std::size_t red;
-    };
-    for (const Pixel& p : {Pixel{0, 0, 3 * 479 * 640 + 2}, Pixel{639, 479, 1919},
-                           Pixel{260, 3, 3 * (476 * 640 + 260) + 2}}) {
-        EXPECT_EQ(frame[p.red], p.x % 256) << p.x << "," << p.y;
-        EXPECT_EQ(frame[p.red - 1], p.y % 256) << p.x << "," << p.y;
-        EXPECT_EQ(frame[p.red - 2], 7) << p.x << "," << p.y;
+TEST(FramePacking, RgbBecomesBottomUpBlueGreenRed) {
+    for (const auto& [pixels, padding] : {std::pair{CameraPixels::Rgb24, 0},
+                                          {CameraPixels::Bgr24, 0},
+                                          {CameraPixels::Rgb24, 128}}) {
+        std::vector<std::uint8_t> frame;
+        ASSERT_TRUE(PackCameraFrame(RgbPicture(pixels, padding), pixels, 640 * 3 + padding, frame));
+        ASSERT_EQ(frame.size(), 921600u);
+        EXPECT_EQ(LayoutForCameraPixels(pixels), FrameLayout::Rgb24BottomUp);
+        struct Pixel {
+            int x, y;
+            std::size_t red;
+        };
+        for (const Pixel& p : {Pixel{0, 0, 3 * 479 * 640 + 2}, Pixel{639, 479, 1919},
+                               Pixel{260, 3, 3 * (476 * 640 + 260) + 2}}) {
+            const std::string where = std::to_string(p.x) + "," + std::to_string(p.y) +
+                                      " with padding " + std::to_string(padding);
+            EXPECT_EQ(frame[p.red], p.x % 256) << where;
+            EXPECT_EQ(frame[p.red - 1], p.y % 256) << where;
+            EXPECT_EQ(frame[p.red - 2], 7) << where;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Formats, RgbPacking,
-                         ::testing::Values(RgbCase{CameraPixels::Rgb24, 0},
-                                           RgbCase{CameraPixels::Bgr24, 0},
-                                           RgbCase{CameraPixels::Rgb24, 128}));
 
 TEST(FramePacking, PaddedYuvRowsAreJoined) {
     // YUYV with 32 bytes of padding per row; luma is x % 200 + 1.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/face_sequence.h"
@@ -15,39 +16,28 @@ namespace {
 
 using std::chrono::milliseconds;
 
+auto Fields(const SteeredControl& c) {
+    return std::tuple(c.scene.offsetX, c.scene.offsetY, c.scene.firstLidDown, c.scene.secondLidDown,
+                      c.scene.mouthOpening, c.scene.faceVisible, c.scene.noiseSigma, c.layout,
+                      c.present, c.frozen);
+}
+
 TEST(SteeredControl, AppliesKnownNamesAndKeepsTheRest) {
     SteeredControl control;
     ApplyControlText(
         "offsetX=12.5\noffsetY = -7\nfirstLidDown=9\nsecondLidDown=4\nmouthOpening=16\n"
         "faceVisible=0\nnoiseSigma=0\nlayout=i420\npresent=0\nfrozen=1\ncolour=blue\n",
         control);
-    EXPECT_EQ(control.scene.offsetX, 12.5);
-    EXPECT_EQ(control.scene.offsetY, -7.0);
-    EXPECT_EQ(control.scene.firstLidDown, 9);
-    EXPECT_EQ(control.scene.secondLidDown, 4);
-    EXPECT_EQ(control.scene.mouthOpening, 16);
-    EXPECT_FALSE(control.scene.faceVisible);
-    EXPECT_EQ(control.scene.noiseSigma, 0.0);
-    EXPECT_EQ(control.layout, FrameLayout::I420);
-    EXPECT_FALSE(control.present);
-    EXPECT_TRUE(control.frozen);
-
+    EXPECT_EQ(Fields(control),
+              std::tuple(12.5, -7.0, 9, 4, 16, false, 0.0, FrameLayout::I420, false, true));
     // Bad values, malformed lines and Windows line ends.
     ApplyControlText(
         "offsetX=abc\noffsetY=nan\nfirstLidDown=-1\nsecondLidDown=2.5\nmouthOpening=1000\n"
         "faceVisible=2\nnoiseSigma=-1\nlayout=mjpg\npresent=yes\nfrozen=\noffsetX\n=3\n"
         "layout=rgb\r\n",
         control);
-    EXPECT_EQ(control.scene.offsetX, 12.5);
-    EXPECT_EQ(control.scene.offsetY, -7.0);
-    EXPECT_EQ(control.scene.firstLidDown, 9);
-    EXPECT_EQ(control.scene.secondLidDown, 4);
-    EXPECT_EQ(control.scene.mouthOpening, 16);
-    EXPECT_FALSE(control.scene.faceVisible);
-    EXPECT_EQ(control.scene.noiseSigma, 0.0);
-    EXPECT_EQ(control.layout, FrameLayout::Rgb24BottomUp);
-    EXPECT_FALSE(control.present);
-    EXPECT_TRUE(control.frozen);
+    EXPECT_EQ(Fields(control), std::tuple(12.5, -7.0, 9, 4, 16, false, 0.0,
+                                          FrameLayout::Rgb24BottomUp, false, true));
 }
 
 // The steered face stepped by hand, 40 ms a frame, its control file written
@@ -86,11 +76,8 @@ TEST(SteeredFace, RendersTheSceneTheControlFileDescribes) {
     rig.Steer("offsetX=30\noffsetY=-12\nmouthOpening=8\nnoiseSigma=0\nlayout=rgb\n");
     ASSERT_TRUE(rig.Frame());
     EXPECT_EQ(rig.layout, FrameLayout::Rgb24BottomUp);
-    FaceScene scene;
-    scene.offsetX = 30;
-    scene.offsetY = -12;
+    FaceScene scene{30, -12, 0};
     scene.mouthOpening = 8;
-    scene.noiseSigma = 0;
     std::vector<std::uint8_t> expected;
     testing::FaceSequence::ToLayout(rig.faces.renderBgr(scene), FrameLayout::Rgb24BottomUp,
                                     expected);

@@ -109,13 +109,13 @@ TEST_F(MacroFileTest, ALineBreakInACommandIsWrittenAsABlankAndTheFileStaysValid)
     auto read = ReadBack(bytes);
     EXPECT_EQ((*read)[3].shellCommand.at(0), u"echo one SHELL  two");
     EXPECT_EQ((*read)[4].name, u"after");
+    using Check = std::pair<std::u16string, ShellCommandCheck>;
     for (const auto& [command, check] :
-         {std::pair{std::u16string(u"gimp photo.png"), ShellCommandCheck::Accepted},
-          {u"a\nb", ShellCommandCheck::LineBreak},
-          {u"a\rb", ShellCommandCheck::LineBreak},
-          {u"", ShellCommandCheck::Empty},
-          {std::u16string(512, u'c'), ShellCommandCheck::TooLong},
-          {std::u16string(511, u'c'), ShellCommandCheck::Accepted}}) {
+         {Check{u"gimp photo.png", ShellCommandCheck::Accepted},
+          Check{u"a\nb", ShellCommandCheck::LineBreak},
+          Check{u"a\rb", ShellCommandCheck::LineBreak}, Check{u"", ShellCommandCheck::Empty},
+          Check{std::u16string(512, u'c'), ShellCommandCheck::TooLong},
+          Check{std::u16string(511, u'c'), ShellCommandCheck::Accepted}}) {
         EXPECT_EQ(CheckShellCommand(command), check);
     }
 }
@@ -135,33 +135,19 @@ TEST_F(MacroFileTest, AUtf8FileWithItsMarkIsReadAsUtf8) {
 // Flags: every non-blank character is one entry, '1' pressed; keys: blank
 // separated, an empty token is 0, values truncate to 16 bits.
 TEST_F(MacroFileTest, ValueLinesOfFlagsAndKeys) {
-    for (const auto& [line, flags] : {std::pair{"1 1 0 0 ", std::array<int, 5>{1, 1, 0, 0, 0}},
-                                      {"2 0 ", {0, 0, 0, 0, 0}},
-                                      {"10 ", {1, 0, 0, 0, 0}},
-                                      {"", {0, 0, 0, 0, 0}}}) {
+    using Flags = std::array<int, 5>;
+    for (const auto& [line, flags] :
+         {std::pair{"1 1 0 0 ", Flags{1, 1, 0, 0, 0}}, std::pair{"2 0 ", Flags{0, 0, 0, 0, 0}},
+          std::pair{"10 ", Flags{1, 0, 0, 0, 0}}, std::pair{"", Flags{0, 0, 0, 0, 0}}}) {
         auto read = ReadBack(Utf16File("NOM_MACRO\r\nx\r\nTIPO_CLIC\r\n" + std::string(line) +
                                        "\r\nTECLA_VIRTUAL\r\n65  -1 65601 7\r\n"));
-        for (std::size_t index = 0; index < flags.size(); ++index) {
-            EXPECT_EQ((*read)[0].pressFlag[index], flags[index]) << line << " entry " << index;
-        }
-        EXPECT_EQ((std::array<int, 5>{(*read)[0].keyValue[0], (*read)[0].keyValue[1],
-                                      (*read)[0].keyValue[2], (*read)[0].keyValue[3],
-                                      (*read)[0].keyValue[4]}),
-                  (std::array<int, 5>{65, 0, 0xFFFF, 65601 & 0xFFFF, 7}));
+        const MacroSlot& slot = (*read)[0];
+        const auto firstFive = [](const auto& values) {
+            return Flags{values[0], values[1], values[2], values[3], values[4]};
+        };
+        EXPECT_EQ(firstFive(slot.pressFlag), flags) << line;
+        EXPECT_EQ(firstFive(slot.keyValue), (Flags{65, 0, 0xFFFF, 65601 & 0xFFFF, 7})) << line;
     }
-}
-
-struct HeaderCase {
-    const char* what;
-    std::string text;
-    MacroFileKind kind;
-};
-
-class Classification : public ::testing::TestWithParam<HeaderCase> {};
-
-TEST_P(Classification, HeaderCountsDecide) {
-    EXPECT_EQ(ClassifyMacroFileText(DecodeMacroFileText(Utf16File(GetParam().text))),
-              GetParam().kind);
 }
 
 std::string WithoutFirst(std::string text, std::string_view line) {
@@ -169,25 +155,30 @@ std::string WithoutFirst(std::string text, std::string_view line) {
     return text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MacroFile, Classification,
-    ::testing::Values(
-        HeaderCase{"six slots", Repeated(kEmptySlot, 6), MacroFileKind::Current},
-        HeaderCase{"one TIPO_CLIC missing", WithoutFirst(Repeated(kEmptySlot, 6), "TIPO_CLIC\r\n"),
-                   MacroFileKind::Invalid},
-        HeaderCase{"old layout",
-                   "NOM_MACRO\r\na\r\nMAX_CARACTER\r\n0\r\nTECLA_VIRTUAL\r\n\r\n"
-                   "TIPO_CLIC\r\n\r\nTEXT_MACRO\r\nx\r\n",
-                   MacroFileKind::Old},
-        HeaderCase{"old layout, one header missing",
-                   "NOM_MACRO\r\na\r\nMAX_CARACTER\r\n0\r\nTIPO_CLIC\r\n\r\nTEXT_MACRO\r\nx\r\n",
-                   MacroFileKind::Invalid},
-        HeaderCase{"no line at all", "", MacroFileKind::Invalid}),
-    [](const auto& testInfo) {
-        std::string name = testInfo.param.what;
-        std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
-        return name;
-    });
+// The header counts decide: six of each is the current layout, equal counts
+// without UNICODE and SHELL the old one, anything else is invalid.
+TEST(MacroFileKind, HeaderCountsDecide) {
+    const struct {
+        const char* what;
+        std::string text;
+        MacroFileKind kind;
+    } cases[] = {
+        {"six slots", Repeated(kEmptySlot, 6), MacroFileKind::Current},
+        {"one TIPO_CLIC missing", WithoutFirst(Repeated(kEmptySlot, 6), "TIPO_CLIC\r\n"),
+         MacroFileKind::Invalid},
+        {"old layout",
+         "NOM_MACRO\r\na\r\nMAX_CARACTER\r\n0\r\nTECLA_VIRTUAL\r\n\r\nTIPO_CLIC\r\n\r\n"
+         "TEXT_MACRO\r\nx\r\n",
+         MacroFileKind::Old},
+        {"old layout, one header missing",
+         "NOM_MACRO\r\na\r\nMAX_CARACTER\r\n0\r\nTIPO_CLIC\r\n\r\nTEXT_MACRO\r\nx\r\n",
+         MacroFileKind::Invalid},
+        {"no line at all", "", MacroFileKind::Invalid},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyMacroFileText(DecodeMacroFileText(Utf16File(c.text))), c.kind) << c.what;
+    }
+}
 
 TEST_F(MacroFileTest, MissingHeaderMakesTheFileInvalidAndItIsNotRead) {
     WriteFile(store.macroFilePath(), WithoutFirst(Utf16File(Repeated(kEmptySlot, 6)),

@@ -77,36 +77,24 @@ TEST_F(MacroPlayerTest, KeyStrokePlaysByScanCodeWithoutProgressWindow) {
 // does not hide it): arrows, Delete, Windows keys, right Alt and Ctrl, media
 // keys (mute is not D), keypad divide, Num Lock.
 TEST_F(MacroPlayerTest, TheExtendedFlagFollowsTheKeySent) {
-    constexpr auto kExtended = KeyExtension::Extended;
-    constexpr auto kPlain = KeyExtension::Plain;
-    for (const auto& [key, extension] : {std::pair{0x25, kExtended},
-                                         {0x2E, kExtended},
-                                         {0x5B, kExtended},
-                                         {0xA5, kExtended},
-                                         {0xB3, kExtended},
-                                         {0x125, kExtended},
-                                         {0x41, kPlain},
-                                         {0x11, kPlain},
-                                         {0x5C, kExtended},
-                                         {0xAD, kExtended},
-                                         {0xA3, kExtended},
-                                         {0x6F, kExtended},
-                                         {0x6A, kPlain},
-                                         {0x90, kExtended}}) {
-        Record(1, {{static_cast<std::uint16_t>(key), 1}});
+    const auto extensionOf = [this](std::uint16_t key) {
+        Record(1, {{key, 1}});
         player.startMacroPlayback(1);
         player.waitUntilFinished();
-        EXPECT_EQ(keyboard.sent().back().extension, extension) << std::hex << key;
+        return keyboard.sent().back().extension;
+    };
+    for (const std::uint16_t key :
+         {0x25, 0x2E, 0x5B, 0xA5, 0xB3, 0x125, 0x5C, 0xAD, 0xA3, 0x6F, 0x90}) {
+        EXPECT_EQ(extensionOf(key), KeyExtension::Extended) << std::hex << key;
+    }
+    for (const std::uint16_t key : {0x41, 0x11, 0x6A}) {
+        EXPECT_EQ(extensionOf(key), KeyExtension::Plain) << std::hex << key;
     }
 }
 
 TEST_F(MacroPlayerTest, CharactersPlayAsUnicodeEventsAndPairsJoin) {
-    Record(2, {{0xE9, 1, 1},
-               {0xE9, 0, 1},
-               {0xD83D, 1, 1},
-               {0xD83D, 0, 1},
-               {0xDE00, 1, 1},
-               {0xDE00, 0, 1}});
+    Record(2, {Entry{0xE9, 1, 1}, Entry{0xE9, 0, 1}, Entry{0xD83D, 1, 1}, Entry{0xD83D, 0, 1},
+               Entry{0xDE00, 1, 1}, Entry{0xDE00, 0, 1}});
     const auto sent = Play(2);
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0].kind, SentKey::Kind::Character);
@@ -118,33 +106,29 @@ TEST_F(MacroPlayerTest, CharactersPlayAsUnicodeEventsAndPairsJoin) {
     EXPECT_EQ(sent[3].direction, KeyDirection::Release);
 }
 
-struct PauseCase {
-    SystemTime start;
-    SystemTime earliestEnd;  // the first reading at which the pause may end
-};
-
-class Pauses : public MacroPlayerTest, public ::testing::WithParamInterface<PauseCase> {};
-
-TEST_P(Pauses, EndAtTheFirstReadingTwoSecondCountsLater) {
+// Playback sleeps 2 ms before it starts, the pause at `start`; it ends at the
+// first reading two second counts later, within one poll period.
+TEST_F(MacroPlayerTest, PausesEndAtTheFirstReadingTwoSecondCountsLater) {
+    const std::pair<SystemTime, SystemTime> cases[] = {{{12, 0, 10, 999}, {12, 0, 12, 0}},
+                                                       {{12, 0, 10, 2}, {12, 0, 12, 0}},
+                                                       {{12, 59, 59, 2}, {13, 0, 0, 0}}};
     Record(0, {{kPauseMark, 1}, {65, 1}});
-    // Playback sleeps 2 ms before it starts; the pause starts at `start`.
-    SystemTime before = GetParam().start;
-    before.millisecond -= 2;
-    clock.set(before);
-    const auto sent = Play(0);
-    ASSERT_EQ(sent.size(), 1u);
-    const SystemTime end = GetParam().earliestEnd;
-    const SystemTime at = sent[0].sentAt;
-    EXPECT_EQ(std::tie(at.hour, at.minute, at.second), std::tie(end.hour, end.minute, end.second));
-    EXPECT_LT(at.millisecond, 5);  // one poll period at most
-    EXPECT_EQ(display.calls().front(), "show");
-    EXPECT_EQ(display.calls().back(), "close");
+    for (const auto& [start, end] : cases) {
+        clock.set({start.hour, start.minute, start.second, start.millisecond - 2});
+        const std::size_t before = keyboard.sent().size();
+        const std::size_t calls = display.calls().size();
+        player.startMacroPlayback(0);
+        player.waitUntilFinished();
+        const auto sent = keyboard.sent();
+        ASSERT_EQ(sent.size(), before + 1);
+        const SystemTime at = sent.back().sentAt;
+        EXPECT_EQ(std::tie(at.hour, at.minute, at.second),
+                  std::tie(end.hour, end.minute, end.second));
+        EXPECT_LT(at.millisecond, 5);
+        EXPECT_EQ(display.calls().at(calls), "show");
+        EXPECT_EQ(display.calls().back(), "close");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(MacroPlayer, Pauses,
-                         ::testing::Values(PauseCase{{12, 0, 10, 999}, {12, 0, 12, 0}},
-                                           PauseCase{{12, 0, 10, 2}, {12, 0, 12, 0}},
-                                           PauseCase{{12, 59, 59, 2}, {13, 0, 0, 0}}));
 
 TEST_F(MacroPlayerTest, ProgressCountsEntriesOnABarOf275) {
     Record(0, {{65, 1}, {kPauseMark, 1}, {65, 0}, {66, 1}});

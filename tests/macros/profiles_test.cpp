@@ -171,38 +171,35 @@ TEST_F(ProfilesTest, CreatingAnExistingNameTellsTheUserAndTouchesNothing) {
 }
 
 TEST(ProfileNames, TheBoxFilterAndTheFileName) {
-    for (const auto& [typed, check, fileName] :
-         {std::tuple{"Work", ProfileNameCheck::Valid, "Work.cfg"},
-          {"a b-c_9", ProfileNameCheck::Valid, "ab-c_9.cfg"},
-          {"Espa\xC3\xB1"
-           "a",
-           ProfileNameCheck::Valid,
-           "Espa\xC3\xB1"
-           "a.cfg"},
-          {"my.set", ProfileNameCheck::Valid, "my.set.cfg"},
-          {"   ", ProfileNameCheck::Empty, ""},
-          {"", ProfileNameCheck::Empty, ""},
-          {"../etc", ProfileNameCheck::Refused, ""},
-          {"a/b", ProfileNameCheck::Refused, ""},
-          {"a\\b", ProfileNameCheck::Refused, ""},
-          {"..", ProfileNameCheck::Refused, ""},
-          {".hidden", ProfileNameCheck::Refused, ""},
-          {"elevenchars", ProfileNameCheck::Refused, ""},
-          {"caf\xC3\xA9", ProfileNameCheck::Refused, ""}}) {
+    const std::pair<const char*, const char*> valid[] = {{"Work", "Work.cfg"},
+                                                         {"a b-c_9", "ab-c_9.cfg"},
+                                                         {"Espa\u00F1a", "Espa\u00F1a.cfg"},
+                                                         {"my.set", "my.set.cfg"}};
+    for (const auto& [typed, fileName] : valid) {
+        EXPECT_EQ(ProfileFileNameFromTyped(typed).check, ProfileNameCheck::Valid) << typed;
+        EXPECT_EQ(ProfileFileNameFromTyped(typed).fileName, fileName) << typed;
+    }
+    const auto refusal = [](const char* typed) {
         const ProfileNameResult result = ProfileFileNameFromTyped(typed);
-        EXPECT_EQ(result.check, check) << typed;
-        EXPECT_EQ(result.fileName, fileName) << typed;
+        EXPECT_EQ(result.fileName, "") << typed;
+        return result.check;
+    };
+    for (const char* typed : {"   ", ""}) {
+        EXPECT_EQ(refusal(typed), ProfileNameCheck::Empty) << typed;
+    }
+    for (const char* typed :
+         {"../etc", "a/b", "a\\b", "..", ".hidden", "elevenchars", "caf\u00E9"}) {
+        EXPECT_EQ(refusal(typed), ProfileNameCheck::Refused) << typed;
     }
 }
 
 TEST(ProfileFileNames, OnlyPlainNamesInsideTheFolderAreSafe) {
     EXPECT_TRUE(IsSafeProfileFileName("Default.cfg"));
-    EXPECT_FALSE(IsSafeProfileFileName("../x.cfg"));
-    EXPECT_FALSE(IsSafeProfileFileName("sub/x.cfg"));
-    EXPECT_FALSE(IsSafeProfileFileName("..\\x.cfg"));
-    EXPECT_FALSE(IsSafeProfileFileName(".cfg"));
-    EXPECT_FALSE(IsSafeProfileFileName("x.txt"));
-    EXPECT_FALSE(IsSafeProfileFileName(std::string("a\0b.cfg", 7)));
+    const std::string unsafe[] = {"../x.cfg", "sub/x.cfg", "..\\x.cfg",
+                                  ".cfg",     "x.txt",     std::string("a\0b.cfg", 7)};
+    for (const std::string& name : unsafe) {
+        EXPECT_FALSE(IsSafeProfileFileName(name)) << name;
+    }
 }
 
 // Deleting another profile keeps the stored name and loads Default.cfg;

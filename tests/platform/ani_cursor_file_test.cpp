@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "tests/support/temporary_folder.h"
 
@@ -26,10 +27,8 @@ TEST(AnimatedCursorFile, EachClockFillsItsFaceInItsOwnNumberOfSeconds) {
             EXPECT_EQ(cursor.steps[index].imageIndex, index);
         }
         const CursorImage& first = cursor.images.front();
-        EXPECT_EQ(first.width, 32);
-        EXPECT_EQ(first.height, 32);
-        EXPECT_EQ(first.hotspotX, 16);
-        EXPECT_EQ(first.hotspotY, 16);
+        EXPECT_EQ(std::tie(first.width, first.height, first.hotspotX, first.hotspotY),
+                  std::tuple(32, 32, 16, 16));
         EXPECT_EQ(first.argbPixels[0] >> 24, 0u) << "the corners are transparent";
         EXPECT_EQ(first.argbPixels[16 * 32 + 16] >> 24, 255u) << "the face is opaque";
         EXPECT_NE(first.argbPixels, cursor.images.back().argbPixels) << "the face fills";

@@ -44,29 +44,15 @@ TEST(CompanionMessages, NamesTravelBothWays) {
 // veltranix-send's numbers: decimal or 0x hexadecimal, as its usage says;
 // "010" once read as octal 8.
 TEST(CompanionMessages, PayloadsAreDecimalOrHexadecimalOnly) {
-    const struct {
-        const char* text;
-        std::optional<std::uint32_t> value;
-    } cases[] = {
-        {"010", 10},
-        {"0", 0},
-        {"4294967295", 0xFFFFFFFF},
-        {"0x1F", 31},
-        {"0XfF", 255},
-        {"0xFFFFFFFF", 0xFFFFFFFF},
-        {"4294967296", {}},
-        {"0x100000000", {}},
-        {" 5", {}},
-        {"5 ", {}},
-        {"+5", {}},
-        {"-1", {}},
-        {"", {}},
-        {"0x", {}},
-        {"1e3", {}},
-        {"0b101", {}},
-    };
-    for (const auto& one : cases) {
-        EXPECT_EQ(ParseCompanionPayload(one.text), one.value) << '"' << one.text << '"';
+    const std::pair<const char*, std::uint32_t> numbers[] = {
+        {"010", 10},  {"0", 0},      {"4294967295", 0xFFFFFFFF},
+        {"0x1F", 31}, {"0XfF", 255}, {"0xFFFFFFFF", 0xFFFFFFFF}};
+    for (const auto& [text, value] : numbers) {
+        EXPECT_EQ(ParseCompanionPayload(text), value) << text;
+    }
+    for (const char* refused :
+         {"4294967296", "0x100000000", " 5", "5 ", "+5", "-1", "", "0x", "1e3", "0b101"}) {
+        EXPECT_EQ(ParseCompanionPayload(refused), std::nullopt) << '"' << refused << '"';
     }
 }
 

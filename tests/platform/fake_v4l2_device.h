@@ -26,9 +26,8 @@ struct FakeFormat {
 
 struct FakeNode {
     std::string path;
-    std::string card = "Fake Camera";
-    std::uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
     std::vector<FakeFormat> formats;
+    std::uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
     int openErrno = 0;                          // open fails with it
     std::map<unsigned long, int> failingCalls;  // ioctl request: the errno it fails with
     std::uint32_t rowPadding = 0;               // bytes after each row
@@ -43,11 +42,11 @@ inline FakeColour FakePixel(int x, int y) {
             static_cast<std::uint8_t>((x / 256) * 64 + (y / 256) * 16 + 3)};
 }
 
-// Capture nodes that answer the calls the way V4L2 drivers do: formats,
-// frame sizes, buffers, streaming; a node can be unplugged (calls on its
-// descriptors fail with ENODEV, opening with ENOENT) and plugged back, or
-// stop delivering frames. Polling without a frame moves the clock on by the
-// timeout. Thread-safe.
+// Capture nodes, all of card "Fake Camera", that answer the calls the way
+// V4L2 drivers do: formats, frame sizes, buffers, streaming; a node can be
+// unplugged (calls on its descriptors fail with ENODEV, opening with ENOENT)
+// and plugged back, or stop delivering frames. Polling without a frame moves
+// the clock on by the timeout. Thread-safe.
 class FakeV4l2 : public V4l2Api {
   public:
     explicit FakeV4l2(FakeCameraClock& clock) : clock_(clock) {}
@@ -70,7 +69,7 @@ class FakeV4l2 : public V4l2Api {
     int poll(int fd, short events, int timeoutMs, short& returnedEvents) override;
 
   private:
-    struct NodeState {
+    struct Node {
         FakeNode node;
         bool present = true;
         bool delivering = true;
@@ -78,25 +77,27 @@ class FakeV4l2 : public V4l2Api {
         std::vector<std::chrono::milliseconds> openTimes;
     };
     struct Descriptor {
-        std::size_t node = 0;
+        Node* node = nullptr;
         int generation = 0;
-        std::optional<FakeFormat> format;
+        const FakeFormat* format = nullptr;
         std::uint32_t bytesPerLine = 0;
         std::uint32_t imageBytes = 0;
         std::vector<std::vector<std::uint8_t>> buffers;
         std::deque<std::uint32_t> queued;
         bool streaming = false;
         std::uint32_t sequence = 0;
+        bool Alive() const { return node->present && node->generation == generation; }
+        bool FrameReady() const { return streaming && node->delivering && !queued.empty(); }
     };
 
-    int Fail(int error) const;
-    bool Alive(const Descriptor& descriptor) const;
-    void FillPicture(const Descriptor& descriptor, std::vector<std::uint8_t>& buffer) const;
+    Node* Find(const std::string& path);
+    // The live descriptor `fd`, or null with errno set as a driver sets it.
+    Descriptor* Live(int fd);
     int Control(Descriptor& descriptor, unsigned long request, void* argument);
 
     FakeCameraClock& clock_;
     mutable std::mutex mutex_;
-    std::vector<NodeState> nodes_;
+    std::deque<Node> nodes_;
     std::map<int, Descriptor> descriptors_;
     int nextDescriptor_ = 40;
     int mapped_ = 0;

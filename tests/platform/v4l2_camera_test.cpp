@@ -6,7 +6,6 @@
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,39 +18,13 @@ namespace {
 
 using std::chrono::milliseconds;
 using testing::FakeCameraClock;
-using testing::FakeFormat;
 using testing::FakeNode;
 using testing::FakeV4l2;
+using Format = testing::FakeFormat;
 
-constexpr std::uint32_t kMjpg = V4L2_PIX_FMT_MJPEG;
-constexpr std::uint32_t kEmulated = V4L2_FMT_FLAG_EMULATED;
-
-FakeFormat Format(std::uint32_t pixelFormat, std::uint32_t flags = 0) {
-    FakeFormat format;
-    format.pixelFormat = pixelFormat;
-    format.flags = flags;
-    return format;
-}
-
-FakeFormat Sized(std::uint32_t pixelFormat,
-                 std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes) {
-    FakeFormat format = Format(pixelFormat);
-    format.sizes = std::move(sizes);
-    return format;
-}
-
-FakeFormat Stepwise(std::uint32_t pixelFormat, v4l2_frmsize_stepwise range) {
-    FakeFormat format = Format(pixelFormat);
-    format.stepwise = range;
-    return format;
-}
-
-FakeNode Camera(std::string path, std::vector<FakeFormat> formats) {
-    FakeNode node;
-    node.path = std::move(path);
-    node.formats = std::move(formats);
-    return node;
-}
+constexpr std::uint32_t kYuyv = V4L2_PIX_FMT_YUYV;
+constexpr std::uint32_t kI420 = V4L2_PIX_FMT_YUV420;
+constexpr std::uint32_t kMetadataCaps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING;
 
 struct Rig {
     FakeCameraClock clock;
@@ -77,71 +50,57 @@ struct Rig {
     FrameLayout layout{};
 };
 
-template <typename Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& tested) {
-    return tested.param.name;
-}
-
-struct FormatCase {
-    const char* name;
-    std::vector<FakeFormat> formats;
-    std::optional<FrameLayout> layout;  // none: NoFormat
-    const char* describedAs;
-};
-
-void PrintTo(const FormatCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class FormatChoice : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(FormatChoice, FirstUsableFormatInDriverOrder) {
-    const FormatCase& c = GetParam();
-    Rig rig;
-    rig.device.addNode(Camera("/dev/video0", c.formats));
-    const std::optional<CameraOpenError> error = rig.Start();
-    if (!c.layout) {
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->failure, CameraFailure::NoFormat);
-        EXPECT_EQ(rig.device.openDescriptors(), 0);
-        return;
+// The first usable format in the driver's order; none usable: NoFormat.
+TEST(V4l2Camera, ChoosesTheFirstUsableFormatInDriverOrder) {
+    const struct {
+        const char* name;
+        std::vector<Format> formats;
+        std::optional<FrameLayout> layout;  // none: NoFormat
+        const char* describedAs;
+    } cases[] = {
+        {"RGB before I420",
+         {Format{V4L2_PIX_FMT_RGB24}, Format{kI420}},
+         FrameLayout::Rgb24BottomUp,
+         "/dev/video0 (Fake Camera) RGB3 640 x 480"},
+        {"MJPG with converted YUYV",
+         {Format{V4L2_PIX_FMT_MJPEG}, Format{kYuyv, V4L2_FMT_FLAG_EMULATED}},
+         FrameLayout::Yuy2,
+         "/dev/video0 (Fake Camera) YUYV (converted) 640 x 480"},
+        {"MJPG only", {Format{V4L2_PIX_FMT_MJPEG}}, std::nullopt, ""},
+        {"YUYV without 640 x 480",
+         {Format{kYuyv, 0, {{1280, 720}, {320, 240}}}, Format{kI420}},
+         FrameLayout::I420,
+         "/dev/video0 (Fake Camera) YU12 640 x 480"},
+        {"stepwise sizes",
+         {Format{V4L2_PIX_FMT_BGR24, 0, {}, v4l2_frmsize_stepwise{160, 1280, 16, 120, 960, 8}}},
+         FrameLayout::Rgb24BottomUp,
+         "/dev/video0 (Fake Camera) BGR3 640 x 480"},
+        {"stepwise sizes missing 640",
+         {Format{kYuyv, 0, {}, v4l2_frmsize_stepwise{160, 1280, 100, 120, 960, 8}}},
+         std::nullopt,
+         ""},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.device.addNode({"/dev/video0", c.formats});
+        const std::optional<CameraOpenError> error = rig.Start();
+        if (!c.layout) {
+            ASSERT_TRUE(error.has_value()) << c.name;
+            EXPECT_EQ(error->failure, CameraFailure::NoFormat) << c.name;
+            EXPECT_EQ(rig.device.openDescriptors(), 0) << c.name;
+            continue;
+        }
+        ASSERT_FALSE(error.has_value()) << c.name << ": " << error->step;
+        EXPECT_EQ(rig.capture->description(), c.describedAs);
+        ASSERT_TRUE(rig.StepToFrame()) << c.name;
+        EXPECT_EQ(rig.layout, *c.layout) << c.name;
+        EXPECT_EQ(rig.bytes.size(), FrameBufferBytes(*c.layout)) << c.name;
     }
-    ASSERT_FALSE(error.has_value()) << error->step;
-    EXPECT_EQ(rig.capture->description(), c.describedAs);
-    ASSERT_TRUE(rig.StepToFrame());
-    EXPECT_EQ(rig.layout, *c.layout);
-    EXPECT_EQ(rig.bytes.size(), FrameBufferBytes(*c.layout));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cameras, FormatChoice,
-    ::testing::Values(FormatCase{"RgbBeforeI420",
-                                 {Format(V4L2_PIX_FMT_RGB24), Format(V4L2_PIX_FMT_YUV420)},
-                                 FrameLayout::Rgb24BottomUp,
-                                 "/dev/video0 (Fake Camera) RGB3 640 x 480"},
-                      FormatCase{"MjpgWithConvertedYuyv",
-                                 {Format(kMjpg), Format(V4L2_PIX_FMT_YUYV, kEmulated)},
-                                 FrameLayout::Yuy2,
-                                 "/dev/video0 (Fake Camera) YUYV (converted) 640 x 480"},
-                      FormatCase{"MjpgOnly", {Format(kMjpg)}, std::nullopt, ""},
-                      FormatCase{"YuyvWithout640x480",
-                                 {Sized(V4L2_PIX_FMT_YUYV, {{1280, 720}, {320, 240}}),
-                                  Format(V4L2_PIX_FMT_YUV420)},
-                                 FrameLayout::I420,
-                                 "/dev/video0 (Fake Camera) YU12 640 x 480"},
-                      FormatCase{"StepwiseSizes",
-                                 {Stepwise(V4L2_PIX_FMT_BGR24, {160, 1280, 16, 120, 960, 8})},
-                                 FrameLayout::Rgb24BottomUp,
-                                 "/dev/video0 (Fake Camera) BGR3 640 x 480"},
-                      FormatCase{"StepwiseMissing640",
-                                 {Stepwise(V4L2_PIX_FMT_YUYV, {160, 1280, 100, 120, 960, 8})},
-                                 std::nullopt,
-                                 ""}),
-    CaseName<FormatCase>);
 
 TEST(V4l2Camera, RgbPicturesArriveBottomUpBlueGreenRed) {
     Rig rig;
-    FakeNode node = Camera("/dev/video0", {Format(V4L2_PIX_FMT_RGB24)});
+    FakeNode node{"/dev/video0", {Format{V4L2_PIX_FMT_RGB24}}};
     node.rowPadding = 64;
     rig.device.addNode(node);
     ASSERT_FALSE(rig.Start().has_value());
@@ -163,56 +122,40 @@ TEST(V4l2Camera, RgbPicturesArriveBottomUpBlueGreenRed) {
     EXPECT_EQ(rig.device.requestedFrameInterval()->denominator, 25u);
 }
 
-struct FailureCase {
-    const char* name;
-    int openErrno;
-    unsigned long failingCall;
-    int callErrno;
-    CameraFailure failure;
-    const char* step;
-};
-
-void PrintTo(const FailureCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class StartFailure : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(StartFailure, NamesTheDeviceTheCallAndTheReason) {
-    const FailureCase& c = GetParam();
-    Rig rig;
-    FakeNode node = Camera("/dev/video0", {Format(V4L2_PIX_FMT_YUYV)});
-    node.openErrno = c.openErrno;
-    if (c.failingCall != 0) {
+// A failed start names the device, the call and the reason, and leaves
+// nothing open or mapped.
+TEST(V4l2Camera, AFailedStartNamesTheDeviceTheCallAndTheReason) {
+    const struct {
+        int openErrno;
+        unsigned long failingCall;
+        int callErrno;
+        const char* step;
+    } cases[] = {
+        {0, VIDIOC_S_FMT, EBUSY, "/dev/video0: VIDIOC_S_FMT: Device or resource busy"},
+        {0, VIDIOC_STREAMON, EBUSY, "/dev/video0: VIDIOC_STREAMON: Device or resource busy"},
+        {0, VIDIOC_REQBUFS, ENOMEM, "/dev/video0: VIDIOC_REQBUFS: Cannot allocate memory"},
+        {EACCES, 0, 0, "/dev/video0: open: Permission denied"},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        FakeNode node{"/dev/video0", {Format{kYuyv}}};
+        node.openErrno = c.openErrno;
         node.failingCalls[c.failingCall] = c.callErrno;
+        rig.device.addNode(node);
+        const std::optional<CameraOpenError> error = rig.Start();
+        ASSERT_TRUE(error.has_value()) << c.step;
+        EXPECT_EQ(error->failure, CameraFailure::StepFailed);
+        EXPECT_EQ(error->step, c.step);
+        EXPECT_EQ(rig.device.openDescriptors(), 0) << c.step;
+        EXPECT_EQ(rig.device.mappedBuffers(), 0) << c.step;
     }
-    rig.device.addNode(node);
-    const std::optional<CameraOpenError> error = rig.Start();
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->failure, c.failure);
-    EXPECT_EQ(error->step, c.step);
-    EXPECT_EQ(rig.device.openDescriptors(), 0);
-    EXPECT_EQ(rig.device.mappedBuffers(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Devices, StartFailure,
-    ::testing::Values(FailureCase{"BusyFormat", 0, VIDIOC_S_FMT, EBUSY, CameraFailure::StepFailed,
-                                  "/dev/video0: VIDIOC_S_FMT: Device or resource busy"},
-                      FailureCase{"BusyStreaming", 0, VIDIOC_STREAMON, EBUSY,
-                                  CameraFailure::StepFailed,
-                                  "/dev/video0: VIDIOC_STREAMON: Device or resource busy"},
-                      FailureCase{"NoBuffers", 0, VIDIOC_REQBUFS, ENOMEM, CameraFailure::StepFailed,
-                                  "/dev/video0: VIDIOC_REQBUFS: Cannot allocate memory"},
-                      FailureCase{"Refused", EACCES, 0, 0, CameraFailure::StepFailed,
-                                  "/dev/video0: open: Permission denied"}),
-    CaseName<FailureCase>);
 
 TEST(V4l2Camera, NoCaptureNodeIsNoDevice) {
     Rig rig;
     EXPECT_EQ(rig.Start()->failure, CameraFailure::NoDevice);
-    FakeNode metadata = Camera("/dev/video1", {});
-    metadata.deviceCaps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING;
+    FakeNode metadata{"/dev/video1", {}};
+    metadata.deviceCaps = kMetadataCaps;
     rig.device.addNode(metadata);
     EXPECT_EQ(rig.Start()->failure, CameraFailure::NoDevice);
     EXPECT_EQ(rig.Start("/dev/video7")->failure, CameraFailure::NoDevice);
@@ -221,10 +164,10 @@ TEST(V4l2Camera, NoCaptureNodeIsNoDevice) {
 
 TEST(V4l2Camera, MetadataNodeIsSkippedForTheNextCaptureNode) {
     Rig rig;
-    FakeNode metadata = Camera("/dev/video0", {Format(V4L2_PIX_FMT_YUYV)});
-    metadata.deviceCaps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING;
+    FakeNode metadata{"/dev/video0", {Format{kYuyv}}};
+    metadata.deviceCaps = kMetadataCaps;
     rig.device.addNode(metadata);
-    rig.device.addNode(Camera("/dev/video1", {Format(V4L2_PIX_FMT_YUYV)}));
+    rig.device.addNode({"/dev/video1", {Format{kYuyv}}});
     ASSERT_FALSE(rig.Start().has_value());
     EXPECT_EQ(rig.capture->description(), "/dev/video1 (Fake Camera) YUYV 640 x 480");
     const std::vector<CaptureDevice> listed = ListCaptureDevices(rig.device);
@@ -235,7 +178,7 @@ TEST(V4l2Camera, MetadataNodeIsSkippedForTheNextCaptureNode) {
 
 TEST(V4l2Camera, UnpluggedCameraIsLostThenReopenedEveryTwoSeconds) {
     Rig rig;
-    rig.device.addNode(Camera("/dev/video0", {Format(V4L2_PIX_FMT_YUYV)}));
+    rig.device.addNode({"/dev/video0", {Format{kYuyv}}});
     ASSERT_FALSE(rig.Start("/dev/video0").has_value());
     ASSERT_TRUE(rig.StepToFrame());
 
@@ -265,7 +208,7 @@ TEST(V4l2Camera, UnpluggedCameraIsLostThenReopenedEveryTwoSeconds) {
 
 TEST(V4l2Camera, SilentCameraIsFrozenAfterTwoSecondsAndReopened) {
     Rig rig;
-    rig.device.addNode(Camera("/dev/video0", {Format(V4L2_PIX_FMT_YUV420)}));
+    rig.device.addNode({"/dev/video0", {Format{kI420}}});
     ASSERT_FALSE(rig.Start().has_value());
     ASSERT_TRUE(rig.StepToFrame());
 
@@ -291,7 +234,7 @@ TEST(V4l2Camera, SilentCameraIsFrozenAfterTwoSecondsAndReopened) {
 TEST(V4l2Camera, ThreadDeliversFramesAndStopsWhenDestroyed) {
     auto clock = std::make_shared<FakeCameraClock>();
     auto device = std::make_shared<FakeV4l2>(*clock);
-    device->addNode(Camera("/dev/video3", {Format(V4L2_PIX_FMT_YUYV)}));
+    device->addNode({"/dev/video3", {Format{kYuyv}}});
     OpenedCamera opened = V4l2Camera::Open(device, clock, "/dev/video3");
     ASSERT_NE(opened.source, nullptr) << opened.error.step;
     std::vector<std::uint8_t> bytes;

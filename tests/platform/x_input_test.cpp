@@ -141,27 +141,17 @@ TEST_F(XInputTest, AbsolutePlacementIsExactAtCornersAndEdges) {
     const ScreenSize size = desktop_->screenSize();
     const int w = size.width;
     const int h = size.height;
-    const struct {
-        ScreenPoint target;
-        ScreenPoint expected;
-    } cases[] = {
-        {{0, 0}, {0, 0}},
-        {{w - 1, 0}, {w - 1, 0}},
-        {{0, h - 1}, {0, h - 1}},
-        {{w - 1, h - 1}, {w - 1, h - 1}},
-        {{w / 2, 0}, {w / 2, 0}},
-        {{0, h / 2}, {0, h / 2}},
-        {{w - 1, h / 2}, {w - 1, h / 2}},
-        {{w / 2, h - 1}, {w / 2, h - 1}},
-        {{1, 1}, {1, 1}},
-        {{w, h}, {w - 1, h - 1}},  // the far edges clamp onto the last pixel
-        {{-5, -5}, {0, 0}},
-    };
-    for (const auto& one : cases) {
-        pointer_->moveTo(one.target);
-        EXPECT_EQ(desktop_->pointerPosition(), one.expected)
-            << "target " << one.target.x << "," << one.target.y;
+    using P = ScreenPoint;
+    for (const P exact : {P{0, 0}, P{w - 1, 0}, P{0, h - 1}, P{w - 1, h - 1}, P{w / 2, 0},
+                          P{0, h / 2}, P{w - 1, h / 2}, P{w / 2, h - 1}, P{1, 1}}) {
+        pointer_->moveTo(exact);
+        EXPECT_EQ(desktop_->pointerPosition(), exact) << exact.x << "," << exact.y;
     }
+    // Beyond the screen the pointer stops on its last pixels.
+    pointer_->moveTo({w, h});
+    EXPECT_EQ(desktop_->pointerPosition(), P(w - 1, h - 1));
+    pointer_->moveTo({-5, -5});
+    EXPECT_EQ(desktop_->pointerPosition(), P(0, 0));
 }
 
 TEST_F(XInputTest, RelativeMovesAreExactAndStopAtTheScreenEdge) {
@@ -198,10 +188,6 @@ TEST_F(XInputTest, WorkAreaIsTheWindowManagersOrTheWholeScreen) {
     EXPECT_EQ(desktop_->workArea(), ScreenRect(0, 0, size.width, size.height));
     XDeleteProperty(display, DefaultRootWindow(display), workArea);
     XSync(display, False);
-}
-
-TEST_F(XInputTest, TheWindowUnderAPointIsFound) {
-    EXPECT_EQ(desktop_->topLevelWindowAt({300, 200}), recorder_->window());
 }
 
 // A window manager's frame around an application window: the application's
@@ -358,27 +344,16 @@ TEST_F(XInputTest, HeldKeysAreSeenWhileDown) {
 }
 
 TEST_F(XInputTest, CharactersMapToKeysAndShiftStatesOfTheUsLayout) {
-    const struct {
-        char32_t character;
-        std::optional<KeyForCharacter> expected;
-    } cases[] = {
-        {U'a', KeyForCharacter{0x41}},
-        {U'A', KeyForCharacter{0x41, true}},
-        {U'1', KeyForCharacter{0x31}},
-        {U'!', KeyForCharacter{0x31, true}},
-        {U' ', KeyForCharacter{0x20}},
-        {U';', KeyForCharacter{0xBA}},
-        {U':', KeyForCharacter{0xBA, true}},
-        {U'?', KeyForCharacter{0xBF, true}},
-        {U'\r', KeyForCharacter{0x0D}},
-        {U'\n', KeyForCharacter{0x0D, false, true}},
-        {U'\t', KeyForCharacter{0x09}},
-        {U'é', std::nullopt},
-        {U'中', std::nullopt},
-    };
-    for (const auto& one : cases) {
-        EXPECT_EQ(keyboard_->keyForCharacter(one.character), one.expected)
-            << "U+" << std::hex << static_cast<unsigned>(one.character);
+    using K = KeyForCharacter;
+    using Case = std::pair<char32_t, std::optional<K>>;
+    for (const auto& [character, expected] :
+         {Case{U'a', K{0x41}}, Case{U'A', K{0x41, true}}, Case{U'1', K{0x31}},
+          Case{U'!', K{0x31, true}}, Case{U' ', K{0x20}}, Case{U';', K{0xBA}},
+          Case{U':', K{0xBA, true}}, Case{U'?', K{0xBF, true}}, Case{U'\r', K{0x0D}},
+          Case{U'\t', K{0x09}}, Case{U'\n', K{0x0D, false, true}}, Case{U'é', std::nullopt},
+          Case{U'中', std::nullopt}}) {
+        EXPECT_EQ(keyboard_->keyForCharacter(character), expected)
+            << "U+" << std::hex << static_cast<unsigned>(character);
     }
 }
 

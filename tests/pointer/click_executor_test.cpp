@@ -164,25 +164,18 @@ TEST(ClickExecution, ShutdownReleasesHeldButtons) {
               (Events{"press Left", "press Left", "release Left", "release Left"}));
 }
 
-struct PlacementCase {
-    int x;
-    Events events;
-};
-
-class PointerPlacement : public ::testing::TestWithParam<PlacementCase> {};
-
-TEST_P(PointerPlacement, NudgesOutwardOnlyExactlyAtTheSideEdges) {
-    PointerRig rig;
-    rig.clicks.PlacePointer({GetParam().x, 300});
-    EXPECT_EQ(rig.input.events, GetParam().events);
+TEST(PointerPlacement, NudgesOutwardOnlyExactlyAtTheSideEdges) {
+    const std::pair<int, Events> cases[] = {{0, {"moveTo 0,300", "moveBy -1,0"}},
+                                            {1280, {"moveTo 1280,300", "moveBy 1,0"}},
+                                            {1279, {"moveTo 1279,300"}},
+                                            {1, {"moveTo 1,300"}},
+                                            {640, {"moveTo 640,300"}}};
+    for (const auto& [x, events] : cases) {
+        PointerRig rig;
+        rig.clicks.PlacePointer({x, 300});
+        EXPECT_EQ(rig.input.events, events) << x;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(ScreenEdges, PointerPlacement,
-                         ::testing::Values(PlacementCase{0, {"moveTo 0,300", "moveBy -1,0"}},
-                                           PlacementCase{1280, {"moveTo 1280,300", "moveBy 1,0"}},
-                                           PlacementCase{1279, {"moveTo 1279,300"}},
-                                           PlacementCase{1, {"moveTo 1,300"}},
-                                           PlacementCase{640, {"moveTo 640,300"}}));
 
 TEST(ClockCursor, RestoredOnlyWhenShown) {
     PointerRig rig;

@@ -9,47 +9,39 @@ namespace {
 
 using testing::PointerRig;
 
-struct SizeCase {
-    float sizeFactor;
-    int clicMacro;
-    ScreenSize windowSize;
-    std::size_t cellCount;
-};
-
-class MenuGeometry : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(MenuGeometry, SizeAndCellsFollowTheSizeFactorAndTheMacroColumn) {
-    const SizeCase& param = GetParam();
-    PointerRig rig;
-    rig.settings.sizeFactor = param.sizeFactor;
-    rig.settings.clicMacro = param.clicMacro;
-    rig.menu.RebuildCells();
-
-    EXPECT_EQ(rig.menu.WindowSize(), param.windowSize);
-    ASSERT_EQ(rig.menu.Cells().size(), param.cellCount);
-
-    // The centre of every design cell selects that cell's request at every size.
-    struct Probe {
+// The centre of every design cell selects that cell's request at every size,
+// with and without the macro column.
+TEST(MenuGeometry, SizeAndCellsFollowTheSizeFactorAndTheMacroColumn) {
+    const struct {
+        float sizeFactor;
+        int clicMacro;
+        ScreenSize windowSize;
+        std::size_t cellCount;
+    } cases[] = {{1.0f, 1, {231, 201}, 12}, {1.2f, 1, {277, 241}, 12}, {1.4f, 1, {323, 281}, 12},
+                 {1.0f, 0, {140, 201}, 6},  {1.2f, 0, {168, 241}, 6},  {1.4f, 0, {196, 281}, 6}};
+    const struct {
         int x, y;
         std::int32_t request;
-    };
-    const Probe probes[] = {{35, 34, 3},   {105, 34, 5},   {35, 102, 2},   {105, 102, 0},
-                            {35, 168, 10}, {105, 168, 4},  {185, 19, 20},  {185, 53, 21},
-                            {185, 85, 22}, {185, 119, 23}, {185, 153, 24}, {185, 185, 25}};
-    for (std::size_t i = 0; i < param.cellCount; ++i) {
-        rig.menu.setMenuClickRequest(-1);
-        const ScreenPoint client{static_cast<int>(probes[i].x * param.sizeFactor),
-                                 static_cast<int>(probes[i].y * param.sizeFactor)};
-        rig.menu.OnPointerMovedInWindow(client);
-        EXPECT_EQ(rig.menu.menuClickRequest(), probes[i].request) << client.x << "," << client.y;
+    } probes[] = {{35, 34, 3},   {105, 34, 5},   {35, 102, 2},   {105, 102, 0},
+                  {35, 168, 10}, {105, 168, 4},  {185, 19, 20},  {185, 53, 21},
+                  {185, 85, 22}, {185, 119, 23}, {185, 153, 24}, {185, 185, 25}};
+    for (const auto& c : cases) {
+        PointerRig rig;
+        rig.settings.sizeFactor = c.sizeFactor;
+        rig.settings.clicMacro = c.clicMacro;
+        rig.menu.RebuildCells();
+        EXPECT_EQ(rig.menu.WindowSize(), c.windowSize);
+        ASSERT_EQ(rig.menu.Cells().size(), c.cellCount);
+        for (std::size_t i = 0; i < c.cellCount; ++i) {
+            rig.menu.setMenuClickRequest(-1);
+            const ScreenPoint client{static_cast<int>(probes[i].x * c.sizeFactor),
+                                     static_cast<int>(probes[i].y * c.sizeFactor)};
+            rig.menu.OnPointerMovedInWindow(client);
+            EXPECT_EQ(rig.menu.menuClickRequest(), probes[i].request)
+                << client.x << "," << client.y << " at " << c.sizeFactor;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    BothWidthsThreeSizes, MenuGeometry,
-    ::testing::Values(SizeCase{1.0f, 1, {231, 201}, 12}, SizeCase{1.2f, 1, {277, 241}, 12},
-                      SizeCase{1.4f, 1, {323, 281}, 12}, SizeCase{1.0f, 0, {140, 201}, 6},
-                      SizeCase{1.2f, 0, {168, 241}, 6}, SizeCase{1.4f, 0, {196, 281}, 6}));
 
 TEST(MenuCells, EdgesHitNothingAndLeavingKeepsTheLastRequest) {
     PointerRig rig;
@@ -70,46 +62,39 @@ TEST(MenuCells, EdgesHitNothingAndLeavingKeepsTheLastRequest) {
     EXPECT_FALSE(rig.menu.highlight().has_value());
 }
 
-struct PlacementCase {
-    ScreenPoint pointer;
-    MenuOffsets offsets;
-    float sizeFactor;
-    ScreenPoint corner;
-};
-
-class MenuPlacement : public ::testing::TestWithParam<PlacementCase> {};
-
-TEST_P(MenuPlacement, StaysOnTheScreen) {
-    const PlacementCase& param = GetParam();
-    PointerRig rig;  // 1280 x 1024, macro column shown
-    rig.settings.sizeFactor = param.sizeFactor;
-    EXPECT_EQ(rig.menu.PlacementFor(param.pointer, param.offsets), param.corner);
-}
-
-constexpr MenuOffsets kScaled = MenuOffsets::Scaled;
-constexpr MenuOffsets kUnscaled = MenuOffsets::Unscaled;
-
 // At size 1.0 the window is 231 x 201: it moves flush to the right edge once
 // half its width would cross it, to the left edge once three quarters would,
-// to the top once half its height would, to the bottom once three quarters would.
-INSTANTIATE_TEST_SUITE_P(
-    ScreenEdges, MenuPlacement,
-    ::testing::Values(PlacementCase{{640, 512}, kScaled, 1.0f, {535, 476}},
-                      PlacementCase{{1280, 512}, kScaled, 1.0f, {1049, 476}},
-                      PlacementCase{{1166, 512}, kScaled, 1.0f, {1049, 476}},
-                      PlacementCase{{1165, 512}, kScaled, 1.0f, {1060, 476}},
-                      PlacementCase{{171, 512}, kScaled, 1.0f, {0, 476}},
-                      PlacementCase{{172, 512}, kScaled, 1.0f, {67, 476}},
-                      PlacementCase{{640, 99}, kScaled, 1.0f, {535, 0}},
-                      PlacementCase{{640, 100}, kScaled, 1.0f, {535, 64}},
-                      PlacementCase{{640, 875}, kScaled, 1.0f, {535, 823}},
-                      PlacementCase{{640, 874}, kScaled, 1.0f, {535, 838}},
-                      PlacementCase{{0, 0}, kScaled, 1.0f, {0, 0}},
-                      PlacementCase{{1280, 1024}, kScaled, 1.0f, {1049, 823}},
-                      // 323 x 281 at size 1.4: offsets 147, 50 scaled; 105, 36 when re-shown.
-                      PlacementCase{{640, 512}, kScaled, 1.4f, {493, 462}},
-                      PlacementCase{{640, 512}, kUnscaled, 1.4f, {535, 476}},
-                      PlacementCase{{1200, 1000}, kUnscaled, 1.4f, {957, 743}}));
+// to the top once half its height would, to the bottom once three quarters
+// would. At 1.4 it is 323 x 281: offsets 147, 50 scaled; 105, 36 when re-shown.
+TEST(MenuPlacement, StaysOnTheScreen) {
+    constexpr MenuOffsets kScaled = MenuOffsets::Scaled;
+    const struct {
+        ScreenPoint pointer;
+        MenuOffsets offsets;
+        float sizeFactor;
+        ScreenPoint corner;
+    } cases[] = {{{640, 512}, kScaled, 1.0f, {535, 476}},
+                 {{1280, 512}, kScaled, 1.0f, {1049, 476}},
+                 {{1166, 512}, kScaled, 1.0f, {1049, 476}},
+                 {{1165, 512}, kScaled, 1.0f, {1060, 476}},
+                 {{171, 512}, kScaled, 1.0f, {0, 476}},
+                 {{172, 512}, kScaled, 1.0f, {67, 476}},
+                 {{640, 99}, kScaled, 1.0f, {535, 0}},
+                 {{640, 100}, kScaled, 1.0f, {535, 64}},
+                 {{640, 875}, kScaled, 1.0f, {535, 823}},
+                 {{640, 874}, kScaled, 1.0f, {535, 838}},
+                 {{0, 0}, kScaled, 1.0f, {0, 0}},
+                 {{1280, 1024}, kScaled, 1.0f, {1049, 823}},
+                 {{640, 512}, kScaled, 1.4f, {493, 462}},
+                 {{640, 512}, MenuOffsets::Unscaled, 1.4f, {535, 476}},
+                 {{1200, 1000}, MenuOffsets::Unscaled, 1.4f, {957, 743}}};
+    for (const auto& c : cases) {
+        PointerRig rig;  // 1280 x 1024, macro column shown
+        rig.settings.sizeFactor = c.sizeFactor;
+        EXPECT_EQ(rig.menu.PlacementFor(c.pointer, c.offsets), c.corner)
+            << c.pointer.x << "," << c.pointer.y << " at " << c.sizeFactor;
+    }
+}
 
 // The first creation places the menu with scaled offsets (also after a failed
 // creation), a re-show with plain ones.

@@ -21,15 +21,24 @@ const Events kRight{"press Right", "release Right"};
 const Events kDouble{"press Left", "release Left", "press Left", "release Left"};
 const Events kMiddle{"press Middle", "release Middle"};
 
+namespace kind = click_kind;
+namespace request = click_request;
+using R = PointerRig;
+
 struct RuleCase {
     const char* name;
-    std::function<void(PointerRig&)> setUp;
     int clickKindIndex;
     Events buttons;
+    std::function<void(R&)> setUp;
 };
 
-void OpenMenuAt(PointerRig& rig, ScreenPoint point) {
-    ASSERT_TRUE(rig.menu.Open(point));  // corner (535, 476), 231 x 201
+// The click-type menu opened at (640, 512), its corner at (535, 476), 231 x
+// 201, with `chosen` as its request; the pointer then at `pointer`.
+OpenWindows& MenuShown(R& rig, std::int32_t chosen, ScreenPoint pointer = {640, 512}) {
+    EXPECT_TRUE(rig.menu.Open({640, 512}));
+    rig.menu.setMenuClickRequest(chosen);
+    rig.desktop.pointer = pointer;
+    return rig.openWindows;
 }
 
 class OnDwellTriggerRules : public ::testing::TestWithParam<RuleCase> {};
@@ -49,171 +58,110 @@ TEST_P(OnDwellTriggerRules, FirstMatchingRuleDecidesAndEveryExitResets) {
     EXPECT_TRUE(rig.dwell.postClickPauseRequested());
 }
 
+const ScreenRect kAroundPointer{600, 500, 700, 600};
+
 INSTANTIATE_TEST_SUITE_P(
     InOrder, OnDwellTriggerRules,
     ::testing::Values(
-        RuleCase{"MacroPlayingNoClick",
-                 [](PointerRig& rig) {
-                     rig.macros.playing = true;
-                     rig.settings.pointerMoveMode = 1;
-                 },
-                 click_kind::kRight, kNone},
-        RuleCase{"MacroShellErrorDismissedByLeftClick",
-                 [](PointerRig& rig) {
-                     rig.macros.playing = true;
-                     rig.macros.shellError = true;
-                 },
-                 click_kind::kRight, kLeft},
-        RuleCase{"MouseModeLeftClick",
-                 [](PointerRig& rig) {
-                     rig.settings.pointerMoveMode = 1;
-                     rig.keyboards.keyboard.present = true;
-                     rig.keyboards.keyboard.rect = {0, 0, 1280, 1024};
-                 },
-                 click_kind::kDouble, kLeft},
-        RuleCase{"MenuShownOverOptionsClicksTheKind",
-                 [](PointerRig& rig) {
-                     OpenMenuAt(rig, {640, 512});
-                     rig.menu.setMenuClickRequest(click_request::kMiddle);
-                     rig.openWindows.webcamOptions = true;
-                 },
-                 click_kind::kRight, kRight},
-        RuleCase{"MenuShownOptionsIgnoredWhenMainWindowHidden",
-                 [](PointerRig& rig) {
-                     OpenMenuAt(rig, {640, 512});
-                     rig.menu.setMenuClickRequest(click_request::kMiddle);
-                     rig.openWindows.webcamOptions = true;
-                     rig.openWindows.mainWindowHiddenByUser = true;
-                 },
-                 click_kind::kRight, kMiddle},
-        RuleCase{"MenuShownWarningDoesNotCount",
-                 [](PointerRig& rig) {
-                     OpenMenuAt(rig, {640, 512});
-                     rig.menu.setMenuClickRequest(click_request::kMiddle);
-                     rig.openWindows.warning = true;
-                     rig.openWindows.macroEditor = true;
-                 },
-                 click_kind::kRight, kMiddle},
-        RuleCase{"MenuShownPointerInsideClicksTheHoveredCell",
-                 [](PointerRig& rig) {
-                     OpenMenuAt(rig, {640, 512});
-                     rig.menu.setMenuClickRequest(click_request::kDouble);
-                     rig.desktop.pointer = {536, 477};
-                 },
-                 click_kind::kRight, kDouble},
-        RuleCase{"MenuShownPointerOnTheEdgeIsOutside",
-                 [](PointerRig& rig) {
-                     OpenMenuAt(rig, {640, 512});
-                     rig.menu.setMenuClickRequest(click_request::kDouble);
-                     rig.desktop.pointer = {535, 500};
-                 },
-                 click_kind::kRight, kLeft},
-        RuleCase{"KeyboardAsksForPlainClick",
-                 [](PointerRig& rig) { rig.keyboards.keyboard.plainClickRequested = true; },
-                 click_kind::kRight, kLeft},
-        RuleCase{"MacroKeyboardAsksForPlainClick",
-                 [](PointerRig& rig) { rig.keyboards.macroKeyboard.plainClickRequested = true; },
-                 click_kind::kMenu, kLeft},
-        RuleCase{"RestartCountdownShown",
-                 [](PointerRig& rig) { rig.openWindows.restartCountdown = true; },
-                 click_kind::kRight, kLeft},
-        RuleCase{"NotificationMenuShown",
-                 [](PointerRig& rig) { rig.openWindows.notificationMenu = true; },
-                 click_kind::kMenu, kLeft},
-        RuleCase{"OptionsIgnoredWhileMainWindowHidden",
-                 [](PointerRig& rig) {
-                     rig.openWindows.about = true;
-                     rig.openWindows.mainWindowHiddenByUser = true;
-                 },
-                 click_kind::kRight, kRight},
-        RuleCase{"WarningAloneDoesNotMakePlainClicks",
-                 [](PointerRig& rig) { rig.openWindows.warning = true; }, click_kind::kRight,
-                 kRight},
-        RuleCase{"PointerOverMacroEditor",
-                 [](PointerRig& rig) { rig.windowAtPoint.window = OwnWindowAtPoint::MacroEditor; },
-                 click_kind::kRight, kLeft},
-        RuleCase{
-            "PointerOverProfileNameDialog",
-            [](PointerRig& rig) { rig.windowAtPoint.window = OwnWindowAtPoint::ProfileNameDialog; },
-            click_kind::kDouble, kLeft},
-        RuleCase{"InsideShownProfileNameDialog",
-                 [](PointerRig& rig) {
-                     rig.openWindows.profileNameDialogShown = true;
-                     rig.openWindows.profileNameDialogRect = {600, 500, 700, 600};
-                 },
-                 click_kind::kRight, kLeft},
-        RuleCase{"OnTheEdgeOfTheProfileNameDialog",
-                 [](PointerRig& rig) {
-                     rig.openWindows.profileNameDialogShown = true;
-                     rig.openWindows.profileNameDialogRect = {640, 500, 700, 600};
-                 },
-                 click_kind::kRight, kRight},
-        RuleCase{"InsideForegroundMacroEditor",
-                 [](PointerRig& rig) {
-                     rig.openWindows.macroEditor = true;
-                     rig.openWindows.macroEditorForegroundAtLastPaint = true;
-                     rig.openWindows.macroEditorRect = {0, 0, 1000, 1000};
-                 },
-                 click_kind::kRight, kLeft},
-        RuleCase{"MacroEditorNotForeground",
-                 [](PointerRig& rig) {
-                     rig.openWindows.macroEditor = true;
-                     rig.openWindows.macroEditorRect = {0, 0, 1000, 1000};
-                 },
-                 click_kind::kRight, kRight},
-        RuleCase{"MacroEditorWhileProfileDialogShownElsewhere",
-                 [](PointerRig& rig) {
-                     rig.openWindows.macroEditor = true;
-                     rig.openWindows.macroEditorForegroundAtLastPaint = true;
-                     rig.openWindows.macroEditorRect = {0, 0, 1000, 1000};
-                     rig.openWindows.profileNameDialogShown = true;
-                     rig.openWindows.profileNameDialogRect = {0, 0, 10, 10};
-                 },
-                 click_kind::kRight, kRight},
-        RuleCase{"InsidePresentKeyboard",
-                 [](PointerRig& rig) {
-                     rig.keyboards.keyboard = {{600, 500, 700, 600}, true, false};
-                 },
-                 click_kind::kMiddle, kLeft},
-        RuleCase{"InsidePresentMacroKeyboard",
-                 [](PointerRig& rig) {
-                     rig.keyboards.macroKeyboard = {{600, 500, 700, 600}, true, false};
-                 },
-                 click_kind::kMiddle, kLeft},
-        RuleCase{"BothKeyboardsPresentPointerInTheMacroKeyboard",
-                 [](PointerRig& rig) {
-                     rig.keyboards.keyboard = {{0, 0, 100, 100}, true, false};
-                     rig.keyboards.macroKeyboard = {{600, 500, 700, 600}, true, false};
-                 },
-                 click_kind::kMiddle, kLeft},
-        RuleCase{"BothKeyboardsPresentPointerInNeither",
-                 [](PointerRig& rig) {
-                     rig.keyboards.keyboard = {{0, 0, 100, 100}, true, false};
-                     rig.keyboards.macroKeyboard = {{700, 600, 800, 700}, true, false};
-                 },
-                 click_kind::kMiddle, kMiddle},
-        RuleCase{"InsideAbsentKeyboard",
-                 [](PointerRig& rig) {
-                     rig.keyboards.keyboard = {{600, 500, 700, 600}, false, false};
-                     rig.keyboards.macroKeyboard = {{0, 0, 10, 10}, true, false};
-                 },
-                 click_kind::kMiddle, kMiddle},
-        RuleCase{"OnTheKeyboardsEdge",
-                 [](PointerRig& rig) {
-                     rig.keyboards.keyboard = {{600, 512, 700, 600}, true, false};
-                 },
-                 click_kind::kMiddle, kMiddle},
-        RuleCase{"BoundKindRight", [](PointerRig&) {}, click_kind::kRight, kRight},
-        RuleCase{"BoundKindDrag", [](PointerRig&) {}, click_kind::kDrag, Events{"press Left"}},
-        RuleCase{"MenuKindOpensTheMenu", [](PointerRig&) {}, click_kind::kMenu, kNone}),
+        RuleCase{"MacroPlayingNoClick", kind::kRight, kNone,
+                 [](R& r) {
+                     r.macros.playing = true;
+                     r.settings.pointerMoveMode = 1;
+                 }},
+        RuleCase{"MacroShellErrorDismissedByLeftClick", kind::kRight, kLeft,
+                 [](R& r) { r.macros.playing = r.macros.shellError = true; }},
+        RuleCase{"MouseModeLeftClick", kind::kDouble, kLeft,
+                 [](R& r) {
+                     r.settings.pointerMoveMode = 1;
+                     r.keyboards.keyboard = {{0, 0, 1280, 1024}, true, false};
+                 }},
+        RuleCase{"MenuShownOverOptionsClicksTheKind", kind::kRight, kRight,
+                 [](R& r) { MenuShown(r, request::kMiddle).webcamOptions = true; }},
+        RuleCase{"MenuShownOptionsIgnoredWhenMainWindowHidden", kind::kRight, kMiddle,
+                 [](R& r) {
+                     MenuShown(r, request::kMiddle) = {.webcamOptions = true,
+                                                       .mainWindowHiddenByUser = true};
+                 }},
+        RuleCase{"MenuShownWarningDoesNotCount", kind::kRight, kMiddle,
+                 [](R& r) {
+                     MenuShown(r, request::kMiddle) = {.warning = true, .macroEditor = true};
+                 }},
+        RuleCase{"MenuShownPointerInsideClicksTheHoveredCell", kind::kRight, kDouble,
+                 [](R& r) { MenuShown(r, request::kDouble, {536, 477}); }},
+        RuleCase{"MenuShownPointerOnTheEdgeIsOutside", kind::kRight, kLeft,
+                 [](R& r) { MenuShown(r, request::kDouble, {535, 500}); }},
+        RuleCase{"KeyboardAsksForPlainClick", kind::kRight, kLeft,
+                 [](R& r) { r.keyboards.keyboard.plainClickRequested = true; }},
+        RuleCase{"MacroKeyboardAsksForPlainClick", kind::kMenu, kLeft,
+                 [](R& r) { r.keyboards.macroKeyboard.plainClickRequested = true; }},
+        RuleCase{"RestartCountdownShown", kind::kRight, kLeft,
+                 [](R& r) { r.openWindows.restartCountdown = true; }},
+        RuleCase{"NotificationMenuShown", kind::kMenu, kLeft,
+                 [](R& r) { r.openWindows.notificationMenu = true; }},
+        RuleCase{"OptionsIgnoredWhileMainWindowHidden", kind::kRight, kRight,
+                 [](R& r) { r.openWindows = {.about = true, .mainWindowHiddenByUser = true}; }},
+        RuleCase{"WarningAloneDoesNotMakePlainClicks", kind::kRight, kRight,
+                 [](R& r) { r.openWindows.warning = true; }},
+        RuleCase{"PointerOverMacroEditor", kind::kRight, kLeft,
+                 [](R& r) { r.windowAtPoint.window = OwnWindowAtPoint::MacroEditor; }},
+        RuleCase{"PointerOverProfileNameDialog", kind::kDouble, kLeft,
+                 [](R& r) { r.windowAtPoint.window = OwnWindowAtPoint::ProfileNameDialog; }},
+        RuleCase{"InsideShownProfileNameDialog", kind::kRight, kLeft,
+                 [](R& r) {
+                     r.openWindows = {.profileNameDialogShown = true,
+                                      .profileNameDialogRect = kAroundPointer};
+                 }},
+        RuleCase{"OnTheEdgeOfTheProfileNameDialog", kind::kRight, kRight,
+                 [](R& r) {
+                     r.openWindows = {.profileNameDialogShown = true,
+                                      .profileNameDialogRect = {640, 500, 700, 600}};
+                 }},
+        RuleCase{"InsideForegroundMacroEditor", kind::kRight, kLeft,
+                 [](R& r) {
+                     r.openWindows = {.macroEditor = true,
+                                      .macroEditorRect = {0, 0, 1000, 1000},
+                                      .macroEditorForegroundAtLastPaint = true};
+                 }},
+        RuleCase{"MacroEditorNotForeground", kind::kRight, kRight,
+                 [](R& r) {
+                     r.openWindows = {.macroEditor = true, .macroEditorRect = {0, 0, 1000, 1000}};
+                 }},
+        RuleCase{"MacroEditorWhileProfileDialogShownElsewhere", kind::kRight, kRight,
+                 [](R& r) {
+                     r.openWindows = {.macroEditor = true,
+                                      .profileNameDialogShown = true,
+                                      .profileNameDialogRect = {0, 0, 10, 10},
+                                      .macroEditorRect = {0, 0, 1000, 1000},
+                                      .macroEditorForegroundAtLastPaint = true};
+                 }},
+        RuleCase{"InsidePresentKeyboard", kind::kMiddle, kLeft,
+                 [](R& r) { r.keyboards.keyboard = {kAroundPointer, true, false}; }},
+        RuleCase{"BothKeyboardsPresentPointerInTheMacroKeyboard", kind::kMiddle, kLeft,
+                 [](R& r) {
+                     r.keyboards = {{{0, 0, 100, 100}, true, false}, {kAroundPointer, true, false}};
+                 }},
+        RuleCase{"BothKeyboardsPresentPointerInNeither", kind::kMiddle, kMiddle,
+                 [](R& r) {
+                     r.keyboards = {{{0, 0, 100, 100}, true, false},
+                                    {{700, 600, 800, 700}, true, false}};
+                 }},
+        RuleCase{"InsideAbsentKeyboard", kind::kMiddle, kMiddle,
+                 [](R& r) {
+                     r.keyboards = {{kAroundPointer, false, false}, {{0, 0, 10, 10}, true, false}};
+                 }},
+        RuleCase{"OnTheKeyboardsEdge", kind::kMiddle, kMiddle,
+                 [](R& r) { r.keyboards.keyboard = {{600, 512, 700, 600}, true, false}; }},
+        RuleCase{"BoundKindRight", kind::kRight, kRight, [](R&) {}},
+        RuleCase{"BoundKindDrag", kind::kDrag, Events{"press Left"}, [](R&) {}},
+        RuleCase{"MenuKindOpensTheMenu", kind::kMenu, kNone, [](R&) {}}),
     [](const ::testing::TestParamInfo<RuleCase>& rule) { return std::string(rule.param.name); });
 
 TEST(OnDwellTrigger, PlainClickRequestIsUsedOnce) {
     PointerRig rig;
     rig.keyboards.keyboard.plainClickRequested = true;
     rig.keyboards.macroKeyboard.plainClickRequested = true;
-    rig.dispatcher.OnDwellTrigger(click_kind::kRight, rig.triggers);
-    rig.dispatcher.OnDwellTrigger(click_kind::kRight, rig.triggers);
+    rig.dispatcher.OnDwellTrigger(kind::kRight, rig.triggers);
+    rig.dispatcher.OnDwellTrigger(kind::kRight, rig.triggers);
     EXPECT_EQ(rig.input.Buttons(),
               (Events{"press Left", "release Left", "press Right", "release Right"}));
 }
@@ -221,14 +169,14 @@ TEST(OnDwellTrigger, PlainClickRequestIsUsedOnce) {
 TEST(OnDwellTrigger, OutsideTheMenuALeftClickLandsWhereItOpenedAndResetsTheChoice) {
     PointerRig rig;
     rig.desktop.pointer = {640, 512};
-    rig.dispatcher.OnDwellTrigger(click_kind::kMenu, rig.triggers);
-    rig.menu.setMenuClickRequest(click_request::kRight);
+    rig.dispatcher.OnDwellTrigger(kind::kMenu, rig.triggers);
+    rig.menu.setMenuClickRequest(request::kRight);
     rig.desktop.pointer = {100, 100};
     rig.journal.clear();
 
-    rig.dispatcher.OnDwellTrigger(click_kind::kMenu, rig.triggers);
+    rig.dispatcher.OnDwellTrigger(kind::kMenu, rig.triggers);
 
-    EXPECT_EQ(rig.menu.menuClickRequest(), click_request::kLeft);
+    EXPECT_EQ(rig.menu.menuClickRequest(), request::kLeft);
     EXPECT_EQ(rig.journal, (Events{"menu hide", "moveTo 640,512", "sleep 2", "press Left",
                                    "release Left", "sound click.wav"}));
 }
@@ -237,7 +185,7 @@ TEST(OnDwellTrigger, MenuKindWhileDraggingDropsWhereThePointerIs) {
     PointerRig rig;
     rig.clicks.ToggleDrag();
     rig.desktop.pointer = {900, 100};
-    rig.dispatcher.OnDwellTrigger(click_kind::kMenu, rig.triggers);
+    rig.dispatcher.OnDwellTrigger(kind::kMenu, rig.triggers);
     EXPECT_FALSE(rig.clicks.dragActive());
     EXPECT_FALSE(rig.menu.visible());
     EXPECT_EQ(rig.menu.savedClickPos(), (ScreenPoint{900, 100}));

@@ -204,68 +204,51 @@ INSTANTIATE_TEST_SUITE_P(
                                     FileState::Folder, "contrl.ini: Is a directory"}),
     CompanionCaseName);
 
-// The data files shipped in the program folder.
-TEST(ShippedLexicon, EveryLanguageHasEveryKey) {
-    const ProgramFolder shipped{VELTRANIX_SOURCE_PROGRAM_FOLDER};
-    const auto file = IniFile::load(shipped.lexiconFile());
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->sectionNames(),
-              (std::vector<std::string>{"Spanish", "English", "Portuguese", "Italian"}));
-    for (const auto& language : file->sectionNames()) {
-        for (const auto key : kLexiconKeyNames) {
-            const std::string text = file->value(language, key);
-            EXPECT_FALSE(text.empty()) << language << " lacks " << key;
-            EXPECT_LE(Utf8Length(text), kLexiconSlotCharacters) << language << " " << key;
+// Splits at every occurrence of `separator`.
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) {
+            return parts;
         }
-        EXPECT_NE(file->value(language, "warning").find("\\n"), std::string::npos) << language;
+        start = end + separator.size();
     }
 }
 
-// Every key written in a section is one the program reads, once.
-TEST(ShippedLexicon, HoldsOnlyKeysTheProgramReads) {
-    const std::string content =
-        testing::ReadFile(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.lexiconFile());
+// The shipped lexicon: every language holds every key the program reads, once
+// and filled, and no other; its about text is eight lines that fit the about
+// window (centred at 7.5 pixels a character in 608).
+TEST(ShippedLexicon, EveryLanguageHasEveryKeyOnceAndNoOther) {
+    const std::filesystem::path path = ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.lexiconFile();
+    const auto file = IniFile::load(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->sectionNames(),
+              (std::vector<std::string>{"Spanish", "English", "Portuguese", "Italian"}));
     std::map<std::string, std::vector<std::string>> keysBySection;
     std::string section;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find("\r\n", start);
-        end = end == std::string::npos ? content.size() : end;
-        const std::string line = content.substr(start, end - start);
-        start = end + 2;
+    for (const std::string& line : Split(testing::ReadFile(path), "\r\n")) {
         if (line.starts_with("[")) {
             section = line.substr(1, line.find(']') - 1);
         } else if (!line.empty() && !line.starts_with(";")) {
             keysBySection[section].push_back(line.substr(0, line.find('=')));
         }
     }
-    ASSERT_EQ(keysBySection.size(), 4u);
-    for (const auto& [language, keys] : keysBySection) {
-        EXPECT_EQ(keys.size(), kLexiconKeyCount) << language;
-        for (const auto& key : keys) {
-            EXPECT_NE(std::find(kLexiconKeyNames.begin(), kLexiconKeyNames.end(), key),
-                      kLexiconKeyNames.end())
-                << language << " holds the unknown key " << key;
-        }
-    }
-}
-
-// The about window centres eight lines at 7.5 pixels a character in a window
-// 608 pixels wide.
-TEST(ShippedLexicon, AboutTextHasEightLinesThatFitTheWindow) {
-    const auto file = IniFile::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.lexiconFile());
-    ASSERT_TRUE(file);
+    EXPECT_EQ(keysBySection.size(), 4u);
+    std::vector<std::string> known(kLexiconKeyNames.begin(), kLexiconKeyNames.end());
+    std::sort(known.begin(), known.end());
     for (const auto& language : file->sectionNames()) {
-        const std::string about = file->value(language, "about");
-        std::vector<std::string> lines;
-        for (std::size_t start = 0;;) {
-            const std::size_t end = about.find("\\n", start);
-            lines.push_back(about.substr(start, end - start));
-            if (end == std::string::npos) {
-                break;
-            }
-            start = end + 2;
+        std::vector<std::string>& keys = keysBySection[language];
+        std::sort(keys.begin(), keys.end());
+        EXPECT_EQ(keys, known) << language;
+        for (const auto key : kLexiconKeyNames) {
+            const std::string text = file->value(language, key);
+            EXPECT_FALSE(text.empty()) << language << " lacks " << key;
+            EXPECT_LE(Utf8Length(text), kLexiconSlotCharacters) << language << " " << key;
         }
+        EXPECT_NE(file->value(language, "warning").find("\\n"), std::string::npos) << language;
+        const std::vector<std::string> lines = Split(file->value(language, "about"), "\\n");
         ASSERT_EQ(lines.size(), 8u) << language;
         for (const auto& line : lines) {
             EXPECT_FALSE(line.empty()) << language;

@@ -60,23 +60,16 @@ class SettingsLoading : public ::testing::Test {
 TEST_F(SettingsLoading, FirstStartCreatesEveryGroupWithItsDefaults) {
     StartUp();
     EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), "English");
-    for (const auto& [key, name, value] : {std::tuple{kSystem, "so", 1},
-                                           {kSystem, "tamany", 0},
-                                           {kSystem, "autoStart", 0},
-                                           {kSystem, "trasPausa", 1},
-                                           {kSystem, "autoAjuste", 0},
-                                           {kSystem, "autoPause", 0},
-                                           {kWebcam, "invertir", 1},
-                                           {kWebcam, "velocidad", 2},
-                                           {kWebcam, "moveCara", 2},
-                                           {kWebcam, "tipoMoveRatoli", 3},
-                                           {kMouse, "ull", 7},
-                                           {kMouse, "boca", 1},
-                                           {kMouse, "rellotge", 7},
-                                           {kMouse, "tempsRellotge", 3},
-                                           {kMouse, "clicMacro", 0},
-                                           {kMouse, "nivellUll", 55},
-                                           {kMouse, "nivellBoca", 60}}) {
+    using Stored = std::tuple<const char*, const char*, int>;
+    for (const auto& [key, name, value] :
+         {Stored{kSystem, "so", 1}, Stored{kSystem, "tamany", 0}, Stored{kSystem, "autoStart", 0},
+          Stored{kSystem, "trasPausa", 1}, Stored{kSystem, "autoAjuste", 0},
+          Stored{kSystem, "autoPause", 0}, Stored{kWebcam, "invertir", 1},
+          Stored{kWebcam, "velocidad", 2}, Stored{kWebcam, "moveCara", 2},
+          Stored{kWebcam, "tipoMoveRatoli", 3}, Stored{kMouse, "ull", 7}, Stored{kMouse, "boca", 1},
+          Stored{kMouse, "rellotge", 7}, Stored{kMouse, "tempsRellotge", 3},
+          Stored{kMouse, "clicMacro", 0}, Stored{kMouse, "nivellUll", 55},
+          Stored{kMouse, "nivellBoca", 60}}) {
         EXPECT_EQ(ReadInteger(store, key, name), value) << name;
     }
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefUll")->bytes, "0");  // bare text
@@ -108,12 +101,10 @@ TEST_F(SettingsLoading, FirstStartCreatesEveryGroupWithItsDefaults) {
 }
 
 TEST_F(SettingsLoading, FirstStartFollowsTheUsersLanguage) {
-    for (const auto& [id, name] : {std::pair{0x0C0A, "Spanish"},
-                                   {0x0410, "Italian"},
-                                   {0x0416, "Portuguese"},
-                                   {0x0809, "English"},
-                                   {0x040A, "English"},
-                                   {0x0407, "English"}}) {
+    using Language = std::pair<int, const char*>;
+    for (const auto& [id, name] :
+         {Language{0x0C0A, "Spanish"}, Language{0x0410, "Italian"}, Language{0x0416, "Portuguese"},
+          Language{0x0809, "English"}, Language{0x040A, "English"}, Language{0x0407, "English"}}) {
         store.deleteKey(kLanguage);
         StartUp(static_cast<std::uint16_t>(id));
         EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), name);
@@ -124,18 +115,16 @@ TEST_F(SettingsLoading, FirstStartFollowsTheUsersLanguage) {
 // The language part decides, so that a user in Mexico, Portugal or
 // Switzerland gets a language of the lexicon they can read.
 TEST(LanguageFromLocale, TheLanguagePartDecidesAndEnglishIsTheRest) {
-    for (const auto& [locale, id] : {std::pair{"es_ES.UTF-8", 0x0C0A},
-                                     {"es_MX.UTF-8", 0x0C0A},
-                                     {"es_AR", 0x0C0A},
-                                     {"es", 0x0C0A},
-                                     {"it_CH.UTF-8", 0x0410},
-                                     {"pt_BR.utf8", 0x0416},
-                                     {"pt_PT.UTF-8", 0x0416},
-                                     {"en_GB.UTF-8@euro", 0x0809},
-                                     {"de_CH.UTF-8", 0x0409},
-                                     {"C", 0x0409},
-                                     {"", 0x0409}}) {
-        EXPECT_EQ(LanguageIdFromLocale(locale), id) << locale;
+    const std::pair<int, std::vector<const char*>> byLanguage[] = {
+        {0x0C0A, {"es_ES.UTF-8", "es_MX.UTF-8", "es_AR", "es"}},
+        {0x0410, {"it_CH.UTF-8"}},
+        {0x0416, {"pt_BR.utf8", "pt_PT.UTF-8"}},
+        {0x0809, {"en_GB.UTF-8@euro"}},
+        {0x0409, {"de_CH.UTF-8", "C", ""}}};
+    for (const auto& [id, locales] : byLanguage) {
+        for (const char* locale : locales) {
+            EXPECT_EQ(LanguageIdFromLocale(locale), id) << locale;
+        }
     }
 }
 
@@ -197,14 +186,10 @@ TEST_F(SettingsLoading, OutOfRangeMissingAndMistypedValuesKeepWhatWasThere) {
 
 TEST_F(SettingsLoading, OffsetTextIsParsedLikeTheCLibrary) {
     StartUp();
-    for (const auto& [stored, offset] : {std::pair{"-12", -12},
-                                         {"abc", 0},
-                                         {" +7", 7},
-                                         {"\t-3x9", -3},
-                                         {"", 0},
-                                         {"-", 0},
-                                         {"99999999999", 2147483647},
-                                         {"-99999999999", -2147483647 - 1}}) {
+    using Read = std::pair<const char*, int>;
+    for (const auto& [stored, offset] :
+         {Read{"-12", -12}, Read{"abc", 0}, Read{" +7", 7}, Read{"\t-3x9", -3}, Read{"", 0},
+          Read{"-", 0}, Read{"99999999999", 2147483647}, Read{"-99999999999", -2147483647 - 1}}) {
         WriteBareText(store, kMouse, "OffSetRefUll", stored);
         Persistence().LoadMouseSettings();
         EXPECT_EQ(settings.OffSetRefUll, offset) << stored;
@@ -288,11 +273,9 @@ TEST_F(SystemSave, WritesTheMenusLanguageAndTheSixValuesThenReloads) {
     EXPECT_EQ(result.lexiconLoad, LexiconLoad::Loaded);
     EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), "Spanish");
     EXPECT_EQ(lexicon.text(LexiconKey::Ok), "Aceptar");
-    for (const auto& [name, value] : {std::pair{"so", 0},
-                                      {"tamany", 2},
-                                      {"trasPausa", 0},
-                                      {"autoAjuste", 1},
-                                      {"autoPause", 1}}) {
+    using Stored = std::pair<const char*, int>;
+    for (const auto& [name, value] : {Stored{"so", 0}, Stored{"tamany", 2}, Stored{"trasPausa", 0},
+                                      Stored{"autoAjuste", 1}, Stored{"autoPause", 1}}) {
         EXPECT_EQ(ReadInteger(store, kSystem, name), value) << name;
     }
 }

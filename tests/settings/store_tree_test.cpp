@@ -137,14 +137,6 @@ TEST(StoreTree, TextBeyondTheLimitsOrWithNothingReadableCannotBeFollowed) {
     EXPECT_TRUE(StoreTree::parse("; only a comment\n\n").tree);
 }
 
-TEST(StoreTree, AByteOrderMarkAndCrLfLineEndsAreAccepted) {
-    const StoreTree::Parsed parsed =
-        StoreTree::parse("\xEF\xBB\xBF; store\r\n\r\n[Software\\A]\r\n\"so\"=integer:1\r\n");
-    ASSERT_TRUE(parsed.tree) << parsed.problem;
-    EXPECT_EQ(parsed.linesLeftOut, 0);
-    EXPECT_EQ(ReadInteger(*parsed.tree, "software\\a", "SO"), 1);
-}
-
 TEST(StoreTree, KeysImpliedByTheirChildrenAreNotWritten) {
     StoreTree tree;
     tree.createKey(Levels(32));

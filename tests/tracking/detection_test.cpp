@@ -122,14 +122,10 @@ TEST(Cascade, FindsThePhotographedFaceWhereItIsAndNothingElse) {
     FaceDetector detector;
     ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE)) << detector.loadError();
     const testing::FaceSequence faces;
-    for (const auto& [offsetX, offsetY, noiseSigma] : {std::tuple{-100.0, -40.0, 1.5},
-                                                       {-60.0, 10.0, 1.5},
-                                                       {0.0, 10.0, 6.0},
-                                                       {45.0, 10.0, 1.5},
-                                                       {100.0, 50.0, 6.0},
-                                                       {0.0, -40.0, 6.0},
-                                                       {-100.0, 50.0, 6.0},
-                                                       {100.0, -40.0, 1.5}}) {
+    const std::tuple<double, double, double> places[] = {
+        {-100.0, -40.0, 1.5}, {-60.0, 10.0, 1.5}, {0.0, 10.0, 6.0},    {45.0, 10.0, 1.5},
+        {100.0, 50.0, 6.0},   {0.0, -40.0, 6.0},  {-100.0, 50.0, 6.0}, {100.0, -40.0, 1.5}};
+    for (const auto& [offsetX, offsetY, noiseSigma] : places) {
         const testing::FaceScene scene{offsetX, offsetY, noiseSigma, 3};
         std::vector<std::uint8_t> bytes;
         testing::FaceSequence::ToLayout(faces.renderBgr(scene), FrameLayout::I420, bytes);

@@ -210,10 +210,11 @@ TEST(DriftCheck, FiftyPixelsAwayIsKeptAndJustBeyondRestarts) {
     ASSERT_TRUE(found.has_value());
     ManualClock clock;
     DriftAutoAdjust adjust(clock, VELTRANIX_FACE_DETECTOR_FILE);
-    for (const auto& [dx, dy, verdict] : {std::tuple{0, 50, DriftVerdict::Kept},
-                                          {30, -40, DriftVerdict::Kept},
-                                          {1, 50, DriftVerdict::RestartNeeded},
-                                          {-51, 0, DriftVerdict::RestartNeeded}}) {
+    const std::tuple<int, int, DriftVerdict> cases[] = {{0, 50, DriftVerdict::Kept},
+                                                        {30, -40, DriftVerdict::Kept},
+                                                        {1, 50, DriftVerdict::RestartNeeded},
+                                                        {-51, 0, DriftVerdict::RestartNeeded}};
+    for (const auto& [dx, dy, verdict] : cases) {
         TrackingRun run;
         run.detectedFaceCentre = {found->x + dx, found->y + dy};
         adjust.startRun(run);

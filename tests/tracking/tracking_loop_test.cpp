@@ -84,13 +84,10 @@ TEST(TrackingLoop, FollowsTheHeadAndResetsWhenTheFaceIsGone) {
     TrackStill(harness);
     const FrameReport home = harness.StepStill();
     std::uint32_t seed = 500;
-    for (const auto& [dx, dy] : {std::pair{8.0, 0.0},
-                                 {25.0, 6.0},
-                                 {45.0, 18.0},
-                                 {60.0, 30.0},
-                                 {30.0, -20.0},
-                                 {-15.0, -45.0},
-                                 {-60.0, -10.0}}) {
+    const std::pair<double, double> path[] = {{8.0, 0.0},    {25.0, 6.0},   {45.0, 18.0},
+                                              {60.0, 30.0},  {30.0, -20.0}, {-15.0, -45.0},
+                                              {-60.0, -10.0}};
+    for (const auto& [dx, dy] : path) {
         const FrameReport& report = harness.Step({dx, dy, 1.5, seed++});
         ASSERT_EQ(harness.State(), TrackingState::Track);
         EXPECT_NEAR(*report.trackedX - *home.trackedX, dx, 2.0);
@@ -318,12 +315,6 @@ TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
     EXPECT_EQ(harness.loop.screenSize(), (ScreenSize{1920, 1080}));
     EXPECT_EQ(harness.loop.pointerRange().bounds, (ScreenRect{0, 0, 1920, 1080}));
 }
-
-}  // namespace
-}  // namespace veltranix
-
-namespace veltranix {
-namespace {
 
 // The docked window at the bottom-right of a 1280 x 1024 screen whose work
 // area ends at 984: it turns into the button menu while the pointer is
