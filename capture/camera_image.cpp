@@ -29,7 +29,13 @@ std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame) {
                         static_cast<int>((picture.rows - height) / 2), static_cast<int>(width),
                         static_cast<int>(height));
     cv::Mat scaled;
-    cv::resize(picture(crop), scaled, cv::Size(kFrameWidth, kFrameHeight), 0, 0, cv::INTER_AREA);
+    if (crop.width == kFrameWidth && crop.height == kFrameHeight) {
+        // Already the frame's size: no scaling, no copy.
+        scaled = picture(crop);
+    } else {
+        cv::resize(picture(crop), scaled, cv::Size(kFrameWidth, kFrameHeight), 0, 0,
+                   cv::INTER_AREA);
+    }
     if (scaled.channels() == 1) {
         cv::cvtColor(scaled, frame, cv::COLOR_GRAY2BGR);
     } else if (scaled.channels() == 4) {
