@@ -24,7 +24,9 @@
 
 // Fontconfig, loaded by Qt's font set-up, leaks at load time; our own code
 // keeps its leak check in the other suites.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
 
 namespace veltranix {
 namespace {
