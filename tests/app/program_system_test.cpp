@@ -223,7 +223,7 @@ void Hold(double seconds) {
 }
 
 // Settings a user would have chosen in the options menus: dwell clicks left
-// after 2 s. A head shake pauses only with the automatic pause on (it is
+// after 3 s. A head shake pauses only with the automatic pause on (it is
 // off here, so that steering never pauses by chance); it always resumes.
 void PrepareSettings(const std::filesystem::path& configDir) {
     FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
@@ -238,7 +238,7 @@ void PrepareSettings(const std::filesystem::path& configDir) {
     ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
     persistence.LayoutWindows(settings.tamany);
     ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
-    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 2), StoreStatus::Ok);
+    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 3), StoreStatus::Ok);
     // The slowest pointer speed: the most precise aim.
     ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "velocidad", 3), StoreStatus::Ok);
 }
@@ -321,6 +321,9 @@ class ProgramSystemTest : public ::testing::Test {
         const int goalY = target.y + target.height / 2;
         for (int step = 0; step < 12; ++step) {
             const auto [x, y] = SettledPointer();
+            steerLog_ += "pointer " + std::to_string(x) + "," + std::to_string(y) + " head " +
+                         std::to_string(face_->offsetX()) + "," + std::to_string(face_->offsetY()) +
+                         "; ";
             if (target.Contains(x, y)) {
                 return true;
             }
@@ -338,6 +341,7 @@ class ProgramSystemTest : public ::testing::Test {
     // Aims at `target` and holds still until the dwell clock clicks there,
     // that is until `clicked` holds; aims again if the pointer drifted off.
     bool DwellClickOn(const WindowPlace& target, const std::function<bool()>& clicked) {
+        steerLog_.clear();
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (SteerPointerInto(target) && WaitFor(clicked, 8)) {
                 return true;
@@ -347,6 +351,19 @@ class ProgramSystemTest : public ::testing::Test {
             }
         }
         return false;
+    }
+
+    // The program's windows now shown, for a failure's message.
+    std::string OpenWindowNames() const {
+        std::string names;
+        for (const char* name : {"Veltranix", "PAUSE", "SALIDA", "ABOUT", "BarraDeCarga"}) {
+            if (const std::optional<WindowPlace> place = screen_.Find(name)) {
+                names += std::string(name) + " at " + std::to_string(place->x) + "," +
+                         std::to_string(place->y) + " " + std::to_string(place->width) + "x" +
+                         std::to_string(place->height) + "; ";
+            }
+        }
+        return names;
     }
 
     void Shot(const std::string& name, const WindowPlace& place) {
@@ -372,6 +389,8 @@ class ProgramSystemTest : public ::testing::Test {
     std::unique_ptr<SteeredFace> face_;
     double gainX_ = 0.0;
     double gainY_ = 0.0;
+    // The pointer and head positions of the steering, for a failure's message.
+    std::string steerLog_;
 };
 
 TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
@@ -436,9 +455,10 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
 
     // A dwell click on pause (right column, first row) opens the pause window.
     std::optional<WindowPlace> pause;
-    ASSERT_TRUE(DwellClickOn({main->x + 90, main->y + 8, 62, 46}, [&] {
-        return (pause = screen_.Find("PAUSE")).has_value();
-    })) << "the dwell click did not open the pause window";
+    ASSERT_TRUE(DwellClickOn({main->x + 90, main->y + 8, 62, 46},
+                             [&] { return (pause = screen_.Find("PAUSE")).has_value(); }))
+        << "the dwell click did not open the pause window (" << OpenWindowNames()
+        << "): " << steerLog_;
     EXPECT_EQ(pause->width, 160);
     EXPECT_EQ(pause->height, 120);
     EXPECT_EQ(pause->x, 1280 - 160);
@@ -456,9 +476,10 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     TurnHeadTo(inPauseX, inPauseY);
 
     // A dwell click on yes pauses tracking: the head no longer moves the pointer.
-    ASSERT_TRUE(DwellClickOn({pause->x + 14, pause->y + 60, 50, 50}, [&] {
-        return !screen_.Find("PAUSE").has_value();
-    })) << "the dwell click on yes did not close the pause window";
+    ASSERT_TRUE(DwellClickOn({pause->x + 14, pause->y + 60, 50, 50},
+                             [&] { return !screen_.Find("PAUSE").has_value(); }))
+        << "the dwell click on yes did not close the pause window (" << OpenWindowNames()
+        << "): " << steerLog_;
     Hold(1.0);
     const auto pausedAt = screen_.Pointer();
     TurnHeadTo(face_->offsetX() + 20, face_->offsetY());
@@ -488,13 +509,14 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     // resting there shows the menu with the pointer on exit, and the dwell
     // clicks it; then yes in the exit confirmation.
     std::optional<WindowPlace> exit;
-    ASSERT_TRUE(DwellClickOn({1280 - 70, 1024 - 240 + 188, 60, 44}, [&] {
-        return (exit = screen_.Find("SALIDA")).has_value();
-    })) << "the dwell click did not open the exit confirmation";
+    ASSERT_TRUE(DwellClickOn({1280 - 70, 1024 - 240 + 188, 60, 44},
+                             [&] { return (exit = screen_.Find("SALIDA")).has_value(); }))
+        << "the dwell click did not open the exit confirmation (" << OpenWindowNames()
+        << "): " << steerLog_;
     Shot("exit_confirmation", *exit);
-    ASSERT_TRUE(DwellClickOn({exit->x + 14, exit->y + 60, 50, 50}, [&] {
-        return program.Poll().has_value();
-    })) << "the program did not end";
+    ASSERT_TRUE(DwellClickOn({exit->x + 14, exit->y + 60, 50, 50},
+                             [&] { return program.Poll().has_value(); }))
+        << "the program did not end (" << OpenWindowNames() << "): " << steerLog_;
     EXPECT_EQ(*program.Poll(), 0);
     const std::vector<std::uint32_t> arrowAfter = ApplicationCursor();
     EXPECT_EQ(arrowAfter, arrowBefore) << "the theme's arrow is not back";
