@@ -183,9 +183,9 @@ std::optional<int> Program::start() {
     windows_->attach(*loop_, *actions_);
     windows_->createMainWindow();
 
-    // The desktop switch of the tablet start screen has no counterpart on
-    // this desktop: the switch is read and left alone.
-    (void)lexicon_.metroSwitch;
+    // The lexicon load has read config.ini's desktop switch ("metro"); it
+    // shows a tablet start screen's desktop, which this desktop does not have,
+    // so nothing is switched.
 
     if (!openCamera()) {
         return 0;
