@@ -23,6 +23,18 @@ std::size_t TimerIndex(MainWindowTimer timer) {
     return static_cast<std::size_t>(timer);
 }
 
+// Closes a popup, releases its pointer and forgets it. It is deleted later:
+// it may be the window whose click is being handled.
+template <typename Window>
+void CloseAndForget(QPointer<Window>& window) {
+    if (window) {
+        window->ReleasePointer();
+        window->close();
+        window->deleteLater();
+        window = nullptr;
+    }
+}
+
 }  // namespace
 
 OwnWindowAtPoint ProgramWindows::OwnWindowLookup::ownWindowAt(ScreenPoint point) const {
@@ -299,12 +311,7 @@ void ProgramWindows::openLoadingBar() {
 }
 
 void ProgramWindows::closeLoadingBar() {
-    if (loadingBar_) {
-        loadingBar_->ReleasePointer();
-        loadingBar_->deleteLater();
-        loadingBar_->hide();
-        loadingBar_ = nullptr;
-    }
+    CloseAndForget(loadingBar_);
 }
 
 int ProgramWindows::positionHintWidth() const {
@@ -338,7 +345,6 @@ void ProgramWindows::restartSettling() {
 }
 
 void ProgramWindows::showForm(MainWindowForm form) {
-    (void)form;
     if (!mainWindow_) {
         return;
     }
@@ -479,27 +485,18 @@ void ProgramWindows::openDocument(const std::filesystem::path& path) {
 }
 
 void ProgramWindows::closePopup(PopupKind popup) {
-    auto close = [](auto& window) {
-        if (window) {
-            // The window may be the one whose click is being handled.
-            window->ReleasePointer();
-            window->close();
-            window->deleteLater();
-            window = nullptr;
-        }
-    };
     switch (popup) {
         case PopupKind::Pause:
-            close(pauseWindow_);
+            CloseAndForget(pauseWindow_);
             break;
         case PopupKind::ExitConfirmation:
-            close(exitWindow_);
+            CloseAndForget(exitWindow_);
             break;
         case PopupKind::About:
-            close(aboutWindow_);
+            CloseAndForget(aboutWindow_);
             break;
         case PopupKind::Warning:
-            close(warningWindow_);
+            CloseAndForget(warningWindow_);
             break;
         case PopupKind::LoadingBar:
             closeLoadingBar();
