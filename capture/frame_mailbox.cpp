@@ -22,7 +22,8 @@ std::optional<std::uint64_t> FrameMailbox::take(std::vector<std::uint8_t>& bytes
         if (publishedSequence_ == takenSequence_) {
             return std::nullopt;
         }
-        bytes.assign(front_.begin(), front_.end());
+        // The caller's old buffer becomes the next one filled: no copy.
+        bytes.swap(front_);
         layout = frontLayout_;
         takenSequence_ = sequence = publishedSequence_;
     }

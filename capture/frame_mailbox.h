@@ -13,12 +13,13 @@ namespace veltranix {
 
 // Hands frames from a capture thread to the GUI thread: the capture thread
 // fills the back buffer and publishes it, which swaps it with the front
-// buffer under the lock; the GUI thread copies the front buffer under the
-// same lock. So the GUI never sees a half-written frame, gets the newest
-// one, and never the same one twice.
+// buffer under the lock; the GUI thread swaps its own buffer with the front
+// buffer under the same lock. So the GUI never sees a half-written frame,
+// gets the newest one, and never the same one twice, and no frame is copied.
 class FrameMailbox {
   public:
-    // Capture thread only: the buffer to fill before `publish`.
+    // Capture thread only: the buffer to fill before `publish`. It holds an
+    // older frame or nothing: the producer sizes it.
     std::vector<std::uint8_t>& back() { return back_; }
     // Capture thread only: the back buffer becomes the newest frame.
     void publish(FrameLayout layout);
@@ -26,7 +27,7 @@ class FrameMailbox {
     // `timeout` has passed; true when it was taken.
     bool waitUntilTaken(std::chrono::milliseconds timeout);
 
-    // GUI thread: copies the newest frame not taken before into `bytes` and
+    // GUI thread: swaps the newest frame not taken before into `bytes` and
     // returns its sequence number (1 for the first published frame); none
     // when nothing new was published since the last take.
     std::optional<std::uint64_t> take(std::vector<std::uint8_t>& bytes, FrameLayout& layout);

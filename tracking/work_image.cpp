@@ -1,6 +1,11 @@
 #include "tracking/work_image.h"
 
+#include <array>
 #include <cstddef>
+
+#if defined(__x86_64__)
+#include <tmmintrin.h>
+#endif
 
 namespace veltranix {
 
@@ -15,21 +20,125 @@ void FillWorkImage(const CaptureFrame& frame, const PixelOffsetTable& table, Wor
 
 namespace {
 
-// Copies a row-major intensity grid (stride and step in bytes) into the
-// column-major image, in 8 x 8 tiles so that both sides stay in cache.
-void TransposeIntensities(const std::uint8_t* first, std::ptrdiff_t rowStride,
-                          std::ptrdiff_t pixelStep, std::int32_t* out) {
-    constexpr int kTile = 8;
-    for (int y0 = 0; y0 < kFrameHeight; y0 += kTile) {
-        for (int x0 = 0; x0 < kFrameWidth; x0 += kTile) {
-            for (int x = x0; x < x0 + kTile; ++x) {
-                std::int32_t* column = out + static_cast<std::ptrdiff_t>(x) * kFrameHeight;
-                const std::uint8_t* source = first + x * pixelStep;
-                for (int y = y0; y < y0 + kTile; ++y) {
-                    column[y] = source[y * rowStride];
-                }
+constexpr int kBand = 8;
+
+// Transposes a band of 8 rows of 640 intensity bytes into the column-major
+// image starting at row `firstRow`: each column gets 8 consecutive values.
+void TransposeBand(const std::array<const std::uint8_t*, kBand>& rows, int firstRow,
+                   std::int32_t* image) {
+#if defined(__x86_64__)
+    const __m128i zero = _mm_setzero_si128();
+    for (int x = 0; x < kFrameWidth; x += kBand) {
+        __m128i r[kBand];
+        for (int i = 0; i < kBand; ++i) {
+            r[i] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[i] + x));
+        }
+        // Three rounds of interleaving turn 8 rows of 8 bytes into 8 columns
+        // of 8 bytes, two columns per register.
+        const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]);
+        const __m128i a1 = _mm_unpacklo_epi8(r[2], r[3]);
+        const __m128i a2 = _mm_unpacklo_epi8(r[4], r[5]);
+        const __m128i a3 = _mm_unpacklo_epi8(r[6], r[7]);
+        const __m128i b0 = _mm_unpacklo_epi16(a0, a1);
+        const __m128i b1 = _mm_unpackhi_epi16(a0, a1);
+        const __m128i b2 = _mm_unpacklo_epi16(a2, a3);
+        const __m128i b3 = _mm_unpackhi_epi16(a2, a3);
+        const __m128i pairs[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2),
+                                  _mm_unpacklo_epi32(b1, b3), _mm_unpackhi_epi32(b1, b3)};
+        for (int pair = 0; pair < 4; ++pair) {
+            const __m128i columns[2] = {_mm_unpacklo_epi8(pairs[pair], zero),
+                                        _mm_unpackhi_epi8(pairs[pair], zero)};
+            for (int half = 0; half < 2; ++half) {
+                std::int32_t* out =
+                    image + static_cast<std::ptrdiff_t>(x + 2 * pair + half) * kFrameHeight +
+                    firstRow;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                                 _mm_unpacklo_epi16(columns[half], zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4),
+                                 _mm_unpackhi_epi16(columns[half], zero));
             }
         }
+    }
+#else
+    for (int x = 0; x < kFrameWidth; ++x) {
+        std::int32_t* out = image + static_cast<std::ptrdiff_t>(x) * kFrameHeight + firstRow;
+        for (int i = 0; i < kBand; ++i) {
+            out[i] = rows[i][x];
+        }
+    }
+#endif
+}
+
+#if defined(__x86_64__)
+// The third byte of every 3-byte pixel of a 640-pixel row, 16 pixels per step.
+__attribute__((target("ssse3"))) void PackThirdBytes(const std::uint8_t* source,
+                                                     std::uint8_t* row) {
+    const __m128i first =
+        _mm_setr_epi8(2, 5, 8, 11, 14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i second =
+        _mm_setr_epi8(-1, -1, -1, -1, -1, 1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1);
+    const __m128i third = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 3, 6, 9, 12, 15);
+    for (int x = 0; x < kFrameWidth; x += 16) {
+        const std::uint8_t* pixels = source + x * 3;
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 32));
+        const __m128i reds =
+            _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, first), _mm_shuffle_epi8(b, second)),
+                         _mm_shuffle_epi8(c, third));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), reds);
+    }
+}
+
+// The first byte of every 2-byte pair of a 640-pixel row, 16 pixels per step.
+void PackEvenBytes(const std::uint8_t* source, std::uint8_t* row) {
+    const __m128i low = _mm_set1_epi16(0x00FF);
+    for (int x = 0; x < kFrameWidth; x += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x * 2));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x * 2 + 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x),
+                         _mm_packus_epi16(_mm_and_si128(a, low), _mm_and_si128(b, low)));
+    }
+}
+#endif
+
+// One intensity byte every `pixelStep` bytes of a 640-pixel row, packed.
+void PackSpacedRow(const std::uint8_t* source, std::ptrdiff_t pixelStep, std::uint8_t* row) {
+#if defined(__x86_64__)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (pixelStep == 3 && ssse3) {
+        PackThirdBytes(source - 2, row);
+        return;
+    }
+    if (pixelStep == 2) {
+        PackEvenBytes(source, row);
+        return;
+    }
+#endif
+    for (int x = 0; x < kFrameWidth; ++x) {
+        row[x] = source[x * pixelStep];
+    }
+}
+
+// Copies a row-major intensity grid (stride and step in bytes) into the
+// column-major image, 8 rows at a time; spaced intensities are first packed
+// into `packed`, 8 rows of 640 bytes.
+void TransposeIntensities(const std::uint8_t* first, std::ptrdiff_t rowStride,
+                          std::ptrdiff_t pixelStep, std::int32_t* image) {
+    std::array<std::uint8_t, kBand * kFrameWidth> packed;
+    std::array<const std::uint8_t*, kBand> rows{};
+    for (int y0 = 0; y0 < kFrameHeight; y0 += kBand) {
+        for (int i = 0; i < kBand; ++i) {
+            const std::uint8_t* source = first + (y0 + i) * rowStride;
+            if (pixelStep == 1) {
+                rows[i] = source;
+                continue;
+            }
+            std::uint8_t* row = packed.data() + i * kFrameWidth;
+            PackSpacedRow(source, pixelStep, row);
+            rows[i] = row;
+        }
+        TransposeBand(rows, y0, image);
     }
 }
 
