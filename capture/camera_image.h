@@ -20,4 +20,9 @@ std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame);
 // capture layout; `bytes` is resized to the layout's size.
 void BgrToLayout(const cv::Mat& bgr, FrameLayout layout, std::vector<std::uint8_t>& bytes);
 
+// Writes a 320 x 240 blue-green-red picture (top row first) into `bytes` in
+// the bottom-up layout at 640 x 480, every pixel doubled both ways: the cheap
+// path for pictures of exactly half the frame's size, such as the demo's.
+void HalfSizeBgrToBottomUp(const cv::Mat& bgr, std::vector<std::uint8_t>& bytes);
+
 }  // namespace veltranix

@@ -54,10 +54,15 @@ std::string VideoFileCamera::deliverNextPicture() {
             }
         }
     }
-    if (std::string problem = CropToCameraFrame(picture_, frame_); !problem.empty()) {
-        return problem;
+    if (picture_.cols == kFrameWidth / 2 && picture_.rows == kFrameHeight / 2 &&
+        picture_.type() == CV_8UC3) {
+        HalfSizeBgrToBottomUp(picture_, mailbox_.back());
+    } else {
+        if (std::string problem = CropToCameraFrame(picture_, frame_); !problem.empty()) {
+            return problem;
+        }
+        BgrToLayout(frame_, FrameLayout::Rgb24BottomUp, mailbox_.back());
     }
-    BgrToLayout(frame_, FrameLayout::Rgb24BottomUp, mailbox_.back());
     mailbox_.publish(FrameLayout::Rgb24BottomUp);
     health_.frameArrived(Now());
     return {};

@@ -53,5 +53,31 @@ TEST(CropToCameraFrame, RefusesWhatCannotBeCropped) {
     EXPECT_EQ(frame.size(), cv::Size(640, 480));
 }
 
+TEST(HalfSizeBgrToBottomUp, EveryPixelCoversTwoByTwoOfTheFrame) {
+    // Each source pixel's blue, green and red tell its column and row.
+    cv::Mat half(240, 320, CV_8UC3);
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            half.at<cv::Vec3b>(y, x) = {static_cast<std::uint8_t>(x % 256),
+                                        static_cast<std::uint8_t>(y),
+                                        static_cast<std::uint8_t>(x / 256)};
+        }
+    }
+    std::vector<std::uint8_t> bytes;
+    HalfSizeBgrToBottomUp(half, bytes);
+    ASSERT_EQ(bytes.size(), 640u * 480u * 3u);
+    struct Case {
+        int frameX, frameY, sourceX, sourceY;
+    };
+    for (const Case c : {Case{0, 0, 0, 0}, Case{1, 1, 0, 0}, Case{2, 3, 1, 1},
+                         Case{639, 479, 319, 239}, Case{513, 200, 256, 100}}) {
+        // The bottom-up layout stores frame row y at row 479 - y.
+        const std::uint8_t* pixel = bytes.data() + ((479 - c.frameY) * 640 + c.frameX) * 3;
+        EXPECT_EQ(pixel[0], c.sourceX % 256) << c.frameX << "," << c.frameY;
+        EXPECT_EQ(pixel[1], c.sourceY) << c.frameX << "," << c.frameY;
+        EXPECT_EQ(pixel[2], c.sourceX / 256) << c.frameX << "," << c.frameY;
+    }
+}
+
 }  // namespace
 }  // namespace veltranix
