@@ -2,6 +2,7 @@
 //   veltranix-store record-install-folder DIR   the folder that holds the program
 //   veltranix-store show                        prints the store
 //   veltranix-store path                        prints where the store lives
+//   veltranix-store --version
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "core/file_reading.h"
 #include "core/settings_store.h"
+#include "core/version.h"
 #include "platform/linux/file_settings_store.h"
 #include "settings/settings.h"
 
@@ -16,7 +18,7 @@ namespace {
 
 int Usage() {
     std::fputs(
-        "usage: veltranix-store record-install-folder DIR | show | path\n"
+        "usage: veltranix-store record-install-folder DIR | show | path | --version\n"
         "The store lives in $VELTRANIX_CONFIG_HOME, else $XDG_CONFIG_HOME/veltranix.\n",
         stderr);
     return 2;
@@ -26,6 +28,9 @@ int Usage() {
 
 int main(int argc, char** argv) {
     using namespace veltranix;
+    if (PrintVersionIfAsked(argc, argv, "veltranix-store")) {
+        return 0;
+    }
     if (argc < 2) {
         return Usage();
     }
@@ -64,6 +69,14 @@ int main(int argc, char** argv) {
         if (error || !std::filesystem::is_directory(folder)) {
             std::fprintf(stderr, "veltranix-store: %s is not a folder\n", argv[2]);
             return 1;
+        }
+        // Started by the installed command at every start: an unchanged
+        // folder leaves the file alone.
+        if (store.keyExists(store_keys::kProduct) &&
+            ReadText(store, store_keys::kProduct, "", folder.string().size() + 2) ==
+                folder.string()) {
+            std::printf("install folder recorded: %s\n", folder.c_str());
+            return 0;
         }
         StoreStatus status = store.createKey(store_keys::kProduct);
         status =
