@@ -12,7 +12,7 @@
 #include "core/settings_store.h"
 #include "core/version.h"
 #include "platform/linux/file_settings_store.h"
-#include "settings/settings.h"
+#include "settings/install_folder.h"
 
 namespace {
 
@@ -70,18 +70,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "veltranix-store: %s is not a folder\n", argv[2]);
             return 1;
         }
-        // Started by the installed command at every start: an unchanged
-        // folder leaves the file alone.
-        if (store.keyExists(store_keys::kProduct) &&
-            ReadText(store, store_keys::kProduct, "", folder.string().size() + 2) ==
-                folder.string()) {
-            std::printf("install folder recorded: %s\n", folder.c_str());
-            return 0;
-        }
-        StoreStatus status = store.createKey(store_keys::kProduct);
-        status =
-            FirstFailure(status, WriteBareText(store, store_keys::kProduct, "", folder.string()));
-        if (status != StoreStatus::Ok) {
+        if (RecordInstallFolder(store, folder) != StoreStatus::Ok) {
             std::fprintf(stderr, "veltranix-store: cannot save %s: %s\n",
                          locations.storeFile.c_str(), store.lastError().c_str());
             return 1;
