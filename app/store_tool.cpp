@@ -2,6 +2,7 @@
 //   veltranix-store record-install-folder DIR   the folder that holds the program
 //   veltranix-store show                        prints the store
 //   veltranix-store path                        prints where the store lives
+//   veltranix-store --version
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,14 +10,15 @@
 
 #include "core/file_reading.h"
 #include "core/settings_store.h"
+#include "core/version.h"
 #include "platform/linux/file_settings_store.h"
-#include "settings/settings.h"
+#include "settings/install_folder.h"
 
 namespace {
 
 int Usage() {
     std::fputs(
-        "usage: veltranix-store record-install-folder DIR | show | path\n"
+        "usage: veltranix-store record-install-folder DIR | show | path | --version\n"
         "The store lives in $VELTRANIX_CONFIG_HOME, else $XDG_CONFIG_HOME/veltranix.\n",
         stderr);
     return 2;
@@ -26,6 +28,9 @@ int Usage() {
 
 int main(int argc, char** argv) {
     using namespace veltranix;
+    if (PrintVersionIfAsked(argc, argv, "veltranix-store")) {
+        return 0;
+    }
     if (argc < 2) {
         return Usage();
     }
@@ -65,10 +70,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "veltranix-store: %s is not a folder\n", argv[2]);
             return 1;
         }
-        StoreStatus status = store.createKey(store_keys::kProduct);
-        status =
-            FirstFailure(status, WriteBareText(store, store_keys::kProduct, "", folder.string()));
-        if (status != StoreStatus::Ok) {
+        if (RecordInstallFolder(store, folder) != StoreStatus::Ok) {
             std::fprintf(stderr, "veltranix-store: cannot save %s: %s\n",
                          locations.storeFile.c_str(), store.lastError().c_str());
             return 1;

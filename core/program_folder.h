@@ -16,6 +16,11 @@ struct ProgramFolder {
     std::filesystem::path cursorsFolder() const { return root / "cursors"; }
     std::filesystem::path manualsFolder() const { return root / "manuals"; }
     std::filesystem::path readMeFile() const { return root / "README.md"; }
+    // Present in a folder installed for all users (the package's): the
+    // users' own files never go there, even when the folder is writable
+    // (the administrator's account), and the program records the folder in
+    // each user's settings itself, as no installer runs per user.
+    std::filesystem::path sharedInstallMarker() const { return root / "shared-install"; }
 };
 
 }  // namespace veltranix

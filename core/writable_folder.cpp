@@ -29,8 +29,9 @@ bool UsableFolder(const std::filesystem::path& folder) {
 std::optional<std::filesystem::path> PrepareWritableFolder(const ProgramFolder& folder,
                                                            const UserDataLocations& locations,
                                                            std::string_view name) {
+    std::error_code error;
     const std::filesystem::path beside = folder.root / name;
-    if (UsableFolder(beside)) {
+    if (!std::filesystem::exists(folder.sharedInstallMarker(), error) && UsableFolder(beside)) {
         return beside;
     }
     std::filesystem::path dataHome;

@@ -16,7 +16,8 @@ struct UserDataLocations {
 };
 
 // A writable folder named `name` (for example "Macros"), created when
-// missing: beside the program when its folder is writable, else
+// missing: beside the program when its folder is writable and not a shared
+// install (see ProgramFolder::sharedInstallMarker), else
 // $XDG_DATA_HOME/veltranix/<name> (with ~/.local/share when XDG_DATA_HOME is
 // unset or relative; a relative HOME is not used). Nullopt when neither can
 // be created and written.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds everything with
-# AddressSanitizer and UndefinedBehaviorSanitizer (warnings are errors) and
+# AddressSanitizer and UndefinedBehaviorSanitizer (warnings are errors),
+# checks the Debian package (built in Release, installed, run and removed) and
 # runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +18,9 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=
 cmake --build build/fuzz --target macro_file_fuzz
 rm -rf build/fuzz/corpus && mkdir -p build/fuzz/corpus && cp tests/macros/golden/* build/fuzz/corpus/
 build/fuzz/veltranix/macro_file_fuzz -max_total_time=20 -max_len=65536 build/fuzz/corpus
+
+# The Debian package, built in Release, installed, run and removed.
+bash scripts/package-test.sh
 
 # The test summary stays the last thing printed.
 ctest --test-dir build/test --output-on-failure --parallel 2

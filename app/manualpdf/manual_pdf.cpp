@@ -22,6 +22,8 @@
 #include <QTextTable>
 #include <cstdio>
 
+#include "core/version.h"
+
 namespace {
 
 constexpr int kDotsPerInch = 300;
@@ -298,7 +300,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "veltranix-manualpdf: cannot read %s\n", qPrintable(arguments[1]));
         return 1;
     }
-    const Manual manual = SplitTitle(QString::fromUtf8(input.readAll()));
+    // The manuals write "{version}" where the program's version goes.
+    const QString version = QString::fromUtf8(veltranix::kVersion.data(),
+                                              static_cast<qsizetype>(veltranix::kVersion.size()));
+    const Manual manual = SplitTitle(
+        QString::fromUtf8(input.readAll()).replace(QStringLiteral("{version}"), version));
     if (manual.title.isEmpty() || manual.body.trimmed().isEmpty()) {
         std::fprintf(stderr, "veltranix-manualpdf: %s must start with \"# Title\" and go on\n",
                      qPrintable(arguments[1]));

@@ -19,6 +19,7 @@
 #include "capture/camera_image.h"
 #include "capture/capture_frame.h"
 #include "core/settings_store.h"
+#include "core/version.h"
 #include "macros/macro_player.h"
 #include "macros/macro_set.h"
 #include "platform/linux/file_settings_store.h"
@@ -596,6 +597,9 @@ int Run(const Options& options) {
 }  // namespace veltranix
 
 int main(int argc, char** argv) {
+    if (veltranix::PrintVersionIfAsked(argc, argv, "veltranix-replay")) {
+        return 0;
+    }
     veltranix::Options options;
     const std::string problem = veltranix::ParseOptions(argc, argv, options);
     if (!problem.empty()) {
@@ -603,7 +607,7 @@ int main(int argc, char** argv) {
                      "veltranix-replay: %s\nusage: veltranix-replay --video FILE --config-dir DIR "
                      "[--frames N] [--loop] [--screen WxH] [--set NAME=VALUE]... "
                      "[--overlay OUT.mp4] [--trace OUT.csv] [--stats-log DIR] [--keys OUT.csv] "
-                     "[--menu-choice CODE]\n",
+                     "[--menu-choice CODE] | --version\n",
                      problem.c_str());
         return 2;
     }

@@ -14,12 +14,13 @@
 #include <string>
 
 #include "core/companion_messages.h"
+#include "core/version.h"
 
 namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: veltranix-send MESSAGE [WPARAM [LPARAM]]\n"
+                 "usage: veltranix-send MESSAGE [WPARAM [LPARAM]] | --version\n"
                  "  MESSAGE: WM_KEYVANE, WM_MACROKEYVANE, WM_USER, WM_USER+1, WM_USER+21\n"
                  "  WPARAM, LPARAM: 32-bit unsigned numbers (decimal or 0x...), default 0\n");
     return 2;
@@ -28,6 +29,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (veltranix::PrintVersionIfAsked(argc, argv, "veltranix-send")) {
+        return 0;
+    }
     QCoreApplication application(argc, argv);
     if (argc < 2 || argc > 4) {
         return Usage();

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/timing.h"
+#include "core/version.h"
 
 namespace veltranix {
 
@@ -27,6 +28,17 @@ constexpr std::array<LineDesign, kAboutMaxLines> kLines{{
 }};
 
 constexpr std::size_t kManualLineIndex = 7;
+
+// The lexicon writes "{version}" where the program's version goes.
+std::string WithVersion(std::string_view text) {
+    constexpr std::string_view kPlaceholder = "{version}";
+    std::string stamped(text);
+    for (std::size_t at = stamped.find(kPlaceholder); at != std::string::npos;
+         at = stamped.find(kPlaceholder, at + kVersion.size())) {
+        stamped.replace(at, kPlaceholder.size(), kVersion);
+    }
+    return stamped;
+}
 
 // The close button of the skin, around the "ok" text.
 constexpr DesignRect kCloseButton{439, 470, 585, 504};
@@ -59,7 +71,7 @@ std::vector<std::string> SplitAboutText(std::string_view text) {
 }
 
 AboutWindow::AboutWindow(std::string_view aboutText, float sizeFactor)
-    : lines_(SplitAboutText(aboutText)), sizeFactor_(sizeFactor) {}
+    : lines_(SplitAboutText(WithVersion(aboutText))), sizeFactor_(sizeFactor) {}
 
 std::optional<ScreenRect> AboutWindow::LinkRect(AboutItem item) const {
     const std::size_t index = LineIndexOf(item);

@@ -13,6 +13,7 @@
 #include <QSocketNotifier>
 
 #include "app/veltranix/program.h"
+#include "core/version.h"
 #include "platform/linux/camera_factory.h"
 
 namespace {
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         } else if (argument == "--demo") {
             demo = true;
         } else if (argument == "--version") {
-            std::printf("veltranix %s\n", VELTRANIX_VERSION);
+            veltranix::PrintVersion("veltranix");
             return 0;
         } else if (argument == "--list-cameras") {
             for (const veltranix::CaptureDevice& device : veltranix::ListCaptureDevices()) {

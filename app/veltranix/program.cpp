@@ -31,6 +31,7 @@
 #include "platform/linux/x_display.h"
 #include "platform/linux/x_keyboard_input.h"
 #include "pointer/pointer_actions.h"
+#include "settings/install_folder.h"
 #include "tracking/engine_stages.h"
 #include "tracking/persistence_actions.h"
 #include "tracking/stats_log.h"
@@ -137,6 +138,13 @@ std::optional<int> Program::start() {
         opening == StoreOpening::PartlyLoaded) {
         std::fprintf(stderr, "veltranix: %s\n", store_->lastError().c_str());
         showMessage(store_->lastError(), lexicon_.text(LexiconKey::E4));
+    }
+    // A folder installed for all users had no installer run for this user:
+    // the program records it, so that starting at log-on runs this installation.
+    if (std::filesystem::exists(folder_.sharedInstallMarker()) &&
+        RecordInstallFolder(*store_, folder_.root) != StoreStatus::Ok) {
+        std::fprintf(stderr, "veltranix: cannot record the install folder: %s\n",
+                     store_->lastError().c_str());
     }
 
     // The companion channel: the three messages and the start broadcast.

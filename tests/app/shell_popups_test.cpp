@@ -5,6 +5,7 @@
 #include "app/shell/confirmation_window.h"
 #include "app/shell/loading_bar.h"
 #include "app/shell/warning_window.h"
+#include "core/version.h"
 #include "tests/fakes/recording_shell_actions.h"
 
 namespace veltranix {
@@ -216,9 +217,10 @@ TEST(AboutWindow, LaysOutItsLinesAndOutlinesOnlyLinks) {
     EXPECT_FALSE(window.hoverOutline());
 }
 
-TEST(AboutWindow, AShortTextHasNoLinks) {
-    const AboutWindow window("Veltranix\\nonly two lines", 1.0f);
-    EXPECT_EQ(window.lines().size(), 2u);
+TEST(AboutWindow, AShortTextHasNoLinksAndShowsTheVersion) {
+    const AboutWindow window("Veltranix {version}\\nonly two lines", 1.0f);
+    ASSERT_EQ(window.lines().size(), 2u);
+    EXPECT_EQ(window.lines()[0], "Veltranix " + std::string(kVersion));
     for (const ScreenPoint point : {P{300, 216}, P{300, 310}, P{16, 466}}) {
         EXPECT_FALSE(window.OnLeftButtonDown(point));
     }

@@ -262,6 +262,13 @@ TEST(MacrosFolder, BesideTheProgramWhenWritableElseUnderTheUserDataFolder) {
     ASSERT_TRUE(fromHome);
     EXPECT_EQ(*fromHome, folder.path() / ".local" / "share" / "veltranix" / "Macros");
     EXPECT_FALSE(PrepareMacrosFolder(blocked, {}));
+
+    // A folder installed for all users stays untouched, writable or not.
+    WriteFile(folder.path() / "shared-install", "");
+    const auto shared =
+        PrepareMacrosFolder(ProgramFolder{folder.path()}, {(folder.path() / "data").string(), {}});
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(*shared, folder.path() / "data" / "veltranix" / "Macros");
 }
 
 }  // namespace
