@@ -243,7 +243,7 @@ def mouse_menu():
              ("middle click", mouse_sign(INK, "m")), ("drag", drag_sign(INK, True))]
     for (x0, x1), (what, body) in zip(COLUMNS[1:], heads):
         s.add(what + " (the program writes its name below)", *group((x0 + x1) / 2, 42, 1.15, body))
-    s.add("double click's second press", path("M 342 20 L 352 20 M 347 15 L 347 25", stroke=ORANGE, sw=3))
+    s.add("double click's second press", path("M 424 20 L 434 20 M 429 15 L 429 25", stroke=ORANGE, sw=3))
     for r, (y0, y1) in enumerate(ROWS[1:]):
         s.add("trigger row %d: test area, level buttons" % (r + 1), panel(3, y0 + 1, 134, y1 - 1))
         for x0, x1 in COLUMNS[1:]:

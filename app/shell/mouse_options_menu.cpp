@@ -37,10 +37,14 @@ DesignRect CellDesign(GestureRow row, int cell) {
 
 std::vector<HitCell<MouseControl>> BuildControls() {
     std::vector<HitCell<MouseControl>> controls{
-        {{EyeOffsetUp}, {100, 105, 130, 135}},   {{EyeOffsetDown}, {100, 140, 130, 170}},
-        {{MouthOffsetUp}, {100, 179, 130, 209}}, {{MouthOffsetDown}, {100, 214, 130, 244}},
-        {{DwellUp}, {100, 254, 130, 284}},       {{DwellDown}, {100, 293, 130, 323}},
-        {{EyeTest}, kEyeTestArea},               {{MouthTest}, kMouthTestArea},
+        {{EyeOffsetUp}, {100, 105, 130, 135}},
+        {{EyeOffsetDown}, {100, 140, 130, 170}},
+        {{MouthOffsetUp}, {100, 179, 130, 209}},
+        {{MouthOffsetDown}, {100, 214, 130, 244}},
+        {{DwellUp}, {100, 254, 130, 284}},
+        {{DwellDown}, {100, 293, 130, 323}},
+        {{EyeTest}, kEyeTestArea},
+        {{MouthTest}, kMouthTestArea},
     };
     for (GestureRow row : {GestureRow::Eye, GestureRow::Mouth, GestureRow::Dwell}) {
         for (int cell = 0; cell < 6; ++cell) {
@@ -69,8 +73,8 @@ DesignRect DesignOf(const MouseControl& control) {
 }
 
 // The picture of a click kind's click, for the demonstrations.
-constexpr std::array<const char*, 6> kClickPictures{"RATOLI",       "DESP_OBERT",  "RATOLI_DRET",
-                                                    "RATOLI_DOBLE", "RATOLI_MIG",  "ARRASTRA"};
+constexpr std::array<const char*, 6> kClickPictures{"RATOLI",       "DESP_OBERT", "RATOLI_DRET",
+                                                    "RATOLI_DOBLE", "RATOLI_MIG", "ARRASTRA"};
 
 // A gauge: the frame's design span and the bar's end for an offset.
 struct Gauge {
@@ -137,7 +141,8 @@ Repaint MouseOptionsMenu::OnTimer(std::size_t timer) {
             mouthActivity_ = engine_.mouthActivity();
             return Repaint::Needed;
         case DwellDemo:
-            dwellDemo_ = dwellDemo_ <= settings_.dwellSeconds && dwellDemo_ < 10 ? dwellDemo_ + 1 : 0;
+            dwellDemo_ =
+                dwellDemo_ <= settings_.dwellSeconds && dwellDemo_ < 10 ? dwellDemo_ + 1 : 0;
             return Repaint::Needed;
         case HeldCancel:
             break;
@@ -174,8 +179,8 @@ void MouseOptionsMenu::Click(const MouseControl& control) {
     switch (control.kind) {
         case EyeOffsetUp:
         case EyeOffsetDown:
-            StepOffset(settings_.OffSetRefUll, kEyeOffsetLimit, control.kind == EyeOffsetUp ? 1 : -1,
-                       1);
+            StepOffset(settings_.OffSetRefUll, kEyeOffsetLimit,
+                       control.kind == EyeOffsetUp ? 1 : -1, 1);
             return;
         case MouthOffsetUp:
         case MouthOffsetDown:
@@ -270,13 +275,13 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
     for (GestureRow row : {GestureRow::Eye, GestureRow::Mouth, GestureRow::Dwell}) {
         for (int cell = 0; cell < 6; ++cell) {
             const GestureCell& state =
-                settings_.mouseMenuCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(cell)];
+                settings_
+                    .mouseMenuCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(cell)];
             const DesignRect d = CellDesign(row, cell);
             if (!state.enabled) {
-                view.fills.push_back({ScaleDesignRect({d.left + 2, d.top + 2, d.right - 2,
-                                                       d.bottom - 2},
-                                                      s),
-                                      kDisabledCell, 110});
+                view.fills.push_back(
+                    {ScaleDesignRect({d.left + 2, d.top + 2, d.right - 2, d.bottom - 2}, s),
+                     kDisabledCell, 110});
             }
             if (state.value == 1) {
                 view.checkMarks.push_back(CheckMarkAt(d.left + 5, d.top + 5, s));
@@ -297,18 +302,18 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
     }
 
     // Headings of the click kinds, under their pictures.
-    const std::array<std::optional<LexiconKey>, 6> headings{
-        LexiconKey::Left,   std::nullopt,       LexiconKey::Right,
-        LexiconKey::Double, LexiconKey::Middel, LexiconKey::Drag};
+    const std::array<std::optional<LexiconKey>, 6> headings{LexiconKey::Left,   std::nullopt,
+                                                            LexiconKey::Right,  LexiconKey::Double,
+                                                            LexiconKey::Middel, LexiconKey::Drag};
     for (std::size_t cell = 0; cell < headings.size(); ++cell) {
         if (!headings[cell]) {
             continue;
         }
         const auto& [left, right] = kColumns[cell + 1];
         const std::string& words = lexicon.text(*headings[cell]);
-        view.texts.push_back(ScaledMenuText(
-            words, CentredTextX(left, right - left, CharacterCount(words), 7), 78, 15, 7,
-            {left + 1, 74, right - 1, 98}, s));
+        view.texts.push_back(
+            ScaledMenuText(words, CentredTextX(left, right - left, CharacterCount(words), 7), 78,
+                           15, 7, {left + 1, 74, right - 1, 98}, s));
     }
 
     // Levels, dwell time, counters, buttons.
@@ -325,17 +330,17 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
     const double travel = engine_.pointerTravelPixels();
     const long long travelPixels =
         std::isfinite(travel) ? static_cast<long long>(std::trunc(travel)) : 0;
-    view.texts.push_back(ScaledMenuText(lexicon.text(LexiconKey::NPTo) + ": " +
-                                            std::to_string(travelPixels) + "  px",
-                                        320, 375, 15, 8, {320, 370, 606, 392}, s));
-    view.texts.push_back(ScaledMenuText(lexicon.text(LexiconKey::MacroEditorButton), 30, 386, 15,
-                                        7, {26, 378, 106, 409}, s));
+    view.texts.push_back(ScaledMenuText(
+        lexicon.text(LexiconKey::NPTo) + ": " + std::to_string(travelPixels) + "  px", 320, 375, 15,
+        8, {320, 370, 606, 392}, s));
+    view.texts.push_back(ScaledMenuText(lexicon.text(LexiconKey::MacroEditorButton), 30, 386, 15, 7,
+                                        {26, 378, 106, 409}, s));
     const auto button = [&](LexiconKey key, MouseControlKind kind) {
         const DesignRect d = DesignOf({kind});
         const std::string& words = lexicon.text(key);
-        view.texts.push_back(ScaledMenuText(
-            words, CentredTextX(d.left, d.right - d.left, CharacterCount(words), 15), 463, 20, 15,
-            d, s));
+        view.texts.push_back(
+            ScaledMenuText(words, CentredTextX(d.left, d.right - d.left, CharacterCount(words), 15),
+                           463, 20, 15, d, s));
     };
     button(LexiconKey::Ok, Ok);
     button(LexiconKey::Cancel, Cancel);
@@ -351,8 +356,9 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
             continue;
         }
         view.outlines.push_back({ScaleDesignRect(d, s), ScaleDesignUnits(4, s), kTestOutline});
-        view.texts.push_back(ScaledMenuText("TEST", 58, d.top + 5, 15, 8, {56, d.top + 2, 94, d.top + 24},
-                                            s, Underline::No, kTestWordBlue));
+        view.texts.push_back(ScaledMenuText("TEST", 58, d.top + 5, 15, 8,
+                                            {56, d.top + 2, 94, d.top + 24}, s, Underline::No,
+                                            kTestWordBlue));
         const std::optional<double> activity = area == EyeTest ? eyeActivity_ : mouthActivity_;
         const int threshold = area == EyeTest ? settings_.eyeThreshold : settings_.mouthThreshold;
         // The bar reaches the level mark (half way) at the threshold.
@@ -370,7 +376,8 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
         }
         view.lines.push_back({{ScaleDesignUnits(levelX, s), ScaleDesignUnits(y - 7, s)},
                               {ScaleDesignUnits(levelX, s), ScaleDesignUnits(y + 7, s)},
-                              ScaleDesignUnits(2, s), kHoverOutlineColour});
+                              ScaleDesignUnits(2, s),
+                              kHoverOutlineColour});
     }
 
     // The level gauges while an offset button is hovered.
@@ -385,7 +392,8 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
                                  ScaleDesignUnits(2, s), kHoverOutlineColour});
         view.lines.push_back({{ScaleDesignUnits(90, s), ScaleDesignUnits(gauge.bottom - 5, s)},
                               {ScaleDesignUnits(90, s), ScaleDesignUnits(end, s)},
-                              ScaleDesignUnits(10, s), kGaugeGreen});
+                              ScaleDesignUnits(10, s),
+                              kGaugeGreen});
     }
 
     if (hovered_ && hovered_->kind != EyeTest && hovered_->kind != MouthTest) {
@@ -395,11 +403,11 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
     if (heldCancelCount_ > 0) {
         const DesignRect d = DesignOf({Cancel});
         const int length = (d.right - d.left - 8) * heldCancelCount_ / kHeldCancelTicks;
-        view.lines.push_back({{ScaleDesignUnits(d.left + 4, s), ScaleDesignUnits(d.bottom - 5, s)},
-                              {ScaleDesignUnits(d.left + 4 + length, s),
-                               ScaleDesignUnits(d.bottom - 5, s)},
-                              ScaleDesignUnits(4, s),
-                              kTestOutline});
+        view.lines.push_back(
+            {{ScaleDesignUnits(d.left + 4, s), ScaleDesignUnits(d.bottom - 5, s)},
+             {ScaleDesignUnits(d.left + 4 + length, s), ScaleDesignUnits(d.bottom - 5, s)},
+             ScaleDesignUnits(4, s),
+             kTestOutline});
     }
     return view;
 }

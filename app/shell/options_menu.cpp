@@ -10,8 +10,8 @@ double CentredTextX(double spanLeft, double spanWidth, std::size_t characters,
 }
 
 MenuText ScaledMenuText(std::string text, double designX, double designY, int fontHeight,
-                        int fontWidth, const DesignRect& box, float sizeFactor,
-                        Underline underline, RgbColour colour) {
+                        int fontWidth, const DesignRect& box, float sizeFactor, Underline underline,
+                        RgbColour colour) {
     const SkinFont font{ScaleDesignUnits(fontHeight, sizeFactor),
                         ScaleDesignUnits(fontWidth, sizeFactor), FontWeight::Bold, underline};
     const ScreenPoint origin{ScaleDesignValue(designX, sizeFactor),

@@ -47,7 +47,9 @@ ScreenRect SystemControlRect(SystemControl control, float sizeFactor) {
 }
 
 SystemOptionsMenu::SystemOptionsMenu(SystemMenuServices services, OptionsMenuHost& host)
-    : services_(std::move(services)), host_(host), languageIndex_(services_.lexicon.languageIndex) {}
+    : services_(std::move(services)),
+      host_(host),
+      languageIndex_(services_.lexicon.languageIndex) {}
 
 std::span<const int> SystemOptionsMenu::timerPeriodsMs() const {
     return kTimerPeriods;

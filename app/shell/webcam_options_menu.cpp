@@ -100,8 +100,7 @@ std::span<const int> WebcamOptionsMenu::timerPeriodsMs() const {
 }
 
 Repaint WebcamOptionsMenu::OnPointerMoved(ScreenPoint clientPoint) {
-    const std::optional<WebcamControl> hovered =
-        WebcamControlAt(clientPoint, settings_.sizeFactor);
+    const std::optional<WebcamControl> hovered = WebcamControlAt(clientPoint, settings_.sizeFactor);
     if (hovered == hovered_) {
         return Repaint::NotNeeded;
     }
@@ -177,16 +176,16 @@ OptionsMenuView WebcamOptionsMenu::View(const Lexicon& lexicon) const {
     OptionsMenuView view;
     view.skin = kWebcamMenuSkin;
     const auto animation = [s](const char* name, int frame, ScreenPoint at) {
-        return MenuPicture{name + std::to_string(frame),
-                           ScaleDesignRect({at.x, at.y, at.x + kAnimationWidth,
-                                            at.y + kAnimationHeight},
-                                           s)};
+        return MenuPicture{
+            name + std::to_string(frame),
+            ScaleDesignRect({at.x, at.y, at.x + kAnimationWidth, at.y + kAnimationHeight}, s)};
     };
     view.pictures.push_back(animation("RELATIVO", relativeFrame_, kRelativeAnimation));
     view.pictures.push_back(animation("ABSOLUTE", absoluteFrame_, kAbsoluteAnimation));
 
     for (const RowControls& row : kRows) {
-        const WebcamChoiceRow& flags = settings_.webcamChoiceRows[static_cast<std::size_t>(row.row)];
+        const WebcamChoiceRow& flags =
+            settings_.webcamChoiceRows[static_cast<std::size_t>(row.row)];
         for (std::size_t option = 0; option < row.options.size(); ++option) {
             if (!row.options[option] || flags[option] != 1) {
                 continue;
@@ -197,7 +196,8 @@ OptionsMenuView WebcamOptionsMenu::View(const Lexicon& lexicon) const {
             }
             const DesignRect design = DesignOf(*row.options[option]);
             const ScreenPoint offset = CheckMarkOffset(row.row, option);
-            view.checkMarks.push_back(CheckMarkAt(design.left + offset.x, design.top + offset.y, s));
+            view.checkMarks.push_back(
+                CheckMarkAt(design.left + offset.x, design.top + offset.y, s));
         }
     }
     if (settings_.pointerMoveMode == 1) {
@@ -208,8 +208,8 @@ OptionsMenuView WebcamOptionsMenu::View(const Lexicon& lexicon) const {
     const auto centred = [&](LexiconKey key, double left, double span, double y, int height,
                              int width, const DesignRect& box) {
         const std::string& text = lexicon.text(key);
-        view.texts.push_back(ScaledMenuText(text, CentredTextX(left, span, CharacterCount(text), width),
-                                            y, height, width, box, s));
+        view.texts.push_back(ScaledMenuText(
+            text, CentredTextX(left, span, CharacterCount(text), width), y, height, width, box, s));
     };
     centred(LexiconKey::Disabled, 40, 104, 315, 15, 7, {40, 301, 144, 342});
     centred(LexiconKey::Relative, 208, 148, 310, 15, 7, {208, 302, 356, 328});

@@ -45,19 +45,19 @@ void OptionsMenus::open(PopupKind menu, PopupOrigin origin) {
     }
     const ProgramWindowsServices& program = windows_.services_;
     // The companion keyboard would cover the menu.
-    open.companionHidden = windows_.companionWindow_ && windows_.companionShown_ &&
-                           !windows_.companionHiddenByUs_;
+    open.companionHidden =
+        windows_.companionWindow_ && windows_.companionShown_ && !windows_.companionHiddenByUs_;
     windows_.hideCompanionWindow();
     bool* openFlag = nullptr;
     switch (menu) {
         case PopupKind::WebcamOptions:
-            open.logic = std::make_unique<WebcamOptionsMenu>(program.settings,
-                                                             services_.persistence, *this);
+            open.logic =
+                std::make_unique<WebcamOptionsMenu>(program.settings, services_.persistence, *this);
             openFlag = &program.openWindows.webcamOptions;
             break;
         case PopupKind::MouseOptions:
-            open.logic = std::make_unique<MouseOptionsMenu>(
-                program.settings, services_.persistence, *this, *this);
+            open.logic = std::make_unique<MouseOptionsMenu>(program.settings, services_.persistence,
+                                                            *this, *this);
             openFlag = &program.openWindows.mouseOptions;
             break;
         default:

@@ -490,9 +490,9 @@ void ProgramWindows::openWarning(std::function<void(WarningChoice)> answer) {
         answer = [this](WarningChoice) { closePopup(PopupKind::Warning); };
     }
     warningLogic_ = std::make_unique<WarningWindow>(services_.settings.sizeFactor);
-    warningWindow_ = new WarningWidget("Warning", kWarningSkin, &services_.openWindows.warning,
-                                       *warningLogic_, services_.lexicon, skins_,
-                                       std::move(answer));
+    warningWindow_ =
+        new WarningWidget("Warning", kWarningSkin, &services_.openWindows.warning, *warningLogic_,
+                          services_.lexicon, skins_, std::move(answer));
     placePopup(*warningWindow_, PopupKind::Warning, PopupOrigin::ButtonMenu);
 }
 

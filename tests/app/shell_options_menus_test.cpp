@@ -57,7 +57,7 @@ class OptionsMenuLogic : public ::testing::Test {
     StoreTree store;
     testing::FakeUserInterface userInterface;
     SettingsObserver observer;
-    SettingsPersistence persistence{settings, lexicon,  store, folder, userInterface,
+    SettingsPersistence persistence{settings, lexicon,           store, folder, userInterface,
                                     observer, kLanguageEnglishUs};
     RecordingHost host;
     std::atomic<bool> handPlacedEyes{false};
@@ -69,9 +69,10 @@ TEST_F(OptionsMenuLogic, HitsAreStrictAndScaledByTruncation) {
         ScreenPoint point;
         std::optional<WebcamControl> hit;
     };
-    for (const Case& c : {Case{{108, 480}, std::nullopt}, Case{{109, 480}, WebcamControl::Ok},
-                          Case{{200, 472}, std::nullopt}, Case{{300, 400}, WebcamControl::ModeRelative},
-                          Case{{152, 661}, std::nullopt}}) {
+    for (const Case& c :
+         {Case{{108, 480}, std::nullopt}, Case{{109, 480}, WebcamControl::Ok},
+          Case{{200, 472}, std::nullopt}, Case{{300, 400}, WebcamControl::ModeRelative},
+          Case{{152, 661}, std::nullopt}}) {
         EXPECT_EQ(WebcamControlAt(c.point, 1.0f), c.hit) << c.point.x << "," << c.point.y;
     }
     EXPECT_EQ(SystemControlAt({179, 112}, 1.0f), SystemControl::SoundYes);
@@ -121,8 +122,8 @@ TEST_F(OptionsMenuLogic, SwitchingHeadMovementOffAsksFirst) {
 }
 
 TEST_F(OptionsMenuLogic, SystemLanguageStepsLiveAndCancelBringsTheStoredOneBack) {
-    SystemMenuServices services{settings, lexicon, persistence, folder, userInterface,
-                                handPlacedEyes};
+    SystemMenuServices services{settings, lexicon,       persistence,
+                                folder,   userInterface, handPlacedEyes};
     SystemOptionsMenu menu(services, host);
     ASSERT_EQ(lexicon.languageName, "English");
     menu.Click(SystemControl::LanguageNext);

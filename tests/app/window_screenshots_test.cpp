@@ -283,10 +283,10 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
             MenuHost host;
             std::atomic<bool> handPlaced{false};
             WebcamOptionsMenu webcam(settings, persistence, host);
-            SystemOptionsMenu system({settings, lexicon, persistence,
-                                      ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, userInterface,
-                                      handPlaced},
-                                     host);
+            SystemOptionsMenu system(
+                {settings, lexicon, persistence, ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER},
+                 userInterface, handPlaced},
+                host);
             MouseOptionsMenu mouse(settings, persistence, host, host);
             settings.clicMacro = 1;
             settings.autoAjuste = true;
@@ -315,8 +315,8 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
                 }
                 bool open = false;
                 OptionsMenuWidget widget(shot.name, &open, shot.menu, lexicon, skins_);
-                const ScreenSize scaled = ScaleDesignSize(kOptionsMenuDesignWidth,
-                                                          kOptionsMenuDesignHeight, size.sizeFactor);
+                const ScreenSize scaled = ScaleDesignSize(
+                    kOptionsMenuDesignWidth, kOptionsMenuDesignHeight, size.sizeFactor);
                 widget.resize(scaled.width + shot.extraWidth, scaled.height);
                 EXPECT_TRUE(Save(widget, shot.name + suffix)) << shot.name << suffix;
             }
