@@ -101,6 +101,9 @@ void ProgramWindows::repaintAllWindows() {
     if (options_) {
         options_->repaint();
     }
+    for (const auto& [action, key] : trayTexts_) {
+        action->setText(QString::fromStdString(services_.lexicon.text(key)));
+    }
 }
 
 void ProgramWindows::createMainWindow() {
@@ -124,6 +127,7 @@ void ProgramWindows::createTrayIcon() {
     trayMenu_ = new QMenu();
     auto add = [&](LexiconKey key, MainWindowCommand command) {
         QAction* action = trayMenu_->addAction(QString::fromStdString(lexicon.text(key)));
+        trayTexts_.emplace_back(action, key);
         connect(action, &QAction::triggered, this,
                 [this, command] { mainLogic_->OnCommand(command); });
     };
@@ -204,6 +208,7 @@ void ProgramWindows::closeForShutdown() {
         delete trayIcon_;
         trayIcon_ = nullptr;
     }
+    trayTexts_.clear();
     delete trayMenu_;
     trayMenu_ = nullptr;
     closeAllPopups();
@@ -446,9 +451,11 @@ void ProgramWindows::returnFromPopup(PopupOrigin origin) {
     if (origin == PopupOrigin::ButtonMenu) {
         setMainWindowVisibility(Visibility::Shown);
     } else {
+        // Set-up begins again: the face is looked for and must hold still anew.
         mainLogic_->EnterForm(MainWindowForm::Startup);
         setMainWindowVisibility(Visibility::Shown);
         setTrackingState(TrackingRequest::Detect);
+        restartSettling();
         openLoadingBar();
     }
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QObject>
 #include <QPointer>
@@ -32,6 +34,7 @@
 #include "settings/settings_persistence.h"
 #include "tracking/tracking_loop.h"
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -198,6 +201,8 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
 
     QSystemTrayIcon* trayIcon_ = nullptr;
     QMenu* trayMenu_ = nullptr;
+    // The tray menu's items and their texts' keys, for a language change.
+    std::vector<std::pair<QAction*, LexiconKey>> trayTexts_;
 
     std::optional<std::uint64_t> companionWindow_;
     bool companionShown_ = false;
