@@ -10,6 +10,7 @@
 #include <QMessageBox>
 
 #include "app/shell/camera_messages.h"
+#include "app/veltranix/options_menus.h"
 #include "app/veltranix/program_windows.h"
 #include "app/veltranix/qt_macro_playback_display.h"
 #include "capture/camera_source.h"
@@ -189,6 +190,7 @@ std::optional<int> Program::start() {
         stages_->stages(), folder_.root / "faceDetector.xml");
     actions_->menu.RebuildCells();
     windows_->attach(*loop_, *actions_);
+    windows_->attachOptionsMenus({*persistence_, lexicon_, stages_->gestures().testSwitches()});
     windows_->createMainWindow();
 
     // The lexicon load has read config.ini's desktop switch ("metro"); it

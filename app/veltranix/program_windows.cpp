@@ -9,6 +9,7 @@
 
 #include "app/ui/main_window_widget.h"
 #include "app/ui/popup_widgets.h"
+#include "app/veltranix/options_menus.h"
 #include "pointer/pointer_actions.h"
 #include "resources/skins/skins.h"
 #include "settings/user_manual.h"
@@ -84,6 +85,27 @@ void ProgramWindows::attach(TrackingLoop& loop, PointerActions& actions) {
     actions_ = &actions;
 }
 
+void ProgramWindows::attachOptionsMenus(OptionsMenuServices services) {
+    options_ = std::make_unique<OptionsMenus>(*this, services);
+}
+
+void ProgramWindows::repaintAllWindows() {
+    repaintMainWindow();
+    for (QWidget* popup : std::initializer_list<QWidget*>{loadingBar_.data(), pauseWindow_.data(),
+                                                          exitWindow_.data(), aboutWindow_.data(),
+                                                          warningWindow_.data()}) {
+        if (popup != nullptr) {
+            popup->update();
+        }
+    }
+    if (options_) {
+        options_->repaint();
+    }
+    for (const auto& [action, key] : trayTexts_) {
+        action->setText(QString::fromStdString(services_.lexicon.text(key)));
+    }
+}
+
 void ProgramWindows::createMainWindow() {
     mainLogic_ = std::make_unique<MainWindowLogic>(*this, services_.desktop, services_.settings,
                                                    services_.openWindows);
@@ -105,6 +127,7 @@ void ProgramWindows::createTrayIcon() {
     trayMenu_ = new QMenu();
     auto add = [&](LexiconKey key, MainWindowCommand command) {
         QAction* action = trayMenu_->addAction(QString::fromStdString(lexicon.text(key)));
+        trayTexts_.emplace_back(action, key);
         connect(action, &QAction::triggered, this,
                 [this, command] { mainLogic_->OnCommand(command); });
     };
@@ -185,6 +208,7 @@ void ProgramWindows::closeForShutdown() {
         delete trayIcon_;
         trayIcon_ = nullptr;
     }
+    trayTexts_.clear();
     delete trayMenu_;
     trayMenu_ = nullptr;
     closeAllPopups();
@@ -258,6 +282,9 @@ void ProgramWindows::raisePopups() {
             popup->raise();
         }
     }
+    if (options_) {
+        options_->raise();
+    }
 }
 
 void ProgramWindows::setCameraViewVisibility(Visibility visibility) {
@@ -296,7 +323,8 @@ void ProgramWindows::startRestartCountdown() {
 
 void ProgramWindows::closeAllPopups() {
     for (PopupKind popup :
-         {PopupKind::About, PopupKind::Pause, PopupKind::ExitConfirmation, PopupKind::Warning}) {
+         {PopupKind::About, PopupKind::Pause, PopupKind::ExitConfirmation, PopupKind::Warning,
+          PopupKind::WebcamOptions, PopupKind::MouseOptions, PopupKind::SystemOptions}) {
         closePopup(popup);
     }
 }
@@ -406,17 +434,28 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:
         case PopupKind::SystemOptions:
+            if (options_) {
+                options_->open(popup, origin);
+                return;
+            }
+            break;
         case PopupKind::ManualEyePositions:
             break;
     }
-    // The options menus and the manual eye positions window are not part of
-    // this program yet: put back what opening them took away.
+    // The manual eye positions window is not part of this program yet: put
+    // back what opening it took away.
+    returnFromPopup(origin);
+}
+
+void ProgramWindows::returnFromPopup(PopupOrigin origin) {
     if (origin == PopupOrigin::ButtonMenu) {
         setMainWindowVisibility(Visibility::Shown);
     } else {
+        // Set-up begins again: the face is looked for and must hold still anew.
         mainLogic_->EnterForm(MainWindowForm::Startup);
         setMainWindowVisibility(Visibility::Shown);
         setTrackingState(TrackingRequest::Detect);
+        restartSettling();
         openLoadingBar();
     }
 }
@@ -450,14 +489,17 @@ void ProgramWindows::openAbout() {
     placePopup(*aboutWindow_, PopupKind::About, PopupOrigin::ButtonMenu);
 }
 
-void ProgramWindows::openWarning() {
+void ProgramWindows::openWarning(std::function<void(WarningChoice)> answer) {
     if (warningWindow_) {
         return;
     }
+    if (!answer) {
+        answer = [this](WarningChoice) { closePopup(PopupKind::Warning); };
+    }
     warningLogic_ = std::make_unique<WarningWindow>(services_.settings.sizeFactor);
-    warningWindow_ = new WarningWidget("Warning", kWarningSkin, &services_.openWindows.warning,
-                                       *warningLogic_, services_.lexicon, skins_,
-                                       [this](WarningChoice) { closePopup(PopupKind::Warning); });
+    warningWindow_ =
+        new WarningWidget("Warning", kWarningSkin, &services_.openWindows.warning, *warningLogic_,
+                          services_.lexicon, skins_, std::move(answer));
     placePopup(*warningWindow_, PopupKind::Warning, PopupOrigin::ButtonMenu);
 }
 
@@ -504,6 +546,10 @@ void ProgramWindows::closePopup(PopupKind popup) {
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:
         case PopupKind::SystemOptions:
+            if (options_) {
+                options_->closeFromOutside(popup);
+            }
+            break;
         case PopupKind::ManualEyePositions:
             break;
     }

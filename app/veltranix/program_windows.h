@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QObject>
 #include <QPointer>
@@ -32,12 +34,15 @@
 #include "settings/settings_persistence.h"
 #include "tracking/tracking_loop.h"
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 
 namespace veltranix {
 
 struct PointerActions;
+class OptionsMenus;
+struct OptionsMenuServices;
 
 // What the windows use of the rest of the program.
 struct ProgramWindowsServices {
@@ -65,6 +70,11 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // The loop and the pointer actions exist after the windows; attach them
     // before the first frame.
     void attach(TrackingLoop& loop, PointerActions& actions);
+    void attachOptionsMenus(OptionsMenuServices services);
+    // The macro editor of the current profile (the options menus' button).
+    void openMacroEditor();
+    // Every window shows its texts again (after a language change).
+    void repaintAllWindows();
     void createMainWindow();
     // The start-up form, centred, shown.
     void showStartup();
@@ -133,6 +143,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void exitProgram() override;
 
   private:
+    friend class OptionsMenus;
     // The click-type menu's window arrives with the menus; until then the
     // menu cannot be shown and its triggers fall back to their plain clicks.
     class NoClickMenuWindow : public ClickMenuWindowPort {
@@ -152,7 +163,10 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
 
     void openConfirmation(PopupKind popup, PopupOrigin origin);
     void openAbout();
-    void openWarning();
+    // `answer` receives the choice; without one the warning just closes.
+    void openWarning(std::function<void(WarningChoice)> answer = {});
+    // Brings back what opening a popup from `origin` took away.
+    void returnFromPopup(PopupOrigin origin);
     void onAboutItem(AboutItem item);
     void openDocument(const std::filesystem::path& path);
     void placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin);
@@ -180,12 +194,15 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     std::unique_ptr<AboutWindow> aboutLogic_;
     QPointer<AboutWidget> aboutWindow_;
     QPointer<LoadingBarWidget> loadingBar_;
+    std::unique_ptr<OptionsMenus> options_;
 
     QTimer headPauseCooldown_;
     int headPauseCooldownTicks_ = 0;
 
     QSystemTrayIcon* trayIcon_ = nullptr;
     QMenu* trayMenu_ = nullptr;
+    // The tray menu's items and their texts' keys, for a language change.
+    std::vector<std::pair<QAction*, LexiconKey>> trayTexts_;
 
     std::optional<std::uint64_t> companionWindow_;
     bool companionShown_ = false;

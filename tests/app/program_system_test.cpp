@@ -111,6 +111,27 @@ class ScreenWatcher {
         return pixels;
     }
 
+    // Pixels of the check marks' green in a screen area.
+    int GreenPixels(const WindowPlace& area) const {
+        XImage* image = XGetImage(display_, DefaultRootWindow(display_), area.x, area.y, area.width,
+                                  area.height, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return 0;
+        }
+        int green = 0;
+        for (int y = 0; y < area.height; ++y) {
+            for (int x = 0; x < area.width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                const int r = static_cast<int>((pixel >> 16) & 0xFF);
+                const int g = static_cast<int>((pixel >> 8) & 0xFF);
+                const int b = static_cast<int>(pixel & 0xFF);
+                green += g > 80 && g > r + 40 && g > b + 30 ? 1 : 0;
+            }
+        }
+        XDestroyImage(image);
+        return green;
+    }
+
     void SaveScreenshot(const WindowPlace& place, const std::filesystem::path& file) const {
         XImage* image = XGetImage(display_, DefaultRootWindow(display_), place.x, place.y,
                                   place.width, place.height, AllPlanes, ZPixmap);
@@ -145,13 +166,19 @@ class SteeredFace {
     }
     double offsetX() const { return offsetX_; }
     double offsetY() const { return offsetY_; }
+    // How far the jaw has dropped, in camera pixels (0 closed).
+    void OpenMouth(int pixels) {
+        mouthOpening_ = pixels;
+        Write();
+    }
 
   private:
     void Write() const {
         const std::filesystem::path next = control_.string() + ".next";
         {
             std::ofstream out(next);
-            out << "offsetX=" << offsetX_ << "\noffsetY=" << offsetY_ << "\nnoiseSigma=1.5\n";
+            out << "offsetX=" << offsetX_ << "\noffsetY=" << offsetY_
+                << "\nnoiseSigma=1.5\nmouthOpening=" << mouthOpening_ << "\n";
         }
         std::filesystem::rename(next, control_);
     }
@@ -159,6 +186,7 @@ class SteeredFace {
     std::filesystem::path control_;
     double offsetX_ = 0.0;
     double offsetY_ = 0.0;
+    int mouthOpening_ = 0;
 };
 
 class RunningProgram {
@@ -338,6 +366,30 @@ class ProgramSystemTest : public ::testing::Test {
         return false;
     }
 
+    // Turns the head until the pointer passes into `target`, without resting
+    // there: where the docked window turns into the button menu every spot is
+    // a button, which a rest of the dwell time would click.
+    bool PassPointerInto(const WindowPlace& target) {
+        const auto inside = [&] {
+            const auto [x, y] = screen_.Pointer();
+            return target.Contains(x, y);
+        };
+        for (int step = 0; step < 12; ++step) {
+            if (WaitFor(inside, 0.6)) {
+                return true;
+            }
+            const auto [x, y] = screen_.Pointer();
+            const int goalX = target.x + target.width / 2;
+            const int goalY = target.y + target.height / 2;
+            TurnHeadTo(
+                std::clamp(face_->offsetX() + (std::abs(gainX_) > 0.5 ? (goalX - x) / gainX_ : 0.0),
+                           -120.0, 120.0),
+                std::clamp(face_->offsetY() + (std::abs(gainY_) > 0.5 ? (goalY - y) / gainY_ : 0.0),
+                           -80.0, 80.0));
+        }
+        return inside();
+    }
+
     // Aims at `target` and holds still until the dwell clock clicks there,
     // that is until `clicked` holds; aims again if the pointer drifted off.
     bool DwellClickOn(const WindowPlace& target, const std::function<bool()>& clicked) {
@@ -356,7 +408,8 @@ class ProgramSystemTest : public ::testing::Test {
     // The program's windows now shown, for a failure's message.
     std::string OpenWindowNames() const {
         std::string names;
-        for (const char* name : {"Veltranix", "PAUSE", "SALIDA", "ABOUT", "BarraDeCarga"}) {
+        for (const char* name : {"Veltranix", "PAUSE", "SALIDA", "ABOUT", "BarraDeCarga",
+                                 "MOPTIONS", "MOPTIONSRATOLI", "MSYSTEM", "Warning"}) {
             if (const std::optional<WindowPlace> place = screen_.Find(name)) {
                 names += std::string(name) + " at " + std::to_string(place->x) + "," +
                          std::to_string(place->y) + " " + std::to_string(place->width) + "x" +
@@ -364,6 +417,68 @@ class ProgramSystemTest : public ::testing::Test {
             }
         }
         return names;
+    }
+
+    // Starts the program on the steered face; waits until it has docked.
+    std::unique_ptr<RunningProgram> StartDocked() {
+        auto program = std::make_unique<RunningProgram>(
+            std::vector<std::string>{VELTRANIX_PROGRAM, "--camera",
+                                     "steered:" + (folder_.path() / "face.control").string(),
+                                     "--config-dir", (folder_.path() / "config").string()},
+            std::vector<std::string>{"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+                                     "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(),
+                                     "LANG=en_US.UTF-8", "ASAN_OPTIONS=detect_leaks=0"});
+        const auto docked = [&] {
+            const auto main = screen_.Find("Veltranix");
+            return main && main->width == 160 && main->height == 120;
+        };
+        const bool ended = !program->started() ||
+                           !WaitFor([&] { return program->Poll().has_value() || docked(); }, 90) ||
+                           program->Poll().has_value();
+        return ended ? nullptr : std::move(program);
+    }
+
+    std::optional<std::int32_t> Stored(const char* key, const char* name) {
+        FileSettingsStore store({folder_.path() / "config" / "settings.store",
+                                 folder_.path() / "config" / "autostart"});
+        store.open();
+        return ReadInteger(store, key, name);
+    }
+
+    // With the pointer in relative mode the head works as a joystick: turned
+    // out of the middle it drives the pointer, back in the middle it stops.
+    // Steers so, from the head-to-pointer gain of the absolute mode and the
+    // relative mode's dead zone and speed (a 1280 x 1024 screen, range step
+    // 2), then holds still until `clicked` holds.
+    bool JoystickDwellClickOn(const WindowPlace& target, const std::function<bool()>& clicked) {
+        constexpr double kDeadZone = 100.0;
+        const double q = 170.0 / ((1024.0 - kDeadZone) * (1024.0 - kDeadZone));
+        const int goalX = target.x + target.width / 2;
+        const int goalY = target.y + target.height / 2;
+        steerLog_.clear();
+        for (int frame = 0; frame < 1500; ++frame) {
+            if (clicked()) {
+                return true;
+            }
+            const auto [x, y] = screen_.Pointer();
+            const bool inside = target.Contains(x, y);
+            if (frame % 25 == 0) {
+                steerLog_ += "pointer " + std::to_string(x) + "," + std::to_string(y) + "; ";
+            }
+            const auto mapped = [&](int distance, int tolerance) {
+                if (inside || std::abs(distance) <= tolerance) {
+                    return 0.0;
+                }
+                const double speed = std::clamp(std::abs(distance) / 15.0, 1.0, 4.0);
+                return (distance > 0 ? 1.0 : -1.0) * (kDeadZone + std::sqrt(speed / q));
+            };
+            const double wantX = mapped(goalX - x, target.width / 4) / gainX_;
+            const double wantY = mapped(goalY - y, target.height / 4) / gainY_;
+            face_->MoveTo(face_->offsetX() + std::clamp(wantX - face_->offsetX(), -0.33, 0.33),
+                          face_->offsetY() + std::clamp(wantY - face_->offsetY(), -0.33, 0.33));
+            Hold(0.04);
+        }
+        return clicked();
     }
 
     void Shot(const std::string& name, const WindowPlace& place) {
@@ -439,9 +554,8 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_GT(std::abs(gainX_), 2.0) << "the pointer did not follow the head sideways";
     EXPECT_GT(std::abs(gainY_), 2.0) << "the pointer did not follow the head up and down";
 
-    // Resting the pointer on the docked window turns it into the button menu
-    // (where the webcam options button will be, which is not yet built).
-    ASSERT_TRUE(SteerPointerInto({main->x + 90, main->y + 13, 60, 40}));
+    // The pointer on the docked window turns it into the button menu.
+    ASSERT_TRUE(PassPointerInto({main->x + 90, main->y + 13, 60, 40}));
     ASSERT_TRUE(WaitFor(
         [&] {
             main = screen_.Find("Veltranix");
@@ -520,6 +634,127 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_EQ(*program.Poll(), 0);
     const std::vector<std::uint32_t> arrowAfter = ApplicationCursor();
     EXPECT_EQ(arrowAfter, arrowBefore) << "the theme's arrow is not back";
+}
+
+TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
+    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+    Display* display = screen_.display();
+    // A window of the user's application that notes the clicks it gets.
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.event_mask = ButtonPressMask;
+    const WindowPlace clickTarget{160, 300, 300, 300};
+    const Window clickWindow =
+        XCreateWindow(display, DefaultRootWindow(display), clickTarget.x, clickTarget.y,
+                      clickTarget.width, clickTarget.height, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    XMapWindow(display, clickWindow);
+    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 640, 512);
+    XSync(display, False);
+    const std::unique_ptr<RunningProgram> program = StartDocked();
+    ASSERT_TRUE(program) << "the program never docked";
+    LearnHeadToPointerGain();
+
+    // Mouse options, from the button menu (left, third row): the mouth makes
+    // a double click (the fourth kind); OK.
+    std::optional<WindowPlace> mouse;
+    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 240 + 129, 62, 44},
+                             [&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }))
+        << "no mouse options (" << OpenWindowNames() << "): " << steerLog_;
+    EXPECT_EQ(mouse->width, 610);
+    EXPECT_EQ(mouse->height, 514);
+    const WindowPlace mouthDoubleMark{mouse->x + 374, mouse->y + 179, 25, 23};
+    ASSERT_TRUE(DwellClickOn({mouse->x + 380, mouse->y + 192, 60, 42},
+                             [&] { return screen_.GreenPixels(mouthDoubleMark) > 15; }))
+        << "the mouth's double click was not checked: " << steerLog_;
+    Shot("mouse_options", *mouse);
+    ASSERT_TRUE(DwellClickOn({mouse->x + 172, mouse->y + 463, 120, 20},
+                             [&] { return !screen_.Find("MOPTIONSRATOLI").has_value(); }))
+        << "OK did not close the mouse options: " << steerLog_;
+    EXPECT_EQ(Stored(store_keys::kMouse, "boca"), 4);
+
+    // Opening the mouth over the application's window double-clicks it,
+    // well before the dwell clock would click.
+    std::vector<Time> presses;
+    const auto notePresses = [&] {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == ButtonPress && event.xbutton.window == clickWindow &&
+                event.xbutton.button == Button1) {
+                presses.push_back(event.xbutton.time);
+            }
+        }
+        return presses.size() >= 2;
+    };
+    bool doubleClicked = false;
+    for (int attempt = 0; attempt < 3 && !doubleClicked; ++attempt) {
+        ASSERT_TRUE(SteerPointerInto({clickTarget.x + 60, clickTarget.y + 60, 180, 180}))
+            << steerLog_;
+        notePresses();
+        presses.clear();
+        for (int opening : {4, 8, 12, 16, 16, 16, 16, 12, 8, 4, 0}) {
+            face_->OpenMouth(opening);
+            Hold(0.04);
+        }
+        doubleClicked = WaitFor(notePresses, 1.5) && presses[1] - presses[0] <= 500;
+        // Away and back: the dwell clock starts again.
+        TurnHeadTo(face_->offsetX() + 3, face_->offsetY());
+    }
+    EXPECT_TRUE(doubleClicked) << presses.size() << " presses";
+
+    // System options (left, second row): the medium size, OK; the docked
+    // window takes the new size.
+    ASSERT_TRUE(PassPointerInto({1280 - 150, 1024 - 110, 60, 40}));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const auto main = screen_.Find("Veltranix");
+            return main && main->height == 240;
+        },
+        10))
+        << "no button menu";
+    std::optional<WindowPlace> system;
+    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 240 + 68, 62, 46},
+                             [&] { return (system = screen_.Find("MSYSTEM")).has_value(); }))
+        << "no system options (" << OpenWindowNames() << "): " << steerLog_;
+    const WindowPlace mediumMark{system->x + 177, system->y + 236, 25, 23};
+    ASSERT_TRUE(DwellClickOn({system->x + 182, system->y + 242, 14, 11},
+                             [&] { return screen_.GreenPixels(mediumMark) > 15; }))
+        << "medium was not checked: " << steerLog_;
+    Shot("system_options", *system);
+    ASSERT_TRUE(DwellClickOn({system->x + 116, system->y + 476, 126, 20},
+                             [&] { return !screen_.Find("MSYSTEM").has_value(); }))
+        << "OK did not close the system options: " << steerLog_;
+    std::optional<WindowPlace> main;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            return main && main->width == 192 && main->height == 144;
+        },
+        10))
+        << "the docked window did not take the medium size (" << OpenWindowNames() << ")";
+    EXPECT_EQ(main->x, 1280 - 192);
+    EXPECT_EQ(main->y, 1024 - 146);
+    EXPECT_EQ(Stored(store_keys::kSystem, "tamany"), 1);
+
+    // Webcam options (right, third row of the larger menu): relative mode,
+    // chosen near the screen's middle where the head rests; then OK, with
+    // the head now a joystick.
+    std::optional<WindowPlace> webcam;
+    ASSERT_TRUE(DwellClickOn({1280 - 84, 1024 - 288 + 153, 72, 56},
+                             [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
+        << "no webcam options (" << OpenWindowNames() << "): " << steerLog_;
+    EXPECT_EQ(webcam->width, 729);
+    EXPECT_EQ(webcam->height, 616);
+    const WindowPlace relativeMark{webcam->x + 206, webcam->y + 372, 30, 27};
+    ASSERT_TRUE(
+        DwellClickOn({590, 572, 100, 36}, [&] { return screen_.GreenPixels(relativeMark) > 15; }))
+        << "relative was not checked: " << steerLog_;
+    Shot("webcam_options", *webcam);
+    ASSERT_TRUE(JoystickDwellClickOn({webcam->x + 136, webcam->y + 573, 160, 22},
+                                     [&] { return !screen_.Find("MOPTIONS").has_value(); }))
+        << "OK did not close the webcam options: " << steerLog_;
+    EXPECT_EQ(Stored(store_keys::kWebcam, "tipoMoveRatoli"), 2);
 }
 
 }  // namespace

@@ -57,6 +57,30 @@ const std::vector<Box> kWarningTexts = {{113, 8, 558, 52}, {164, 65, 294, 82}, {
 const std::vector<Box> kAboutTexts = {
     {10, 118, 598, 322}, {16, 468, 330, 502}, {450, 478, 575, 498}};
 
+const std::vector<Box> kWebcamOptions = {
+    {163, 13, 311, 101},  {441, 13, 590, 101},  {163, 127, 277, 170}, {320, 127, 433, 170},
+    {477, 127, 590, 170}, {163, 196, 277, 276}, {320, 196, 433, 276}, {477, 196, 590, 276},
+    {12, 301, 144, 342},  {163, 302, 367, 450}, {388, 302, 590, 450}, {108, 472, 254, 501},
+    {357, 472, 503, 501}};
+const std::vector<Box> kWebcamOptionsTexts = {{45, 312, 140, 332},
+                                              {212, 307, 352, 326},
+                                              {435, 307, 575, 326},
+                                              {115, 477, 247, 497},
+                                              {364, 477, 496, 497}};
+const std::vector<Box> kSystemOptions = {
+    {178, 32, 200, 65},   {380, 32, 400, 65},   {178, 111, 200, 129}, {178, 151, 200, 169},
+    {178, 201, 200, 220}, {178, 239, 200, 256}, {322, 201, 341, 220}, {178, 294, 200, 311},
+    {178, 334, 200, 353}, {178, 383, 200, 402}, {178, 426, 200, 443}, {106, 472, 252, 501},
+    {355, 472, 501, 501}, {501, 111, 523, 129}, {501, 151, 523, 169}};
+const std::vector<Box> kSystemOptionsTexts = {
+    {206, 38, 374, 60}, {113, 477, 245, 497}, {362, 477, 494, 497}};
+const std::vector<Box> kMouseOptions = {
+    {100, 105, 130, 135}, {100, 140, 130, 170}, {100, 179, 130, 209}, {100, 214, 130, 244},
+    {100, 254, 130, 284}, {100, 293, 130, 323}, {134, 100, 214, 174}, {528, 247, 605, 329},
+    {214, 331, 291, 419}, {26, 378, 106, 409},  {160, 458, 304, 488}, {409, 458, 554, 488}};
+const std::vector<Box> kMouseOptionsTexts = {
+    {32, 383, 100, 404}, {322, 342, 600, 392}, {167, 462, 297, 484}, {416, 462, 547, 484}};
+
 const std::vector<SkinCase> kSkins = {
     {"MENU_PRINCIPAL_PAUSA", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
     {"MENU_PRINCIPAL", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
@@ -73,6 +97,14 @@ const std::vector<SkinCase> kSkins = {
     {"WARNING", 599, 98, Box{320, 70, 370, 84}, kWarningButtons, kWarningTexts},
     {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {{439, 470, 585, 505}}, kAboutTexts},
     {"Icono", 256, 256, std::nullopt, {}, {}},
+    {"MENUOPCIONS", 608, 514, Box{265, 478, 345, 495}, kWebcamOptions, kWebcamOptionsTexts},
+    {"SYSTEM", 604, 514, Box{420, 240, 500, 270}, kSystemOptions, kSystemOptionsTexts},
+    {"MENU_OP_RATON", 608, 514, Box{320, 420, 400, 450}, kMouseOptions, kMouseOptionsTexts},
+    {"RELATIVO1", 150, 113, std::nullopt, {}, {}},
+    {"ABSOLUTE27", 150, 113, std::nullopt, {}, {}},
+    {"PAUSE_02", 85, 65, std::nullopt, {}, {}},
+    {"RELLOTGE8", 50, 50, std::nullopt, {}, {}},
+    {"DESP_OBERT", 50, 50, std::nullopt, {}, {}},
 };
 
 constexpr double kScales[] = {1.0, 1.4};

@@ -14,10 +14,15 @@
 #include "app/shell/confirmation_window.h"
 #include "app/shell/loading_bar.h"
 #include "app/shell/main_window_logic.h"
+#include "app/shell/mouse_options_menu.h"
+#include "app/shell/system_options_menu.h"
 #include "app/shell/warning_window.h"
+#include "app/shell/webcam_options_menu.h"
 #include "app/ui/main_window_widget.h"
+#include "app/ui/options_menu_widget.h"
 #include "app/ui/popup_widgets.h"
 #include "settings/lexicon.h"
+#include "settings/store_tree.h"
 #include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/support/face_sequence.h"
@@ -55,6 +60,21 @@ class FormFollower : public ShellActionsPort {
     bool paused = false;
 };
 
+// The options menus' requests, none of which matters here; the engine's
+// readings as large as a long day makes them.
+class MenuHost : public OptionsMenuHost, public MouseMenuEngine {
+  public:
+    void closeOptionsMenu(PopupKind) override {}
+    void askBeforeDisablingHeadMovement() override {}
+    void lexiconReloaded() override {}
+    void openMacroEditor() override {}
+    void setGestureTests(bool, bool) override {}
+    std::optional<double> eyeActivity() const override { return 70.0; }
+    std::optional<double> mouthActivity() const override { return 20.0; }
+    std::int32_t clickCount() const override { return 123456; }
+    double pointerTravelPixels() const override { return 98765432.0; }
+};
+
 struct SizeCase {
     int tamany;
     float sizeFactor;
@@ -85,6 +105,15 @@ bool Save(QWidget& widget, const std::string& name) {
         }
     }
     return false;
+}
+
+void ExpectFitsBox(const MenuText& text, const std::string& where) {
+    const int width = SkinTextWidth(text.text);
+    EXPECT_GE(text.text.origin.x, text.box.left)
+        << where << ": \"" << text.text.text << "\" starts left of its box";
+    EXPECT_LE(text.text.origin.x + width, text.box.right)
+        << where << ": \"" << text.text.text << "\" is " << width << " px wide from x "
+        << text.text.origin.x << " in a box ending at " << text.box.right;
 }
 
 void ExpectFits(const SkinText& text, int windowWidth, const std::string& where) {
@@ -231,6 +260,70 @@ TEST_F(WindowScreenshots, PopupsInEverySizeAndTheirTextsFitInEveryLanguage) {
                     EXPECT_TRUE(
                         Save(bar, "loading_bar_" + std::to_string(status) + "_" + language));
                 }
+            }
+        }
+    }
+}
+
+TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage) {
+    for (const char* language : kLanguages) {
+        Lexicon lexicon = LoadLanguage(language);
+        const bool shoot = std::string(language) == "English" || std::string(language) == "Spanish";
+        for (const SizeCase& size : kSizes) {
+            const std::string suffix =
+                std::string("_") + language + "_size" + std::to_string(size.tamany);
+            Settings settings;
+            StoreTree store;
+            testing::FakeUserInterface userInterface;
+            SettingsObserver observer;
+            SettingsPersistence persistence(settings, lexicon, store,
+                                            ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER},
+                                            userInterface, observer, kLanguageEnglishUs);
+            persistence.LayoutWindows(size.tamany);
+            MenuHost host;
+            std::atomic<bool> handPlaced{false};
+            WebcamOptionsMenu webcam(settings, persistence, host);
+            SystemOptionsMenu system(
+                {settings, lexicon, persistence, ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER},
+                 userInterface, handPlaced},
+                host);
+            MouseOptionsMenu mouse(settings, persistence, host, host);
+            settings.clicMacro = 1;
+            settings.autoAjuste = true;
+            struct Shot {
+                OptionsMenu& menu;
+                const char* name;
+                ScreenPoint hover;  // design units
+                int extraWidth;
+            };
+            for (const Shot& shot :
+                 {Shot{webcam, "webcam_options", {250, 380}, 0},
+                  Shot{system, "system_options", {190, 50}, 0},
+                  Shot{mouse, "mouse_options", {115, 120}, kMouseMenuExtraWidthPx},
+                  Shot{mouse, "mouse_options_eye_test", {40, 120}, kMouseMenuExtraWidthPx},
+                  Shot{mouse, "mouse_options_demo", {250, 210}, kMouseMenuExtraWidthPx}}) {
+                shot.menu.OnPointerMoved({ScaleDesignValue(shot.hover.x, size.sizeFactor),
+                                          ScaleDesignValue(shot.hover.y, size.sizeFactor)});
+                for (int tick = 0; tick < 3; ++tick) {
+                    shot.menu.OnTimer(0);
+                }
+                for (const MenuText& text : shot.menu.View(lexicon).texts) {
+                    ExpectFitsBox(text, shot.name + suffix);
+                }
+                if (!shoot) {
+                    continue;
+                }
+                bool open = false;
+                OptionsMenuWidget widget(shot.name, &open, shot.menu, lexicon, skins_);
+                const ScreenSize scaled = ScaleDesignSize(
+                    kOptionsMenuDesignWidth, kOptionsMenuDesignHeight, size.sizeFactor);
+                widget.resize(scaled.width + shot.extraWidth, scaled.height);
+                EXPECT_TRUE(Save(widget, shot.name + suffix)) << shot.name << suffix;
+            }
+            // The mark of head movement switched off.
+            settings.pointerMoveMode = 1;
+            for (const MenuText& text : webcam.View(lexicon).texts) {
+                ExpectFitsBox(text, "webcam_options" + suffix);
             }
         }
     }

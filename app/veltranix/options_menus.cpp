@@ -1,0 +1,207 @@
+#include "app/veltranix/options_menus.h"
+
+#include <algorithm>
+
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/veltranix/program_windows.h"
+#include "pointer/pointer_actions.h"
+
+namespace veltranix {
+
+namespace {
+
+// How long the note that the macro editor is missing stays up.
+constexpr int kNoticeMs = 5000;
+
+}  // namespace
+
+OptionsMenus::OptionsMenus(ProgramWindows& windows, OptionsMenuServices services)
+    : windows_(windows), services_(services) {}
+
+OptionsMenus::~OptionsMenus() {
+    // At the end of the run the engine may be gone: the windows only.
+    for (Open* open : {&webcam_, &mouse_, &system_}) {
+        delete open->window.data();
+    }
+}
+
+OptionsMenus::Open& OptionsMenus::slot(PopupKind menu) {
+    switch (menu) {
+        case PopupKind::WebcamOptions:
+            return webcam_;
+        case PopupKind::MouseOptions:
+            return mouse_;
+        default:
+            return system_;
+    }
+}
+
+void OptionsMenus::open(PopupKind menu, PopupOrigin origin) {
+    Open& open = slot(menu);
+    if (open.window) {
+        return;
+    }
+    const ProgramWindowsServices& program = windows_.services_;
+    // The companion keyboard would cover the menu.
+    open.companionHidden =
+        windows_.companionWindow_ && windows_.companionShown_ && !windows_.companionHiddenByUs_;
+    windows_.hideCompanionWindow();
+    bool* openFlag = nullptr;
+    switch (menu) {
+        case PopupKind::WebcamOptions:
+            open.logic =
+                std::make_unique<WebcamOptionsMenu>(program.settings, services_.persistence, *this);
+            openFlag = &program.openWindows.webcamOptions;
+            break;
+        case PopupKind::MouseOptions:
+            open.logic = std::make_unique<MouseOptionsMenu>(program.settings, services_.persistence,
+                                                            *this, *this);
+            openFlag = &program.openWindows.mouseOptions;
+            break;
+        default:
+            open.logic = std::make_unique<SystemOptionsMenu>(
+                SystemMenuServices{program.settings, services_.lexicon, services_.persistence,
+                                   program.folder, program.userInterface,
+                                   program.shared.handPlacedEyes},
+                *this);
+            openFlag = &program.openWindows.systemOptions;
+            break;
+    }
+    open.origin = origin;
+    open.window = new OptionsMenuWidget(TraitsOf(menu).className, openFlag, *open.logic,
+                                        program.lexicon, windows_.skins_);
+    windows_.placePopup(*open.window, menu, origin);
+}
+
+void OptionsMenus::closeOptionsMenu(PopupKind menu) {
+    Open& open = slot(menu);
+    if (!open.window) {
+        return;
+    }
+    open.window->ReleasePointer();
+    open.window->close();
+    open.window->deleteLater();
+    open.window = nullptr;
+    if (menu == PopupKind::MouseOptions && windows_.actions_ != nullptr) {
+        // Macros in the click-type menu decide its height.
+        windows_.actions_->menu.RebuildCells();
+    }
+    windows_.returnFromPopup(open.origin);
+    if (open.companionHidden && open.origin == PopupOrigin::ButtonMenu &&
+        windows_.companionWindow_) {
+        windows_.services_.companion.showCompanionWindow(*windows_.companionWindow_);
+        windows_.companionHiddenByUs_ = false;
+    }
+    open.companionHidden = false;
+}
+
+void OptionsMenus::closeFromOutside(PopupKind menu) {
+    Open& open = slot(menu);
+    if (!open.window) {
+        return;
+    }
+    open.logic->OnClosedFromOutside();
+    open.window->ReleasePointer();
+    open.window->close();
+    delete open.window.data();
+}
+
+void OptionsMenus::raise() {
+    for (const Open* open : {&webcam_, &mouse_, &system_}) {
+        if (open->window && open->window->isVisible()) {
+            open->window->raise();
+        }
+    }
+}
+
+void OptionsMenus::repaint() {
+    for (const Open* open : {&webcam_, &mouse_, &system_}) {
+        if (open->window) {
+            open->window->update();
+        }
+    }
+}
+
+void OptionsMenus::askBeforeDisablingHeadMovement() {
+    if (!webcam_.window) {
+        return;
+    }
+    webcam_.window->ReleasePointer();
+    webcam_.window->hide();
+    windows_.openWarning([this](WarningChoice choice) { onWarningAnswer(choice); });
+}
+
+void OptionsMenus::onWarningAnswer(WarningChoice choice) {
+    windows_.closePopup(PopupKind::Warning);
+    if (!webcam_.window) {
+        return;
+    }
+    static_cast<WebcamOptionsMenu&>(*webcam_.logic).OnWarningAnswer(choice);
+    OptionsMenuWidget& window = *webcam_.window;
+    window.show();
+    window.raise();
+    if (windows_.loop_ != nullptr) {
+        const QRect frame = window.geometry();
+        window.ConfinePointer(windows_.loop_->pointerRange(),
+                              {frame.left(), frame.top(), frame.left() + frame.width() - 1,
+                               frame.top() + frame.height() - 1},
+                              windows_.wholeScreen());
+    }
+    window.update();
+}
+
+void OptionsMenus::lexiconReloaded() {
+    windows_.repaintAllWindows();
+}
+
+void OptionsMenus::openMacroEditor() {
+    windows_.openMacroEditor();
+}
+
+void OptionsMenus::setGestureTests(bool eyeTest, bool mouthTest) {
+    services_.gestureTests.eyeTest = eyeTest;
+    services_.gestureTests.mouthTest = mouthTest;
+}
+
+std::optional<double> OptionsMenus::eyeActivity() const {
+    if (windows_.loop_ == nullptr) {
+        return std::nullopt;
+    }
+    const FrameReport& frame = windows_.loop_->lastFrame();
+    // The eyes count as closed when both patches are.
+    if (frame.eyeActivity1 && frame.eyeActivity2) {
+        return std::min(*frame.eyeActivity1, *frame.eyeActivity2);
+    }
+    return frame.eyeActivity1;
+}
+
+std::optional<double> OptionsMenus::mouthActivity() const {
+    return windows_.loop_ != nullptr ? windows_.loop_->lastFrame().mouthActivity : std::nullopt;
+}
+
+std::int32_t OptionsMenus::clickCount() const {
+    return windows_.actions_ != nullptr ? windows_.actions_->clicks.clickCount() : 0;
+}
+
+double OptionsMenus::pointerTravelPixels() const {
+    return windows_.loop_ != nullptr ? windows_.loop_->pointerTravel() : 0.0;
+}
+
+// Until the macro editor is part of the program, its button says so in
+// words, in a note that goes away by itself.
+void ProgramWindows::openMacroEditor() {
+    auto* box = new QMessageBox(
+        QMessageBox::Information, "Veltranix",
+        QString::fromStdString(services_.lexicon.text(LexiconKey::MacroEditorMissing)),
+        QMessageBox::NoButton);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint |
+                        Qt::WindowDoesNotAcceptFocus);
+    box->show();
+    QTimer::singleShot(kNoticeMs, box, &QWidget::close);
+}
+
+}  // namespace veltranix

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QPointer>
+
+#include "app/shell/mouse_options_menu.h"
+#include "app/shell/options_menu.h"
+#include "app/shell/system_options_menu.h"
+#include "app/shell/webcam_options_menu.h"
+#include "app/ui/options_menu_widget.h"
+#include "settings/settings_persistence.h"
+#include "tracking/gestures.h"
+
+namespace veltranix {
+
+class ProgramWindows;
+
+// What the options menus need beyond the windows' services.
+struct OptionsMenuServices {
+    SettingsPersistence& persistence;
+    // The lexicon the system menu reloads on each language step.
+    Lexicon& lexicon;
+    GestureTestSwitches& gestureTests;
+};
+
+// The three options menus of the program's windows: opening them where the
+// popup layout says, the warning before head movement is switched off, the
+// return to the main window when they close. GUI thread.
+class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
+  public:
+    OptionsMenus(ProgramWindows& windows, OptionsMenuServices services);
+    ~OptionsMenus() override;
+
+    void open(PopupKind menu, PopupOrigin origin);
+    // Closes a menu from outside (shutdown): nothing is stored or read back.
+    void closeFromOutside(PopupKind menu);
+    void raise();
+    void repaint();
+
+    // OptionsMenuHost.
+    void closeOptionsMenu(PopupKind menu) override;
+    void askBeforeDisablingHeadMovement() override;
+    void lexiconReloaded() override;
+    void openMacroEditor() override;
+
+    // MouseMenuEngine.
+    void setGestureTests(bool eyeTest, bool mouthTest) override;
+    std::optional<double> eyeActivity() const override;
+    std::optional<double> mouthActivity() const override;
+    std::int32_t clickCount() const override;
+    double pointerTravelPixels() const override;
+
+  private:
+    struct Open {
+        std::unique_ptr<OptionsMenu> logic;
+        QPointer<OptionsMenuWidget> window;
+        PopupOrigin origin = PopupOrigin::ButtonMenu;
+        bool companionHidden = false;
+    };
+    Open& slot(PopupKind menu);
+    void onWarningAnswer(WarningChoice choice);
+
+    ProgramWindows& windows_;
+    OptionsMenuServices services_;
+    Open webcam_;
+    Open mouse_;
+    Open system_;
+};
+
+}  // namespace veltranix

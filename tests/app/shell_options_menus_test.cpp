@@ -1,0 +1,227 @@
+// The options menus' logic, headless, over a real store and lexicon.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/shell/mouse_options_menu.h"
+#include "app/shell/system_options_menu.h"
+#include "app/shell/webcam_options_menu.h"
+#include "settings/store_tree.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix {
+namespace {
+
+using namespace store_keys;
+
+class RecordingHost : public OptionsMenuHost, public MouseMenuEngine {
+  public:
+    void closeOptionsMenu(PopupKind) override { journal.push_back("close"); }
+    void askBeforeDisablingHeadMovement() override { journal.push_back("warning"); }
+    void lexiconReloaded() override { journal.push_back("texts"); }
+    void openMacroEditor() override { journal.push_back("editor"); }
+    void setGestureTests(bool eye, bool mouth) override {
+        eyeTest = eye;
+        mouthTest = mouth;
+    }
+    std::optional<double> eyeActivity() const override { return 70.0; }
+    std::optional<double> mouthActivity() const override { return std::nullopt; }
+    std::int32_t clickCount() const override { return 12; }
+    double pointerTravelPixels() const override { return 345.9; }
+
+    std::vector<std::string> journal;
+    bool eyeTest = false;
+    bool mouthTest = false;
+};
+
+class OptionsMenuLogic : public ::testing::Test {
+  protected:
+    OptionsMenuLogic() {
+        std::string lexiconText;
+        for (const char* language : {"Spanish", "English", "Portuguese", "Italian"}) {
+            lexiconText += std::string("[") + language + "]\r\nok=OK " + language + "\r\n";
+        }
+        testing::WriteFile(folder.lexiconFile(), lexiconText);
+        testing::WriteFile(folder.configFile(), "[DebugA]\r\ndebug=no\r\n[MetroA]\r\nmetro=no\r\n");
+        testing::WriteFile(folder.keyNamesFile(), "[Controls]\r\n0x41=A\r\n");
+        EXPECT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
+        persistence.LayoutWindows(settings.tamany);
+    }
+
+    testing::TemporaryFolder temporary;
+    ProgramFolder folder{temporary.path()};
+    Settings settings;
+    Lexicon lexicon;
+    StoreTree store;
+    testing::FakeUserInterface userInterface;
+    SettingsObserver observer;
+    SettingsPersistence persistence{settings, lexicon,           store, folder, userInterface,
+                                    observer, kLanguageEnglishUs};
+    RecordingHost host;
+    std::atomic<bool> handPlacedEyes{false};
+};
+
+TEST_F(OptionsMenuLogic, HitsAreStrictAndScaledByTruncation) {
+    EXPECT_EQ(WebcamControlRect(WebcamControl::Ok, 1.4f), (ScreenRect{151, 660, 355, 701}));
+    struct Case {
+        ScreenPoint point;
+        std::optional<WebcamControl> hit;
+    };
+    for (const Case& c :
+         {Case{{108, 480}, std::nullopt}, Case{{109, 480}, WebcamControl::Ok},
+          Case{{200, 472}, std::nullopt}, Case{{300, 400}, WebcamControl::ModeRelative},
+          Case{{152, 661}, std::nullopt}}) {
+        EXPECT_EQ(WebcamControlAt(c.point, 1.0f), c.hit) << c.point.x << "," << c.point.y;
+    }
+    EXPECT_EQ(SystemControlAt({179, 112}, 1.0f), SystemControl::SoundYes);
+    EXPECT_EQ(SystemControlAt({178, 112}, 1.0f), std::nullopt);
+    EXPECT_EQ(MouseControlAt({101, 106}, 1.0f), (MouseControl{MouseControlKind::EyeOffsetUp}));
+    EXPECT_EQ(MouseControlAt({50, 120}, 1.0f), (MouseControl{MouseControlKind::EyeTest}));
+    EXPECT_EQ(MouseControlAt({300, 200}, 1.0f),
+              (MouseControl{MouseControlKind::TriggerCell, GestureRow::Mouth, 2}));
+}
+
+TEST_F(OptionsMenuLogic, WebcamClicksAreLiveOkStoresCancelReadsBack) {
+    WebcamOptionsMenu menu(settings, persistence, host);
+    menu.Click(WebcamControl::Speed1);
+    EXPECT_DOUBLE_EQ(settings.speedGain, 0.7);
+    menu.Click(WebcamControl::ModeRelative);
+    EXPECT_EQ(settings.pointerMoveMode, 2);
+    menu.Click(WebcamControl::Ok);
+    EXPECT_EQ(ReadInteger(store, kWebcam, "tipoMoveRatoli"), 2);
+    EXPECT_EQ(ReadInteger(store, kWebcam, "velocidad"), 1);
+
+    WebcamOptionsMenu second(settings, persistence, host);
+    second.Click(WebcamControl::InvertMirrored);
+    EXPECT_TRUE(settings.invertX);
+    second.Click(WebcamControl::Cancel);
+    EXPECT_FALSE(settings.invertX);
+    EXPECT_EQ(ReadInteger(store, kWebcam, "invertir"), 1);
+    EXPECT_EQ(host.journal, (std::vector<std::string>{"close", "close"}));
+}
+
+TEST_F(OptionsMenuLogic, SwitchingHeadMovementOffAsksFirst) {
+    WebcamOptionsMenu menu(settings, persistence, host);
+    menu.Click(WebcamControl::ModeDisabled);
+    EXPECT_EQ(host.journal, std::vector<std::string>{"warning"});
+    EXPECT_EQ(settings.pointerMoveMode, 3) << "not before the answer";
+    menu.OnWarningAnswer(WarningChoice::Cancel);
+    EXPECT_EQ(settings.webcamChoiceRows[3], (WebcamChoiceRow{0, 0, 1}));
+    EXPECT_EQ(settings.pointerMoveMode, 3);
+
+    menu.Click(WebcamControl::ModeDisabled);
+    menu.OnWarningAnswer(WarningChoice::Ok);
+    EXPECT_EQ(settings.pointerMoveMode, 1);
+    // Back to relative: at once, without a warning.
+    host.journal.clear();
+    menu.Click(WebcamControl::ModeRelative);
+    EXPECT_EQ(settings.pointerMoveMode, 2);
+    EXPECT_TRUE(host.journal.empty());
+}
+
+TEST_F(OptionsMenuLogic, SystemLanguageStepsLiveAndCancelBringsTheStoredOneBack) {
+    SystemMenuServices services{settings, lexicon,       persistence,
+                                folder,   userInterface, handPlacedEyes};
+    SystemOptionsMenu menu(services, host);
+    ASSERT_EQ(lexicon.languageName, "English");
+    menu.Click(SystemControl::LanguageNext);
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "OK Portuguese");
+    menu.Click(SystemControl::LanguagePrevious);
+    menu.Click(SystemControl::LanguagePrevious);
+    menu.Click(SystemControl::LanguagePrevious);
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "OK Italian") << "before the first comes the last";
+    menu.Click(SystemControl::SizeBig);
+    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.0f) << "the size waits for OK";
+    menu.Click(SystemControl::Cancel);
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "OK English");
+    EXPECT_EQ(settings.tamany, 0);
+
+    SystemOptionsMenu second(services, host);
+    handPlacedEyes = true;
+    second.Click(SystemControl::AutoAjuste);
+    EXPECT_FALSE(settings.autoAjuste) << "held while the eyes were placed by hand";
+    second.Click(SystemControl::SizeMedium);
+    second.Click(SystemControl::AutoStartYes);
+    second.Click(SystemControl::Ok);
+    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.2f);
+    EXPECT_EQ(ReadInteger(store, kSystem, "tamany"), 1);
+    EXPECT_EQ(ReadInteger(store, kSystem, "autoStart"), 1);
+    EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), "English");
+}
+
+TEST_F(OptionsMenuLogic, MouseLimitsAndRules) {
+    MouseOptionsMenu menu(settings, persistence, host, host);
+    // Default: the mouth's left click is the only way to click.
+    const MouseControl mouthLeft{MouseControlKind::TriggerCell, GestureRow::Mouth, 0};
+    menu.Click(mouthLeft);
+    EXPECT_EQ(settings.gestureClickMatrix[1][0], 1) << "the sole left click stays";
+    menu.Click({MouseControlKind::ClicMacro});
+    EXPECT_EQ(settings.clicMacro, 0) << "no trigger opens the click-type menu";
+
+    settings.OffSetRefUll = 39;
+    for (int press = 0; press < 3; ++press) {
+        menu.Click({MouseControlKind::EyeOffsetUp});
+    }
+    EXPECT_EQ(settings.OffSetRefUll, kEyeOffsetLimit);
+    EXPECT_EQ(settings.eyeThreshold, 55 + 40);
+    settings.OffSetRefBoca = -30;
+    menu.Click({MouseControlKind::MouthOffsetDown});
+    EXPECT_EQ(settings.OffSetRefBoca, -30);
+    for (int press = 0; press < 9; ++press) {
+        menu.Click({MouseControlKind::DwellUp});
+    }
+    EXPECT_EQ(settings.dwellSeconds, kDwellSecondsMax);
+
+    // The eye bound to double click, then OK.
+    menu.Click({MouseControlKind::TriggerCell, GestureRow::Eye, 3});
+    menu.Click({MouseControlKind::Ok});
+    EXPECT_EQ(ReadInteger(store, kMouse, "ull"), 4);
+    EXPECT_EQ(ReadInteger(store, kMouse, "tempsRellotge"), 8);
+    EXPECT_EQ(ReadText(store, kMouse, "OffSetRefUll", 51), "40");
+}
+
+TEST_F(OptionsMenuLogic, HoldingOnCancelRestoresAllThatCancelDoes) {
+    MouseOptionsMenu menu(settings, persistence, host, host);
+    menu.Click({MouseControlKind::TriggerCell, GestureRow::Dwell, 2});
+    menu.Click({MouseControlKind::EyeOffsetDown});
+    menu.Click({MouseControlKind::DwellDown});
+    const ScreenRect cancel = MouseControlRect({MouseControlKind::Cancel}, 1.0f);
+    menu.OnPointerMoved({cancel.left + 5, cancel.top + 5});
+    for (int tick = 1; tick < MouseOptionsMenu::kHeldCancelTicks; ++tick) {
+        menu.OnTimer(MouseOptionsMenu::HeldCancel);
+    }
+    EXPECT_TRUE(host.journal.empty());
+    menu.OnTimer(MouseOptionsMenu::HeldCancel);
+    EXPECT_EQ(host.journal, std::vector<std::string>{"close"});
+    EXPECT_EQ(settings.gestureClickMatrix[2][2], 0);
+    EXPECT_EQ(settings.OffSetRefUll, 0);
+    EXPECT_EQ(settings.eyeThreshold, 55);
+    EXPECT_EQ(settings.dwellSeconds, 3);
+}
+
+TEST_F(OptionsMenuLogic, TestAreasSwitchTheGestureTestsWhileHovered) {
+    MouseOptionsMenu menu(settings, persistence, host, host);
+    menu.OnPointerMoved({40, 200});
+    EXPECT_TRUE(host.mouthTest);
+    EXPECT_FALSE(host.eyeTest);
+    menu.OnPointerMoved({40, 120});
+    EXPECT_TRUE(host.eyeTest);
+    EXPECT_FALSE(host.mouthTest);
+    // A click flashes the area; meanwhile moves change nothing.
+    menu.OnLeftButtonDown({40, 120});
+    menu.OnPointerMoved({300, 500});
+    EXPECT_TRUE(host.eyeTest);
+    for (int tick = 0; tick < MouseOptionsMenu::kFlashTicks; ++tick) {
+        menu.OnTimer(MouseOptionsMenu::HeldCancel);
+    }
+    menu.OnPointerMoved({300, 500});
+    EXPECT_FALSE(host.eyeTest);
+    menu.OnPointerMoved({40, 120});
+    menu.Click({MouseControlKind::Ok});
+    EXPECT_FALSE(host.eyeTest) << "closing switches the tests off";
+}
+
+}  // namespace
+}  // namespace veltranix
