@@ -557,6 +557,7 @@ def main():
     warning()
     about()
     icon()
+    __import__("skins_click_menu").draw()
 
 
 if __name__ == "__main__":

@@ -82,6 +82,8 @@ enum class LexiconKey {
     TrayManual,
     TrayExit,
     DemoCamera,
+    TimedPress,
+    EyesEdge,
     Count
 };
 
@@ -157,6 +159,8 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "trayManual",
     "trayExit",
     "demoCamera",
+    "timedPress",
+    "eyesEdge",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

@@ -181,6 +181,7 @@ std::optional<int> Program::start() {
         stages_->stages(), folder_.root / "faceDetector.xml");
     actions_->menu.RebuildCells();
     windows_->attach(*loop_, *actions_);
+    windows_->attachStores(*persistence_, macroSets_);
     windows_->createMainWindow();
 
     // The lexicon load has read config.ini's desktop switch ("metro"); it
@@ -262,6 +263,7 @@ void Program::onFrameTick() {
         offsetTable_ = PixelOffsetTable::Build(static_cast<std::uint32_t>(layout));
     }
     CaptureFrame frame{frameBytes_, layout};
+    windows_->offerStillFrame(frame);
     inFrame_ = true;
     loop_->OnFrame(frame, *offsetTable_);
     inFrame_ = false;

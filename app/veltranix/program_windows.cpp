@@ -52,7 +52,11 @@ OwnWindowAtPoint ProgramWindows::OwnWindowLookup::ownWindowAt(ScreenPoint point)
 }
 
 ProgramWindows::ProgramWindows(ProgramWindowsServices services)
-    : services_(std::move(services)), windowAtPoint_(services_.openWindows) {
+    : services_(std::move(services)),
+      clickMenuWindow_(services_.settings, services_.lexicon, skins_),
+      manualEyes_(services_.settings, services_.lexicon, skins_,
+                  [this](bool confirmed) { onEyePairConfirmed(confirmed); }),
+      windowAtPoint_(services_.openWindows) {
     for (MainWindowTimer timer :
          {MainWindowTimer::RestartCountdown, MainWindowTimer::CalibrationBlink,
           MainWindowTimer::SetupSwitch, MainWindowTimer::OkFrameBlink}) {
@@ -82,6 +86,13 @@ ProgramWindows::~ProgramWindows() {
 void ProgramWindows::attach(TrackingLoop& loop, PointerActions& actions) {
     loop_ = &loop;
     actions_ = &actions;
+    clickMenuWindow_.attach(actions.menu);
+    manualEyes_.attach(loop);
+}
+
+void ProgramWindows::attachStores(SettingsPersistence& persistence, const MacroSets& macros) {
+    manualEyes_.attachStore(persistence);
+    clickMenuWindow_.attachMacros(macros);
 }
 
 void ProgramWindows::createMainWindow() {
@@ -148,6 +159,9 @@ void ProgramWindows::setNotice(std::string notice) {
 }
 
 void ProgramWindows::rebuildLayout(LayoutTarget target) {
+    if (target == LayoutTarget::ClickTypeMenu) {
+        clickMenuWindow_.rebuild();
+    }
     if (target != LayoutTarget::MainWindow || !mainLogic_) {
         return;
     }
@@ -189,6 +203,7 @@ void ProgramWindows::closeForShutdown() {
     trayMenu_ = nullptr;
     closeAllPopups();
     closeLoadingBar();
+    clickMenuWindow_.close();
     delete mainWindow_.data();
 }
 
@@ -253,7 +268,8 @@ void ProgramWindows::raisePopups() {
     // windows do, also where no window manager keeps them there.
     for (QWidget* popup : std::initializer_list<QWidget*>{loadingBar_.data(), pauseWindow_.data(),
                                                           exitWindow_.data(), aboutWindow_.data(),
-                                                          warningWindow_.data()}) {
+                                                          warningWindow_.data(),
+                                                          manualEyes_.widget()}) {
         if (popup != nullptr && popup->isVisible()) {
             popup->raise();
         }
@@ -295,8 +311,8 @@ void ProgramWindows::startRestartCountdown() {
 }
 
 void ProgramWindows::closeAllPopups() {
-    for (PopupKind popup :
-         {PopupKind::About, PopupKind::Pause, PopupKind::ExitConfirmation, PopupKind::Warning}) {
+    for (PopupKind popup : {PopupKind::About, PopupKind::Pause, PopupKind::ExitConfirmation,
+                            PopupKind::Warning, PopupKind::ManualEyePositions}) {
         closePopup(popup);
     }
 }
@@ -389,6 +405,11 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
     if (shuttingDown_) {
         return;
     }
+    // A window opened from the manual set-up bar covers the eye positions
+    // window; it is shown again when that window closes.
+    if (origin == PopupOrigin::SetupBarManual && popup != PopupKind::ManualEyePositions) {
+        manualEyes_.hideForMenu();
+    }
     switch (popup) {
         case PopupKind::Pause:
         case PopupKind::ExitConfirmation:
@@ -403,13 +424,15 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
         case PopupKind::LoadingBar:
             openLoadingBar();
             return;
+        case PopupKind::ManualEyePositions:
+            openManualEyes();
+            return;
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:
         case PopupKind::SystemOptions:
-        case PopupKind::ManualEyePositions:
             break;
     }
-    // The options menus and the manual eye positions window are not part of
+    // The options menus are not part of
     // this program yet: put back what opening them took away.
     if (origin == PopupOrigin::ButtonMenu) {
         setMainWindowVisibility(Visibility::Shown);
@@ -461,6 +484,33 @@ void ProgramWindows::openWarning() {
     placePopup(*warningWindow_, PopupKind::Warning, PopupOrigin::ButtonMenu);
 }
 
+void ProgramWindows::openManualEyes() {
+    // Over the start-up form's camera picture, leaving its set-up bar free.
+    const ScreenRect form = MainWindowFormRect(
+        MainWindowForm::Startup, services_.desktop.workArea(), services_.settings.sizeFactor);
+    manualEyes_.open({form.left, form.top, form.left + kManualEyeWindowSize.width,
+                      form.top + kManualEyeWindowSize.height});
+}
+
+void ProgramWindows::onEyePairConfirmed(bool confirmed) {
+    if (!mainLogic_) {
+        return;
+    }
+    if (confirmed) {
+        mainLogic_->StartEyesMarkedBlink();
+    } else {
+        mainLogic_->StopEyesMarkedBlink();
+    }
+    repaintMainWindow();
+}
+
+void ProgramWindows::leaveManualEyeView() {
+    manualEyes_.leave();
+    if (mainLogic_) {
+        mainLogic_->SetSetupBar(SetupBarKind::Automatic);
+    }
+}
+
 void ProgramWindows::onAboutItem(AboutItem item) {
     closePopup(PopupKind::About);
     setMainWindowVisibility(Visibility::Shown);
@@ -501,10 +551,12 @@ void ProgramWindows::closePopup(PopupKind popup) {
         case PopupKind::LoadingBar:
             closeLoadingBar();
             break;
+        case PopupKind::ManualEyePositions:
+            leaveManualEyeView();
+            break;
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:
         case PopupKind::SystemOptions:
-        case PopupKind::ManualEyePositions:
             break;
     }
 }
