@@ -58,16 +58,17 @@ double FittingCharWidth(double designCharWidth, double boxWidth, std::size_t cha
 
 }  // namespace
 
-std::vector<ClickMenuText> ClickMenuTexts(float sizeFactor, bool macroColumn,
-                                          const std::array<std::string, kMacroSlotCount>& macroNames,
-                                          const Lexicon& lexicon) {
+std::vector<ClickMenuText> ClickMenuTexts(
+    float sizeFactor, bool macroColumn, const std::array<std::string, kMacroSlotCount>& macroNames,
+    const Lexicon& lexicon) {
     std::vector<ClickMenuText> texts;
     for (const DesignLabel& label : kLabels) {
         const std::string& text = lexicon.text(label.key);
         const std::size_t length = CharacterCount(text);
         const int cellWidth = label.cell.right - label.cell.left;
         const double charWidth = FittingCharWidth(kLabelCharWidth, cellWidth - 6.0, length);
-        const double x = label.cell.left + (cellWidth - charWidth * static_cast<double>(length)) / 2;
+        const double x =
+            label.cell.left + (cellWidth - charWidth * static_cast<double>(length)) / 2;
         const int y = label.cell.bottom - kLabelBottomGap - kLabelHeight;
         const SkinFont font{ScaleDesignValue(kLabelHeight, sizeFactor),
                             std::max(1, ScaleDesignValue(charWidth, sizeFactor)), FontWeight::Bold,
@@ -84,9 +85,8 @@ std::vector<ClickMenuText> ClickMenuTexts(float sizeFactor, bool macroColumn,
     for (int slot = 0; slot < kMacroSlotCount; ++slot) {
         const std::string& name = macroNames[static_cast<std::size_t>(slot)];
         const std::size_t length = CharacterCount(name);
-        const double charWidth =
-            FittingCharWidth(kMacroCharWidth, (kMacroWidth - 2 * kMacroNameMargin) / kCapitalsWidth,
-                             length);
+        const double charWidth = FittingCharWidth(
+            kMacroCharWidth, (kMacroWidth - 2 * kMacroNameMargin) / kCapitalsWidth, length);
         const double x =
             kMacroLeft +
             (kMacroWidth - kCapitalsWidth * charWidth * static_cast<double>(length)) / 2;

@@ -24,9 +24,9 @@ struct ClickMenuText {
 // The menu's words at a size: under each click type's pictogram its name,
 // and with the macro column the six macro names (UTF-8), each centred in
 // its cell. A name too long for its cell is set narrower so that it fits.
-std::vector<ClickMenuText> ClickMenuTexts(float sizeFactor, bool macroColumn,
-                                          const std::array<std::string, kMacroSlotCount>& macroNames,
-                                          const Lexicon& lexicon);
+std::vector<ClickMenuText> ClickMenuTexts(
+    float sizeFactor, bool macroColumn, const std::array<std::string, kMacroSlotCount>& macroNames,
+    const Lexicon& lexicon);
 
 // The names of a macro set, as UTF-8.
 std::array<std::string, kMacroSlotCount> MacroNames(const MacroSet& macros);

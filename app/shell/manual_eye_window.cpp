@@ -164,8 +164,8 @@ std::optional<SkinText> ManualEyeWindow::Message(const Lexicon& lexicon) const {
     }
     const std::string& text = lexicon.text(key);
     const int width = kMessageFont.widthPx * static_cast<int>(CharacterCount(text));
-    return SkinText{text, {(kManualEyeWindowSize.width - width) / 2, kMessageY}, kMessageFont,
-                    kTextBlack};
+    return SkinText{
+        text, {(kManualEyeWindowSize.width - width) / 2, kMessageY}, kMessageFont, kTextBlack};
 }
 
 }  // namespace veltranix

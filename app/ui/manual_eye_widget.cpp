@@ -8,8 +8,7 @@
 
 namespace veltranix {
 
-ManualEyeWidget::ManualEyeWidget(ManualEyeWindow& logic, const Lexicon& lexicon,
-                                 SkinLibrary& skins)
+ManualEyeWidget::ManualEyeWidget(ManualEyeWindow& logic, const Lexicon& lexicon, SkinLibrary& skins)
     : SkinnedWindow("TRANSPARENT", nullptr, skins), logic_(logic), lexicon_(lexicon) {}
 
 void ManualEyeWidget::SetStillFrame(const CaptureFrame& frame) {
@@ -67,8 +66,9 @@ void ManualEyeWidget::Paint(QPainter& painter) {
         // Black on an opaque white band, readable over any picture.
         const int width = SkinTextWidth(*message);
         const int left = (kManualEyeWindowSize.width - width) / 2;
-        painter.fillRect(QRect(left - 4, message->origin.y - 2, width + 8, message->font.heightPx + 4),
-                         Qt::white);
+        painter.fillRect(
+            QRect(left - 4, message->origin.y - 2, width + 8, message->font.heightPx + 4),
+            Qt::white);
         SkinText centred = *message;
         centred.origin.x = left;
         PaintSkinText(painter, centred);

@@ -266,10 +266,12 @@ void ProgramWindows::setMainWindowVisibility(Visibility visibility) {
 void ProgramWindows::raisePopups() {
     // The popups belong to the main window and stay above it, as owned
     // windows do, also where no window manager keeps them there.
+    if (QWidget* eyes = manualEyes_.widget(); eyes != nullptr && eyes->isVisible()) {
+        eyes->raise();
+    }
     for (QWidget* popup : std::initializer_list<QWidget*>{loadingBar_.data(), pauseWindow_.data(),
                                                           exitWindow_.data(), aboutWindow_.data(),
-                                                          warningWindow_.data(),
-                                                          manualEyes_.widget()}) {
+                                                          warningWindow_.data()}) {
         if (popup != nullptr && popup->isVisible()) {
             popup->raise();
         }

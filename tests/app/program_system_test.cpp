@@ -661,10 +661,13 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     const WindowPlace application{400, 350, 480, 360};
     std::optional<WindowPlace> menu;
     auto openedAt = [&] { return std::make_pair(menu->x + 105, menu->y + 36); };
-    ASSERT_TRUE(DwellClickOn({560, 480, 160, 100}, [&] {
-        menu = screen_.Find("CLICK_DESPL");
-        return menu && application.Contains(openedAt().first, openedAt().second);
-    })) << "no click-type menu (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(DwellClickOn({560, 480, 160, 100},
+                             [&] {
+                                 menu = screen_.Find("CLICK_DESPL");
+                                 return menu &&
+                                        application.Contains(openedAt().first, openedAt().second);
+                             }))
+        << "no click-type menu (" << OpenWindowNames() << "): " << steerLog_;
     EXPECT_EQ(menu->width, 140);
     EXPECT_EQ(menu->height, 201);
     Hold(0.5);
@@ -674,11 +677,14 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     // lands where the menu was opened.
     readPresses();
     presses.clear();
-    ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 76, 50, 52}, [&] {
-        readPresses();
-        return std::any_of(presses.begin(), presses.end(),
-                           [](const XButtonEvent& press) { return press.button == 3; });
-    })) << "no right click from the menu (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 76, 50, 52},
+                             [&] {
+                                 readPresses();
+                                 return std::any_of(
+                                     presses.begin(), presses.end(),
+                                     [](const XButtonEvent& press) { return press.button == 3; });
+                             }))
+        << "no right click from the menu (" << OpenWindowNames() << "): " << steerLog_;
     const auto right = std::find_if(presses.begin(), presses.end(),
                                     [](const XButtonEvent& press) { return press.button == 3; });
     EXPECT_EQ(right->x_root, openedAt().first);

@@ -29,8 +29,8 @@ TEST(ValidateEyePair, FollowsTheDistanceAndTiltRule) {
         EyePairResult expected;
     } cases[] = {
         {313, 219, 423, 219, EyePairResult::Valid},
-        {313, 219, 373, 219, EyePairResult::TooFar},   // 60 apart
-        {313, 219, 423, 239, EyePairResult::Tilted},   // asin(20 / 111.8) = 0.18
+        {313, 219, 373, 219, EyePairResult::TooFar},     // 60 apart
+        {313, 219, 423, 239, EyePairResult::Tilted},     // asin(20 / 111.8) = 0.18
         {313, 219, 383, 219, EyePairResult::Undecided},  // exactly 70
         {313, 219, 438, 219, EyePairResult::Undecided},  // exactly 125
         {313, 219, 439, 219, EyePairResult::TooNear},
@@ -73,17 +73,42 @@ TEST(ManualEyeWindow, ClicksMoveTheNearerMarkerAndOnlyValidPairsAreKept) {
         bool confirmed;
         std::size_t saves;
     } cases[] = {
-        {"halfway moves the right marker", {{368, 219}}, {313, 219}, {368, 219},
-         EyePairResult::TooFar, false, 0},
-        {"x 570 is outside the picture", {{570, 219}}, {313, 219}, {423, 219},
-         EyePairResult::Valid, true, 0},
-        {"a new valid pair is stored", {{300, 230}, {405, 230}}, {300, 230}, {405, 230},
-         EyePairResult::Valid, true, 2},
+        {"halfway moves the right marker",
+         {{368, 219}},
+         {313, 219},
+         {368, 219},
+         EyePairResult::TooFar,
+         false,
+         0},
+        {"x 570 is outside the picture",
+         {{570, 219}},
+         {313, 219},
+         {423, 219},
+         EyePairResult::Valid,
+         true,
+         0},
+        {"a new valid pair is stored",
+         {{300, 230}, {405, 230}},
+         {300, 230},
+         {405, 230},
+         EyePairResult::Valid,
+         true,
+         2},
         {"tilted", {{423, 240}}, {313, 219}, {423, 240}, EyePairResult::Tilted, false, 0},
-        {"crossed markers are put in order", {{380, 100}, {300, 100}}, {300, 100}, {313, 219},
-         EyePairResult::Tilted, false, 0},
-        {"near the bottom edge: refused", kToTheBottomEdge, {313, 385}, {423, 385},
-         EyePairResult::OutsideImage, false, 1},
+        {"crossed markers are put in order",
+         {{380, 100}, {300, 100}},
+         {300, 100},
+         {313, 219},
+         EyePairResult::Tilted,
+         false,
+         0},
+        {"near the bottom edge: refused",
+         kToTheBottomEdge,
+         {313, 385},
+         {423, 385},
+         EyePairResult::OutsideImage,
+         false,
+         1},
     };
     for (const auto& c : cases) {
         RecordingEyeActions actions;

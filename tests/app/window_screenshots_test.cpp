@@ -108,11 +108,11 @@ void ExpectInside(const SkinText& text, const ScreenRect& box, const std::string
     const int width = SkinTextWidth(text);
     EXPECT_GE(text.origin.x, box.left) << where << ": \"" << text.text << "\"";
     EXPECT_LE(text.origin.x + width, box.right)
-        << where << ": \"" << text.text << "\" is " << width << " px wide from x "
-        << text.origin.x << " in a box ending at " << box.right;
+        << where << ": \"" << text.text << "\" is " << width << " px wide from x " << text.origin.x
+        << " in a box ending at " << box.right;
     EXPECT_GE(text.origin.y, box.top) << where << ": \"" << text.text << "\"";
-    EXPECT_LE(text.origin.y + text.font.heightPx, box.bottom) << where << ": \"" << text.text
-                                                              << "\"";
+    EXPECT_LE(text.origin.y + text.font.heightPx, box.bottom)
+        << where << ": \"" << text.text << "\"";
 }
 
 void ExpectFits(const SkinText& text, int windowWidth, const std::string& where) {
@@ -282,8 +282,9 @@ TEST_F(WindowScreenshots, ClickTypeMenuInEverySizeAndItsTextsFitInEveryLanguage)
                                        [] { return MacroNames(DefaultMacroSet()); });
                 const ScreenSize windowSize = menu.WindowSize();
                 widget.resize(windowSize.width, windowSize.height);
-                const std::string name = std::string(clicMacro ? "click_menu_macros" : "click_menu") +
-                                         "_" + language + "_size" + std::to_string(size.tamany);
+                const std::string name =
+                    std::string(clicMacro ? "click_menu_macros" : "click_menu") + "_" + language +
+                    "_size" + std::to_string(size.tamany);
                 for (const auto& names : {MacroNames(DefaultMacroSet()), longNames}) {
                     for (const ClickMenuText& text :
                          ClickMenuTexts(size.sizeFactor, clicMacro == 1, names, lexicon)) {
@@ -325,9 +326,8 @@ TEST_F(WindowScreenshots, ManualEyeWindowAndItsVerdictsFitInEveryLanguage) {
         logic.OnPointerMoved({300, 260});
         EXPECT_TRUE(Save(widget, "manual_eyes_stored" + suffix));
         // Walked down to a pair whose search would leave the picture: refused.
-        for (const ScreenPoint click :
-             {ScreenPoint{423, 300}, ScreenPoint{313, 300}, ScreenPoint{423, 385},
-              ScreenPoint{313, 385}}) {
+        for (const ScreenPoint click : {ScreenPoint{423, 300}, ScreenPoint{313, 300},
+                                        ScreenPoint{423, 385}, ScreenPoint{313, 385}}) {
             logic.OnLeftButtonDown(click);
         }
         ASSERT_EQ(logic.result(), EyePairResult::OutsideImage);
