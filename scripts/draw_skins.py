@@ -558,6 +558,7 @@ def main():
     about()
     icon()
     __import__("skins_options").main()
+    __import__("skins_click_menu").draw()
 
 
 if __name__ == "__main__":

@@ -84,6 +84,8 @@ enum class LexiconKey {
     DemoCamera,
     MacroEditorButton,
     MacroEditorMissing,
+    TimedPress,
+    EyesEdge,
     Count
 };
 
@@ -161,6 +163,8 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "demoCamera",
     "macroEditor",
     "macroEditorMissing",
+    "timedPress",
+    "eyesEdge",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

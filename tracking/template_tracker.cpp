@@ -66,6 +66,19 @@ void NormaliseMatchCost(std::int32_t& value, std::int32_t minimum, std::int32_t 
 TemplateTracker::TemplateTracker(std::vector<DiscPoint> nearDisc)
     : nearDisc_(std::move(nearDisc)) {}
 
+bool TemplateAndSearchInsideImage(const EyeLine& eyes) {
+    const int columns = (eyes.rightX - eyes.leftX + 30) / kGridStepPixels + 1;
+    if (columns < 1) {
+        return false;
+    }
+    const int spanX = (columns - 1) * kGridStepPixels;
+    const int spanY = (kGridRows - 1) * kGridStepPixels;
+    // The candidates for the first grid point run from 85 left of the left
+    // eye to 55 right of it, and from 65 above the eye line to 55 below it.
+    return eyes.leftX - 85 >= 0 && eyes.leftX + 55 + spanX < kFrameWidth && eyes.leftY - 65 >= 0 &&
+           eyes.leftY + 55 + spanY < kFrameHeight;
+}
+
 TemplateBuild TemplateTracker::build(const WorkImage& image, const EyeLine& eyes) {
     release();
     const int firstX = eyes.leftX - 15;

@@ -41,6 +41,11 @@ enum class TemplateBuild {
     OutsideImage,  // the template itself would reach beyond the image
 };
 
+// Whether the template built on `eyes` and every candidate of its search
+// window lie inside the image, so that nothing of it is clipped. Calibrated
+// eyes always do; eyes placed by hand may not.
+bool TemplateAndSearchInsideImage(const EyeLine& eyes);
+
 // The face template and its search buffers, from `StartTracking` to `Reset`.
 // Match() allocates nothing. GUI thread.
 class TemplateTracker {

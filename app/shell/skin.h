@@ -102,6 +102,8 @@ inline constexpr std::string_view kSkinFontFamily = "Arial";
 
 enum class FontWeight { Normal = 400, Bold = 700 };
 enum class Underline { No, Yes };
+// Sans: Arial; Serif: Times New Roman (each with its metric equivalent).
+enum class FontFamily { Sans, Serif };
 
 // A font by its cell: height and average character width in pixels.
 struct SkinFont {
@@ -109,6 +111,7 @@ struct SkinFont {
     int widthPx = 0;
     FontWeight weight = FontWeight::Bold;
     Underline underline = Underline::No;
+    FontFamily family = FontFamily::Sans;
     friend bool operator==(const SkinFont&, const SkinFont&) = default;
 };
 

@@ -30,7 +30,11 @@ const QPixmap& SkinLibrary::Render(std::string_view name, QSize size) {
 
 QFont SkinQFont(const SkinFont& font) {
     QFont qfont(QString::fromUtf8(kSkinFontFamily.data(), kSkinFontFamily.size()));
-    qfont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+    if (font.family == FontFamily::Serif) {
+        qfont.setFamilies({"Times New Roman", "Liberation Serif", "DejaVu Serif"});
+    } else {
+        qfont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+    }
     // The design gives the character cell; the glyphs fill about 80 % of it.
     qfont.setPixelSize(std::max(1, static_cast<int>(std::lround(font.heightPx * 0.8))));
     qfont.setWeight(font.weight == FontWeight::Bold ? QFont::Bold : QFont::Normal);

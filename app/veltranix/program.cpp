@@ -191,6 +191,7 @@ std::optional<int> Program::start() {
     actions_->menu.RebuildCells();
     windows_->attach(*loop_, *actions_);
     windows_->attachOptionsMenus({*persistence_, lexicon_, stages_->gestures().testSwitches()});
+    windows_->attachStores(*persistence_, macroSets_);
     windows_->createMainWindow();
 
     // The lexicon load has read config.ini's desktop switch ("metro"); it
@@ -272,6 +273,7 @@ void Program::onFrameTick() {
         offsetTable_ = PixelOffsetTable::Build(static_cast<std::uint32_t>(layout));
     }
     CaptureFrame frame{frameBytes_, layout};
+    windows_->offerStillFrame(frame);
     inFrame_ = true;
     loop_->OnFrame(frame, *offsetTable_);
     inFrame_ = false;

@@ -53,7 +53,11 @@ OwnWindowAtPoint ProgramWindows::OwnWindowLookup::ownWindowAt(ScreenPoint point)
 }
 
 ProgramWindows::ProgramWindows(ProgramWindowsServices services)
-    : services_(std::move(services)), windowAtPoint_(services_.openWindows) {
+    : services_(std::move(services)),
+      clickMenuWindow_(services_.settings, services_.lexicon, skins_),
+      manualEyes_(services_.settings, services_.lexicon, skins_,
+                  [this](bool confirmed) { onEyePairConfirmed(confirmed); }),
+      windowAtPoint_(services_.openWindows) {
     for (MainWindowTimer timer :
          {MainWindowTimer::RestartCountdown, MainWindowTimer::CalibrationBlink,
           MainWindowTimer::SetupSwitch, MainWindowTimer::OkFrameBlink}) {
@@ -83,6 +87,13 @@ ProgramWindows::~ProgramWindows() {
 void ProgramWindows::attach(TrackingLoop& loop, PointerActions& actions) {
     loop_ = &loop;
     actions_ = &actions;
+    clickMenuWindow_.attach(actions.menu);
+    manualEyes_.attach(loop);
+}
+
+void ProgramWindows::attachStores(SettingsPersistence& persistence, const MacroSets& macros) {
+    manualEyes_.attachStore(persistence);
+    clickMenuWindow_.attachMacros(macros);
 }
 
 void ProgramWindows::attachOptionsMenus(OptionsMenuServices services) {
@@ -171,6 +182,9 @@ void ProgramWindows::setNotice(std::string notice) {
 }
 
 void ProgramWindows::rebuildLayout(LayoutTarget target) {
+    if (target == LayoutTarget::ClickTypeMenu) {
+        clickMenuWindow_.rebuild();
+    }
     if (target != LayoutTarget::MainWindow || !mainLogic_) {
         return;
     }
@@ -213,6 +227,7 @@ void ProgramWindows::closeForShutdown() {
     trayMenu_ = nullptr;
     closeAllPopups();
     closeLoadingBar();
+    clickMenuWindow_.close();
     delete mainWindow_.data();
 }
 
@@ -275,6 +290,9 @@ void ProgramWindows::setMainWindowVisibility(Visibility visibility) {
 void ProgramWindows::raisePopups() {
     // The popups belong to the main window and stay above it, as owned
     // windows do, also where no window manager keeps them there.
+    if (QWidget* eyes = manualEyes_.widget(); eyes != nullptr && eyes->isVisible()) {
+        eyes->raise();
+    }
     for (QWidget* popup : std::initializer_list<QWidget*>{loadingBar_.data(), pauseWindow_.data(),
                                                           exitWindow_.data(), aboutWindow_.data(),
                                                           warningWindow_.data()}) {
@@ -322,9 +340,9 @@ void ProgramWindows::startRestartCountdown() {
 }
 
 void ProgramWindows::closeAllPopups() {
-    for (PopupKind popup :
-         {PopupKind::About, PopupKind::Pause, PopupKind::ExitConfirmation, PopupKind::Warning,
-          PopupKind::WebcamOptions, PopupKind::MouseOptions, PopupKind::SystemOptions}) {
+    for (PopupKind popup : {PopupKind::About, PopupKind::Pause, PopupKind::ExitConfirmation,
+                            PopupKind::Warning, PopupKind::WebcamOptions, PopupKind::MouseOptions,
+                            PopupKind::SystemOptions, PopupKind::ManualEyePositions}) {
         closePopup(popup);
     }
 }
@@ -417,6 +435,11 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
     if (shuttingDown_) {
         return;
     }
+    // A window opened from the manual set-up bar covers the eye positions
+    // window; it is shown again when that window closes.
+    if (origin == PopupOrigin::SetupBarManual && popup != PopupKind::ManualEyePositions) {
+        manualEyes_.hideForMenu();
+    }
     switch (popup) {
         case PopupKind::Pause:
         case PopupKind::ExitConfirmation:
@@ -431,6 +454,9 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
         case PopupKind::LoadingBar:
             openLoadingBar();
             return;
+        case PopupKind::ManualEyePositions:
+            openManualEyes();
+            return;
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:
         case PopupKind::SystemOptions:
@@ -439,15 +465,18 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
                 return;
             }
             break;
-        case PopupKind::ManualEyePositions:
-            break;
     }
-    // The manual eye positions window is not part of this program yet: put
-    // back what opening it took away.
+    // Before the options menus are attached: put back what opening them took
+    // away.
     returnFromPopup(origin);
 }
 
 void ProgramWindows::returnFromPopup(PopupOrigin origin) {
+    if (origin == PopupOrigin::SetupBarManual) {
+        // Back to placing the eyes by hand, over a fresh picture.
+        openPopup(PopupKind::ManualEyePositions, PopupOrigin::SetupBarManual);
+        return;
+    }
     if (origin == PopupOrigin::ButtonMenu) {
         setMainWindowVisibility(Visibility::Shown);
     } else {
@@ -503,6 +532,33 @@ void ProgramWindows::openWarning(std::function<void(WarningChoice)> answer) {
     placePopup(*warningWindow_, PopupKind::Warning, PopupOrigin::ButtonMenu);
 }
 
+void ProgramWindows::openManualEyes() {
+    // Over the start-up form's camera picture, leaving its set-up bar free.
+    const ScreenRect form = MainWindowFormRect(
+        MainWindowForm::Startup, services_.desktop.workArea(), services_.settings.sizeFactor);
+    manualEyes_.open({form.left, form.top, form.left + kManualEyeWindowSize.width,
+                      form.top + kManualEyeWindowSize.height});
+}
+
+void ProgramWindows::onEyePairConfirmed(bool confirmed) {
+    if (!mainLogic_) {
+        return;
+    }
+    if (confirmed) {
+        mainLogic_->StartEyesMarkedBlink();
+    } else {
+        mainLogic_->StopEyesMarkedBlink();
+    }
+    repaintMainWindow();
+}
+
+void ProgramWindows::leaveManualEyeView() {
+    manualEyes_.leave();
+    if (mainLogic_) {
+        mainLogic_->SetSetupBar(SetupBarKind::Automatic);
+    }
+}
+
 void ProgramWindows::onAboutItem(AboutItem item) {
     closePopup(PopupKind::About);
     setMainWindowVisibility(Visibility::Shown);
@@ -543,14 +599,15 @@ void ProgramWindows::closePopup(PopupKind popup) {
         case PopupKind::LoadingBar:
             closeLoadingBar();
             break;
+        case PopupKind::ManualEyePositions:
+            leaveManualEyeView();
+            break;
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:
         case PopupKind::SystemOptions:
             if (options_) {
                 options_->closeFromOutside(popup);
             }
-            break;
-        case PopupKind::ManualEyePositions:
             break;
     }
 }

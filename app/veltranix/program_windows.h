@@ -21,12 +21,15 @@
 #include "app/ui/main_window_widget.h"
 #include "app/ui/popup_widgets.h"
 #include "app/ui/skin_painting.h"
+#include "app/veltranix/click_menu_window.h"
+#include "app/veltranix/manual_eye_view.h"
 #include "capture/camera_source.h"
 #include "core/companion_port.h"
 #include "core/desktop_port.h"
 #include "core/program_folder.h"
 #include "core/shell_port.h"
 #include "core/user_interface_port.h"
+#include "macros/macro_set.h"
 #include "pointer/click_type_menu.h"
 #include "pointer/open_windows.h"
 #include "settings/lexicon.h"
@@ -75,6 +78,11 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void openMacroEditor();
     // Every window shows its texts again (after a language change).
     void repaintAllWindows();
+    // The stores the manual eye positions and the click-type menu's macro
+    // names come from.
+    void attachStores(SettingsPersistence& persistence, const MacroSets& macros);
+    // Each camera frame before the tracking loop draws into it.
+    void offerStillFrame(const CaptureFrame& frame) { manualEyes_.offerFrame(frame); }
     void createMainWindow();
     // The start-up form, centred, shown.
     void showStartup();
@@ -113,13 +121,13 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     bool restartCountdownShown() const override;
     void startRestartCountdown() override;
     void closeAllPopups() override;
-    void destroyGuideWindow() override {}
+    void destroyGuideWindow() override { manualEyes_.close(); }
     void openLoadingBar() override;
     void closeLoadingBar() override;
     int positionHintWidth() const override;
-    bool manualEyeViewActive() const override { return false; }
-    void drawManualEyeGuides(CaptureFrame&) override {}
-    void leaveManualEyeView() override {}
+    bool manualEyeViewActive() const override { return manualEyes_.active(); }
+    void drawManualEyeGuides(CaptureFrame& frame) override { manualEyes_.drawGuides(frame); }
+    void leaveManualEyeView() override;
     void startHeadPauseCooldownTimer() override;
     std::optional<std::uint64_t> companionWindow() const override { return companionWindow_; }
 
@@ -128,9 +136,9 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     bool trackingPaused() const override;
     void setCalibrationHold(bool hold) override;
     void restartSettling() override;
-    bool bothEyesMarked() const override { return false; }
-    void clearEyeMarks() override {}
-    void startTrackingWithMarkedEyes() override {}
+    bool bothEyesMarked() const override { return manualEyes_.bothEyesMarked(); }
+    void clearEyeMarks() override { manualEyes_.clearMarks(); }
+    void startTrackingWithMarkedEyes() override { manualEyes_.startTracking(); }
     void showForm(MainWindowForm form) override;
     void repaintMainWindow() override;
     void startTimer(MainWindowTimer timer) override;
@@ -143,15 +151,6 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void exitProgram() override;
 
   private:
-    friend class OptionsMenus;
-    // The click-type menu's window arrives with the menus; until then the
-    // menu cannot be shown and its triggers fall back to their plain clicks.
-    class NoClickMenuWindow : public ClickMenuWindowPort {
-      public:
-        bool show(const ScreenRect&) override { return false; }
-        void hide() override {}
-        void repaint() override {}
-    };
     class OwnWindowLookup : public WindowAtPointPort {
       public:
         explicit OwnWindowLookup(const OpenWindows& open) : open_(open) {}
@@ -167,6 +166,8 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void openWarning(std::function<void(WarningChoice)> answer = {});
     // Brings back what opening a popup from `origin` took away.
     void returnFromPopup(PopupOrigin origin);
+    void openManualEyes();
+    void onEyePairConfirmed(bool confirmed);
     void onAboutItem(AboutItem item);
     void openDocument(const std::filesystem::path& path);
     void placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin);
@@ -178,7 +179,8 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     TrackingLoop* loop_ = nullptr;
     PointerActions* actions_ = nullptr;
     SkinLibrary skins_;
-    NoClickMenuWindow clickMenuWindow_;
+    ClickMenuWindow clickMenuWindow_;
+    ManualEyeView manualEyes_;
     OwnWindowLookup windowAtPoint_;
 
     std::unique_ptr<MainWindowLogic> mainLogic_;

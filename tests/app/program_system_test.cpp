@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -30,7 +31,11 @@
 #include "settings/settings_persistence.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_test_display.h"
+#include "tests/support/face_sequence.h"
 #include "tests/support/temporary_folder.h"
+
+// After OpenCV, whose names its input-extension macros would replace.
+#include <X11/extensions/XTest.h>
 
 extern char** environ;
 
@@ -276,6 +281,8 @@ class ProgramSystemTest : public ::testing::Test {
     void SetUp() override {
         VELTRANIX_REQUIRE_X_DISPLAY();
         ASSERT_NE(screen_.display(), nullptr);
+        // A window may go between listing it and asking about it: not a failure.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         // The desktop shows the theme's arrow, as a session does.
         Display* display = screen_.display();
         const Cursor arrow = XcursorLibraryLoadCursor(display, "left_ptr");
@@ -405,11 +412,24 @@ class ProgramSystemTest : public ::testing::Test {
         return false;
     }
 
+    // A helper's click with a real mouse at a screen point.
+    void HelperClicksAt(int x, int y) {
+        Display* display = screen_.display();
+        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+        XSync(display, False);
+        Hold(0.15);
+        XTestFakeButtonEvent(display, 1, True, CurrentTime);
+        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        XSync(display, False);
+        Hold(0.25);
+    }
+
     // The program's windows now shown, for a failure's message.
     std::string OpenWindowNames() const {
         std::string names;
         for (const char* name : {"Veltranix", "PAUSE", "SALIDA", "ABOUT", "BarraDeCarga",
-                                 "MOPTIONS", "MOPTIONSRATOLI", "MSYSTEM", "Warning"}) {
+                                 "MOPTIONS", "MOPTIONSRATOLI", "MSYSTEM", "Warning",
+                                 "TRANSPARENT", "CLICK_DESPL"}) {
             if (const std::optional<WindowPlace> place = screen_.Find(name)) {
                 names += std::string(name) + " at " + std::to_string(place->x) + "," +
                          std::to_string(place->y) + " " + std::to_string(place->width) + "x" +
@@ -755,6 +775,151 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
                                      [&] { return !screen_.Find("MOPTIONS").has_value(); }))
         << "OK did not close the webcam options: " << steerLog_;
     EXPECT_EQ(Stored(store_keys::kWebcam, "tipoMoveRatoli"), 2);
+}
+
+// A helper marks the eyes on the still picture with a mouse (before tracking
+// runs, the head does not move the pointer); a pair too near the picture's
+// edge is refused; tracking then starts from the marked eyes, and the face
+// alone opens the click-type menu by dwelling and picks a right click from it.
+TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick) {
+    {
+        FileSettingsStore store({folder_.path() / "config" / "settings.store",
+                                 folder_.path() / "config" / "autostart"});
+        store.open();
+        // The dwell clock opens the click-type menu (kind 1, stored as 2).
+        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 2), StoreStatus::Ok);
+    }
+    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+    // Too far to the side to be calibrated while the helper reaches the bar.
+    face_->MoveTo(200, 0);
+    RunningProgram program(
+        {VELTRANIX_PROGRAM, "--camera", "steered:" + (folder_.path() / "face.control").string(),
+         "--config-dir", (folder_.path() / "config").string()},
+        {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+         "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
+         "ASAN_OPTIONS=detect_leaks=0"});
+    ASSERT_TRUE(program.started());
+    std::optional<WindowPlace> main;
+    ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30));
+    ASSERT_EQ(main->height, 560);
+
+    // The set-up bar's manual button: the eye positions window opens over
+    // the camera picture, with a still picture of the face now in front.
+    HelperClicksAt(main->x + 455, main->y + 520);
+    face_->MoveTo(0, 0);
+    std::optional<WindowPlace> eyes;
+    ASSERT_TRUE(WaitFor([&] { return (eyes = screen_.Find("TRANSPARENT")).has_value(); }, 10))
+        << OpenWindowNames();
+    EXPECT_EQ(eyes->x, main->x);
+    EXPECT_EQ(eyes->y, main->y);
+    EXPECT_EQ(eyes->width, 640);
+    EXPECT_EQ(eyes->height, 482);
+    Hold(1.5);
+
+    // Markers walked down to a level pair whose search would leave the
+    // picture: refused, not stored; the start button does nothing.
+    auto clickPicture = [&](int x, int y) { HelperClicksAt(eyes->x + x, eyes->y + y); };
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{
+             {313, 279}, {423, 279}, {313, 339}, {423, 339}, {313, 390}, {423, 390}}) {
+        clickPicture(x, y);
+    }
+    Shot("manual_eyes_refused", *eyes);
+    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), 339);
+    HelperClicksAt(main->x + 165, main->y + 520);
+    Hold(2.0);
+    main = screen_.Find("Veltranix");
+    ASSERT_TRUE(main.has_value());
+    EXPECT_EQ(main->height, 560) << "tracking started from a refused pair";
+
+    // Back up to the eyes of the face in the picture, a marker at a time.
+    const testing::FaceSequence face;
+    const cv::Point2d leftEye = face.leftEye({});
+    const cv::Point2d rightEye = face.rightEye({});
+    const int leftX = static_cast<int>(std::lround(leftEye.x));
+    const int leftY = static_cast<int>(std::lround(leftEye.y));
+    const int rightX = static_cast<int>(std::lround(rightEye.x));
+    const int rightY = static_cast<int>(std::lround(rightEye.y));
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{
+             {300, 330}, {400, 330}, {280, 270}, {380, 270}, {leftX, leftY}, {rightX, rightY}}) {
+        clickPicture(x, y);
+    }
+    Shot("manual_eyes_marked", *eyes);
+    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreX"), leftX);
+    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), leftY);
+    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretX"), rightX);
+    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretY"), rightY);
+
+    // Start: tracking runs from the marked eyes, the window docks.
+    HelperClicksAt(main->x + 165, main->y + 520);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            return main && main->width == 160 && main->height == 120;
+        },
+        20))
+        << "tracking did not start from the marked eyes (" << OpenWindowNames() << ")";
+    EXPECT_FALSE(screen_.Find("TRANSPARENT").has_value());
+    LearnHeadToPointerGain();
+    ASSERT_GT(std::abs(gainX_), 2.0) << "the pointer does not follow the head";
+    ASSERT_GT(std::abs(gainY_), 2.0) << "the pointer does not follow the head";
+
+    // A window of the user's application that records the clicks it gets.
+    Display* display = screen_.display();
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.event_mask = ButtonPressMask;
+    const Window target =
+        XCreateWindow(display, DefaultRootWindow(display), 400, 350, 480, 360, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    XMapWindow(display, target);
+    XSync(display, False);
+    std::vector<XButtonEvent> presses;
+    auto readPresses = [&] {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == ButtonPress && event.xbutton.window == target) {
+                presses.push_back(event.xbutton);
+            }
+        }
+    };
+
+    // Resting on the application opens the menu at the pointer: its corner
+    // is 105 left of and 36 above it.
+    const WindowPlace application{400, 350, 480, 360};
+    std::optional<WindowPlace> menu;
+    auto openedAt = [&] { return std::make_pair(menu->x + 105, menu->y + 36); };
+    ASSERT_TRUE(DwellClickOn({560, 480, 160, 100},
+                             [&] {
+                                 menu = screen_.Find("CLICK_DESPL");
+                                 return menu &&
+                                        application.Contains(openedAt().first, openedAt().second);
+                             }))
+        << "no click-type menu (" << OpenWindowNames() << "): " << steerLog_;
+    EXPECT_EQ(menu->width, 140);
+    EXPECT_EQ(menu->height, 201);
+    Hold(0.5);
+    Shot("click_menu", *menu);
+
+    // Resting on its right-click cell: the menu hides and a right click
+    // lands where the menu was opened.
+    readPresses();
+    presses.clear();
+    ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 76, 50, 52},
+                             [&] {
+                                 readPresses();
+                                 return std::any_of(
+                                     presses.begin(), presses.end(),
+                                     [](const XButtonEvent& press) { return press.button == 3; });
+                             }))
+        << "no right click from the menu (" << OpenWindowNames() << "): " << steerLog_;
+    const auto right = std::find_if(presses.begin(), presses.end(),
+                                    [](const XButtonEvent& press) { return press.button == 3; });
+    EXPECT_EQ(right->x_root, openedAt().first);
+    EXPECT_EQ(right->y_root, openedAt().second);
+    EXPECT_FALSE(screen_.Find("CLICK_DESPL").has_value()) << "the menu stayed open";
+    XDestroyWindow(display, target);
+    XSync(display, False);
 }
 
 }  // namespace

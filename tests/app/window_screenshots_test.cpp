@@ -11,14 +11,18 @@
 #include <QPixmap>
 
 #include "app/shell/about_window.h"
+#include "app/shell/click_menu_view.h"
 #include "app/shell/confirmation_window.h"
 #include "app/shell/loading_bar.h"
 #include "app/shell/main_window_logic.h"
+#include "app/shell/manual_eye_window.h"
 #include "app/shell/mouse_options_menu.h"
 #include "app/shell/system_options_menu.h"
 #include "app/shell/warning_window.h"
 #include "app/shell/webcam_options_menu.h"
+#include "app/ui/click_menu_widget.h"
 #include "app/ui/main_window_widget.h"
+#include "app/ui/manual_eye_widget.h"
 #include "app/ui/options_menu_widget.h"
 #include "app/ui/popup_widgets.h"
 #include "settings/lexicon.h"
@@ -75,6 +79,19 @@ class MenuHost : public OptionsMenuHost, public MouseMenuEngine {
     double pointerTravelPixels() const override { return 98765432.0; }
 };
 
+class QuietMenuWindow : public ClickMenuWindowPort {
+  public:
+    bool show(const ScreenRect&) override { return true; }
+    void hide() override {}
+    void repaint() override {}
+};
+
+class QuietEyeActions : public ManualEyeActions {
+  public:
+    void saveEyePositions(const ManualEyePositions&) override {}
+    void eyePairConfirmed(bool) override {}
+};
+
 struct SizeCase {
     int tamany;
     float sizeFactor;
@@ -114,6 +131,17 @@ void ExpectFitsBox(const MenuText& text, const std::string& where) {
     EXPECT_LE(text.text.origin.x + width, text.box.right)
         << where << ": \"" << text.text.text << "\" is " << width << " px wide from x "
         << text.text.origin.x << " in a box ending at " << text.box.right;
+}
+
+void ExpectInside(const SkinText& text, const ScreenRect& box, const std::string& where) {
+    const int width = SkinTextWidth(text);
+    EXPECT_GE(text.origin.x, box.left) << where << ": \"" << text.text << "\"";
+    EXPECT_LE(text.origin.x + width, box.right)
+        << where << ": \"" << text.text << "\" is " << width << " px wide from x " << text.origin.x
+        << " in a box ending at " << box.right;
+    EXPECT_GE(text.origin.y, box.top) << where << ": \"" << text.text << "\"";
+    EXPECT_LE(text.origin.y + text.font.heightPx, box.bottom)
+        << where << ": \"" << text.text << "\"";
 }
 
 void ExpectFits(const SkinText& text, int windowWidth, const std::string& where) {
@@ -326,6 +354,77 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
                 ExpectFitsBox(text, "webcam_options" + suffix);
             }
         }
+    }
+}
+
+TEST_F(WindowScreenshots, ClickTypeMenuInEverySizeAndItsTextsFitInEveryLanguage) {
+    testing::FakeDesktop desktop;
+    std::array<std::string, kMacroSlotCount> longNames = MacroNames(DefaultMacroSet());
+    longNames[5] = "Abrir el navegador";
+    for (const char* language : kLanguages) {
+        const Lexicon lexicon = LoadLanguage(language);
+        const bool shoot = std::string(language) == "English" || std::string(language) == "Spanish";
+        for (const SizeCase& size : kSizes) {
+            for (const int clicMacro : {1, 0}) {
+                Settings settings;
+                settings.sizeFactor = size.sizeFactor;
+                settings.clicMacro = clicMacro;
+                QuietMenuWindow port;
+                ClickTypeMenu menu(port, desktop, settings);
+                ClickMenuWidget widget(menu, settings, lexicon, skins_,
+                                       [] { return MacroNames(DefaultMacroSet()); });
+                const ScreenSize windowSize = menu.WindowSize();
+                widget.resize(windowSize.width, windowSize.height);
+                const std::string name =
+                    std::string(clicMacro ? "click_menu_macros" : "click_menu") + "_" + language +
+                    "_size" + std::to_string(size.tamany);
+                for (const auto& names : {MacroNames(DefaultMacroSet()), longNames}) {
+                    for (const ClickMenuText& text :
+                         ClickMenuTexts(size.sizeFactor, clicMacro == 1, names, lexicon)) {
+                        ExpectInside(text.text, text.box, name);
+                    }
+                }
+                if (shoot) {
+                    EXPECT_TRUE(Save(widget, name));
+                    // The pointer on the right-click cell.
+                    const ScreenRect right = ScaleDesignRect({35, 100, 35, 100}, size.sizeFactor);
+                    menu.OnPointerMovedInWindow({right.left, right.top});
+                    ASSERT_TRUE(menu.highlight().has_value());
+                    EXPECT_TRUE(Save(widget, name + "_right_hovered"));
+                }
+            }
+        }
+    }
+}
+
+TEST_F(WindowScreenshots, ManualEyeWindowAndItsVerdictsFitInEveryLanguage) {
+    for (const char* language : kLanguages) {
+        const Lexicon lexicon = LoadLanguage(language);
+        for (const LexiconKey key : {LexiconKey::Pos, LexiconKey::Near, LexiconKey::Far,
+                                     LexiconKey::Tilt, LexiconKey::EyesEdge}) {
+            const SkinText text{lexicon.text(key), {0, 45}, {22, 12}, kTextBlack};
+            EXPECT_LE(SkinTextWidth(text), kManualEyeWindowSize.width - 8)
+                << language << ": \"" << text.text << "\"";
+        }
+        if (std::string(language) != "English" && std::string(language) != "Spanish") {
+            continue;
+        }
+        QuietEyeActions actions;
+        ManualEyeWindow logic(actions, {});
+        ManualEyeWidget widget(logic, lexicon, skins_);
+        widget.resize(kManualEyeWindowSize.width, kManualEyeWindowSize.height);
+        CaptureFrame frame{cameraBytes_, FrameLayout::Yuy2};
+        widget.SetStillFrame(frame);
+        const std::string suffix = std::string("_") + language;
+        logic.OnPointerMoved({300, 260});
+        EXPECT_TRUE(Save(widget, "manual_eyes_stored" + suffix));
+        // Walked down to a pair whose search would leave the picture: refused.
+        for (const ScreenPoint click : {ScreenPoint{423, 300}, ScreenPoint{313, 300},
+                                        ScreenPoint{423, 385}, ScreenPoint{313, 385}}) {
+            logic.OnLeftButtonDown(click);
+        }
+        ASSERT_EQ(logic.result(), EyePairResult::OutsideImage);
+        EXPECT_TRUE(Save(widget, "manual_eyes_refused" + suffix));
     }
 }
 
