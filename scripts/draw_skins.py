@@ -557,6 +557,9 @@ def main():
     warning()
     about()
     icon()
+    import skins_macros  # the macro editor's skins
+
+    skins_macros.draw()
 
 
 if __name__ == "__main__":

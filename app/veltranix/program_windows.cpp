@@ -9,6 +9,7 @@
 
 #include "app/ui/main_window_widget.h"
 #include "app/ui/popup_widgets.h"
+#include "app/veltranix/macro_windows.h"
 #include "pointer/pointer_actions.h"
 #include "resources/skins/skins.h"
 #include "settings/user_manual.h"
@@ -189,6 +190,9 @@ void ProgramWindows::closeForShutdown() {
     trayMenu_ = nullptr;
     closeAllPopups();
     closeLoadingBar();
+    if (macroWindows_ != nullptr) {
+        macroWindows_->CloseAll();
+    }
     delete mainWindow_.data();
 }
 
@@ -419,6 +423,14 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
         setTrackingState(TrackingRequest::Detect);
         openLoadingBar();
     }
+}
+
+void ProgramWindows::openMacroEditor() {
+    if (macroWindows_ == nullptr || shuttingDown_) {
+        return;
+    }
+    macroWindows_->OpenEditor(
+        [this] { openPopup(PopupKind::MouseOptions, PopupOrigin::ButtonMenu); });
 }
 
 void ProgramWindows::openConfirmation(PopupKind popup, PopupOrigin origin) {

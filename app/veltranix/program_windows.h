@@ -37,6 +37,7 @@ class QSystemTrayIcon;
 
 namespace veltranix {
 
+class MacroWindows;
 struct PointerActions;
 
 // What the windows use of the rest of the program.
@@ -65,6 +66,11 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // The loop and the pointer actions exist after the windows; attach them
     // before the first frame.
     void attach(TrackingLoop& loop, PointerActions& actions);
+    // The macro editor's windows, owned by the program.
+    void setMacroWindows(MacroWindows* macroWindows) { macroWindows_ = macroWindows; }
+    // Opens the macro editor (the mouse options menu's button); its OK and
+    // cancel bring the mouse options menu back.
+    void openMacroEditor();
     void createMainWindow();
     // The start-up form, centred, shown.
     void showStartup();
@@ -161,6 +167,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     ScreenRect wholeScreen() const;
 
     ProgramWindowsServices services_;
+    MacroWindows* macroWindows_ = nullptr;
     TrackingLoop* loop_ = nullptr;
     PointerActions* actions_ = nullptr;
     SkinLibrary skins_;
