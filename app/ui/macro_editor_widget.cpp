@@ -478,9 +478,12 @@ void MacroEditorWidget::Paint(QPainter& painter) {
 }
 
 bool MacroEditorWidget::event(QEvent* event) {
-    // Every key that reaches the editor itself is recorded, Tab included.
+    // Every key typed into the editor itself is recorded, Tab included; a
+    // key that the name field passes on (a lone Shift) is not.
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        keyEvent(static_cast<QKeyEvent*>(event), event->type() == QEvent::KeyPress);
+        if (QApplication::focusWidget() == this) {
+            keyEvent(static_cast<QKeyEvent*>(event), event->type() == QEvent::KeyPress);
+        }
         return true;
     }
     if (event->type() == QEvent::ShortcutOverride) {
