@@ -804,7 +804,13 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     std::optional<WindowPlace> editor;
     const auto waitForEditor = [&] {
         ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 30));
-        ASSERT_TRUE(WaitFor([&] { return !screen_.Find("BarraDeCarga").has_value(); }, 90))
+        // The loading bar goes once the face is found and the window docks.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const std::optional<WindowPlace> main = screen_.Find("Veltranix");
+                return main && main->width == 160 && !screen_.Find("BarraDeCarga").has_value();
+            },
+            90))
             << "the face was never found";
         Hold(1.0);
     };
