@@ -44,9 +44,11 @@ void MacroEditor::Open() {
 void MacroEditor::ProfilesChanged(const std::string& shown) {
     profileList_ = ListProfiles(profiles_.macrosDir());
     shownProfile_ = shown.empty() ? profiles_.profileFileName() : shown;
+    // Slot 0 afresh, in name mode.
     currentMacro_ = -1;
+    mode_ = EditorMode::Name;
+    secretLock_ = SecretLock::Open;
     SelectSlot(0);
-    toNameMode();
 }
 
 void MacroEditor::resetRecording() {
