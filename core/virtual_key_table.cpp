@@ -218,4 +218,26 @@ const VirtualKeyInfo* FindVirtualKeyByKeysym(std::uint32_t keysym) {
     return found != kTable.end() ? &*found : nullptr;
 }
 
+const VirtualKeyInfo* FindVirtualKeyByLinuxCode(std::uint16_t linuxKeyCode) {
+    constexpr std::uint16_t kKeypadEnter = 96;
+    constexpr std::uint16_t kEnter = 28;
+    if (linuxKeyCode == kKeypadEnter) {
+        linuxKeyCode = kEnter;
+    }
+    if (linuxKeyCode == 0) {
+        return nullptr;
+    }
+    const VirtualKeyInfo* found = nullptr;
+    for (const VirtualKeyInfo& entry : kTable) {
+        if (entry.linuxKeyCode != linuxKeyCode) {
+            continue;
+        }
+        const bool sided = entry.virtualKey >= 0xA0 && entry.virtualKey <= 0xA5;
+        if (found == nullptr || sided) {
+            found = &entry;
+        }
+    }
+    return found;
+}
+
 }  // namespace veltranix

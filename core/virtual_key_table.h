@@ -36,4 +36,9 @@ const VirtualKeyInfo* FindVirtualKeyByScanCode(std::uint16_t scanCode, KeyExtens
 // The entry whose first-level keysym matches, or nullptr.
 const VirtualKeyInfo* FindVirtualKeyByKeysym(std::uint32_t keysym);
 
+// The key a physical key (Linux input event code) is, or nullptr. The
+// left/right modifiers win over their generic codes (Left Shift, not Shift);
+// the keypad's Enter is Enter.
+const VirtualKeyInfo* FindVirtualKeyByLinuxCode(std::uint16_t linuxKeyCode);
+
 }  // namespace veltranix

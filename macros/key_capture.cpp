@@ -491,4 +491,47 @@ void KeyRecorder::PasteClipboardText() {
     }
 }
 
+void KeyRecorder::writeMark(std::uint16_t mark) {
+    MacroSlot& recorded = slot();
+    const auto at = static_cast<std::size_t>(insertPos_);
+    recorded.keyValue[at] = mark;
+    recorded.pressFlag[at] = 0;
+    recorded.unicodeFlag[at] = 0;
+    recorded.shellCommand.erase(insertPos_);
+    ++insertPos_;
+}
+
+void KeyRecorder::AddPauseEntry() {
+    if (!recording_) {
+        return;
+    }
+    if (DisplayTextFull() || insertPos_ >= kMaxRecordedEntries) {
+        showFullMessage();
+        return;
+    }
+    // The pause counts once another entry follows: a trailing pause is not played.
+    slot().count = insertPos_;
+    writeMark(kPauseMark);
+    appendText(u"{Pause 1s}");
+}
+
+bool KeyRecorder::AddShellEntries(std::u16string_view command, std::u16string_view description) {
+    if (!recording_) {
+        return false;
+    }
+    if (displayBuffer_.size() + kMaxShellCommandUnits + 1 >= kMaxDisplayTextUnits + 1 ||
+        insertPos_ + 3 > kMaxRecordedEntries) {
+        showFullMessage();
+        return false;
+    }
+    const std::int32_t at = insertPos_;
+    writeMark(kShellMark);
+    slot().shellCommand[at] = std::u16string(command.substr(0, kMaxShellCommandUnits));
+    writeMark(kPauseMark);
+    writeMark(kPauseMark);
+    slot().count = at + 2;
+    appendText(description);
+    return true;
+}
+
 }  // namespace veltranix

@@ -69,6 +69,13 @@ class KeyRecorder {
     void AppendDisplayChar(char16_t character);
     // The editor's paste button.
     void PasteClipboardText();
+    // The editor's pause tool: a pause entry, counted only once another
+    // entry follows it, and "{Pause 1s}" in the description.
+    void AddPauseEntry();
+    // A shell entry with its command and two pauses after it (the second
+    // counted once another entry follows); false, with the user told, when
+    // the description or the slot has no room.
+    bool AddShellEntries(std::u16string_view command, std::u16string_view description);
 
     const std::u16string& displayBuffer() const { return displayBuffer_; }
     std::int32_t insertPos() const { return insertPos_; }
@@ -79,6 +86,8 @@ class KeyRecorder {
     bool held(std::uint16_t virtualKey) const { return keyboard_.keyHeld(virtualKey); }
     bool shiftHeld() const;
     void writeEntry(std::uint16_t value, std::uint8_t press, std::uint8_t unicode);
+    // A pause or shell mark at the insert position; `count` is left to the caller.
+    void writeMark(std::uint16_t mark);
     void DisplayKeyEvent(std::uint16_t virtualKey, KeyDirection direction);
     void displayPress(std::uint16_t virtualKey, std::int32_t entries);
     void appendFormatted(std::u16string_view format, std::uint16_t virtualKey);

@@ -559,6 +559,7 @@ def main():
     icon()
     __import__("skins_options").main()
     __import__("skins_click_menu").draw()
+    __import__("skins_macros").draw()
 
 
 if __name__ == "__main__":

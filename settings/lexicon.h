@@ -83,7 +83,6 @@ enum class LexiconKey {
     TrayExit,
     DemoCamera,
     MacroEditorButton,
-    MacroEditorMissing,
     TimedPress,
     EyesEdge,
     Count
@@ -162,7 +161,6 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "trayExit",
     "demoCamera",
     "macroEditor",
-    "macroEditorMissing",
     "timedPress",
     "eyesEdge",
 };

@@ -20,8 +20,16 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+constexpr char kTerminate = 1;
+constexpr char kTestClickRequest = 2;
+
+void OnTestClickSignal(int) {
+    const char byte = kTestClickRequest;
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
 void OnTerminationSignal(int) {
-    const char byte = 1;
+    const char byte = kTerminate;
     // Only async-signal-safe work here: the event loop does the rest.
     [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
 }
@@ -35,7 +43,9 @@ void PrintUsage(std::FILE* out) {
                  "  --camera FILE     a video file played as the camera, looping\n"
                  "  --demo            the bundled demo video as the camera\n"
                  "  --config-dir DIR  keep the settings in DIR instead of ~/.config/veltranix\n"
-                 "  --list-cameras    list the capture devices and end\n");
+                 "  --list-cameras    list the capture devices and end\n"
+                 "  --open-macro-editor         (tests) open the macro editor at start\n"
+                 "  --test-click-request N      (tests) SIGUSR1 executes click request N\n");
 }
 
 bool WaylandSession() {
@@ -63,6 +73,10 @@ int main(int argc, char** argv) {
             options.camera = value("--camera");
         } else if (argument == "--config-dir") {
             options.configDir = value("--config-dir");
+        } else if (argument == "--open-macro-editor") {
+            options.openMacroEditor = true;
+        } else if (argument == "--test-click-request") {
+            options.testClickRequest = std::atoi(value("--test-click-request"));
         } else if (argument == "--demo") {
             demo = true;
         } else if (argument == "--version") {
@@ -111,12 +125,19 @@ int main(int argc, char** argv) {
     if (pipe(signalPipe) == 0) {
         std::signal(SIGTERM, OnTerminationSignal);
         std::signal(SIGINT, OnTerminationSignal);
+        if (options.testClickRequest) {
+            std::signal(SIGUSR1, OnTestClickSignal);
+        }
     }
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &program, [&] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = read(signalPipe[0], &byte, 1);
-        program.shutdown();
+        if (byte == kTestClickRequest) {
+            program.executeTestClickRequest();
+        } else {
+            program.shutdown();
+        }
     });
 
     if (const std::optional<int> early = program.start()) {

@@ -2,20 +2,11 @@
 
 #include <algorithm>
 
-#include <QMessageBox>
-#include <QTimer>
 
 #include "app/veltranix/program_windows.h"
 #include "pointer/pointer_actions.h"
 
 namespace veltranix {
-
-namespace {
-
-// How long the note that the macro editor is missing stays up.
-constexpr int kNoticeMs = 5000;
-
-}  // namespace
 
 OptionsMenus::OptionsMenus(ProgramWindows& windows, OptionsMenuServices services)
     : windows_(windows), services_(services) {}
@@ -187,21 +178,6 @@ std::int32_t OptionsMenus::clickCount() const {
 
 double OptionsMenus::pointerTravelPixels() const {
     return windows_.loop_ != nullptr ? windows_.loop_->pointerTravel() : 0.0;
-}
-
-// Until the macro editor is part of the program, its button says so in
-// words, in a note that goes away by itself.
-void ProgramWindows::openMacroEditor() {
-    auto* box = new QMessageBox(
-        QMessageBox::Information, "Veltranix",
-        QString::fromStdString(services_.lexicon.text(LexiconKey::MacroEditorMissing)),
-        QMessageBox::NoButton);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setAttribute(Qt::WA_ShowWithoutActivating);
-    box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint |
-                        Qt::WindowDoesNotAcceptFocus);
-    box->show();
-    QTimer::singleShot(kNoticeMs, box, &QWidget::close);
 }
 
 }  // namespace veltranix

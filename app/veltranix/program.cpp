@@ -11,6 +11,7 @@
 
 #include "app/shell/camera_messages.h"
 #include "app/veltranix/options_menus.h"
+#include "app/veltranix/macro_windows.h"
 #include "app/veltranix/program_windows.h"
 #include "app/veltranix/qt_macro_playback_display.h"
 #include "capture/camera_source.h"
@@ -30,6 +31,7 @@
 #include "platform/linux/x_cursors.h"
 #include "platform/linux/x_desktop.h"
 #include "platform/linux/x_display.h"
+#include "platform/linux/x_keyboard_focus.h"
 #include "platform/linux/x_keyboard_input.h"
 #include "pointer/pointer_actions.h"
 #include "settings/install_folder.h"
@@ -171,6 +173,11 @@ std::optional<int> Program::start() {
     windows_ = std::make_unique<ProgramWindows>(ProgramWindowsServices{
         settings_, lexicon_, shared_, openWindows_, keyboards_, *desktop_, *shell_, folder_, *this,
         companion, [this] { return cameraDescription(); }});
+    keyboardFocus_ = std::make_unique<XKeyboardFocus>(x_);
+    macroWindows_ = std::make_unique<MacroWindows>(
+        MacroWindowsServices{settings_, lexicon_, openWindows_, *desktop_, *this, macroSets_,
+                             *macroStore_, *profiles_, *keyboard_, *keyboardFocus_, folder_});
+    windows_->setMacroWindows(macroWindows_.get());
     actions_ = std::make_unique<PointerActions>(
         PointerActionPorts{*pointerInput_, *desktop_, *cursors_, *sound_, *player_, *clock_,
                            windows_->clickMenuWindow(), windows_->windowAtPoint()},
@@ -213,6 +220,10 @@ std::optional<int> Program::start() {
     }
     windows_->showStartup();
     frameTimer_.start();
+    if (options_.openMacroEditor) {
+        QMetaObject::invokeMethod(
+            this, [this] { windows_->openMacroEditor(); }, Qt::QueuedConnection);
+    }
     return std::nullopt;
 }
 
@@ -283,6 +294,12 @@ void Program::onFrameTick() {
                 .count());
     }
     windows_->showCameraFrame(frame);
+}
+
+void Program::executeTestClickRequest() {
+    if (options_.testClickRequest && actions_ && !shutDown_) {
+        actions_->clicks.ExecuteClick(*options_.testClickRequest);
+    }
 }
 
 void Program::showMessage(std::string_view text, std::string_view caption) {
@@ -359,6 +376,7 @@ void Program::shutdown() {
     if (windows_) {
         windows_->closeForShutdown();
     }
+    macroWindows_.reset();
     if (player_) {
         // A macro with a long pause, or an open error box, never holds the exit.
         player_->requestStop();

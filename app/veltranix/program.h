@@ -35,6 +35,8 @@ class QtMacroPlaybackDisplay;
 class StatsLog;
 class SystemCalendar;
 class LinuxSystemInformation;
+class MacroWindows;
+class XKeyboardFocus;
 class SystemClock;
 class XCursors;
 class XDesktop;
@@ -52,6 +54,10 @@ struct ProgramOptions {
     std::string configDir;
     // The camera is the bundled demo video: the start-up form says so.
     bool demo = false;
+    // For tests: the macro editor opens once the program has started, and
+    // SIGUSR1 executes this click request (20 to 25 play a macro).
+    bool openMacroEditor = false;
+    std::optional<int> testClickRequest;
 };
 
 // The running program: start-up, the 40 ms frame tick, the companion
@@ -88,6 +94,8 @@ class Program final : public QObject,
     // For the windows: the camera's name and format, and whether a modal box is open.
     std::string cameraDescription() const;
     bool modalMessageOpen() const { return modalDepth_ > 0; }
+    // The click request that --test-click-request named, executed now.
+    void executeTestClickRequest();
 
   private:
     bool openPlatform();
@@ -125,6 +133,8 @@ class Program final : public QObject,
     KeyboardCooperation keyboards_;
     TrackingShared shared_;
     std::unique_ptr<ProgramWindows> windows_;
+    std::unique_ptr<XKeyboardFocus> keyboardFocus_;
+    std::unique_ptr<MacroWindows> macroWindows_;
     std::unique_ptr<PointerActions> actions_;
     std::unique_ptr<SystemCalendar> calendar_;
     std::unique_ptr<LinuxSystemInformation> systemInformation_;

@@ -10,6 +10,7 @@
 #include "app/ui/main_window_widget.h"
 #include "app/ui/popup_widgets.h"
 #include "app/veltranix/options_menus.h"
+#include "app/veltranix/macro_windows.h"
 #include "pointer/pointer_actions.h"
 #include "resources/skins/skins.h"
 #include "settings/user_manual.h"
@@ -228,6 +229,9 @@ void ProgramWindows::closeForShutdown() {
     closeAllPopups();
     closeLoadingBar();
     clickMenuWindow_.close();
+    if (macroWindows_ != nullptr) {
+        macroWindows_->CloseAll();
+    }
     delete mainWindow_.data();
 }
 
@@ -487,6 +491,14 @@ void ProgramWindows::returnFromPopup(PopupOrigin origin) {
         restartSettling();
         openLoadingBar();
     }
+}
+
+void ProgramWindows::openMacroEditor() {
+    if (macroWindows_ == nullptr || shuttingDown_) {
+        return;
+    }
+    macroWindows_->OpenEditor(
+        [this] { openPopup(PopupKind::MouseOptions, PopupOrigin::ButtonMenu); });
 }
 
 void ProgramWindows::openConfirmation(PopupKind popup, PopupOrigin origin) {

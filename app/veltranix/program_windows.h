@@ -43,6 +43,7 @@ class QSystemTrayIcon;
 
 namespace veltranix {
 
+class MacroWindows;
 struct PointerActions;
 class OptionsMenus;
 struct OptionsMenuServices;
@@ -74,8 +75,6 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // before the first frame.
     void attach(TrackingLoop& loop, PointerActions& actions);
     void attachOptionsMenus(OptionsMenuServices services);
-    // The macro editor of the current profile (the options menus' button).
-    void openMacroEditor();
     // Every window shows its texts again (after a language change).
     void repaintAllWindows();
     // The stores the manual eye positions and the click-type menu's macro
@@ -83,6 +82,11 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void attachStores(SettingsPersistence& persistence, const MacroSets& macros);
     // Each camera frame before the tracking loop draws into it.
     void offerStillFrame(const CaptureFrame& frame) { manualEyes_.offerFrame(frame); }
+    // The macro editor's windows, owned by the program.
+    void setMacroWindows(MacroWindows* macroWindows) { macroWindows_ = macroWindows; }
+    // Opens the macro editor (the mouse options menu's button); its OK and
+    // cancel bring the mouse options menu back.
+    void openMacroEditor();
     void createMainWindow();
     // The start-up form, centred, shown.
     void showStartup();
@@ -176,6 +180,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     ScreenRect wholeScreen() const;
 
     ProgramWindowsServices services_;
+    MacroWindows* macroWindows_ = nullptr;
     TrackingLoop* loop_ = nullptr;
     PointerActions* actions_ = nullptr;
     SkinLibrary skins_;

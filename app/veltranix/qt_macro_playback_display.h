@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "app/ui/macro_progress_window.h"
 #include "macros/macro_player.h"
 
 class QMessageBox;
@@ -21,18 +22,20 @@ class QtMacroPlaybackDisplay final : public QObject, public MacroPlaybackDisplay
     QtMacroPlaybackDisplay() = default;
     ~QtMacroPlaybackDisplay() override { closeAll(); }
 
-    // Player thread. The progress window arrives with the macro windows.
-    void showProgress() override {}
-    void updateProgress(int, std::string_view) override {}
-    void hideProgress() override {}
-    void closeProgress() override {}
+    // Player thread: each call is handed to the GUI thread, in order.
+    void showProgress() override;
+    void updateProgress(int barPosition, std::string_view counterText) override;
+    void hideProgress() override;
+    void closeProgress() override;
     void showShellError(std::string_view text, std::function<void()> closed) override;
 
     // GUI thread.
     void closeAll();
+    MacroProgressWindow* progressWindow() const { return progress_.data(); }
 
   private:
     std::vector<QPointer<QMessageBox>> boxes_;
+    QPointer<MacroProgressWindow> progress_;
 };
 
 }  // namespace veltranix

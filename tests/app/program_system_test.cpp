@@ -3,10 +3,14 @@
 // a user moves their head in front of a webcam.
 #include <gtest/gtest.h>
 
+// Before the X headers, whose macros clash with its names.
+#include <opencv2/imgcodecs.hpp>
+
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -26,7 +30,11 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "core/settings_store.h"
+#include "core/virtual_key_table.h"
+#include "macros/macro_file.h"
+#include "macros/utf16.h"
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/x_keyboard_input.h"
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
 #include "tests/fakes/fake_user_interface.h"
@@ -223,6 +231,7 @@ class RunningProgram {
         }
     }
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // The exit code once the program has ended; none while it runs.
     std::optional<int> Poll() {
         if (!exitCode_ && pid_ > 0) {
@@ -920,6 +929,393 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_FALSE(screen_.Find("CLICK_DESPL").has_value()) << "the menu stayed open";
     XDestroyWindow(display, target);
     XSync(display, False);
+}
+
+// A window of the user's text application: it has the keyboard focus and
+// notes every key press that reaches it, with the Control state.
+class TextWindow {
+  public:
+    struct Typed {
+        KeySym keysym = 0;
+        bool control = false;
+        friend bool operator==(const Typed&, const Typed&) = default;
+    };
+
+    explicit TextWindow(Display* display) : display_(display) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.event_mask = KeyPressMask | KeyReleaseMask;
+        window_ = XCreateWindow(display, DefaultRootWindow(display), 0, 300, 300, 100, 0,
+                                CopyFromParent, InputOutput, CopyFromParent,
+                                CWOverrideRedirect | CWEventMask, &attributes);
+        XMapWindow(display, window_);
+        XSync(display, False);
+    }
+    ~TextWindow() { XDestroyWindow(display_, window_); }
+    Window window() const { return window_; }
+
+    void Focus() const {
+        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+        XSync(display_, False);
+    }
+    bool HasFocus() const { return FocusWindow(display_) == window_; }
+
+    // The key presses that arrived since the last call, modifiers left out.
+    std::vector<Typed> Take() {
+        std::vector<Typed> typed;
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == MappingNotify) {
+                // The player lends keycodes to characters the layout lacks.
+                XRefreshKeyboardMapping(&event.xmapping);
+            } else if (event.type == KeyPress && event.xkey.window == window_) {
+                char text[16];
+                KeySym keysym = 0;
+                XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
+                if (!IsModifierKey(keysym)) {
+                    typed.push_back({keysym, (event.xkey.state & ControlMask) != 0});
+                }
+            }
+        }
+        return typed;
+    }
+
+    static Window FocusWindow(Display* display) {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        return focus;
+    }
+
+  private:
+    Display* display_;
+    Window window_ = 0;
+};
+
+// Real key events and pointer clicks, sent the way a keyboard and mouse
+// would, slowly enough that the program sees each key's state as it was.
+class XInput {
+  public:
+    explicit XInput(Display* display) : display_(display) {}
+
+    void Key(unsigned int keycode, bool press) {
+        XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
+        XSync(display_, False);
+        Hold(0.15);
+    }
+    void Tap(KeySym keysym) {
+        const unsigned int keycode = XKeysymToKeycode(display_, keysym);
+        Key(keycode, true);
+        Key(keycode, false);
+    }
+    void TapWith(KeySym modifier, KeySym keysym) {
+        const unsigned int held = XKeysymToKeycode(display_, modifier);
+        Key(held, true);
+        Tap(keysym);
+        Key(held, false);
+    }
+    void Type(const std::string& ascii) {
+        for (const char character : ascii) {
+            if (character >= 'A' && character <= 'Z') {
+                TapWith(XK_Shift_L, static_cast<KeySym>(character - 'A' + 'a'));
+            } else {
+                Tap(static_cast<KeySym>(character));
+            }
+        }
+    }
+    void ClickAt(int x, int y) {
+        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+        XSync(display_, False);
+        Hold(0.15);
+        XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+        XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+        XSync(display_, False);
+        Hold(0.4);
+        // Out of the way of every window, where a click would do nothing.
+        XTestFakeMotionEvent(display_, -1, 1275, 5, CurrentTime);
+        XSync(display_, False);
+    }
+
+  private:
+    Display* display_;
+};
+
+// The macro editor's controls, by their centre in design units at size 1.0.
+struct EditorSpot {
+    int x;
+    int y;
+};
+constexpr EditorSpot kSlot3{252, 128};
+constexpr EditorSpot kRecordMode{32, 267};
+constexpr EditorSpot kNameMode{302, 152};
+constexpr EditorSpot kClearName{511, 175};
+constexpr EditorSpot kPauseTool{475, 260};
+constexpr EditorSpot kProfileBox{380, 83};
+constexpr EditorSpot kNewProfile{511, 80};
+constexpr EditorSpot kDeleteProfile{571, 80};
+constexpr EditorSpot kEditorOk{197, 461};
+constexpr EditorSpot kEditorCancel{443, 461};
+constexpr EditorSpot kDialogOk{45, 75};
+
+// Settings for the editor's test: the pointer does not follow the head and
+// no trigger clicks, so that only the test's pointer and keys act.
+void PrepareQuietSettings(const std::filesystem::path& configDir) {
+    PrepareSettings(configDir);
+    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    store.open();
+    ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "tipoMoveRatoli", 1), StoreStatus::Ok);
+    for (const char* trigger : {"ull", "boca", "rellotge"}) {
+        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, trigger, 7), StoreStatus::Ok);
+    }
+}
+
+std::string StoredProfile(const std::filesystem::path& configDir) {
+    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    store.open();
+    return ReadText(store, store_keys::kProfileRead, "Perfil", 256).value_or("");
+}
+
+std::string FileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The file's text, for a failure's message.
+std::string MacroFileText(const std::string& bytes) {
+    return Utf16ToUtf8(DecodeMacroFileText(bytes));
+}
+
+std::vector<std::string> FolderFiles(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A free keycode whose key is no key of the key table: typing a character
+// the layout lacks on it reaches the editor as a character of no key.
+unsigned int SpareKeycode(Display* display) {
+    int minKeycode = 0, maxKeycode = 0;
+    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
+    for (int keycode = maxKeycode; keycode > minKeycode; --keycode) {
+        int perCode = 0;
+        KeySym* symbols = XGetKeyboardMapping(display, static_cast<KeyCode>(keycode), 1, &perCode);
+        const bool empty = symbols == nullptr || symbols[0] == NoSymbol;
+        if (symbols != nullptr) {
+            XFree(symbols);
+        }
+        if (empty &&
+            FindVirtualKeyByLinuxCode(static_cast<std::uint16_t>(keycode - 8)) == nullptr) {
+            return static_cast<unsigned int>(keycode);
+        }
+    }
+    return 0;
+}
+
+void MapKeycode(Display* display, unsigned int keycode, KeySym lower, KeySym upper) {
+    KeySym symbols[2] = {lower, upper};
+    XChangeKeyboardMapping(display, static_cast<int>(keycode), 2, symbols, 1);
+    XSync(display, False);
+    Hold(0.3);
+}
+
+// What the editor writes for "Hello", Ctrl+C, two pauses, é (a key of this
+// layout) and Ω (a character the layout lacks), recorded into macro 3.
+MacroSet ExpectedRecording() {
+    MacroSet set = DefaultMacroSet();
+    MacroSlot& slot = set[2];
+    slot = MacroSlot{};
+    slot.name = u"Hello";
+    const struct {
+        std::uint16_t value;
+        std::uint8_t press;
+        std::uint8_t unicode;
+    } entries[] = {
+        {0xA0, 1, 0},
+        {0x48, 1, 0},
+        {0x48, 0, 0},
+        {0xA0, 0, 0},
+        {0x45, 1, 0},
+        {0x45, 0, 0},
+        {0x4C, 1, 0},
+        {0x4C, 0, 0},
+        {0x4C, 1, 0},
+        {0x4C, 0, 0},
+        {0x4F, 1, 0},
+        {0x4F, 0, 0},
+        {0xA2, 1, 0},
+        {0x43, 1, 0},
+        {0x43, 0, 0},
+        {0xA2, 0, 0},
+        {kPauseMark, 0, 0},
+        {kPauseMark, 0, 0},
+        {0xC0, 1, 0},
+        {0xC0, 0, 0},
+        {0x3A9, 1, 1},
+        {0x3A9, 0, 1},
+        // The packet key's release: the key that types ç, which this layout lacks.
+        {0xFFFF, 0, 0},
+    };
+    for (const auto& entry : entries) {
+        const auto at = static_cast<std::size_t>(slot.count++);
+        slot.keyValue[at] = entry.value;
+        slot.pressFlag[at] = entry.press;
+        slot.unicodeFlag[at] = entry.unicode;
+    }
+    slot.displayText = u"Hello [ LEFT CONTROL + C ] {Pause 1s}{Pause 1s}\u00E9\u03A9";
+    return set;
+}
+
+TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
+    Display* display = screen_.display();
+    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+    PrepareQuietSettings(folder_.path() / "config");
+    // The program keeps its macros beside itself, where it may write.
+    const std::filesystem::path macros = std::filesystem::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
+    std::filesystem::remove_all(macros);
+    // é on the grave accent key; Ω on no key at all.
+    const unsigned int graveKey = XKeysymToKeycode(display, XK_grave);
+    const unsigned int spareKey = SpareKeycode(display);
+    ASSERT_NE(spareKey, 0u);
+    MapKeycode(display, graveKey, XK_eacute, XK_Eacute);
+    TextWindow text(display);
+    text.Focus();
+    XInput input(display);
+    const auto start = [&](std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {
+            VELTRANIX_PROGRAM,
+            "--camera",
+            "steered:" + (folder_.path() / "face.control").string(),
+            "--config-dir",
+            (folder_.path() / "config").string(),
+            "--open-macro-editor"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return std::make_unique<RunningProgram>(
+            arguments,
+            std::vector<std::string>{"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+                                     "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(),
+                                     "LANG=en_US.UTF-8", "ASAN_OPTIONS=detect_leaks=0"});
+    };
+    // The editor, once the set-up's windows have gone from in front of it.
+    std::optional<WindowPlace> editor;
+    const auto waitForEditor = [&] {
+        ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 30));
+        // The loading bar goes once the face is found and the window docks.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const std::optional<WindowPlace> main = screen_.Find("Veltranix");
+                return main && main->width == 160 && !screen_.Find("BarraDeCarga").has_value();
+            },
+            90))
+            << "the face was never found";
+        Hold(1.0);
+    };
+    const auto click = [&](EditorSpot spot) {
+        input.ClickAt(editor->x + spot.x, editor->y + spot.y);
+    };
+
+    std::unique_ptr<RunningProgram> program = start({});
+    ASSERT_TRUE(program->started());
+    waitForEditor();
+    EXPECT_EQ(editor->width, 640);
+    EXPECT_EQ(editor->height, 480);
+    EXPECT_EQ(editor->x, 1280 / 2 - 304);
+    EXPECT_EQ(editor->y, 1024 / 2 - 257);
+    EXPECT_NE(TextWindow::FocusWindow(display), text.window()) << "the editor took no focus";
+
+    click(kSlot3);
+    click(kRecordMode);
+    input.Type("Hello");
+    input.TapWith(XK_Control_L, XK_c);
+    click(kPauseTool);
+    click(kPauseTool);
+    input.Key(graveKey, true);
+    input.Key(graveKey, false);
+    MapKeycode(display, spareKey, XK_Greek_OMEGA, XK_Greek_OMEGA);
+    input.Key(spareKey, true);
+    input.Key(spareKey, false);
+    MapKeycode(display, spareKey, NoSymbol, NoSymbol);
+    Shot("macro_editor_recorded", *editor);
+    click(kNameMode);
+    click(kClearName);
+    input.Type("Hello");
+    click(kEditorOk);
+    ASSERT_TRUE(WaitFor([&] { return !screen_.Find("MACROS").has_value(); }, 5))
+        << "OK did not close the editor";
+    EXPECT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";
+    const std::string expected = EncodeMacroFile(ExpectedRecording());
+    EXPECT_TRUE(FileBytes(macros / "Default.cfg") == expected)
+        << MacroFileText(FileBytes(macros / "Default.cfg"));
+    kill(program->pid(), SIGTERM);
+    EXPECT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 10));
+    EXPECT_EQ(program->Poll().value_or(-1), 0);
+    program.reset();
+
+    // Again: the file is read back as it was written; then a second profile
+    // is made, chosen and deleted through the profile name dialog.
+    program = start({"--test-click-request", "22"});
+    waitForEditor();
+    EXPECT_TRUE(FileBytes(macros / "Default.cfg") == expected);
+    click(kNewProfile);
+    std::optional<WindowPlace> dialog;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = screen_.Find("New profile")).has_value(); }, 5));
+    EXPECT_FALSE(screen_.Find("MACROS").has_value()) << "the editor stays shown behind the dialog";
+    Shot("profile_name_dialog", *dialog);
+    // The blank is refused; the name is typed into the focused box.
+    input.Type("Sec ond");
+    input.Tap(XK_Return);
+    ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 5));
+    EXPECT_EQ(FolderFiles(macros), (std::vector<std::string>{"Default.cfg", "Second.cfg"}));
+    EXPECT_EQ(FileBytes(macros / "Second.cfg"), EncodeMacroFile(DefaultMacroSet()));
+    EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
+    // The list shows the new profile; choosing it makes it current.
+    click(kProfileBox);
+    Hold(0.5);
+    input.Tap(XK_Return);
+    EXPECT_TRUE(
+        WaitFor([&] { return StoredProfile(folder_.path() / "config") == "Second.cfg"; }, 3));
+    click(kDeleteProfile);
+    ASSERT_TRUE(WaitFor([&] { return (dialog = screen_.Find("Delete profile")).has_value(); }, 5));
+    input.ClickAt(dialog->x + kDialogOk.x, dialog->y + kDialogOk.y);
+    ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 5));
+    EXPECT_EQ(FolderFiles(macros), std::vector<std::string>{"Default.cfg"});
+    EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
+    EXPECT_TRUE(FileBytes(macros / "Default.cfg") == expected);
+    click(kEditorCancel);
+    ASSERT_TRUE(WaitFor([&] { return !screen_.Find("MACROS").has_value(); }, 5));
+    ASSERT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";
+
+    // Macro 3 through its click request, typed into the text window.
+    text.Take();
+    kill(program->pid(), SIGUSR1);
+    std::optional<WindowPlace> progress;
+    EXPECT_TRUE(WaitFor([&] { return (progress = screen_.Find("PauseMacro")).has_value(); }, 3))
+        << "no progress window for a macro with pauses";
+    if (progress) {
+        Shot("macro_progress", *progress);
+    }
+    std::vector<TextWindow::Typed> typed;
+    WaitFor(
+        [&] {
+            for (const TextWindow::Typed& key : text.Take()) {
+                typed.push_back(key);
+            }
+            return typed.size() >= 8;
+        },
+        10);
+    const std::vector<TextWindow::Typed> want = {
+        {XK_H, false},      {XK_e, false},
+        {XK_l, false},      {XK_l, false},
+        {XK_o, false},      {XK_c, true},
+        {XK_eacute, false}, {static_cast<KeySym>(KeysymForCharacter(U'\u03A9')), false}};
+    EXPECT_EQ(typed, want);
+    EXPECT_TRUE(WaitFor([&] { return !screen_.Find("PauseMacro").has_value(); }, 5));
+    MapKeycode(display, graveKey, XK_grave, XK_asciitilde);
+    kill(program->pid(), SIGTERM);
+    EXPECT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 10));
 }
 
 }  // namespace

@@ -21,6 +21,8 @@
 #include "app/shell/warning_window.h"
 #include "app/shell/webcam_options_menu.h"
 #include "app/ui/click_menu_widget.h"
+#include "app/ui/macro_editor_widget.h"
+#include "app/ui/macro_progress_window.h"
 #include "app/ui/main_window_widget.h"
 #include "app/ui/manual_eye_widget.h"
 #include "app/ui/options_menu_widget.h"
@@ -28,8 +30,15 @@
 #include "settings/lexicon.h"
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_desktop.h"
+#include "tests/fakes/fake_keyboard.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/support/face_sequence.h"
+#include "tests/support/temporary_folder.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
 
 // Fontconfig, loaded by Qt's font set-up, leaks at load time; our own code
 // keeps its leak check in the other suites.
@@ -426,6 +435,113 @@ TEST_F(WindowScreenshots, ManualEyeWindowAndItsVerdictsFitInEveryLanguage) {
         ASSERT_EQ(logic.result(), EyePairResult::OutsideImage);
         EXPECT_TRUE(Save(widget, "manual_eyes_refused" + suffix));
     }
+}
+
+// Every label, button and group title of a window fits its control.
+void ExpectChildTextsFit(QWidget& window, const std::string& where) {
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) {
+            continue;
+        }
+        if (label->wordWrap()) {
+            EXPECT_LE(label->heightForWidth(label->width()), label->height())
+                << where << ": \"" << label->text().toStdString() << "\" does not fit";
+            continue;
+        }
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+            << where << ": \"" << label->text().toStdString() << "\" does not fit";
+    }
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 4)
+            << where << ": \"" << button->text().toStdString() << "\" does not fit";
+    }
+    for (QGroupBox* group : window.findChildren<QGroupBox*>()) {
+        EXPECT_LE(group->fontMetrics().horizontalAdvance(group->title()), group->width() - 20)
+            << where << ": \"" << group->title().toStdString() << "\" does not fit";
+    }
+}
+
+class NoObserver : public SettingsObserver {};
+
+// The editor on a real profile folder, as the program builds it.
+struct EditorBench {
+    explicit EditorBench(const Lexicon& language)
+        : lexicon(language),
+          store(sets),
+          persistence(settings, lexicon, settingsStore, ProgramFolder{folder.path()}, userInterface,
+                      observer, kLanguageEnglishUs),
+          profiles(store, persistence, settings, folder.path(), lexicon, userInterface),
+          names(KeyNames::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.keyNamesFile())),
+          recorder(sets.workingMacros, keyboard, names, clipboard, lexicon, userInterface),
+          editor(sets, recorder, store, profiles, keyboard, lexicon, userInterface) {
+        profiles.ChooseStartupProfile();
+        profiles.CreateProfile("Work");
+        editor.Open();
+    }
+
+    testing::TemporaryFolder folder;
+    Lexicon lexicon;
+    MacroSets sets;
+    MacroFileStore store;
+    Settings settings;
+    StoreTree settingsStore;
+    testing::FakeUserInterface userInterface;
+    NoObserver observer;
+    SettingsPersistence persistence;
+    Profiles profiles;
+    testing::RecordingKeyboard keyboard;
+    KeyNames names;
+    testing::FakeClipboard clipboard;
+    KeyRecorder recorder;
+    MacroEditor editor;
+};
+
+TEST_F(WindowScreenshots, MacroWindowsInEverySizeAndTheirTextsFitInEveryLanguage) {
+    for (const char* language : kLanguages) {
+        const Lexicon lexicon = LoadLanguage(language);
+        for (const SizeCase& size : kSizes) {
+            const std::string suffix =
+                std::string("_") + language + "_size" + std::to_string(size.tamany);
+            const bool shoot = std::string(language) == "English";
+            EditorBench bench(lexicon);
+            OpenWindows open;
+            MacroEditorWidget editor(bench.editor, lexicon, skins_, size.sizeFactor, open, {});
+            const ScreenSize expected = ScaleDesignSize(640, 480, size.sizeFactor);
+            EXPECT_EQ(editor.width(), expected.width);
+            EXPECT_EQ(editor.height(), expected.height);
+            ExpectChildTextsFit(editor, "macro editor" + suffix);
+            if (shoot) {
+                EXPECT_TRUE(Save(editor, "macro_editor_name_mode" + suffix));
+                bench.editor.SelectSlot(2);
+                bench.editor.EnterRecordMode();
+                for (const char16_t character : std::u16string(u"Hello")) {
+                    bench.editor.PacketText(std::u16string(1, character));
+                }
+                bench.editor.AddPause();
+                bench.editor.AddShellEntry(u"gedit", ShellSource::RunDialog);
+                editor.Refresh();
+                EXPECT_TRUE(Save(editor, "macro_editor_record_mode" + suffix));
+            }
+
+            for (ProfileDialogMode mode : {ProfileDialogMode::Create, ProfileDialogMode::Delete}) {
+                ProfileNameDialog dialog(
+                    mode, "Work.cfg", lexicon, size.sizeFactor, open,
+                    [](const std::string&) { return true; }, [] {});
+                const ScreenSize dialogSize = ScaleDesignSize(178, 135, size.sizeFactor);
+                EXPECT_EQ(dialog.width(), dialogSize.width);
+                const std::string name =
+                    mode == ProfileDialogMode::Create ? "profile_name_new" : "profile_name_delete";
+                ExpectChildTextsFit(dialog, name + suffix);
+                if (shoot) {
+                    EXPECT_TRUE(Save(dialog, name + suffix));
+                }
+            }
+        }
+    }
+    MacroProgressWindow progress;
+    progress.SetProgress(150, "12 / 22");
+    ExpectChildTextsFit(progress, "macro progress");
+    EXPECT_TRUE(Save(progress, "macro_progress"));
 }
 
 }  // namespace

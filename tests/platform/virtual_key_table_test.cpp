@@ -72,5 +72,30 @@ TEST(VirtualKeyTable, ScanCodesAndExtensionsOfTheUsKeyboard) {
     EXPECT_EQ(FindVirtualKeyByKeysym('a')->virtualKey, 0x41);
 }
 
+// The editor records the physical key: sides and the keypad stay apart.
+TEST(VirtualKeyTable, APhysicalKeyIsTheKeyOfItsSide) {
+    const struct {
+        std::uint16_t linuxKeyCode;
+        std::uint16_t virtualKey;
+    } cases[] = {
+        {42, 0xA0},   // left Shift
+        {54, 0xA1},   // right Shift
+        {29, 0xA2},   // left Ctrl
+        {97, 0xA3},   // right Ctrl
+        {56, 0xA4},   // left Alt
+        {100, 0xA5},  // Alt Gr
+        {28, 0x0D},   // Enter
+        {96, 0x0D},   // the keypad's Enter
+        {82, 0x60},   // keypad 0
+        {11, 0x30},   // 0 of the top row
+    };
+    for (const auto& key : cases) {
+        const VirtualKeyInfo* found = FindVirtualKeyByLinuxCode(key.linuxKeyCode);
+        ASSERT_NE(found, nullptr) << key.linuxKeyCode;
+        EXPECT_EQ(found->virtualKey, key.virtualKey) << key.linuxKeyCode;
+    }
+    EXPECT_EQ(FindVirtualKeyByLinuxCode(0), nullptr);
+}
+
 }  // namespace
 }  // namespace veltranix

@@ -1,0 +1,160 @@
+#include "macros/macro_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "settings/store_tree.h"
+#include "tests/fakes/fake_keyboard.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix {
+namespace {
+
+using testing::ReadFile;
+
+class NoObserver : public SettingsObserver {};
+
+class MacroEditorTest : public ::testing::Test {
+  protected:
+    MacroEditorTest()
+        : sets(std::make_unique<MacroSets>()),
+          store(*sets,
+                [this](const std::filesystem::path& path, std::string_view content) {
+                    return diskFull ? false : ReplaceMacroFileAtomically(path, content);
+                }),
+          persistence(settings, lexicon, settingsStore, ProgramFolder{folder.path()}, userInterface,
+                      observer, kLanguageEnglishUs),
+          macrosDir(folder.path() / "Macros"),
+          profiles(store, persistence, settings, macrosDir, lexicon, userInterface),
+          recorder(sets->workingMacros, keyboard, names, clipboard, lexicon, userInterface),
+          editor(*sets, recorder, store, profiles, keyboard, lexicon, userInterface) {
+        std::filesystem::create_directories(macrosDir);
+        profiles.ChooseStartupProfile();
+    }
+
+    const MacroSlot& Slot(int slot) const {
+        return sets->workingMacros[static_cast<std::size_t>(slot)];
+    }
+    void TypeKey(std::uint16_t key) {
+        editor.KeyPressed(key, KeyMessage::KeyDown);
+        editor.KeyReleased(key, KeyMessage::KeyUp);
+    }
+
+    testing::TemporaryFolder folder;
+    std::unique_ptr<MacroSets> sets;
+    bool diskFull = false;
+    MacroFileStore store;
+    Settings settings;
+    Lexicon lexicon;
+    StoreTree settingsStore;
+    testing::FakeUserInterface userInterface;
+    NoObserver observer;
+    SettingsPersistence persistence;
+    std::filesystem::path macrosDir;
+    Profiles profiles;
+    testing::RecordingKeyboard keyboard;
+    KeyNames names;
+    testing::FakeClipboard clipboard;
+    KeyRecorder recorder;
+    MacroEditor editor;
+};
+
+TEST_F(MacroEditorTest, OpeningSwitchesTheLocksOffAndShowsSlotOneInNameMode) {
+    keyboard.setLock(LockKey::CapsLock, true);
+    keyboard.setLock(LockKey::NumLock, true);
+    editor.Open();
+    EXPECT_FALSE(keyboard.lockKeyOn(LockKey::CapsLock));
+    EXPECT_FALSE(keyboard.lockKeyOn(LockKey::NumLock));
+    EXPECT_EQ(editor.currentMacro(), 0);
+    EXPECT_EQ(editor.mode(), EditorMode::Name);
+    EXPECT_EQ(editor.nameField(), u"ESCAPE");
+    EXPECT_EQ(editor.profileList(), std::vector<std::string>{"Default.cfg"});
+    EXPECT_EQ(editor.shownProfile(), "Default.cfg");
+}
+
+TEST_F(MacroEditorTest, EachModeEnablesItsOwnTools) {
+    editor.Open();
+    const struct {
+        EditorTool tool;
+        bool inNameMode;
+    } cases[] = {
+        {EditorTool::Restore, true}, {EditorTool::ClearName, true}, {EditorTool::Paste, false},
+        {EditorTool::Erase, false},  {EditorTool::Pause, false},    {EditorTool::OpenFile, false},
+        {EditorTool::Run, false},    {EditorTool::Lock, false},
+    };
+    for (const auto& tool : cases) {
+        EXPECT_EQ(editor.ToolEnabled(tool.tool), tool.inNameMode);
+    }
+    editor.EnterRecordMode();
+    for (const auto& tool : cases) {
+        EXPECT_EQ(editor.ToolEnabled(tool.tool), !tool.inNameMode);
+    }
+    // A disabled tool does nothing.
+    editor.ClearName();
+    EXPECT_EQ(Slot(0).name, u"ESCAPE");
+}
+
+TEST_F(MacroEditorTest, RecordingReplacesTheSlotAndATrailingPauseCountsOnlyOnceAKeyFollows) {
+    editor.Open();
+    editor.SelectSlot(2);
+    editor.EnterRecordMode();
+    TypeKey(0x41);
+    EXPECT_EQ(Slot(2).count, 2);
+    editor.AddPause();
+    EXPECT_EQ(Slot(2).count, 2);
+    EXPECT_EQ(Slot(2).keyValue[2], kPauseMark);
+    TypeKey(0x41);
+    EXPECT_EQ(Slot(2).count, 5);
+    EXPECT_EQ(Slot(2).displayText, u"{Pause 1s}");
+}
+
+TEST_F(MacroEditorTest, ARunCommandTakesAShellEntryAndTwoPauses) {
+    editor.Open();
+    editor.EnterRecordMode();
+    TypeKey(0x41);
+    TypeKey(0x41);
+    EXPECT_EQ(editor.AddShellEntry(u"xterm -e top", ShellSource::RunDialog),
+              ShellEntryResult::Added);
+    const MacroSlot& slot = Slot(0);
+    EXPECT_EQ(slot.keyValue[4], kShellMark);
+    EXPECT_EQ(slot.shellCommand.at(4), u"xterm -e top");
+    EXPECT_EQ(slot.keyValue[5], kPauseMark);
+    EXPECT_EQ(slot.keyValue[6], kPauseMark);
+    EXPECT_EQ(slot.count, 6);
+    EXPECT_EQ(recorder.insertPos(), 7);
+    EXPECT_EQ(slot.displayText, u"[ RUN : xterm -e top ]");
+    EXPECT_EQ(editor.AddShellEntry(u"", ShellSource::RunDialog), ShellEntryResult::Empty);
+    EXPECT_EQ(editor.AddShellEntry(u"/home/ana/notes.txt", ShellSource::FileDialog),
+              ShellEntryResult::Added);
+    EXPECT_EQ(Slot(0).shellCommand.at(7), u"/home/ana/notes.txt");
+    EXPECT_EQ(Slot(0).displayText, u"[ RUN : xterm -e top ][ OPEN : notes.txt ]");
+}
+
+TEST_F(MacroEditorTest, SavingNamesAnUnnamedSlotAndAFailedSaveLosesNothing) {
+    editor.Open();
+    editor.SelectSlot(4);
+    editor.ClearName();
+    diskFull = true;
+    EXPECT_EQ(editor.Save(), EditorSave::WriteFailed);
+    ASSERT_EQ(userInterface.messages.size(), 1u);
+    EXPECT_EQ(Slot(4).name, u"MACRO 5");
+    EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), EncodeMacroFile(DefaultMacroSet()));
+    diskFull = false;
+    EXPECT_EQ(editor.Save(), EditorSave::Saved);
+    MacroSet expected = DefaultMacroSet();
+    expected[4].name = u"MACRO 5";
+    EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), EncodeMacroFile(expected));
+}
+
+TEST_F(MacroEditorTest, CancelReadsTheMacrosBackFromTheFile) {
+    editor.Open();
+    editor.SetName(u"changed");
+    editor.Cancel();
+    EXPECT_EQ(sets->workingMacros, DefaultMacroSet());
+}
+
+}  // namespace
+}  // namespace veltranix
