@@ -1,8 +1,8 @@
 // Plays one macro through GNOME's remote desktop, as the program's macro
-// player does in a Wayland session: the real player and keyboard, a session
-// of its own. The macro types "Hi", a character by keysym and Enter: keys
-// given by virtual key (sent by scan code, so by key code), a character (by
-// keysym) and a lock-free plain key. Ends with 0 once played.
+// player does in a Wayland session: the real player and keyboard, on a
+// session of its own. The macro types "Hi!" and Enter: keys given by virtual
+// key (sent by scan code, so by key code, Shift included) and a character
+// on the layout's second level (sent by keysym). Ends with 0 once played.
 #include <cstdio>
 
 #include <QCoreApplication>
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     } entries[] = {
         {0x10, 1, 0}, {0x48, 1, 0}, {0x48, 0, 0}, {0x10, 0, 0},  // Shift+H
         {0x49, 1, 0}, {0x49, 0, 0},                              // i
-        {0xE9, 1, 1}, {0xE9, 0, 1},                              // é, as a character
+        {0x21, 1, 1}, {0x21, 0, 1},                              // !, as a character
         {0x0D, 1, 0}, {0x0D, 0, 0},                              // Enter
     };
     for (const auto& entry : entries) {
