@@ -3,6 +3,19 @@
 #include <algorithm>
 
 namespace veltranix {
+namespace {
+
+// About a second of frames: XWayland's echo of a move comes well within it.
+constexpr std::size_t kRememberedPlacements = 32;
+
+}  // namespace
+
+void PointerWhereabouts::remember(ScreenPoint placed) {
+    recentPlacements_.push_back(placed);
+    if (recentPlacements_.size() > kRememberedPlacements) {
+        recentPlacements_.pop_front();
+    }
+}
 
 ScreenPoint PointerWhereabouts::clamped(ScreenPoint point) const {
     return {std::clamp(point.x, desktop_.left, std::max(desktop_.left, desktop_.right - 1)),
@@ -12,12 +25,14 @@ ScreenPoint PointerWhereabouts::clamped(ScreenPoint point) const {
 ScreenPoint PointerWhereabouts::placedAt(ScreenPoint point) {
     std::lock_guard lock(mutex_);
     position_ = clamped(point);
+    remember(position_);
     return position_;
 }
 
 ScreenPoint PointerWhereabouts::movedBy(int dxPixels, int dyPixels) {
     std::lock_guard lock(mutex_);
     position_ = clamped({position_.x + dxPixels, position_.y + dyPixels});
+    remember(position_);
     return position_;
 }
 
@@ -28,12 +43,16 @@ ScreenPoint PointerWhereabouts::known() {
 
 ScreenPoint PointerWhereabouts::current(ScreenPoint xWaylandPosition) {
     std::lock_guard lock(mutex_);
-    // The first reading only sets the reference: at start the pointer is
-    // where XWayland last saw it, the best guess there is.
-    if (!lastXWayland_ || !(*lastXWayland_ == xWaylandPosition)) {
+    // At start the pointer is where XWayland last saw it, the best guess there is.
+    if (!lastXWayland_) {
         position_ = xWaylandPosition;
-        lastXWayland_ = xWaylandPosition;
+    } else if (!(*lastXWayland_ == xWaylandPosition) &&
+               std::find(recentPlacements_.begin(), recentPlacements_.end(), xWaylandPosition) ==
+                   recentPlacements_.end()) {
+        position_ = xWaylandPosition;
+        recentPlacements_.clear();
     }
+    lastXWayland_ = xWaylandPosition;
     return position_;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -12,10 +13,11 @@ namespace veltranix {
 
 // Where the pointer is in a Wayland session. The compositor tells no client
 // where the pointer is; XWayland knows it only while the pointer is over an
-// X window. So the position is the one this program last placed, unless
-// XWayland's has changed since: then the pointer moved over an X window (by
-// this program or by a mouse) and XWayland's is the newer. A mouse moved over
-// a native Wayland window goes unseen. Any thread.
+// X window, and learns of this program's moves a little late. So the
+// position is the one this program last placed, unless XWayland reports a
+// new position that none of the recent placements explains: then a mouse
+// moved the pointer over an X window, and XWayland's is the newer. A mouse
+// moved over a native Wayland window goes unseen. Any thread.
 class PointerWhereabouts {
   public:
     // `desktop`: the bounding box of every monitor, right and bottom exclusive.
@@ -34,10 +36,14 @@ class PointerWhereabouts {
   private:
     ScreenPoint clamped(ScreenPoint point) const;
 
+    void remember(ScreenPoint placed);
+
     const ScreenRect desktop_;
     std::mutex mutex_;
     ScreenPoint position_;
     std::optional<ScreenPoint> lastXWayland_;
+    // The latest placements, the oldest first: XWayland echoes them late.
+    std::deque<ScreenPoint> recentPlacements_;
 };
 
 // The desktop as XWayland describes it, with the pointer position of the

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -309,7 +310,9 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
         << ReadWhole(programOutput);
 
     // Calibration ends: the program's window docks in the corner.
-    Display* display = XOpenDisplay(nullptr);
+    const std::unique_ptr<Display, int (*)(Display*)> xWayland(XOpenDisplay(nullptr),
+                                                                XCloseDisplay);
+    Display* display = xWayland.get();
     ASSERT_NE(display, nullptr);
     const bool docked = WaitFor(
         [&] {
@@ -317,7 +320,6 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
                    std::pair{160, 120};
         },
         90);
-    XCloseDisplay(display);
     ASSERT_TRUE(docked) << "the window never docked:\n" << Tail(programOutput);
 
     // The head drives the pointer over the native window: turn the head to
@@ -350,13 +352,21 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const int goalY = 400;
     std::string steering;
     bool clicked = false;
+    bool clockSeen = false;
     for (int step = 0; step < 12 && !clicked; ++step) {
         const auto at = SettledPointer(log);
         ASSERT_TRUE(at);
         steering += std::to_string(at->first) + "," + std::to_string(at->second) + "; ";
+        // While the dwell clock runs, its cursor window follows the pointer.
+        const auto clickedSeeingClock = [&] {
+            clockSeen = clockSeen || XWindowSize(display, DefaultRootWindow(display),
+                                                 "VeltranixClockCursor")
+                                         .has_value();
+            return log.Has("press 1 ");
+        };
         if (log.Has("press 1 ") ||
             (std::abs(at->first - goalX) < 300 && std::abs(at->second - goalY) < 250 &&
-             WaitFor([&] { return log.Has("press 1 "); }, 8))) {
+             WaitFor(clickedSeeingClock, 8))) {
             clicked = true;
             break;
         }
@@ -368,6 +378,7 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     }
     ASSERT_TRUE(clicked) << "no dwell click reached the native window; steering: " << steering;
     EXPECT_TRUE(WaitFor([&] { return log.Has("release 1 "); }, 2));
+    EXPECT_TRUE(clockSeen) << "no clock cursor window while the dwell clock ran";
 
     // A macro's keys, typed through the same remote desktop.
     Child typist({VELTRANIX_MACRO_TYPIST}, {}, folder_.path() / "typist.out");

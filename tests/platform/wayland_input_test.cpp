@@ -95,8 +95,13 @@ TEST(PointerWhereaboutsTest, ThePlacedPositionHoldsUntilXWaylandSeesAMove) {
     EXPECT_EQ(where.current({100, 100}), (ScreenPoint{700, 600}));
     EXPECT_EQ(where.movedBy(-10, 5), (ScreenPoint{690, 605}));
     EXPECT_EQ(where.current({100, 100}), (ScreenPoint{690, 605}));
+    // XWayland's late echo of this program's own moves changes nothing.
+    EXPECT_EQ(where.current({700, 600}), (ScreenPoint{690, 605}));
+    EXPECT_EQ(where.current({690, 605}), (ScreenPoint{690, 605}));
     // A mouse moves the pointer over an X window: XWayland's is newer.
     EXPECT_EQ(where.current({40, 50}), (ScreenPoint{40, 50}));
+    EXPECT_EQ(where.placedAt({45, 50}), (ScreenPoint{45, 50}));
+    EXPECT_EQ(where.current({40, 50}), (ScreenPoint{45, 50}));
     // Placements stay on the desktop.
     EXPECT_EQ(where.placedAt({-5, 2000}), (ScreenPoint{0, 1023}));
     EXPECT_EQ(where.movedBy(5000, 0), (ScreenPoint{1279, 1023}));
