@@ -59,8 +59,7 @@ std::vector<std::string> SplitAboutText(std::string_view text) {
     return SplitLexiconLines(text, kAboutMaxLines, kAboutMaxLineCharacters);
 }
 
-AboutWindow::AboutWindow(std::string_view aboutText, float sizeFactor,
-                         std::string_view statusLine)
+AboutWindow::AboutWindow(std::string_view aboutText, float sizeFactor, std::string_view statusLine)
     : lines_(SplitAboutText(aboutText)), statusLine_(statusLine), sizeFactor_(sizeFactor) {}
 
 std::optional<ScreenRect> AboutWindow::LinkRect(AboutItem item) const {
@@ -147,7 +146,8 @@ std::vector<SkinText> AboutWindow::Texts(const Lexicon& lexicon) const {
     if (!statusLine_.empty()) {
         const double length = static_cast<double>(CharacterCount(statusLine_));
         const int x = ScaleDesignValue((kAboutDesignWidth - kLineCharacterWidth * length) / 2.0, s);
-        texts.push_back({statusLine_, {x, ScaleDesignUnits(kStatusLineY, s)}, lineFont, kTextBlack});
+        texts.push_back(
+            {statusLine_, {x, ScaleDesignUnits(kStatusLineY, s)}, lineFont, kTextBlack});
     }
     const std::string& ok = lexicon.text(LexiconKey::Ok);
     const int okX =

@@ -34,8 +34,8 @@ class FollowingClockCursor::Window : public QWidget {
             QImage frame(image.width, image.height, QImage::Format_ARGB32);
             for (int y = 0; y < image.height; ++y) {
                 for (int x = 0; x < image.width; ++x) {
-                    frame.setPixel(
-                        x, y, image.argbPixels[static_cast<std::size_t>(y * image.width + x)]);
+                    frame.setPixel(x, y,
+                                   image.argbPixels[static_cast<std::size_t>(y * image.width + x)]);
                 }
             }
             frames_.push_back(frame);

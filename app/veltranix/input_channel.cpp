@@ -21,9 +21,9 @@ constexpr int kPortalVersionForPersistence = 2;
 constexpr int kPortalQueryTimeoutMs = 1000;
 
 int PortalRemoteDesktopVersion() {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-        "org.freedesktop.DBus.Properties", "Get");
+    QDBusMessage get = QDBusMessage::createMethodCall("org.freedesktop.portal.Desktop",
+                                                      "/org/freedesktop/portal/desktop",
+                                                      "org.freedesktop.DBus.Properties", "Get");
     get.setArguments({QString("org.freedesktop.portal.RemoteDesktop"), QString("version")});
     const QDBusMessage reply =
         QDBusConnection::sessionBus().call(get, QDBus::Block, kPortalQueryTimeoutMs);
@@ -100,8 +100,7 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
     if (backend == InputBackend::MutterRemoteDesktop) {
         channel->mutter_ = MutterRemoteDesktop::Open(*channel->whereabouts_, &reason);
         if (!channel->mutter_) {
-            std::fprintf(stderr, "veltranix: GNOME's remote desktop refused: %s\n",
-                         reason.c_str());
+            std::fprintf(stderr, "veltranix: GNOME's remote desktop refused: %s\n", reason.c_str());
             probe.mutterPresent = false;
             backend = ChooseInputBackend(probe);
         }
@@ -163,9 +162,9 @@ std::string InputChannel::description() const {
     std::string text(InputBackendName(backend_));
     if (mutter_) {
         const std::size_t monitors = mutter_->monitorAreas().size();
-        text += monitors == 0 ? ", relative motion (no screen-cast stream)"
-                              : ", " + std::to_string(monitors) +
-                                    (monitors == 1 ? " monitor" : " monitors");
+        text += monitors == 0
+                    ? ", relative motion (no screen-cast stream)"
+                    : ", " + std::to_string(monitors) + (monitors == 1 ? " monitor" : " monitors");
     }
     if (!reachesEveryWindow()) {
         text += ", X11 windows only";

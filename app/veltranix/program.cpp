@@ -96,8 +96,7 @@ bool Program::openPlatform() {
                      "moving the pointer needs\n");
         return false;
     }
-    std::fprintf(stderr, "veltranix: pointer and keys through %s\n",
-                 input_->description().c_str());
+    std::fprintf(stderr, "veltranix: pointer and keys through %s\n", input_->description().c_str());
     if (session == SessionKind::Wayland) {
         waylandCursor_ = std::make_unique<FollowingClockCursor>(input_->desktop(), *cursors_);
     }
@@ -159,8 +158,8 @@ std::optional<int> Program::start() {
                                            lexicon_, *this);
     profiles_->ChooseStartupProfile();
     playbackDisplay_ = std::make_unique<QtMacroPlaybackDisplay>();
-    player_ = std::make_unique<MacroPlayer>(macroSets_, input_->keyboard(), *shell_, *clock_, lexicon_,
-                                            *playbackDisplay_);
+    player_ = std::make_unique<MacroPlayer>(macroSets_, input_->keyboard(), *shell_, *clock_,
+                                            lexicon_, *playbackDisplay_);
 
     // Windows, the pointer actions and the tracking loop.
     windows_ = std::make_unique<ProgramWindows>(ProgramWindowsServices{
@@ -181,10 +180,10 @@ std::optional<int> Program::start() {
     stages_ = std::make_unique<EngineTrackStages>(
         settings_, *actions_, *clock_, folder_.root / "faceDetector.xml", statsLog_.get());
     settingsActions_ = std::make_unique<PersistenceActions>(settings_, *persistence_);
-    loop_ = std::make_unique<TrackingLoop>(
-        settings_, shared_,
-        TrackingLoopPorts{*clock_, input_->desktop(), companion, *windows_, *this, *settingsActions_},
-        stages_->stages(), folder_.root / "faceDetector.xml");
+    loop_ = std::make_unique<TrackingLoop>(settings_, shared_,
+                                           TrackingLoopPorts{*clock_, input_->desktop(), companion,
+                                                             *windows_, *this, *settingsActions_},
+                                           stages_->stages(), folder_.root / "faceDetector.xml");
     actions_->menu.RebuildCells();
     windows_->attach(*loop_, *actions_);
     windows_->createMainWindow();

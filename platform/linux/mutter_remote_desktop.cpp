@@ -43,9 +43,8 @@ QDBusMessage Call(QDBusConnection& connection, const char* service, const QStrin
 
 QVariant Property(QDBusConnection& connection, const char* service, const QString& path,
                   const char* interface, const char* name, std::string* error) {
-    const QDBusMessage reply =
-        Call(connection, service, path, "org.freedesktop.DBus.Properties", "Get",
-             {QString(interface), QString(name)}, error);
+    const QDBusMessage reply = Call(connection, service, path, "org.freedesktop.DBus.Properties",
+                                    "Get", {QString(interface), QString(name)}, error);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         return {};
     }
@@ -159,15 +158,15 @@ std::unique_ptr<MutterRemoteDesktop> MutterRemoteDesktop::Open(PointerWhereabout
                 const QDBusMessage recorded =
                     Call(connection, kScreenCastService, castSession, kScreenCastSessionInterface,
                          "RecordMonitor", {connector, QVariantMap()}, error);
-                const QString stream = recorded.arguments().value(0).value<QDBusObjectPath>().path();
+                const QString stream =
+                    recorded.arguments().value(0).value<QDBusObjectPath>().path();
                 if (stream.isEmpty()) {
                     continue;
                 }
                 std::string parameterError;
-                const QVariantMap parameters =
-                    qdbus_cast<QVariantMap>(Property(connection, kScreenCastService, stream,
-                                                     kStreamInterface, "Parameters",
-                                                     &parameterError));
+                const QVariantMap parameters = qdbus_cast<QVariantMap>(
+                    Property(connection, kScreenCastService, stream, kStreamInterface, "Parameters",
+                             &parameterError));
                 int x = 0, y = 0, width = 0, height = 0;
                 ScreenRect area = desktop;
                 if (IntegerPair(parameters.value("position"), &x, &y) &&

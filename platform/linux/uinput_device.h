@@ -42,8 +42,7 @@ class UinputDevice : public PointerInputPort, public KeyEventSink {
     // True when this user may open /dev/uinput for writing.
     static bool CanOpen();
     // Null, with the reason in `error`, when the devices cannot be made.
-    static std::unique_ptr<UinputDevice> Open(PointerWhereabouts& whereabouts,
-                                              std::string* error);
+    static std::unique_ptr<UinputDevice> Open(PointerWhereabouts& whereabouts, std::string* error);
     ~UinputDevice() override;
 
     void sendButton(PointerButton button, KeyDirection direction) override;

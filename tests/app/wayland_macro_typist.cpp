@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     const std::unique_ptr<XKeyboardInput> layout = XKeyboardInput::Create(x);
     const ScreenSize size = XDesktop(x).screenSize();
     PointerWhereabouts whereabouts(ScreenRect{0, 0, size.width, size.height});
-    const std::unique_ptr<MutterRemoteDesktop> mutter = MutterRemoteDesktop::Open(whereabouts, &error);
+    const std::unique_ptr<MutterRemoteDesktop> mutter =
+        MutterRemoteDesktop::Open(whereabouts, &error);
     if (!layout || !mutter) {
         std::fprintf(stderr, "no remote desktop session: %s\n", error.c_str());
         return 1;

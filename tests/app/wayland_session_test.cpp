@@ -292,12 +292,13 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const std::filesystem::path programOutput = folder_.path() / "program.out";
     // Another copy may stand in (a second instance of one name ends at once).
     const char* programFile = std::getenv("VELTRANIX_WAYLAND_TEST_PROGRAM");
-    Child program({programFile != nullptr ? programFile : VELTRANIX_PROGRAM, "--camera", "steered:" + control_.string(), "--config-dir",
-                   (folder_.path() / "config").string()},
-                  {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-                   "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
-                   "ASAN_OPTIONS=detect_leaks=0"},
-                  programOutput);
+    Child program(
+        {programFile != nullptr ? programFile : VELTRANIX_PROGRAM, "--camera",
+         "steered:" + control_.string(), "--config-dir", (folder_.path() / "config").string()},
+        {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+         "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
+         "ASAN_OPTIONS=detect_leaks=0"},
+        programOutput);
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -305,13 +306,12 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
                    std::string::npos;
         },
         30))
-        << (program.Poll() == 0 ? "the program ended at once: is another veltranix running? "
-                                : "")
+        << (program.Poll() == 0 ? "the program ended at once: is another veltranix running? " : "")
         << ReadWhole(programOutput);
 
     // Calibration ends: the program's window docks in the corner.
     const std::unique_ptr<Display, int (*)(Display*)> xWayland(XOpenDisplay(nullptr),
-                                                                XCloseDisplay);
+                                                               XCloseDisplay);
     Display* display = xWayland.get();
     ASSERT_NE(display, nullptr);
     const bool docked = WaitFor(
@@ -359,9 +359,9 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
         steering += std::to_string(at->first) + "," + std::to_string(at->second) + "; ";
         // While the dwell clock runs, its cursor window follows the pointer.
         const auto clickedSeeingClock = [&] {
-            clockSeen = clockSeen || XWindowSize(display, DefaultRootWindow(display),
-                                                 "VeltranixClockCursor")
-                                         .has_value();
+            clockSeen = clockSeen ||
+                        XWindowSize(display, DefaultRootWindow(display), "VeltranixClockCursor")
+                            .has_value();
             return log.Has("press 1 ");
         };
         if (log.Has("press 1 ") ||
@@ -387,7 +387,7 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     EXPECT_TRUE(WaitFor([&] { return log.Typed().find("Hi") != std::string::npos; }, 5))
         << "typed: " << log.Typed();
     EXPECT_NE(log.Typed().find("Hi!\n"), std::string::npos) << "typed: " << log.Typed() << "\n"
-                                                           << Tail(logFile);
+                                                            << Tail(logFile);
 }
 
 }  // namespace

@@ -42,10 +42,10 @@ TEST(UinputEventWriterTest, WritesAMoveAClickAndAKeyAsTheKernelReadsThem) {
     ASSERT_TRUE(writer.key(KEY_A, KeyDirection::Release));
     close(fds[1]);
     const std::vector<Event> expected{
-        {EV_ABS, ABS_X, 640},   {EV_ABS, ABS_Y, 511},  {EV_SYN, SYN_REPORT, 0},
-        {EV_KEY, BTN_LEFT, 1},  {EV_SYN, SYN_REPORT, 0}, {EV_KEY, BTN_LEFT, 0},
-        {EV_SYN, SYN_REPORT, 0}, {EV_KEY, KEY_A, 1},     {EV_SYN, SYN_REPORT, 0},
-        {EV_KEY, KEY_A, 0},     {EV_SYN, SYN_REPORT, 0},
+        {EV_ABS, ABS_X, 640},    {EV_ABS, ABS_Y, 511},    {EV_SYN, SYN_REPORT, 0},
+        {EV_KEY, BTN_LEFT, 1},   {EV_SYN, SYN_REPORT, 0}, {EV_KEY, BTN_LEFT, 0},
+        {EV_SYN, SYN_REPORT, 0}, {EV_KEY, KEY_A, 1},      {EV_SYN, SYN_REPORT, 0},
+        {EV_KEY, KEY_A, 0},      {EV_SYN, SYN_REPORT, 0},
     };
     EXPECT_EQ(ReadEvents(fds[0]), expected);
     close(fds[0]);
