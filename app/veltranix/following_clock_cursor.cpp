@@ -1,7 +1,9 @@
 #include "app/veltranix/following_clock_cursor.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include <QBitmap>
 #include <QImage>
 #include <QPainter>
 
@@ -18,14 +20,13 @@ constexpr int kOffsetFromPointerPixels = 12;
 class FollowingClockCursor::Window : public QWidget {
   public:
     explicit Window(AnimatedCursor cursor)
-        : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                               Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus |
-                               Qt::X11BypassWindowManagerHint),
+        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus),
           cursor_(std::move(cursor)) {
         setWindowTitle("VeltranixClockCursor");
-        setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_X11DoNotAcceptFocus);
         int width = 1;
         int height = 1;
         for (const CursorImage& image : cursor_.images) {
@@ -41,6 +42,12 @@ class FollowingClockCursor::Window : public QWidget {
             frames_.push_back(frame);
         }
         setFixedSize(width, height);
+        // Shaped rather than translucent: on GNOME an XWayland window with an
+        // alpha channel near the pointer takes the pointer from the native
+        // windows for good.
+        if (!frames_.empty()) {
+            setMask(QBitmap::fromImage(frames_.front().createAlphaMask()));
+        }
         started_.start();
     }
 
@@ -60,6 +67,7 @@ class FollowingClockCursor::Window : public QWidget {
         }
         if (image != shown_ && image < frames_.size()) {
             shown_ = image;
+            setMask(QBitmap::fromImage(frames_[shown_].createAlphaMask()));
             update();
         }
     }
@@ -67,8 +75,7 @@ class FollowingClockCursor::Window : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(rect(), Qt::transparent);
+        painter.fillRect(rect(), Qt::white);
         if (shown_ < frames_.size()) {
             painter.drawImage(0, 0, frames_[shown_]);
         }
@@ -99,6 +106,7 @@ bool FollowingClockCursor::installAnimatedCursor(const std::filesystem::path& an
     window_ = std::make_unique<Window>(std::move(cursor));
     follow();
     window_->show();
+
     followTimer_.start();
     return true;
 }

@@ -207,6 +207,37 @@ std::optional<std::pair<int, int>> XWindowSize(Display* display, Window window,
     return found;
 }
 
+// XWayland's view, for a failure's message: its pointer and the shown windows.
+std::string XWaylandView(Display* display) {
+    Window root = 0, child = 0, parent = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY,
+                  &mask);
+    std::string view = "XWayland pointer " + std::to_string(rootX) + "," + std::to_string(rootY);
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+                attributes.map_state == IsViewable) {
+                char* name = nullptr;
+                if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+                    view += std::string("; ") + name;
+                    XFree(name);
+                }
+                view += std::string(attributes.c_class == InputOnly ? " input-only" : "") +
+                        " window " + std::to_string(attributes.x) + "," +
+                        std::to_string(attributes.y) + " " + std::to_string(attributes.width) +
+                        "x" + std::to_string(attributes.height);
+            }
+        }
+        XFree(children);
+    }
+    return view + "\n";
+}
+
 std::string Tail(const std::filesystem::path& file) {
     const std::string text = ReadWhole(file);
     return text.size() > 1500 ? text.substr(text.size() - 1500) : text;
@@ -267,6 +298,7 @@ class WaylandSessionTest : public ::testing::Test {
         int stillPolls = 0;
         for (int poll = 0; poll < 40 && stillPolls < 3; ++poll) {
             Hold(0.1);
+            LookForClockCursor();
             const auto now = log.Pointer();
             stillPolls = now == last ? stillPolls + 1 : 0;
             last = now;
@@ -274,8 +306,17 @@ class WaylandSessionTest : public ::testing::Test {
         return last;
     }
 
+    // While the dwell clock runs, its cursor window follows the pointer.
+    void LookForClockCursor() {
+        clockSeen_ = clockSeen_ ||
+                     (display_ != nullptr &&
+                      XWindowSize(display_, DefaultRootWindow(display_), "VeltranixClockCursor"));
+    }
+
     testing::TemporaryFolder folder_;
     std::filesystem::path control_;
+    Display* display_ = nullptr;
+    bool clockSeen_ = false;
     double headX_ = 0.0;
     double headY_ = 0.0;
 };
@@ -313,6 +354,9 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const std::unique_ptr<Display, int (*)(Display*)> xWayland(XOpenDisplay(nullptr),
                                                                XCloseDisplay);
     Display* display = xWayland.get();
+    // Windows come and go while the tree is walked.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    display_ = display;
     ASSERT_NE(display, nullptr);
     const bool docked = WaitFor(
         [&] {
@@ -342,8 +386,14 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     ASSERT_TRUE(start && moved);
     const double gainX = (moved->first - start->first) / 8.0;
     const double gainY = (moved->second - start->second) / 8.0;
-    EXPECT_GT(std::abs(gainX), 2.0) << "the pointer did not follow the head sideways";
-    EXPECT_GT(std::abs(gainY), 2.0) << "the pointer did not follow the head up and down";
+    const std::string learnt = "from " + std::to_string(start->first) + "," +
+                               std::to_string(start->second) + " to " +
+                               std::to_string(moved->first) + "," + std::to_string(moved->second);
+    EXPECT_GT(std::abs(gainX), 2.0)
+        << "the pointer did not follow the head sideways: " << learnt << "\n"
+        << XWaylandView(display) << Tail(programOutput);
+    EXPECT_GT(std::abs(gainY), 2.0)
+        << "the pointer did not follow the head up and down: " << learnt;
 
     // Aim at the middle of the screen and hold still: the dwell clock clicks
     // where the pointer rests (anywhere on the native window will do; the
@@ -352,16 +402,12 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const int goalY = 400;
     std::string steering;
     bool clicked = false;
-    bool clockSeen = false;
     for (int step = 0; step < 12 && !clicked; ++step) {
         const auto at = SettledPointer(log);
         ASSERT_TRUE(at);
         steering += std::to_string(at->first) + "," + std::to_string(at->second) + "; ";
-        // While the dwell clock runs, its cursor window follows the pointer.
         const auto clickedSeeingClock = [&] {
-            clockSeen = clockSeen ||
-                        XWindowSize(display, DefaultRootWindow(display), "VeltranixClockCursor")
-                            .has_value();
+            LookForClockCursor();
             return log.Has("press 1 ");
         };
         if (log.Has("press 1 ") ||
@@ -376,9 +422,11 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
         TurnHeadTo(std::clamp(headX_ + turn(goalX - at->first, gainX), -120.0, 120.0),
                    std::clamp(headY_ + turn(goalY - at->second, gainY), -80.0, 80.0));
     }
-    ASSERT_TRUE(clicked) << "no dwell click reached the native window; steering: " << steering;
+    ASSERT_TRUE(clicked) << "no dwell click reached the native window; steering: " << steering
+                         << "\n"
+                         << XWaylandView(display) << Tail(logFile) << Tail(programOutput);
     EXPECT_TRUE(WaitFor([&] { return log.Has("release 1 "); }, 2));
-    EXPECT_TRUE(clockSeen) << "no clock cursor window while the dwell clock ran";
+    EXPECT_TRUE(clockSeen_) << "no clock cursor window while the dwell clock ran";
 
     // A macro's keys, typed through the same remote desktop.
     Child typist({VELTRANIX_MACRO_TYPIST}, {}, folder_.path() / "typist.out");
