@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/install-wayland-test-deps.sh
 bash scripts/format-check.sh
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVELTRANIX_SANITIZE=ON -DVELTRANIX_WERROR=ON

@@ -28,6 +28,7 @@ constexpr std::array<LineDesign, kAboutMaxLines> kLines{{
 }};
 
 constexpr std::size_t kManualLineIndex = 7;
+constexpr int kStatusLineY = 400;
 
 // The lexicon writes "{version}" where the program's version goes.
 std::string WithVersion(std::string_view text) {
@@ -70,8 +71,8 @@ std::vector<std::string> SplitAboutText(std::string_view text) {
     return SplitLexiconLines(text, kAboutMaxLines, kAboutMaxLineCharacters);
 }
 
-AboutWindow::AboutWindow(std::string_view aboutText, float sizeFactor)
-    : lines_(SplitAboutText(WithVersion(aboutText))), sizeFactor_(sizeFactor) {}
+AboutWindow::AboutWindow(std::string_view aboutText, float sizeFactor, std::string_view statusLine)
+    : lines_(SplitAboutText(WithVersion(aboutText))), statusLine_(statusLine), sizeFactor_(sizeFactor) {}
 
 std::optional<ScreenRect> AboutWindow::LinkRect(AboutItem item) const {
     const std::size_t index = LineIndexOf(item);
@@ -153,6 +154,12 @@ std::vector<SkinText> AboutWindow::Texts(const Lexicon& lexicon) const {
         const int x = ScaleDesignValue((kAboutDesignWidth - kLineCharacterWidth * length) / 2.0, s);
         const bool link = design.role == LineRole::Link;
         texts.push_back({line, {x, y}, link ? linkFont : lineFont, link ? kLinkBlue : kTextBlack});
+    }
+    if (!statusLine_.empty()) {
+        const double length = static_cast<double>(CharacterCount(statusLine_));
+        const int x = ScaleDesignValue((kAboutDesignWidth - kLineCharacterWidth * length) / 2.0, s);
+        texts.push_back(
+            {statusLine_, {x, ScaleDesignUnits(kStatusLineY, s)}, lineFont, kTextBlack});
     }
     const std::string& ok = lexicon.text(LexiconKey::Ok);
     const int okX =

@@ -27,7 +27,9 @@ std::vector<std::string> SplitAboutText(std::string_view text);
 // The about window's logic over one set of lines. GUI thread.
 class AboutWindow {
   public:
-    AboutWindow(std::string_view aboutText, float sizeFactor);
+    // `statusLine`, when not empty, is shown under the last link line: what
+    // the pointer and keys go through.
+    AboutWindow(std::string_view aboutText, float sizeFactor, std::string_view statusLine = {});
 
     // The item under a client point; the close button first.
     std::optional<AboutItem> ItemAt(ScreenPoint clientPoint) const;
@@ -47,6 +49,7 @@ class AboutWindow {
     std::optional<ScreenRect> LinkRect(AboutItem item) const;
 
     std::vector<std::string> lines_;
+    std::string statusLine_;
     float sizeFactor_;
     std::optional<AboutItem> hovered_;
 };

@@ -12,6 +12,8 @@
 #include "app/shell/camera_messages.h"
 #include "app/veltranix/options_menus.h"
 #include "app/veltranix/macro_windows.h"
+#include "app/veltranix/following_clock_cursor.h"
+#include "app/veltranix/input_channel.h"
 #include "app/veltranix/program_windows.h"
 #include "app/veltranix/qt_macro_playback_display.h"
 #include "capture/camera_source.h"
@@ -29,10 +31,8 @@
 #include "platform/linux/system_information.h"
 #include "platform/linux/user_locale.h"
 #include "platform/linux/x_cursors.h"
-#include "platform/linux/x_desktop.h"
 #include "platform/linux/x_display.h"
 #include "platform/linux/x_keyboard_focus.h"
-#include "platform/linux/x_keyboard_input.h"
 #include "pointer/pointer_actions.h"
 #include "settings/install_folder.h"
 #include "tracking/engine_stages.h"
@@ -91,15 +91,18 @@ bool Program::openPlatform() {
         std::fprintf(stderr, "veltranix: cannot reach the X display: %s\n", error.c_str());
         return false;
     }
-    desktop_ = std::make_unique<XDesktop>(x_);
-    pointerInput_ = XPointerInput::Create(x_);
-    keyboard_ = XKeyboardInput::Create(x_);
+    const SessionKind session = SessionKindFromEnvironment();
+    input_ = InputChannel::Open(x_, session, &error);
     cursors_ = XCursors::Create(x_);
-    if (!pointerInput_ || !keyboard_ || !cursors_) {
+    if (!input_ || !cursors_) {
         std::fprintf(stderr,
                      "veltranix: the X server lacks the XTest, XKB or XFixes extension that "
                      "moving the pointer needs\n");
         return false;
+    }
+    std::fprintf(stderr, "veltranix: pointer and keys through %s\n", input_->description().c_str());
+    if (session == SessionKind::Wayland) {
+        waylandCursor_ = std::make_unique<FollowingClockCursor>(input_->desktop(), *cursors_);
     }
     sound_ = std::make_unique<CanberraSound>();
     shell_ = std::make_unique<DesktopShell>();
@@ -166,20 +169,22 @@ std::optional<int> Program::start() {
                                            lexicon_, *this);
     profiles_->ChooseStartupProfile();
     playbackDisplay_ = std::make_unique<QtMacroPlaybackDisplay>();
-    player_ = std::make_unique<MacroPlayer>(macroSets_, *keyboard_, *shell_, *clock_, lexicon_,
-                                            *playbackDisplay_);
+    player_ = std::make_unique<MacroPlayer>(macroSets_, input_->keyboard(), *shell_, *clock_,
+                                            lexicon_, *playbackDisplay_);
 
     // Windows, the pointer actions and the tracking loop.
     windows_ = std::make_unique<ProgramWindows>(ProgramWindowsServices{
-        settings_, lexicon_, shared_, openWindows_, keyboards_, *desktop_, *shell_, folder_, *this,
-        companion, [this] { return cameraDescription(); }});
+        settings_, lexicon_, shared_, openWindows_, keyboards_, input_->desktop(), *shell_, folder_,
+        *this, companion, [this] { return cameraDescription(); },
+        [this] { return input_->description(); }});
     keyboardFocus_ = std::make_unique<XKeyboardFocus>(x_);
-    macroWindows_ = std::make_unique<MacroWindows>(
-        MacroWindowsServices{settings_, lexicon_, openWindows_, *desktop_, *this, macroSets_,
-                             *macroStore_, *profiles_, *keyboard_, *keyboardFocus_, folder_});
+    macroWindows_ = std::make_unique<MacroWindows>(MacroWindowsServices{
+        settings_, lexicon_, openWindows_, input_->desktop(), *this, macroSets_, *macroStore_,
+        *profiles_, input_->keyboard(), *keyboardFocus_, folder_});
     windows_->setMacroWindows(macroWindows_.get());
     actions_ = std::make_unique<PointerActions>(
-        PointerActionPorts{*pointerInput_, *desktop_, *cursors_, *sound_, *player_, *clock_,
+        PointerActionPorts{input_->pointer(), input_->desktop(),
+                           waylandCursor_ ? *waylandCursor_ : *cursors_, *sound_, *player_, *clock_,
                            windows_->clickMenuWindow(), windows_->windowAtPoint()},
         settings_, folder_, openWindows_, keyboards_);
     persistence_->LayoutWindows(settings_.tamany);
@@ -191,10 +196,10 @@ std::optional<int> Program::start() {
     stages_ = std::make_unique<EngineTrackStages>(
         settings_, *actions_, *clock_, folder_.root / "faceDetector.xml", statsLog_.get());
     settingsActions_ = std::make_unique<PersistenceActions>(settings_, *persistence_);
-    loop_ = std::make_unique<TrackingLoop>(
-        settings_, shared_,
-        TrackingLoopPorts{*clock_, *desktop_, companion, *windows_, *this, *settingsActions_},
-        stages_->stages(), folder_.root / "faceDetector.xml");
+    loop_ = std::make_unique<TrackingLoop>(settings_, shared_,
+                                           TrackingLoopPorts{*clock_, input_->desktop(), companion,
+                                                             *windows_, *this, *settingsActions_},
+                                           stages_->stages(), folder_.root / "faceDetector.xml");
     actions_->menu.RebuildCells();
     windows_->attach(*loop_, *actions_);
     windows_->attachOptionsMenus({*persistence_, lexicon_, stages_->gestures().testSwitches()});
@@ -245,6 +250,9 @@ void Program::showCameraFailure(const CameraOpenError& error) {
 }
 
 void Program::showWaylandNotice() {
+    if (input_ && input_->reachesEveryWindow()) {
+        return;
+    }
     const std::string& text = lexicon_.text(LexiconKey::WaylandNotice);
     std::fprintf(stderr, "veltranix: %s\n", text.c_str());
     auto* box = new QMessageBox(QMessageBox::Information, "Veltranix", QString::fromStdString(text),
@@ -367,8 +375,8 @@ void Program::shutdown() {
     }
     if (actions_) {
         actions_->clicks.ReleaseHeldButtons();
-        if (desktop_) {
-            const ScreenPoint pointer = desktop_->pointerPosition();
+        if (input_) {
+            const ScreenPoint pointer = input_->desktop().pointerPosition();
             actions_->clicks.PlacePointer(
                 {pointer.x - kExitPointerShiftPixels, pointer.y - kExitPointerShiftPixels});
         }

@@ -39,10 +39,8 @@ class MacroWindows;
 class XKeyboardFocus;
 class SystemClock;
 class XCursors;
-class XDesktop;
 class XDisplayConnection;
-class XKeyboardInput;
-class XPointerInput;
+class InputChannel;
 class FileSettingsStore;
 class DbusCompanionChannel;
 struct PointerActions;
@@ -108,10 +106,10 @@ class Program final : public QObject,
     ProgramOptions options_;
 
     std::shared_ptr<XDisplayConnection> x_;
-    std::unique_ptr<XDesktop> desktop_;
-    std::unique_ptr<XPointerInput> pointerInput_;
-    std::unique_ptr<XKeyboardInput> keyboard_;
+    std::unique_ptr<InputChannel> input_;
     std::unique_ptr<XCursors> cursors_;
+    // The clock cursor where XFixes cannot reach (Wayland); null on X11.
+    std::unique_ptr<CursorPort> waylandCursor_;
     std::unique_ptr<CanberraSound> sound_;
     std::unique_ptr<DesktopShell> shell_;
     std::unique_ptr<SystemClock> clock_;

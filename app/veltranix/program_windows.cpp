@@ -522,8 +522,9 @@ void ProgramWindows::openAbout() {
     if (aboutWindow_) {
         return;
     }
-    aboutLogic_ = std::make_unique<AboutWindow>(services_.lexicon.text(LexiconKey::About),
-                                                services_.settings.sizeFactor);
+    aboutLogic_ = std::make_unique<AboutWindow>(
+        services_.lexicon.text(LexiconKey::About), services_.settings.sizeFactor,
+        services_.inputDescription ? services_.inputDescription() : std::string());
     aboutWindow_ =
         new AboutWidget("ABOUT", kAboutSkin, &services_.openWindows.about, *aboutLogic_,
                         services_.lexicon, skins_, [this](AboutItem item) { onAboutItem(item); });

@@ -61,6 +61,8 @@ struct ProgramWindowsServices {
     UserInterfacePort& userInterface;
     CompanionPort& companion;
     std::function<std::string()> cameraDescription;
+    // What the pointer and the keys go through, for the about window.
+    std::function<std::string()> inputDescription;
 };
 
 // Every window of the program and the notification icon, seen from the

@@ -322,6 +322,16 @@ void XKeyboardInput::sendCharacter(char32_t character, KeyDirection direction) {
     sendKeycode(shift, KeyDirection::Release);
 }
 
+std::optional<XKeyboardInput::LinuxKey> XKeyboardInput::linuxKeyForKeysym(
+    unsigned long keysym) const {
+    std::lock_guard lock(connection_->mutex());
+    const auto place = findKeysym(keysym, 1);
+    if (!place || place->keycode < 8) {
+        return std::nullopt;
+    }
+    return LinuxKey{static_cast<std::uint16_t>(place->keycode - 8), place->level == 1};
+}
+
 bool XKeyboardInput::lockKeyOn(LockKey key) const {
     std::lock_guard lock(connection_->mutex());
     Display* display = connection_->display();

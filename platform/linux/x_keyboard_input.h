@@ -31,6 +31,14 @@ class XKeyboardInput : public KeyboardInputPort {
     bool keyHeld(std::uint16_t virtualKey) const override;
     std::optional<KeyForCharacter> keyForCharacter(char32_t character) const override;
 
+    // Where the current layout types `keysym` on its first two levels: the
+    // Linux key code, and whether Shift goes with it.
+    struct LinuxKey {
+        std::uint16_t linuxKeyCode = 0;
+        bool shift = false;
+    };
+    std::optional<LinuxKey> linuxKeyForKeysym(unsigned long keysym) const;
+
   private:
     struct KeyPlace {
         unsigned char keycode = 0;

@@ -1,0 +1,135 @@
+#include "app/veltranix/following_clock_cursor.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QBitmap>
+#include <QImage>
+#include <QPainter>
+
+namespace veltranix {
+namespace {
+
+constexpr int kFollowPeriodMs = 20;
+// The clock sits below and right of the pointer, as a busy cursor's does,
+// leaving the point the pointer aims at in sight.
+constexpr int kOffsetFromPointerPixels = 12;
+
+}  // namespace
+
+class FollowingClockCursor::Window : public QWidget {
+  public:
+    explicit Window(AnimatedCursor cursor)
+        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus),
+          cursor_(std::move(cursor)) {
+        setWindowTitle("VeltranixClockCursor");
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_X11DoNotAcceptFocus);
+        int width = 1;
+        int height = 1;
+        for (const CursorImage& image : cursor_.images) {
+            width = std::max(width, image.width);
+            height = std::max(height, image.height);
+            QImage frame(image.width, image.height, QImage::Format_ARGB32);
+            for (int y = 0; y < image.height; ++y) {
+                for (int x = 0; x < image.width; ++x) {
+                    frame.setPixel(x, y,
+                                   image.argbPixels[static_cast<std::size_t>(y * image.width + x)]);
+                }
+            }
+            frames_.push_back(frame);
+        }
+        setFixedSize(width, height);
+        // Shaped rather than translucent: on GNOME an XWayland window with an
+        // alpha channel near the pointer takes the pointer from the native
+        // windows for good.
+        if (!frames_.empty()) {
+            setMask(QBitmap::fromImage(frames_.front().createAlphaMask()));
+        }
+        started_.start();
+    }
+
+    void advance() {
+        if (cursor_.steps.empty()) {
+            return;
+        }
+        const int duration = std::max(1, cursor_.durationMs());
+        int left = static_cast<int>(started_.elapsed() % duration);
+        std::size_t image = cursor_.steps.back().imageIndex;
+        for (const CursorStep& step : cursor_.steps) {
+            if (left < step.delayMs) {
+                image = step.imageIndex;
+                break;
+            }
+            left -= step.delayMs;
+        }
+        if (image != shown_ && image < frames_.size()) {
+            shown_ = image;
+            setMask(QBitmap::fromImage(frames_[shown_].createAlphaMask()));
+            update();
+        }
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        if (shown_ < frames_.size()) {
+            painter.drawImage(0, 0, frames_[shown_]);
+        }
+    }
+
+  private:
+    AnimatedCursor cursor_;
+    std::vector<QImage> frames_;
+    std::size_t shown_ = 0;
+    QElapsedTimer started_;
+};
+
+FollowingClockCursor::FollowingClockCursor(const DesktopPort& desktop, CursorPort& xCursors)
+    : desktop_(desktop), xCursors_(xCursors) {
+    followTimer_.setInterval(kFollowPeriodMs);
+    QObject::connect(&followTimer_, &QTimer::timeout, [this] { follow(); });
+}
+
+FollowingClockCursor::~FollowingClockCursor() = default;
+
+bool FollowingClockCursor::installAnimatedCursor(const std::filesystem::path& aniFile) {
+    AnimatedCursor cursor;
+    std::string error;
+    if (!ReadAnimatedCursorFile(aniFile, &cursor, &error) || cursor.images.empty()) {
+        std::fprintf(stderr, "veltranix: %s: %s\n", aniFile.string().c_str(), error.c_str());
+        return false;
+    }
+    window_ = std::make_unique<Window>(std::move(cursor));
+    follow();
+    window_->show();
+
+    followTimer_.start();
+    return true;
+}
+
+void FollowingClockCursor::follow() {
+    if (!window_) {
+        return;
+    }
+    const ScreenPoint pointer = desktop_.pointerPosition();
+    window_->move(pointer.x + kOffsetFromPointerPixels, pointer.y + kOffsetFromPointerPixels);
+    window_->advance();
+}
+
+void FollowingClockCursor::restoreSystemCursors() {
+    followTimer_.stop();
+    window_.reset();
+    xCursors_.restoreSystemCursors();
+}
+
+void FollowingClockCursor::showHandCursor() {
+    followTimer_.stop();
+    window_.reset();
+    xCursors_.showHandCursor();
+}
+
+}  // namespace veltranix

@@ -1,0 +1,175 @@
+#include "app/veltranix/input_channel.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+
+#include "platform/linux/mutter_remote_desktop.h"
+#include "platform/linux/pointer_whereabouts.h"
+#include "platform/linux/remote_keyboard.h"
+#include "platform/linux/uinput_device.h"
+#include "platform/linux/x_desktop.h"
+#include "platform/linux/x_keyboard_input.h"
+
+namespace veltranix {
+namespace {
+
+constexpr int kPortalVersionForPersistence = 2;
+constexpr int kPortalQueryTimeoutMs = 1000;
+
+int PortalRemoteDesktopVersion() {
+    QDBusMessage get = QDBusMessage::createMethodCall("org.freedesktop.portal.Desktop",
+                                                      "/org/freedesktop/portal/desktop",
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get.setArguments({QString("org.freedesktop.portal.RemoteDesktop"), QString("version")});
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(get, QDBus::Block, kPortalQueryTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return 0;
+    }
+    return reply.arguments().first().value<QDBusVariant>().variant().toInt();
+}
+
+}  // namespace
+
+InputBackend ChooseInputBackend(const InputBackendProbe& probe) {
+    if (probe.session == SessionKind::X11) {
+        return InputBackend::XTest;
+    }
+    if (probe.mutterPresent) {
+        return InputBackend::MutterRemoteDesktop;
+    }
+    if (probe.portalVersion >= kPortalVersionForPersistence) {
+        return InputBackend::RemoteDesktopPortal;
+    }
+    if (probe.uinputOpens) {
+        return InputBackend::Uinput;
+    }
+    return InputBackend::XTest;
+}
+
+std::string_view InputBackendName(InputBackend backend) {
+    switch (backend) {
+        case InputBackend::XTest:
+            return "XTest";
+        case InputBackend::MutterRemoteDesktop:
+            return "GNOME remote desktop (mutter)";
+        case InputBackend::RemoteDesktopPortal:
+            return "desktop portal remote desktop";
+        case InputBackend::Uinput:
+            return "uinput (/dev/uinput)";
+    }
+    return "XTest";
+}
+
+SessionKind SessionKindFromEnvironment() {
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+    const bool wayland = (sessionType != nullptr && std::string_view(sessionType) == "wayland") ||
+                         (waylandDisplay != nullptr && *waylandDisplay != '\0');
+    return wayland ? SessionKind::Wayland : SessionKind::X11;
+}
+
+std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnection> x,
+                                                 SessionKind session, std::string* error) {
+    std::unique_ptr<InputChannel> channel(new InputChannel);
+    channel->session_ = session;
+    channel->xDesktop_ = std::make_unique<XDesktop>(x);
+    channel->xPointer_ = XPointerInput::Create(x);
+    channel->xKeyboard_ = XKeyboardInput::Create(x);
+    if (!channel->xPointer_ || !channel->xKeyboard_) {
+        *error = "the X server lacks the XTest or XKB extension";
+        return nullptr;
+    }
+    InputBackendProbe probe;
+    probe.session = session;
+    if (session == SessionKind::Wayland) {
+        probe.mutterPresent = MutterRemoteDesktop::Present();
+        probe.portalVersion = probe.mutterPresent ? 0 : PortalRemoteDesktopVersion();
+        probe.uinputOpens = UinputDevice::CanOpen();
+        const ScreenSize size = channel->xDesktop_->screenSize();
+        channel->whereabouts_ =
+            std::make_unique<PointerWhereabouts>(ScreenRect{0, 0, size.width, size.height});
+        channel->whereabouts_->current(channel->xDesktop_->pointerPosition());
+    }
+    InputBackend backend = ChooseInputBackend(probe);
+    std::string reason;
+    if (backend == InputBackend::MutterRemoteDesktop) {
+        channel->mutter_ = MutterRemoteDesktop::Open(*channel->whereabouts_, &reason);
+        if (!channel->mutter_) {
+            std::fprintf(stderr, "veltranix: GNOME's remote desktop refused: %s\n", reason.c_str());
+            probe.mutterPresent = false;
+            backend = ChooseInputBackend(probe);
+        }
+    }
+    if (backend == InputBackend::RemoteDesktopPortal) {
+        std::fprintf(stderr,
+                     "veltranix: the desktop portal's remote desktop (version %d) is not "
+                     "supported yet\n",
+                     probe.portalVersion);
+        probe.portalVersion = 0;
+        backend = ChooseInputBackend(probe);
+    }
+    if (backend == InputBackend::Uinput) {
+        channel->uinput_ = UinputDevice::Open(*channel->whereabouts_, &reason);
+        if (!channel->uinput_) {
+            std::fprintf(stderr, "veltranix: no virtual devices: %s\n", reason.c_str());
+            probe.uinputOpens = false;
+            backend = ChooseInputBackend(probe);
+        }
+    }
+    channel->backend_ = backend;
+    KeyEventSink* sink = channel->mutter_ ? static_cast<KeyEventSink*>(channel->mutter_.get())
+                                          : static_cast<KeyEventSink*>(channel->uinput_.get());
+    if (sink != nullptr) {
+        channel->sinkKeyboard_ = std::make_unique<SinkKeyboardInput>(*sink, *channel->xKeyboard_);
+        channel->waylandDesktop_ =
+            std::make_unique<WaylandDesktop>(*channel->xDesktop_, *channel->whereabouts_);
+    }
+    return channel;
+}
+
+InputChannel::~InputChannel() = default;
+
+PointerInputPort& InputChannel::pointer() {
+    if (mutter_) {
+        return *mutter_;
+    }
+    if (uinput_) {
+        return *uinput_;
+    }
+    return *xPointer_;
+}
+
+KeyboardInputPort& InputChannel::keyboard() {
+    if (sinkKeyboard_) {
+        return *sinkKeyboard_;
+    }
+    return *xKeyboard_;
+}
+
+DesktopPort& InputChannel::desktop() {
+    if (waylandDesktop_) {
+        return *waylandDesktop_;
+    }
+    return *xDesktop_;
+}
+
+std::string InputChannel::description() const {
+    std::string text(InputBackendName(backend_));
+    if (mutter_) {
+        const std::size_t monitors = mutter_->monitorAreas().size();
+        text += monitors == 0
+                    ? ", relative motion (no screen-cast stream)"
+                    : ", " + std::to_string(monitors) + (monitors == 1 ? " monitor" : " monitors");
+    }
+    if (!reachesEveryWindow()) {
+        text += ", X11 windows only";
+    }
+    return text;
+}
+
+}  // namespace veltranix

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/desktop_port.h"
+#include "core/input_port.h"
+
+namespace veltranix {
+
+class MutterRemoteDesktop;
+class PointerWhereabouts;
+class SinkKeyboardInput;
+class UinputDevice;
+class WaylandDesktop;
+class XDesktop;
+class XDisplayConnection;
+class XKeyboardInput;
+class XPointerInput;
+
+enum class SessionKind { X11, Wayland };
+
+// The ways the pointer and the keys can reach the user's applications.
+enum class InputBackend {
+    XTest,                // X11; in a Wayland session only XWayland windows
+    MutterRemoteDesktop,  // GNOME's compositor, asked over the session bus
+    RemoteDesktopPortal,  // the desktop portal, where it can keep the approval
+    Uinput,               // virtual devices in the kernel: every compositor
+};
+
+// What start-up finds about the session.
+struct InputBackendProbe {
+    SessionKind session = SessionKind::X11;
+    bool mutterPresent = false;
+    // The portal's RemoteDesktop interface version; 0 when there is none.
+    int portalVersion = 0;
+    bool uinputOpens = false;
+};
+
+// The backend to try first: XTest on X11; in a Wayland session mutter's
+// remote desktop, else the portal when it can persist its approval (version
+// 2), else uinput, else XTest.
+InputBackend ChooseInputBackend(const InputBackendProbe& probe);
+std::string_view InputBackendName(InputBackend backend);
+// The session this program runs in, from its environment.
+SessionKind SessionKindFromEnvironment();
+
+// The pointer, the keyboard and the pointer's position, through the backend
+// chosen at start. Created and destroyed on the GUI thread; the input ports
+// may be used from any thread.
+class InputChannel {
+  public:
+    // Null when not even XTest is there (the reason in `error`). A backend
+    // that fails to open gives way to the next, with a line on stderr.
+    static std::unique_ptr<InputChannel> Open(std::shared_ptr<XDisplayConnection> x,
+                                              SessionKind session, std::string* error);
+    ~InputChannel();
+
+    PointerInputPort& pointer();
+    KeyboardInputPort& keyboard();
+    DesktopPort& desktop();
+    InputBackend backend() const { return backend_; }
+    // A line for the log and the about window: the backend, and for mutter
+    // how many monitors it has streams for.
+    std::string description() const;
+    // False when native Wayland windows are out of reach (XTest in a Wayland session).
+    bool reachesEveryWindow() const {
+        return session_ == SessionKind::X11 || backend_ != InputBackend::XTest;
+    }
+
+  private:
+    InputChannel() = default;
+
+    SessionKind session_ = SessionKind::X11;
+    InputBackend backend_ = InputBackend::XTest;
+    std::unique_ptr<XDesktop> xDesktop_;
+    std::unique_ptr<XPointerInput> xPointer_;
+    std::unique_ptr<XKeyboardInput> xKeyboard_;
+    std::unique_ptr<PointerWhereabouts> whereabouts_;
+    std::unique_ptr<WaylandDesktop> waylandDesktop_;
+    std::unique_ptr<MutterRemoteDesktop> mutter_;
+    std::unique_ptr<UinputDevice> uinput_;
+    std::unique_ptr<SinkKeyboardInput> sinkKeyboard_;
+};
+
+}  // namespace veltranix

@@ -1,0 +1,442 @@
+// The real program in a headless GNOME Wayland session (mutter, with
+// XWayland for the program's own windows), operated by a steered face: the
+// pointer, a dwell click and a macro's keys reach a native Wayland window,
+// as its own log of events shows. Run by run_with_mutter.sh.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/settings_store.h"
+#include "platform/linux/file_settings_store.h"
+#include "settings/settings.h"
+#include "settings/settings_persistence.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/support/temporary_folder.h"
+
+extern char** environ;
+
+namespace veltranix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void Hold(double seconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
+}
+
+bool WaitFor(const std::function<bool()>& condition, double seconds) {
+    const Clock::time_point end =
+        Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (Clock::now() < end) {
+        if (condition()) {
+            return true;
+        }
+        Hold(0.05);
+    }
+    return condition();
+}
+
+std::string ReadWhole(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A child process with its standard output and error in a file.
+class Child {
+  public:
+    Child(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+          const std::filesystem::path& output) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        std::vector<std::string> env = environment;
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            env.emplace_back(*variable);
+        }
+        std::vector<char*> envp;
+        for (std::string& variable : env) {
+            envp.push_back(variable.data());
+        }
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child() {
+        if (pid_ > 0 && !exitCode_) {
+            kill(pid_, SIGTERM);
+            if (!WaitFor([this] { return Poll().has_value(); }, 5)) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+            }
+        }
+    }
+    bool started() const { return pid_ > 0; }
+    std::optional<int> Poll() {
+        if (!exitCode_ && pid_ > 0) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return exitCode_;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    std::optional<int> exitCode_;
+};
+
+// What the native window received, from its log.
+class ClientLog {
+  public:
+    explicit ClientLog(std::filesystem::path file) : file_(std::move(file)) {}
+
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        std::istringstream text(ReadWhole(file_));
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    bool Has(const std::string& prefix) const {
+        const auto lines = Lines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    }
+    std::size_t Moves() const {
+        const auto lines = Lines();
+        return static_cast<std::size_t>(
+            std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.rfind("move ", 0) == 0; }));
+    }
+    // Where the pointer was last seen over the window.
+    std::optional<std::pair<int, int>> Pointer() const {
+        const auto lines = Lines();
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+            int x = 0;
+            int y = 0;
+            int button = 0;
+            if (std::sscanf(line->c_str(), "move %d %d", &x, &y) == 2 ||
+                std::sscanf(line->c_str(), "press %d %d %d", &button, &x, &y) == 3 ||
+                std::sscanf(line->c_str(), "release %d %d %d", &button, &x, &y) == 3) {
+                return std::pair{x, y};
+            }
+        }
+        return std::nullopt;
+    }
+    // The text typed into the window: each key's text, "\n" for Enter.
+    std::string Typed() const {
+        std::string typed;
+        for (const std::string& line : Lines()) {
+            if (line.rfind("key ", 0) != 0) {
+                continue;
+            }
+            const std::string text = line.substr(4, line.find(' ', 4) - 4);
+            if (text == "\r") {
+                typed += "\n";
+            } else if (text != "-") {
+                typed += text;
+            }
+        }
+        return typed;
+    }
+
+  private:
+    std::filesystem::path file_;
+};
+
+// The size of the program's window of this name on XWayland, if it is shown.
+std::optional<std::pair<int, int>> XWindowSize(Display* display, Window window,
+                                               const std::string& name) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, window, &attributes) == 0 ||
+        attributes.map_state != IsViewable) {
+        return std::nullopt;
+    }
+    char* windowName = nullptr;
+    if (XFetchName(display, window, &windowName) != 0 && windowName != nullptr) {
+        const bool match = name == windowName;
+        XFree(windowName);
+        if (match) {
+            return std::pair{attributes.width, attributes.height};
+        }
+    }
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::optional<std::pair<int, int>> found;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) != 0) {
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            found = XWindowSize(display, children[i], name);
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+    }
+    return found;
+}
+
+// XWayland's view, for a failure's message: its pointer and the shown windows.
+std::string XWaylandView(Display* display) {
+    Window root = 0, child = 0, parent = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY,
+                  &mask);
+    std::string view = "XWayland pointer " + std::to_string(rootX) + "," + std::to_string(rootY);
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+                attributes.map_state == IsViewable) {
+                char* name = nullptr;
+                if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+                    view += std::string("; ") + name;
+                    XFree(name);
+                }
+                view += std::string(attributes.c_class == InputOnly ? " input-only" : "") +
+                        " window " + std::to_string(attributes.x) + "," +
+                        std::to_string(attributes.y) + " " + std::to_string(attributes.width) +
+                        "x" + std::to_string(attributes.height);
+            }
+        }
+        XFree(children);
+    }
+    return view + "\n";
+}
+
+std::string Tail(const std::filesystem::path& file) {
+    const std::string text = ReadWhole(file);
+    return text.size() > 1500 ? text.substr(text.size() - 1500) : text;
+}
+
+void WriteFace(const std::filesystem::path& control, double offsetX, double offsetY) {
+    const std::filesystem::path next = control.string() + ".next";
+    {
+        std::ofstream out(next);
+        out << "offsetX=" << offsetX << "\noffsetY=" << offsetY << "\nnoiseSigma=1.5\n";
+    }
+    std::filesystem::rename(next, control);
+}
+
+// Dwell clicks left after 3 s; the slowest pointer speed, for the most precise aim.
+void PrepareSettings(const std::filesystem::path& configDir) {
+    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    store.open();
+    Settings settings;
+    Lexicon lexicon;
+    testing::FakeUserInterface userInterface;
+    SettingsObserver observer;
+    SettingsPersistence persistence(settings, lexicon, store,
+                                    ProgramFolder{VELTRANIX_PROGRAM_FOLDER}, userInterface,
+                                    observer, kLanguageEnglishUs);
+    ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
+    persistence.LayoutWindows(settings.tamany);
+    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
+    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 3), StoreStatus::Ok);
+    ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "velocidad", 3), StoreStatus::Ok);
+}
+
+class WaylandSessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if (wayland == nullptr || *wayland == '\0') {
+            GTEST_SKIP() << "no Wayland session (run_with_mutter.sh starts one)";
+        }
+        PrepareSettings(folder_.path() / "config");
+        control_ = folder_.path() / "face.control";
+        WriteFace(control_, 0, 0);
+    }
+
+    void TurnHeadTo(double offsetX, double offsetY) {
+        while (std::abs(headX_ - offsetX) > 0.01 || std::abs(headY_ - offsetY) > 0.01) {
+            constexpr double kStep = 0.33;
+            headX_ += std::clamp(offsetX - headX_, -kStep, kStep);
+            headY_ += std::clamp(offsetY - headY_, -kStep, kStep);
+            WriteFace(control_, headX_, headY_);
+            Hold(0.04);
+        }
+    }
+
+    // Where the pointer comes to rest over the window once the head is still.
+    std::optional<std::pair<int, int>> SettledPointer(const ClientLog& log) {
+        std::optional<std::pair<int, int>> last = log.Pointer();
+        int stillPolls = 0;
+        for (int poll = 0; poll < 40 && stillPolls < 3; ++poll) {
+            Hold(0.1);
+            LookForClockCursor();
+            const auto now = log.Pointer();
+            stillPolls = now == last ? stillPolls + 1 : 0;
+            last = now;
+        }
+        return last;
+    }
+
+    // While the dwell clock runs, its cursor window follows the pointer.
+    void LookForClockCursor() {
+        clockSeen_ = clockSeen_ ||
+                     (display_ != nullptr &&
+                      XWindowSize(display_, DefaultRootWindow(display_), "VeltranixClockCursor"));
+    }
+
+    testing::TemporaryFolder folder_;
+    std::filesystem::path control_;
+    Display* display_ = nullptr;
+    bool clockSeen_ = false;
+    double headX_ = 0.0;
+    double headY_ = 0.0;
+};
+
+TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
+    const std::filesystem::path logFile = folder_.path() / "client.log";
+    Child client({VELTRANIX_WAYLAND_CLIENT, logFile.string()}, {"QT_QPA_PLATFORM=wayland"},
+                 folder_.path() / "client.out");
+    ClientLog log(logFile);
+    ASSERT_TRUE(client.started());
+    ASSERT_TRUE(WaitFor([&] { return log.Has("ready"); }, 20))
+        << "the native window did not open: " << ReadWhole(folder_.path() / "client.out");
+
+    const std::filesystem::path programOutput = folder_.path() / "program.out";
+    // Another copy may stand in (a second instance of one name ends at once).
+    const char* programFile = std::getenv("VELTRANIX_WAYLAND_TEST_PROGRAM");
+    Child program(
+        {programFile != nullptr ? programFile : VELTRANIX_PROGRAM, "--camera",
+         "steered:" + control_.string(), "--config-dir", (folder_.path() / "config").string()},
+        {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+         "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
+         "ASAN_OPTIONS=detect_leaks=0"},
+        programOutput);
+    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return ReadWhole(programOutput).find("pointer and keys through GNOME remote desktop") !=
+                   std::string::npos;
+        },
+        30))
+        << (program.Poll() == 0 ? "the program ended at once: is another veltranix running? " : "")
+        << ReadWhole(programOutput);
+
+    // Calibration ends: the program's window docks in the corner.
+    const std::unique_ptr<Display, int (*)(Display*)> xWayland(XOpenDisplay(nullptr),
+                                                               XCloseDisplay);
+    Display* display = xWayland.get();
+    // Windows come and go while the tree is walked.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    display_ = display;
+    ASSERT_NE(display, nullptr);
+    const bool docked = WaitFor(
+        [&] {
+            return XWindowSize(display, DefaultRootWindow(display), "Veltranix") ==
+                   std::pair{160, 120};
+        },
+        90);
+    ASSERT_TRUE(docked) << "the window never docked:\n" << Tail(programOutput);
+
+    // The head drives the pointer over the native window: turn the head to
+    // and fro until the window hears of it.
+    const std::size_t movesBefore = log.Moves();
+    bool moving = false;
+    for (int swing = 0; swing < 40 && !moving && !program.Poll(); ++swing) {
+        TurnHeadTo(swing % 2 == 0 ? 6 : -6, swing % 2 == 0 ? 4 : -4);
+        Hold(0.5);
+        moving = log.Moves() > movesBefore + 5;
+    }
+    ASSERT_TRUE(moving) << "the head never moved the pointer over the native window:\n"
+                        << ReadWhole(programOutput);
+
+    // How far the pointer goes for a camera pixel of head movement.
+    TurnHeadTo(0, 0);
+    const auto start = SettledPointer(log);
+    TurnHeadTo(8, 8);
+    const auto moved = SettledPointer(log);
+    ASSERT_TRUE(start && moved);
+    const double gainX = (moved->first - start->first) / 8.0;
+    const double gainY = (moved->second - start->second) / 8.0;
+    const std::string learnt = "from " + std::to_string(start->first) + "," +
+                               std::to_string(start->second) + " to " +
+                               std::to_string(moved->first) + "," + std::to_string(moved->second);
+    EXPECT_GT(std::abs(gainX), 2.0)
+        << "the pointer did not follow the head sideways: " << learnt << "\n"
+        << XWaylandView(display) << Tail(programOutput);
+    EXPECT_GT(std::abs(gainY), 2.0)
+        << "the pointer did not follow the head up and down: " << learnt;
+
+    // Aim at the middle of the screen and hold still: the dwell clock clicks
+    // where the pointer rests (anywhere on the native window will do; the
+    // program's own windows are in the bottom-right corner).
+    const int goalX = 640;
+    const int goalY = 400;
+    std::string steering;
+    bool clicked = false;
+    for (int step = 0; step < 12 && !clicked; ++step) {
+        const auto at = SettledPointer(log);
+        ASSERT_TRUE(at);
+        steering += std::to_string(at->first) + "," + std::to_string(at->second) + "; ";
+        const auto clickedSeeingClock = [&] {
+            LookForClockCursor();
+            return log.Has("press 1 ");
+        };
+        if (log.Has("press 1 ") ||
+            (std::abs(at->first - goalX) < 300 && std::abs(at->second - goalY) < 250 &&
+             WaitFor(clickedSeeingClock, 8))) {
+            clicked = true;
+            break;
+        }
+        const auto turn = [](double pixels, double gain) {
+            return std::abs(gain) > 0.5 ? std::clamp(pixels / gain, -30.0, 30.0) : 0.0;
+        };
+        TurnHeadTo(std::clamp(headX_ + turn(goalX - at->first, gainX), -120.0, 120.0),
+                   std::clamp(headY_ + turn(goalY - at->second, gainY), -80.0, 80.0));
+    }
+    ASSERT_TRUE(clicked) << "no dwell click reached the native window; steering: " << steering
+                         << "\n"
+                         << XWaylandView(display) << Tail(logFile) << Tail(programOutput);
+    EXPECT_TRUE(WaitFor([&] { return log.Has("release 1 "); }, 2));
+    EXPECT_TRUE(clockSeen_) << "no clock cursor window while the dwell clock ran";
+
+    // A macro's keys, typed through the same remote desktop.
+    Child typist({VELTRANIX_MACRO_TYPIST}, {}, folder_.path() / "typist.out");
+    ASSERT_TRUE(WaitFor([&] { return typist.Poll().has_value(); }, 20));
+    EXPECT_EQ(*typist.Poll(), 0) << ReadWhole(folder_.path() / "typist.out");
+    EXPECT_TRUE(WaitFor([&] { return log.Typed().find("Hi") != std::string::npos; }, 5))
+        << "typed: " << log.Typed();
+    EXPECT_NE(log.Typed().find("Hi!\n"), std::string::npos) << "typed: " << log.Typed() << "\n"
+                                                            << Tail(logFile);
+}
+
+}  // namespace
+}  // namespace veltranix
