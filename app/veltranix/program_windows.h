@@ -157,6 +157,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void exitProgram() override;
 
   private:
+    friend class OptionsMenus;
     class OwnWindowLookup : public WindowAtPointPort {
       public:
         explicit OwnWindowLookup(const OpenWindows& open) : open_(open) {}
