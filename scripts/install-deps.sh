@@ -20,6 +20,8 @@ packages=(
   fonts-dejavu-core
   # Tests of the desktop parts: a real X server and a private session bus
   xvfb xauth dbus dbus-x11
+  # The soak run: the X resources a client holds, and the plot of its samples
+  xrestop python3-matplotlib
 )
 
 missing=()
