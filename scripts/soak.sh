@@ -51,14 +51,16 @@ done
 [ -n "$pid" ] || { echo "the program did not start:"; cat "$out/stderr.log"; exit 1; }
 ticks=$(getconf CLK_TCK)
 
-# The X resources of the client with this process id: every kind xrestop
-# counts (windows, graphics contexts, pixmaps, pictures, cursors, ...).
+# The X resources the program holds: every kind xrestop counts (windows,
+# graphics contexts, pixmaps, pictures, cursors, ...) over every client of
+# this private server but xrestop itself and the server's own.
 x_resources() {
-  xrestop -b -m 1 2>/dev/null | awk -v pid="$pid" '
-    /^res-base/ { if (found) exit; total = 0 }
-    /^[a-z ]+: *[0-9]+$/ && !/pixmap bytes|other bytes|PID/ { total += $NF }
-    /^PID: / { if ($2 == pid) found = 1 }
-    END { print (found ? total : "") }'
+  xrestop -b -m 1 2>/dev/null | awk '
+    /^[0-9]+ - / { counted = ($0 !~ /xrestop/); next }
+    /res_base/ { if ($NF == "0") counted = 0; next }
+    /bytes|res_mask/ { next }
+    counted && NF >= 3 { total += $NF }
+    END { print total + 0 }'
 }
 sample() {
   local now=$1
