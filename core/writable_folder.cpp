@@ -15,13 +15,15 @@ bool UsableFolder(const std::filesystem::path& folder) {
         return false;
     }
     const std::filesystem::path probe = folder / ".veltranix-write-probe";
-    bool written = false;
+    // Only created, not written: a full disk is still the user's folder, and
+    // saving into it tells the user; another folder would hide their files.
+    bool created = false;
     {
         std::ofstream stream(probe, std::ios::binary | std::ios::trunc);
-        written = static_cast<bool>(stream << 'x' << std::flush);
+        created = stream.is_open();
     }
     std::filesystem::remove(probe, error);
-    return written;
+    return created;
 }
 
 }  // namespace

@@ -124,8 +124,13 @@ void Profiles::fallBackToDefaultProfile() {
         return;
     }
     // The working set holds the defaults even when the file cannot be written,
-    // so there is nothing to read back.
-    store_.RestoreDefaultMacros(DefaultsScope::AlsoWorkingSetAndFile);
+    // so there is nothing to read back; the user learns that they are not kept.
+    if (!store_.RestoreDefaultMacros(DefaultsScope::AlsoWorkingSetAndFile)) {
+        userInterface_.showMessage("The profile file " + defaultFile.string() +
+                                       " could not be written (is the disk full?). The built-in "
+                                       "macros are in use until the program ends.",
+                                   lexicon_.text(LexiconKey::E4));
+    }
 }
 
 bool Profiles::setAside(const std::filesystem::path& file) {

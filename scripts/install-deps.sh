@@ -23,6 +23,8 @@ packages=(
   # The Debian package: dpkg-shlibdeps (with file) for its dependencies, and
   # the checks of the package, its desktop entry and its metadata
   dpkg-dev file procps lintian desktop-file-utils appstream
+  # The soak run: the X resources a client holds, and the plot of its samples
+  xrestop python3-matplotlib
 )
 
 missing=()

@@ -12,13 +12,13 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVELTRANIX_SANITIZE=ON -DVELTRANIX_WERROR=ON
 cmake --build build/test
 
-# The macro file reader's fuzz target (libFuzzer needs clang): a short run in
-# a build folder of its own. See the README for longer runs.
-cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
-  -DVELTRANIX_SANITIZE=ON -DVELTRANIX_TESTS=OFF -DVELTRANIX_BENCHMARKS=OFF -DVELTRANIX_FUZZ=ON
-cmake --build build/fuzz --target macro_file_fuzz
-rm -rf build/fuzz/corpus && mkdir -p build/fuzz/corpus && cp tests/macros/golden/* build/fuzz/corpus/
-build/fuzz/veltranix/macro_file_fuzz -max_total_time=20 -max_len=65536 build/fuzz/corpus
+# Every reader's fuzz target (libFuzzer needs clang), 5 seconds each, in a
+# build folder of its own. scripts/fuzz.sh SECONDS runs them longer.
+bash scripts/fuzz.sh 5
+
+# Three minutes of the program on the demo video: memory, descriptors,
+# threads and X resources must stay flat.
+bash scripts/soak.sh 3 "$PWD/build/test/veltranix"
 
 # The Debian package, built in Release, installed, run and removed.
 bash scripts/package-test.sh

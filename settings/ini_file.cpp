@@ -22,8 +22,11 @@ IniFile IniFile::parse(std::string_view bytes) {
     constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
     std::string text;
     if (bytes.starts_with(kUtf8Mark)) {
-        text = bytes.substr(kUtf8Mark.size());
-    } else if (IsValidUtf8(bytes)) {
+        bytes.remove_prefix(kUtf8Mark.size());
+    }
+    // A file marked as UTF-8 but edited later in Windows-1252 is read as
+    // Windows-1252 as a whole: every text comes out well-formed.
+    if (IsValidUtf8(bytes)) {
         text = bytes;
     } else {
         text = Windows1252ToUtf8(bytes);

@@ -290,11 +290,23 @@ StoreStatus StoreTree::createKey(std::string_view keyPath) {
     if (!KeyPathFits(path)) {
         return StoreStatus::Refused;
     }
-    // From the key itself up: an existing key already has its parents.
     const std::string lower = AsciiLower(path);
+    // Below its nearest existing parent a new key is spelled as that parent
+    // is, so that the text form, which names only the deepest keys, reads
+    // back with every key spelled as before.
+    std::string spelled = path;
+    for (std::size_t end = path.rfind('\\'); end != std::string::npos && end > 0;
+         end = path.rfind('\\', end - 1)) {
+        const auto parent = keys_.find(lower.substr(0, end));
+        if (parent != keys_.end()) {
+            spelled.replace(0, end, parent->second.path);
+            break;
+        }
+    }
+    // From the key itself up: an existing key already has its parents.
     for (std::size_t end = path.size(); end != std::string::npos && end > 0;
          end = end == 0 ? std::string::npos : path.rfind('\\', end - 1)) {
-        if (!keys_.try_emplace(lower.substr(0, end), Key{path.substr(0, end), {}}).second) {
+        if (!keys_.try_emplace(lower.substr(0, end), Key{spelled.substr(0, end), {}}).second) {
             break;
         }
     }

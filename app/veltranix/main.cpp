@@ -19,6 +19,21 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+QtMessageHandler defaultMessageHandler = nullptr;
+
+// Qt reports a lost X server with this warning and then calls exit(), whose
+// static destructors would run while the camera thread still uses them. The
+// session is over and every setting is saved: the process ends at once.
+void EndOnLostDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (defaultMessageHandler != nullptr) {
+        defaultMessageHandler(type, context, message);
+    }
+    if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+        std::fprintf(stderr, "veltranix: the X display closed; the program ends\n");
+        std::fflush(stderr);
+        _exit(1);
+    }
+}
 
 constexpr char kTerminate = 1;
 constexpr char kTestClickRequest = 2;
@@ -117,6 +132,7 @@ int main(int argc, char** argv) {
     }
     // The pointer, the cursors and the windows' placement all go through X.
     qputenv("QT_QPA_PLATFORM", "xcb");
+    defaultMessageHandler = qInstallMessageHandler(EndOnLostDisplay);
     QApplication application(argc, argv);
     application.setApplicationName("Veltranix");
     application.setQuitOnLastWindowClosed(false);

@@ -47,6 +47,8 @@ constexpr int kFramePeriodMs = 40;
 constexpr int kExitPointerShiftPixels = 50;
 // Ten minutes at 25 frames a second: the measurements are short runs.
 constexpr std::size_t kTimedFramesAtMost = 25 * 60 * 10;
+// Every ten seconds at 25 frames a second.
+constexpr std::uint64_t kTimingLogEveryFrames = 250;
 
 // Used when there is no session bus: the program runs, without its companion.
 class NoCompanion : public CompanionPort {
@@ -105,6 +107,10 @@ bool Program::openPlatform() {
         waylandCursor_ = std::make_unique<FollowingClockCursor>(input_->desktop(), *cursors_);
     }
     sound_ = std::make_unique<CanberraSound>();
+    if (!sound_->problem().empty()) {
+        std::fprintf(stderr, "veltranix: no sound output, the program plays no sounds: %s\n",
+                     sound_->problem().c_str());
+    }
     shell_ = std::make_unique<DesktopShell>();
     clock_ = std::make_unique<SystemClock>();
     return true;
@@ -133,7 +139,8 @@ std::optional<int> Program::start() {
     }
     store_ = std::make_unique<FileSettingsStore>(locations);
     const StoreOpening opening = store_->open();
-    persistence_ = std::make_unique<SettingsPersistence>(settings_, lexicon_, *store_, folder_,
+    storeWatch_ = std::make_unique<StoreSaveWatch>(*store_, [this] { showSaveFailure(); });
+    persistence_ = std::make_unique<SettingsPersistence>(settings_, lexicon_, *storeWatch_, folder_,
                                                          *this, *this, UserInterfaceLanguageId());
     if (persistence_->LoadSystemSettings() == LexiconLoad::ExitProgram) {
         return 0;
@@ -142,7 +149,6 @@ std::optional<int> Program::start() {
     // the program goes on with what was read and the defaults.
     if (opening == StoreOpening::CorruptSetAside || opening == StoreOpening::Unreadable ||
         opening == StoreOpening::PartlyLoaded) {
-        std::fprintf(stderr, "veltranix: %s\n", store_->lastError().c_str());
         showMessage(store_->lastError(), lexicon_.text(LexiconKey::E4));
     }
     // A folder installed for all users had no installer run for this user:
@@ -245,7 +251,6 @@ bool Program::openCamera() {
 
 void Program::showCameraFailure(const CameraOpenError& error) {
     const std::string text = CameraFailureMessage(error, lexicon_);
-    std::fprintf(stderr, "veltranix: %s\n", text.c_str());
     showMessage(text, lexicon_.text(LexiconKey::E4));
 }
 
@@ -257,6 +262,20 @@ void Program::showWaylandNotice() {
     std::fprintf(stderr, "veltranix: %s\n", text.c_str());
     auto* box = new QMessageBox(QMessageBox::Information, "Veltranix", QString::fromStdString(text),
                                 QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    box->show();
+}
+
+void Program::showSaveFailure() {
+    const std::string text = "The settings could not be saved (" + store_->lastError() +
+                             "). They stay in use and are saved with the next change.";
+    std::fprintf(stderr, "veltranix: %s\n", text.c_str());
+    // Not modal: tracking goes on, so that the user can close it with the head.
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, QString::fromStdString(lexicon_.text(LexiconKey::E4)),
+                        QString::fromStdString(text), QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -277,6 +296,11 @@ void Program::onFrameTick() {
     if (status.health != cameraHealth_) {
         cameraHealth_ = status.health;
         windows_->setCameraHealth(status.health);
+        if (status.health != CameraHealth::Streaming) {
+            const LexiconKey key = status.health == CameraHealth::Frozen ? LexiconKey::CameraFrozen
+                                                                         : LexiconKey::CameraLost;
+            std::fprintf(stderr, "veltranix: %s\n", lexicon_.text(key).c_str());
+        }
     }
     if (status.recoveries != cameraRecoveries_) {
         // Frames are back after a loss: tracking starts again from the beginning.
@@ -301,6 +325,10 @@ void Program::onFrameTick() {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - handedOver)
                 .count());
     }
+    // Long runs read the count of frames processed while the program runs.
+    if (++framesProcessed_ % kTimingLogEveryFrames == 0) {
+        writeTimingLog();
+    }
     windows_->showCameraFrame(frame);
 }
 
@@ -311,6 +339,8 @@ void Program::executeTestClickRequest() {
 }
 
 void Program::showMessage(std::string_view text, std::string_view caption) {
+    // Also in the journal, for whoever helps the user.
+    std::fprintf(stderr, "veltranix: %.*s\n", static_cast<int>(text.size()), text.data());
     ++modalDepth_;
     QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption.data(), caption.size()),
                     QString::fromUtf8(text.data(), text.size()), QMessageBox::Ok);
@@ -405,7 +435,7 @@ void Program::writeTimingLog() const {
     std::vector<double> sorted = frameMs_;
     std::sort(sorted.begin(), sorted.end());
     std::ofstream out(timingLog_);
-    out << "frames=" << sorted.size() << '\n';
+    out << "frames=" << sorted.size() << '\n' << "processed=" << framesProcessed_ << '\n';
     if (!sorted.empty()) {
         double sum = 0.0;
         for (double ms : sorted) {

@@ -20,6 +20,7 @@
 #include "settings/lexicon.h"
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
+#include "settings/store_save_watch.h"
 #include "tracking/tracking_loop.h"
 
 namespace veltranix {
@@ -88,6 +89,8 @@ class Program final : public QObject,
 
     // In a Wayland session the pointer reaches only X11 windows: said once, in words.
     void showWaylandNotice();
+    // Settings that could not be saved: said in words, without stopping tracking.
+    void showSaveFailure();
 
     // For the windows: the camera's name and format, and whether a modal box is open.
     std::string cameraDescription() const;
@@ -117,6 +120,7 @@ class Program final : public QObject,
     std::unique_ptr<CompanionPort> silentCompanion_;
 
     std::unique_ptr<FileSettingsStore> store_;
+    std::unique_ptr<StoreSaveWatch> storeWatch_;
     Settings settings_;
     Lexicon lexicon_;
     std::unique_ptr<SettingsPersistence> persistence_;
@@ -148,9 +152,11 @@ class Program final : public QObject,
     std::uint64_t cameraRecoveries_ = 0;
     QTimer frameTimer_;
     // With VELTRANIX_TIMING_LOG set: how long each frame took from its hand-over
-    // by the camera to the pointer's move, written there at shutdown.
+    // by the camera to the pointer's move, and how many frames were processed,
+    // written there every ten seconds and at shutdown.
     std::string timingLog_;
     std::vector<double> frameMs_;
+    std::uint64_t framesProcessed_ = 0;
     bool inFrame_ = false;
     int modalDepth_ = 0;
     bool shutDown_ = false;

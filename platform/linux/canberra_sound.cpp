@@ -13,12 +13,18 @@ constexpr std::uint32_t kSoundId = 1;
 }  // namespace
 
 CanberraSound::CanberraSound() {
-    if (ca_context_create(&context_) != CA_SUCCESS) {
+    if (const int created = ca_context_create(&context_); created != CA_SUCCESS) {
         context_ = nullptr;
+        problem_ = ca_strerror(created);
         return;
     }
     ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Veltranix", CA_PROP_APPLICATION_ID,
                             "org.veltranix.Veltranix", nullptr);
+    // Opened now to learn whether there is a sound output; playing opens it
+    // again later when it was not there.
+    if (const int opened = ca_context_open(context_); opened != CA_SUCCESS) {
+        problem_ = ca_strerror(opened);
+    }
 }
 
 CanberraSound::~CanberraSound() {

@@ -1,6 +1,7 @@
 #include "platform/linux/x_display.h"
 
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <mutex>
 
@@ -14,6 +15,16 @@ int RecordProtocolError(Display*, XErrorEvent*) {
     return 0;
 }
 
+// The X server went away (the session ended): nothing can be shown or moved
+// any more and every setting is already saved. The process ends at once:
+// the default handler's exit() would run the static destructors while the
+// camera and macro threads still use them.
+int EndOnLostDisplay(Display*) {
+    constexpr char kMessage[] = "veltranix: the X display closed; the program ends\n";
+    [[maybe_unused]] const ssize_t written = write(2, kMessage, sizeof kMessage - 1);
+    _exit(1);
+}
+
 }  // namespace
 
 std::shared_ptr<XDisplayConnection> XDisplayConnection::Open(const std::string& name,
@@ -22,6 +33,7 @@ std::shared_ptr<XDisplayConnection> XDisplayConnection::Open(const std::string& 
     std::call_once(once, [] {
         XInitThreads();
         XSetErrorHandler(RecordProtocolError);
+        XSetIOErrorHandler(EndOnLostDisplay);
     });
     Display* display = XOpenDisplay(name.empty() ? nullptr : name.c_str());
     if (display == nullptr) {

@@ -147,6 +147,8 @@ TEST_F(ProfilesTest, RecoveryWithAnUnwritableFolderKeepsTheDefaultsInMemory) {
     readOnly.setMacroFilePath(macrosDir / "Default.cfg");
     stuck.LoadMacroFile();  // would recurse for ever if recovery re-read an unwritten file
     EXPECT_EQ(sets->workingMacros, DefaultMacroSet());
+    ASSERT_FALSE(userInterface.messages.empty()) << "the user hears that Default.cfg is not kept";
+    EXPECT_NE(userInterface.messages.back().text.find("could not be written"), std::string::npos);
 }
 
 TEST_F(ProfilesTest, CreatingWritesTheBuiltInsAndChangesNothingCurrent) {

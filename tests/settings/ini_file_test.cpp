@@ -29,6 +29,8 @@ TEST(IniFile, Windows1252AndUtf8AreBothReadAsUtf8) {
               "Espa\xC3\xB1ol \xE2\x82\xAC");
     EXPECT_EQ(IniFile::parse("[S]\nk=Espa\xC3\xB1ol\n").value("S", "k"), "Espa\xC3\xB1ol");
     EXPECT_EQ(IniFile::parse("\xEF\xBB\xBF[S]\nk=v\n").sectionNames().front(), "S");
+    // Marked as UTF-8, then edited in Windows-1252.
+    EXPECT_EQ(IniFile::parse("\xEF\xBB\xBF[S]\nk=Espa\xF1ol\n").value("S", "k"), "Espa\xC3\xB1ol");
 }
 
 TEST(IniFile, ValuesKeepTheirBackslashSequences) {

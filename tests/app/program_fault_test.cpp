@@ -1,0 +1,484 @@
+// Faults around the real program under Xvfb, with a steered face as its
+// camera: the camera unplugged or frozen, no sound server, no session bus, a
+// read-only settings folder, a full disk, the X server going away. Each time
+// the program keeps working (or ends cleanly), says what happened in words,
+// and loses no setting and no macro.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/linux/file_settings_store.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "settings/settings_persistence.h"
+#include "settings/store_tree.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/platform/x_test_display.h"
+#include "tests/support/temporary_folder.h"
+
+// After the program's headers: the X headers define macros that clash with names there.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+extern char** environ;
+
+namespace veltranix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+void Hold(double seconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
+}
+
+bool WaitFor(const std::function<bool()>& condition, double seconds) {
+    const Clock::time_point end =
+        Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (Clock::now() < end) {
+        if (condition()) {
+            return true;
+        }
+        Hold(0.1);
+    }
+    return condition();
+}
+
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+bool Shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> FolderContents(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename().string()] = ReadAll(entry.path());
+        }
+    }
+    return files;
+}
+
+// The English text of a lexicon key, as the program shows it.
+std::string EnglishText(const char* key) {
+    const auto lexicon = IniFile::load(ProgramFolder{VELTRANIX_PROGRAM_FOLDER}.lexiconFile());
+    return lexicon ? lexicon->value("English", key) : std::string();
+}
+
+// The program with its standard error in a file.
+class RunningProgram {
+  public:
+    RunningProgram(const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment, const fs::path& errorLog)
+        : errorLog_(errorLog) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        // The test's own settings come first: the first of a name wins.
+        std::vector<std::string> env = environment;
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            env.emplace_back(*variable);
+        }
+        std::vector<char*> envp;
+        for (std::string& variable : env) {
+            envp.push_back(variable.data());
+        }
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, errorLog.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~RunningProgram() {
+        if (pid_ > 0 && !Poll()) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+    std::optional<int> Poll() {
+        if (!exitCode_ && pid_ > 0) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return exitCode_;
+    }
+    std::string errors() const { return ReadAll(errorLog_); }
+    bool Said(const std::string& words) const { return errors().find(words) != std::string::npos; }
+
+  private:
+    fs::path errorLog_;
+    pid_t pid_ = -1;
+    std::optional<int> exitCode_;
+};
+
+// The head in front of the steered camera, and the camera's own state.
+class SteeredCamera {
+  public:
+    explicit SteeredCamera(fs::path control) : control_(std::move(control)) { Write(); }
+    void MoveTo(double offsetX) {
+        offsetX_ = offsetX;
+        Write();
+    }
+    void SetPresent(bool present) {
+        present_ = present;
+        Write();
+    }
+    void SetFrozen(bool frozen) {
+        frozen_ = frozen;
+        Write();
+    }
+    double offsetX() const { return offsetX_; }
+    const fs::path& control() const { return control_; }
+
+  private:
+    void Write() const {
+        const fs::path next = control_.string() + ".next";
+        {
+            std::ofstream out(next);
+            out << "offsetX=" << offsetX_ << "\noffsetY=0\nnoiseSigma=1.5\npresent=" << present_
+                << "\nfrozen=" << frozen_ << "\n";
+        }
+        fs::rename(next, control_);
+    }
+    fs::path control_;
+    double offsetX_ = 0.0;
+    bool present_ = true;
+    bool frozen_ = false;
+};
+
+class ProgramFaultTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        VELTRANIX_REQUIRE_X_DISPLAY();
+        display_ = XOpenDisplay(nullptr);
+        ASSERT_NE(display_, nullptr);
+        // The program's windows come and go while this test looks at them.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        config_ = folder_.path() / "config";
+        fs::create_directories(config_);
+        PrepareSettings();
+        camera_ = std::make_unique<SteeredCamera>(folder_.path() / "face.control");
+        XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, 640, 512);
+        XSync(display_, False);
+    }
+    void TearDown() override {
+        for (auto mount = mounts_.rbegin(); mount != mounts_.rend(); ++mount) {
+            Shell("umount " + mount->string());
+        }
+        if (display_ != nullptr) {
+            XCloseDisplay(display_);
+        }
+    }
+
+    // A store as after a first start, with the defaults of every setting.
+    void PrepareSettings() {
+        FileSettingsStore store({config_ / "settings.store", config_ / "autostart"});
+        store.open();
+        Settings settings;
+        Lexicon lexicon;
+        testing::FakeUserInterface userInterface;
+        SettingsObserver observer;
+        SettingsPersistence persistence(settings, lexicon, store,
+                                        ProgramFolder{VELTRANIX_PROGRAM_FOLDER}, userInterface,
+                                        observer, kLanguageEnglishUs);
+        ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
+        persistence.LayoutWindows(settings.tamany);
+        ASSERT_EQ(persistence.SaveProfileName("Default.cfg"), StoreStatus::Ok);
+        storeBefore_ = ReadAll(config_ / "settings.store");
+    }
+
+    std::unique_ptr<RunningProgram> Start(std::vector<std::string> environment = {},
+                                          const std::string& display = "") {
+        environment.insert(environment.end(),
+                           {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+                            "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(),
+                            "LANG=en_US.UTF-8", "ASAN_OPTIONS=detect_leaks=0"});
+        if (!display.empty()) {
+            environment.insert(environment.begin(), "DISPLAY=" + display);
+        }
+        return std::make_unique<RunningProgram>(
+            std::vector<std::string>{VELTRANIX_PROGRAM, "--camera",
+                                     "steered:" + camera_->control().string(), "--config-dir",
+                                     config_.string()},
+            environment, folder_.path() / "stderr.log");
+    }
+
+    // A mapped top-level window with this name.
+    bool Shown(const std::string& name, int* width = nullptr) const {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        bool found = false;
+        if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) ==
+            0) {
+            return false;
+        }
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            XWindowAttributes attributes;
+            char* windowName = nullptr;
+            if (XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
+                attributes.map_state == IsViewable &&
+                XFetchName(display_, children[i], &windowName) != 0 && windowName != nullptr) {
+                found = name == windowName;
+                if (found && width != nullptr) {
+                    *width = attributes.width;
+                }
+                XFree(windowName);
+            }
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        return found;
+    }
+    // Calibrated: the main window docks at its small size.
+    bool Docked() const {
+        int width = 0;
+        return Shown("Veltranix", &width) && width == 160;
+    }
+
+    std::pair<int, int> Pointer(unsigned int* buttons = nullptr) const {
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        unsigned int mask = 0;
+        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &winX,
+                      &winY, &mask);
+        if (buttons != nullptr) {
+            *buttons = mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
+        }
+        return {rootX, rootY};
+    }
+
+    // Turns the head sideways and back, smoothly; true when the pointer went along.
+    bool PointerFollowsHead() {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Hold(1.0);
+            const auto before = Pointer();
+            const double rest = camera_->offsetX();
+            const double goal = rest + (attempt % 2 == 0 ? 10.0 : -10.0);
+            for (int step = 1; step <= 30; ++step) {
+                camera_->MoveTo(rest + (goal - rest) * step / 30.0);
+                Hold(0.04);
+            }
+            const bool moved = WaitFor(
+                [&] {
+                    const auto now = Pointer();
+                    return std::abs(now.first - before.first) > 20;
+                },
+                3);
+            if (moved) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The store holds everything it held before the program started; only the
+    // gesture levels that every calibration writes may differ.
+    void ExpectStoreKept() {
+        const auto before = StoreTree::parse(storeBefore_);
+        const auto after = StoreTree::parse(ReadAll(config_ / "settings.store"));
+        ASSERT_TRUE(before.tree && after.tree);
+        StoreTree expected = *before.tree;
+        for (const char* level : {"nivellUll", "nivellBoca"}) {
+            if (const auto value = after.tree->readValue(store_keys::kMouse, level)) {
+                expected.writeValue(store_keys::kMouse, level, *value);
+            }
+        }
+        EXPECT_EQ(after.linesLeftOut, 0);
+        EXPECT_TRUE(*after.tree == expected) << "the settings store lost or changed a value";
+    }
+
+    // Ends the program as the desktop does at log-out: it ends at once, with
+    // no button held and the pointer free.
+    void Terminate(RunningProgram& program) {
+        kill(program.pid(), SIGTERM);
+        ASSERT_TRUE(WaitFor([&] { return program.Poll().has_value(); }, 15));
+        EXPECT_EQ(*program.Poll(), 0) << program.errors();
+        unsigned int buttons = 0;
+        Pointer(&buttons);
+        EXPECT_EQ(buttons, 0u) << "a mouse button is left held";
+        EXPECT_FALSE(program.Said("runtime error")) << program.errors();
+        EXPECT_FALSE(program.Said("AddressSanitizer")) << program.errors();
+    }
+
+    // Makes `path` a read-only view of itself (CI runs as root, which file
+    // modes do not stop).
+    bool MountReadOnly(const fs::path& path) {
+        if (!Shell("mount --bind " + path.string() + " " + path.string())) {
+            return false;
+        }
+        mounts_.push_back(path);
+        return Shell("mount -o remount,bind,ro " + path.string());
+    }
+
+    Display* display_ = nullptr;
+    testing::TemporaryFolder folder_;
+    fs::path config_;
+    std::string storeBefore_;
+    std::unique_ptr<SteeredCamera> camera_;
+    std::vector<fs::path> mounts_;
+};
+
+TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSessionBus) {
+    auto program = Start({"PULSE_SERVER=unix:/nonexistent/pulse",
+                          "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"});
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
+    EXPECT_TRUE(program->Said("no companion messages")) << program->errors();
+    EXPECT_TRUE(PointerFollowsHead()) << "tracking without sound server and session bus";
+    const auto profiles = FolderContents(fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros");
+
+    camera_->SetPresent(false);
+    EXPECT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraLost")); }, 10))
+        << program->errors();
+    EXPECT_TRUE(Shown("Veltranix")) << "the window that says it is shown";
+    Hold(3);
+    camera_->SetPresent(true);
+    EXPECT_TRUE(WaitFor([&] { return Docked(); }, 60)) << "no calibration after plugging in";
+    EXPECT_TRUE(PointerFollowsHead()) << "tracking after plugging the camera in again";
+
+    camera_->SetFrozen(true);
+    EXPECT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraFrozen")); }, 10))
+        << program->errors();
+    Hold(7);
+    camera_->SetFrozen(false);
+    EXPECT_TRUE(WaitFor([&] { return Docked(); }, 60)) << "no calibration after the freeze";
+    EXPECT_TRUE(PointerFollowsHead()) << "tracking after the camera sends pictures again";
+    ASSERT_FALSE(program->Poll().has_value()) << program->errors();
+
+    Terminate(*program);
+    ExpectStoreKept();
+    EXPECT_EQ(FolderContents(fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros"), profiles);
+}
+
+// A save today: the gesture levels that calibration writes, after the camera
+// was plugged in again. An options menu's OK is another.
+TEST_F(ProgramFaultTest, SavingIntoAReadOnlySettingsFolderTellsTheUserAndLosesNothing) {
+    if (geteuid() != 0 || !MountReadOnly(config_)) {
+        GTEST_SKIP() << "a read-only mount needs root";
+    }
+    auto program = Start();
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return program->Said("settings could not be saved"); }, 90))
+        << program->errors();
+    EXPECT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
+    EXPECT_EQ(ReadAll(config_ / "settings.store"), storeBefore_);
+    EXPECT_TRUE(WaitFor([&] { return Docked(); }, 30));
+    EXPECT_TRUE(PointerFollowsHead()) << "tracking after a failed save";
+
+    ASSERT_TRUE(Shell("mount -o remount,bind,rw " + config_.string()));
+    const auto saveNow = [&] {
+        camera_->SetPresent(false);
+        Hold(3);
+        camera_->SetPresent(true);
+    };
+    saveNow();
+    EXPECT_TRUE(WaitFor([&] { return ReadAll(config_ / "settings.store") != storeBefore_; }, 60))
+        << "the next save did not happen";
+    Terminate(*program);
+    ExpectStoreKept();
+}
+
+TEST_F(ProgramFaultTest, ADiskFullWhileSavingAProfileTellsTheUserAndKeepsTheOtherProfiles) {
+    const fs::path macros = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
+    fs::create_directories(macros);
+    if (geteuid() != 0 || !Shell("mount -t tmpfs -o size=64k tmpfs " + macros.string())) {
+        GTEST_SKIP() << "a small disk needs root";
+    }
+    mounts_.push_back(macros);
+    // Another profile, and the disk full after it. Default.cfg, the current
+    // profile, is missing and must be written at start-up.
+    fs::copy_file(fs::path(VELTRANIX_SOURCE_DIR) / "tests/macros/golden/default_macros.cfg",
+                  macros / "Mine.cfg");
+    Shell("dd if=/dev/zero of=" + (macros / "filler").string() + " bs=4096 count=64");
+    const auto before = FolderContents(macros);
+
+    auto program = Start();
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return program->Said("could not be written"); }, 60))
+        << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
+    // The user's helper closes the message with Return.
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Return), True, CurrentTime);
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Return), False, CurrentTime);
+    XSync(display_, False);
+    EXPECT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
+    EXPECT_TRUE(PointerFollowsHead()) << "tracking with the built-in macros";
+    Terminate(*program);
+    EXPECT_EQ(FolderContents(macros), before) << "a half-written or stray file was left";
+    ExpectStoreKept();
+}
+
+TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
+    const std::string display = ":" + std::to_string(90 + getpid() % 9);
+    pid_t server = fork();
+    if (server == 0) {
+        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // The server ends with the test, whatever its outcome.
+    const std::shared_ptr<void> stopServer(nullptr, [&server](void*) {
+        if (server > 0) {
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+        }
+    });
+    Display* other = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (other = XOpenDisplay(display.c_str())) != nullptr; }, 10));
+    XCloseDisplay(other);
+    auto program = Start({}, display);
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return program->Said("camera"); }, 60)) << program->errors();
+    Hold(2);
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    server = -1;
+    ASSERT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 15))
+        << "the program outlived its X server";
+    EXPECT_LT(*program->Poll(), 128) << "ended by a signal: " << program->errors();
+    EXPECT_TRUE(program->Said("the X display closed")) << program->errors();
+    EXPECT_FALSE(program->Said("AddressSanitizer")) << program->errors();
+    ExpectStoreKept();
+}
+
+}  // namespace
+}  // namespace veltranix

@@ -1,0 +1,112 @@
+// libFuzzer target: any bytes as the lexicon (lib_ini/lexico.ini), read the
+// way the program reads it, with Windows-1252 files decoded. Every text comes
+// out as well-formed UTF-8 within its slot's size, and the language's
+// section written back in UTF-8 reads back to the same texts.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "core/text_codec.h"
+#include "settings/ini_file.h"
+#include "settings/lexicon.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+using namespace veltranix;
+
+class SilentUserInterface : public UserInterfacePort {
+  public:
+    void showMessage(std::string_view, std::string_view) override {}
+    void requestShutdown() override {}
+};
+
+ProgramFolder g_folder;
+
+void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void CheckLoaded(const Lexicon& lexicon) {
+    using fuzz::Require;
+    Require(lexicon.languageList.size() <= kMaxLanguages, "at most ten languages");
+    for (const std::string& name : lexicon.languageList) {
+        Require(!name.empty() && IsValidUtf8(name), "language names are UTF-8");
+    }
+    Require(IsValidUtf8(lexicon.languageName) &&
+                Utf8Length(lexicon.languageName) <= kLanguageNameCharacters,
+            "the language name fits its buffer");
+    Require(lexicon.languageIndex >= 0 &&
+                (lexicon.languageList.empty() ||
+                 static_cast<std::size_t>(lexicon.languageIndex) < lexicon.languageList.size()),
+            "the language index is in the list");
+    for (const std::string& slot : lexicon.slots) {
+        Require(IsValidUtf8(slot), "lexicon texts are UTF-8");
+        Require(Utf8Length(slot) <= kLexiconSlotCharacters, "lexicon texts fit their slot");
+    }
+}
+
+// The current language's section as a UTF-8 file, every value in quotes so
+// that blanks and quotes of its own survive.
+std::string WriteSection(const Lexicon& lexicon) {
+    std::string text = "[" + lexicon.languageName + "]\n";
+    for (std::size_t key = 0; key < kLexiconKeyCount; ++key) {
+        text += std::string(kLexiconKeyNames[key]) + "=\"" + lexicon.slots[key] + "\"\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char pattern[] = "/tmp/veltranix-lexicon-fuzz-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (made == nullptr) {
+        std::abort();
+    }
+    g_folder.root = made;
+    std::filesystem::create_directories(g_folder.root / "lib_ini");
+    WriteFile(g_folder.configFile(), "[DebugA]\ndebug=no\n[MetroA]\nmetro=no\n");
+    WriteFile(g_folder.keyNamesFile(), "[Controls]\n0x41=A\n");
+    std::atexit([] { std::filesystem::remove_all(g_folder.root); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using fuzz::Require;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    WriteFile(g_folder.lexiconFile(), bytes);
+    SilentUserInterface userInterface;
+    const IniFile parsed = IniFile::parse(bytes);
+    // The stored language as the program finds it on its first start, and the
+    // file's first language as after a choice in the options.
+    for (const std::string& language :
+         {std::string("English"),
+          parsed.sectionNames().empty() ? std::string() : parsed.sectionNames().front()}) {
+        Lexicon lexicon;
+        if (LoadLexicon(lexicon, language, g_folder, userInterface) != LexiconLoad::Loaded) {
+            Require(!lexicon.loadProblem.empty(), "a refused lexicon says why");
+            continue;
+        }
+        CheckLoaded(lexicon);
+        // A section name ends at its first ']' and its line.
+        if (lexicon.languageName.find_first_of("]\n") != std::string::npos) {
+            continue;
+        }
+        Lexicon again;
+        WriteFile(g_folder.lexiconFile(), WriteSection(lexicon));
+        if (LoadLexicon(again, lexicon.languageName, g_folder, userInterface) ==
+            LexiconLoad::Loaded) {
+            Require(again.slots == lexicon.slots, "the texts written back read back equal");
+        }
+        WriteFile(g_folder.lexiconFile(), bytes);
+    }
+    return 0;
+}
