@@ -72,7 +72,9 @@ std::vector<std::string> SplitAboutText(std::string_view text) {
 }
 
 AboutWindow::AboutWindow(std::string_view aboutText, float sizeFactor, std::string_view statusLine)
-    : lines_(SplitAboutText(WithVersion(aboutText))), statusLine_(statusLine), sizeFactor_(sizeFactor) {}
+    : lines_(SplitAboutText(WithVersion(aboutText))),
+      statusLine_(statusLine),
+      sizeFactor_(sizeFactor) {}
 
 std::optional<ScreenRect> AboutWindow::LinkRect(AboutItem item) const {
     const std::size_t index = LineIndexOf(item);

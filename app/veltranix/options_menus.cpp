@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 #include "app/veltranix/program_windows.h"
 #include "pointer/pointer_actions.h"
 

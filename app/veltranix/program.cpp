@@ -10,10 +10,10 @@
 #include <QMessageBox>
 
 #include "app/shell/camera_messages.h"
-#include "app/veltranix/options_menus.h"
-#include "app/veltranix/macro_windows.h"
 #include "app/veltranix/following_clock_cursor.h"
 #include "app/veltranix/input_channel.h"
+#include "app/veltranix/macro_windows.h"
+#include "app/veltranix/options_menus.h"
 #include "app/veltranix/program_windows.h"
 #include "app/veltranix/qt_macro_playback_display.h"
 #include "capture/camera_source.h"

@@ -9,8 +9,8 @@
 
 #include "app/ui/main_window_widget.h"
 #include "app/ui/popup_widgets.h"
-#include "app/veltranix/options_menus.h"
 #include "app/veltranix/macro_windows.h"
+#include "app/veltranix/options_menus.h"
 #include "pointer/pointer_actions.h"
 #include "resources/skins/skins.h"
 #include "settings/user_manual.h"

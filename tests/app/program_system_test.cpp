@@ -436,9 +436,9 @@ class ProgramSystemTest : public ::testing::Test {
     // The program's windows now shown, for a failure's message.
     std::string OpenWindowNames() const {
         std::string names;
-        for (const char* name : {"Veltranix", "PAUSE", "SALIDA", "ABOUT", "BarraDeCarga",
-                                 "MOPTIONS", "MOPTIONSRATOLI", "MSYSTEM", "Warning",
-                                 "TRANSPARENT", "CLICK_DESPL"}) {
+        for (const char* name :
+             {"Veltranix", "PAUSE", "SALIDA", "ABOUT", "BarraDeCarga", "MOPTIONS", "MOPTIONSRATOLI",
+              "MSYSTEM", "Warning", "TRANSPARENT", "CLICK_DESPL"}) {
             if (const std::optional<WindowPlace> place = screen_.Find(name)) {
                 names += std::string(name) + " at " + std::to_string(place->x) + "," +
                          std::to_string(place->y) + " " + std::to_string(place->width) + "x" +
