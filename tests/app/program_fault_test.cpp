@@ -32,14 +32,13 @@
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_test_display.h"
+#include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
 
 // After the program's headers: the X headers define macros that clash with names there.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-
-extern char** environ;
 
 namespace veltranix {
 namespace {
@@ -98,28 +97,11 @@ class RunningProgram {
     RunningProgram(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment, const fs::path& errorLog)
         : errorLog_(errorLog) {
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        // The test's own settings come first: the first of a name wins.
-        std::vector<std::string> env = environment;
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            env.emplace_back(*variable);
-        }
-        std::vector<char*> envp;
-        for (std::string& variable : env) {
-            envp.push_back(variable.data());
-        }
-        envp.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, errorLog.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-            pid_ = -1;
-        }
+        pid_ = testing::SpawnProgram(arguments, environment, &actions);
         posix_spawn_file_actions_destroy(&actions);
     }
     ~RunningProgram() {

@@ -40,12 +40,11 @@
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_test_display.h"
 #include "tests/support/face_sequence.h"
+#include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
 
 // After OpenCV, whose names its input-extension macros would replace.
 #include <X11/extensions/XTest.h>
-
-extern char** environ;
 
 namespace veltranix {
 namespace {
@@ -206,23 +205,7 @@ class RunningProgram {
   public:
     RunningProgram(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment) {
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        std::vector<std::string> env = environment;
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            env.emplace_back(*variable);
-        }
-        std::vector<char*> envp;
-        for (std::string& variable : env) {
-            envp.push_back(variable.data());
-        }
-        envp.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
-            pid_ = -1;
-        }
+        pid_ = testing::SpawnProgram(arguments, environment);
     }
     ~RunningProgram() {
         if (pid_ > 0 && !exitCode_) {

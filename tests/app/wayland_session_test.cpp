@@ -30,9 +30,8 @@
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
 #include "tests/fakes/fake_user_interface.h"
+#include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
-
-extern char** environ;
 
 namespace veltranix {
 namespace {
@@ -67,28 +66,12 @@ class Child {
   public:
     Child(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
           const std::filesystem::path& output) {
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        std::vector<std::string> env = environment;
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            env.emplace_back(*variable);
-        }
-        std::vector<char*> envp;
-        for (std::string& variable : env) {
-            envp.push_back(variable.data());
-        }
-        envp.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-            pid_ = -1;
-        }
+        pid_ = testing::SpawnProgram(arguments, environment, &actions);
         posix_spawn_file_actions_destroy(&actions);
     }
     ~Child() {
