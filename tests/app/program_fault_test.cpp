@@ -32,6 +32,7 @@
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_test_display.h"
+#include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
 
@@ -44,23 +45,9 @@ namespace veltranix {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing::Hold;
+using testing::WaitFor;
 namespace fs = std::filesystem;
-
-void Hold(double seconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
-}
-
-bool WaitFor(const std::function<bool()>& condition, double seconds) {
-    const Clock::time_point end =
-        Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (Clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        Hold(0.1);
-    }
-    return condition();
-}
 
 std::string ReadAll(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

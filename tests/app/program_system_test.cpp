@@ -39,7 +39,9 @@
 #include "settings/settings_persistence.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_test_display.h"
+#include "tests/support/dwell_settings.h"
 #include "tests/support/face_sequence.h"
+#include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
 
@@ -50,6 +52,8 @@ namespace veltranix {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing::Hold;
+using testing::WaitFor;
 
 struct WindowPlace {
     int x = 0;
@@ -231,43 +235,6 @@ class RunningProgram {
     std::optional<int> exitCode_;
 };
 
-bool WaitFor(const std::function<bool()>& condition, double seconds) {
-    const Clock::time_point end =
-        Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (Clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return condition();
-}
-
-void Hold(double seconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
-}
-
-// Settings a user would have chosen in the options menus: dwell clicks left
-// after 3 s. A head shake pauses only with the automatic pause on (it is
-// off here, so that steering never pauses by chance); it always resumes.
-void PrepareSettings(const std::filesystem::path& configDir) {
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
-    store.open();
-    Settings settings;
-    Lexicon lexicon;
-    testing::FakeUserInterface userInterface;
-    SettingsObserver observer;
-    SettingsPersistence persistence(settings, lexicon, store,
-                                    ProgramFolder{VELTRANIX_PROGRAM_FOLDER}, userInterface,
-                                    observer, kLanguageEnglishUs);
-    ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
-    persistence.LayoutWindows(settings.tamany);
-    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
-    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 3), StoreStatus::Ok);
-    // The slowest pointer speed: the most precise aim.
-    ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "velocidad", 3), StoreStatus::Ok);
-}
-
 class ProgramSystemTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -298,7 +265,7 @@ class ProgramSystemTest : public ::testing::Test {
                           InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
         XMapWindow(display, otherWindow_);
         XSync(display, False);
-        PrepareSettings(folder_.path() / "config");
+        testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
         shots_ = std::filesystem::path(VELTRANIX_SCREENSHOT_FOLDER);
         std::filesystem::create_directories(shots_);
     }
@@ -1044,7 +1011,7 @@ constexpr EditorSpot kDialogOk{45, 75};
 // Settings for the editor's test: the pointer does not follow the head and
 // no trigger clicks, so that only the test's pointer and keys act.
 void PrepareQuietSettings(const std::filesystem::path& configDir) {
-    PrepareSettings(configDir);
+    testing::PrepareDwellSettings(configDir, VELTRANIX_PROGRAM_FOLDER);
     FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
     store.open();
     ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "tipoMoveRatoli", 1), StoreStatus::Ok);

@@ -30,6 +30,8 @@
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
 #include "tests/fakes/fake_user_interface.h"
+#include "tests/support/dwell_settings.h"
+#include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
 
@@ -37,22 +39,8 @@ namespace veltranix {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-void Hold(double seconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
-}
-
-bool WaitFor(const std::function<bool()>& condition, double seconds) {
-    const Clock::time_point end =
-        Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (Clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        Hold(0.05);
-    }
-    return condition();
-}
+using testing::Hold;
+using testing::WaitFor;
 
 std::string ReadWhole(const std::filesystem::path& file) {
     std::ifstream in(file);
@@ -235,24 +223,6 @@ void WriteFace(const std::filesystem::path& control, double offsetX, double offs
     std::filesystem::rename(next, control);
 }
 
-// Dwell clicks left after 3 s; the slowest pointer speed, for the most precise aim.
-void PrepareSettings(const std::filesystem::path& configDir) {
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
-    store.open();
-    Settings settings;
-    Lexicon lexicon;
-    testing::FakeUserInterface userInterface;
-    SettingsObserver observer;
-    SettingsPersistence persistence(settings, lexicon, store,
-                                    ProgramFolder{VELTRANIX_PROGRAM_FOLDER}, userInterface,
-                                    observer, kLanguageEnglishUs);
-    ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
-    persistence.LayoutWindows(settings.tamany);
-    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
-    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 3), StoreStatus::Ok);
-    ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "velocidad", 3), StoreStatus::Ok);
-}
-
 class WaylandSessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -260,7 +230,7 @@ class WaylandSessionTest : public ::testing::Test {
         if (wayland == nullptr || *wayland == '\0') {
             GTEST_SKIP() << "no Wayland session (run_with_mutter.sh starts one)";
         }
-        PrepareSettings(folder_.path() / "config");
+        testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
         control_ = folder_.path() / "face.control";
         WriteFace(control_, 0, 0);
     }

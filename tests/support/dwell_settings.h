@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "core/program_folder.h"
+#include "core/settings_store.h"
+#include "platform/linux/file_settings_store.h"
+#include "settings/lexicon.h"
+#include "settings/settings.h"
+#include "settings/settings_persistence.h"
+#include "tests/fakes/fake_user_interface.h"
+
+namespace veltranix::testing {
+
+// The settings a user of the steered-face tests would have chosen in the
+// options menus: dwell clicks left after 3 s and the slowest pointer speed,
+// the most precise aim. Written into the store in `configDir`.
+inline void PrepareDwellSettings(const std::filesystem::path& configDir,
+                                 const std::filesystem::path& programFolder) {
+    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    store.open();
+    Settings settings;
+    Lexicon lexicon;
+    FakeUserInterface userInterface;
+    SettingsObserver observer;
+    SettingsPersistence persistence(settings, lexicon, store, ProgramFolder{programFolder},
+                                    userInterface, observer, kLanguageEnglishUs);
+    ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
+    persistence.LayoutWindows(settings.tamany);
+    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
+    ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 3), StoreStatus::Ok);
+    ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "velocidad", 3), StoreStatus::Ok);
+}
+
+}  // namespace veltranix::testing
