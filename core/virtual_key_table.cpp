@@ -208,6 +208,20 @@ const VirtualKeyInfo* FindVirtualKeyByScanCode(std::uint16_t scanCode, KeyExtens
     return found != kTable.end() ? &*found : nullptr;
 }
 
+ScanCodeKey FindKeyAtScanCode(std::uint16_t scanCode, KeyExtension extension) {
+    const VirtualKeyInfo* entry = FindVirtualKeyByScanCode(scanCode, extension);
+    if (entry == nullptr && scanCode == 0x37 && extension == KeyExtension::Extended) {
+        entry = FindVirtualKey(0x2C);  // Print Screen's own make code
+    }
+    if (entry != nullptr) {
+        return {entry, entry->linuxKeyCode};
+    }
+    if (extension == KeyExtension::Plain && scanCode >= 0x01 && scanCode <= 0x58) {
+        return {nullptr, scanCode};
+    }
+    return {};
+}
+
 const VirtualKeyInfo* FindVirtualKeyByKeysym(std::uint32_t keysym) {
     if (keysym == 0) {
         return nullptr;

@@ -33,6 +33,16 @@ const VirtualKeyInfo* FindVirtualKey(std::uint16_t virtualKey);
 // virtual keys share a scan code (Shift and Left Shift), the first wins.
 const VirtualKeyInfo* FindVirtualKeyByScanCode(std::uint16_t scanCode, KeyExtension extension);
 
+// The key at a scan code's position: the table's entry (Print Screen by its
+// extended code too), or nullptr, and its Linux input key code, 0 when none.
+// Keys of the plain main block outside the table keep their scan code, which
+// Linux numbers as scan code set 1 does.
+struct ScanCodeKey {
+    const VirtualKeyInfo* entry = nullptr;
+    std::uint16_t linuxKeyCode = 0;
+};
+ScanCodeKey FindKeyAtScanCode(std::uint16_t scanCode, KeyExtension extension);
+
 // The entry whose first-level keysym matches, or nullptr.
 const VirtualKeyInfo* FindVirtualKeyByKeysym(std::uint32_t keysym);
 

@@ -32,15 +32,7 @@ void SinkKeyboardInput::sendKeysym(std::uint32_t keysym, std::uint16_t fallbackL
 
 void SinkKeyboardInput::sendScanCode(std::uint16_t scanCode, KeyExtension extension,
                                      KeyDirection direction) {
-    const VirtualKeyInfo* entry = FindVirtualKeyByScanCode(scanCode, extension);
-    if (entry == nullptr && scanCode == 0x37 && extension == KeyExtension::Extended) {
-        entry = FindVirtualKey(0x2C);  // Print Screen's own make code
-    }
-    std::uint16_t linuxKeyCode = entry != nullptr ? entry->linuxKeyCode : 0;
-    if (entry == nullptr && extension == KeyExtension::Plain && scanCode >= 0x01 &&
-        scanCode <= 0x58) {
-        linuxKeyCode = scanCode;  // the main block: Linux numbers these keys as set 1 does
-    }
+    const auto [entry, linuxKeyCode] = FindKeyAtScanCode(scanCode, extension);
     if (linuxKeyCode != 0) {
         sink_.sendKeycode(linuxKeyCode, direction);
     } else if (entry != nullptr) {

@@ -265,15 +265,7 @@ std::uint16_t XKeyboardInput::scanCodeForVirtualKey(std::uint16_t virtualKey) co
 
 void XKeyboardInput::sendScanCode(std::uint16_t scanCode, KeyExtension extension,
                                   KeyDirection direction) {
-    const VirtualKeyInfo* entry = FindVirtualKeyByScanCode(scanCode, extension);
-    if (entry == nullptr && scanCode == 0x37 && extension == KeyExtension::Extended) {
-        entry = FindVirtualKey(0x2C);  // Print Screen's own make code
-    }
-    std::uint16_t linuxKeyCode = entry != nullptr ? entry->linuxKeyCode : 0;
-    if (entry == nullptr && extension == KeyExtension::Plain && scanCode >= 0x01 &&
-        scanCode <= 0x58) {
-        linuxKeyCode = scanCode;  // the main block: Linux numbers these keys as set 1 does
-    }
+    const auto [entry, linuxKeyCode] = FindKeyAtScanCode(scanCode, extension);
     std::lock_guard lock(connection_->mutex());
     // A scan code names a key position: its key types whatever the layout puts there.
     if (const KeyCode keycode = keycodeForLinuxCode(linuxKeyCode)) {
