@@ -5,7 +5,7 @@
 #include <opencv2/imgproc.hpp>
 
 #if defined(__x86_64__)
-#include <tmmintrin.h>
+#include <emmintrin.h>
 #endif
 
 namespace veltranix {
@@ -52,60 +52,45 @@ std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame) {
 
 namespace {
 
-// Doubles every pixel of a 320-pixel row of 3-byte pixels into 640 pixels.
-void DoubleRowScalar(const std::uint8_t* source, std::uint8_t* row) {
-    for (int x = 0; x < kFrameWidth / 2; ++x) {
-        std::uint8_t* out = row + x * 6;
-        out[0] = out[3] = source[x * 3];
-        out[1] = out[4] = source[x * 3 + 1];
-        out[2] = out[5] = source[x * 3 + 2];
+// Doubles every byte of a row of `count` bytes into `row`, 16 at a time.
+void DoubleBytes(const std::uint8_t* source, int count, std::uint8_t* row) {
+    int x = 0;
+#if defined(__x86_64__)
+    for (; x + 16 <= count; x += 16) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 2 * x), _mm_unpacklo_epi8(in, in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 2 * x + 16), _mm_unpackhi_epi8(in, in));
+    }
+#endif
+    for (; x < count; ++x) {
+        row[2 * x] = row[2 * x + 1] = source[x];
     }
 }
 
-#if defined(__x86_64__)
-// The same, 8 source pixels (48 bytes out) per step: three overlapping loads,
-// each shuffled into 16 bytes of doubled pixels.
-__attribute__((target("ssse3"))) void DoubleRowShuffled(const std::uint8_t* source,
-                                                        std::uint8_t* row) {
-    const __m128i first = _mm_setr_epi8(0, 1, 2, 0, 1, 2, 3, 4, 5, 3, 4, 5, 6, 7, 8, 6);
-    const __m128i second = _mm_setr_epi8(3, 4, 5, 6, 7, 5, 6, 7, 8, 9, 10, 8, 9, 10, 11, 12);
-    const __m128i third = _mm_setr_epi8(9, 7, 8, 9, 10, 11, 12, 10, 11, 12, 13, 14, 15, 13, 14, 15);
-    for (int x = 0; x < kFrameWidth / 2; x += 8) {
-        const std::uint8_t* in = source + x * 3;
-        std::uint8_t* out = row + x * 6;
-        const auto load = [in](int offset) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + offset));
-        };
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(load(0), first));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_shuffle_epi8(load(4), second));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), _mm_shuffle_epi8(load(8), third));
+// Doubles a plane of `width` x `height` bytes both ways into `out`.
+void DoublePlane(const std::uint8_t* plane, int width, int height, std::uint8_t* out) {
+    const std::ptrdiff_t outWidth = 2 * width;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* upper = out + 2 * y * outWidth;
+        DoubleBytes(plane + static_cast<std::ptrdiff_t>(y) * width, width, upper);
+        std::copy(upper, upper + outWidth, upper + outWidth);
     }
 }
-#endif
 
 }  // namespace
 
-void HalfSizeBgrToBottomUp(const cv::Mat& bgr, std::vector<std::uint8_t>& bytes) {
-    constexpr std::ptrdiff_t kRowBytes = kFrameWidth * 3;
-    bytes.resize(FrameBufferBytes(FrameLayout::Rgb24BottomUp));
-#if defined(__x86_64__)
-    static const bool shuffled = __builtin_cpu_supports("ssse3");
-#endif
-    for (int y = 0; y < kFrameHeight / 2; ++y) {
-        const std::uint8_t* source = bgr.ptr<std::uint8_t>(y);
-        // Source row y becomes frame rows 2y and 2y + 1, stored bottom-up.
-        std::uint8_t* upper = bytes.data() + (kFrameHeight - 1 - 2 * y) * kRowBytes;
-#if defined(__x86_64__)
-        if (shuffled) {
-            DoubleRowShuffled(source, upper);
-        } else {
-            DoubleRowScalar(source, upper);
-        }
-#else
-        DoubleRowScalar(source, upper);
-#endif
-        std::copy(upper, upper + kRowBytes, upper - kRowBytes);
-    }
+void HalfSizeBgrToI420(const cv::Mat& bgr, cv::Mat& planar, std::vector<std::uint8_t>& bytes) {
+    constexpr int kHalfWidth = kFrameWidth / 2;
+    constexpr int kHalfHeight = kFrameHeight / 2;
+    bytes.resize(FrameBufferBytes(FrameLayout::I420));
+    cv::cvtColor(bgr, planar, cv::COLOR_BGR2YUV_I420);
+    const std::uint8_t* luma = planar.ptr<std::uint8_t>(0);
+    const std::uint8_t* u = luma + kHalfWidth * kHalfHeight;
+    const std::uint8_t* v = u + kHalfWidth * kHalfHeight / 4;
+    std::uint8_t* out = bytes.data();
+    DoublePlane(luma, kHalfWidth, kHalfHeight, out);
+    DoublePlane(u, kHalfWidth / 2, kHalfHeight / 2, out + kFramePixels);
+    DoublePlane(v, kHalfWidth / 2, kHalfHeight / 2, out + kFramePixels + kFramePixels / 4);
 }
 
 void BgrToLayout(const cv::Mat& bgr, FrameLayout layout, std::vector<std::uint8_t>& bytes) {

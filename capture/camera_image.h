@@ -21,8 +21,9 @@ std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame);
 void BgrToLayout(const cv::Mat& bgr, FrameLayout layout, std::vector<std::uint8_t>& bytes);
 
 // Writes a 320 x 240 blue-green-red picture (top row first) into `bytes` in
-// the bottom-up layout at 640 x 480, every pixel doubled both ways: the cheap
+// the I420 layout at 640 x 480, every sample doubled both ways: the cheap
 // path for pictures of exactly half the frame's size, such as the demo's.
-void HalfSizeBgrToBottomUp(const cv::Mat& bgr, std::vector<std::uint8_t>& bytes);
+// `planar` is scratch space, kept by the caller between pictures.
+void HalfSizeBgrToI420(const cv::Mat& bgr, cv::Mat& planar, std::vector<std::uint8_t>& bytes);
 
 }  // namespace veltranix

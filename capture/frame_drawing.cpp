@@ -51,10 +51,57 @@ void FillFrameRect(CaptureFrame& frame, int left, int top, int right, int bottom
     top = std::max(top, 0);
     right = std::min(right, kFrameWidth - 1);
     bottom = std::min(bottom, kFrameHeight - 1);
-    for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x) {
-            DrawFramePixel(frame, x, y, colour, samples);
+    if (left > right || top > bottom || frame.bytes.size() < FrameBufferBytes(frame.layout)) {
+        return;
+    }
+    // Row by row: the tracker draws its marks on every frame.
+    std::uint8_t* bytes = frame.bytes.data();
+    const bool writeLuma = samples == SampleChoice::AllSamples;
+    const auto width = static_cast<std::size_t>(right - left + 1);
+    switch (frame.layout) {
+        case FrameLayout::Rgb24BottomUp:
+            for (int y = top; y <= bottom; ++y) {
+                std::uint8_t* pixel =
+                    bytes + 3 * (static_cast<std::size_t>(kFrameHeight - 1 - y) * kFrameWidth +
+                                 static_cast<std::size_t>(left));
+                for (std::size_t x = 0; x < width; ++x, pixel += 3) {
+                    pixel[0] = colour.third;
+                    pixel[1] = colour.second;
+                    pixel[2] = colour.first;
+                }
+            }
+            return;
+        case FrameLayout::I420: {
+            if (writeLuma) {
+                for (int y = top; y <= bottom; ++y) {
+                    std::fill_n(bytes + static_cast<std::size_t>(y) * kFrameWidth + left, width,
+                                colour.first);
+                }
+            }
+            constexpr std::size_t kChromaPlane = kFramePixels / 4;
+            const auto chromaWidth = static_cast<std::size_t>(right / 2 - left / 2 + 1);
+            for (int y = top / 2; y <= bottom / 2; ++y) {
+                const std::size_t chroma =
+                    static_cast<std::size_t>(y) * (kFrameWidth / 2) + static_cast<std::size_t>(left / 2);
+                std::fill_n(bytes + kFramePixels + chroma, chromaWidth, colour.third);  // U plane
+                std::fill_n(bytes + kFramePixels + kChromaPlane + chroma, chromaWidth,
+                            colour.second);  // V plane
+            }
+            return;
         }
+        case FrameLayout::Yuy2:
+            for (int y = top; y <= bottom; ++y) {
+                std::uint8_t* line = bytes + static_cast<std::size_t>(y) * kFrameWidth * 2;
+                for (int x = left; x <= right; ++x) {
+                    std::uint8_t* pair = line + static_cast<std::size_t>(x / 2) * 4;
+                    if (writeLuma) {
+                        pair[x % 2 == 0 ? 0 : 2] = colour.first;
+                    }
+                    pair[3] = colour.second;
+                    pair[1] = colour.third;
+                }
+            }
+            return;
     }
 }
 

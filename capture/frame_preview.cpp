@@ -4,25 +4,6 @@
 #include <vector>
 
 namespace veltranix {
-namespace {
-
-std::uint32_t Argb(int red, int green, int blue) {
-    return 0xFF000000u | static_cast<std::uint32_t>(std::clamp(red, 0, 255)) << 16 |
-           static_cast<std::uint32_t>(std::clamp(green, 0, 255)) << 8 |
-           static_cast<std::uint32_t>(std::clamp(blue, 0, 255));
-}
-
-}  // namespace
-
-std::uint32_t YuvToArgb(std::uint8_t luma, std::uint8_t u, std::uint8_t v) {
-    // Fixed point with 8 fractional bits of the BT.601 studio-range matrix.
-    const int c = 298 * (luma - 16);
-    const int d = u - 128;
-    const int e = v - 128;
-    return Argb((c + 409 * e + 128) >> 8, (c - 100 * d - 208 * e + 128) >> 8,
-                (c + 516 * d + 128) >> 8);
-}
-
 void RenderFramePreview(const CaptureFrame& frame, int widthPixels, int heightPixels,
                         std::span<std::uint32_t> pixels) {
     if (widthPixels <= 0 || heightPixels <= 0 ||
@@ -43,7 +24,7 @@ void RenderFramePreview(const CaptureFrame& frame, int widthPixels, int heightPi
                 const std::uint8_t* line = bytes + (kFrameHeight - 1 - row) * kFrameWidth * 3;
                 for (int x = 0; x < widthPixels; ++x) {
                     const std::uint8_t* pixel = line + sourceColumn[x] * 3;
-                    out[x] = Argb(pixel[2], pixel[1], pixel[0]);
+                    out[x] = preview_detail::Argb(pixel[2], pixel[1], pixel[0]);
                 }
                 break;
             }

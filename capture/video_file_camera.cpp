@@ -54,16 +54,20 @@ std::string VideoFileCamera::deliverNextPicture() {
             }
         }
     }
+    FrameLayout layout = FrameLayout::Rgb24BottomUp;
     if (picture_.cols == kFrameWidth / 2 && picture_.rows == kFrameHeight / 2 &&
         picture_.type() == CV_8UC3) {
-        HalfSizeBgrToBottomUp(picture_, mailbox_.back());
+        // Half the bytes of the colour layout, and the engine reads the luma
+        // plane as it is.
+        layout = FrameLayout::I420;
+        HalfSizeBgrToI420(picture_, frame_, mailbox_.back());
     } else {
         if (std::string problem = CropToCameraFrame(picture_, frame_); !problem.empty()) {
             return problem;
         }
-        BgrToLayout(frame_, FrameLayout::Rgb24BottomUp, mailbox_.back());
+        BgrToLayout(frame_, layout, mailbox_.back());
     }
-    mailbox_.publish(FrameLayout::Rgb24BottomUp);
+    mailbox_.publish(layout);
     health_.frameArrived(Now());
     return {};
 }

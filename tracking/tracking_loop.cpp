@@ -405,7 +405,8 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
     std::optional<int> dwellKind;
     DwellStage& dwell = *stages_.dwell;
     if (!dwell.postClickPauseRunning()) {
-        if (dwell.headStill(ports_.desktop.pointerPosition(), motion.trackMotion)) {
+        // Nothing has moved the pointer since it was read above.
+        if (dwell.headStill(pointer, motion.trackMotion)) {
             const WorkImage& previous = images_[1 - current_];
             eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
             mouth = stages_.gestures->testMouth(images_[current_], previous, motion);

@@ -12,7 +12,7 @@ namespace veltranix {
 void FillWorkImage(const CaptureFrame& frame, const PixelOffsetTable& table, WorkImage& image) {
     const std::uint8_t* bytes = frame.bytes.data();
     const std::uint32_t* offsets = table.data();
-    std::int32_t* out = image.data();
+    std::uint8_t* out = image.data();
     for (std::size_t i = 0; i < static_cast<std::size_t>(kFramePixels); ++i) {
         out[i] = bytes[offsets[i]];
     }
@@ -25,9 +25,8 @@ constexpr int kBand = 8;
 // Transposes a band of 8 rows of 640 intensity bytes into the column-major
 // image starting at row `firstRow`: each column gets 8 consecutive values.
 void TransposeBand(const std::array<const std::uint8_t*, kBand>& rows, int firstRow,
-                   std::int32_t* image) {
+                   std::uint8_t* image) {
 #if defined(__x86_64__)
-    const __m128i zero = _mm_setzero_si128();
     for (int x = 0; x < kFrameWidth; x += kBand) {
         __m128i r[kBand];
         for (int i = 0; i < kBand; ++i) {
@@ -46,22 +45,16 @@ void TransposeBand(const std::array<const std::uint8_t*, kBand>& rows, int first
         const __m128i pairs[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2),
                                   _mm_unpacklo_epi32(b1, b3), _mm_unpackhi_epi32(b1, b3)};
         for (int pair = 0; pair < 4; ++pair) {
-            const __m128i columns[2] = {_mm_unpacklo_epi8(pairs[pair], zero),
-                                        _mm_unpackhi_epi8(pairs[pair], zero)};
-            for (int half = 0; half < 2; ++half) {
-                std::int32_t* out =
-                    image + static_cast<std::ptrdiff_t>(x + 2 * pair + half) * kFrameHeight +
-                    firstRow;
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                                 _mm_unpacklo_epi16(columns[half], zero));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4),
-                                 _mm_unpackhi_epi16(columns[half], zero));
-            }
+            std::uint8_t* out =
+                image + static_cast<std::ptrdiff_t>(x + 2 * pair) * kFrameHeight + firstRow;
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pairs[pair]);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + kFrameHeight),
+                             _mm_unpackhi_epi64(pairs[pair], pairs[pair]));
         }
     }
 #else
     for (int x = 0; x < kFrameWidth; ++x) {
-        std::int32_t* out = image + static_cast<std::ptrdiff_t>(x) * kFrameHeight + firstRow;
+        std::uint8_t* out = image + static_cast<std::ptrdiff_t>(x) * kFrameHeight + firstRow;
         for (int i = 0; i < kBand; ++i) {
             out[i] = rows[i][x];
         }
@@ -124,7 +117,7 @@ void PackSpacedRow(const std::uint8_t* source, std::ptrdiff_t pixelStep, std::ui
 // column-major image, 8 rows at a time; spaced intensities are first packed
 // into `packed`, 8 rows of 640 bytes.
 void TransposeIntensities(const std::uint8_t* first, std::ptrdiff_t rowStride,
-                          std::ptrdiff_t pixelStep, std::int32_t* image) {
+                          std::ptrdiff_t pixelStep, std::uint8_t* image) {
     std::array<std::uint8_t, kBand * kFrameWidth> packed;
     std::array<const std::uint8_t*, kBand> rows{};
     for (int y0 = 0; y0 < kFrameHeight; y0 += kBand) {

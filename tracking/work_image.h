@@ -8,7 +8,7 @@
 namespace veltranix {
 
 // 640 x 480 grey values 0..255, column-major: pixel (x, y) is element x * 480 + y.
-using WorkImage = std::vector<std::int32_t>;
+using WorkImage = std::vector<std::uint8_t>;
 
 inline constexpr int WorkIndex(int x, int y) {
     return x * kFrameHeight + y;

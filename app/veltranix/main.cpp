@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include <opencv2/core/utility.hpp>
 #include <QApplication>
 #include <QSocketNotifier>
 
@@ -130,6 +131,9 @@ int main(int argc, char** argv) {
                      "XWayland desktop session\n");
         return 1;
     }
+    // OpenCV's worker threads spin between the small conversions of each frame
+    // and cost more than they save: its work stays on the thread that asks.
+    cv::setNumThreads(0);
     // The pointer, the cursors and the windows' placement all go through X.
     qputenv("QT_QPA_PLATFORM", "xcb");
     defaultMessageHandler = qInstallMessageHandler(EndOnLostDisplay);

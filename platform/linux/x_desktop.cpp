@@ -1,5 +1,6 @@
 #include "platform/linux/x_desktop.h"
 
+#include <array>
 #include <vector>
 
 #include <X11/Xatom.h>
@@ -12,12 +13,8 @@ namespace veltranix {
 namespace {
 
 // A 32-bit CARDINAL property of the root window, as Xlib hands it back (longs).
-bool ReadCardinals(Display* display, Window window, const char* name, long count, long offset,
+bool ReadCardinals(Display* display, Window window, Atom property, long count, long offset,
                    long* values) {
-    const Atom property = XInternAtom(display, name, True);
-    if (property == None) {
-        return false;
-    }
     Atom type = None;
     int format = 0;
     unsigned long items = 0;
@@ -55,14 +52,36 @@ ScreenRect XDesktop::workArea() const {
     const ScreenRect whole{0, 0, size.width, size.height};
     std::lock_guard lock(connection_->mutex());
     Display* display = connection_->display();
-    long desktop = 0;
-    if (!ReadCardinals(display, connection_->root(), "_NET_CURRENT_DESKTOP", 1, 0, &desktop)) {
-        desktop = 0;
+    const Window root = connection_->root();
+    if (!workAreaWatch_) {
+        // Watched before the first read, so that no change falls between.
+        workAreaWatch_ = WorkAreaWatch{XInternAtom(display, "_NET_CURRENT_DESKTOP", False),
+                                       XInternAtom(display, "_NET_WORKAREA", False)};
+        XSelectInput(display, root, PropertyChangeMask);
     }
-    long area[4] = {};
-    if (!ReadCardinals(display, connection_->root(), "_NET_WORKAREA", 4, desktop * 4, area)) {
+    // Asked every frame: read again only when the window manager changed
+    // one of the two properties, not at the cost of round trips each time.
+    XEvent event;
+    while (XCheckTypedWindowEvent(display, root, PropertyNotify, &event)) {
+        if (event.xproperty.atom == workAreaWatch_->currentDesktop ||
+            event.xproperty.atom == workAreaWatch_->workArea) {
+            workAreaWatch_->stale = true;
+        }
+    }
+    if (workAreaWatch_->stale) {
+        long desktop = 0;
+        if (!ReadCardinals(display, root, workAreaWatch_->currentDesktop, 1, 0, &desktop)) {
+            desktop = 0;
+        }
+        workAreaWatch_->present =
+            ReadCardinals(display, root, workAreaWatch_->workArea, 4, desktop * 4,
+                          workAreaWatch_->area.data());
+        workAreaWatch_->stale = false;
+    }
+    if (!workAreaWatch_->present) {
         return whole;
     }
+    const std::array<long, 4>& area = workAreaWatch_->area;
     const ScreenRect rect{static_cast<int>(area[0]), static_cast<int>(area[1]),
                           static_cast<int>(area[0] + area[2]), static_cast<int>(area[1] + area[3])};
     // A work area that is empty or outside the screen is not believed.

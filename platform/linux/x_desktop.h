@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <memory>
+#include <optional>
 
 #include "core/desktop_port.h"
 #include "core/input_port.h"
@@ -25,7 +27,18 @@ class XDesktop : public DesktopPort, public WindowLookupPort {
     std::uint64_t topLevelWindowAt(ScreenPoint point) const override;
 
   private:
+    // The root window's work-area properties, read again only after the
+    // server reported a change of one of them.
+    struct WorkAreaWatch {
+        unsigned long currentDesktop;
+        unsigned long workArea;
+        bool stale = true;
+        bool present = false;
+        std::array<long, 4> area{};
+    };
+
     std::shared_ptr<XDisplayConnection> connection_;
+    mutable std::optional<WorkAreaWatch> workAreaWatch_;  // under the connection's mutex
 };
 
 // Synthetic pointer input through the XTest extension. The button events go

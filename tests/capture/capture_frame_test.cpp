@@ -95,6 +95,34 @@ TEST(FrameDrawing, ChromaOnlyKeepsTheLumaAndClipsAtTheEdges) {
     EXPECT_EQ(yuy2[1280 + 3], 7);  // the next row is outside the rectangle
 }
 
+// A filled rectangle is exactly its pixels drawn one by one, odd edges and
+// shared chroma samples included.
+TEST(FrameDrawing, FilledRectangleEqualsItsPixels) {
+    struct Rect {
+        int left, top, right, bottom;
+    };
+    const Rect rects[] = {{3, 5, 8, 9}, {0, 0, 0, 0}, {-4, 470, 700, 490}, {101, 33, 102, 34}};
+    for (const FrameLayout layout :
+         {FrameLayout::Rgb24BottomUp, FrameLayout::I420, FrameLayout::Yuy2}) {
+        for (const SampleChoice samples : {SampleChoice::AllSamples, SampleChoice::ChromaOnly}) {
+            for (const Rect& r : rects) {
+                std::vector<std::uint8_t> filled(FrameBufferBytes(layout), 7);
+                std::vector<std::uint8_t> drawn = filled;
+                CaptureFrame a{filled, layout};
+                CaptureFrame b{drawn, layout};
+                FillFrameRect(a, r.left, r.top, r.right, r.bottom, {10, 20, 30}, samples);
+                for (int y = r.top; y <= r.bottom; ++y) {
+                    for (int x = r.left; x <= r.right; ++x) {
+                        DrawFramePixel(b, x, y, {10, 20, 30}, samples);
+                    }
+                }
+                EXPECT_EQ(filled, drawn) << static_cast<int>(layout) << " " << r.left << ","
+                                         << r.top;
+            }
+        }
+    }
+}
+
 TEST(FrameDrawing, DashedOutlineRunsFiveOnSixOff) {
     std::vector<std::uint8_t> bytes(FrameBufferBytes(FrameLayout::I420), 0);
     CaptureFrame frame{bytes, FrameLayout::I420};

@@ -5,7 +5,10 @@
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "core/virtual_key_table.h"
 #include "platform/linux/x_desktop.h"
@@ -167,26 +170,41 @@ TEST_F(XInputTest, RelativeMovesAreExactAndStopAtTheScreenEdge) {
     EXPECT_EQ(desktop_->pointerPosition(), ScreenPoint(size.width - 1, 40));
 }
 
+// The work area is read again only when the server reports a change, so
+// a change is awaited rather than expected at once.
 TEST_F(XInputTest, WorkAreaIsTheWindowManagersOrTheWholeScreen) {
     const ScreenSize size = desktop_->screenSize();
     Display* display = recorder_->display();
+    const Window root = DefaultRootWindow(display);
     const Atom workArea = XInternAtom(display, "_NET_WORKAREA", False);
-    XDeleteProperty(display, DefaultRootWindow(display), workArea);
+    const Atom currentDesktop = XInternAtom(display, "_NET_CURRENT_DESKTOP", False);
+    auto set = [&](Atom property, std::vector<long> values) {
+        XChangeProperty(display, root, property, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(values.data()),
+                        static_cast<int>(values.size()));
+        XSync(display, False);
+    };
+    auto becomes = [&](ScreenRect expected) {
+        for (int attempt = 0; attempt < 200 && desktop_->workArea() != expected; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return desktop_->workArea() == expected;
+    };
+    XDeleteProperty(display, root, workArea);
+    XDeleteProperty(display, root, currentDesktop);
     XSync(display, False);
-    EXPECT_EQ(desktop_->workArea(), ScreenRect(0, 0, size.width, size.height));
+    const ScreenRect whole(0, 0, size.width, size.height);
+    EXPECT_TRUE(becomes(whole));
 
-    long panelAtTheBottom[] = {0, 0, size.width, size.height - 34};
-    XChangeProperty(display, DefaultRootWindow(display), workArea, XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(panelAtTheBottom), 4);
-    XSync(display, False);
-    EXPECT_EQ(desktop_->workArea(), ScreenRect(0, 0, size.width, size.height - 34));
+    set(workArea, {0, 0, size.width, size.height - 34, 0, 40, size.width, size.height - 40});
+    EXPECT_TRUE(becomes(ScreenRect(0, 0, size.width, size.height - 34)));
+    set(currentDesktop, {1});
+    EXPECT_TRUE(becomes(ScreenRect(0, 40, size.width, size.height)));
+    set(workArea, {0, 0, size.width + 500, size.height, 0, 0, size.width + 500, size.height});
+    EXPECT_TRUE(becomes(whole));
 
-    long outside[] = {0, 0, size.width + 500, size.height};
-    XChangeProperty(display, DefaultRootWindow(display), workArea, XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(outside), 4);
-    XSync(display, False);
-    EXPECT_EQ(desktop_->workArea(), ScreenRect(0, 0, size.width, size.height));
-    XDeleteProperty(display, DefaultRootWindow(display), workArea);
+    XDeleteProperty(display, root, workArea);
+    XDeleteProperty(display, root, currentDesktop);
     XSync(display, False);
 }
 
