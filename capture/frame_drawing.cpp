@@ -81,8 +81,8 @@ void FillFrameRect(CaptureFrame& frame, int left, int top, int right, int bottom
             constexpr std::size_t kChromaPlane = kFramePixels / 4;
             const auto chromaWidth = static_cast<std::size_t>(right / 2 - left / 2 + 1);
             for (int y = top / 2; y <= bottom / 2; ++y) {
-                const std::size_t chroma =
-                    static_cast<std::size_t>(y) * (kFrameWidth / 2) + static_cast<std::size_t>(left / 2);
+                const std::size_t chroma = static_cast<std::size_t>(y) * (kFrameWidth / 2) +
+                                           static_cast<std::size_t>(left / 2);
                 std::fill_n(bytes + kFramePixels + chroma, chromaWidth, colour.third);  // U plane
                 std::fill_n(bytes + kFramePixels + kChromaPlane + chroma, chromaWidth,
                             colour.second);  // V plane

@@ -35,7 +35,7 @@ inline std::uint32_t YuvToArgb(std::uint8_t luma, std::uint8_t u, std::uint8_t v
     const int d = u - 128;
     const int e = v - 128;
     return preview_detail::Argb((c + 409 * e + 128) >> 8, (c - 100 * d - 208 * e + 128) >> 8,
-                (c + 516 * d + 128) >> 8);
+                                (c + 516 * d + 128) >> 8);
 }
 
 }  // namespace veltranix

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include <opencv2/core/utility.hpp>
 #include <QApplication>
 #include <QSocketNotifier>
+#include <opencv2/core/utility.hpp>
 
 #include "app/veltranix/program.h"
 #include "core/version.h"

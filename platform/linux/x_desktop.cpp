@@ -73,9 +73,8 @@ ScreenRect XDesktop::workArea() const {
         if (!ReadCardinals(display, root, workAreaWatch_->currentDesktop, 1, 0, &desktop)) {
             desktop = 0;
         }
-        workAreaWatch_->present =
-            ReadCardinals(display, root, workAreaWatch_->workArea, 4, desktop * 4,
-                          workAreaWatch_->area.data());
+        workAreaWatch_->present = ReadCardinals(display, root, workAreaWatch_->workArea, 4,
+                                                desktop * 4, workAreaWatch_->area.data());
         workAreaWatch_->stale = false;
     }
     if (!workAreaWatch_->present) {

@@ -116,8 +116,8 @@ TEST(FrameDrawing, FilledRectangleEqualsItsPixels) {
                         DrawFramePixel(b, x, y, {10, 20, 30}, samples);
                     }
                 }
-                EXPECT_EQ(filled, drawn) << static_cast<int>(layout) << " " << r.left << ","
-                                         << r.top;
+                EXPECT_EQ(filled, drawn)
+                    << static_cast<int>(layout) << " " << r.left << "," << r.top;
             }
         }
     }
