@@ -1,7 +1,9 @@
 #include "macros/macro_player.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/virtual_key_table.h"
 #include "macros/utf16.h"
@@ -204,6 +206,39 @@ bool PlayShell(const Playback& playback, std::int32_t index) {
     return false;
 }
 
+// The keys and characters a playback has pressed and not yet released.
+class HeldKeys {
+  public:
+    void follow(const PreparedInput& input) {
+        if (input.direction == KeyDirection::Press) {
+            held_.push_back(input);
+            return;
+        }
+        const auto same =
+            std::find_if(held_.rbegin(), held_.rend(), [&](const PreparedInput& down) {
+                return down.kind == input.kind && down.scanCode == input.scanCode &&
+                       down.extension == input.extension && down.character == input.character;
+            });
+        if (same != held_.rend()) {
+            held_.erase(std::next(same).base());
+        }
+    }
+    // Last pressed, first released.
+    void releaseAll(KeyboardInputPort& keyboard) {
+        for (auto down = held_.rbegin(); down != held_.rend(); ++down) {
+            if (down->kind == PreparedInput::Kind::Key) {
+                keyboard.sendScanCode(down->scanCode, down->extension, KeyDirection::Release);
+            } else {
+                keyboard.sendCharacter(down->character, KeyDirection::Release);
+            }
+        }
+        held_.clear();
+    }
+
+  private:
+    std::vector<PreparedInput> held_;
+};
+
 void Play(const Playback& playback) {
     KeyboardInputPort& keyboard = *playback.keyboard;
     MacroPlaybackDisplayPort& display = *playback.display;
@@ -226,6 +261,7 @@ void Play(const Playback& playback) {
             TapLockKey(playback, kNumLockKey);
         }
 
+        HeldKeys held;
         std::string shownCounter;
         bool pauseStarted = false;
         SystemTime pauseStart;
@@ -253,9 +289,11 @@ void Play(const Playback& playback) {
                     break;
                 case PreparedInput::Kind::Key:
                     keyboard.sendScanCode(input.scanCode, input.extension, input.direction);
+                    held.follow(input);
                     break;
                 case PreparedInput::Kind::Character:
                     keyboard.sendCharacter(input.character, input.direction);
+                    held.follow(input);
                     break;
                 case PreparedInput::Kind::Nothing:
                     break;
@@ -263,6 +301,12 @@ void Play(const Playback& playback) {
             ++index;
         }
 
+        if (StopRequested(control)) {
+            // Stopped before its end (the program ending, say): the releases
+            // still to come would never be played, and a key left down
+            // would stay down for the whole desktop.
+            held.releaseAll(keyboard);
+        }
         // A lock the macro switched on goes off again; a lock that was on
         // before playback is switched back on.
         if (keyboard.lockKeyOn(LockKey::CapsLock) != capsLockWasOn) {

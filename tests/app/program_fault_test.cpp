@@ -1,6 +1,7 @@
 // Faults around the real program under Xvfb, with a steered face as its
 // camera: the camera unplugged or frozen, no sound server, no session bus, a
-// read-only settings folder, a full disk, the X server going away. Each time
+// read-only settings folder, a full disk, the X server going away, the
+// session ending in the middle of a macro. Each time
 // the program keeps working (or ends cleanly), says what happened in words,
 // and loses no setting and no macro.
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "macros/macro_file.h"
+#include "macros/macro_set.h"
 #include "platform/linux/file_settings_store.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
@@ -194,7 +197,8 @@ class ProgramFaultTest : public ::testing::Test {
     }
 
     std::unique_ptr<RunningProgram> Start(std::vector<std::string> environment = {},
-                                          const std::string& display = "") {
+                                          const std::string& display = "",
+                                          const std::vector<std::string>& extraArguments = {}) {
         environment.insert(environment.end(),
                            {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
                             "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(),
@@ -202,11 +206,12 @@ class ProgramFaultTest : public ::testing::Test {
         if (!display.empty()) {
             environment.insert(environment.begin(), "DISPLAY=" + display);
         }
-        return std::make_unique<RunningProgram>(
-            std::vector<std::string>{VELTRANIX_PROGRAM, "--camera",
-                                     "steered:" + camera_->control().string(), "--config-dir",
-                                     config_.string()},
-            environment, folder_.path() / "stderr.log");
+        std::vector<std::string> arguments{VELTRANIX_PROGRAM, "--camera",
+                                           "steered:" + camera_->control().string(), "--config-dir",
+                                           config_.string()};
+        arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+        return std::make_unique<RunningProgram>(arguments, environment,
+                                                folder_.path() / "stderr.log");
     }
 
     // A mapped top-level window with this name.
@@ -241,6 +246,13 @@ class ProgramFaultTest : public ::testing::Test {
     bool Docked() const {
         int width = 0;
         return Shown("Veltranix", &width) && width == 160;
+    }
+
+    bool KeyHeld(KeySym key) const {
+        char keys[32] = {};
+        XQueryKeymap(display_, keys);
+        const KeyCode code = XKeysymToKeycode(display_, key);
+        return (keys[code / 8] & (1 << (code % 8))) != 0;
     }
 
     std::pair<int, int> Pointer(unsigned int* buttons = nullptr) const {
@@ -446,6 +458,53 @@ TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
     EXPECT_LT(*program->Poll(), 128) << "ended by a signal: " << program->errors();
     EXPECT_TRUE(program->Said("the X display closed")) << program->errors();
     EXPECT_FALSE(program->Said("AddressSanitizer")) << program->errors();
+    ExpectStoreKept();
+}
+
+// The desktop ends the session while a macro waits in a long pause with
+// Shift held down: the program ends at once, and Shift is let go.
+TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
+    const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
+    fs::create_directories(profile.parent_path());
+    const std::optional<std::string> kept =
+        fs::exists(profile) ? std::optional(ReadAll(profile)) : std::nullopt;
+    const std::shared_ptr<void> restore(nullptr, [&](void*) {
+        if (kept) {
+            std::ofstream(profile, std::ios::binary) << *kept;
+        } else {
+            fs::remove(profile);
+        }
+    });
+    MacroSet set = DefaultMacroSet();
+    MacroSlot& slot = set[0];
+    slot = MacroSlot{};
+    slot.name = u"Long";
+    slot.displayText = u"[ LEFT SHIFT ] {Pause 2 min}";
+    auto add = [&slot](std::uint16_t value, std::uint8_t press) {
+        slot.keyValue[static_cast<std::size_t>(slot.count)] = value;
+        slot.pressFlag[static_cast<std::size_t>(slot.count++)] = press;
+    };
+    add(0xA0, 1);
+    for (int second = 0; second < 120; ++second) {
+        add(kPauseMark, 0);
+    }
+    add(0xA0, 0);
+    const std::string bytes = EncodeMacroFile(set);
+    std::ofstream(profile, std::ios::binary) << bytes;
+
+    auto program = Start({}, "", {"--test-click-request", "20"});
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 60)) << program->errors();
+    Hold(2);
+    kill(program->pid(), SIGUSR1);
+    ASSERT_TRUE(WaitFor([&] { return Shown("PauseMacro"); }, 10))
+        << "the macro did not start: " << program->errors();
+    EXPECT_TRUE(WaitFor([&] { return KeyHeld(XK_Shift_L); }, 3)) << "the macro did not press Shift";
+    Hold(1);
+    // Within Terminate's wait, far less than the two minutes of pauses left.
+    Terminate(*program);
+    EXPECT_FALSE(KeyHeld(XK_Shift_L)) << "Shift is left held down";
+    EXPECT_EQ(ReadAll(profile), bytes) << "the macro file changed";
     ExpectStoreKept();
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -250,6 +251,28 @@ TEST_F(MacroPlayerTest, AMacroInAPauseStopsWhenAskedAndWhenThePlayerGoes) {
     }
     EXPECT_TRUE(keyboard.sent().empty());
     EXPECT_EQ(display.calls().back(), "close");
+}
+
+// Stopped in a pause with Shift and a character down, the player lets go of
+// both (last first); a key already released is not released again.
+TEST_F(MacroPlayerTest, AStoppedMacroLetsGoOfTheKeysItHolds) {
+    Record(0, {{0x41, 1}, {0x41, 0}, {0x10, 1}, {0x3A9, 1, 1}, {kPauseMark, 1}, {0x10, 0}});
+    StandingClock standing;
+    MacroPlayer stopped(*sets, keyboard, shell, standing, lexicon, display);
+    stopped.startMacroPlayback(0);
+    for (int wait = 0; wait < 1000 && keyboard.sent().size() < 4; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    stopped.requestStop();
+    ASSERT_TRUE(stopped.waitUntilFinished(MacroPlayer::kShutdownWait));
+    const auto sent = keyboard.sent();
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(sent[4].kind, SentKey::Kind::Character);
+    EXPECT_EQ(sent[4].character, U'\u03A9');
+    EXPECT_EQ(sent[4].direction, KeyDirection::Release);
+    EXPECT_EQ(sent[5].kind, SentKey::Kind::ScanCode);
+    EXPECT_EQ(sent[5].code, 0x2A);
+    EXPECT_EQ(sent[5].direction, KeyDirection::Release);
 }
 
 TEST_F(MacroPlayerTest, AnOpenShellErrorBoxDoesNotHoldAStopRequest) {
