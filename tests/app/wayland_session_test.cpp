@@ -26,6 +26,8 @@
 #include <vector>
 
 #include "core/settings_store.h"
+#include "macros/macro_file.h"
+#include "macros/macro_set.h"
 #include "platform/linux/file_settings_store.h"
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
@@ -50,6 +52,34 @@ std::string ReadWhole(const std::filesystem::path& file) {
 }
 
 // A child process with its standard output and error in a file.
+// "Hi!" and Enter: keys given by virtual key (sent by scan code, so by key
+// code, Shift included) and a character on the layout's second level (sent
+// by keysym).
+MacroSet HiMacro() {
+    MacroSet set = DefaultMacroSet();
+    MacroSlot& macro = set[0];
+    macro = MacroSlot{};
+    macro.name = u"Hi";
+    macro.displayText = u"Hi!";
+    const struct {
+        std::uint16_t value;
+        std::uint8_t press;
+        std::uint8_t unicode;
+    } entries[] = {
+        {0x10, 1, 0}, {0x48, 1, 0}, {0x48, 0, 0}, {0x10, 0, 0},  // Shift+H
+        {0x49, 1, 0}, {0x49, 0, 0},                              // i
+        {0x21, 1, 1}, {0x21, 0, 1},                              // !, as a character
+        {0x0D, 1, 0}, {0x0D, 0, 0},                              // Enter
+    };
+    for (const auto& entry : entries) {
+        const auto at = static_cast<std::size_t>(macro.count++);
+        macro.keyValue[at] = entry.value;
+        macro.pressFlag[at] = entry.press;
+        macro.unicodeFlag[at] = entry.unicode;
+    }
+    return set;
+}
+
 class Child {
   public:
     Child(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
@@ -72,6 +102,7 @@ class Child {
         }
     }
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     std::optional<int> Poll() {
         if (!exitCode_ && pid_ > 0) {
             int status = 0;
@@ -286,13 +317,27 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const std::filesystem::path programOutput = folder_.path() / "program.out";
     // Another copy may stand in (a second instance of one name ends at once).
     const char* programFile = std::getenv("VELTRANIX_WAYLAND_TEST_PROGRAM");
-    Child program(
-        {programFile != nullptr ? programFile : VELTRANIX_PROGRAM, "--camera",
-         "steered:" + control_.string(), "--config-dir", (folder_.path() / "config").string()},
-        {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-         "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
-         "ASAN_OPTIONS=detect_leaks=0"},
-        programOutput);
+    const std::string programPath = programFile != nullptr ? programFile : VELTRANIX_PROGRAM;
+    // The first macro of the current profile, kept beside the program.
+    const std::filesystem::path profile =
+        std::filesystem::path(programPath).parent_path() / "Macros" / "Default.cfg";
+    std::filesystem::create_directories(profile.parent_path());
+    const std::optional<std::string> kept =
+        std::filesystem::exists(profile) ? std::optional(ReadWhole(profile)) : std::nullopt;
+    const std::shared_ptr<void> restore(nullptr, [&](void*) {
+        if (kept) {
+            std::ofstream(profile, std::ios::binary) << *kept;
+        } else {
+            std::filesystem::remove(profile);
+        }
+    });
+    std::ofstream(profile, std::ios::binary) << EncodeMacroFile(HiMacro());
+    Child program({programPath, "--camera", "steered:" + control_.string(), "--config-dir",
+                   (folder_.path() / "config").string(), "--test-click-request", "20"},
+                  {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
+                   "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
+                   "ASAN_OPTIONS=detect_leaks=0"},
+                  programOutput);
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -381,12 +426,12 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     EXPECT_TRUE(WaitFor([&] { return log.Has("release 1 "); }, 2));
     EXPECT_TRUE(clockSeen_) << "no clock cursor window while the dwell clock ran";
 
-    // A macro's keys, typed through the same remote desktop.
-    Child typist({VELTRANIX_MACRO_TYPIST}, {}, folder_.path() / "typist.out");
-    ASSERT_TRUE(WaitFor([&] { return typist.Poll().has_value(); }, 20));
-    EXPECT_EQ(*typist.Poll(), 0) << ReadWhole(folder_.path() / "typist.out");
-    EXPECT_TRUE(WaitFor([&] { return log.Typed().find("Hi") != std::string::npos; }, 5))
-        << "typed: " << log.Typed();
+    // The program plays its first macro (the click request a macro cell of
+    // the click-type menu sends), typed through the same remote desktop.
+    kill(program.pid(), SIGUSR1);
+    EXPECT_TRUE(WaitFor([&] { return log.Typed().find("Hi") != std::string::npos; }, 10))
+        << "typed: " << log.Typed() << "\n"
+        << Tail(programOutput);
     EXPECT_NE(log.Typed().find("Hi!\n"), std::string::npos) << "typed: " << log.Typed() << "\n"
                                                             << Tail(logFile);
 }
