@@ -41,6 +41,7 @@
 #include "tests/platform/x_test_display.h"
 #include "tests/support/dwell_settings.h"
 #include "tests/support/face_sequence.h"
+#include "tests/support/macro_entries.h"
 #include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
@@ -1079,42 +1080,33 @@ MacroSet ExpectedRecording() {
     MacroSlot& slot = set[2];
     slot = MacroSlot{};
     slot.name = u"Hello";
-    const struct {
-        std::uint16_t value;
-        std::uint8_t press;
-        std::uint8_t unicode;
-    } entries[] = {
-        {0xA0, 1, 0},
-        {0x48, 1, 0},
-        {0x48, 0, 0},
-        {0xA0, 0, 0},
-        {0x45, 1, 0},
-        {0x45, 0, 0},
-        {0x4C, 1, 0},
-        {0x4C, 0, 0},
-        {0x4C, 1, 0},
-        {0x4C, 0, 0},
-        {0x4F, 1, 0},
-        {0x4F, 0, 0},
-        {0xA2, 1, 0},
-        {0x43, 1, 0},
-        {0x43, 0, 0},
-        {0xA2, 0, 0},
-        {kPauseMark, 0, 0},
-        {kPauseMark, 0, 0},
-        {0xC0, 1, 0},
-        {0xC0, 0, 0},
-        {0x3A9, 1, 1},
-        {0x3A9, 0, 1},
-        // The packet key's release: the key that types ç, which this layout lacks.
-        {0xFFFF, 0, 0},
-    };
-    for (const auto& entry : entries) {
-        const auto at = static_cast<std::size_t>(slot.count++);
-        slot.keyValue[at] = entry.value;
-        slot.pressFlag[at] = entry.press;
-        slot.unicodeFlag[at] = entry.unicode;
-    }
+    testing::AppendEntries(
+        slot, {
+                  {0xA0, 1, 0},
+                  {0x48, 1, 0},
+                  {0x48, 0, 0},
+                  {0xA0, 0, 0},
+                  {0x45, 1, 0},
+                  {0x45, 0, 0},
+                  {0x4C, 1, 0},
+                  {0x4C, 0, 0},
+                  {0x4C, 1, 0},
+                  {0x4C, 0, 0},
+                  {0x4F, 1, 0},
+                  {0x4F, 0, 0},
+                  {0xA2, 1, 0},
+                  {0x43, 1, 0},
+                  {0x43, 0, 0},
+                  {0xA2, 0, 0},
+                  {kPauseMark, 0, 0},
+                  {kPauseMark, 0, 0},
+                  {0xC0, 1, 0},
+                  {0xC0, 0, 0},
+                  {0x3A9, 1, 1},
+                  {0x3A9, 0, 1},
+                  // The packet key's release: the key that types ç, which this layout lacks.
+                  {0xFFFF, 0, 0},
+              });
     slot.displayText = u"Hello [ LEFT CONTROL + C ] {Pause 1s}{Pause 1s}\u00E9\u03A9";
     return set;
 }

@@ -33,6 +33,7 @@
 #include "settings/settings_persistence.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/support/dwell_settings.h"
+#include "tests/support/macro_entries.h"
 #include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
 #include "tests/support/temporary_folder.h"
@@ -61,22 +62,18 @@ MacroSet HiMacro() {
     macro = MacroSlot{};
     macro.name = u"Hi";
     macro.displayText = u"Hi!";
-    const struct {
-        std::uint16_t value;
-        std::uint8_t press;
-        std::uint8_t unicode;
-    } entries[] = {
-        {0x10, 1, 0}, {0x48, 1, 0}, {0x48, 0, 0}, {0x10, 0, 0},  // Shift+H
-        {0x49, 1, 0}, {0x49, 0, 0},                              // i
-        {0x21, 1, 1}, {0x21, 0, 1},                              // !, as a character
-        {0x0D, 1, 0}, {0x0D, 0, 0},                              // Enter
-    };
-    for (const auto& entry : entries) {
-        const auto at = static_cast<std::size_t>(macro.count++);
-        macro.keyValue[at] = entry.value;
-        macro.pressFlag[at] = entry.press;
-        macro.unicodeFlag[at] = entry.unicode;
-    }
+    testing::AppendEntries(macro, {
+                                      {0x10, 1, 0},
+                                      {0x48, 1, 0},
+                                      {0x48, 0, 0},
+                                      {0x10, 0, 0},  // Shift+H
+                                      {0x49, 1, 0},
+                                      {0x49, 0, 0},  // i
+                                      {0x21, 1, 1},
+                                      {0x21, 0, 1},  // !, as a character
+                                      {0x0D, 1, 0},
+                                      {0x0D, 0, 0},  // Enter
+                                  });
     return set;
 }
 

@@ -10,6 +10,7 @@
 #include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_macro_playback_display.h"
 #include "tests/fakes/fake_shell.h"
+#include "tests/support/macro_entries.h"
 
 namespace veltranix {
 namespace {
@@ -20,11 +21,7 @@ using testing::FakeShell;
 using testing::RecordingKeyboard;
 using testing::SentKey;
 
-struct Entry {
-    std::uint16_t value;
-    std::uint8_t press;
-    std::uint8_t unicode = 0;
-};
+using Entry = testing::MacroEntry;
 
 class MacroPlayerTest : public ::testing::Test {
   protected:
@@ -39,12 +36,7 @@ class MacroPlayerTest : public ::testing::Test {
     void Record(int slot, std::initializer_list<Entry> entries) {
         MacroSlot& macro = sets->workingMacros[static_cast<std::size_t>(slot)];
         macro.count = 0;
-        for (const Entry& entry : entries) {
-            const auto at = static_cast<std::size_t>(macro.count++);
-            macro.keyValue[at] = entry.value;
-            macro.pressFlag[at] = entry.press;
-            macro.unicodeFlag[at] = entry.unicode;
-        }
+        testing::AppendEntries(macro, entries);
     }
 
     std::vector<SentKey> Play(int slot) {
