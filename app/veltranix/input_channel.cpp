@@ -3,12 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVariant>
-
 #include "platform/linux/mutter_remote_desktop.h"
 #include "platform/linux/pointer_whereabouts.h"
+#include "platform/linux/portal_remote_desktop.h"
 #include "platform/linux/remote_keyboard.h"
 #include "platform/linux/uinput_device.h"
 #include "platform/linux/x_desktop.h"
@@ -18,20 +15,6 @@ namespace veltranix {
 namespace {
 
 constexpr int kPortalVersionForPersistence = 2;
-constexpr int kPortalQueryTimeoutMs = 1000;
-
-int PortalRemoteDesktopVersion() {
-    QDBusMessage get = QDBusMessage::createMethodCall("org.freedesktop.portal.Desktop",
-                                                      "/org/freedesktop/portal/desktop",
-                                                      "org.freedesktop.DBus.Properties", "Get");
-    get.setArguments({QString("org.freedesktop.portal.RemoteDesktop"), QString("version")});
-    const QDBusMessage reply =
-        QDBusConnection::sessionBus().call(get, QDBus::Block, kPortalQueryTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return 0;
-    }
-    return reply.arguments().first().value<QDBusVariant>().variant().toInt();
-}
 
 }  // namespace
 
@@ -74,7 +57,9 @@ SessionKind SessionKindFromEnvironment() {
 }
 
 std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnection> x,
-                                                 SessionKind session, std::string* error) {
+                                                 SessionKind session,
+                                                 const std::filesystem::path& portalTokenFile,
+                                                 std::string* error) {
     std::unique_ptr<InputChannel> channel(new InputChannel);
     channel->session_ = session;
     channel->xDesktop_ = std::make_unique<XDesktop>(x);
@@ -88,7 +73,7 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
     probe.session = session;
     if (session == SessionKind::Wayland) {
         probe.mutterPresent = MutterRemoteDesktop::Present();
-        probe.portalVersion = probe.mutterPresent ? 0 : PortalRemoteDesktopVersion();
+        probe.portalVersion = probe.mutterPresent ? 0 : PortalRemoteDesktop::Version();
         probe.uinputOpens = UinputDevice::CanOpen();
         const ScreenSize size = channel->xDesktop_->screenSize();
         channel->whereabouts_ =
@@ -106,12 +91,14 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
         }
     }
     if (backend == InputBackend::RemoteDesktopPortal) {
-        std::fprintf(stderr,
-                     "veltranix: the desktop portal's remote desktop (version %d) is not "
-                     "supported yet\n",
-                     probe.portalVersion);
-        probe.portalVersion = 0;
-        backend = ChooseInputBackend(probe);
+        channel->portal_ =
+            PortalRemoteDesktop::Open(*channel->whereabouts_, portalTokenFile, &reason);
+        if (!channel->portal_) {
+            std::fprintf(stderr, "veltranix: no remote desktop through the desktop portal: %s\n",
+                         reason.c_str());
+            probe.portalVersion = 0;
+            backend = ChooseInputBackend(probe);
+        }
     }
     if (backend == InputBackend::Uinput) {
         channel->uinput_ = UinputDevice::Open(*channel->whereabouts_, &reason);
@@ -122,8 +109,9 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
         }
     }
     channel->backend_ = backend;
-    KeyEventSink* sink = channel->mutter_ ? static_cast<KeyEventSink*>(channel->mutter_.get())
-                                          : static_cast<KeyEventSink*>(channel->uinput_.get());
+    KeyEventSink* sink = channel->mutter_   ? static_cast<KeyEventSink*>(channel->mutter_.get())
+                         : channel->portal_ ? static_cast<KeyEventSink*>(channel->portal_.get())
+                                            : static_cast<KeyEventSink*>(channel->uinput_.get());
     if (sink != nullptr) {
         channel->sinkKeyboard_ = std::make_unique<SinkKeyboardInput>(*sink, *channel->xKeyboard_);
         channel->waylandDesktop_ =
@@ -137,6 +125,9 @@ InputChannel::~InputChannel() = default;
 PointerInputPort& InputChannel::pointer() {
     if (mutter_) {
         return *mutter_;
+    }
+    if (portal_) {
+        return *portal_;
     }
     if (uinput_) {
         return *uinput_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@ namespace veltranix {
 
 class MutterRemoteDesktop;
 class PointerWhereabouts;
+class PortalRemoteDesktop;
 class SinkKeyboardInput;
 class UinputDevice;
 class WaylandDesktop;
@@ -52,9 +54,12 @@ SessionKind SessionKindFromEnvironment();
 class InputChannel {
   public:
     // Null when not even XTest is there (the reason in `error`). A backend
-    // that fails to open gives way to the next, with a line on stderr.
+    // that fails to open gives way to the next, with a line on stderr. The
+    // desktop portal keeps its approval in `portalTokenFile` (none if empty).
     static std::unique_ptr<InputChannel> Open(std::shared_ptr<XDisplayConnection> x,
-                                              SessionKind session, std::string* error);
+                                              SessionKind session,
+                                              const std::filesystem::path& portalTokenFile,
+                                              std::string* error);
     ~InputChannel();
 
     PointerInputPort& pointer();
@@ -80,6 +85,7 @@ class InputChannel {
     std::unique_ptr<PointerWhereabouts> whereabouts_;
     std::unique_ptr<WaylandDesktop> waylandDesktop_;
     std::unique_ptr<MutterRemoteDesktop> mutter_;
+    std::unique_ptr<PortalRemoteDesktop> portal_;
     std::unique_ptr<UinputDevice> uinput_;
     std::unique_ptr<SinkKeyboardInput> sinkKeyboard_;
 };

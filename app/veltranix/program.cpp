@@ -94,7 +94,13 @@ bool Program::openPlatform() {
         return false;
     }
     const SessionKind session = SessionKindFromEnvironment();
-    input_ = InputChannel::Open(x_, session, &error);
+    // The desktop portal's approval is kept beside the settings store.
+    const std::filesystem::path configFolder =
+        options_.configDir.empty() ? StoreLocations::FromEnvironment().storeFile.parent_path()
+                                   : std::filesystem::path(options_.configDir);
+    input_ = InputChannel::Open(
+        x_, session, configFolder.empty() ? configFolder : configFolder / "portal-restore-token",
+        &error);
     cursors_ = XCursors::Create(x_);
     if (!input_ || !cursors_) {
         std::fprintf(stderr,
