@@ -30,6 +30,9 @@ constexpr const char* kSessionInterface = "org.freedesktop.portal.Session";
 // The portal may be started on demand by the bus: its first reply can be slow.
 constexpr int kCallTimeoutMs = 25000;
 constexpr int kResponseTimeoutMs = 30000;
+// A desktop without a portal answers at once; one whose portal the bus starts
+// on demand takes a moment.
+constexpr int kVersionQueryTimeoutMs = 5000;
 // Long enough for a person to read the desktop's dialog and answer it.
 constexpr int kApprovalTimeoutMs = 180000;
 constexpr std::uint32_t kKeyboardDevice = 1;
@@ -189,7 +192,8 @@ int PortalRemoteDesktop::Version() {
     QDBusMessage get = QDBusMessage::createMethodCall(kService, kPortalPath,
                                                       "org.freedesktop.DBus.Properties", "Get");
     get.setArguments({QString(kRemoteDesktopInterface), QString("version")});
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 1000);
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(get, QDBus::Block, kVersionQueryTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         return 0;
     }
