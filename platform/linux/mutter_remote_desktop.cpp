@@ -227,9 +227,7 @@ std::vector<ScreenRect> MutterRemoteDesktop::monitorAreas() const {
 }
 
 void MutterRemoteDesktop::sendButton(PointerButton button, KeyDirection direction) {
-    const int code = button == PointerButton::Left    ? BTN_LEFT
-                     : button == PointerButton::Right ? BTN_RIGHT
-                                                      : BTN_MIDDLE;
+    const int code = EvdevButtonCode(button);
     notify("NotifyPointerButton", {code, direction == KeyDirection::Press});
 }
 

@@ -310,9 +310,7 @@ void PortalRemoteDesktop::notifyLocked(const char* method, const QVariant& first
 }
 
 void PortalRemoteDesktop::sendButton(PointerButton button, KeyDirection direction) {
-    const int code = button == PointerButton::Left    ? BTN_LEFT
-                     : button == PointerButton::Right ? BTN_RIGHT
-                                                      : BTN_MIDDLE;
+    const int code = EvdevButtonCode(button);
     std::lock_guard lock(sendMutex_);
     notifyLocked("NotifyPointerButton", code, static_cast<uint>(direction == KeyDirection::Press));
 }

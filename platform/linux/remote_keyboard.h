@@ -2,10 +2,20 @@
 
 #include <cstdint>
 
+#include <linux/input-event-codes.h>
+
 #include "core/input_port.h"
 #include "platform/linux/x_keyboard_input.h"
 
 namespace veltranix {
+
+// The Linux input event code of a pointer button, as every Wayland input
+// channel takes buttons.
+inline std::uint16_t EvdevButtonCode(PointerButton button) {
+    return button == PointerButton::Left    ? BTN_LEFT
+           : button == PointerButton::Right ? BTN_RIGHT
+                                            : BTN_MIDDLE;
+}
 
 // Key events as a Wayland input channel takes them. Any thread; the events
 // reach the compositor in call order.

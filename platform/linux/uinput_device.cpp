@@ -134,9 +134,7 @@ void UinputDevice::moveToPlaced(ScreenPoint point) {
 }
 
 void UinputDevice::sendButton(PointerButton button, KeyDirection direction) {
-    const std::uint16_t code = button == PointerButton::Left    ? BTN_LEFT
-                               : button == PointerButton::Right ? BTN_RIGHT
-                                                                : BTN_MIDDLE;
+    const std::uint16_t code = EvdevButtonCode(button);
     std::lock_guard lock(mutex_);
     pointer_.key(code, direction);
 }
