@@ -81,43 +81,34 @@ std::string EnglishText(const char* key) {
     return lexicon ? lexicon->value("English", key) : std::string();
 }
 
+// Standard error into `file`, for a spawned process.
+class ErrorsInto {
+  public:
+    explicit ErrorsInto(const fs::path& file) {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawn_file_actions_addopen(&actions_, 2, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+    }
+    ~ErrorsInto() { posix_spawn_file_actions_destroy(&actions_); }
+    const posix_spawn_file_actions_t* actions() const { return &actions_; }
+
+  private:
+    posix_spawn_file_actions_t actions_;
+};
+
 // The program with its standard error in a file.
-class RunningProgram {
+class RunningProgram : public testing::SpawnedProcess {
   public:
     RunningProgram(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment, const fs::path& errorLog)
-        : errorLog_(errorLog) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, errorLog.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_ = testing::SpawnProgram(arguments, environment, &actions);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~RunningProgram() {
-        if (pid_ > 0 && !Poll()) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
-    std::optional<int> Poll() {
-        if (!exitCode_ && pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-        }
-        return exitCode_;
-    }
+        : SpawnedProcess(arguments, environment, ErrorsInto(errorLog).actions(),
+                         testing::EndWith::Kill),
+          errorLog_(errorLog) {}
     std::string errors() const { return ReadAll(errorLog_); }
     bool Said(const std::string& words) const { return errors().find(words) != std::string::npos; }
 
   private:
     fs::path errorLog_;
-    pid_t pid_ = -1;
-    std::optional<int> exitCode_;
 };
 
 // The head in front of the steered camera, and the camera's own state.

@@ -206,34 +206,12 @@ class SteeredFace {
     int mouthOpening_ = 0;
 };
 
-class RunningProgram {
+// The real program, killed if the test lets go of it still running.
+class RunningProgram : public testing::SpawnedProcess {
   public:
     RunningProgram(const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment) {
-        pid_ = testing::SpawnProgram(arguments, environment);
-    }
-    ~RunningProgram() {
-        if (pid_ > 0 && !exitCode_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
-    // The exit code once the program has ended; none while it runs.
-    std::optional<int> Poll() {
-        if (!exitCode_ && pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-        }
-        return exitCode_;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    std::optional<int> exitCode_;
+                   const std::vector<std::string>& environment)
+        : SpawnedProcess(arguments, environment, nullptr, testing::EndWith::Kill) {}
 };
 
 class ProgramSystemTest : public ::testing::Test {

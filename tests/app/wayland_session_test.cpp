@@ -77,42 +77,30 @@ MacroSet HiMacro() {
     return set;
 }
 
-class Child {
+// A process with its standard output and error in one file, asked to end
+// when the test lets go of it.
+class Child : public testing::SpawnedProcess {
   public:
     Child(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-          const std::filesystem::path& output) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        pid_ = testing::SpawnProgram(arguments, environment, &actions);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child() {
-        if (pid_ > 0 && !exitCode_) {
-            kill(pid_, SIGTERM);
-            if (!WaitFor([this] { return Poll().has_value(); }, 5)) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-            }
-        }
-    }
-    bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
-    std::optional<int> Poll() {
-        if (!exitCode_ && pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-        }
-        return exitCode_;
-    }
+          const std::filesystem::path& output)
+        : SpawnedProcess(arguments, environment, OutputInto(output).actions(),
+                         testing::EndWith::TerminateThenKill) {}
 
   private:
-    pid_t pid_ = -1;
-    std::optional<int> exitCode_;
+    class OutputInto {
+      public:
+        explicit OutputInto(const std::filesystem::path& file) {
+            posix_spawn_file_actions_init(&actions_);
+            posix_spawn_file_actions_addopen(&actions_, 1, file.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            posix_spawn_file_actions_adddup2(&actions_, 1, 2);
+        }
+        ~OutputInto() { posix_spawn_file_actions_destroy(&actions_); }
+        const posix_spawn_file_actions_t* actions() const { return &actions_; }
+
+      private:
+        posix_spawn_file_actions_t actions_;
+    };
 };
 
 // What the native window received, from its log.

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/support/real_time.h"
 
 extern char** environ;
 
@@ -37,5 +42,54 @@ inline pid_t SpawnProgram(const std::vector<std::string>& arguments,
     }
     return pid;
 }
+
+// How a process still running is ended when the test lets go of it.
+enum class EndWith {
+    Kill,               // at once
+    TerminateThenKill,  // SIGTERM, and SIGKILL after 5 s
+};
+
+// A process started by SpawnProgram, ended when this goes.
+class SpawnedProcess {
+  public:
+    SpawnedProcess(const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment,
+                   const posix_spawn_file_actions_t* actions, EndWith end)
+        : pid_(SpawnProgram(arguments, environment, actions)), end_(end) {}
+    ~SpawnedProcess() {
+        if (pid_ <= 0 || Poll()) {
+            return;
+        }
+        if (end_ == EndWith::TerminateThenKill) {
+            kill(pid_, SIGTERM);
+            if (WaitFor([this] { return Poll().has_value(); }, 5)) {
+                return;
+            }
+        }
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    SpawnedProcess(const SpawnedProcess&) = delete;
+    SpawnedProcess& operator=(const SpawnedProcess&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+    // The exit code once the process has ended (128 + the signal that ended
+    // it); none while it runs.
+    std::optional<int> Poll() {
+        if (!exitCode_ && pid_ > 0) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return exitCode_;
+    }
+
+  private:
+    pid_t pid_;
+    EndWith end_;
+    std::optional<int> exitCode_;
+};
 
 }  // namespace veltranix::testing
