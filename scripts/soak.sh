@@ -24,19 +24,8 @@ out=$PWD/build/soak
 mkdir -p "$out"
 csv=$out/samples.csv
 work=$(mktemp -d)
-cleanup() {
-  [ -n "${program_pid:-}" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-unset WAYLAND_DISPLAY
-export VELTRANIX_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/xdg"
-export VELTRANIX_TIMING_LOG="$work/timing"
+# shellcheck source=scripts/private-xvfb.sh
+source scripts/private-xvfb.sh
 # An ASan build keeps freed memory in quarantine: let it go at once, so that
 # resident memory shows what the program holds.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:quarantine_size_mb=0:thread_local_quarantine_size_kb=0}

@@ -2,13 +2,10 @@
 // way the program reads it, with Windows-1252 files decoded. Every text comes
 // out as well-formed UTF-8 within its slot's size, and the language's
 // section written back in UTF-8 reads back to the same texts.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -16,23 +13,16 @@
 #include "settings/ini_file.h"
 #include "settings/lexicon.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/scratch_program_folder.h"
 
 namespace {
 
 using namespace veltranix;
 
-class SilentUserInterface : public UserInterfacePort {
-  public:
-    void showMessage(std::string_view, std::string_view) override {}
-    void requestShutdown() override {}
-};
+using fuzz::SilentUserInterface;
+using fuzz::WriteFile;
 
 ProgramFolder g_folder;
-
-void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 void CheckLoaded(const Lexicon& lexicon) {
     using fuzz::Require;
@@ -66,16 +56,9 @@ std::string WriteSection(const Lexicon& lexicon) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char pattern[] = "/tmp/veltranix-lexicon-fuzz-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) {
-        std::abort();
-    }
-    g_folder.root = made;
-    std::filesystem::create_directories(g_folder.root / "lib_ini");
+    g_folder = fuzz::ScratchProgramFolder("lexicon-fuzz");
     WriteFile(g_folder.configFile(), "[DebugA]\ndebug=no\n[MetroA]\nmetro=no\n");
     WriteFile(g_folder.keyNamesFile(), "[Controls]\n0x41=A\n");
-    std::atexit([] { std::filesystem::remove_all(g_folder.root); });
     return 0;
 }
 

@@ -2,13 +2,10 @@
 // contrl.ini. The switches and key names the program reads are well-formed
 // text within their sizes, and the start-up check accepts exactly the files
 // that hold both switches and a section of key names.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -17,23 +14,16 @@
 #include "settings/ini_file.h"
 #include "settings/lexicon.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/scratch_program_folder.h"
 
 namespace {
 
 using namespace veltranix;
 
-class SilentUserInterface : public UserInterfacePort {
-  public:
-    void showMessage(std::string_view, std::string_view) override {}
-    void requestShutdown() override {}
-};
+using fuzz::SilentUserInterface;
+using fuzz::WriteFile;
 
 ProgramFolder g_folder;
-
-void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 bool IsWellFormedUtf16(std::u16string_view text) {
     for (std::size_t index = 0; index < text.size(); ++index) {
@@ -53,15 +43,8 @@ bool IsWellFormedUtf16(std::u16string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char pattern[] = "/tmp/veltranix-ini-fuzz-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) {
-        std::abort();
-    }
-    g_folder.root = made;
-    std::filesystem::create_directories(g_folder.root / "lib_ini");
+    g_folder = fuzz::ScratchProgramFolder("ini-fuzz");
     WriteFile(g_folder.lexiconFile(), "[English]\nok=OK\ne4=Warning\ne8=Files missing\n");
-    std::atexit([] { std::filesystem::remove_all(g_folder.root); });
     return 0;
 }
 
