@@ -191,6 +191,36 @@ __attribute__((target("avx2"))) void SumSixteenCandidates(const std::uint8_t* fi
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(costs), low);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(costs + 8), high);
 }
+
+// Sixteen-bit sums hold the cost of a template of up to this many points.
+constexpr std::size_t kPointsForNarrowSums = 65535 / 255;
+
+// As SumSixteenCandidates for 32 candidates, with sixteen-bit sums: the
+// template must have at most kPointsForNarrowSums points.
+__attribute__((target("avx2"))) void SumThirtyTwoCandidates(const std::uint8_t* first,
+                                                            const std::vector<int>& offsets,
+                                                            const std::vector<std::int32_t>& values,
+                                                            std::int32_t* costs) {
+    const __m256i zero = _mm256_setzero_si256();
+    // Within each 128-bit half, `low` sums candidates 0-7 and `high` 8-15.
+    __m256i low = zero;
+    __m256i high = zero;
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        const __m256i pixels =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first + offsets[i]));
+        const __m256i value = _mm256_set1_epi8(static_cast<char>(values[i]));
+        const __m256i difference =
+            _mm256_or_si256(_mm256_subs_epu8(pixels, value), _mm256_subs_epu8(value, pixels));
+        low = _mm256_add_epi16(low, _mm256_unpacklo_epi8(difference, zero));
+        high = _mm256_add_epi16(high, _mm256_unpackhi_epi8(difference, zero));
+    }
+    const __m128i parts[4] = {_mm256_castsi256_si128(low), _mm256_castsi256_si128(high),
+                              _mm256_extracti128_si256(low, 1), _mm256_extracti128_si256(high, 1)};
+    for (int part = 0; part < 4; ++part) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(costs + 8 * part),
+                            _mm256_cvtepu16_epi32(parts[part]));
+    }
+}
 #endif
 
 // The costs of the `rows` consecutive candidates of one search column whose
@@ -201,8 +231,21 @@ void ColumnCosts(const std::uint8_t* first, const std::vector<int>& offsets,
 #if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) {
-        for (; row + 16 <= rows; row += 16) {
-            SumSixteenCandidates(first + row, offsets, values, costs + row);
+        // The last block ends on the last row, overlapping the one before:
+        // the rows it repeats get the same costs again.
+        if (offsets.size() <= kPointsForNarrowSums && rows >= 32) {
+            for (; row < rows; row += 32) {
+                const int start = std::min(row, rows - 32);
+                SumThirtyTwoCandidates(first + start, offsets, values, costs + start);
+            }
+            return;
+        }
+        if (rows >= 16) {
+            for (; row < rows; row += 16) {
+                const int start = std::min(row, rows - 16);
+                SumSixteenCandidates(first + start, offsets, values, costs + start);
+            }
+            return;
         }
     }
 #endif
@@ -212,6 +255,78 @@ void ColumnCosts(const std::uint8_t* first, const std::vector<int>& offsets,
     std::fill(costs + row, costs + rows, 0);
     for (std::size_t i = 0; i < offsets.size(); ++i) {
         AccumulateColumn(first + offsets[i] + row, values[i], rows - row, costs + row);
+    }
+}
+
+struct CostRange {
+    std::int32_t lowest = INT32_MAX;
+    std::int32_t highest = INT32_MIN;
+};
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) CostRange ColumnRangeAvx2(const std::int32_t* costs, int rows) {
+    __m256i lowest = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(costs));
+    __m256i highest = lowest;
+    for (int row = 8; row < rows; row += 8) {
+        const int start = std::min(row, rows - 8);
+        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(costs + start));
+        lowest = _mm256_min_epi32(lowest, block);
+        highest = _mm256_max_epi32(highest, block);
+    }
+    alignas(32) std::int32_t lows[8];
+    alignas(32) std::int32_t highs[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lows), lowest);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(highs), highest);
+    return {*std::min_element(lows, lows + 8), *std::max_element(highs, highs + 8)};
+}
+
+// v <- NormaliseMatchCost(v) for `count` costs, eight at a time; the same
+// single-precision steps, so the same results.
+__attribute__((target("avx2"))) int NormaliseEightAtATime(std::int32_t* values, int count,
+                                                          std::int32_t minimum,
+                                                          std::int32_t maximum) {
+    const __m256i low = _mm256_set1_epi32(minimum);
+    const __m256 factor = _mm256_set1_ps(510.0f);
+    const __m256 range = _mm256_set1_ps(static_cast<float>(maximum - minimum));
+    const __m256 ceiling = _mm256_set1_ps(255.0f);
+    int done = 0;
+    for (; done + 8 <= count; done += 8) {
+        __m256i* at = reinterpret_cast<__m256i*>(values + done);
+        const __m256 above = _mm256_cvtepi32_ps(_mm256_sub_epi32(_mm256_loadu_si256(at), low));
+        const __m256 scaled = _mm256_div_ps(_mm256_mul_ps(above, factor), range);
+        const __m256 capped =
+            _mm256_blendv_ps(scaled, ceiling, _mm256_cmp_ps(scaled, ceiling, _CMP_GE_OQ));
+        _mm256_storeu_si256(at, _mm256_cvttps_epi32(capped));
+    }
+    return done;
+}
+#endif
+
+CostRange ColumnRange(const std::int32_t* costs, int rows) {
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && rows >= 8) {
+        return ColumnRangeAvx2(costs, rows);
+    }
+#endif
+    CostRange range;
+    for (int row = 0; row < rows; ++row) {
+        range.lowest = std::min(range.lowest, costs[row]);
+        range.highest = std::max(range.highest, costs[row]);
+    }
+    return range;
+}
+
+void NormaliseColumn(std::int32_t* values, int count, std::int32_t minimum, std::int32_t maximum) {
+    int done = 0;
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && maximum != minimum) {
+        done = NormaliseEightAtATime(values, count, minimum, maximum);
+    }
+#endif
+    for (; done < count; ++done) {
+        NormaliseMatchCost(values[done], minimum, maximum);
     }
 }
 
@@ -232,17 +347,19 @@ MatchResult TemplateTracker::match(const WorkImage& image) {
     for (int column = 0; column < window_.columns(); ++column) {
         const int first = WorkIndex(window_.left + column, window_.top);
         ColumnCosts(image.data() + first, offsets_, values_, rows, costs);
-        std::int32_t* stored = matchMap_.data() + first + middleOffset_;
-        for (int row = 0; row < rows; ++row) {
-            const int cost = costs[row];
-            stored[row] = cost;
-            if (cost < minimum ||
-                (cost == minimum && (row < bestRow || (row == bestRow && column < bestColumn)))) {
-                minimum = cost;
-                bestRow = row;
-                bestColumn = column;
-            }
-            maximum = std::max(maximum, cost);
+        std::copy(costs, costs + rows, matchMap_.data() + first + middleOffset_);
+        const CostRange range = ColumnRange(costs, rows);
+        maximum = std::max(maximum, range.highest);
+        if (range.lowest > minimum) {
+            continue;
+        }
+        // The column's first lowest is its smallest row; an equal cost in a
+        // later column wins only from a smaller row.
+        const int row = static_cast<int>(std::find(costs, costs + rows, range.lowest) - costs);
+        if (range.lowest < minimum || row < bestRow) {
+            minimum = range.lowest;
+            bestRow = row;
+            bestColumn = column;
         }
     }
     return finish(minimum, maximum,
@@ -260,9 +377,7 @@ MatchResult TemplateTracker::finish(int minimum, int maximum, int bestPosition) 
     for (int column = 0; column < window_.columns(); ++column) {
         std::int32_t* stored =
             matchMap_.data() + WorkIndex(window_.left + column, window_.top) + middleOffset_;
-        for (int row = 0; row < rows; ++row) {
-            NormaliseMatchCost(stored[row], minimum, maximum);
-        }
+        NormaliseColumn(stored, rows, minimum, maximum);
     }
 
     const int threshold =

@@ -20,36 +20,61 @@ void FillWorkImage(const CaptureFrame& frame, const PixelOffsetTable& table, Wor
 
 namespace {
 
-constexpr int kBand = 8;
+constexpr int kBand = 16;
 
-// Transposes a band of 8 rows of 640 intensity bytes into the column-major
-// image starting at row `firstRow`: each column gets 8 consecutive values.
+#if defined(__x86_64__)
+// Turns 16 rows of 16 bytes into 16 columns of 16 bytes in four rounds of
+// interleaving: pairs of bytes, of 2-byte units, of 4-byte units, of halves.
+void TransposeSixteen(const __m128i (&rows)[kBand], __m128i (&columns)[kBand]) {
+    __m128i pairs[kBand];  // [half * 8 + p]: rows 2p, 2p + 1 in columns half * 8 ..
+    for (int p = 0; p < 8; ++p) {
+        pairs[p] = _mm_unpacklo_epi8(rows[2 * p], rows[2 * p + 1]);
+        pairs[p + 8] = _mm_unpackhi_epi8(rows[2 * p], rows[2 * p + 1]);
+    }
+    __m128i quads[kBand];  // [group * 4 + q]: rows 4q .. 4q + 3 in columns group * 4 ..
+    for (int half = 0; half < 2; ++half) {
+        for (int q = 0; q < 4; ++q) {
+            const __m128i upper = pairs[half * 8 + 2 * q];
+            const __m128i lower = pairs[half * 8 + 2 * q + 1];
+            quads[half * 8 + q] = _mm_unpacklo_epi16(upper, lower);
+            quads[half * 8 + 4 + q] = _mm_unpackhi_epi16(upper, lower);
+        }
+    }
+    __m128i octets[kBand];  // [group * 4 + 2 * o + k]: rows 8o .. 8o + 7, columns group * 4 + 2k ..
+    for (int group = 0; group < 4; ++group) {
+        for (int o = 0; o < 2; ++o) {
+            const __m128i upper = quads[group * 4 + 2 * o];
+            const __m128i lower = quads[group * 4 + 2 * o + 1];
+            octets[group * 4 + 2 * o] = _mm_unpacklo_epi32(upper, lower);
+            octets[group * 4 + 2 * o + 1] = _mm_unpackhi_epi32(upper, lower);
+        }
+    }
+    for (int group = 0; group < 4; ++group) {
+        for (int k = 0; k < 2; ++k) {
+            const __m128i top = octets[group * 4 + k];
+            const __m128i bottom = octets[group * 4 + 2 + k];
+            columns[group * 4 + 2 * k] = _mm_unpacklo_epi64(top, bottom);
+            columns[group * 4 + 2 * k + 1] = _mm_unpackhi_epi64(top, bottom);
+        }
+    }
+}
+#endif
+
+// Transposes a band of 16 rows of 640 intensity bytes into the column-major
+// image starting at row `firstRow`: each column gets 16 consecutive values.
 void TransposeBand(const std::array<const std::uint8_t*, kBand>& rows, int firstRow,
                    std::uint8_t* image) {
 #if defined(__x86_64__)
     for (int x = 0; x < kFrameWidth; x += kBand) {
-        __m128i r[kBand];
+        __m128i block[kBand];
         for (int i = 0; i < kBand; ++i) {
-            r[i] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[i] + x));
+            block[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[i] + x));
         }
-        // Three rounds of interleaving turn 8 rows of 8 bytes into 8 columns
-        // of 8 bytes, two columns per register.
-        const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]);
-        const __m128i a1 = _mm_unpacklo_epi8(r[2], r[3]);
-        const __m128i a2 = _mm_unpacklo_epi8(r[4], r[5]);
-        const __m128i a3 = _mm_unpacklo_epi8(r[6], r[7]);
-        const __m128i b0 = _mm_unpacklo_epi16(a0, a1);
-        const __m128i b1 = _mm_unpackhi_epi16(a0, a1);
-        const __m128i b2 = _mm_unpacklo_epi16(a2, a3);
-        const __m128i b3 = _mm_unpackhi_epi16(a2, a3);
-        const __m128i pairs[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2),
-                                  _mm_unpacklo_epi32(b1, b3), _mm_unpackhi_epi32(b1, b3)};
-        for (int pair = 0; pair < 4; ++pair) {
-            std::uint8_t* out =
-                image + static_cast<std::ptrdiff_t>(x + 2 * pair) * kFrameHeight + firstRow;
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pairs[pair]);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + kFrameHeight),
-                             _mm_unpackhi_epi64(pairs[pair], pairs[pair]));
+        __m128i columns[kBand];
+        TransposeSixteen(block, columns);
+        std::uint8_t* out = image + static_cast<std::ptrdiff_t>(x) * kFrameHeight + firstRow;
+        for (int i = 0; i < kBand; ++i) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * kFrameHeight), columns[i]);
         }
     }
 #else
@@ -114,8 +139,8 @@ void PackSpacedRow(const std::uint8_t* source, std::ptrdiff_t pixelStep, std::ui
 }
 
 // Copies a row-major intensity grid (stride and step in bytes) into the
-// column-major image, 8 rows at a time; spaced intensities are first packed
-// into `packed`, 8 rows of 640 bytes.
+// column-major image, 16 rows at a time; spaced intensities are first packed
+// into `packed`, 16 rows of 640 bytes.
 void TransposeIntensities(const std::uint8_t* first, std::ptrdiff_t rowStride,
                           std::ptrdiff_t pixelStep, std::uint8_t* image) {
     std::array<std::uint8_t, kBand * kFrameWidth> packed;

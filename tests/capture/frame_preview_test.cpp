@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "capture/frame_drawing.h"
@@ -47,6 +48,34 @@ TEST(FramePreview, CornersLandWhereThePictureHasThem) {
         EXPECT_EQ(pixels.back(), 0xFFFFFFFFu) << static_cast<std::uint32_t>(layout);
         EXPECT_EQ(pixels[60 * 160 + 80], 0xFF000000u) << static_cast<std::uint32_t>(layout);
         EXPECT_EQ(pixels[159], 0xFF000000u) << "top-right stays black";
+    }
+}
+
+// Every sample value, extremes included, shows as YuvToArgb gives it, at
+// widths that leave a remainder after runs of eight.
+TEST(FramePreview, EveryI420SampleShowsAsItsOwnColour) {
+    std::vector<std::uint8_t> bytes(FrameBufferBytes(FrameLayout::I420));
+    std::uint32_t seed = 3;
+    for (std::uint8_t& byte : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(seed >> 24);
+    }
+    const CaptureFrame frame{bytes, FrameLayout::I420};
+    for (const auto& [width, height] : {std::pair{160, 120}, {243, 181}, {640, 480}}) {
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+        RenderFramePreview(frame, width, height, pixels);
+        for (int y = 0; y < height; ++y) {
+            const int row = y * 480 / height;
+            for (int x = 0; x < width; ++x) {
+                const int column = x * 640 / width;
+                const std::size_t chroma = static_cast<std::size_t>(row / 2) * 320 + column / 2;
+                const std::uint32_t expected =
+                    YuvToArgb(bytes[static_cast<std::size_t>(row) * 640 + column],
+                              bytes[307200 + chroma], bytes[307200 + 76800 + chroma]);
+                ASSERT_EQ(pixels[static_cast<std::size_t>(y) * width + x], expected)
+                    << width << " wide, at " << x << "," << y;
+            }
+        }
     }
 }
 

@@ -139,22 +139,61 @@ TEST(TemplateMatch, UniformImageHasZeroRangeAndTheFirstCandidateWins) {
     }
 }
 
+// Black and white at random: every template point differs by 0 or 255.
+WorkImage BinaryNoise(std::uint32_t seed) {
+    WorkImage image(kFramePixels);
+    for (std::uint8_t& pixel : image) {
+        seed = seed * 1664525u + 1013904223u;
+        pixel = (seed >> 24) & 1 ? 255 : 0;
+    }
+    return image;
+}
+
+WorkImage Inverted(WorkImage image) {
+    for (std::uint8_t& pixel : image) {
+        pixel = static_cast<std::uint8_t>(255 - pixel);
+    }
+    return image;
+}
+
 TEST(TemplateMatch, VectorisedMatchIsBitIdenticalToThePlainSum) {
     const testing::FaceSequence faces;
-    TemplateTracker plain(BuildNearDisc(25));
-    TemplateTracker fast(BuildNearDisc(25));
-    const WorkImage home = RenderImage(faces, 0.0, 0.0, 1);
-    ASSERT_EQ(plain.build(home, kHomeEyes), TemplateBuild::Built);
-    ASSERT_EQ(fast.build(home, kHomeEyes), TemplateBuild::Built);
-    for (const auto& [dx, dy] : {std::pair{0.0, 0.0}, {13.5, -7.25}, {-58.0, 41.0}, {200.0, 0.0}}) {
-        const WorkImage image = RenderImage(faces, dx, dy, 9);
-        const MatchResult a = plain.matchPlain(image);
-        const MatchResult b = fast.match(image);
-        EXPECT_EQ(a.bestPosition, b.bestPosition);
-        EXPECT_EQ(a.cost, b.cost);
-        EXPECT_EQ(a.centroidX, b.centroidX);
-        EXPECT_EQ(a.centroidY, b.centroidY);
-        EXPECT_EQ(plain.matchMap(), fast.matchMap());
+    const WorkImage noise = BinaryNoise(5);
+    struct Case {
+        const char* name;
+        EyeLine eyes;
+        WorkImage templateImage;
+        std::vector<WorkImage> images;
+    };
+    const Case cases[] = {
+        {"the face, moved",
+         kHomeEyes,
+         RenderImage(faces, 0.0, 0.0, 1),
+         {RenderImage(faces, 0.0, 0.0, 9), RenderImage(faces, 13.5, -7.25, 9),
+          RenderImage(faces, -58.0, 41.0, 9), RenderImage(faces, 200.0, 0.0, 9)}},
+        // 42 columns of 6 points, the most whose costs fit sixteen bits: up
+        // to 252 x 255 on the inverted noise.
+        {"252 points", {100, 200, 480, 200}, noise, {Inverted(noise), BinaryNoise(6)}},
+        // 270 points: sums beyond sixteen bits.
+        {"270 points", {100, 200, 510, 200}, noise, {Inverted(noise), BinaryNoise(7)}},
+        // At the top edge the window keeps 61 and 65 of its 121 rows.
+        {"61 rows", {200, 5, 280, 5}, noise, {BinaryNoise(8)}},
+        {"65 rows", {200, 9, 280, 9}, noise, {BinaryNoise(8)}},
+    };
+    for (const Case& c : cases) {
+        TemplateTracker plain(BuildNearDisc(25));
+        TemplateTracker fast(BuildNearDisc(25));
+        ASSERT_EQ(plain.build(c.templateImage, c.eyes), TemplateBuild::Built) << c.name;
+        ASSERT_EQ(fast.build(c.templateImage, c.eyes), TemplateBuild::Built) << c.name;
+        for (const WorkImage& image : c.images) {
+            const MatchResult a = plain.matchPlain(image);
+            const MatchResult b = fast.match(image);
+            EXPECT_EQ(a.bestPosition, b.bestPosition) << c.name;
+            EXPECT_EQ(a.cost, b.cost) << c.name;
+            EXPECT_EQ(a.centroidX, b.centroidX) << c.name;
+            EXPECT_EQ(a.centroidY, b.centroidY) << c.name;
+            EXPECT_EQ(plain.matchMap(), fast.matchMap()) << c.name;
+        }
     }
 }
 
