@@ -147,7 +147,9 @@ bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
             return true;
         }
     }
-    followMenusAndDocking(ports_.desktop.pointerPosition());
+    // Read once a frame: nothing before the state's stage moves the pointer.
+    const ScreenPoint pointer = ports_.desktop.pointerPosition();
+    followMenusAndDocking(pointer);
     if (warmUpSkip_) {
         if (warmUpCount_ >= kWarmUpFrames) {
             warmUpSkip_ = false;
@@ -172,7 +174,7 @@ bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
             runStartTracking();
             break;
         case TrackingState::Track:
-            runTrack(frame);
+            runTrack(frame, pointer);
             break;
         case TrackingState::Reset:
             runReset();
@@ -349,7 +351,7 @@ void TrackingLoop::runStartTracking() {
     }
 }
 
-void TrackingLoop::runTrack(CaptureFrame& frame) {
+void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart) {
     if (!tracker_.built()) {
         // Set from outside before a template was built (or after a reset):
         // nothing to follow, detect afresh.
@@ -373,7 +375,7 @@ void TrackingLoop::runTrack(CaptureFrame& frame) {
         setState(TrackingState::Reset);
         return;
     }
-    ScreenPoint pointer = ports_.desktop.pointerPosition();
+    ScreenPoint pointer = pointerAtFrameStart;
     stages_.dwell->clearClickMenuHighlight(pointer);
     if (MovesPointer(settings_.pointerMoveMode)) {
         if (std::abs(pointer.x - lastPointer_.x) > kManualMouseMoveLimit ||

@@ -118,7 +118,7 @@ class TrackingLoop {
     void followMenusAndDocking(ScreenPoint pointer);
     void runDetect(CaptureFrame& frame);
     void runStartTracking();
-    void runTrack(CaptureFrame& frame);
+    void runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart);
     void runReset();
     void runRestart();
     void runManualMouse(CaptureFrame& frame);
