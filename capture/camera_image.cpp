@@ -79,18 +79,21 @@ void DoublePlane(const std::uint8_t* plane, int width, int height, std::uint8_t*
 
 }  // namespace
 
-void HalfSizeBgrToI420(const cv::Mat& bgr, cv::Mat& planar, std::vector<std::uint8_t>& bytes) {
+void DoubleHalfSizeI420(const std::uint8_t* half, std::vector<std::uint8_t>& bytes) {
     constexpr int kHalfWidth = kFrameWidth / 2;
     constexpr int kHalfHeight = kFrameHeight / 2;
     bytes.resize(FrameBufferBytes(FrameLayout::I420));
-    cv::cvtColor(bgr, planar, cv::COLOR_BGR2YUV_I420);
-    const std::uint8_t* luma = planar.ptr<std::uint8_t>(0);
-    const std::uint8_t* u = luma + kHalfWidth * kHalfHeight;
+    const std::uint8_t* u = half + kHalfWidth * kHalfHeight;
     const std::uint8_t* v = u + kHalfWidth * kHalfHeight / 4;
     std::uint8_t* out = bytes.data();
-    DoublePlane(luma, kHalfWidth, kHalfHeight, out);
+    DoublePlane(half, kHalfWidth, kHalfHeight, out);
     DoublePlane(u, kHalfWidth / 2, kHalfHeight / 2, out + kFramePixels);
     DoublePlane(v, kHalfWidth / 2, kHalfHeight / 2, out + kFramePixels + kFramePixels / 4);
+}
+
+void HalfSizeBgrToI420(const cv::Mat& bgr, cv::Mat& planar, std::vector<std::uint8_t>& bytes) {
+    cv::cvtColor(bgr, planar, cv::COLOR_BGR2YUV_I420);
+    DoubleHalfSizeI420(planar.ptr<std::uint8_t>(0), bytes);
 }
 
 void BgrToLayout(const cv::Mat& bgr, FrameLayout layout, std::vector<std::uint8_t>& bytes) {
