@@ -53,8 +53,8 @@ std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame) {
 namespace {
 
 // Doubles every byte of a row of `count` bytes into `row`, 16 at a time.
-void DoubleBytes(const std::uint8_t* source, int count, std::uint8_t* row) {
-    int x = 0;
+void DoubleBytes(const std::uint8_t* source, std::ptrdiff_t count, std::uint8_t* row) {
+    std::ptrdiff_t x = 0;
 #if defined(__x86_64__)
     for (; x + 16 <= count; x += 16) {
         const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
@@ -62,8 +62,10 @@ void DoubleBytes(const std::uint8_t* source, int count, std::uint8_t* row) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 2 * x + 16), _mm_unpackhi_epi8(in, in));
     }
 #endif
-    for (; x < count; ++x) {
-        row[2 * x] = row[2 * x + 1] = source[x];
+    std::uint8_t* out = row + 2 * x;
+    for (const std::uint8_t* in = source + x; in < source + count; ++in) {
+        *out++ = *in;
+        *out++ = *in;
     }
 }
 
