@@ -53,8 +53,8 @@ std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame) {
 namespace {
 
 // Doubles every byte of a row of `count` bytes into `row`, 16 at a time.
-void DoubleBytes(const std::uint8_t* source, int count, std::uint8_t* row) {
-    int x = 0;
+void DoubleBytes(const std::uint8_t* source, std::ptrdiff_t count, std::uint8_t* row) {
+    std::ptrdiff_t x = 0;
 #if defined(__x86_64__)
     for (; x + 16 <= count; x += 16) {
         const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
@@ -62,8 +62,10 @@ void DoubleBytes(const std::uint8_t* source, int count, std::uint8_t* row) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 2 * x + 16), _mm_unpackhi_epi8(in, in));
     }
 #endif
-    for (; x < count; ++x) {
-        row[2 * x] = row[2 * x + 1] = source[x];
+    std::uint8_t* out = row + 2 * x;
+    for (const std::uint8_t* in = source + x; in < source + count; ++in) {
+        *out++ = *in;
+        *out++ = *in;
     }
 }
 
@@ -79,18 +81,21 @@ void DoublePlane(const std::uint8_t* plane, int width, int height, std::uint8_t*
 
 }  // namespace
 
-void HalfSizeBgrToI420(const cv::Mat& bgr, cv::Mat& planar, std::vector<std::uint8_t>& bytes) {
+void DoubleHalfSizeI420(const std::uint8_t* half, std::vector<std::uint8_t>& bytes) {
     constexpr int kHalfWidth = kFrameWidth / 2;
     constexpr int kHalfHeight = kFrameHeight / 2;
     bytes.resize(FrameBufferBytes(FrameLayout::I420));
-    cv::cvtColor(bgr, planar, cv::COLOR_BGR2YUV_I420);
-    const std::uint8_t* luma = planar.ptr<std::uint8_t>(0);
-    const std::uint8_t* u = luma + kHalfWidth * kHalfHeight;
+    const std::uint8_t* u = half + kHalfWidth * kHalfHeight;
     const std::uint8_t* v = u + kHalfWidth * kHalfHeight / 4;
     std::uint8_t* out = bytes.data();
-    DoublePlane(luma, kHalfWidth, kHalfHeight, out);
+    DoublePlane(half, kHalfWidth, kHalfHeight, out);
     DoublePlane(u, kHalfWidth / 2, kHalfHeight / 2, out + kFramePixels);
     DoublePlane(v, kHalfWidth / 2, kHalfHeight / 2, out + kFramePixels + kFramePixels / 4);
+}
+
+void HalfSizeBgrToI420(const cv::Mat& bgr, cv::Mat& planar, std::vector<std::uint8_t>& bytes) {
+    cv::cvtColor(bgr, planar, cv::COLOR_BGR2YUV_I420);
+    DoubleHalfSizeI420(planar.ptr<std::uint8_t>(0), bytes);
 }
 
 void BgrToLayout(const cv::Mat& bgr, FrameLayout layout, std::vector<std::uint8_t>& bytes) {

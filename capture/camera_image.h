@@ -20,10 +20,14 @@ std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame);
 // capture layout; `bytes` is resized to the layout's size.
 void BgrToLayout(const cv::Mat& bgr, FrameLayout layout, std::vector<std::uint8_t>& bytes);
 
-// Writes a 320 x 240 blue-green-red picture (top row first) into `bytes` in
-// the I420 layout at 640 x 480, every sample doubled both ways: the cheap
-// path for pictures of exactly half the frame's size, such as the demo's.
-// `planar` is scratch space, kept by the caller between pictures.
+// Writes a 320 x 240 I420 picture (its Y, U and V planes one after another)
+// into `bytes` in the I420 layout at 640 x 480, every sample doubled both
+// ways: the cheap path for pictures of exactly half the frame's size, such
+// as the demo's.
+void DoubleHalfSizeI420(const std::uint8_t* half, std::vector<std::uint8_t>& bytes);
+
+// The same for a 320 x 240 blue-green-red picture (top row first). `planar`
+// is scratch space, kept by the caller between pictures.
 void HalfSizeBgrToI420(const cv::Mat& bgr, cv::Mat& planar, std::vector<std::uint8_t>& bytes);
 
 }  // namespace veltranix

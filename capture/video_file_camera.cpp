@@ -1,7 +1,10 @@
 #include "capture/video_file_camera.h"
 
 #include <chrono>
+#include <fstream>
 #include <utility>
+
+#include <opencv2/imgproc.hpp>
 
 #include "capture/camera_clock.h"
 #include "capture/camera_image.h"
@@ -16,26 +19,39 @@ std::chrono::milliseconds Now() {
     return SteadyCameraClock().now();
 }
 
+bool StartsAsY4m(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string start(kY4mMagic.size(), '\0');
+    return in.read(start.data(), static_cast<std::streamsize>(start.size())) && start == kY4mMagic;
+}
+
 }  // namespace
 
 OpenedCamera VideoFileCamera::Open(const std::filesystem::path& file) {
-    cv::VideoCapture video;
-    if (!video.open(file.string()) || !video.isOpened()) {
+    std::unique_ptr<VideoFileCamera> camera(new VideoFileCamera(file));
+    if (StartsAsY4m(file)) {
+        std::string error;
+        camera->y4m_ = Y4mReader::Open(file, error);
+        if (!camera->y4m_) {
+            return CameraFailed(CameraFailure::StepFailed, file.string() + ": " + error);
+        }
+    } else if (!camera->video_.open(file.string()) || !camera->video_.isOpened()) {
         return CameraFailed(CameraFailure::StepFailed, file.string() + ": not a readable video");
     }
-    std::unique_ptr<VideoFileCamera> camera(new VideoFileCamera(file, std::move(video)));
     if (const std::string problem = camera->deliverNextPicture(); !problem.empty()) {
         return CameraFailed(CameraFailure::StepFailed, file.string() + ": " + problem);
     }
-    camera->description_ = file.string() + " (video file) " +
-                           std::to_string(camera->picture_.cols) + " x " +
-                           std::to_string(camera->picture_.rows) + " as 640 x 480";
+    const cv::Size size =
+        camera->y4m_ ? cv::Size(camera->y4m_->header().width, camera->y4m_->header().height)
+                     : camera->picture_.size();
+    camera->description_ = file.string() + " (video file) " + std::to_string(size.width) + " x " +
+                           std::to_string(size.height) + " as 640 x 480";
     camera->thread_ = std::jthread([raw = camera.get()](std::stop_token stop) { raw->run(stop); });
     return {std::move(camera), {}};
 }
 
-VideoFileCamera::VideoFileCamera(std::filesystem::path file, cv::VideoCapture video)
-    : file_(std::move(file)), video_(std::move(video)), health_(Now()) {}
+VideoFileCamera::VideoFileCamera(std::filesystem::path file)
+    : file_(std::move(file)), health_(Now()) {}
 
 VideoFileCamera::~VideoFileCamera() {
     thread_.request_stop();
@@ -45,6 +61,9 @@ VideoFileCamera::~VideoFileCamera() {
 }
 
 std::string VideoFileCamera::deliverNextPicture() {
+    if (y4m_) {
+        return deliverNextY4mFrame();
+    }
     if (!video_.read(picture_) || picture_.empty()) {
         // The end: from the beginning again, reopening the file if it cannot seek.
         if (!video_.set(cv::CAP_PROP_POS_FRAMES, 0) || !video_.read(picture_) || picture_.empty()) {
@@ -65,6 +84,43 @@ std::string VideoFileCamera::deliverNextPicture() {
         if (std::string problem = CropToCameraFrame(picture_, frame_); !problem.empty()) {
             return problem;
         }
+        BgrToLayout(frame_, layout, mailbox_.back());
+    }
+    mailbox_.publish(layout);
+    health_.frameArrived(Now());
+    return {};
+}
+
+std::string VideoFileCamera::deliverNextY4mFrame() {
+    // A frame of the camera's size is read straight into the mailbox.
+    const auto target = [this]() -> std::vector<std::uint8_t>& {
+        const Y4mHeader& header = y4m_->header();
+        return header.width == kFrameWidth && header.height == kFrameHeight ? mailbox_.back()
+                                                                            : y4mFrame_;
+    };
+    if (const std::string problem = y4m_->readFrame(target()); !problem.empty()) {
+        // A file that broke or was replaced: from its start again.
+        std::string error;
+        std::optional<Y4mReader> reopened = Y4mReader::Open(file_, error);
+        if (!reopened) {
+            return error;
+        }
+        y4m_ = std::move(reopened);
+        if (std::string again = y4m_->readFrame(target()); !again.empty()) {
+            return again;
+        }
+    }
+    const Y4mHeader& header = y4m_->header();
+    FrameLayout layout = FrameLayout::I420;
+    if (header.width == kFrameWidth / 2 && header.height == kFrameHeight / 2) {
+        DoubleHalfSizeI420(y4mFrame_.data(), mailbox_.back());
+    } else if (header.width != kFrameWidth || header.height != kFrameHeight) {
+        const cv::Mat planes(header.height * 3 / 2, header.width, CV_8UC1, y4mFrame_.data());
+        cv::cvtColor(planes, picture_, cv::COLOR_YUV2BGR_I420);
+        if (std::string problem = CropToCameraFrame(picture_, frame_); !problem.empty()) {
+            return problem;
+        }
+        layout = FrameLayout::Rgb24BottomUp;
         BgrToLayout(frame_, layout, mailbox_.back());
     }
     mailbox_.publish(layout);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -9,11 +10,14 @@
 #include "capture/camera_health.h"
 #include "capture/camera_source.h"
 #include "capture/frame_mailbox.h"
+#include "capture/y4m_reader.h"
 
 namespace veltranix {
 
 // A video file played as the camera: each picture centre-cropped to 4:3,
-// scaled to 640 x 480 and delivered bottom-up blue-green-red. The video is
+// scaled to 640 x 480 and delivered bottom-up blue-green-red. A YUV4MPEG2
+// file of 640 x 480 or 320 x 240 is delivered as I420, as it is or doubled,
+// without decoding, as a webcam delivers its frames. The video is
 // paced by its reader: its thread decodes the next picture only once the
 // previous one has been taken, so every picture is delivered once, one per
 // take; at the end it starts again from the beginning.
@@ -30,14 +34,19 @@ class VideoFileCamera : public CameraSource {
     std::string description() const override { return description_; }
 
   private:
-    VideoFileCamera(std::filesystem::path file, cv::VideoCapture video);
+    explicit VideoFileCamera(std::filesystem::path file);
     // Decodes the next picture (from the start again after the last) into
     // the mailbox; empty, or why no picture could be made.
     std::string deliverNextPicture();
+    // The same for a YUV4MPEG2 file.
+    std::string deliverNextY4mFrame();
     void run(std::stop_token stop);
 
     std::filesystem::path file_;
-    cv::VideoCapture video_;  // capture thread only, once started
+    // Capture thread only, once started: one of the two readers.
+    cv::VideoCapture video_;
+    std::optional<Y4mReader> y4m_;
+    std::vector<std::uint8_t> y4mFrame_;
     cv::Mat picture_;
     cv::Mat frame_;
     std::string description_;

@@ -18,6 +18,7 @@ targets=(
   "program_ini_fuzz 8192 tests/fuzz/corpus/program_ini_fuzz"
   "ani_cursor_fuzz 131072 tests/fuzz/corpus/ani_cursor_fuzz"
   "companion_message_fuzz 256 tests/fuzz/corpus/companion_message_fuzz"
+  "y4m_header_fuzz 8192 tests/fuzz/corpus/y4m_header_fuzz"
 )
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DVELTRANIX_SANITIZE=ON -DVELTRANIX_TESTS=OFF -DVELTRANIX_BENCHMARKS=OFF \

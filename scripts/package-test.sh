@@ -72,9 +72,9 @@ echo "every command: $version"
 
 # The face video the build generated from the test photograph (tools/make_demo_video).
 echo "== veltranix-replay on a generated face video"
-cp build/release/veltranix/demo/demo.avi "$work/face.avi"
-chmod 644 "$work/face.avi"
-summary=$(as_user veltranix-replay --video "$work/face.avi" --config-dir "$user_home/replay" \
+cp build/release/veltranix/demo/demo.y4m "$work/face.y4m"
+chmod 644 "$work/face.y4m"
+summary=$(as_user veltranix-replay --video "$work/face.y4m" --config-dir "$user_home/replay" \
   --frames 250)
 echo "$summary" | grep -q '^frames: 250$' || fail "replay: $summary"
 echo "$summary" | grep -q '^calibrated at frame: [0-9]' || fail "replay did not calibrate: $summary"

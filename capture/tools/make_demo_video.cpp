@@ -1,8 +1,9 @@
-// Writes the demonstration video laid beside the program (demo/demo.avi):
+// Writes the demonstration video laid beside the program (demo/demo.y4m):
 // the synthetic face still for calibration, then slow head movements, a
-// pause, a blink, a mouth opening and rest. MJPG in AVI, 25 frames a second,
-// at half the camera's size: the program doubles it back, which costs far
-// less than decoding a full-size picture 25 times a second.
+// pause, a blink, a mouth opening and 2 s of rest. Uncompressed YUV4MPEG2
+// 4:2:0, 25 frames a second, at half the camera's size: the program reads
+// the planes as a webcam delivers them and doubles them, with no decoding
+// and no colour conversion while it plays.
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -11,15 +12,13 @@
 #include <vector>
 
 #include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
 
 #include "capture/synthetic_face.h"
 
 namespace veltranix {
 namespace {
 
-constexpr double kFramesPerSecond = 25.0;
-constexpr int kTotalFrames = 35 * 25;
+constexpr int kRestFrames = 2 * 25;
 constexpr double kNoiseSigma = 1.0;
 constexpr double kPixelsPerFrame = 2.0;
 
@@ -89,10 +88,7 @@ std::vector<FaceScene> DemoScenes() {
     script.blink({6, 12, 18, 18, 18, 18, 12, 6, 0});
     script.hold(50);
     script.openMouth({4, 8, 12, 16, 16, 16, 16, 16, 16, 16, 16, 12, 8, 4, 0});
-    const int written = static_cast<int>(script.scenes().size());
-    if (written < kTotalFrames) {
-        script.hold(kTotalFrames - written);
-    }
+    script.hold(kRestFrames);
     return script.scenes();
 }
 
@@ -104,21 +100,33 @@ int Run(const std::filesystem::path& photograph, const std::filesystem::path& ou
         return 1;
     }
     std::filesystem::path partial = output;
-    partial += ".partial.avi";
-    cv::VideoWriter writer(partial.string(), cv::CAP_FFMPEG,
-                           cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), kFramesPerSecond,
-                           cv::Size(kFrameWidth / 2, kFrameHeight / 2));
-    if (!writer.isOpened()) {
+    partial += ".partial";
+    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    if (file == nullptr) {
         std::fprintf(stderr, "make_demo_video: cannot write %s\n", partial.c_str());
         return 1;
     }
+    constexpr int kHalfWidth = kFrameWidth / 2;
+    constexpr int kHalfHeight = kFrameHeight / 2;
+    bool written = std::fprintf(file, "YUV4MPEG2 W%d H%d F25:1 Ip A1:1 C420jpeg\n", kHalfWidth,
+                                kHalfHeight) > 0;
     cv::Mat half;
+    cv::Mat planes;
     for (const FaceScene& scene : DemoScenes()) {
-        cv::resize(face->renderBgr(scene), half, cv::Size(kFrameWidth / 2, kFrameHeight / 2), 0, 0,
+        cv::resize(face->renderBgr(scene), half, cv::Size(kHalfWidth, kHalfHeight), 0, 0,
                    cv::INTER_AREA);
-        writer.write(half);
+        cv::cvtColor(half, planes, cv::COLOR_BGR2YUV_I420);
+        const std::size_t bytes = planes.total() * planes.elemSize();
+        written = written && std::fputs("FRAME\n", file) >= 0 &&
+                  std::fwrite(planes.ptr<std::uint8_t>(0), 1, bytes, file) == bytes;
     }
-    writer.release();
+    written = std::fclose(file) == 0 && written;
+    if (!written) {
+        std::fprintf(stderr, "make_demo_video: cannot write %s\n", partial.c_str());
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        return 1;
+    }
     std::error_code error;
     std::filesystem::rename(partial, output, error);
     if (error) {
@@ -134,7 +142,7 @@ int Run(const std::filesystem::path& photograph, const std::filesystem::path& ou
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_demo_video PHOTOGRAPH OUT.avi\n");
+        std::fprintf(stderr, "usage: make_demo_video PHOTOGRAPH OUT.y4m\n");
         return 2;
     }
     return veltranix::Run(argv[1], argv[2]);

@@ -37,7 +37,7 @@ std::filesystem::path SteeredFacePhotograph(const std::filesystem::path& program
 }
 
 std::filesystem::path DemoVideo(const std::filesystem::path& programFolder) {
-    return programFolder / "demo" / "demo.avi";
+    return programFolder / "demo" / "demo.y4m";
 }
 
 OpenedCamera OpenCamera(std::string_view cameraArgument,

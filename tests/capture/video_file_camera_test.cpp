@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -27,8 +28,23 @@ void WriteBandedVideo(const std::filesystem::path& file, const std::vector<int>&
     }
 }
 
+// A YUV4MPEG2 video of `width` x `height` flat grey frames, luma `levels`
+// in turn.
+void WriteY4mVideo(const std::filesystem::path& file, int width, int height,
+                   const std::vector<int>& levels) {
+    std::string video = "YUV4MPEG2 W" + std::to_string(width) + " H" + std::to_string(height) +
+                        " F25:1 Ip A1:1 C420jpeg\n";
+    const std::size_t pixels = static_cast<std::size_t>(width) * height;
+    for (const int level : levels) {
+        video += "FRAME\n" + std::string(pixels, static_cast<char>(level)) +
+                 std::string(pixels / 2, static_cast<char>(128));
+    }
+    testing::WriteFile(file, video);
+}
+
 // Waits for the next frame the camera's thread decodes.
-std::vector<std::uint8_t> NextFrame(CameraSource& camera) {
+std::vector<std::uint8_t> NextFrame(CameraSource& camera,
+                                    FrameLayout expected = FrameLayout::Rgb24BottomUp) {
     std::vector<std::uint8_t> bytes;
     FrameLayout layout{};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -39,8 +55,8 @@ std::vector<std::uint8_t> NextFrame(CameraSource& camera) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    EXPECT_EQ(layout, FrameLayout::Rgb24BottomUp);
-    EXPECT_EQ(bytes.size(), 921600u);
+    EXPECT_EQ(layout, expected);
+    EXPECT_EQ(bytes.size(), FrameBufferBytes(expected));
     return bytes;
 }
 
@@ -75,6 +91,42 @@ TEST(VideoFileCamera, EveryPictureOncePerTakeCroppedAndLooping) {
     }
 }
 
+// Raw video is handed over without decoding: at the camera's size or half
+// of it as I420 (luma as written, chroma neutral), other sizes as other
+// videos. Luma 16 and 235 are black and white.
+TEST(VideoFileCamera, PlaysYuv4mpegFramesInTurn) {
+    struct Case {
+        int width;
+        int height;
+        FrameLayout layout;
+        std::vector<int> levels;  // of the frames taken
+    };
+    const Case cases[] = {
+        {320, 240, FrameLayout::I420, {16, 235, 16}},
+        {640, 480, FrameLayout::I420, {16, 235, 16}},
+        {800, 600, FrameLayout::Rgb24BottomUp, {0, 255, 0}},
+    };
+    testing::TemporaryFolder folder;
+    for (const Case& c : cases) {
+        const std::string size = std::to_string(c.width) + " x " + std::to_string(c.height);
+        const std::filesystem::path file = folder.path() / (std::to_string(c.width) + ".y4m");
+        WriteY4mVideo(file, c.width, c.height, {16, 235});
+        OpenedCamera opened = VideoFileCamera::Open(file);
+        ASSERT_NE(opened.source, nullptr) << opened.error.step;
+        EXPECT_EQ(opened.source->description(),
+                  file.string() + " (video file) " + size + " as 640 x 480");
+        for (std::size_t take = 0; take < c.levels.size(); ++take) {
+            std::vector<std::uint8_t> bytes = NextFrame(*opened.source, c.layout);
+            if (c.layout == FrameLayout::I420 && bytes.size() == 460800u) {
+                const std::vector<std::uint8_t> chroma(bytes.begin() + 307200, bytes.end());
+                bytes.resize(307200);
+                EXPECT_EQ(FlatLevel(chroma), 128) << size << ", take " << take;
+            }
+            EXPECT_NEAR(FlatLevel(bytes), c.levels[take], 2) << size << ", take " << take;
+        }
+    }
+}
+
 TEST(VideoFileCamera, RefusesAVideoTooNarrowToCrop) {
     testing::TemporaryFolder folder;
     const std::filesystem::path file = folder.path() / "thin.avi";
@@ -93,6 +145,13 @@ TEST(VideoFileCamera, RefusesAVideoTooNarrowToCrop) {
     const OpenedCamera missing = VideoFileCamera::Open(folder.path() / "none.avi");
     EXPECT_EQ(missing.source, nullptr);
     EXPECT_EQ(missing.error.failure, CameraFailure::StepFailed);
+
+    const std::filesystem::path mono = folder.path() / "mono.y4m";
+    testing::WriteFile(mono, "YUV4MPEG2 W640 H480 Cmono\n");
+    const OpenedCamera raw = VideoFileCamera::Open(mono);
+    EXPECT_EQ(raw.source, nullptr);
+    EXPECT_EQ(raw.error.step.rfind(mono.string() + ": the YUV4MPEG2 colour space Cmono", 0), 0u)
+        << raw.error.step;
 }
 
 }  // namespace
