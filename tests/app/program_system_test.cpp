@@ -646,6 +646,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         return presses.size() >= 2;
     };
     bool doubleClicked = false;
+    steerLog_.clear();
     for (int attempt = 0; attempt < 3 && !doubleClicked; ++attempt) {
         ASSERT_TRUE(SteerPointerInto({clickTarget.x + 60, clickTarget.y + 60, 180, 180}))
             << steerLog_;
@@ -659,7 +660,8 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         // Away and back: the dwell clock starts again.
         TurnHeadTo(face_->offsetX() + 3, face_->offsetY());
     }
-    EXPECT_TRUE(doubleClicked) << presses.size() << " presses";
+    EXPECT_TRUE(doubleClicked) << presses.size() << " presses (" << OpenWindowNames()
+                               << "): " << steerLog_;
 
     // System options (left, second row): the medium size, OK; the docked
     // window takes the new size.
