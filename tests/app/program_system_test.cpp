@@ -652,7 +652,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
             << steerLog_;
         notePresses();
         presses.clear();
-        for (int opening : {4, 8, 12, 16, 16, 16, 16, 12, 8, 4, 0}) {
+        for (int opening : {8, 16, 16, 16, 16, 16, 8, 0}) {
             face_->OpenMouth(opening);
             Hold(0.04);
         }
