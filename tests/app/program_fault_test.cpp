@@ -6,7 +6,6 @@
 // and loses no setting and no macro.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,9 +32,11 @@
 #include "settings/settings_persistence.h"
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_user_interface.h"
+#include "tests/platform/x_screen.h"
 #include "tests/platform/x_test_display.h"
 #include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
+#include "tests/support/steered_program.h"
 #include "tests/support/temporary_folder.h"
 
 // After the program's headers: the X headers define macros that clash with names there.
@@ -49,15 +49,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using testing::Hold;
+using testing::ReadFile;
 using testing::WaitFor;
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 bool Shell(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -69,7 +63,7 @@ std::map<std::string, std::string> FolderContents(const fs::path& folder) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         if (entry.is_regular_file()) {
-            files[entry.path().filename().string()] = ReadAll(entry.path());
+            files[entry.path().filename().string()] = ReadFile(entry.path());
         }
     }
     return files;
@@ -81,69 +75,20 @@ std::string EnglishText(const char* key) {
     return lexicon ? lexicon->value("English", key) : std::string();
 }
 
-// Standard error into `file`, for a spawned process.
-class ErrorsInto {
-  public:
-    explicit ErrorsInto(const fs::path& file) {
-        posix_spawn_file_actions_init(&actions_);
-        posix_spawn_file_actions_addopen(&actions_, 2, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-    }
-    ~ErrorsInto() { posix_spawn_file_actions_destroy(&actions_); }
-    const posix_spawn_file_actions_t* actions() const { return &actions_; }
-
-  private:
-    posix_spawn_file_actions_t actions_;
-};
-
 // The program with its standard error in a file.
 class RunningProgram : public testing::SpawnedProcess {
   public:
     RunningProgram(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment, const fs::path& errorLog)
-        : SpawnedProcess(arguments, environment, ErrorsInto(errorLog).actions(),
+        : SpawnedProcess(arguments, environment,
+                         testing::StreamsInto(errorLog, testing::Streams::Errors).actions(),
                          testing::EndWith::Kill),
           errorLog_(errorLog) {}
-    std::string errors() const { return ReadAll(errorLog_); }
+    std::string errors() const { return ReadFile(errorLog_); }
     bool Said(const std::string& words) const { return errors().find(words) != std::string::npos; }
 
   private:
     fs::path errorLog_;
-};
-
-// The head in front of the steered camera, and the camera's own state.
-class SteeredCamera {
-  public:
-    explicit SteeredCamera(fs::path control) : control_(std::move(control)) { Write(); }
-    void MoveTo(double offsetX) {
-        offsetX_ = offsetX;
-        Write();
-    }
-    void SetPresent(bool present) {
-        present_ = present;
-        Write();
-    }
-    void SetFrozen(bool frozen) {
-        frozen_ = frozen;
-        Write();
-    }
-    double offsetX() const { return offsetX_; }
-    const fs::path& control() const { return control_; }
-
-  private:
-    void Write() const {
-        const fs::path next = control_.string() + ".next";
-        {
-            std::ofstream out(next);
-            out << "offsetX=" << offsetX_ << "\noffsetY=0\nnoiseSigma=1.5\npresent=" << present_
-                << "\nfrozen=" << frozen_ << "\n";
-        }
-        fs::rename(next, control_);
-    }
-    fs::path control_;
-    double offsetX_ = 0.0;
-    bool present_ = true;
-    bool frozen_ = false;
 };
 
 class ProgramFaultTest : public ::testing::Test {
@@ -157,7 +102,7 @@ class ProgramFaultTest : public ::testing::Test {
         config_ = folder_.path() / "config";
         fs::create_directories(config_);
         PrepareSettings();
-        camera_ = std::make_unique<SteeredCamera>(folder_.path() / "face.control");
+        camera_ = std::make_unique<testing::SteeredFace>(folder_.path() / "face.control");
         XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, 640, 512);
         XSync(display_, False);
     }
@@ -184,59 +129,32 @@ class ProgramFaultTest : public ::testing::Test {
         ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
         persistence.LayoutWindows(settings.tamany);
         ASSERT_EQ(persistence.SaveProfileName("Default.cfg"), StoreStatus::Ok);
-        storeBefore_ = ReadAll(config_ / "settings.store");
+        storeBefore_ = ReadFile(config_ / "settings.store");
     }
 
     std::unique_ptr<RunningProgram> Start(std::vector<std::string> environment = {},
                                           const std::string& display = "",
                                           const std::vector<std::string>& extraArguments = {}) {
-        environment.insert(environment.end(),
-                           {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-                            "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(),
-                            "LANG=en_US.UTF-8", "ASAN_OPTIONS=detect_leaks=0"});
+        const std::vector<std::string> scratch = testing::ProgramEnvironment(folder_.path());
+        environment.insert(environment.end(), scratch.begin(), scratch.end());
         if (!display.empty()) {
             environment.insert(environment.begin(), "DISPLAY=" + display);
         }
-        std::vector<std::string> arguments{VELTRANIX_PROGRAM, "--camera",
-                                           "steered:" + camera_->control().string(), "--config-dir",
-                                           config_.string()};
-        arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+        const std::vector<std::string> arguments = testing::SteeredProgramArguments(
+            VELTRANIX_PROGRAM, camera_->control(), config_, extraArguments);
         return std::make_unique<RunningProgram>(arguments, environment,
                                                 folder_.path() / "stderr.log");
     }
 
     // A mapped top-level window with this name.
-    bool Shown(const std::string& name, int* width = nullptr) const {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        bool found = false;
-        if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) ==
-            0) {
-            return false;
-        }
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            XWindowAttributes attributes;
-            char* windowName = nullptr;
-            if (XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
-                attributes.map_state == IsViewable &&
-                XFetchName(display_, children[i], &windowName) != 0 && windowName != nullptr) {
-                found = name == windowName;
-                if (found && width != nullptr) {
-                    *width = attributes.width;
-                }
-                XFree(windowName);
-            }
-        }
-        if (children != nullptr) {
-            XFree(children);
-        }
-        return found;
+    bool Shown(const std::string& name) const {
+        return testing::FindShownWindow(display_, name).has_value();
     }
     // Calibrated: the main window docks at its small size.
     bool Docked() const {
-        int width = 0;
-        return Shown("Veltranix", &width) && width == 160;
+        const std::optional<testing::WindowPlace> main =
+            testing::FindShownWindow(display_, "Veltranix");
+        return main && main->width == 160;
     }
 
     bool KeyHeld(KeySym key) const {
@@ -247,15 +165,7 @@ class ProgramFaultTest : public ::testing::Test {
     }
 
     std::pair<int, int> Pointer(unsigned int* buttons = nullptr) const {
-        Window root = 0, child = 0;
-        int rootX = 0, rootY = 0, winX = 0, winY = 0;
-        unsigned int mask = 0;
-        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &winX,
-                      &winY, &mask);
-        if (buttons != nullptr) {
-            *buttons = mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
-        }
-        return {rootX, rootY};
+        return testing::PointerPosition(display_, buttons);
     }
 
     // Turns the head sideways and back, smoothly; true when the pointer went along.
@@ -266,7 +176,7 @@ class ProgramFaultTest : public ::testing::Test {
             const double rest = camera_->offsetX();
             const double goal = rest + (attempt % 2 == 0 ? 10.0 : -10.0);
             for (int step = 1; step <= 30; ++step) {
-                camera_->MoveTo(rest + (goal - rest) * step / 30.0);
+                camera_->MoveTo(rest + (goal - rest) * step / 30.0, 0);
                 Hold(0.04);
             }
             const bool moved = WaitFor(
@@ -286,7 +196,7 @@ class ProgramFaultTest : public ::testing::Test {
     // gesture levels that every calibration writes may differ.
     void ExpectStoreKept() {
         const auto before = StoreTree::parse(storeBefore_);
-        const auto after = StoreTree::parse(ReadAll(config_ / "settings.store"));
+        const auto after = StoreTree::parse(ReadFile(config_ / "settings.store"));
         ASSERT_TRUE(before.tree && after.tree);
         StoreTree expected = *before.tree;
         for (const char* level : {"nivellUll", "nivellBoca"}) {
@@ -325,7 +235,7 @@ class ProgramFaultTest : public ::testing::Test {
     testing::TemporaryFolder folder_;
     fs::path config_;
     std::string storeBefore_;
-    std::unique_ptr<SteeredCamera> camera_;
+    std::unique_ptr<testing::SteeredFace> camera_;
     std::vector<fs::path> mounts_;
 };
 
@@ -372,7 +282,7 @@ TEST_F(ProgramFaultTest, SavingIntoAReadOnlySettingsFolderTellsTheUserAndLosesNo
     ASSERT_TRUE(WaitFor([&] { return program->Said("settings could not be saved"); }, 90))
         << program->errors();
     EXPECT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
-    EXPECT_EQ(ReadAll(config_ / "settings.store"), storeBefore_);
+    EXPECT_EQ(ReadFile(config_ / "settings.store"), storeBefore_);
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 30));
     EXPECT_TRUE(PointerFollowsHead()) << "tracking after a failed save";
 
@@ -383,7 +293,7 @@ TEST_F(ProgramFaultTest, SavingIntoAReadOnlySettingsFolderTellsTheUserAndLosesNo
         camera_->SetPresent(true);
     };
     saveNow();
-    EXPECT_TRUE(WaitFor([&] { return ReadAll(config_ / "settings.store") != storeBefore_; }, 60))
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(config_ / "settings.store") != storeBefore_; }, 60))
         << "the next save did not happen";
     Terminate(*program);
     ExpectStoreKept();
@@ -458,7 +368,7 @@ TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
     const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
     fs::create_directories(profile.parent_path());
     const std::optional<std::string> kept =
-        fs::exists(profile) ? std::optional(ReadAll(profile)) : std::nullopt;
+        fs::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
     const std::shared_ptr<void> restore(nullptr, [&](void*) {
         if (kept) {
             std::ofstream(profile, std::ios::binary) << *kept;
@@ -495,7 +405,7 @@ TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
     // Within Terminate's wait, far less than the two minutes of pauses left.
     Terminate(*program);
     EXPECT_FALSE(KeyHeld(XK_Shift_L)) << "Shift is left held down";
-    EXPECT_EQ(ReadAll(profile), bytes) << "the macro file changed";
+    EXPECT_EQ(ReadFile(profile), bytes) << "the macro file changed";
     ExpectStoreKept();
 }
 

@@ -20,7 +20,6 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,12 +37,14 @@
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
 #include "tests/fakes/fake_user_interface.h"
+#include "tests/platform/x_screen.h"
 #include "tests/platform/x_test_display.h"
 #include "tests/support/dwell_settings.h"
 #include "tests/support/face_sequence.h"
 #include "tests/support/macro_entries.h"
 #include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
+#include "tests/support/steered_program.h"
 #include "tests/support/temporary_folder.h"
 
 // After OpenCV, whose names its input-extension macros would replace.
@@ -56,15 +57,7 @@ using Clock = std::chrono::steady_clock;
 using testing::Hold;
 using testing::WaitFor;
 
-struct WindowPlace {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool Contains(int px, int py) const {
-        return x <= px && px < x + width && y <= py && py < y + height;
-    }
-};
+using testing::WindowPlace;
 
 // The X side of what a user sees: the pointer, the program's windows, the cursor.
 class ScreenWatcher {
@@ -77,44 +70,11 @@ class ScreenWatcher {
     }
     Display* display() const { return display_; }
 
-    std::pair<int, int> Pointer() const {
-        Window root = 0, child = 0;
-        int rootX = 0, rootY = 0, winX = 0, winY = 0;
-        unsigned int mask = 0;
-        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &winX,
-                      &winY, &mask);
-        return {rootX, rootY};
-    }
+    std::pair<int, int> Pointer() const { return testing::PointerPosition(display_); }
 
     // A mapped top-level window with this name.
     std::optional<WindowPlace> Find(const std::string& name) const {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        std::optional<WindowPlace> found;
-        if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) ==
-            0) {
-            return found;
-        }
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display_, children[i], &attributes) == 0 ||
-                attributes.map_state != IsViewable) {
-                continue;
-            }
-            char* windowName = nullptr;
-            if (XFetchName(display_, children[i], &windowName) != 0 && windowName != nullptr) {
-                if (name == windowName) {
-                    found = WindowPlace{attributes.x, attributes.y, attributes.width,
-                                        attributes.height};
-                }
-                XFree(windowName);
-            }
-        }
-        if (children != nullptr) {
-            XFree(children);
-        }
-        return found;
+        return testing::FindShownWindow(display_, name);
     }
 
     std::vector<std::uint32_t> CursorPixels() const {
@@ -171,40 +131,7 @@ class ScreenWatcher {
     Display* display_;
 };
 
-// The head in front of the steered camera.
-class SteeredFace {
-  public:
-    explicit SteeredFace(std::filesystem::path control) : control_(std::move(control)) { Write(); }
-
-    void MoveTo(double offsetX, double offsetY) {
-        offsetX_ = offsetX;
-        offsetY_ = offsetY;
-        Write();
-    }
-    double offsetX() const { return offsetX_; }
-    double offsetY() const { return offsetY_; }
-    // How far the jaw has dropped, in camera pixels (0 closed).
-    void OpenMouth(int pixels) {
-        mouthOpening_ = pixels;
-        Write();
-    }
-
-  private:
-    void Write() const {
-        const std::filesystem::path next = control_.string() + ".next";
-        {
-            std::ofstream out(next);
-            out << "offsetX=" << offsetX_ << "\noffsetY=" << offsetY_
-                << "\nnoiseSigma=1.5\nmouthOpening=" << mouthOpening_ << "\n";
-        }
-        std::filesystem::rename(next, control_);
-    }
-
-    std::filesystem::path control_;
-    double offsetX_ = 0.0;
-    double offsetY_ = 0.0;
-    int mouthOpening_ = 0;
-};
+using testing::SteeredFace;
 
 // The real program, killed if the test lets go of it still running.
 class RunningProgram : public testing::SpawnedProcess {
@@ -249,17 +176,6 @@ class ProgramSystemTest : public ::testing::Test {
         std::filesystem::create_directories(shots_);
     }
 
-    // Turns the head smoothly, as a person does: a third of a camera pixel a frame.
-    void TurnHeadTo(double offsetX, double offsetY) {
-        while (std::abs(face_->offsetX() - offsetX) > 0.01 ||
-               std::abs(face_->offsetY() - offsetY) > 0.01) {
-            constexpr double kStep = 0.33;
-            face_->MoveTo(face_->offsetX() + std::clamp(offsetX - face_->offsetX(), -kStep, kStep),
-                          face_->offsetY() + std::clamp(offsetY - face_->offsetY(), -kStep, kStep));
-            Hold(0.04);
-        }
-    }
-
     // Where the pointer comes to rest once the head is still.
     std::pair<int, int> SettledPointer() {
         std::pair<int, int> last = screen_.Pointer();
@@ -280,11 +196,11 @@ class ProgramSystemTest : public ::testing::Test {
     // turning the head a little each way, as a user learns it.
     void LearnHeadToPointerGain() {
         const auto [x0, y0] = SettledPointer();
-        TurnHeadTo(face_->offsetX() + 8, face_->offsetY() + 8);
+        face_->TurnTo(face_->offsetX() + 8, face_->offsetY() + 8);
         const auto [x1, y1] = SettledPointer();
         gainX_ = (x1 - x0) / 8.0;
         gainY_ = (y1 - y0) / 8.0;
-        TurnHeadTo(face_->offsetX() - 8, face_->offsetY() - 8);
+        face_->TurnTo(face_->offsetX() - 8, face_->offsetY() - 8);
         SettledPointer();
     }
 
@@ -306,7 +222,7 @@ class ProgramSystemTest : public ::testing::Test {
             const double nextY =
                 std::clamp(face_->offsetY() + (std::abs(gainY_) > 0.5 ? (goalY - y) / gainY_ : 0.0),
                            -80.0, 80.0);
-            TurnHeadTo(nextX, nextY);
+            face_->TurnTo(nextX, nextY);
         }
         return false;
     }
@@ -326,7 +242,7 @@ class ProgramSystemTest : public ::testing::Test {
             const auto [x, y] = screen_.Pointer();
             const int goalX = target.x + target.width / 2;
             const int goalY = target.y + target.height / 2;
-            TurnHeadTo(
+            face_->TurnTo(
                 std::clamp(face_->offsetX() + (std::abs(gainX_) > 0.5 ? (goalX - x) / gainX_ : 0.0),
                            -120.0, 120.0),
                 std::clamp(face_->offsetY() + (std::abs(gainY_) > 0.5 ? (goalY - y) / gainY_ : 0.0),
@@ -377,15 +293,17 @@ class ProgramSystemTest : public ::testing::Test {
         return names;
     }
 
+    // Starts the program on the steered face, with `extra` arguments.
+    std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& extra = {}) {
+        return std::make_unique<RunningProgram>(
+            testing::SteeredProgramArguments(VELTRANIX_PROGRAM, face_->control(),
+                                             folder_.path() / "config", extra),
+            testing::ProgramEnvironment(folder_.path()));
+    }
+
     // Starts the program on the steered face; waits until it has docked.
     std::unique_ptr<RunningProgram> StartDocked() {
-        auto program = std::make_unique<RunningProgram>(
-            std::vector<std::string>{VELTRANIX_PROGRAM, "--camera",
-                                     "steered:" + (folder_.path() / "face.control").string(),
-                                     "--config-dir", (folder_.path() / "config").string()},
-            std::vector<std::string>{"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-                                     "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(),
-                                     "LANG=en_US.UTF-8", "ASAN_OPTIONS=detect_leaks=0"});
+        std::unique_ptr<RunningProgram> program = Start();
         const auto docked = [&] {
             const auto main = screen_.Find("Veltranix");
             return main && main->width == 160 && main->height == 120;
@@ -473,13 +391,8 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     XWarpPointer(screen_.display(), None, DefaultRootWindow(screen_.display()), 0, 0, 0, 0, 640,
                  512);
     XSync(screen_.display(), False);
-    RunningProgram program(
-        {VELTRANIX_PROGRAM, "--camera", "steered:" + (folder_.path() / "face.control").string(),
-         "--config-dir", (folder_.path() / "config").string()},
-        {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-         "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
-         "ASAN_OPTIONS=detect_leaks=0"});
-    ASSERT_TRUE(program.started());
+    const std::unique_ptr<RunningProgram> program = Start();
+    ASSERT_TRUE(program->started());
 
     // Start-up: the large form in the middle of the work area (the whole
     // screen: this server has no panels), the loading bar with its hint.
@@ -539,13 +452,13 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     // The pointer cannot leave it, however far the head turns.
     const double inPauseX = face_->offsetX();
     const double inPauseY = face_->offsetY();
-    TurnHeadTo(inPauseX - 60, inPauseY - 40);
+    face_->TurnTo(inPauseX - 60, inPauseY - 40);
     Hold(1.0);
     {
         const auto [x, y] = screen_.Pointer();
         EXPECT_TRUE(pause->Contains(x, y)) << "pointer left the pause window: " << x << "," << y;
     }
-    TurnHeadTo(inPauseX, inPauseY);
+    face_->TurnTo(inPauseX, inPauseY);
 
     // A dwell click on yes pauses tracking: the head no longer moves the pointer.
     ASSERT_TRUE(DwellClickOn({pause->x + 14, pause->y + 60, 50, 50},
@@ -554,12 +467,12 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
         << "): " << steerLog_;
     Hold(1.0);
     const auto pausedAt = screen_.Pointer();
-    TurnHeadTo(face_->offsetX() + 20, face_->offsetY());
+    face_->TurnTo(face_->offsetX() + 20, face_->offsetY());
     Hold(1.0);
     EXPECT_EQ(screen_.Pointer(), pausedAt) << "the pointer moved while paused";
 
     // Looking straight at the camera again, a head shake resumes.
-    TurnHeadTo(0, 0);
+    face_->TurnTo(0, 0);
     Hold(1.0);
     const double restX = 0;
     bool resumed = false;
@@ -571,9 +484,9 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
         face_->MoveTo(restX, face_->offsetY());
         Hold(1.0);
         const auto before = screen_.Pointer();
-        TurnHeadTo(restX - 20, face_->offsetY());
+        face_->TurnTo(restX - 20, face_->offsetY());
         resumed = WaitFor([&] { return screen_.Pointer() != before; }, 3);
-        TurnHeadTo(restX, face_->offsetY());
+        face_->TurnTo(restX, face_->offsetY());
     }
     ASSERT_TRUE(resumed) << "the head shake did not resume tracking";
 
@@ -587,9 +500,9 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
         << "): " << steerLog_;
     Shot("exit_confirmation", *exit);
     ASSERT_TRUE(DwellClickOn({exit->x + 14, exit->y + 60, 50, 50},
-                             [&] { return program.Poll().has_value(); }))
+                             [&] { return program->Poll().has_value(); }))
         << "the program did not end (" << OpenWindowNames() << "): " << steerLog_;
-    EXPECT_EQ(*program.Poll(), 0);
+    EXPECT_EQ(*program->Poll(), 0);
     const std::vector<std::uint32_t> arrowAfter = ApplicationCursor();
     EXPECT_EQ(arrowAfter, arrowBefore) << "the theme's arrow is not back";
 }
@@ -658,7 +571,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         }
         doubleClicked = WaitFor(notePresses, 1.5) && presses[1] - presses[0] <= 500;
         // Away and back: the dwell clock starts again.
-        TurnHeadTo(face_->offsetX() + 3, face_->offsetY());
+        face_->TurnTo(face_->offsetX() + 3, face_->offsetY());
     }
     EXPECT_TRUE(doubleClicked) << presses.size() << " presses (" << OpenWindowNames()
                                << "): " << steerLog_;
@@ -732,13 +645,8 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     // Too far to the side to be calibrated while the helper reaches the bar.
     face_->MoveTo(200, 0);
-    RunningProgram program(
-        {VELTRANIX_PROGRAM, "--camera", "steered:" + (folder_.path() / "face.control").string(),
-         "--config-dir", (folder_.path() / "config").string()},
-        {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-         "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
-         "ASAN_OPTIONS=detect_leaks=0"});
-    ASSERT_TRUE(program.started());
+    const std::unique_ptr<RunningProgram> program = Start();
+    ASSERT_TRUE(program->started());
     std::optional<WindowPlace> main;
     ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30));
     ASSERT_EQ(main->height, 560);
@@ -1007,11 +915,6 @@ std::string StoredProfile(const std::filesystem::path& configDir) {
     return ReadText(store, store_keys::kProfileRead, "Perfil", 256).value_or("");
 }
 
-std::string FileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The file's text, for a failure's message.
 std::string MacroFileText(const std::string& bytes) {
     return Utf16ToUtf8(DecodeMacroFileText(bytes));
@@ -1107,19 +1010,8 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     text.Focus();
     XInput input(display);
     const auto start = [&](std::vector<std::string> extra) {
-        std::vector<std::string> arguments = {
-            VELTRANIX_PROGRAM,
-            "--camera",
-            "steered:" + (folder_.path() / "face.control").string(),
-            "--config-dir",
-            (folder_.path() / "config").string(),
-            "--open-macro-editor"};
-        arguments.insert(arguments.end(), extra.begin(), extra.end());
-        return std::make_unique<RunningProgram>(
-            arguments,
-            std::vector<std::string>{"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-                                     "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(),
-                                     "LANG=en_US.UTF-8", "ASAN_OPTIONS=detect_leaks=0"});
+        extra.insert(extra.begin(), "--open-macro-editor");
+        return Start(extra);
     };
     // The editor, once the set-up's windows have gone from in front of it.
     std::optional<WindowPlace> editor;
@@ -1169,8 +1061,8 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
         << "OK did not close the editor";
     EXPECT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";
     const std::string expected = EncodeMacroFile(ExpectedRecording());
-    EXPECT_TRUE(FileBytes(macros / "Default.cfg") == expected)
-        << MacroFileText(FileBytes(macros / "Default.cfg"));
+    EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected)
+        << MacroFileText(testing::ReadFile(macros / "Default.cfg"));
     kill(program->pid(), SIGTERM);
     EXPECT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 10));
     EXPECT_EQ(program->Poll().value_or(-1), 0);
@@ -1180,7 +1072,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     // is made, chosen and deleted through the profile name dialog.
     program = start({"--test-click-request", "22"});
     waitForEditor();
-    EXPECT_TRUE(FileBytes(macros / "Default.cfg") == expected);
+    EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
     click(kNewProfile);
     std::optional<WindowPlace> dialog;
     ASSERT_TRUE(WaitFor([&] { return (dialog = screen_.Find("New profile")).has_value(); }, 5));
@@ -1191,7 +1083,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     input.Tap(XK_Return);
     ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 5));
     EXPECT_EQ(FolderFiles(macros), (std::vector<std::string>{"Default.cfg", "Second.cfg"}));
-    EXPECT_EQ(FileBytes(macros / "Second.cfg"), EncodeMacroFile(DefaultMacroSet()));
+    EXPECT_EQ(testing::ReadFile(macros / "Second.cfg"), EncodeMacroFile(DefaultMacroSet()));
     EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
     // The list shows the new profile; choosing it makes it current.
     click(kProfileBox);
@@ -1205,7 +1097,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 5));
     EXPECT_EQ(FolderFiles(macros), std::vector<std::string>{"Default.cfg"});
     EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
-    EXPECT_TRUE(FileBytes(macros / "Default.cfg") == expected);
+    EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
     click(kEditorCancel);
     ASSERT_TRUE(WaitFor([&] { return !screen_.Find("MACROS").has_value(); }, 5));
     ASSERT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";

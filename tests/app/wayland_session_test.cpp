@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -36,6 +35,7 @@
 #include "tests/support/macro_entries.h"
 #include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
+#include "tests/support/steered_program.h"
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix {
@@ -43,14 +43,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using testing::Hold;
+using testing::ReadFile;
 using testing::WaitFor;
-
-std::string ReadWhole(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A child process with its standard output and error in a file.
 // "Hi!" and Enter: keys given by virtual key (sent by scan code, so by key
@@ -83,24 +77,9 @@ class Child : public testing::SpawnedProcess {
   public:
     Child(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
           const std::filesystem::path& output)
-        : SpawnedProcess(arguments, environment, OutputInto(output).actions(),
+        : SpawnedProcess(arguments, environment,
+                         testing::StreamsInto(output, testing::Streams::OutputAndErrors).actions(),
                          testing::EndWith::TerminateThenKill) {}
-
-  private:
-    class OutputInto {
-      public:
-        explicit OutputInto(const std::filesystem::path& file) {
-            posix_spawn_file_actions_init(&actions_);
-            posix_spawn_file_actions_addopen(&actions_, 1, file.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            posix_spawn_file_actions_adddup2(&actions_, 1, 2);
-        }
-        ~OutputInto() { posix_spawn_file_actions_destroy(&actions_); }
-        const posix_spawn_file_actions_t* actions() const { return &actions_; }
-
-      private:
-        posix_spawn_file_actions_t actions_;
-    };
 };
 
 // What the native window received, from its log.
@@ -110,7 +89,7 @@ class ClientLog {
 
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
-        std::istringstream text(ReadWhole(file_));
+        std::istringstream text(ReadFile(file_));
         for (std::string line; std::getline(text, line);) {
             lines.push_back(line);
         }
@@ -226,17 +205,8 @@ std::string XWaylandView(Display* display) {
 }
 
 std::string Tail(const std::filesystem::path& file) {
-    const std::string text = ReadWhole(file);
+    const std::string text = ReadFile(file);
     return text.size() > 1500 ? text.substr(text.size() - 1500) : text;
-}
-
-void WriteFace(const std::filesystem::path& control, double offsetX, double offsetY) {
-    const std::filesystem::path next = control.string() + ".next";
-    {
-        std::ofstream out(next);
-        out << "offsetX=" << offsetX << "\noffsetY=" << offsetY << "\nnoiseSigma=1.5\n";
-    }
-    std::filesystem::rename(next, control);
 }
 
 class WaylandSessionTest : public ::testing::Test {
@@ -247,18 +217,7 @@ class WaylandSessionTest : public ::testing::Test {
             GTEST_SKIP() << "no Wayland session (run_with_mutter.sh starts one)";
         }
         testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
-        control_ = folder_.path() / "face.control";
-        WriteFace(control_, 0, 0);
-    }
-
-    void TurnHeadTo(double offsetX, double offsetY) {
-        while (std::abs(headX_ - offsetX) > 0.01 || std::abs(headY_ - offsetY) > 0.01) {
-            constexpr double kStep = 0.33;
-            headX_ += std::clamp(offsetX - headX_, -kStep, kStep);
-            headY_ += std::clamp(offsetY - headY_, -kStep, kStep);
-            WriteFace(control_, headX_, headY_);
-            Hold(0.04);
-        }
+        face_ = std::make_unique<testing::SteeredFace>(folder_.path() / "face.control");
     }
 
     // Where the pointer comes to rest over the window once the head is still.
@@ -283,11 +242,9 @@ class WaylandSessionTest : public ::testing::Test {
     }
 
     testing::TemporaryFolder folder_;
-    std::filesystem::path control_;
+    std::unique_ptr<testing::SteeredFace> face_;
     Display* display_ = nullptr;
     bool clockSeen_ = false;
-    double headX_ = 0.0;
-    double headY_ = 0.0;
 };
 
 TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
@@ -297,7 +254,7 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     ClientLog log(logFile);
     ASSERT_TRUE(client.started());
     ASSERT_TRUE(WaitFor([&] { return log.Has("ready"); }, 20))
-        << "the native window did not open: " << ReadWhole(folder_.path() / "client.out");
+        << "the native window did not open: " << ReadFile(folder_.path() / "client.out");
 
     const std::filesystem::path programOutput = folder_.path() / "program.out";
     // Another copy may stand in (a second instance of one name ends at once).
@@ -308,7 +265,7 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
         std::filesystem::path(programPath).parent_path() / "Macros" / "Default.cfg";
     std::filesystem::create_directories(profile.parent_path());
     const std::optional<std::string> kept =
-        std::filesystem::exists(profile) ? std::optional(ReadWhole(profile)) : std::nullopt;
+        std::filesystem::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
     const std::shared_ptr<void> restore(nullptr, [&](void*) {
         if (kept) {
             std::ofstream(profile, std::ios::binary) << *kept;
@@ -317,21 +274,19 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
         }
     });
     std::ofstream(profile, std::ios::binary) << EncodeMacroFile(HiMacro());
-    Child program({programPath, "--camera", "steered:" + control_.string(), "--config-dir",
-                   (folder_.path() / "config").string(), "--test-click-request", "20"},
-                  {"XDG_DATA_HOME=" + (folder_.path() / "data").string(),
-                   "XDG_CONFIG_HOME=" + (folder_.path() / "xdg").string(), "LANG=en_US.UTF-8",
-                   "ASAN_OPTIONS=detect_leaks=0"},
-                  programOutput);
+    Child program(
+        testing::SteeredProgramArguments(programPath, face_->control(), folder_.path() / "config",
+                                         {"--test-click-request", "20"}),
+        testing::ProgramEnvironment(folder_.path()), programOutput);
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(WaitFor(
         [&] {
-            return ReadWhole(programOutput).find("pointer and keys through GNOME remote desktop") !=
+            return ReadFile(programOutput).find("pointer and keys through GNOME remote desktop") !=
                    std::string::npos;
         },
         30))
         << (program.Poll() == 0 ? "the program ended at once: is another veltranix running? " : "")
-        << ReadWhole(programOutput);
+        << ReadFile(programOutput);
 
     // Calibration ends: the program's window docks in the corner.
     const std::unique_ptr<Display, int (*)(Display*)> xWayland(XOpenDisplay(nullptr),
@@ -354,17 +309,17 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const std::size_t movesBefore = log.Moves();
     bool moving = false;
     for (int swing = 0; swing < 40 && !moving && !program.Poll(); ++swing) {
-        TurnHeadTo(swing % 2 == 0 ? 6 : -6, swing % 2 == 0 ? 4 : -4);
+        face_->TurnTo(swing % 2 == 0 ? 6 : -6, swing % 2 == 0 ? 4 : -4);
         Hold(0.5);
         moving = log.Moves() > movesBefore + 5;
     }
     ASSERT_TRUE(moving) << "the head never moved the pointer over the native window:\n"
-                        << ReadWhole(programOutput);
+                        << ReadFile(programOutput);
 
     // How far the pointer goes for a camera pixel of head movement.
-    TurnHeadTo(0, 0);
+    face_->TurnTo(0, 0);
     const auto start = SettledPointer(log);
-    TurnHeadTo(8, 8);
+    face_->TurnTo(8, 8);
     const auto moved = SettledPointer(log);
     ASSERT_TRUE(start && moved);
     const double gainX = (moved->first - start->first) / 8.0;
@@ -402,8 +357,8 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
         const auto turn = [](double pixels, double gain) {
             return std::abs(gain) > 0.5 ? std::clamp(pixels / gain, -30.0, 30.0) : 0.0;
         };
-        TurnHeadTo(std::clamp(headX_ + turn(goalX - at->first, gainX), -120.0, 120.0),
-                   std::clamp(headY_ + turn(goalY - at->second, gainY), -80.0, 80.0));
+        face_->TurnTo(std::clamp(face_->offsetX() + turn(goalX - at->first, gainX), -120.0, 120.0),
+                      std::clamp(face_->offsetY() + turn(goalY - at->second, gainY), -80.0, 80.0));
     }
     ASSERT_TRUE(clicked) << "no dwell click reached the native window; steering: " << steering
                          << "\n"

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -90,6 +92,33 @@ class SpawnedProcess {
     pid_t pid_;
     EndWith end_;
     std::optional<int> exitCode_;
+};
+
+// Which of a spawned process's streams go into a file.
+enum class Streams {
+    Errors,           // standard error
+    OutputAndErrors,  // standard output, and standard error with it
+};
+
+// Descriptor actions for SpawnProgram that send `streams` into `file`.
+class StreamsInto {
+  public:
+    StreamsInto(const std::filesystem::path& file, Streams streams) {
+        posix_spawn_file_actions_init(&actions_);
+        const int first = streams == Streams::Errors ? 2 : 1;
+        posix_spawn_file_actions_addopen(&actions_, first, file.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (streams == Streams::OutputAndErrors) {
+            posix_spawn_file_actions_adddup2(&actions_, 1, 2);
+        }
+    }
+    ~StreamsInto() { posix_spawn_file_actions_destroy(&actions_); }
+    StreamsInto(const StreamsInto&) = delete;
+    StreamsInto& operator=(const StreamsInto&) = delete;
+    const posix_spawn_file_actions_t* actions() const { return &actions_; }
+
+  private:
+    posix_spawn_file_actions_t actions_;
 };
 
 }  // namespace veltranix::testing
