@@ -26,14 +26,11 @@
 
 #include "macros/macro_file.h"
 #include "macros/macro_set.h"
-#include "platform/linux/file_settings_store.h"
 #include "settings/ini_file.h"
-#include "settings/settings.h"
-#include "settings/settings_persistence.h"
 #include "settings/store_tree.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_screen.h"
 #include "tests/platform/x_test_display.h"
+#include "tests/support/dwell_settings.h"
 #include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
 #include "tests/support/steered_program.h"
@@ -101,7 +98,9 @@ class ProgramFaultTest : public ::testing::Test {
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         config_ = folder_.path() / "config";
         fs::create_directories(config_);
-        PrepareSettings();
+        testing::PrepareFirstStartSettings(config_, VELTRANIX_PROGRAM_FOLDER,
+                                           testing::CurrentProfile::Default);
+        storeBefore_ = ReadFile(config_ / "settings.store");
         camera_ = std::make_unique<testing::SteeredFace>(folder_.path() / "face.control");
         XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, 640, 512);
         XSync(display_, False);
@@ -113,23 +112,6 @@ class ProgramFaultTest : public ::testing::Test {
         if (display_ != nullptr) {
             XCloseDisplay(display_);
         }
-    }
-
-    // A store as after a first start, with the defaults of every setting.
-    void PrepareSettings() {
-        FileSettingsStore store({config_ / "settings.store", config_ / "autostart"});
-        store.open();
-        Settings settings;
-        Lexicon lexicon;
-        testing::FakeUserInterface userInterface;
-        SettingsObserver observer;
-        SettingsPersistence persistence(settings, lexicon, store,
-                                        ProgramFolder{VELTRANIX_PROGRAM_FOLDER}, userInterface,
-                                        observer, kLanguageEnglishUs);
-        ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
-        persistence.LayoutWindows(settings.tamany);
-        ASSERT_EQ(persistence.SaveProfileName("Default.cfg"), StoreStatus::Ok);
-        storeBefore_ = ReadFile(config_ / "settings.store");
     }
 
     std::unique_ptr<RunningProgram> Start(std::vector<std::string> environment = {},

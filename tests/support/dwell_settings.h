@@ -14,11 +14,17 @@
 
 namespace veltranix::testing {
 
-// The settings a user of the steered-face tests would have chosen in the
-// options menus: dwell clicks left after 3 s and the slowest pointer speed,
-// the most precise aim. Written into the store in `configDir`.
-inline void PrepareDwellSettings(const std::filesystem::path& configDir,
-                                 const std::filesystem::path& programFolder) {
+// Whether a store names its current profile.
+enum class CurrentProfile {
+    Unnamed,  // as before the program first chose one
+    Default,  // "Default.cfg"
+};
+
+// A store in `configDir` as after a first start: the defaults of every
+// setting and the windows laid out.
+inline void PrepareFirstStartSettings(const std::filesystem::path& configDir,
+                                      const std::filesystem::path& programFolder,
+                                      CurrentProfile profile) {
     FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
     store.open();
     Settings settings;
@@ -29,6 +35,19 @@ inline void PrepareDwellSettings(const std::filesystem::path& configDir,
                                     userInterface, observer, kLanguageEnglishUs);
     ASSERT_EQ(persistence.LoadSystemSettings(), LexiconLoad::Loaded);
     persistence.LayoutWindows(settings.tamany);
+    if (profile == CurrentProfile::Default) {
+        ASSERT_EQ(persistence.SaveProfileName("Default.cfg"), StoreStatus::Ok);
+    }
+}
+
+// The settings a user of the steered-face tests would have chosen in the
+// options menus: dwell clicks left after 3 s and the slowest pointer speed,
+// the most precise aim. Written into the store in `configDir`.
+inline void PrepareDwellSettings(const std::filesystem::path& configDir,
+                                 const std::filesystem::path& programFolder) {
+    PrepareFirstStartSettings(configDir, programFolder, CurrentProfile::Unnamed);
+    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    store.open();
     ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
     ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 3), StoreStatus::Ok);
     ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "velocidad", 3), StoreStatus::Ok);
