@@ -191,11 +191,9 @@ TEST(V4l2Camera, UnpluggedCameraIsLostThenReopenedEveryTwoSeconds) {
         rig.capture->step();
     }
     // Opened at start, then at the loss and every 2 s after it.
-    std::vector<milliseconds> opens = rig.device.openTimes("/dev/video0");
-    ASSERT_EQ(opens.size(), 4u);
-    EXPECT_EQ(opens[1] - lostAt, milliseconds(0));
-    EXPECT_EQ(opens[2] - lostAt, milliseconds(2000));
-    EXPECT_EQ(opens[3] - lostAt, milliseconds(4000));
+    const std::vector<milliseconds> opens = rig.device.openTimes("/dev/video0");
+    EXPECT_EQ(std::vector(opens.begin() + 1, opens.end()),
+              (std::vector{lostAt, lostAt + milliseconds(2000), lostAt + milliseconds(4000)}));
     EXPECT_EQ(rig.capture->status().health, CameraHealth::Lost);
 
     rig.device.setPresent("/dev/video0", true);
