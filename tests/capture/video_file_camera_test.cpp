@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <opencv2/videoio.hpp>
 
+#include "tests/support/real_time.h"
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix {
@@ -47,13 +46,9 @@ std::vector<std::uint8_t> NextFrame(CameraSource& camera,
                                     FrameLayout expected = FrameLayout::Rgb24BottomUp) {
     std::vector<std::uint8_t> bytes;
     FrameLayout layout{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!camera.takeNewestFrame(bytes, layout)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << "no frame";
-            return {};
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!testing::WaitFor([&] { return camera.takeNewestFrame(bytes, layout); }, 20)) {
+        ADD_FAILURE() << "no frame";
+        return {};
     }
     EXPECT_EQ(layout, expected);
     EXPECT_EQ(bytes.size(), FrameBufferBytes(expected));

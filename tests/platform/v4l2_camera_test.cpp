@@ -7,11 +7,11 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/fakes/fake_camera_clock.h"
 #include "tests/platform/fake_v4l2_device.h"
+#include "tests/support/real_time.h"
 
 namespace veltranix {
 namespace {
@@ -237,11 +237,8 @@ TEST(V4l2Camera, ThreadDeliversFramesAndStopsWhenDestroyed) {
     ASSERT_NE(opened.source, nullptr) << opened.error.step;
     std::vector<std::uint8_t> bytes;
     FrameLayout layout{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!opened.source->takeNewestFrame(bytes, layout)) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
-        std::this_thread::yield();
-    }
+    ASSERT_TRUE(
+        testing::WaitFor([&] { return opened.source->takeNewestFrame(bytes, layout); }, 10));
     EXPECT_EQ(layout, FrameLayout::Yuy2);
     opened.source.reset();
     EXPECT_EQ(device->openDescriptors(), 0);

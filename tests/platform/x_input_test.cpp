@@ -6,10 +6,8 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
-#include <chrono>
 #include <iterator>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "core/virtual_key_table.h"
@@ -17,6 +15,7 @@
 #include "platform/linux/x_keyboard_input.h"
 #include "tests/platform/x_event_recorder.h"
 #include "tests/platform/x_test_display.h"
+#include "tests/support/real_time.h"
 
 namespace veltranix {
 namespace {
@@ -184,10 +183,7 @@ TEST_F(XInputTest, WorkAreaIsTheWindowManagersOrTheWholeScreen) {
         XSync(display, False);
     };
     auto becomes = [&](ScreenRect expected) {
-        for (int attempt = 0; attempt < 200 && desktop_->workArea() != expected; ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return desktop_->workArea() == expected;
+        return testing::WaitFor([&] { return desktop_->workArea() == expected; }, 2);
     };
     auto clear = [&] {
         XDeleteProperty(display, root, workArea);
@@ -334,12 +330,11 @@ TEST_F(XInputTest, LockKeyTapsToggleTheLocks) {
     for (const auto& [lock, virtualKey] :
          {std::pair{LockKey::CapsLock, 0x14}, std::pair{LockKey::NumLock, 0x90}}) {
         ASSERT_FALSE(keyboard_->lockKeyOn(lock));
-        TapVirtualKey(virtualKey);
-        TakeKeyPresses(1);
-        EXPECT_TRUE(keyboard_->lockKeyOn(lock));
-        TapVirtualKey(virtualKey);
-        TakeKeyPresses(1);
-        EXPECT_FALSE(keyboard_->lockKeyOn(lock));
+        for (const bool on : {true, false}) {
+            TapVirtualKey(virtualKey);
+            TakeKeyPresses(1);
+            EXPECT_EQ(keyboard_->lockKeyOn(lock), on) << virtualKey;
+        }
     }
 }
 
