@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -57,15 +58,10 @@ std::vector<std::uint8_t> NextFrame(CameraSource& camera,
 
 // The grey level of the frame if every byte is within 6 of the first, else -1.
 int FlatLevel(const std::vector<std::uint8_t>& bytes) {
-    if (bytes.empty()) {
-        return -1;
-    }
-    for (const std::uint8_t byte : bytes) {
-        if (std::abs(byte - bytes.front()) > 6) {
-            return -1;
-        }
-    }
-    return bytes.front();
+    const bool flat = !bytes.empty() && std::all_of(bytes.begin(), bytes.end(), [&](int byte) {
+        return std::abs(byte - bytes.front()) <= 6;
+    });
+    return flat ? bytes.front() : -1;
 }
 
 TEST(VideoFileCamera, EveryPictureOncePerTakeCroppedAndLooping) {
