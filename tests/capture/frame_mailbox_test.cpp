@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <thread>
@@ -78,15 +77,10 @@ TEST(FrameMailbox, NoTornOrRepeatedFrameAcrossThreads) {
             ++taken;
             repeated += *sequence <= previous ? 1 : 0;
             previous = *sequence;
-            const auto expected = static_cast<std::uint8_t>(*sequence);
-            const bool whole = std::all_of(bytes.begin(), bytes.end(),
-                                           [&](std::uint8_t b) { return b == expected; });
-            const FrameLayout expectedLayout =
-                *sequence % 2 == 0 ? FrameLayout::I420 : FrameLayout::Yuy2;
-            torn += whole && layout == expectedLayout &&
-                            bytes.size() == FrameBufferBytes(expectedLayout)
-                        ? 0
-                        : 1;
+            const FrameLayout expected = *sequence % 2 == 0 ? FrameLayout::I420 : FrameLayout::Yuy2;
+            const std::vector<std::uint8_t> whole(FrameBufferBytes(expected),
+                                                  static_cast<std::uint8_t>(*sequence));
+            torn += layout == expected && bytes == whole ? 0 : 1;
         } else if (finished) {
             break;
         }

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <opencv2/videoio.hpp>
 
+#include "tests/support/real_time.h"
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix {
@@ -47,13 +47,9 @@ std::vector<std::uint8_t> NextFrame(CameraSource& camera,
                                     FrameLayout expected = FrameLayout::Rgb24BottomUp) {
     std::vector<std::uint8_t> bytes;
     FrameLayout layout{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!camera.takeNewestFrame(bytes, layout)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << "no frame";
-            return {};
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!testing::WaitFor([&] { return camera.takeNewestFrame(bytes, layout); }, 20)) {
+        ADD_FAILURE() << "no frame";
+        return {};
     }
     EXPECT_EQ(layout, expected);
     EXPECT_EQ(bytes.size(), FrameBufferBytes(expected));
@@ -62,15 +58,10 @@ std::vector<std::uint8_t> NextFrame(CameraSource& camera,
 
 // The grey level of the frame if every byte is within 6 of the first, else -1.
 int FlatLevel(const std::vector<std::uint8_t>& bytes) {
-    if (bytes.empty()) {
-        return -1;
-    }
-    for (const std::uint8_t byte : bytes) {
-        if (std::abs(byte - bytes.front()) > 6) {
-            return -1;
-        }
-    }
-    return bytes.front();
+    const bool flat = !bytes.empty() && std::all_of(bytes.begin(), bytes.end(), [&](int byte) {
+        return std::abs(byte - bytes.front()) <= 6;
+    });
+    return flat ? bytes.front() : -1;
 }
 
 TEST(VideoFileCamera, EveryPictureOncePerTakeCroppedAndLooping) {
@@ -80,14 +71,9 @@ TEST(VideoFileCamera, EveryPictureOncePerTakeCroppedAndLooping) {
     OpenedCamera opened = VideoFileCamera::Open(file);
     ASSERT_NE(opened.source, nullptr) << opened.error.step;
     EXPECT_EQ(opened.source->status().health, CameraHealth::Streaming);
-    std::vector<int> levels;
+    const int expected[] = {40, 120, 200, 40, 120};
     for (int take = 0; take < 5; ++take) {
-        levels.push_back(FlatLevel(NextFrame(*opened.source)));
-    }
-    ASSERT_EQ(levels.size(), 5u);
-    const std::vector<int> expected{40, 120, 200, 40, 120};
-    for (std::size_t take = 0; take < expected.size(); ++take) {
-        EXPECT_NEAR(levels[take], expected[take], 6) << "take " << take;
+        EXPECT_NEAR(FlatLevel(NextFrame(*opened.source)), expected[take], 6) << "take " << take;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <tuple>
 
@@ -98,17 +99,13 @@ TEST(AnimatedCursorFile, EveryTruncationIsRefused) {
 TEST(AnimatedCursorFile, SequenceAndRateChunksOrderTheSteps) {
     std::string bytes = ClockBytes();
     // Three steps showing frames 19, 0, 19 for 6, 12 and 18 jiffies.
-    std::string extra = "seq ";
-    extra.append("\x0c\0\0\0", 4);
-    for (std::uint32_t frame : {19u, 0u, 19u}) {
-        extra.append(reinterpret_cast<const char*>(&frame), 4);
+    for (const auto& [id, values] : {std::pair{"seq ", std::array{19u, 0u, 19u}},
+                                     std::pair{"rate", std::array{6u, 12u, 18u}}}) {
+        bytes.append(id).append("\x0c\0\0\0", 4);
+        for (const std::uint32_t value : values) {
+            bytes.append(reinterpret_cast<const char*>(&value), 4);
+        }
     }
-    extra += "rate";
-    extra.append("\x0c\0\0\0", 4);
-    for (std::uint32_t jiffies : {6u, 12u, 18u}) {
-        extra.append(reinterpret_cast<const char*>(&jiffies), 4);
-    }
-    bytes += extra;
     PutU32(bytes, 4, static_cast<std::uint32_t>(bytes.size() - 8));
     PutU32(bytes, 28, 3);
     PutU32(bytes, 52, 3);

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 #include <vector>
 
+#include "tests/support/real_time.h"
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix {
@@ -72,11 +71,8 @@ TEST(CameraFactory, SteeredFaceFromTheProgramFolderStreams) {
     ASSERT_NE(opened.source, nullptr) << opened.error.step;
     std::vector<std::uint8_t> bytes;
     FrameLayout layout{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!opened.source->takeNewestFrame(bytes, layout)) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    ASSERT_TRUE(
+        testing::WaitFor([&] { return opened.source->takeNewestFrame(bytes, layout); }, 10));
     EXPECT_EQ(layout, FrameLayout::I420);
     EXPECT_EQ(bytes.size(), FrameBufferBytes(FrameLayout::I420));
     EXPECT_EQ(opened.source->status().health, CameraHealth::Streaming);

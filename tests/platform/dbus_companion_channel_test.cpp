@@ -72,10 +72,11 @@ TEST_F(CompanionChannel, VeltranixSendDeliversEachMessageWithItsPayloads) {
         {{"1045", "1", "2"}, {CompanionMessageKind::Ignored, 1, 2}},
     };
     for (const auto& one : cases) {
+        SCOPED_TRACE(one.arguments.join(' ').toStdString());
         receiver.received.clear();
-        EXPECT_EQ(Send(one.arguments), 0) << one.arguments.join(' ').toStdString();
-        ASSERT_EQ(receiver.received.size(), 1u) << one.arguments.join(' ').toStdString();
-        EXPECT_EQ(receiver.received[0], one.expected) << one.arguments.join(' ').toStdString();
+        EXPECT_EQ(Send(one.arguments), 0);
+        ASSERT_EQ(receiver.received.size(), 1u);
+        EXPECT_EQ(receiver.received[0], one.expected);
     }
 }
 

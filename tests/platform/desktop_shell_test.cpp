@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "platform/linux/canberra_sound.h"
+#include "tests/support/real_time.h"
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix {
@@ -51,13 +50,8 @@ class DesktopShellTest : public ::testing::Test {
 
     // Waits for a started program to leave its mark.
     std::string WaitForFile(const std::filesystem::path& path) {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (std::filesystem::exists(path) && !ReadFile(path).empty()) {
-                return ReadFile(path);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return {};
+        testing::WaitFor([&] { return !ReadFile(path).empty(); }, 5);
+        return ReadFile(path);
     }
 
     static TemporaryFolder* home_;

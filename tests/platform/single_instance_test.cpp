@@ -2,10 +2,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
+#include "tests/support/real_time.h"
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix {
@@ -55,14 +54,11 @@ std::string ReadAll(int descriptor) {
 
 // The exit code, or -1 when the process is still running after 10 s.
 int WaitForExit(pid_t pid) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    int status = 0;
+    if (!testing::WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10)) {
+        return -1;
     }
-    return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
 }
 
 void Stop(Probe& probe) {

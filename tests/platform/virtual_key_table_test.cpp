@@ -3,25 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
-#include "settings/ini_file.h"
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix {
 namespace {
 
 std::set<std::uint16_t> CodesOfTheKeyNameFile() {
-    const std::string text = testing::ReadFile(
-        std::filesystem::path(VELTRANIX_SOURCE_PROGRAM_FOLDER) / "lib_ini" / "contrl.ini");
+    std::istringstream lines(testing::ReadFile(
+        std::filesystem::path(VELTRANIX_SOURCE_PROGRAM_FOLDER) / "lib_ini" / "contrl.ini"));
     std::set<std::uint16_t> codes;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (std::string line; std::getline(lines, line);) {
         if (line.rfind("0x", 0) == 0) {
             codes.insert(static_cast<std::uint16_t>(std::stoul(line.substr(2), nullptr, 16)));
         }

@@ -35,9 +35,7 @@ ShownCursor CurrentCursor(Display* display) {
     }
     shown.width = image->width;
     shown.height = image->height;
-    for (int index = 0; index < image->width * image->height; ++index) {
-        shown.pixels.push_back(static_cast<std::uint32_t>(image->pixels[index]));
-    }
+    shown.pixels.assign(image->pixels, image->pixels + image->width * image->height);
     shown.name = image->name != nullptr ? image->name : "";
     XFree(image);
     return shown;
@@ -55,17 +53,22 @@ class XCursorsTest : public ::testing::Test {
         recorder_ = std::make_unique<XEventRecorder>(TestDisplayName());
         // The test window shows the theme's arrow, as a toolkit window does.
         Display* display = recorder_->display();
-        const Cursor arrow = XcursorLibraryLoadCursor(display, "left_ptr");
-        ASSERT_NE(arrow, 0u) << "no cursor theme with left_ptr";
-        XFixesSetCursorName(display, arrow, "left_ptr");
-        XDefineCursor(display, recorder_->window(), arrow);
-        XSync(display, False);
+        arrow_ = XcursorLibraryLoadCursor(display, "left_ptr");
+        ASSERT_NE(arrow_, 0u) << "no cursor theme with left_ptr";
+        XFixesSetCursorName(display, arrow_, "left_ptr");
+        ShowOnTheWindow(arrow_);
         XPointerInput::Create(connection_)->moveTo({400, 300});
+    }
+
+    void ShowOnTheWindow(Cursor cursor) {
+        XDefineCursor(recorder_->display(), recorder_->window(), cursor);
+        XSync(recorder_->display(), False);
     }
 
     std::shared_ptr<XDisplayConnection> connection_;
     std::unique_ptr<XCursors> cursors_;
     std::unique_ptr<XEventRecorder> recorder_;
+    Cursor arrow_ = 0;
 };
 
 bool ShowsAnImageOf(const ShownCursor& shown, const AnimatedCursor& animation) {
@@ -117,15 +120,9 @@ TEST_F(XCursorsTest, TheHandShowsAfterATimedPressUntilTheRestore) {
     const ShownCursor arrow = CurrentCursor(display);
     const Cursor hand = XcursorLibraryLoadCursor(display, "hand2");
     ASSERT_NE(hand, 0u);
-    XDefineCursor(display, recorder_->window(), hand);
-    XSync(display, False);
+    ShowOnTheWindow(hand);
     const ShownCursor handImage = CurrentCursor(display);
-    XcursorLibraryLoadCursor(display, "left_ptr");
-    XUndefineCursor(display, recorder_->window());
-    const Cursor named = XcursorLibraryLoadCursor(display, "left_ptr");
-    XFixesSetCursorName(display, named, "left_ptr");
-    XDefineCursor(display, recorder_->window(), named);
-    XSync(display, False);
+    ShowOnTheWindow(arrow_);
 
     cursors_->showHandCursor();
     EXPECT_EQ(CurrentCursor(display).pixels, handImage.pixels);
