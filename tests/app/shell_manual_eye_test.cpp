@@ -64,6 +64,7 @@ TEST(TemplateAndSearchInsideImage, RefusesPairsNearTheEdges) {
 const std::vector<ScreenPoint> kToTheBottomEdge{{423, 300}, {313, 300}, {423, 385}, {313, 385}};
 
 TEST(ManualEyeWindow, ClicksMoveTheNearerMarkerAndOnlyValidPairsAreKept) {
+    using enum EyePairResult;
     const ManualEyePositions defaults;  // right 423,219; left 313,219
     const struct {
         const char* what;
@@ -73,42 +74,12 @@ TEST(ManualEyeWindow, ClicksMoveTheNearerMarkerAndOnlyValidPairsAreKept) {
         bool confirmed;
         std::size_t saves;
     } cases[] = {
-        {"halfway moves the right marker",
-         {{368, 219}},
-         {313, 219},
-         {368, 219},
-         EyePairResult::TooFar,
-         false,
-         0},
-        {"x 570 is outside the picture",
-         {{570, 219}},
-         {313, 219},
-         {423, 219},
-         EyePairResult::Valid,
-         true,
-         0},
-        {"a new valid pair is stored",
-         {{300, 230}, {405, 230}},
-         {300, 230},
-         {405, 230},
-         EyePairResult::Valid,
-         true,
-         2},
-        {"tilted", {{423, 240}}, {313, 219}, {423, 240}, EyePairResult::Tilted, false, 0},
-        {"crossed markers are put in order",
-         {{380, 100}, {300, 100}},
-         {300, 100},
-         {313, 219},
-         EyePairResult::Tilted,
-         false,
-         0},
-        {"near the bottom edge: refused",
-         kToTheBottomEdge,
-         {313, 385},
-         {423, 385},
-         EyePairResult::OutsideImage,
-         false,
-         1},
+        {"halfway moves the right marker", {{368, 219}}, {313, 219}, {368, 219}, TooFar, false, 0},
+        {"x 570 is outside the picture", {{570, 219}}, {313, 219}, {423, 219}, Valid, true, 0},
+        {"new valid pair stored", {{300, 230}, {405, 230}}, {300, 230}, {405, 230}, Valid, true, 2},
+        {"tilted", {{423, 240}}, {313, 219}, {423, 240}, Tilted, false, 0},
+        {"crossed: in order", {{380, 100}, {300, 100}}, {300, 100}, {313, 219}, Tilted, false, 0},
+        {"bottom edge: refused", kToTheBottomEdge, {313, 385}, {423, 385}, OutsideImage, false, 1},
     };
     for (const auto& c : cases) {
         RecordingEyeActions actions;

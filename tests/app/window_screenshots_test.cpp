@@ -33,6 +33,8 @@
 #include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_user_interface.h"
+#include "tests/fakes/recording_click_menu_window.h"
+#include "tests/fakes/recording_shell_actions.h"
 #include "tests/support/face_sequence.h"
 #include "tests/support/temporary_folder.h"
 
@@ -49,30 +51,6 @@ extern "C" const char* __asan_default_options() {
 namespace veltranix {
 namespace {
 
-// The window logic's requests, of which only the form matters here.
-class FormFollower : public ShellActionsPort {
-  public:
-    void setTrackingState(TrackingRequest) override {}
-    bool trackingPaused() const override { return paused; }
-    void setCalibrationHold(bool) override {}
-    void restartSettling() override {}
-    bool bothEyesMarked() const override { return false; }
-    void clearEyeMarks() override {}
-    void startTrackingWithMarkedEyes() override {}
-    void showForm(MainWindowForm) override {}
-    void setMainWindowVisibility(Visibility) override {}
-    void repaintMainWindow() override {}
-    void startTimer(MainWindowTimer) override {}
-    void stopTimer(MainWindowTimer) override {}
-    void openPopup(PopupKind, PopupOrigin) override {}
-    void closePopup(PopupKind) override {}
-    void movePointerBy(int, int) override {}
-    void hideCompanionWindow() override {}
-    void openUserManual() override {}
-    void exitProgram() override {}
-    bool paused = false;
-};
-
 // The options menus' requests, none of which matters here; the engine's
 // readings as large as a long day makes them.
 class MenuHost : public OptionsMenuHost, public MouseMenuEngine {
@@ -88,13 +66,6 @@ class MenuHost : public OptionsMenuHost, public MouseMenuEngine {
     double pointerTravelPixels() const override { return 98765432.0; }
 };
 
-class QuietMenuWindow : public ClickMenuWindowPort {
-  public:
-    bool show(const ScreenRect&) override { return true; }
-    void hide() override {}
-    void repaint() override {}
-};
-
 class QuietEyeActions : public ManualEyeActions {
   public:
     void saveEyePositions(const ManualEyePositions&) override {}
@@ -104,8 +75,9 @@ class QuietEyeActions : public ManualEyeActions {
 struct SizeCase {
     int tamany;
     float sizeFactor;
+    const char* suffix;
 };
-constexpr SizeCase kSizes[] = {{0, 1.0f}, {1, 1.2f}, {2, 1.4f}};
+constexpr SizeCase kSizes[] = {{0, 1.0f, "_size0"}, {1, 1.2f, "_size1"}, {2, 1.4f, "_size2"}};
 constexpr const char* kLanguages[] = {"English", "Spanish", "Portuguese", "Italian"};
 
 std::filesystem::path ShotFolder() {
@@ -133,32 +105,25 @@ bool Save(QWidget& widget, const std::string& name) {
     return false;
 }
 
-void ExpectFitsBox(const MenuText& text, const std::string& where) {
-    const int width = SkinTextWidth(text.text);
-    EXPECT_GE(text.text.origin.x, text.box.left)
-        << where << ": \"" << text.text.text << "\" starts left of its box";
-    EXPECT_LE(text.text.origin.x + width, text.box.right)
-        << where << ": \"" << text.text.text << "\" is " << width << " px wide from x "
-        << text.text.origin.x << " in a box ending at " << text.box.right;
-}
-
-void ExpectInside(const SkinText& text, const ScreenRect& box, const std::string& where) {
+// The text lies across the box and, unless only its width counts, down it.
+void ExpectInside(const SkinText& text, const ScreenRect& box, const std::string& where,
+                  bool widthOnly = false) {
     const int width = SkinTextWidth(text);
-    EXPECT_GE(text.origin.x, box.left) << where << ": \"" << text.text << "\"";
-    EXPECT_LE(text.origin.x + width, box.right)
-        << where << ": \"" << text.text << "\" is " << width << " px wide from x " << text.origin.x
-        << " in a box ending at " << box.right;
-    EXPECT_GE(text.origin.y, box.top) << where << ": \"" << text.text << "\"";
-    EXPECT_LE(text.origin.y + text.font.heightPx, box.bottom)
-        << where << ": \"" << text.text << "\"";
+    const std::string what = where + ": \"" + text.text + "\" is " + std::to_string(width) +
+                             " px wide at " + std::to_string(text.origin.x) + "," +
+                             std::to_string(text.origin.y) + " in a box from x " +
+                             std::to_string(box.left) + " to " + std::to_string(box.right);
+    EXPECT_GE(text.origin.x, box.left) << what;
+    EXPECT_LE(text.origin.x + width, box.right) << what;
+    if (!widthOnly) {
+        EXPECT_GE(text.origin.y, box.top) << what;
+        EXPECT_LE(text.origin.y + text.font.heightPx, box.bottom) << what;
+    }
 }
 
+// The text lies within a window `windowWidth` pixels wide.
 void ExpectFits(const SkinText& text, int windowWidth, const std::string& where) {
-    const int width = SkinTextWidth(text);
-    EXPECT_GE(text.origin.x, 0) << where << ": \"" << text.text << "\" starts left of the window";
-    EXPECT_LE(text.origin.x + width, windowWidth)
-        << where << ": \"" << text.text << "\" is " << width << " px wide from x " << text.origin.x
-        << " in a window " << windowWidth << " px wide";
+    ExpectInside(text, {0, 0, windowWidth, 0}, where, true);
 }
 
 class WindowScreenshots : public ::testing::Test {
@@ -200,11 +165,11 @@ TEST_F(WindowScreenshots, MainWindowFormsInEverySize) {
         settings.tamany = size.tamany;
         settings.sizeFactor = size.sizeFactor;
         OpenWindows open;
-        FormFollower follower;
+        testing::RecordingShellActions follower;
         MainWindowLogic logic(follower, desktop, settings, open);
         MainWindowWidget widget(logic, lexicon, skins_);
         widget.show();
-        const std::string suffix = "_size" + std::to_string(size.tamany);
+        const std::string suffix = size.suffix;
         auto shoot = [&](MainWindowForm form, const std::string& name) {
             logic.EnterForm(form);
             const ScreenRect rect = logic.FormRect();
@@ -229,9 +194,8 @@ TEST_F(WindowScreenshots, PopupsInEverySizeAndTheirTextsFitInEveryLanguage) {
     for (const char* language : kLanguages) {
         const Lexicon lexicon = LoadLanguage(language);
         for (const SizeCase& size : kSizes) {
-            const std::string suffix =
-                std::string("_") + language + "_size" + std::to_string(size.tamany);
-            FormFollower follower;
+            const std::string suffix = std::string("_") + language + size.suffix;
+            testing::RecordingShellActions follower;
             for (ConfirmationKind kind : {ConfirmationKind::Pause, ConfirmationKind::Exit}) {
                 ConfirmationWindow logic(kind, PopupOrigin::ButtonMenu, size.sizeFactor, follower);
                 bool open = false;
@@ -307,8 +271,7 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
         Lexicon lexicon = LoadLanguage(language);
         const bool shoot = std::string(language) == "English" || std::string(language) == "Spanish";
         for (const SizeCase& size : kSizes) {
-            const std::string suffix =
-                std::string("_") + language + "_size" + std::to_string(size.tamany);
+            const std::string suffix = std::string("_") + language + size.suffix;
             Settings settings;
             StoreTree store;
             testing::FakeUserInterface userInterface;
@@ -345,7 +308,7 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
                     shot.menu.OnTimer(0);
                 }
                 for (const MenuText& text : shot.menu.View(lexicon).texts) {
-                    ExpectFitsBox(text, shot.name + suffix);
+                    ExpectInside(text.text, text.box, shot.name + suffix, true);
                 }
                 if (!shoot) {
                     continue;
@@ -360,7 +323,7 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
             // The mark of head movement switched off.
             settings.pointerMoveMode = 1;
             for (const MenuText& text : webcam.View(lexicon).texts) {
-                ExpectFitsBox(text, "webcam_options" + suffix);
+                ExpectInside(text.text, text.box, "webcam_options" + suffix, true);
             }
         }
     }
@@ -378,7 +341,7 @@ TEST_F(WindowScreenshots, ClickTypeMenuInEverySizeAndItsTextsFitInEveryLanguage)
                 Settings settings;
                 settings.sizeFactor = size.sizeFactor;
                 settings.clicMacro = clicMacro;
-                QuietMenuWindow port;
+                testing::RecordingClickMenuWindow port;
                 ClickTypeMenu menu(port, desktop, settings);
                 ClickMenuWidget widget(menu, settings, lexicon, skins_,
                                        [] { return MacroNames(DefaultMacroSet()); });
@@ -386,7 +349,7 @@ TEST_F(WindowScreenshots, ClickTypeMenuInEverySizeAndItsTextsFitInEveryLanguage)
                 widget.resize(windowSize.width, windowSize.height);
                 const std::string name =
                     std::string(clicMacro ? "click_menu_macros" : "click_menu") + "_" + language +
-                    "_size" + std::to_string(size.tamany);
+                    size.suffix;
                 for (const auto& names : {MacroNames(DefaultMacroSet()), longNames}) {
                     for (const ClickMenuText& text :
                          ClickMenuTexts(size.sizeFactor, clicMacro == 1, names, lexicon)) {
@@ -461,8 +424,6 @@ void ExpectChildTextsFit(QWidget& window, const std::string& where) {
     }
 }
 
-class NoObserver : public SettingsObserver {};
-
 // The editor on a real profile folder, as the program builds it.
 struct EditorBench {
     explicit EditorBench(const Lexicon& language)
@@ -486,7 +447,7 @@ struct EditorBench {
     Settings settings;
     StoreTree settingsStore;
     testing::FakeUserInterface userInterface;
-    NoObserver observer;
+    SettingsObserver observer;
     SettingsPersistence persistence;
     Profiles profiles;
     testing::RecordingKeyboard keyboard;
@@ -500,8 +461,7 @@ TEST_F(WindowScreenshots, MacroWindowsInEverySizeAndTheirTextsFitInEveryLanguage
     for (const char* language : kLanguages) {
         const Lexicon lexicon = LoadLanguage(language);
         for (const SizeCase& size : kSizes) {
-            const std::string suffix =
-                std::string("_") + language + "_size" + std::to_string(size.tamany);
+            const std::string suffix = std::string("_") + language + size.suffix;
             const bool shoot = std::string(language) == "English";
             EditorBench bench(lexicon);
             OpenWindows open;

@@ -145,64 +145,44 @@ TEST_F(LexiconLoading, AnEmptyOrUnreadableLexiconCountsAsMissing) {
     EXPECT_EQ(userInterface.messages[0].caption, "Warning");
 }
 
-enum class FileState { Absent, Written, WrittenWithoutSection, Folder };
-
-struct CompanionCase {
-    const char* name;
-    FileState configState;
-    const char* config;
-    FileState keyNames;
-    const char* problem;  // what the load names as the cause
-};
-
-std::string CompanionCaseName(const ::testing::TestParamInfo<CompanionCase>& testCase) {
-    return testCase.param.name;
-}
-
-class MissingCompanionFile : public LexiconLoading,
-                             public ::testing::WithParamInterface<CompanionCase> {};
-
-TEST_P(MissingCompanionFile, ShowsE8WithCaptionE4AndExits) {
+TEST_F(LexiconLoading, AMissingCompanionFileShowsE8WithCaptionE4AndExits) {
+    enum FileState { Absent, Written, Folder };
+    const struct {
+        FileState configState;
+        const char* config;
+        FileState keyNames;
+        const char* problem;  // what the load names as the cause
+    } cases[] = {
+        {Absent, "", Written, "config.ini: No such file"},
+        {Folder, "", Written, "config.ini: Is a directory"},
+        {Written, "[MetroA]\r\nmetro=no\r\n", Written, "config.ini has no debug key"},
+        {Written, "[DebugA]\r\ndebug=\r\n[MetroA]\r\nmetro=no\r\n", Written, "no debug key"},
+        {Written, "[DebugA]\r\ndebug=si\r\n[MetroA]\r\nmetro=\r\n", Written,
+         "config.ini has no metro key"},
+        {Written, kConfig, Absent, "contrl.ini: No such file"},
+        {Written, kConfig, Folder, "contrl.ini: Is a directory"},
+    };
     WriteLexicon("[English]\r\ne4=Warning\r\ne8=Please reinstall.\r\n");
-    std::filesystem::remove(folder.configFile());
-    std::filesystem::remove(folder.keyNamesFile());
     const auto place = [](const std::filesystem::path& file, FileState state, const char* text) {
-        if (state == FileState::Written) {
+        std::filesystem::remove(file);
+        if (state == Written) {
             WriteFile(file, text);
-        } else if (state == FileState::WrittenWithoutSection) {
-            WriteFile(file, "0x41=A\r\n");
-        } else if (state == FileState::Folder) {
+        } else if (state == Folder) {
             std::filesystem::create_directories(file);
         }
     };
-    place(folder.configFile(), GetParam().configState, GetParam().config);
-    place(folder.keyNamesFile(), GetParam().keyNames, kKeyNames);
-    EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram);
-    EXPECT_EQ(userInterface.messages,
-              (std::vector<ShownMessage>{{"Please reinstall.", "Warning"}}));
-    EXPECT_NE(lexicon.loadProblem.find(GetParam().problem), std::string::npos)
-        << lexicon.loadProblem;
+    for (const auto& c : cases) {
+        place(folder.configFile(), c.configState, c.config);
+        place(folder.keyNamesFile(), c.keyNames, kKeyNames);
+        lexicon = {};
+        userInterface.messages.clear();
+        EXPECT_EQ(Load("English"), LexiconLoad::ExitProgram) << c.problem;
+        EXPECT_EQ(userInterface.messages,
+                  (std::vector<ShownMessage>{{"Please reinstall.", "Warning"}}))
+            << c.problem;
+        EXPECT_NE(lexicon.loadProblem.find(c.problem), std::string::npos) << lexicon.loadProblem;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, MissingCompanionFile,
-    ::testing::Values(CompanionCase{"NoConfig", FileState::Absent, "", FileState::Written,
-                                    "config.ini: No such file"},
-                      CompanionCase{"ConfigIsAFolder", FileState::Folder, "", FileState::Written,
-                                    "config.ini: Is a directory"},
-                      CompanionCase{"NoDebugKey", FileState::Written, "[MetroA]\r\nmetro=no\r\n",
-                                    FileState::Written, "config.ini has no debug key"},
-                      CompanionCase{"EmptyDebug", FileState::Written,
-                                    "[DebugA]\r\ndebug=\r\n[MetroA]\r\nmetro=no\r\n",
-                                    FileState::Written, "no debug key"},
-                      CompanionCase{"EmptyMetro", FileState::Written,
-                                    "[DebugA]\r\ndebug=si\r\n[MetroA]\r\nmetro=\r\n",
-                                    FileState::Written, "config.ini has no metro key"},
-                      CompanionCase{"NoKeyNames", FileState::Written, kConfig, FileState::Absent,
-                                    "contrl.ini: No such file"},
-                      CompanionCase{"KeyNamesAreAFolder", FileState::Written, kConfig,
-                                    FileState::Folder, "contrl.ini: Is a directory"}),
-    CompanionCaseName);
 
 // Splits at every occurrence of `separator`.
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {

@@ -5,21 +5,18 @@
 namespace veltranix {
 namespace {
 
-TEST(Rounding, HalfGoesToTheLowerInteger) {
-    EXPECT_EQ(RoundHalfDown(2.5), 2);
-    EXPECT_EQ(RoundHalfDown(-2.5), -3);
-    EXPECT_EQ(RoundHalfDown(2.5000001), 3);
-    EXPECT_EQ(RoundHalfDown(2.4999999), 2);
-    EXPECT_EQ(RoundHalfDown(-2.4999999), -2);
-    EXPECT_EQ(RoundHalfDown(0.5), 0);
-    EXPECT_EQ(RoundHalfDown(-0.5), -1);
-    EXPECT_EQ(RoundHalfDown(7.0), 7);
-}
-
-TEST(Rounding, TruncationGoesTowardZero) {
-    EXPECT_EQ(TruncateTowardZero(2.9), 2);
-    EXPECT_EQ(TruncateTowardZero(-2.9), -2);
-    EXPECT_EQ(TruncateTowardZero(-0.1), 0);
+// Halves round down (toward minus infinity); truncation goes toward zero.
+TEST(Rounding, HalfGoesToTheLowerIntegerAndTruncationTowardZero) {
+    const struct {
+        double value;
+        int halfDown, truncated;
+    } cases[] = {{2.5, 2, 2},          {-2.5, -3, -2}, {2.5000001, 3, 2}, {2.4999999, 2, 2},
+                 {-2.4999999, -2, -2}, {0.5, 0, 0},    {-0.5, -1, 0},     {7.0, 7, 7},
+                 {2.9, 3, 2},          {-2.9, -3, -2}, {-0.1, 0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RoundHalfDown(c.value), c.halfDown) << c.value;
+        EXPECT_EQ(TruncateTowardZero(c.value), c.truncated) << c.value;
+    }
 }
 
 TEST(SizeFactor, StepsAndAnyOtherStepGivesTheDefaultSize) {
