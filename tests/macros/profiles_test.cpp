@@ -143,9 +143,7 @@ TEST_F(ProfilesTest, CreatingAnExistingNameTellsTheUserAndTouchesNothing) {
     const std::string before = ReadFile(macrosDir / "Work.cfg");
     EXPECT_EQ(profiles.CreateProfile("Work"), ProfileCreation::AlreadyExists);
     EXPECT_EQ(ReadFile(macrosDir / "Work.cfg"), before);
-    ASSERT_EQ(userInterface.messages.size(), 1u);
-    EXPECT_EQ(userInterface.messages[0].text, "Exists.");
-    EXPECT_EQ(userInterface.messages[0].caption, "Warning");
+    EXPECT_EQ(userInterface.messages, (std::vector<testing::ShownMessage>{{"Exists.", "Warning"}}));
 }
 
 TEST(ProfileNames, TheBoxFilterAndTheFileName) {
