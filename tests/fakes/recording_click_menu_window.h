@@ -1,7 +1,5 @@
 #pragma once
 
-#include <vector>
-
 #include "pointer/click_type_menu.h"
 #include "tests/fakes/event_journal.h"
 
@@ -10,9 +8,8 @@ namespace veltranix::testing {
 // Records what the menu logic asks of the click-type menu window.
 class RecordingClickMenuWindow : public ClickMenuWindowPort {
   public:
-    bool show(const ScreenRect& rect) override {
+    bool show(const ScreenRect&) override {
         Note(journal, "menu show");
-        shownAt.push_back(rect);
         return canCreate;
     }
     void hide() override {
@@ -21,7 +18,6 @@ class RecordingClickMenuWindow : public ClickMenuWindowPort {
     }
     void repaint() override { ++repaints; }
 
-    std::vector<ScreenRect> shownAt;
     int hides = 0;
     int repaints = 0;
     bool canCreate = true;

@@ -154,9 +154,8 @@ TEST_F(KeyCaptureTest, PasteTypesEachLineEndAsEnterAndMissingCharactersAsUnicode
 TEST_F(KeyCaptureTest, WhatDoesNotFitIsRefusedWithTheFullMessage) {
     EXPECT_FALSE(recorder.AddTextAsKeys(std::u16string(1000, u'\u00E9')));  // 12 each
     EXPECT_EQ(Entries(), "");
-    ASSERT_EQ(userInterface.messages.size(), 1u);
-    EXPECT_EQ(userInterface.messages[0].text, "The macro is full.");
-    EXPECT_EQ(userInterface.messages[0].caption, "Warning");
+    EXPECT_EQ(userInterface.messages,
+              (std::vector<testing::ShownMessage>{{"The macro is full.", "Warning"}}));
     for (int index = 0; index < 1950; ++index) {
         recorder.AppendDisplayChar(u'x');
     }

@@ -2,38 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "settings/store_tree.h"
 #include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_user_interface.h"
-#include "tests/support/temporary_folder.h"
+#include "tests/macros/profile_rig.h"
 
 namespace veltranix {
 namespace {
 
 using testing::ReadFile;
 
-class NoObserver : public SettingsObserver {};
-
-class MacroEditorTest : public ::testing::Test {
+class MacroEditorTest : public ::testing::Test, protected testing::ProfileRig {
   protected:
-    MacroEditorTest()
-        : sets(std::make_unique<MacroSets>()),
-          store(*sets,
-                [this](const std::filesystem::path& path, std::string_view content) {
-                    return diskFull ? false : ReplaceMacroFileAtomically(path, content);
-                }),
-          persistence(settings, lexicon, settingsStore, ProgramFolder{folder.path()}, userInterface,
-                      observer, kLanguageEnglishUs),
-          macrosDir(folder.path() / "Macros"),
-          profiles(store, persistence, settings, macrosDir, lexicon, userInterface),
-          recorder(sets->workingMacros, keyboard, names, clipboard, lexicon, userInterface),
-          editor(*sets, recorder, store, profiles, keyboard, lexicon, userInterface) {
-        std::filesystem::create_directories(macrosDir);
-        profiles.ChooseStartupProfile();
-    }
+    MacroEditorTest() { profiles.ChooseStartupProfile(); }
 
     const MacroSlot& Slot(int slot) const {
         return sets->workingMacros[static_cast<std::size_t>(slot)];
@@ -43,23 +23,11 @@ class MacroEditorTest : public ::testing::Test {
         editor.KeyReleased(key, KeyMessage::KeyUp);
     }
 
-    testing::TemporaryFolder folder;
-    std::unique_ptr<MacroSets> sets;
-    bool diskFull = false;
-    MacroFileStore store;
-    Settings settings;
-    Lexicon lexicon;
-    StoreTree settingsStore;
-    testing::FakeUserInterface userInterface;
-    NoObserver observer;
-    SettingsPersistence persistence;
-    std::filesystem::path macrosDir;
-    Profiles profiles;
     testing::RecordingKeyboard keyboard;
     KeyNames names;
     testing::FakeClipboard clipboard;
-    KeyRecorder recorder;
-    MacroEditor editor;
+    KeyRecorder recorder{sets->workingMacros, keyboard, names, clipboard, lexicon, userInterface};
+    MacroEditor editor{*sets, recorder, store, profiles, keyboard, lexicon, userInterface};
 };
 
 TEST_F(MacroEditorTest, OpeningSwitchesTheLocksOffAndShowsSlotOneInNameMode) {

@@ -64,8 +64,7 @@ TEST_F(MacroFileTest, DefaultFileMatchesTheHandWrittenGoldenFileByteForByte) {
 TEST_F(MacroFileTest, EmptySetIsFourteenLinesPerSlotAndReadsBackEmpty) {
     const std::string bytes = EncodeMacroFile(sets->workingMacros);
     EXPECT_EQ(bytes, Utf16File(Repeated(kEmptySlot, 6)));
-    auto read = ReadBack(bytes);
-    EXPECT_EQ(*read, sets->workingMacros);
+    EXPECT_EQ(*ReadBack(bytes), sets->workingMacros);
     EXPECT_EQ(ClassifyMacroFileText(DecodeMacroFileText(bytes)), MacroFileKind::Current);
 }
 
@@ -279,8 +278,7 @@ TEST_F(MacroFileTest, SavingNeverWritesThroughALink) {
 
 TEST_F(MacroFileTest, CountAboveTheArraysIsWrittenAsTheEntriesThatExist) {
     sets->workingMacros[0].count = 5000;
-    auto read = ReadBack(EncodeMacroFile(sets->workingMacros));
-    EXPECT_EQ((*read)[0].count, kMaxMacroEntries);
+    EXPECT_EQ((*ReadBack(EncodeMacroFile(sets->workingMacros)))[0].count, kMaxMacroEntries);
 }
 
 TEST_F(MacroFileTest, ALinkNamedLikeAProfileIsNotRead) {

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <thread>
 
 #include "tests/fakes/fake_clock.h"
@@ -22,6 +24,26 @@ using testing::RecordingKeyboard;
 using testing::SentKey;
 
 using Entry = testing::MacroEntry;
+using Keys = std::vector<std::string>;
+
+// Each key sent as "1E v" (a scan code pressed), "4B+ ^" (extended, released),
+// "vk 14 v" (a virtual key) or "U+E9 v" (a character).
+Keys Described(const std::vector<SentKey>& sent) {
+    Keys keys;
+    for (const SentKey& key : sent) {
+        const bool character = key.kind == SentKey::Kind::Character;
+        std::ostringstream text;
+        text << std::hex << std::uppercase
+             << (character                               ? "U+"
+                 : key.kind == SentKey::Kind::VirtualKey ? "vk "
+                                                         : "")
+             << (character ? static_cast<std::uint32_t>(key.character) : key.code)
+             << (key.extension == KeyExtension::Extended ? "+" : "")
+             << (key.direction == KeyDirection::Press ? " v" : " ^");
+        keys.push_back(text.str());
+    }
+    return keys;
+}
 
 class MacroPlayerTest : public ::testing::Test {
   protected:
@@ -57,12 +79,7 @@ class MacroPlayerTest : public ::testing::Test {
 
 TEST_F(MacroPlayerTest, KeyStrokePlaysByScanCodeWithoutProgressWindow) {
     Record(0, {{65, 1}, {65, 0}});
-    const auto sent = Play(0);
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0].kind, SentKey::Kind::ScanCode);
-    EXPECT_EQ(sent[0].code, 0x1E);
-    EXPECT_EQ(sent[0].direction, KeyDirection::Press);
-    EXPECT_EQ(sent[1].direction, KeyDirection::Release);
+    EXPECT_EQ(Described(Play(0)), (Keys{"1E v", "1E ^"}));
     EXPECT_TRUE(display.calls().empty());
 }
 
@@ -88,15 +105,7 @@ TEST_F(MacroPlayerTest, TheExtendedFlagFollowsTheKeySent) {
 TEST_F(MacroPlayerTest, CharactersPlayAsUnicodeEventsAndPairsJoin) {
     Record(2, {Entry{0xE9, 1, 1}, Entry{0xE9, 0, 1}, Entry{0xD83D, 1, 1}, Entry{0xD83D, 0, 1},
                Entry{0xDE00, 1, 1}, Entry{0xDE00, 0, 1}});
-    const auto sent = Play(2);
-    ASSERT_EQ(sent.size(), 4u);
-    EXPECT_EQ(sent[0].kind, SentKey::Kind::Character);
-    EXPECT_EQ(sent[0].character, U'\u00E9');
-    EXPECT_EQ(sent[1].direction, KeyDirection::Release);
-    EXPECT_EQ(sent[2].character, U'\U0001F600');
-    EXPECT_EQ(sent[2].direction, KeyDirection::Press);
-    EXPECT_EQ(sent[3].character, U'\U0001F600');
-    EXPECT_EQ(sent[3].direction, KeyDirection::Release);
+    EXPECT_EQ(Described(Play(2)), (Keys{"U+E9 v", "U+E9 ^", "U+1F600 v", "U+1F600 ^"}));
 }
 
 // Playback sleeps 2 ms before it starts, the pause at `start`; it ends at the
@@ -257,14 +266,8 @@ TEST_F(MacroPlayerTest, AStoppedMacroLetsGoOfTheKeysItHolds) {
     }
     stopped.requestStop();
     ASSERT_TRUE(stopped.waitUntilFinished(MacroPlayer::kShutdownWait));
-    const auto sent = keyboard.sent();
-    ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(sent[4].kind, SentKey::Kind::Character);
-    EXPECT_EQ(sent[4].character, U'\u03A9');
-    EXPECT_EQ(sent[4].direction, KeyDirection::Release);
-    EXPECT_EQ(sent[5].kind, SentKey::Kind::ScanCode);
-    EXPECT_EQ(sent[5].code, 0x2A);
-    EXPECT_EQ(sent[5].direction, KeyDirection::Release);
+    EXPECT_EQ(Described(keyboard.sent()),
+              (Keys{"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}));
 }
 
 TEST_F(MacroPlayerTest, AnOpenShellErrorBoxDoesNotHoldAStopRequest) {

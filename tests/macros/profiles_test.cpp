@@ -6,30 +6,18 @@
 #include <tuple>
 
 #include "macros/macros_folder.h"
-#include "settings/store_tree.h"
-#include "tests/fakes/fake_user_interface.h"
-#include "tests/support/temporary_folder.h"
+#include "tests/macros/profile_rig.h"
 
 namespace veltranix {
 namespace {
 
-using testing::FakeUserInterface;
 using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
-class NoObserver : public SettingsObserver {};
-
-class ProfilesTest : public ::testing::Test {
+class ProfilesTest : public ::testing::Test, protected testing::ProfileRig {
   protected:
-    ProfilesTest()
-        : sets(std::make_unique<MacroSets>()),
-          store(*sets),
-          persistence(settings, lexicon, settingsStore, ProgramFolder{folder.path()}, userInterface,
-                      observer, kLanguageEnglishUs),
-          macrosDir(folder.path() / "Macros"),
-          profiles(store, persistence, settings, macrosDir, lexicon, userInterface) {
-        std::filesystem::create_directories(macrosDir);
+    ProfilesTest() {
         lexicon.slots[static_cast<std::size_t>(LexiconKey::E7)] = "Exists.";
         lexicon.slots[static_cast<std::size_t>(LexiconKey::E4)] = "Warning";
     }
@@ -44,18 +32,6 @@ class ProfilesTest : public ::testing::Test {
         persistence.LoadProfileName();
         return settings.profileName;
     }
-
-    TemporaryFolder folder;
-    std::unique_ptr<MacroSets> sets;
-    MacroFileStore store;
-    Settings settings;
-    Lexicon lexicon;
-    StoreTree settingsStore;
-    FakeUserInterface userInterface;
-    NoObserver observer;
-    SettingsPersistence persistence;
-    std::filesystem::path macrosDir;
-    Profiles profiles;
 };
 
 TEST_F(ProfilesTest, FirstStartWithAnEmptyFolderWritesDefaultAndMakesItCurrent) {
@@ -167,9 +143,7 @@ TEST_F(ProfilesTest, CreatingAnExistingNameTellsTheUserAndTouchesNothing) {
     const std::string before = ReadFile(macrosDir / "Work.cfg");
     EXPECT_EQ(profiles.CreateProfile("Work"), ProfileCreation::AlreadyExists);
     EXPECT_EQ(ReadFile(macrosDir / "Work.cfg"), before);
-    ASSERT_EQ(userInterface.messages.size(), 1u);
-    EXPECT_EQ(userInterface.messages[0].text, "Exists.");
-    EXPECT_EQ(userInterface.messages[0].caption, "Warning");
+    EXPECT_EQ(userInterface.messages, (std::vector<testing::ShownMessage>{{"Exists.", "Warning"}}));
 }
 
 TEST(ProfileNames, TheBoxFilterAndTheFileName) {
@@ -249,9 +223,7 @@ TEST_F(ProfilesTest, ListingKeepsFiftyRegularCfgFilesAndSkipsLinks) {
 
 TEST(MacrosFolder, BesideTheProgramWhenWritableElseUnderTheUserDataFolder) {
     TemporaryFolder folder;
-    const auto beside = PrepareMacrosFolder(ProgramFolder{folder.path()}, {});
-    ASSERT_TRUE(beside);
-    EXPECT_EQ(*beside, folder.path() / "Macros");
+    EXPECT_EQ(PrepareMacrosFolder(ProgramFolder{folder.path()}, {}), folder.path() / "Macros");
 
     // A program folder where no folder can be made: a file stands in its way.
     WriteFile(folder.path() / "program", "x");
@@ -260,17 +232,15 @@ TEST(MacrosFolder, BesideTheProgramWhenWritableElseUnderTheUserDataFolder) {
     ASSERT_TRUE(fallback);
     EXPECT_EQ(*fallback, folder.path() / "data" / "veltranix" / "Macros");
     EXPECT_TRUE(std::filesystem::is_directory(*fallback));
-    const auto fromHome = PrepareMacrosFolder(blocked, {"relative", folder.path().string()});
-    ASSERT_TRUE(fromHome);
-    EXPECT_EQ(*fromHome, folder.path() / ".local" / "share" / "veltranix" / "Macros");
+    EXPECT_EQ(PrepareMacrosFolder(blocked, {"relative", folder.path().string()}),
+              folder.path() / ".local" / "share" / "veltranix" / "Macros");
     EXPECT_FALSE(PrepareMacrosFolder(blocked, {}));
 
     // A folder installed for all users stays untouched, writable or not.
     WriteFile(folder.path() / "shared-install", "");
-    const auto shared =
-        PrepareMacrosFolder(ProgramFolder{folder.path()}, {(folder.path() / "data").string(), {}});
-    ASSERT_TRUE(shared);
-    EXPECT_EQ(*shared, folder.path() / "data" / "veltranix" / "Macros");
+    EXPECT_EQ(
+        PrepareMacrosFolder(ProgramFolder{folder.path()}, {(folder.path() / "data").string(), {}}),
+        folder.path() / "data" / "veltranix" / "Macros");
 }
 
 }  // namespace

@@ -154,10 +154,8 @@ TEST_F(DwellFrames, OverTheProgramsWindowsTheClockRepeatsWithoutAMove) {
               (Events{"press Left", "release Left", "press Left", "release Left"}));
 
     // The restart countdown, the tray menu and the shell dialog do not repeat.
-    rig.openWindows = {};
-    rig.openWindows.restartCountdown = true;
-    rig.openWindows.notificationMenu = true;
-    rig.openWindows.shellCommandDialog = true;
+    rig.openWindows = {
+        .restartCountdown = true, .notificationMenu = true, .shellCommandDialog = true};
     Frame({here.x + 5, here.y});
     EXPECT_EQ(StillFor({here.x + 5, here.y}, 15000), 1);
 }

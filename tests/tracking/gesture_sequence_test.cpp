@@ -243,9 +243,7 @@ TEST(GestureSequences, AHeadShakePausesTrackingAndASecondShakeResumesIt) {
         face.Play({{20.0, 0.0, 1.5, 300}, {20.0, 0.0, 1.5, 301}});
         EXPECT_EQ(harness.desktop.pointer, frozen);
         if (c.faceLeaves) {
-            FaceScene away{0.0, 0.0, 1.5, 302};
-            away.faceVisible = false;
-            face.Play({away});
+            face.Play({testing::Away(302)});
             EXPECT_EQ(harness.State(), TrackingState::Reset);
             continue;
         }
@@ -279,11 +277,7 @@ TEST(GestureSequences, AFaceDriftingMoreThanFiftyPixelsAsksForARestartOnlyWithAu
     {
         LoopHarness harness;
         harness.settings.autoAjuste = true;
-        int frame = 0;
-        while (harness.State() != TrackingState::Track && frame < 160) {
-            harness.Step({0.0, 0.0, 1.5, std::uint32_t(++frame)});
-        }
-        ASSERT_EQ(harness.State(), TrackingState::Track);
+        ASSERT_NO_FATAL_FAILURE(harness.TrackStill());
         harness.frameMs = 1000;
         for (const FaceScene& scene : firstLeg) {
             harness.Step(scene);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "capture/capture_frame.h"
 #include "settings/settings.h"
 #include "tests/support/engine_settings.h"
@@ -32,6 +34,13 @@ class RecordingSettingsActions : public TrackingSettingsActions {
     int webcamApplies = 0;
 };
 
+// The frame without the face, with fresh camera noise.
+inline FaceScene Away(std::uint32_t seed) {
+    FaceScene away{0.0, 0.0, 1.5, seed};
+    away.faceVisible = false;
+    return away;
+}
+
 // The loop with the real stages, headless ports and a clock that advances
 // `frameMs` (40 ms) per frame.
 struct LoopHarness {
@@ -59,6 +68,14 @@ struct LoopHarness {
         clock.advanceMs(frameMs);
         ++frameNumber;
         return loop.lastFrame();
+    }
+
+    // Runs the still face through calibration and StartTracking.
+    void TrackStill() {
+        while (!StepStill().calibration && frameNumber < 150) {
+        }
+        StepStill();
+        ASSERT_EQ(State(), TrackingState::Track);
     }
 
     TrackingState State() const { return shared.state.load(); }

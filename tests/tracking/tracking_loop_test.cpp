@@ -8,7 +8,7 @@
 namespace veltranix {
 namespace {
 
-using testing::FaceScene;
+using testing::Away;
 using testing::LoopHarness;
 
 // The first frame after `startFrame` (1-based) whose clock reading is more
@@ -21,20 +21,6 @@ int FirstFrameMoreThan(const LoopHarness& harness, int startFrame, float seconds
         }
     }
     return -1;
-}
-
-// Runs the still face until the loop tracks (StartTracking done).
-void TrackStill(LoopHarness& harness) {
-    while (!harness.StepStill().calibration && harness.frameNumber < 150) {
-    }
-    harness.StepStill();
-    ASSERT_EQ(harness.State(), TrackingState::Track);
-}
-
-FaceScene Away(std::uint32_t seed) {
-    FaceScene away{0.0, 0.0, 1.5, seed};
-    away.faceVisible = false;
-    return away;
 }
 
 class CalibrationInEveryLayout : public ::testing::TestWithParam<FrameLayout> {};
@@ -81,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(AllLayouts, CalibrationInEveryLayout,
 
 TEST(TrackingLoop, FollowsTheHeadAndResetsWhenTheFaceIsGone) {
     LoopHarness harness(FrameLayout::I420);
-    TrackStill(harness);
+    ASSERT_NO_FATAL_FAILURE(harness.TrackStill());
     const FrameReport home = harness.StepStill();
     std::uint32_t seed = 500;
     const std::pair<double, double> path[] = {{8.0, 0.0},    {25.0, 6.0},   {45.0, 18.0},
@@ -277,7 +263,7 @@ TEST(HeadlessWindowTimers, CooldownAtTheSecondTickAndTheCountdownAtTheEleventh) 
 
 TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
     LoopHarness harness(FrameLayout::I420);
-    TrackStill(harness);
+    ASSERT_NO_FATAL_FAILURE(harness.TrackStill());
     // Only the height changes, or a size no screen can have is reported:
     // tracking goes on with the old size.
     for (const ScreenSize reported : {ScreenSize{1280, 800}, ScreenSize{999999999, 999999999}}) {

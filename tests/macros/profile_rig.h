@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+#include "macros/profiles.h"
+#include "settings/store_tree.h"
+#include "tests/fakes/fake_user_interface.h"
+#include "tests/support/temporary_folder.h"
+
+namespace veltranix::testing {
+
+// The macro sets, their file store and the profiles over a fresh Macros folder,
+// with settings kept in memory; while `diskFull` every save fails.
+struct ProfileRig {
+    ProfileRig() { std::filesystem::create_directories(macrosDir); }
+
+    class NoObserver : public SettingsObserver {};
+
+    TemporaryFolder folder;
+    std::unique_ptr<MacroSets> sets = std::make_unique<MacroSets>();
+    bool diskFull = false;
+    MacroFileStore store{*sets,
+                         [this](const std::filesystem::path& path, std::string_view content) {
+                             return !diskFull && ReplaceMacroFileAtomically(path, content);
+                         }};
+    Settings settings;
+    Lexicon lexicon;
+    StoreTree settingsStore;
+    FakeUserInterface userInterface;
+    NoObserver observer;
+    SettingsPersistence persistence{
+        settings,      lexicon,  settingsStore,     ProgramFolder{folder.path()},
+        userInterface, observer, kLanguageEnglishUs};
+    std::filesystem::path macrosDir = folder.path() / "Macros";
+    Profiles profiles{store, persistence, settings, macrosDir, lexicon, userInterface};
+};
+
+}  // namespace veltranix::testing
