@@ -192,6 +192,27 @@ class ProgramSystemTest : public ::testing::Test {
         return last;
     }
 
+    // Waits until the pointer has stopped: it comes to rest slowly once the
+    // head is still, and gestures count only in frames where it moved less
+    // than 2 px. False when it still moves after 3 s.
+    bool WaitForStillPointer() {
+        constexpr auto kStillFor = std::chrono::milliseconds(250);
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(3);
+        std::pair<int, int> last = screen_.Pointer();
+        Clock::time_point since = Clock::now();
+        while (Clock::now() < end) {
+            Hold(0.02);
+            const std::pair<int, int> now = screen_.Pointer();
+            if (now != last) {
+                last = now;
+                since = Clock::now();
+            } else if (Clock::now() - since >= kStillFor) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // How far the pointer goes for a camera pixel of head movement, found by
     // turning the head a little each way, as a user learns it.
     void LearnHeadToPointerGain() {
@@ -563,6 +584,9 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     for (int attempt = 0; attempt < 3 && !doubleClicked; ++attempt) {
         ASSERT_TRUE(SteerPointerInto({clickTarget.x + 60, clickTarget.y + 60, 180, 180}))
             << steerLog_;
+        if (!WaitForStillPointer()) {
+            steerLog_ += "the pointer never came to a stop; ";
+        }
         notePresses();
         presses.clear();
         for (int opening : {8, 16, 16, 16, 16, 16, 8, 0}) {
@@ -574,7 +598,9 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         face_->TurnTo(face_->offsetX() + 3, face_->offsetY());
     }
     EXPECT_TRUE(doubleClicked) << presses.size() << " presses (" << OpenWindowNames()
-                               << "): " << steerLog_;
+                               << "), mouth level "
+                               << Stored(store_keys::kMouse, "nivellBoca").value_or(-1) << ": "
+                               << steerLog_;
 
     // System options (left, second row): the medium size, OK; the docked
     // window takes the new size.
