@@ -155,12 +155,7 @@ class ProgramFaultTest : public ::testing::Test {
         for (int attempt = 0; attempt < 3; ++attempt) {
             Hold(1.0);
             const auto before = Pointer();
-            const double rest = camera_->offsetX();
-            const double goal = rest + (attempt % 2 == 0 ? 10.0 : -10.0);
-            for (int step = 1; step <= 30; ++step) {
-                camera_->MoveTo(rest + (goal - rest) * step / 30.0, 0);
-                Hold(0.04);
-            }
+            camera_->TurnTo(camera_->offsetX() + (attempt % 2 == 0 ? 10.0 : -10.0), 0);
             const bool moved = WaitFor(
                 [&] {
                     const auto now = Pointer();

@@ -225,10 +225,20 @@ class ProgramSystemTest : public ::testing::Test {
         SettledPointer();
     }
 
+    // Turns the head by as much as, at the learnt gain, brings the pointer
+    // from (x, y) to the middle of `target`.
+    void AimAt(const WindowPlace& target, int x, int y) {
+        const auto turn = [](int pixels, double gain) {
+            return std::abs(gain) > 0.5 ? pixels / gain : 0.0;
+        };
+        face_->TurnTo(std::clamp(face_->offsetX() + turn(target.x + target.width / 2 - x, gainX_),
+                                 -120.0, 120.0),
+                      std::clamp(face_->offsetY() + turn(target.y + target.height / 2 - y, gainY_),
+                                 -80.0, 80.0));
+    }
+
     // Turns the head until the pointer rests inside `target` (aiming at its middle).
     bool SteerPointerInto(const WindowPlace& target) {
-        const int goalX = target.x + target.width / 2;
-        const int goalY = target.y + target.height / 2;
         for (int step = 0; step < 12; ++step) {
             const auto [x, y] = SettledPointer();
             steerLog_ += "pointer " + std::to_string(x) + "," + std::to_string(y) + " head " +
@@ -237,13 +247,7 @@ class ProgramSystemTest : public ::testing::Test {
             if (target.Contains(x, y)) {
                 return true;
             }
-            const double nextX =
-                std::clamp(face_->offsetX() + (std::abs(gainX_) > 0.5 ? (goalX - x) / gainX_ : 0.0),
-                           -120.0, 120.0);
-            const double nextY =
-                std::clamp(face_->offsetY() + (std::abs(gainY_) > 0.5 ? (goalY - y) / gainY_ : 0.0),
-                           -80.0, 80.0);
-            face_->TurnTo(nextX, nextY);
+            AimAt(target, x, y);
         }
         return false;
     }
@@ -261,13 +265,7 @@ class ProgramSystemTest : public ::testing::Test {
                 return true;
             }
             const auto [x, y] = screen_.Pointer();
-            const int goalX = target.x + target.width / 2;
-            const int goalY = target.y + target.height / 2;
-            face_->TurnTo(
-                std::clamp(face_->offsetX() + (std::abs(gainX_) > 0.5 ? (goalX - x) / gainX_ : 0.0),
-                           -120.0, 120.0),
-                std::clamp(face_->offsetY() + (std::abs(gainY_) > 0.5 ? (goalY - y) / gainY_ : 0.0),
-                           -80.0, 80.0));
+            AimAt(target, x, y);
         }
         return inside();
     }

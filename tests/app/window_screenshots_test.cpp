@@ -105,9 +105,14 @@ bool Save(QWidget& widget, const std::string& name) {
     return false;
 }
 
-// The text lies across the box and, unless only its width counts, down it.
+// How much of a box a text must keep to.
+enum class Fit {
+    Across,         // its width only
+    AcrossAndDown,  // its width and its height
+};
+
 void ExpectInside(const SkinText& text, const ScreenRect& box, const std::string& where,
-                  bool widthOnly = false) {
+                  Fit fit = Fit::AcrossAndDown) {
     const int width = SkinTextWidth(text);
     const std::string what = where + ": \"" + text.text + "\" is " + std::to_string(width) +
                              " px wide at " + std::to_string(text.origin.x) + "," +
@@ -115,7 +120,7 @@ void ExpectInside(const SkinText& text, const ScreenRect& box, const std::string
                              std::to_string(box.left) + " to " + std::to_string(box.right);
     EXPECT_GE(text.origin.x, box.left) << what;
     EXPECT_LE(text.origin.x + width, box.right) << what;
-    if (!widthOnly) {
+    if (fit == Fit::AcrossAndDown) {
         EXPECT_GE(text.origin.y, box.top) << what;
         EXPECT_LE(text.origin.y + text.font.heightPx, box.bottom) << what;
     }
@@ -123,7 +128,7 @@ void ExpectInside(const SkinText& text, const ScreenRect& box, const std::string
 
 // The text lies within a window `windowWidth` pixels wide.
 void ExpectFits(const SkinText& text, int windowWidth, const std::string& where) {
-    ExpectInside(text, {0, 0, windowWidth, 0}, where, true);
+    ExpectInside(text, {0, 0, windowWidth, 0}, where, Fit::Across);
 }
 
 class WindowScreenshots : public ::testing::Test {
@@ -308,7 +313,7 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
                     shot.menu.OnTimer(0);
                 }
                 for (const MenuText& text : shot.menu.View(lexicon).texts) {
-                    ExpectInside(text.text, text.box, shot.name + suffix, true);
+                    ExpectInside(text.text, text.box, shot.name + suffix, Fit::Across);
                 }
                 if (!shoot) {
                     continue;
@@ -323,7 +328,7 @@ TEST_F(WindowScreenshots, OptionsMenusInEverySizeAndTheirTextsFitInEveryLanguage
             // The mark of head movement switched off.
             settings.pointerMoveMode = 1;
             for (const MenuText& text : webcam.View(lexicon).texts) {
-                ExpectInside(text.text, text.box, "webcam_options" + suffix, true);
+                ExpectInside(text.text, text.box, "webcam_options" + suffix, Fit::Across);
             }
         }
     }

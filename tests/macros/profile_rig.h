@@ -16,8 +16,6 @@ namespace veltranix::testing {
 struct ProfileRig {
     ProfileRig() { std::filesystem::create_directories(macrosDir); }
 
-    class NoObserver : public SettingsObserver {};
-
     TemporaryFolder folder;
     std::unique_ptr<MacroSets> sets = std::make_unique<MacroSets>();
     bool diskFull = false;
@@ -29,7 +27,7 @@ struct ProfileRig {
     Lexicon lexicon;
     StoreTree settingsStore;
     FakeUserInterface userInterface;
-    NoObserver observer;
+    SettingsObserver observer;
     SettingsPersistence persistence{
         settings,      lexicon,  settingsStore,     ProgramFolder{folder.path()},
         userInterface, observer, kLanguageEnglishUs};

@@ -45,7 +45,8 @@ inline void PrepareFirstStartSettings(const std::filesystem::path& configDir,
 // the most precise aim. Written into the store in `configDir`.
 inline void PrepareDwellSettings(const std::filesystem::path& configDir,
                                  const std::filesystem::path& programFolder) {
-    PrepareFirstStartSettings(configDir, programFolder, CurrentProfile::Unnamed);
+    ASSERT_NO_FATAL_FAILURE(
+        PrepareFirstStartSettings(configDir, programFolder, CurrentProfile::Unnamed));
     FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
     store.open();
     ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
