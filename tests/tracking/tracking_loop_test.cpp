@@ -239,28 +239,6 @@ TEST(TrackingLoop, TrackingMarksSwitchTheManualEyeGuidesOff) {
     EXPECT_FALSE(harness.windows.manualEyeView);
 }
 
-// The main window's timers as the replay tool runs them: timer 11 (2 s) ends
-// the head-pause cooldown at its second tick, timer 10 (1 s) counts 10 down
-// to 0 and resets at its eleventh tick.
-TEST(HeadlessWindowTimers, CooldownAtTheSecondTickAndTheCountdownAtTheEleventh) {
-    ManualClock clock(SystemTime{10, 0, 0, 0});
-    HeadlessTrackingWindows windows(clock);
-    windows.startHeadPauseCooldownTimer();
-    windows.startRestartCountdown();
-    clock.advanceMs(3999);
-    EXPECT_FALSE(windows.runTimers().headPauseCooldownEnded);
-    EXPECT_EQ(windows.countdownValue(), 7);
-    clock.advanceMs(1);
-    EXPECT_TRUE(windows.runTimers().headPauseCooldownEnded);
-    EXPECT_FALSE(windows.runTimers().headPauseCooldownEnded) << "the timer stops itself";
-    clock.advanceMs(6999);
-    EXPECT_EQ(windows.countdownValue(), 0);
-    EXPECT_FALSE(windows.runTimers().restartCountdownEnded);
-    clock.advanceMs(1);
-    EXPECT_TRUE(windows.runTimers().restartCountdownEnded);
-    EXPECT_FALSE(windows.restartCountdownShown());
-}
-
 TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
     LoopHarness harness(FrameLayout::I420);
     ASSERT_NO_FATAL_FAILURE(harness.TrackStill());
