@@ -8,7 +8,7 @@
 #include "tests/fakes/recording_cursors.h"
 #include "tests/fakes/recording_pointer_input.h"
 #include "tests/fakes/recording_sound.h"
-#include "tests/fakes/stepping_clock.h"
+#include "tracking/manual_clock.h"
 
 namespace veltranix {
 namespace {
@@ -32,7 +32,7 @@ void BM_DwellFrameWithClockRunning(benchmark::State& state) {
     testing::RecordingCursors cursors;
     testing::RecordingSound sound;
     testing::FakeMacroPlayer macros;
-    testing::SteppingClock clock;
+    ManualClock clock;
     testing::RecordingClickMenuWindow menuWindow;
     NoWindowAtPoint windowAtPoint;
     OpenWindows openWindows;

@@ -15,7 +15,7 @@
 #include "tests/fakes/recording_cursors.h"
 #include "tests/fakes/recording_pointer_input.h"
 #include "tests/fakes/recording_sound.h"
-#include "tests/fakes/stepping_clock.h"
+#include "tracking/manual_clock.h"
 
 namespace veltranix::testing {
 
@@ -23,6 +23,20 @@ class FakeWindowAtPoint : public WindowAtPointPort {
   public:
     OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return window; }
     OwnWindowAtPoint window = OwnWindowAtPoint::None;
+};
+
+// The manual clock from 10:00, noting each sleep ("sleep 2") in the journal.
+class JournalledClock : public ManualClock {
+  public:
+    explicit JournalledClock(EventJournal& journal)
+        : ManualClock({10, 0, 0, 0}), journal_(journal) {}
+    void sleepMs(int durationMs) override {
+        Note(&journal_, "sleep " + std::to_string(durationMs));
+        ManualClock::sleepMs(durationMs);
+    }
+
+  private:
+    EventJournal& journal_;
 };
 
 inline Settings PointerTestSettings() {
@@ -45,7 +59,6 @@ struct PointerRig {
         cursors.journal = &journal;
         sound.journal = &journal;
         macros.journal = &journal;
-        clock.journal = &journal;
         menuWindow.journal = &journal;
     }
 
@@ -64,7 +77,7 @@ struct PointerRig {
     RecordingCursors cursors;
     RecordingSound sound;
     FakeMacroPlayer macros;
-    SteppingClock clock;
+    JournalledClock clock{journal};
     RecordingClickMenuWindow menuWindow;
     FakeWindowAtPoint windowAtPoint;
     OpenWindows openWindows;
