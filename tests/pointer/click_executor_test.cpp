@@ -34,7 +34,7 @@ TEST_P(ClickButtons, SynthesiseTheRequestCountAndSound) {
     ASSERT_EQ(rig.sound.played.size(), 1u);
     EXPECT_EQ(rig.sound.played[0].file, rig.folder.root / "so" / "click.wav");
     EXPECT_EQ(rig.sound.played[0].overlap, SoundOverlap::Interrupt);
-    EXPECT_TRUE(rig.macros.startedSlots.empty());
+    EXPECT_TRUE(rig.macros.slots.empty());
 }
 
 const Events kLeftClick{"press Left", "release Left"};
@@ -63,7 +63,7 @@ TEST(ClickExecution, MacroCodesStartTheirSlotWithoutPointerInput) {
          ++code) {
         rig.clicks.ExecuteClick(code);
     }
-    EXPECT_EQ(rig.macros.startedSlots, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(rig.macros.slots, (std::vector<int>{0, 1, 2, 3, 4, 5}));
     EXPECT_TRUE(rig.input.events.empty());
     EXPECT_EQ(rig.clicks.clickCount(), 6);
     EXPECT_EQ(rig.sound.played.size(), 6u);

@@ -9,12 +9,7 @@
 #include "pointer/trigger_dispatcher.h"
 #include "settings/settings.h"
 #include "tests/fakes/event_journal.h"
-#include "tests/fakes/fake_desktop.h"
-#include "tests/fakes/fake_macro_player.h"
-#include "tests/fakes/recording_click_menu_window.h"
-#include "tests/fakes/recording_cursors.h"
-#include "tests/fakes/recording_pointer_input.h"
-#include "tests/fakes/recording_sound.h"
+#include "tracking/headless_ports.h"
 #include "tracking/manual_clock.h"
 
 namespace veltranix::testing {
@@ -54,12 +49,11 @@ inline Settings PointerTestSettings() {
 // screen, with one journal of all events in order.
 struct PointerRig {
     PointerRig() {
-        input.desktop = &desktop;
-        input.journal = &journal;
-        cursors.journal = &journal;
-        sound.journal = &journal;
-        macros.journal = &journal;
-        menuWindow.journal = &journal;
+        input.log = &journal;
+        cursors.log = &journal;
+        sound.log = &journal;
+        macros.log = &journal;
+        menuWindow.log = &journal;
     }
 
     // Binds one trigger row (eye, mouth, dwell) to one click kind only.
@@ -72,13 +66,13 @@ struct PointerRig {
     Settings settings = PointerTestSettings();
     ProgramFolder folder{"/opt/veltranix"};
     EventJournal journal;
-    FakeDesktop desktop;
-    RecordingPointerInput input;
-    RecordingCursors cursors;
-    RecordingSound sound;
-    FakeMacroPlayer macros;
+    HeadlessDesktop desktop;
+    HeadlessPointerInput input{desktop};
+    HeadlessCursors cursors;
+    HeadlessSound sound;
+    HeadlessMacroPlayer macros;
     JournalledClock clock{journal};
-    RecordingClickMenuWindow menuWindow;
+    HeadlessClickMenuWindow menuWindow;
     FakeWindowAtPoint windowAtPoint;
     OpenWindows openWindows;
     KeyboardCooperation keyboards;
