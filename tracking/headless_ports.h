@@ -13,9 +13,9 @@
 #include "core/feedback_port.h"
 #include "core/input_port.h"
 #include "core/macro_player_port.h"
-#include "core/user_interface_port.h"
 #include "pointer/click_type_menu.h"
 #include "pointer/open_windows.h"
+#include "tracking/headless_user_interface.h"
 #include "tracking/manual_clock.h"
 #include "tracking/tracking_windows_port.h"
 
@@ -143,16 +143,6 @@ class HeadlessCompanion : public CompanionPort {
     void closeCompanionWindow(std::uint64_t) override {}
     int broadcasts = 0;
     int shows = 0;
-};
-
-class HeadlessUserInterface : public UserInterfacePort {
-  public:
-    void showMessage(std::string_view text, std::string_view) override {
-        messages.emplace_back(text);
-    }
-    void requestShutdown() override { ++shutdownRequests; }
-    std::vector<std::string> messages;
-    int shutdownRequests = 0;
 };
 
 // What the main window's timers did up to a moment.

@@ -195,7 +195,7 @@ TEST(TrackingLoop, AMisplacedFaceOrAMissingDetectorNeverCalibrates) {
         EXPECT_FALSE(missing.StepStill().faceStatus.has_value());
     }
     ASSERT_EQ(missing.userInterface.messages.size(), 1u);
-    EXPECT_NE(missing.userInterface.messages[0].find("/nonexistent/faceDetector.xml"),
+    EXPECT_NE(missing.userInterface.messages[0].text.find("/nonexistent/faceDetector.xml"),
               std::string::npos);
     EXPECT_EQ(missing.userInterface.shutdownRequests, 1);
     EXPECT_TRUE(missing.loop.detectorFailed());
