@@ -263,10 +263,11 @@ class HeadlessClickMenuWindow : public ClickMenuWindowPort {
     PortLog* log = nullptr;
 };
 
-// No window of the program lies under the pointer.
+// The same window of the program (none unless told) under every point.
 class HeadlessWindowAtPoint : public WindowAtPointPort {
   public:
-    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return OwnWindowAtPoint::None; }
+    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return window; }
+    OwnWindowAtPoint window = OwnWindowAtPoint::None;
 };
 
 // Records the macro slots asked for ("macro 2"); nothing plays, unless a

@@ -273,19 +273,18 @@ TEST(Skins, HighlightedVariantsChangeOnlyTheirZone) {
     const Box pause = kMenuCells[static_cast<std::size_t>(MainMenuButton::PauseOrResume)];
     const struct {
         const char *plain, *lit;
-        QSize design;
         Box zone;
-    } variants[] = {{"PAUSE", "PAUSE_TRUE", {160, 120}, yes},
-                    {"PAUSE", "PAUSE_FALSE", {160, 120}, no},
-                    {"SALIDA", "SALIDA_TRUE", {160, 120}, yes},
-                    {"SALIDA", "SALIDA_FALSE", {160, 120}, no},
-                    {"MENU_PRINCIPAL", "MENU_PRINCIPAL_PAUSA", {160, 240}, pause}};
+    } variants[] = {{"PAUSE", "PAUSE_TRUE", yes},
+                    {"PAUSE", "PAUSE_FALSE", no},
+                    {"SALIDA", "SALIDA_TRUE", yes},
+                    {"SALIDA", "SALIDA_FALSE", no},
+                    {"MENU_PRINCIPAL", "MENU_PRINCIPAL_PAUSA", pause}};
     for (const auto& v : variants) {
         for (double scale : kScales) {
             const QImage plain = render(v.plain, scale);
             const QImage lit = render(v.lit, scale);
             ASSERT_EQ(plain.size(), lit.size());
-            const QRect zone = pixels(plain, v.design, v.zone);
+            const QRect zone = pixels(plain, load(v.plain)->defaultSize(), v.zone);
             // One pixel of slack for antialiasing at the zone's edge.
             const QRect near = zone.adjusted(-1, -1, 1, 1);
             int inside = 0, outside = 0;
@@ -316,14 +315,16 @@ TEST(Skins, PauseAndExitConfirmationsDiffer) {
     }
 }
 
-// "OK_ULL" drawn at bar (98, 8) over the waiting start button must stand out.
+// "OK_ULL" drawn where the bar shows it, over the waiting start button, must
+// stand out.
 TEST(Skins, GoButtonStandsOutFromTheWaitingOne) {
     const QImage bar = render("Boto_ulls_ok", 1.0);
     const QImage go = render("OK_ULL", 1.0);
+    const ScreenPoint at{kEyesMarkedBitmapOrigin.x, kEyesMarkedBitmapOrigin.y - kSetupBarTopY};
     long total = 0;
     for (int y = 0; y < go.height(); ++y) {
         for (int x = 0; x < go.width(); ++x) {
-            total += distance(go.pixel(x, y), bar.pixel(98 + x, 8 + y));
+            total += distance(go.pixel(x, y), bar.pixel(at.x + x, at.y + y));
         }
     }
     EXPECT_GT(total / (go.width() * go.height()), 150);

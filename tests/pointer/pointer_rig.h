@@ -14,12 +14,6 @@
 
 namespace veltranix::testing {
 
-class FakeWindowAtPoint : public WindowAtPointPort {
-  public:
-    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return window; }
-    OwnWindowAtPoint window = OwnWindowAtPoint::None;
-};
-
 // The manual clock from 10:00, noting each sleep ("sleep 2") in the journal.
 class JournalledClock : public ManualClock {
   public:
@@ -73,7 +67,7 @@ struct PointerRig {
     HeadlessMacroPlayer macros;
     JournalledClock clock{journal};
     HeadlessClickMenuWindow menuWindow;
-    FakeWindowAtPoint windowAtPoint;
+    HeadlessWindowAtPoint windowAtPoint;
     OpenWindows openWindows;
     KeyboardCooperation keyboards;
 
