@@ -2,21 +2,10 @@
 
 #include "pointer/click_codes.h"
 #include "pointer/pointer_actions.h"
-#include "tests/fakes/fake_desktop.h"
-#include "tests/fakes/fake_macro_player.h"
-#include "tests/fakes/recording_click_menu_window.h"
-#include "tests/fakes/recording_cursors.h"
-#include "tests/fakes/recording_pointer_input.h"
-#include "tests/fakes/recording_sound.h"
-#include "tests/fakes/stepping_clock.h"
+#include "tracking/headless_ports.h"
 
 namespace veltranix {
 namespace {
-
-class NoWindowAtPoint : public WindowAtPointPort {
-  public:
-    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return OwnWindowAtPoint::None; }
-};
 
 // The pointer-action share of one tracking frame with a still head and the
 // dwell clock running: pause check, stillness, clock step, dispatch.
@@ -27,14 +16,14 @@ void BM_DwellFrameWithClockRunning(benchmark::State& state) {
     settings.dwellSeconds = 8;
     settings.pointerMoveMode = 2;
     settings.gestureClickMatrix[static_cast<int>(GestureRow::Dwell)][click_kind::kRight] = 1;
-    testing::FakeDesktop desktop;
-    testing::RecordingPointerInput input;
-    testing::RecordingCursors cursors;
-    testing::RecordingSound sound;
-    testing::FakeMacroPlayer macros;
-    testing::SteppingClock clock;
-    testing::RecordingClickMenuWindow menuWindow;
-    NoWindowAtPoint windowAtPoint;
+    HeadlessDesktop desktop;
+    HeadlessPointerInput input(desktop);
+    HeadlessCursors cursors;
+    HeadlessSound sound;
+    HeadlessMacroPlayer macros;
+    ManualClock clock;
+    HeadlessClickMenuWindow menuWindow;
+    HeadlessWindowAtPoint windowAtPoint;
     OpenWindows openWindows;
     KeyboardCooperation keyboards;
     PointerActions actions(
@@ -57,7 +46,7 @@ BENCHMARK(BM_DwellFrameWithClockRunning);
 
 void BM_HeadShakeDetector(benchmark::State& state) {
     Settings settings;
-    testing::RecordingSound sound;
+    HeadlessSound sound;
     HeadShakeDetector detector({1280, 1024}, settings, sound, ProgramFolder{});
     const int swing[] = {320, 330, 310, 330, 320, 320};
     int frame = 0;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,9 +13,9 @@
 #include "core/feedback_port.h"
 #include "core/input_port.h"
 #include "core/macro_player_port.h"
-#include "core/user_interface_port.h"
 #include "pointer/click_type_menu.h"
 #include "pointer/open_windows.h"
+#include "tracking/headless_user_interface.h"
 #include "tracking/manual_clock.h"
 #include "tracking/tracking_windows_port.h"
 
@@ -22,44 +24,72 @@ namespace veltranix {
 // Ports that record what the engine asks for instead of acting on it, for
 // runs without a desktop (the replay tool, tests). Single thread.
 
-// A simulated screen whose pointer goes where the engine puts it.
+// What several ports were asked to do, in order, as short texts ("press Left",
+// "moveTo 10,20", "sound click.wav"), when a log is attached to them.
+using PortLog = std::vector<std::string>;
+
+inline void Note(PortLog* log, std::string event) {
+    if (log != nullptr) {
+        log->push_back(std::move(event));
+    }
+}
+
+// A simulated screen (1280 x 1024 unless told) whose pointer goes where the
+// engine puts it; the work area leaves a 40-pixel task bar.
 class HeadlessDesktop : public DesktopPort {
   public:
-    explicit HeadlessDesktop(ScreenSize size)
-        : screen(size), pointer{size.width / 2, size.height / 2} {}
+    explicit HeadlessDesktop(ScreenSize size = {1280, 1024})
+        : screen(size),
+          work{0, 0, size.width, size.height - 40},
+          pointer{size.width / 2, size.height / 2} {}
     ScreenSize screenSize() const override { return screen; }
-    ScreenRect workArea() const override { return {0, 0, screen.width, screen.height - 40}; }
+    ScreenRect workArea() const override { return work; }
     ScreenPoint pointerPosition() const override { return pointer; }
-    bool primaryButtonSwapped() const override { return false; }
+    bool primaryButtonSwapped() const override { return swapped; }
 
     ScreenSize screen;
+    ScreenRect work;
     ScreenPoint pointer;
+    bool swapped = false;
 };
 
+// Records input as texts: "press Left", "release Right", "moveTo 10,20",
+// "moveBy -1,0"; moves also move the desktop's pointer, kept on the screen.
 class HeadlessPointerInput : public PointerInputPort {
   public:
     explicit HeadlessPointerInput(HeadlessDesktop& desktop) : desktop_(desktop) {}
     void sendButton(PointerButton button, KeyDirection direction) override {
-        buttons.push_back({button, direction});
+        Record((direction == KeyDirection::Press ? "press " : "release ") + ButtonName(button));
     }
-    // The pointer stays on the screen, as a desktop keeps it.
     void moveTo(ScreenPoint point) override {
+        Record("moveTo " + std::to_string(point.x) + "," + std::to_string(point.y));
         desktop_.pointer = OnScreen(point);
-        ++moves;
     }
     void moveBy(int dxPixels, int dyPixels) override {
+        Record("moveBy " + std::to_string(dxPixels) + "," + std::to_string(dyPixels));
         desktop_.pointer = OnScreen({desktop_.pointer.x + dxPixels, desktop_.pointer.y + dyPixels});
-        ++moves;
+    }
+    // Only the button events.
+    std::vector<std::string> Buttons() const {
+        std::vector<std::string> buttons;
+        std::copy_if(events.begin(), events.end(), std::back_inserter(buttons),
+                     [](const std::string& event) { return !event.starts_with("move"); });
+        return buttons;
     }
 
-    struct ButtonEvent {
-        PointerButton button;
-        KeyDirection direction;
-    };
-    std::vector<ButtonEvent> buttons;
-    int moves = 0;
+    std::vector<std::string> events;
+    PortLog* log = nullptr;
 
   private:
+    static std::string ButtonName(PointerButton button) {
+        return button == PointerButton::Left    ? "Left"
+               : button == PointerButton::Right ? "Right"
+                                                : "Middle";
+    }
+    void Record(std::string event) {
+        Note(log, event);
+        events.push_back(std::move(event));
+    }
     ScreenPoint OnScreen(ScreenPoint point) const {
         return {std::clamp(point.x, 0, desktop_.screen.width - 1),
                 std::clamp(point.y, 0, desktop_.screen.height - 1)};
@@ -67,24 +97,42 @@ class HeadlessPointerInput : public PointerInputPort {
     HeadlessDesktop& desktop_;
 };
 
+// Records cursor changes: "install <file name>", "restore", "hand".
 class HeadlessCursors : public CursorPort {
   public:
-    bool installAnimatedCursor(const std::filesystem::path&) override {
-        ++installs;
-        return true;
+    bool installAnimatedCursor(const std::filesystem::path& aniFile) override {
+        Record("install " + aniFile.filename().string());
+        installedFiles.push_back(aniFile);
+        return installSucceeds;
     }
-    void restoreSystemCursors() override { ++restores; }
-    void showHandCursor() override {}
-    int installs = 0;
-    int restores = 0;
+    void restoreSystemCursors() override { Record("restore"); }
+    void showHandCursor() override { Record("hand"); }
+
+    std::vector<std::string> events;
+    std::vector<std::filesystem::path> installedFiles;
+    bool installSucceeds = true;
+    PortLog* log = nullptr;
+
+  private:
+    void Record(std::string event) {
+        Note(log, event);
+        events.push_back(std::move(event));
+    }
+};
+
+struct PlayedSound {
+    std::filesystem::path file;
+    SoundOverlap overlap;
 };
 
 class HeadlessSound : public SoundPort {
   public:
-    void play(const std::filesystem::path& waveFile, SoundOverlap) override {
-        played.push_back(waveFile.string());
+    void play(const std::filesystem::path& waveFile, SoundOverlap overlap) override {
+        Note(log, "sound " + waveFile.filename().string());
+        played.push_back({waveFile, overlap});
     }
-    std::vector<std::string> played;
+    std::vector<PlayedSound> played;
+    PortLog* log = nullptr;
 };
 
 class HeadlessCompanion : public CompanionPort {
@@ -95,16 +143,6 @@ class HeadlessCompanion : public CompanionPort {
     void closeCompanionWindow(std::uint64_t) override {}
     int broadcasts = 0;
     int shows = 0;
-};
-
-class HeadlessUserInterface : public UserInterfacePort {
-  public:
-    void showMessage(std::string_view text, std::string_view) override {
-        messages.emplace_back(text);
-    }
-    void requestShutdown() override { ++shutdownRequests; }
-    std::vector<std::string> messages;
-    int shutdownRequests = 0;
 };
 
 // What the main window's timers did up to a moment.
@@ -205,32 +243,47 @@ class HeadlessTrackingWindows : public TrackingWindowsPort {
     std::optional<long long> countdownStartMs_;
 };
 
-// A click-type menu window that is only a rectangle.
+// A click-type menu window that is only a rectangle: "menu show", "menu hide".
 class HeadlessClickMenuWindow : public ClickMenuWindowPort {
   public:
     bool show(const ScreenRect& rect) override {
+        Note(log, "menu show");
         shownAt.push_back(rect);
-        return true;
+        return canCreate;
     }
-    void hide() override { ++hides; }
-    void repaint() override {}
+    void hide() override {
+        Note(log, "menu hide");
+        ++hides;
+    }
+    void repaint() override { ++repaints; }
     std::vector<ScreenRect> shownAt;
     int hides = 0;
+    int repaints = 0;
+    bool canCreate = true;
+    PortLog* log = nullptr;
 };
 
-// No window of the program lies under the pointer.
+// The same window of the program (none unless told) under every point.
 class HeadlessWindowAtPoint : public WindowAtPointPort {
   public:
-    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return OwnWindowAtPoint::None; }
+    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return window; }
+    OwnWindowAtPoint window = OwnWindowAtPoint::None;
 };
 
-// Records the macro slots asked for; nothing plays.
+// Records the macro slots asked for ("macro 2"); nothing plays, unless a
+// test says a macro or its shell error is showing.
 class HeadlessMacroPlayer : public MacroPlayerPort {
   public:
-    void startMacroPlayback(int slot) override { slots.push_back(slot); }
-    bool macroPlaying() const override { return false; }
-    bool shellErrorShowing() const override { return false; }
+    void startMacroPlayback(int slot) override {
+        Note(log, "macro " + std::to_string(slot));
+        slots.push_back(slot);
+    }
+    bool macroPlaying() const override { return playing; }
+    bool shellErrorShowing() const override { return shellError; }
     std::vector<int> slots;
+    bool playing = false;
+    bool shellError = false;
+    PortLog* log = nullptr;
 };
 
 }  // namespace veltranix

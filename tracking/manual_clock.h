@@ -1,11 +1,13 @@
 #pragma once
 
+#include <atomic>
+
 #include "core/clock.h"
 
 namespace veltranix {
 
-// A clock that moves only when told: by advance() and by sleeps. For replays
-// and tests; not thread-safe, single thread only.
+// A clock that moves only when told: by advanceMs, set and sleeps. For replays
+// and tests; safe to read and move from any thread.
 class ManualClock : public Clock {
   public:
     explicit ManualClock(SystemTime start = {}) : nowMs_(ToMs(start)) {}
@@ -17,6 +19,8 @@ class ManualClock : public Clock {
     }
     void sleepMs(int durationMs) override { advanceMs(durationMs); }
     void advanceMs(int durationMs) { nowMs_ += durationMs; }
+    // Jumps to a time of the day it started on.
+    void set(SystemTime time) { nowMs_ = ToMs(time); }
     // Milliseconds since the start of the day it started on.
     long long nowMs() const { return nowMs_; }
 
@@ -24,7 +28,7 @@ class ManualClock : public Clock {
     static long long ToMs(const SystemTime& time) {
         return ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000 + time.millisecond;
     }
-    long long nowMs_;
+    std::atomic<long long> nowMs_;
 };
 
 }  // namespace veltranix

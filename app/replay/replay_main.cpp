@@ -562,7 +562,7 @@ int Run(const Options& options) {
     }
     if (loop.detectorFailed()) {
         return Fail(engineInterface.messages.empty() ? "the face detector cannot be loaded"
-                                                     : engineInterface.messages.front());
+                                                     : engineInterface.messages.front().text);
     }
     if (delivered == 0) {
         return Fail("the video " + options.video + " holds no frames");

@@ -41,9 +41,6 @@ std::string WithVersion(std::string_view text) {
     return stamped;
 }
 
-// The close button of the skin, around the "ok" text.
-constexpr DesignRect kCloseButton{439, 470, 585, 504};
-
 constexpr double kLineCharacterWidth = 7.5;
 constexpr int kLineFontHeight = 15;
 constexpr int kLineFontWidth = 8;
@@ -99,7 +96,7 @@ std::optional<ScreenRect> AboutWindow::LinkRect(AboutItem item) const {
 }
 
 std::optional<AboutItem> AboutWindow::ItemAt(ScreenPoint clientPoint) const {
-    if (StrictlyInside(ScaleDesignRect(kCloseButton, sizeFactor_), clientPoint)) {
+    if (StrictlyInside(ScaleDesignRect(kAboutCloseButton, sizeFactor_), clientPoint)) {
         return AboutItem::Close;
     }
     for (const AboutItem item : {AboutItem::LinkLine4, AboutItem::LinkLine5, AboutItem::LinkLine7,

@@ -14,6 +14,8 @@ inline constexpr std::string_view kAboutSkin = "ABOUT";
 inline constexpr int kAboutDesignWidth = 608;
 inline constexpr int kAboutDesignHeight = 514;
 inline constexpr std::size_t kAboutMaxLines = 8;
+// The close button of the skin, around the "ok" text.
+inline constexpr DesignRect kAboutCloseButton{439, 470, 585, 504};
 inline constexpr std::size_t kAboutMaxLineCharacters = 499;
 
 // The about window's active parts: the close button, the three link lines

@@ -19,6 +19,10 @@ constexpr int kExitPointerShiftPx = 20;
 
 }  // namespace
 
+std::span<const HitCell<ConfirmationZone>> ConfirmationZoneCells() {
+    return kZones;
+}
+
 ConfirmationWindow::ConfirmationWindow(ConfirmationKind kind, PopupOrigin origin, float sizeFactor,
                                        ShellActionsPort& actions)
     : kind_(kind), origin_(origin), sizeFactor_(sizeFactor), actions_(actions) {}

@@ -17,6 +17,9 @@ enum class ConfirmationBitmap { Plain, Yes, No };
 
 enum class ConfirmationZone { Yes, No };
 
+// The hit cells in design units, in hit-test order (what the skin draws).
+std::span<const HitCell<ConfirmationZone>> ConfirmationZoneCells();
+
 // Design size of both windows (160 x 120 design units).
 inline constexpr int kConfirmationDesignWidth = 160;
 inline constexpr int kConfirmationDesignHeight = 120;

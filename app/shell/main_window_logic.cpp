@@ -129,6 +129,10 @@ std::optional<MainMenuButton> MainMenuButtonAt(ScreenPoint clientPoint, float si
     return HitTable<MainMenuButton>(kMenuCells, sizeFactor).Hit(clientPoint);
 }
 
+std::span<const HitCell<MainMenuButton>> MainMenuCells() {
+    return kMenuCells;
+}
+
 ScreenRect MainMenuButtonRect(MainMenuButton button, float sizeFactor) {
     return ScaleDesignRect(kMenuCells[static_cast<std::size_t>(button)].design, sizeFactor);
 }

@@ -103,6 +103,8 @@ ScreenRect MainWindowFormRect(MainWindowForm form, const ScreenRect& workArea, f
 // The button menu's hit table, client pixels of the menu form.
 std::optional<MainMenuButton> MainMenuButtonAt(ScreenPoint clientPoint, float sizeFactor);
 ScreenRect MainMenuButtonRect(MainMenuButton button, float sizeFactor);
+// The hit cells in design units, in hit-test order (what the skin draws).
+std::span<const HitCell<MainMenuButton>> MainMenuCells();
 
 // The main window's logic: its form, the hovered button, the button menu's
 // and the set-up bar's actions, the commands, the restart countdown and the

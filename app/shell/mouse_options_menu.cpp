@@ -90,6 +90,10 @@ std::optional<MouseControl> MouseControlAt(ScreenPoint clientPoint, float sizeFa
     return HitTable<MouseControl>(Controls(), sizeFactor).Hit(clientPoint);
 }
 
+std::span<const HitCell<MouseControl>> MouseControlCells() {
+    return Controls();
+}
+
 ScreenRect MouseControlRect(const MouseControl& control, float sizeFactor) {
     return ScaleDesignRect(DesignOf(control), sizeFactor);
 }

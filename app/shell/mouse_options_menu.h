@@ -45,6 +45,8 @@ struct MouseControl {
 
 std::optional<MouseControl> MouseControlAt(ScreenPoint clientPoint, float sizeFactor);
 ScreenRect MouseControlRect(const MouseControl& control, float sizeFactor);
+// The hit cells in design units, in hit-test order (what the skin draws).
+std::span<const HitCell<MouseControl>> MouseControlCells();
 
 // What the mouse options menu reads from and switches in the engine.
 class MouseMenuEngine {

@@ -42,6 +42,10 @@ std::optional<SystemControl> SystemControlAt(ScreenPoint clientPoint, float size
     return HitTable<SystemControl>(kControls, sizeFactor).Hit(clientPoint);
 }
 
+std::span<const HitCell<SystemControl>> SystemControlCells() {
+    return kControls;
+}
+
 ScreenRect SystemControlRect(SystemControl control, float sizeFactor) {
     return ScaleDesignRect(DesignOf(control), sizeFactor);
 }

@@ -34,6 +34,8 @@ enum class SystemControl {
 
 std::optional<SystemControl> SystemControlAt(ScreenPoint clientPoint, float sizeFactor);
 ScreenRect SystemControlRect(SystemControl control, float sizeFactor);
+// The hit cells in design units, in hit-test order (what the skin draws).
+std::span<const HitCell<SystemControl>> SystemControlCells();
 
 struct SystemMenuServices {
     Settings& settings;

@@ -42,6 +42,10 @@ WarningLines SplitWarningText(std::string_view text) {
     return lines;
 }
 
+std::span<const HitCell<WarningChoice>> WarningButtonCells() {
+    return kButtons;
+}
+
 WarningWindow::WarningWindow(float sizeFactor) : sizeFactor_(sizeFactor) {}
 
 std::optional<WarningChoice> WarningWindow::ChoiceAt(ScreenPoint clientPoint) const {

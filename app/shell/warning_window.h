@@ -16,6 +16,9 @@ inline constexpr int kWarningDesignHeight = 98;
 
 enum class WarningChoice { Ok, Cancel };
 
+// The hit cells in design units, in hit-test order (what the skin draws).
+std::span<const HitCell<WarningChoice>> WarningButtonCells();
+
 struct WarningLines {
     std::string first;
     std::string second;

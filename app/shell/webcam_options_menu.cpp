@@ -84,6 +84,10 @@ std::optional<WebcamControl> WebcamControlAt(ScreenPoint clientPoint, float size
     return HitTable<WebcamControl>(kControls, sizeFactor).Hit(clientPoint);
 }
 
+std::span<const HitCell<WebcamControl>> WebcamControlCells() {
+    return kControls;
+}
+
 ScreenRect WebcamControlRect(WebcamControl control, float sizeFactor) {
     return ScaleDesignRect(DesignOf(control), sizeFactor);
 }

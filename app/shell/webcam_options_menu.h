@@ -31,6 +31,8 @@ enum class WebcamControl {
 
 std::optional<WebcamControl> WebcamControlAt(ScreenPoint clientPoint, float sizeFactor);
 ScreenRect WebcamControlRect(WebcamControl control, float sizeFactor);
+// The hit cells in design units, in hit-test order (what the skin draws).
+std::span<const HitCell<WebcamControl>> WebcamControlCells();
 
 // The webcam options menu: mirror, speed, range and pointer mode, each click
 // live at once; OK stores the webcam group, cancel reads it back. Switching

@@ -13,12 +13,22 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "app/shell/about_window.h"
+#include "app/shell/confirmation_window.h"
+#include "app/shell/main_window_logic.h"
+#include "app/shell/mouse_options_menu.h"
+#include "app/shell/system_options_menu.h"
+#include "app/shell/warning_window.h"
+#include "app/shell/webcam_options_menu.h"
 #include "skins.h"
 
 namespace {
+
+using namespace veltranix;
 
 // A rectangle in design units: left, top, right, bottom.
 struct Box {
@@ -37,69 +47,71 @@ void PrintTo(const SkinCase& skin, std::ostream* out) {
     *out << skin.name;
 }
 
-const std::vector<Box> kMenuCells = {
-    {0, 0, 82, 60},    {82, 0, 160, 60},    {0, 60, 82, 121},  {82, 60, 160, 121},
-    {0, 121, 82, 181}, {82, 121, 160, 181}, {0, 181, 82, 240}, {82, 181, 160, 240},
-};
-const std::vector<Box> kYesNo = {{10, 55, 69, 115}, {95, 55, 154, 115}};
+template <typename Rect>
+Box ToBox(const Rect& r) {
+    return {double(r.left), double(r.top), double(r.right), double(r.bottom)};
+}
+
+// The hit zones as the windows hit-test them, so that art and zones agree.
+template <typename Id>
+std::vector<Box> Zones(std::span<const HitCell<Id>> cells) {
+    std::vector<Box> zones;
+    for (const HitCell<Id>& cell : cells) {
+        zones.push_back(ToBox(cell.design));
+    }
+    return zones;
+}
+
+// Set-up bar buttons, in the bar skin's units.
+std::vector<Box> BarZones(SetupBarKind bar) {
+    std::vector<Box> zones;
+    for (const SetupBarButton& button : SetupBarButtons(bar)) {
+        zones.push_back({double(button.leftX), double(kSetupButtonsTopY - kSetupBarTopY),
+                         double(button.rightX), double(kSetupButtonsBottomY - kSetupBarTopY)});
+    }
+    return zones;
+}
+
+const std::vector<Box> kMenuCells = Zones(MainMenuCells());
+const std::vector<Box> kYesNo = Zones(ConfirmationZoneCells());
 const std::vector<Box> kQuestionText = {{6, 10, 154, 50}};
-// Set-up bars: window y - 477; buttons hit for bar y 14..73.
-const std::vector<Box> kAutomaticBar = {{110, 14, 178, 73},
-                                        {198, 14, 265, 73},
-                                        {287, 14, 353, 73},
-                                        {371, 14, 539, 73},
-                                        {555, 14, 625, 73}};
-const std::vector<Box> kManualBar = {{16, 14, 83, 73},   {102, 14, 227, 73}, {245, 14, 313, 73},
-                                     {329, 14, 395, 73}, {414, 14, 538, 73}, {556, 14, 623, 73}};
 const std::vector<Box> kAutomaticBarTexts = {{5, 11, 101, 76}, {392, 22, 506, 60}};
-const std::vector<Box> kWarningButtons = {{156, 59, 301, 87}, {390, 59, 535, 87}};
 const std::vector<Box> kWarningTexts = {{113, 8, 558, 52}, {164, 65, 294, 82}, {398, 65, 528, 82}};
 const std::vector<Box> kAboutTexts = {
     {10, 118, 598, 322}, {16, 468, 330, 502}, {450, 478, 575, 498}};
 
-const std::vector<Box> kWebcamOptions = {
-    {163, 13, 311, 101},  {441, 13, 590, 101},  {163, 127, 277, 170}, {320, 127, 433, 170},
-    {477, 127, 590, 170}, {163, 196, 277, 276}, {320, 196, 433, 276}, {477, 196, 590, 276},
-    {12, 301, 144, 342},  {163, 302, 367, 450}, {388, 302, 590, 450}, {108, 472, 254, 501},
-    {357, 472, 503, 501}};
 const std::vector<Box> kWebcamOptionsTexts = {{45, 312, 140, 332},
                                               {212, 307, 352, 326},
                                               {435, 307, 575, 326},
                                               {115, 477, 247, 497},
                                               {364, 477, 496, 497}};
-const std::vector<Box> kSystemOptions = {
-    {178, 32, 200, 65},   {380, 32, 400, 65},   {178, 111, 200, 129}, {178, 151, 200, 169},
-    {178, 201, 200, 220}, {178, 239, 200, 256}, {322, 201, 341, 220}, {178, 294, 200, 311},
-    {178, 334, 200, 353}, {178, 383, 200, 402}, {178, 426, 200, 443}, {106, 472, 252, 501},
-    {355, 472, 501, 501}, {501, 111, 523, 129}, {501, 151, 523, 169}};
 const std::vector<Box> kSystemOptionsTexts = {
     {206, 38, 374, 60}, {113, 477, 245, 497}, {362, 477, 494, 497}};
-const std::vector<Box> kMouseOptions = {
-    {100, 105, 130, 135}, {100, 140, 130, 170}, {100, 179, 130, 209}, {100, 214, 130, 244},
-    {100, 254, 130, 284}, {100, 293, 130, 323}, {134, 100, 214, 174}, {528, 247, 605, 329},
-    {214, 331, 291, 419}, {26, 378, 106, 409},  {160, 458, 304, 488}, {409, 458, 554, 488}};
 const std::vector<Box> kMouseOptionsTexts = {
     {32, 383, 100, 404}, {322, 342, 600, 392}, {167, 462, 297, 484}, {416, 462, 547, 484}};
 
 const std::vector<SkinCase> kSkins = {
     {"MENU_PRINCIPAL_PAUSA", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
     {"MENU_PRINCIPAL", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
-    {"Boto3", 640, 83, Box{181, 30, 195, 55}, kAutomaticBar, kAutomaticBarTexts},
-    {"Boto_ulls_ok", 640, 83, Box{230, 30, 242, 55}, kManualBar, {}},
+    {"Boto3", 640, 83, Box{181, 30, 195, 55}, BarZones(SetupBarKind::Automatic),
+     kAutomaticBarTexts},
+    {"Boto_ulls_ok", 640, 83, Box{230, 30, 242, 55}, BarZones(SetupBarKind::Manual), {}},
     {"OK_ULL", 128, 62, std::nullopt, {{0, 0, 128, 62}}, {}},
-    {"RESET_0", 160, 120, Box{138, 90, 152, 110}, {{88, 62, 135, 109}}, {{95, 10, 150, 58}}},
+    {"RESET_0", 160, 120, Box{138, 90, 152, 110}, {ToBox(kRestartCancelBox)}, {{95, 10, 150, 58}}},
     {"PAUSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"PAUSE_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"PAUSE_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
-    {"WARNING", 599, 98, Box{320, 70, 370, 84}, kWarningButtons, kWarningTexts},
-    {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {{439, 470, 585, 505}}, kAboutTexts},
+    {"WARNING", 599, 98, Box{320, 70, 370, 84}, Zones(WarningButtonCells()), kWarningTexts},
+    {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {ToBox(kAboutCloseButton)}, kAboutTexts},
     {"Icono", 256, 256, std::nullopt, {}, {}},
-    {"MENUOPCIONS", 608, 514, Box{265, 478, 345, 495}, kWebcamOptions, kWebcamOptionsTexts},
-    {"SYSTEM", 604, 514, Box{420, 240, 500, 270}, kSystemOptions, kSystemOptionsTexts},
-    {"MENU_OP_RATON", 608, 514, Box{320, 420, 400, 450}, kMouseOptions, kMouseOptionsTexts},
+    {"MENUOPCIONS", 608, 514, Box{265, 478, 345, 495}, Zones(WebcamControlCells()),
+     kWebcamOptionsTexts},
+    {"SYSTEM", 604, 514, Box{420, 240, 500, 270}, Zones(SystemControlCells()), kSystemOptionsTexts},
+    {"MENU_OP_RATON", 608, 514, Box{320, 420, 400, 450}, Zones(MouseControlCells()),
+     kMouseOptionsTexts},
     {"RELATIVO1", 150, 113, std::nullopt, {}, {}},
     {"ABSOLUTE27", 150, 113, std::nullopt, {}, {}},
     {"PAUSE_02", 85, 65, std::nullopt, {}, {}},
@@ -257,21 +269,22 @@ INSTANTIATE_TEST_SUITE_P(Skins, EverySkin, testing::ValuesIn(kSkins),
 
 // The lit skin changes its own button, clearly, and nothing else.
 TEST(Skins, HighlightedVariantsChangeOnlyTheirZone) {
+    const Box yes = kYesNo[0], no = kYesNo[1];
+    const Box pause = kMenuCells[static_cast<std::size_t>(MainMenuButton::PauseOrResume)];
     const struct {
         const char *plain, *lit;
-        QSize design;
         Box zone;
-    } variants[] = {{"PAUSE", "PAUSE_TRUE", {160, 120}, {10, 55, 69, 115}},
-                    {"PAUSE", "PAUSE_FALSE", {160, 120}, {95, 55, 154, 115}},
-                    {"SALIDA", "SALIDA_TRUE", {160, 120}, {10, 55, 69, 115}},
-                    {"SALIDA", "SALIDA_FALSE", {160, 120}, {95, 55, 154, 115}},
-                    {"MENU_PRINCIPAL", "MENU_PRINCIPAL_PAUSA", {160, 240}, {82, 0, 160, 60}}};
+    } variants[] = {{"PAUSE", "PAUSE_TRUE", yes},
+                    {"PAUSE", "PAUSE_FALSE", no},
+                    {"SALIDA", "SALIDA_TRUE", yes},
+                    {"SALIDA", "SALIDA_FALSE", no},
+                    {"MENU_PRINCIPAL", "MENU_PRINCIPAL_PAUSA", pause}};
     for (const auto& v : variants) {
         for (double scale : kScales) {
             const QImage plain = render(v.plain, scale);
             const QImage lit = render(v.lit, scale);
             ASSERT_EQ(plain.size(), lit.size());
-            const QRect zone = pixels(plain, v.design, v.zone);
+            const QRect zone = pixels(plain, load(v.plain)->defaultSize(), v.zone);
             // One pixel of slack for antialiasing at the zone's edge.
             const QRect near = zone.adjusted(-1, -1, 1, 1);
             int inside = 0, outside = 0;
@@ -302,14 +315,16 @@ TEST(Skins, PauseAndExitConfirmationsDiffer) {
     }
 }
 
-// "OK_ULL" drawn at bar (98, 8) over the waiting start button must stand out.
+// "OK_ULL" drawn where the bar shows it, over the waiting start button, must
+// stand out.
 TEST(Skins, GoButtonStandsOutFromTheWaitingOne) {
     const QImage bar = render("Boto_ulls_ok", 1.0);
     const QImage go = render("OK_ULL", 1.0);
+    const ScreenPoint at{kEyesMarkedBitmapOrigin.x, kEyesMarkedBitmapOrigin.y - kSetupBarTopY};
     long total = 0;
     for (int y = 0; y < go.height(); ++y) {
         for (int x = 0; x < go.width(); ++x) {
-            total += distance(go.pixel(x, y), bar.pixel(98 + x, 8 + y));
+            total += distance(go.pixel(x, y), bar.pixel(at.x + x, at.y + y));
         }
     }
     EXPECT_GT(total / (go.width() * go.height()), 150);
@@ -335,44 +350,6 @@ TEST(Skins, IconHoldsContrastAtTraySizes) {
         EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << size;
         EXPECT_GT(lightest - darkest, 150) << size;
     }
-}
-
-// Not a check: every skin at 1.0 on one sheet, for the eye, in the build folder.
-TEST(Skins, WritesContactSheet) {
-    const std::vector<std::vector<const char*>> rows = {
-        {"MENU_PRINCIPAL_PAUSA", "MENU_PRINCIPAL", "RESET_0", "PAUSE", "PAUSE_TRUE", "PAUSE_FALSE",
-         "OK_ULL"},
-        {"Boto3", "SALIDA", "SALIDA_TRUE", "SALIDA_FALSE"},
-        {"Boto_ulls_ok", "WARNING"},
-        {"ABOUT", "Icono"},
-    };
-    const int margin = 16;
-    QImage sheet(1340, 1070, QImage::Format_ARGB32);
-    sheet.fill(QColor(120, 128, 140));
-    QPainter painter(&sheet);
-    int x = margin, y = margin;
-    for (const auto& row : rows) {
-        int height = 0;
-        x = margin;
-        for (const char* name : row) {
-            const auto renderer = load(name);
-            const QSize size = renderer->defaultSize();
-            renderer->render(&painter, QRectF(QPointF(x, y), size));
-            x += size.width() + margin;
-            height = std::max(height, size.height());
-        }
-        y += height + margin;
-    }
-    // The icon at the tray's sizes, beside the large one.
-    y -= 256 + margin;
-    x -= margin;
-    for (int size : {16, 22, 24, 32, 48}) {
-        load("Icono")->render(&painter, QRectF(x + margin, y + 256 - size, size, size));
-        x += size + margin;
-    }
-    painter.end();
-    const QString path = QStringLiteral(VELTRANIX_SKIN_SHEET_DIR "/skins_contact_sheet.png");
-    EXPECT_TRUE(sheet.save(path)) << path.toStdString();
 }
 
 }  // namespace

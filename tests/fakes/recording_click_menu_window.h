@@ -1,27 +1,9 @@
 #pragma once
 
-#include "pointer/click_type_menu.h"
-#include "tests/fakes/event_journal.h"
+#include "tracking/headless_ports.h"
 
 namespace veltranix::testing {
 
-// Records what the menu logic asks of the click-type menu window.
-class RecordingClickMenuWindow : public ClickMenuWindowPort {
-  public:
-    bool show(const ScreenRect&) override {
-        Note(journal, "menu show");
-        return canCreate;
-    }
-    void hide() override {
-        Note(journal, "menu hide");
-        ++hides;
-    }
-    void repaint() override { ++repaints; }
-
-    int hides = 0;
-    int repaints = 0;
-    bool canCreate = true;
-    EventJournal* journal = nullptr;
-};
+using RecordingClickMenuWindow = HeadlessClickMenuWindow;
 
 }  // namespace veltranix::testing

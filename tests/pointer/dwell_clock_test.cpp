@@ -22,7 +22,7 @@ class DwellFrames : public ::testing::Test {
   protected:
     GestureSource Frame(ScreenPoint pointer, int frameMs = 40, double trackMotion = 0.0,
                         Gesture gesture = Gesture::None) {
-        rig.clock.Advance(frameMs);
+        rig.clock.advanceMs(frameMs);
         rig.desktop.pointer = pointer;
         if (!rig.dwell.PostClickPauseStands()) {
             if (rig.dwell.CheckStillness(pointer, trackMotion) == PointerMotion::Still) {

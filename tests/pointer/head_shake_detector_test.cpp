@@ -4,12 +4,10 @@
 
 #include <vector>
 
-#include "tests/fakes/recording_sound.h"
+#include "tracking/headless_ports.h"
 
 namespace veltranix {
 namespace {
-
-using testing::RecordingSound;
 
 // Camera-image positions around the calibrated centre (320, 240); on a
 // 1280 x 1024 screen a swing must pass 2 pixels sideways within 20 rows.
@@ -41,7 +39,7 @@ class HeadShake : public ::testing::Test {
     }
 
     Settings settings;
-    RecordingSound sound;
+    HeadlessSound sound;
     HeadShakeDetector detector{{1280, 1024}, settings, sound, ProgramFolder{"/opt/veltranix"}};
 };
 

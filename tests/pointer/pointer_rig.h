@@ -9,20 +9,23 @@
 #include "pointer/trigger_dispatcher.h"
 #include "settings/settings.h"
 #include "tests/fakes/event_journal.h"
-#include "tests/fakes/fake_desktop.h"
-#include "tests/fakes/fake_macro_player.h"
-#include "tests/fakes/recording_click_menu_window.h"
-#include "tests/fakes/recording_cursors.h"
-#include "tests/fakes/recording_pointer_input.h"
-#include "tests/fakes/recording_sound.h"
-#include "tests/fakes/stepping_clock.h"
+#include "tracking/headless_ports.h"
+#include "tracking/manual_clock.h"
 
 namespace veltranix::testing {
 
-class FakeWindowAtPoint : public WindowAtPointPort {
+// The manual clock from 10:00, noting each sleep ("sleep 2") in the journal.
+class JournalledClock : public ManualClock {
   public:
-    OwnWindowAtPoint ownWindowAt(ScreenPoint) const override { return window; }
-    OwnWindowAtPoint window = OwnWindowAtPoint::None;
+    explicit JournalledClock(EventJournal& journal)
+        : ManualClock({10, 0, 0, 0}), journal_(journal) {}
+    void sleepMs(int durationMs) override {
+        Note(&journal_, "sleep " + std::to_string(durationMs));
+        ManualClock::sleepMs(durationMs);
+    }
+
+  private:
+    EventJournal& journal_;
 };
 
 inline Settings PointerTestSettings() {
@@ -40,13 +43,11 @@ inline Settings PointerTestSettings() {
 // screen, with one journal of all events in order.
 struct PointerRig {
     PointerRig() {
-        input.desktop = &desktop;
-        input.journal = &journal;
-        cursors.journal = &journal;
-        sound.journal = &journal;
-        macros.journal = &journal;
-        clock.journal = &journal;
-        menuWindow.journal = &journal;
+        input.log = &journal;
+        cursors.log = &journal;
+        sound.log = &journal;
+        macros.log = &journal;
+        menuWindow.log = &journal;
     }
 
     // Binds one trigger row (eye, mouth, dwell) to one click kind only.
@@ -59,14 +60,14 @@ struct PointerRig {
     Settings settings = PointerTestSettings();
     ProgramFolder folder{"/opt/veltranix"};
     EventJournal journal;
-    FakeDesktop desktop;
-    RecordingPointerInput input;
-    RecordingCursors cursors;
-    RecordingSound sound;
-    FakeMacroPlayer macros;
-    SteppingClock clock;
-    RecordingClickMenuWindow menuWindow;
-    FakeWindowAtPoint windowAtPoint;
+    HeadlessDesktop desktop;
+    HeadlessPointerInput input{desktop};
+    HeadlessCursors cursors;
+    HeadlessSound sound;
+    HeadlessMacroPlayer macros;
+    JournalledClock clock{journal};
+    HeadlessClickMenuWindow menuWindow;
+    HeadlessWindowAtPoint windowAtPoint;
     OpenWindows openWindows;
     KeyboardCooperation keyboards;
 

@@ -195,7 +195,7 @@ TEST(TrackingLoop, AMisplacedFaceOrAMissingDetectorNeverCalibrates) {
         EXPECT_FALSE(missing.StepStill().faceStatus.has_value());
     }
     ASSERT_EQ(missing.userInterface.messages.size(), 1u);
-    EXPECT_NE(missing.userInterface.messages[0].find("/nonexistent/faceDetector.xml"),
+    EXPECT_NE(missing.userInterface.messages[0].text.find("/nonexistent/faceDetector.xml"),
               std::string::npos);
     EXPECT_EQ(missing.userInterface.shutdownRequests, 1);
     EXPECT_TRUE(missing.loop.detectorFailed());
@@ -237,28 +237,6 @@ TEST(TrackingLoop, TrackingMarksSwitchTheManualEyeGuidesOff) {
     EXPECT_TRUE(harness.windows.manualEyeView);
     EXPECT_EQ(harness.StepStill().state, TrackingState::Track);
     EXPECT_FALSE(harness.windows.manualEyeView);
-}
-
-// The main window's timers as the replay tool runs them: timer 11 (2 s) ends
-// the head-pause cooldown at its second tick, timer 10 (1 s) counts 10 down
-// to 0 and resets at its eleventh tick.
-TEST(HeadlessWindowTimers, CooldownAtTheSecondTickAndTheCountdownAtTheEleventh) {
-    ManualClock clock(SystemTime{10, 0, 0, 0});
-    HeadlessTrackingWindows windows(clock);
-    windows.startHeadPauseCooldownTimer();
-    windows.startRestartCountdown();
-    clock.advanceMs(3999);
-    EXPECT_FALSE(windows.runTimers().headPauseCooldownEnded);
-    EXPECT_EQ(windows.countdownValue(), 7);
-    clock.advanceMs(1);
-    EXPECT_TRUE(windows.runTimers().headPauseCooldownEnded);
-    EXPECT_FALSE(windows.runTimers().headPauseCooldownEnded) << "the timer stops itself";
-    clock.advanceMs(6999);
-    EXPECT_EQ(windows.countdownValue(), 0);
-    EXPECT_FALSE(windows.runTimers().restartCountdownEnded);
-    clock.advanceMs(1);
-    EXPECT_TRUE(windows.runTimers().restartCountdownEnded);
-    EXPECT_FALSE(windows.restartCountdownShown());
 }
 
 TEST(TrackingLoop, ScreenChangeInBothSizesResetsAndTheMouseTakesOver) {
