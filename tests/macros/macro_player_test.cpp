@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -151,7 +152,7 @@ TEST_F(MacroPlayerTest, FailingShellEntryShowsTheMessageAndAbandonsTheRest) {
     display.whileErrorShows = [&] {
         flagShown = player.shellErrorShowing() && player.macroPlaying();
     };
-    EXPECT_EQ(Play(3).size(), 1u);
+    EXPECT_EQ(Described(Play(3)), (Keys{"1E v", "1E ^"})) << "the rest abandoned, A let go";
     EXPECT_EQ(shell.opened(), std::vector<std::string>{"missing-tool --flag"});
     EXPECT_EQ(display.errors(),
               std::vector<std::string>{"File not found.\n\n< missing-tool --flag >"});
@@ -223,10 +224,10 @@ TEST_F(MacroPlayerTest, ASecondRequestWhilePlayingDoesNothing) {
     Record(1, {{66, 1}});
     display.whileErrorShows = [&] { player.startMacroPlayback(1); };
     const auto sent = Play(0);
-    EXPECT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent.size(), 2u);
     EXPECT_EQ(display.errors().size(), 1u);
     // Idle again: the next request plays.
-    EXPECT_EQ(Play(1).size(), 2u);
+    EXPECT_EQ(Play(1).size(), 3u);
 }
 
 // A clock whose pauses never end: only a stop request ends such a macro.
@@ -254,20 +255,67 @@ TEST_F(MacroPlayerTest, AMacroInAPauseStopsWhenAskedAndWhenThePlayerGoes) {
     EXPECT_EQ(display.calls().back(), "close");
 }
 
-// Stopped in a pause with Shift and a character down, the player lets go of
-// both (last first); a key already released is not released again.
-TEST_F(MacroPlayerTest, AStoppedMacroLetsGoOfTheKeysItHolds) {
-    Record(0, {{0x41, 1}, {0x41, 0}, {0x10, 1}, {0x3A9, 1, 1}, {kPauseMark, 1}, {0x10, 0}});
+// A macro that ends before its last entry (stopped in a pause, or at a
+// failed command) lets go of what it holds, last first; a key already
+// released is not released again. One that runs to its end is left as recorded.
+TEST_F(MacroPlayerTest, AMacroEndedEarlyLetsGoOfTheKeysItHolds) {
+    enum class Ending { Stopped, CommandFails, RunsToItsEnd };
+    struct Case {
+        Ending ending;
+        Keys sent;
+    } const cases[] = {
+        {Ending::Stopped, {"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}},
+        {Ending::CommandFails, {"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}},
+        {Ending::RunsToItsEnd, {"1E v", "1E ^", "2A v", "U+3A9 v", "2A ^"}},
+    };
     StandingClock standing;
-    MacroPlayer stopped(*sets, keyboard, shell, standing, lexicon, display);
-    stopped.startMacroPlayback(0);
-    for (int wait = 0; wait < 1000 && keyboard.sent().size() < 4; ++wait) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (const Case& c : cases) {
+        const std::uint16_t middle = c.ending == Ending::Stopped ? kPauseMark : kShellMark;
+        sets->workingMacros[0] = {};
+        Record(0, {{0x41, 1}, {0x41, 0}, {0x10, 1}, {0x3A9, 1, 1}, {middle, 1}, {0x10, 0}});
+        sets->workingMacros[0].shellCommand[4] = u"cmd";
+        shell.setResult("cmd",
+                        c.ending == Ending::CommandFails ? kShellFileNotFound : kShellOpened);
+        RecordingKeyboard keys(&clock);
+        MacroPlayer played(*sets, keys, shell,
+                           c.ending == Ending::Stopped ? static_cast<Clock&>(standing) : clock,
+                           lexicon, display);
+        played.startMacroPlayback(0);
+        for (int wait = 0; wait < 1000 && keys.sent().size() < 4; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (c.ending == Ending::Stopped) {
+            played.requestStop();
+        }
+        ASSERT_TRUE(played.waitUntilFinished(MacroPlayer::kShutdownWait));
+        EXPECT_EQ(Described(keys.sent()), c.sent) << static_cast<int>(c.ending);
     }
-    stopped.requestStop();
-    ASSERT_TRUE(stopped.waitUntilFinished(MacroPlayer::kShutdownWait));
-    EXPECT_EQ(Described(keyboard.sent()),
-              (Keys{"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}));
+}
+
+// A command still opening when the player goes: the player does not wait
+// for it, and the thread touches no port once it returns.
+TEST_F(MacroPlayerTest, AMacroOutlivingThePlayerTouchesNoPort) {
+    struct Blocking : ShellPort {
+        std::promise<void> entered;
+        std::shared_future<void> release;
+        int open(const std::string&) override {
+            entered.set_value();
+            release.wait();
+            return kShellFileNotFound;
+        }
+    } blocking;
+    std::promise<void> release;
+    blocking.release = release.get_future().share();
+    Record(0, {{0x11, 1}, {kShellMark, 1}, {0x11, 0}});
+    sets->workingMacros[0].shellCommand[1] = u"slow";
+    auto gone = std::make_unique<MacroPlayer>(*sets, keyboard, blocking, clock, lexicon, display);
+    gone->startMacroPlayback(0);
+    blocking.entered.get_future().wait();
+    gone.reset();
+    release.set_value();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(Described(keyboard.sent()), (Keys{"1D v"}));
+    EXPECT_TRUE(display.errors().empty());
 }
 
 TEST_F(MacroPlayerTest, AnOpenShellErrorBoxDoesNotHoldAStopRequest) {
