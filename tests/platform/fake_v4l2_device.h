@@ -46,9 +46,9 @@ inline FakeColour FakePixel(int x, int y) {
 // Capture nodes, all of card "Fake Camera", that answer the calls the way
 // V4L2 drivers do: formats, frame sizes, buffers, streaming; a node can be
 // unplugged (calls on its descriptors fail with ENODEV, opening with ENOENT)
-// and plugged back, or stop delivering frames. An open without O_CLOEXEC
-// fails with EINVAL: a camera must not leak into the programs macros start. Polling without a frame
-// moves the clock on by the timeout. Thread-safe.
+// and plugged back, or stop delivering frames. Polling without a frame moves
+// the clock on by the timeout. An open without O_CLOEXEC fails with EINVAL:
+// the camera must not leak into the programs that macros start. Thread-safe.
 class FakeV4l2 : public V4l2Api {
   public:
     explicit FakeV4l2(FakeCameraClock& clock) : clock_(clock) {}
