@@ -171,56 +171,6 @@ bool PlayPause(const Playback& playback, bool& pauseStarted, SystemTime& pauseSt
     return false;
 }
 
-enum class ShellOutcome {
-    Opened,
-    Failed,     // the rest of the macro is abandoned
-    PortsGone,  // the player went while the command was being opened
-};
-
-// `gate` is let go while the command is opened, which may take long.
-ShellOutcome PlayShell(const Playback& playback, std::int32_t index,
-                       std::unique_lock<std::mutex>& gate) {
-    const auto found = playback.shellCommands.find(index);
-    const std::string command =
-        found == playback.shellCommands.end()
-            ? std::string()
-            : Utf16ToUtf8(std::u16string_view(found->second).substr(0, kMaxShellCommandUnits));
-    // An entry without a command has nothing to open: reported as not found.
-    MacroPlayer::Control& control = *playback.control;
-    int result = kShellFileNotFound;
-    if (!command.empty()) {
-        gate.unlock();
-        result = playback.shell->open(command);
-        gate.lock();
-        if (control.portsGone) {
-            return ShellOutcome::PortsGone;
-        }
-    }
-    if (result >= kShellErrorLimit) {
-        return ShellOutcome::Opened;
-    }
-    playback.display->hideProgress();
-    {
-        std::lock_guard lock(control.mutex);
-        control.errorClosed = false;
-    }
-    control.errorShowing.store(true);
-    // The box may outlive the player: its closing reaches the shared control.
-    playback.display->showShellError(
-        ShellErrorMessage(playback.errorTexts.text(ShellErrorKey(result)), command),
-        [shared = playback.control] {
-            std::lock_guard lock(shared->mutex);
-            shared->errorClosed = true;
-            shared->changed.notify_all();
-        });
-    {
-        std::unique_lock lock(control.mutex);
-        control.changed.wait(lock, [&] { return control.errorClosed || control.stopRequested; });
-    }
-    control.errorShowing.store(false);
-    return ShellOutcome::Failed;
-}
-
 // The keys and characters a playback has pressed and not yet released.
 class HeldKeys {
   public:
@@ -253,6 +203,59 @@ class HeldKeys {
   private:
     std::vector<PreparedInput> held_;
 };
+
+enum class ShellOutcome {
+    Opened,
+    Failed,     // the rest of the macro is abandoned
+    PortsGone,  // the player went while the command was being opened
+};
+
+// `gate` is let go while the command is opened, which may take long. A
+// failed command lets go of the keys held before its error is shown: a Ctrl
+// left down would turn the click that closes the error into another.
+ShellOutcome PlayShell(const Playback& playback, std::int32_t index, HeldKeys& held,
+                       std::unique_lock<std::mutex>& gate) {
+    const auto found = playback.shellCommands.find(index);
+    const std::string command =
+        found == playback.shellCommands.end()
+            ? std::string()
+            : Utf16ToUtf8(std::u16string_view(found->second).substr(0, kMaxShellCommandUnits));
+    // An entry without a command has nothing to open: reported as not found.
+    MacroPlayer::Control& control = *playback.control;
+    int result = kShellFileNotFound;
+    if (!command.empty()) {
+        gate.unlock();
+        result = playback.shell->open(command);
+        gate.lock();
+        if (control.portsGone) {
+            return ShellOutcome::PortsGone;
+        }
+    }
+    if (result >= kShellErrorLimit) {
+        return ShellOutcome::Opened;
+    }
+    held.releaseAll(*playback.keyboard);
+    playback.display->hideProgress();
+    {
+        std::lock_guard lock(control.mutex);
+        control.errorClosed = false;
+    }
+    control.errorShowing.store(true);
+    // The box may outlive the player: its closing reaches the shared control.
+    playback.display->showShellError(
+        ShellErrorMessage(playback.errorTexts.text(ShellErrorKey(result)), command),
+        [shared = playback.control] {
+            std::lock_guard lock(shared->mutex);
+            shared->errorClosed = true;
+            shared->changed.notify_all();
+        });
+    {
+        std::unique_lock lock(control.mutex);
+        control.changed.wait(lock, [&] { return control.errorClosed || control.stopRequested; });
+    }
+    control.errorShowing.store(false);
+    return ShellOutcome::Failed;
+}
 
 // Plays the entries with the ports' gate held; returns at once, touching no
 // port, when the player has gone meanwhile.
@@ -300,7 +303,7 @@ void PlayEntries(const Playback& playback, std::unique_lock<std::mutex>& gate) {
                     }
                     break;
                 case PreparedInput::Kind::Shell:
-                    switch (PlayShell(playback, index, gate)) {
+                    switch (PlayShell(playback, index, held, gate)) {
                         case ShellOutcome::Opened:
                             break;
                         case ShellOutcome::Failed:

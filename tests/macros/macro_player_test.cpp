@@ -149,14 +149,17 @@ TEST_F(MacroPlayerTest, FailingShellEntryShowsTheMessageAndAbandonsTheRest) {
     sets->workingMacros[3].shellCommand[1] = u"missing-tool --flag";
     shell.setResult("missing-tool --flag", kShellFileNotFound);
     bool flagShown = false;
+    std::size_t sentBeforeError = 0;
     display.whileErrorShows = [&] {
         flagShown = player.shellErrorShowing() && player.macroPlaying();
+        sentBeforeError = keyboard.sent().size();
     };
     EXPECT_EQ(Described(Play(3)), (Keys{"1E v", "1E ^"})) << "the rest abandoned, A let go";
     EXPECT_EQ(shell.opened(), std::vector<std::string>{"missing-tool --flag"});
     EXPECT_EQ(display.errors(),
               std::vector<std::string>{"File not found.\n\n< missing-tool --flag >"});
     EXPECT_TRUE(flagShown);
+    EXPECT_EQ(sentBeforeError, 2u) << "A is let go before the error shows";
     EXPECT_FALSE(player.shellErrorShowing());
 
     EXPECT_EQ(ShellErrorKey(kShellPathNotFound), LexiconKey::ShellError02);
