@@ -125,7 +125,12 @@ std::string V4l2Capture::description() const {
 
 std::optional<CameraOpenError> V4l2Capture::start() {
     std::optional<CameraOpenError> error = openDevice();
-    health_.reopened(clock_.now());
+    const std::chrono::milliseconds now = clock_.now();
+    health_.reopened(now);
+    if (error) {
+        health_.deviceLost(now);
+        health_.reopenFailed(now);
+    }
     return error;
 }
 
@@ -386,10 +391,11 @@ void V4l2Capture::step() {
 }
 
 OpenedCamera V4l2Camera::Open(std::shared_ptr<V4l2Api> api, std::shared_ptr<CameraClock> clock,
-                              const std::string& devicePath) {
+                              const std::string& devicePath, CameraStart start) {
     std::unique_ptr<V4l2Camera> camera(
         new V4l2Camera(std::move(api), std::move(clock), devicePath));
-    if (std::optional<CameraOpenError> error = camera->capture_.start()) {
+    std::optional<CameraOpenError> error = camera->capture_.start();
+    if (error && start == CameraStart::FailAtOnce) {
         return {nullptr, *std::move(error)};
     }
     camera->thread_ = std::jthread([raw = camera.get()](std::stop_token stop) {
@@ -397,6 +403,9 @@ OpenedCamera V4l2Camera::Open(std::shared_ptr<V4l2Api> api, std::shared_ptr<Came
             raw->capture_.step();
         }
     });
+    if (error) {
+        return {std::move(camera), *std::move(error), true};
+    }
     return {std::move(camera), {}};
 }
 
