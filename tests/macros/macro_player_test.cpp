@@ -258,40 +258,29 @@ TEST_F(MacroPlayerTest, AMacroInAPauseStopsWhenAskedAndWhenThePlayerGoes) {
     EXPECT_EQ(display.calls().back(), "close");
 }
 
-// A macro that ends before its last entry (stopped in a pause, or at a
-// failed command) lets go of what it holds, last first; a key already
-// released is not released again. One that runs to its end is left as recorded.
+// A macro that ends before its last entry, stopped in a pause or at a
+// failed command, lets go of what it holds, last first; a key already
+// released is not released again. (One that runs to its end is left as
+// recorded: see ASecondRequestWhilePlayingDoesNothing.)
 TEST_F(MacroPlayerTest, AMacroEndedEarlyLetsGoOfTheKeysItHolds) {
-    enum class Ending { Stopped, CommandFails, RunsToItsEnd };
-    struct Case {
-        Ending ending;
-        Keys sent;
-    } const cases[] = {
-        {Ending::Stopped, {"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}},
-        {Ending::CommandFails, {"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}},
-        {Ending::RunsToItsEnd, {"1E v", "1E ^", "2A v", "U+3A9 v", "2A ^"}},
-    };
     StandingClock standing;
-    for (const Case& c : cases) {
-        const std::uint16_t middle = c.ending == Ending::Stopped ? kPauseMark : kShellMark;
-        sets->workingMacros[0] = {};
-        Record(0, {{0x41, 1}, {0x41, 0}, {0x10, 1}, {0x3A9, 1, 1}, {middle, 1}, {0x10, 0}});
-        sets->workingMacros[0].shellCommand[4] = u"cmd";
-        shell.setResult("cmd",
-                        c.ending == Ending::CommandFails ? kShellFileNotFound : kShellOpened);
-        RecordingKeyboard keys(&clock);
-        MacroPlayer played(*sets, keys, shell,
-                           c.ending == Ending::Stopped ? static_cast<Clock&>(standing) : clock,
-                           lexicon, display);
+    shell.setResult("fails", kShellFileNotFound);
+    for (const std::uint16_t ending : {kPauseMark, kShellMark}) {
+        Record(0, {{0x41, 1}, {0x41, 0}, {0x10, 1}, {0x3A9, 1, 1}, {ending, 1}, {0x10, 0}});
+        sets->workingMacros[0].shellCommand[4] = u"fails";
+        RecordingKeyboard keys;
+        MacroPlayer played(*sets, keys, shell, standing, lexicon, display);
         played.startMacroPlayback(0);
         for (int wait = 0; wait < 1000 && keys.sent().size() < 4; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        if (c.ending == Ending::Stopped) {
+        if (ending == kPauseMark) {
             played.requestStop();
         }
         ASSERT_TRUE(played.waitUntilFinished(MacroPlayer::kShutdownWait));
-        EXPECT_EQ(Described(keys.sent()), c.sent) << static_cast<int>(c.ending);
+        EXPECT_EQ(Described(keys.sent()),
+                  (Keys{"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}))
+            << ending;
     }
 }
 
@@ -299,23 +288,20 @@ TEST_F(MacroPlayerTest, AMacroEndedEarlyLetsGoOfTheKeysItHolds) {
 // for it, and the thread touches no port once it returns.
 TEST_F(MacroPlayerTest, AMacroOutlivingThePlayerTouchesNoPort) {
     struct Blocking : ShellPort {
-        std::promise<void> entered;
-        std::shared_future<void> release;
+        std::promise<void> entered, release;
         int open(const std::string&) override {
             entered.set_value();
-            release.wait();
+            release.get_future().wait();
             return kShellFileNotFound;
         }
     } blocking;
-    std::promise<void> release;
-    blocking.release = release.get_future().share();
     Record(0, {{0x11, 1}, {kShellMark, 1}, {0x11, 0}});
     sets->workingMacros[0].shellCommand[1] = u"slow";
     auto gone = std::make_unique<MacroPlayer>(*sets, keyboard, blocking, clock, lexicon, display);
     gone->startMacroPlayback(0);
     blocking.entered.get_future().wait();
     gone.reset();
-    release.set_value();
+    blocking.release.set_value();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(Described(keyboard.sent()), (Keys{"1D v"}));
     EXPECT_TRUE(display.errors().empty());
