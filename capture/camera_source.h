@@ -46,10 +46,19 @@ class CameraSource {
     virtual std::string description() const = 0;
 };
 
+// What starting a camera does when its device cannot be opened now.
+enum class CameraStart {
+    FailAtOnce,  // no source, the error
+    KeepTrying,  // a source that opens the device once it can, tried every 2 s
+};
+
 // The result of starting a camera: a streaming source, or why there is none.
 struct OpenedCamera {
     std::unique_ptr<CameraSource> source;  // null when the camera could not be started
-    CameraOpenError error;                 // meaningful only when `source` is null
+    CameraOpenError error;  // why there is no source, or why a waiting one has no device yet
+    // The source has no device yet and keeps trying (its health is not
+    // Streaming until the first frame comes).
+    bool waiting = false;
 };
 
 inline OpenedCamera CameraFailed(CameraFailure failure, std::string step = {}) {

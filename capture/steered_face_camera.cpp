@@ -166,6 +166,14 @@ OpenedCamera SteeredFaceCamera::Open(const std::filesystem::path& photograph,
     std::unique_ptr<SteeredFaceCamera> camera(
         new SteeredFaceCamera(*std::move(face), controlFile, std::move(clock)));
     camera->thread_ = std::jthread([raw = camera.get()](std::stop_token stop) { raw->run(stop); });
+    SteeredControl control;
+    std::ifstream file(controlFile, std::ios::binary);
+    ApplyControlText(std::string(std::istreambuf_iterator<char>(file), {}), control);
+    if (!control.present) {
+        return {std::move(camera),
+                {CameraFailure::NoDevice, controlFile.string() + ": present=0, as unplugged"},
+                true};
+    }
     return {std::move(camera), {}};
 }
 

@@ -69,7 +69,8 @@ class SteeredFaceCamera : public CameraSource {
     static constexpr std::chrono::milliseconds kFramePeriod{40};
 
     // Reads the photograph (the synthetic face's); NoDevice when it cannot.
-    // The control file need not exist yet.
+    // The control file need not exist yet; one that says the camera is not
+    // present gives a waiting source.
     static OpenedCamera Open(const std::filesystem::path& photograph,
                              const std::filesystem::path& controlFile,
                              std::shared_ptr<CameraClock> clock);

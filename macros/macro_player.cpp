@@ -171,41 +171,6 @@ bool PlayPause(const Playback& playback, bool& pauseStarted, SystemTime& pauseSt
     return false;
 }
 
-// False when the entry failed: the rest of the macro is abandoned.
-bool PlayShell(const Playback& playback, std::int32_t index) {
-    const auto found = playback.shellCommands.find(index);
-    const std::string command =
-        found == playback.shellCommands.end()
-            ? std::string()
-            : Utf16ToUtf8(std::u16string_view(found->second).substr(0, kMaxShellCommandUnits));
-    // An entry without a command has nothing to open: reported as not found.
-    const int result = command.empty() ? kShellFileNotFound : playback.shell->open(command);
-    if (result >= kShellErrorLimit) {
-        return true;
-    }
-    MacroPlayer::Control& control = *playback.control;
-    playback.display->hideProgress();
-    {
-        std::lock_guard lock(control.mutex);
-        control.errorClosed = false;
-    }
-    control.errorShowing.store(true);
-    // The box may outlive the player: its closing reaches the shared control.
-    playback.display->showShellError(
-        ShellErrorMessage(playback.errorTexts.text(ShellErrorKey(result)), command),
-        [shared = playback.control] {
-            std::lock_guard lock(shared->mutex);
-            shared->errorClosed = true;
-            shared->changed.notify_all();
-        });
-    {
-        std::unique_lock lock(control.mutex);
-        control.changed.wait(lock, [&] { return control.errorClosed || control.stopRequested; });
-    }
-    control.errorShowing.store(false);
-    return false;
-}
-
 // The keys and characters a playback has pressed and not yet released.
 class HeldKeys {
   public:
@@ -239,7 +204,62 @@ class HeldKeys {
     std::vector<PreparedInput> held_;
 };
 
-void Play(const Playback& playback) {
+enum class ShellOutcome {
+    Opened,
+    Failed,     // the rest of the macro is abandoned
+    PortsGone,  // the player went while the command was being opened
+};
+
+// `gate` is let go while the command is opened, which may take long. A
+// failed command lets go of the keys held before its error is shown: a Ctrl
+// left down would turn the click that closes the error into another.
+ShellOutcome PlayShell(const Playback& playback, std::int32_t index, HeldKeys& held,
+                       std::unique_lock<std::mutex>& gate) {
+    const auto found = playback.shellCommands.find(index);
+    const std::string command =
+        found == playback.shellCommands.end()
+            ? std::string()
+            : Utf16ToUtf8(std::u16string_view(found->second).substr(0, kMaxShellCommandUnits));
+    // An entry without a command has nothing to open: reported as not found.
+    MacroPlayer::Control& control = *playback.control;
+    int result = kShellFileNotFound;
+    if (!command.empty()) {
+        gate.unlock();
+        result = playback.shell->open(command);
+        gate.lock();
+        if (control.portsGone) {
+            return ShellOutcome::PortsGone;
+        }
+    }
+    if (result >= kShellErrorLimit) {
+        return ShellOutcome::Opened;
+    }
+    held.releaseAll(*playback.keyboard);
+    playback.display->hideProgress();
+    {
+        std::lock_guard lock(control.mutex);
+        control.errorClosed = false;
+    }
+    control.errorShowing.store(true);
+    // The box may outlive the player: its closing reaches the shared control.
+    playback.display->showShellError(
+        ShellErrorMessage(playback.errorTexts.text(ShellErrorKey(result)), command),
+        [shared = playback.control] {
+            std::lock_guard lock(shared->mutex);
+            shared->errorClosed = true;
+            shared->changed.notify_all();
+        });
+    {
+        std::unique_lock lock(control.mutex);
+        control.changed.wait(lock, [&] { return control.errorClosed || control.stopRequested; });
+    }
+    control.errorShowing.store(false);
+    return ShellOutcome::Failed;
+}
+
+// Plays the entries with the ports' gate held; returns at once, touching no
+// port, when the player has gone meanwhile.
+void PlayEntries(const Playback& playback, std::unique_lock<std::mutex>& gate) {
     KeyboardInputPort& keyboard = *playback.keyboard;
     MacroPlaybackDisplayPort& display = *playback.display;
     MacroPlayer::Control& control = *playback.control;
@@ -266,7 +286,8 @@ void Play(const Playback& playback) {
         bool pauseStarted = false;
         SystemTime pauseStart;
         std::int32_t index = 0;
-        while (index < entryCount && !StopRequested(control)) {
+        bool abandoned = false;
+        while (index < entryCount && !abandoned && !StopRequested(control)) {
             if (hasPauses) {
                 std::string counter = std::to_string(index) + " / " + std::to_string(entryCount);
                 if (counter != shownCounter) {
@@ -282,8 +303,14 @@ void Play(const Playback& playback) {
                     }
                     break;
                 case PreparedInput::Kind::Shell:
-                    if (!PlayShell(playback, index)) {
-                        index = entryCount;  // the rest of the macro is abandoned
+                    switch (PlayShell(playback, index, held, gate)) {
+                        case ShellOutcome::Opened:
+                            break;
+                        case ShellOutcome::Failed:
+                            abandoned = true;
+                            break;
+                        case ShellOutcome::PortsGone:
+                            return;
                     }
                     playback.clock->sleepMs(kPlayerStepMs);
                     break;
@@ -301,10 +328,10 @@ void Play(const Playback& playback) {
             ++index;
         }
 
-        if (StopRequested(control)) {
-            // Stopped before its end (the program ending, say): the releases
-            // still to come would never be played, and a key left down
-            // would stay down for the whole desktop.
+        if (abandoned || index < entryCount) {
+            // Ended before its last entry (a failed command, a stop request,
+            // the program ending): the releases still to come would never be
+            // played, and a key left down would stay down for the whole desktop.
             held.releaseAll(keyboard);
         }
         // A lock the macro switched on goes off again; a lock that was on
@@ -320,6 +347,14 @@ void Play(const Playback& playback) {
         display.closeProgress();
     }
     playback.clock->sleepMs(kPlayerStepMs);
+}
+
+void Play(const Playback& playback) {
+    MacroPlayer::Control& control = *playback.control;
+    {
+        std::unique_lock gate(control.portsMutex);
+        PlayEntries(playback, gate);
+    }
     control.playing.store(false);
     std::lock_guard lock(control.mutex);
     control.finished = true;
@@ -340,6 +375,12 @@ MacroPlayer::MacroPlayer(MacroSets& sets, KeyboardInputPort& keyboard, ShellPort
 MacroPlayer::~MacroPlayer() {
     requestStop();
     if (!waitUntilFinished(kShutdownWait) && thread_.joinable()) {
+        // Still opening a command: once it returns, the thread finds the
+        // ports gone and ends without touching them.
+        {
+            std::lock_guard gate(control_->portsMutex);
+            control_->portsGone = true;
+        }
         thread_.detach();
     }
 }

@@ -90,8 +90,9 @@ class MacroPlayer : public MacroPlayerPort {
     MacroPlayer(MacroSets& sets, KeyboardInputPort& keyboard, ShellPort& shell, Clock& clock,
                 const Lexicon& lexicon, MacroPlaybackDisplayPort& display);
     // Stops a macro still playing and waits for it at most kShutdownWait; a
-    // player thread stuck in a port beyond that is left to end on its own
-    // (the ports must then outlive it).
+    // player thread still opening a command then is left to end on its own
+    // and touches no port after that (the shell's `open` must not depend on
+    // its object outliving the call).
     ~MacroPlayer() override;
     MacroPlayer(const MacroPlayer&) = delete;
     MacroPlayer& operator=(const MacroPlayer&) = delete;
@@ -118,6 +119,10 @@ class MacroPlayer : public MacroPlayerPort {
         bool finished = true;
         std::atomic<bool> playing{false};
         std::atomic<bool> errorShowing{false};
+        // Held by the player thread while it uses the ports, let go while a
+        // command opens; `portsGone` is set under it when the player goes.
+        std::mutex portsMutex;
+        bool portsGone = false;
     };
 
   private:

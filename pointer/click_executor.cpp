@@ -153,10 +153,14 @@ void ClickExecutor::FinishTimedPress() {
     CountAndSound();
 }
 
-void ClickExecutor::ReleaseHeldButtons() {
+void ClickExecutor::ReleaseTimedPress() {
     if (timedPressHeld()) {
         FinishTimedPress();
     }
+}
+
+void ClickExecutor::ReleaseHeldButtons() {
+    ReleaseTimedPress();
     if (dragButton_) {
         ToggleDrag();
     }

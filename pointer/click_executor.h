@@ -55,8 +55,8 @@ struct ClickPorts {
 //
 // A timed press holds the primary button for the dwell time without blocking:
 // while timedPressHeld() is true the frame loop processes no frames and calls
-// AdvanceTimedPress() on every tick instead; `pointerMoveMode` reads 0 for the
-// whole hold.
+// AdvanceTimedPress() on every tick instead, and the program calls it on a
+// timer of its own, frames or not; `pointerMoveMode` reads 0 for the whole hold.
 class ClickExecutor {
   public:
     ClickExecutor(ClickPorts ports, Settings& settings, ProgramFolder folder, ClickTypeMenu& menu,
@@ -75,6 +75,8 @@ class ClickExecutor {
     bool timedPressHeld() const { return timedPressButton_.has_value(); }
     // Ends the timed press once the dwell time has passed on the clock.
     void AdvanceTimedPress();
+    // Ends a timed press now (the camera lost): the button goes up.
+    void ReleaseTimedPress();
     // Releases whatever button the program holds down (a drag or a timed
     // press); for shutdown, so that no button stays pressed after the program.
     void ReleaseHeldButtons();

@@ -85,6 +85,7 @@ enum class LexiconKey {
     MacroEditorButton,
     TimedPress,
     EyesEdge,
+    CameraWaiting,
     Count
 };
 
@@ -163,6 +164,7 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "macroEditor",
     "timedPress",
     "eyesEdge",
+    "cameraWaiting",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

@@ -118,12 +118,14 @@ void MainWindowWidget::PaintPicture(QPainter& painter) {
 void MainWindowWidget::PaintCameraTrouble(QPainter& painter, const QRect& area) {
     const LexiconKey key =
         health_ == CameraHealth::Frozen ? LexiconKey::CameraFrozen : LexiconKey::CameraLost;
-    QFont font = SkinQFont(
-        {logic_.form() == MainWindowForm::Startup ? 28 : 16, 0, FontWeight::Bold, Underline::No});
+    const bool waiting = !waitingWords_.empty();
+    // The waiting words carry the device and the system's reason: smaller.
+    QFont font = SkinQFont({logic_.form() == MainWindowForm::Startup && !waiting ? 28 : 16, 0,
+                            FontWeight::Bold, Underline::No});
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(area.adjusted(6, 6, -6, -6), Qt::AlignCenter | Qt::TextWordWrap,
-                     QString::fromStdString(lexicon_.text(key)));
+                     QString::fromStdString(waiting ? waitingWords_ : lexicon_.text(key)));
 }
 
 void MainWindowWidget::PaintSetupBar(QPainter& painter) {

@@ -26,6 +26,12 @@ class MainWindowWidget final : public SkinnedWindow {
         health_ = health;
         update();
     }
+    // While no camera has been found: these words instead of the camera
+    // trouble's (empty: the trouble's own).
+    void SetCameraWaiting(std::string words) {
+        waitingWords_ = std::move(words);
+        update();
+    }
     void SetCameraViewShown(bool shown);
     void SetCaptureLayout(FrameLayout layout) { layout_ = layout; }
     // A line of words under the picture for a passing condition (the demo camera).
@@ -49,6 +55,7 @@ class MainWindowWidget final : public SkinnedWindow {
     CameraHealth health_ = CameraHealth::Streaming;
     FrameLayout layout_ = FrameLayout::Rgb24BottomUp;
     std::string notice_;
+    std::string waitingWords_;
 };
 
 }  // namespace veltranix

@@ -1,5 +1,6 @@
 // veltranix: the hands-free pointer. Start-up, the event loop and the ways
 // the program ends (its exit window, SIGTERM, SIGINT).
+#include <fcntl.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstdio>
@@ -142,7 +143,7 @@ int main(int argc, char** argv) {
     application.setQuitOnLastWindowClosed(false);
 
     veltranix::Program program(veltranix::ProgramFolder{programFolder}, options);
-    if (pipe(signalPipe) == 0) {
+    if (pipe2(signalPipe, O_CLOEXEC) == 0) {
         std::signal(SIGTERM, OnTerminationSignal);
         std::signal(SIGINT, OnTerminationSignal);
         if (options.testClickRequest) {

@@ -245,12 +245,25 @@ std::optional<int> Program::start() {
 }
 
 bool Program::openCamera() {
-    OpenedCamera opened = OpenCamera(options_.camera, folder_.root);
+    OpenedCamera opened = OpenCamera(options_.camera, folder_.root, CameraStart::KeepTrying);
     if (!opened.source) {
         showCameraFailure(opened.error);
         return false;
     }
     camera_ = std::move(opened.source);
+    if (opened.waiting) {
+        // Absent, busy or failing: the program starts anyway and says so;
+        // the source opens the camera when it can, and tracking starts then.
+        cameraWaiting_ = true;
+        const std::string words =
+            lexicon_.text(LexiconKey::CameraWaiting) + " " +
+            (opened.error.step.empty() ? "no video capture device" : opened.error.step);
+        std::fprintf(stderr, "veltranix: %s\n", words.c_str());
+        windows_->setCameraWaiting(words);
+        cameraHealth_ = CameraHealth::Lost;
+        windows_->setCameraHealth(cameraHealth_);
+        return true;
+    }
     std::fprintf(stderr, "veltranix: camera %s\n", camera_->description().c_str());
     return true;
 }
@@ -295,11 +308,23 @@ std::string Program::cameraDescription() const {
 void Program::onFrameTick() {
     // A modal message raised from inside a frame stops frame delivery while
     // it is open; the loop is never re-entered.
-    if (inFrame_ || modalDepth_ > 0 || shutDown_ || !camera_) {
+    if (inFrame_ || shutDown_) {
+        return;
+    }
+    // A timed press ends on time whether frames come or not.
+    if (actions_) {
+        actions_->clicks.AdvanceTimedPress();
+    }
+    if (modalDepth_ > 0 || !camera_) {
         return;
     }
     const CameraStatus status = camera_->status();
-    if (status.health != cameraHealth_) {
+    if (status.health != CameraHealth::Streaming && actions_ && actions_->clicks.timedPressHeld()) {
+        // No picture, no way to see the user: the button goes up at once.
+        actions_->clicks.ReleaseTimedPress();
+    }
+    // While waiting for the first frame the window keeps the waiting words.
+    if (!cameraWaiting_ && status.health != cameraHealth_) {
         cameraHealth_ = status.health;
         windows_->setCameraHealth(status.health);
         if (status.health != CameraHealth::Streaming) {
@@ -317,6 +342,11 @@ void Program::onFrameTick() {
     FrameLayout layout = FrameLayout::Rgb24BottomUp;
     if (!camera_->takeNewestFrame(frameBytes_, layout)) {
         return;
+    }
+    if (cameraWaiting_) {
+        cameraWaiting_ = false;
+        windows_->setCameraWaiting({});
+        std::fprintf(stderr, "veltranix: camera %s\n", camera_->description().c_str());
     }
     if (!offsetTable_ || offsetTable_->layout() != layout) {
         offsetTable_ = PixelOffsetTable::Build(static_cast<std::uint32_t>(layout));

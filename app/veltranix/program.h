@@ -71,8 +71,8 @@ class Program final : public QObject,
     ~Program() override;
 
     // Runs start-up. An exit code when the program ends during start-up (a
-    // second instance, missing files, no camera); none when the event loop
-    // is to run.
+    // second instance, missing files, a --camera that names no camera); none
+    // when the event loop is to run (also while it waits for a camera).
     std::optional<int> start();
     // The shutdown sequence; ends the event loop with exit code 0. Safe to
     // call more than once and from a signal's queued notification.
@@ -149,6 +149,8 @@ class Program final : public QObject,
     std::optional<PixelOffsetTable> offsetTable_;
     std::vector<std::uint8_t> frameBytes_;
     CameraHealth cameraHealth_ = CameraHealth::Streaming;
+    // Started without a camera: its source keeps trying until the first frame.
+    bool cameraWaiting_ = false;
     std::uint64_t cameraRecoveries_ = 0;
     QTimer frameTimer_;
     // With VELTRANIX_TIMING_LOG set: how long each frame took from its hand-over

@@ -176,6 +176,12 @@ void ProgramWindows::setCameraHealth(CameraHealth health) {
     }
 }
 
+void ProgramWindows::setCameraWaiting(std::string words) {
+    if (mainWindow_) {
+        mainWindow_->SetCameraWaiting(std::move(words));
+    }
+}
+
 void ProgramWindows::setNotice(std::string notice) {
     if (mainWindow_) {
         mainWindow_->SetNotice(std::move(notice));

@@ -94,6 +94,8 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void showStartup();
     void showCameraFrame(const CaptureFrame& frame);
     void setCameraHealth(CameraHealth health);
+    // Words for the main window while no camera has been found; empty once one has.
+    void setCameraWaiting(std::string words);
     void setNotice(std::string notice);
     void rebuildLayout(LayoutTarget target);
 

@@ -40,14 +40,14 @@ std::filesystem::path DemoVideo(const std::filesystem::path& programFolder) {
     return programFolder / "demo" / "demo.y4m";
 }
 
-OpenedCamera OpenCamera(std::string_view cameraArgument,
-                        const std::filesystem::path& programFolder) {
+OpenedCamera OpenCamera(std::string_view cameraArgument, const std::filesystem::path& programFolder,
+                        CameraStart start) {
     const CameraRequest request = ParseCameraArgument(cameraArgument);
     switch (request.kind) {
         case CameraKind::AutoDevice:
         case CameraKind::Device:
             return V4l2Camera::Open(std::make_shared<LibV4l2Api>(),
-                                    std::make_shared<SteadyCameraClock>(), request.path);
+                                    std::make_shared<SteadyCameraClock>(), request.path, start);
         case CameraKind::SteeredFace:
             return SteeredFaceCamera::Open(SteeredFacePhotograph(programFolder), request.path,
                                            std::make_shared<SteadyCameraClock>());

@@ -33,9 +33,11 @@ std::filesystem::path DemoVideo(const std::filesystem::path& programFolder);
 
 // Starts the camera the `--camera` argument names (see ParseCameraArgument);
 // `programFolder` holds demo/face.png for the steered face. On the GUI
-// thread, at start-up; the source streams on a thread of its own.
-OpenedCamera OpenCamera(std::string_view cameraArgument,
-                        const std::filesystem::path& programFolder);
+// thread, at start-up; the source streams on a thread of its own. With
+// KeepTrying a capture device that is absent, busy or failing, and a steered
+// face that is not present, give a waiting source.
+OpenedCamera OpenCamera(std::string_view cameraArgument, const std::filesystem::path& programFolder,
+                        CameraStart start = CameraStart::FailAtOnce);
 
 // The V4L2 capture devices of this machine (for --list-cameras and scripts).
 std::vector<CaptureDevice> ListCaptureDevices();

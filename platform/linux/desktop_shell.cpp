@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gio/gio.h>
+#include <linux/close_range.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +50,36 @@ int CodeForErrno(int error) {
     }
 }
 
+// Leaves the started program only 0 to 2: whatever this program has open
+// (the camera, sockets, pipes, files) is closed at the exec. In the child of
+// a fork: async-signal-safe calls only.
+void CloseInheritedDescriptors() {
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
+        return;
+    }
+    // Kernels before 5.11.
+    const long most = sysconf(_SC_OPEN_MAX);
+    for (int fd = 3; fd < (most > 0 && most < 65536 ? most : 65536); ++fd) {
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+}
+
+// A file the kernel runs itself: an ELF program or a "#!" script. A document
+// that merely carries the executable bit (every file on a FAT or NTFS stick)
+// is not one.
+bool IsRealExecutable(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        // Executable but unreadable: only the exec can tell.
+        return true;
+    }
+    char start[4] = {};
+    const ssize_t got = read(fd, start, sizeof start);
+    close(fd);
+    return (got >= 2 && start[0] == '#' && start[1] == '!') ||
+           (got == 4 && start[0] == 0x7F && start[1] == 'E' && start[2] == 'L' && start[3] == 'F');
+}
+
 // Starts `program` detached: a grandchild in its own session, so that it
 // outlives this program and leaves no zombie. The exec's failure comes back
 // through a close-on-exec pipe.
@@ -70,10 +101,11 @@ int StartDetached(const std::string& program) {
         if (grandchild != 0) {
             _exit(grandchild < 0 ? 1 : 0);
         }
-        const int devNull = ::open("/dev/null", O_RDWR);
+        const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         if (devNull >= 0) {
             dup2(devNull, STDIN_FILENO);
         }
+        CloseInheritedDescriptors();
         char* arguments[] = {const_cast<char*>(program.c_str()), nullptr};
         execv(program.c_str(), arguments);
         const int error = errno;
@@ -199,7 +231,8 @@ int DesktopShell::open(const std::string& command) {
         }
         return kShellFileNotFound;
     }
-    if (std::filesystem::is_regular_file(status) && access(path.c_str(), X_OK) == 0) {
+    if (std::filesystem::is_regular_file(status) && access(path.c_str(), X_OK) == 0 &&
+        IsRealExecutable(path)) {
         return StartDetached(std::filesystem::absolute(path, error).string());
     }
     if (access(path.c_str(), R_OK) != 0) {

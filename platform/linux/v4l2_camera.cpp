@@ -98,7 +98,7 @@ struct FormatOffer {
 std::vector<CaptureDevice> ListCaptureDevices(V4l2Api& api) {
     std::vector<CaptureDevice> devices;
     for (const std::string& path : api.videoNodes()) {
-        const int fd = api.open(path, O_RDWR | O_NONBLOCK);
+        const int fd = api.open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             continue;
         }
@@ -125,7 +125,12 @@ std::string V4l2Capture::description() const {
 
 std::optional<CameraOpenError> V4l2Capture::start() {
     std::optional<CameraOpenError> error = openDevice();
-    health_.reopened(clock_.now());
+    const std::chrono::milliseconds now = clock_.now();
+    health_.reopened(now);
+    if (error) {
+        health_.deviceLost(now);
+        health_.reopenFailed(now);
+    }
     return error;
 }
 
@@ -133,7 +138,7 @@ std::optional<CameraOpenError> V4l2Capture::openDevice() {
     std::string path = requestedPath_;
     v4l2_capability capability{};
     if (!path.empty()) {
-        fd_ = api_.open(path, O_RDWR | O_NONBLOCK);
+        fd_ = api_.open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) {
             const int error = errno;
             const bool absent = error == ENOENT || error == ENODEV || error == ENXIO;
@@ -155,7 +160,7 @@ std::optional<CameraOpenError> V4l2Capture::openDevice() {
         // remembered, so that "no camera" is not said of one refused to us.
         std::optional<CameraOpenError> refused;
         for (const std::string& node : api_.videoNodes()) {
-            const int fd = api_.open(node, O_RDWR | O_NONBLOCK);
+            const int fd = api_.open(node, O_RDWR | O_NONBLOCK | O_CLOEXEC);
             if (fd < 0) {
                 if (!refused) {
                     refused =
@@ -204,6 +209,7 @@ std::optional<CameraOpenError> V4l2Capture::startStreaming(const std::string& pa
         }
     }
     std::optional<FormatOffer> chosen;
+    std::optional<CameraOpenError> refused;
     for (const FormatOffer& offer : offers) {
         v4l2_format format{};
         format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -212,8 +218,12 @@ std::optional<CameraOpenError> V4l2Capture::startStreaming(const std::string& pa
         format.fmt.pix.pixelformat = offer.pixelFormat;
         format.fmt.pix.field = V4L2_FIELD_NONE;
         if (api_.ioctl(fd_, VIDIOC_S_FMT, &format) != 0) {
-            return CameraOpenError{CameraFailure::StepFailed,
-                                   StepText(path, "VIDIOC_S_FMT", errno)};
+            // Refused (a format the driver lists but cannot set now): the next offer.
+            if (!refused) {
+                refused = CameraOpenError{CameraFailure::StepFailed,
+                                          StepText(path, "VIDIOC_S_FMT", errno)};
+            }
+            continue;
         }
         // The driver may have set something else than asked: then the next offer.
         if (format.fmt.pix.width != kFrameWidth || format.fmt.pix.height != kFrameHeight ||
@@ -227,6 +237,9 @@ std::optional<CameraOpenError> V4l2Capture::startStreaming(const std::string& pa
         bytesPerLine_ = std::max<std::size_t>(format.fmt.pix.bytesperline, rowBytes);
         chosen = offer;
         break;
+    }
+    if (!chosen && refused) {
+        return refused;
     }
     if (!chosen) {
         return CameraOpenError{CameraFailure::NoFormat,
@@ -378,10 +391,11 @@ void V4l2Capture::step() {
 }
 
 OpenedCamera V4l2Camera::Open(std::shared_ptr<V4l2Api> api, std::shared_ptr<CameraClock> clock,
-                              const std::string& devicePath) {
+                              const std::string& devicePath, CameraStart start) {
     std::unique_ptr<V4l2Camera> camera(
         new V4l2Camera(std::move(api), std::move(clock), devicePath));
-    if (std::optional<CameraOpenError> error = camera->capture_.start()) {
+    std::optional<CameraOpenError> error = camera->capture_.start();
+    if (error && start == CameraStart::FailAtOnce) {
         return {nullptr, *std::move(error)};
     }
     camera->thread_ = std::jthread([raw = camera.get()](std::stop_token stop) {
@@ -389,6 +403,9 @@ OpenedCamera V4l2Camera::Open(std::shared_ptr<V4l2Api> api, std::shared_ptr<Came
             raw->capture_.step();
         }
     });
+    if (error) {
+        return {std::move(camera), *std::move(error), true};
+    }
     return {std::move(camera), {}};
 }
 

@@ -49,7 +49,8 @@ class V4l2Capture {
     V4l2Capture(const V4l2Capture&) = delete;
     V4l2Capture& operator=(const V4l2Capture&) = delete;
 
-    // Opens the device and starts streaming; the error when it cannot.
+    // Opens the device and starts streaming; the error when it cannot (then
+    // the device is Lost, and `step` tries again 2 s later).
     std::optional<CameraOpenError> start();
     // One round of the capture thread; returns within about 100 ms: waits for
     // a frame and publishes it, or notices a lost or frozen device, or tries
@@ -90,9 +91,11 @@ class V4l2Capture {
 // The V4L2 camera on a capture thread of its own.
 class V4l2Camera : public CameraSource {
   public:
-    // Starts streaming and the thread; the error when the camera cannot start.
+    // Starts streaming and the thread; the error when the camera cannot start
+    // (with KeepTrying, a waiting source as well).
     static OpenedCamera Open(std::shared_ptr<V4l2Api> api, std::shared_ptr<CameraClock> clock,
-                             const std::string& devicePath);
+                             const std::string& devicePath,
+                             CameraStart start = CameraStart::FailAtOnce);
     ~V4l2Camera() override;
 
     bool takeNewestFrame(std::vector<std::uint8_t>& bytes, FrameLayout& layout) override;

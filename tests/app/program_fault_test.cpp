@@ -31,6 +31,7 @@
 #include "tests/platform/x_screen.h"
 #include "tests/platform/x_test_display.h"
 #include "tests/support/dwell_settings.h"
+#include "tests/support/macro_entries.h"
 #include "tests/support/real_time.h"
 #include "tests/support/spawn_program.h"
 #include "tests/support/steered_program.h"
@@ -198,6 +199,37 @@ class ProgramFaultTest : public ::testing::Test {
         EXPECT_FALSE(program.Said("AddressSanitizer")) << program.errors();
     }
 
+    // Macro 1 of the Default profile plays `entries`, a shell entry opening
+    // `command`, for this test; the profile is put back after it. Returns the
+    // profile's bytes.
+    std::string RecordMacro(const std::vector<testing::MacroEntry>& entries,
+                            const std::u16string& command = {}) {
+        const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
+        fs::create_directories(profile.parent_path());
+        const std::optional<std::string> kept =
+            fs::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
+        restoreProfile_ = std::shared_ptr<void>(nullptr, [profile, kept](void*) {
+            if (kept) {
+                std::ofstream(profile, std::ios::binary) << *kept;
+            } else {
+                fs::remove(profile);
+            }
+        });
+        MacroSet set = DefaultMacroSet();
+        MacroSlot& slot = set[0];
+        slot = MacroSlot{};
+        slot.name = u"Test";
+        for (const testing::MacroEntry& entry : entries) {
+            if (entry.value == kShellMark) {
+                slot.shellCommand[slot.count] = command;
+            }
+            testing::AppendEntries(slot, {entry});
+        }
+        const std::string bytes = EncodeMacroFile(set);
+        std::ofstream(profile, std::ios::binary) << bytes;
+        return bytes;
+    }
+
     // Makes `path` a read-only view of itself (CI runs as root, which file
     // modes do not stop).
     bool MountReadOnly(const fs::path& path) {
@@ -214,6 +246,7 @@ class ProgramFaultTest : public ::testing::Test {
     std::string storeBefore_;
     std::unique_ptr<testing::SteeredFace> camera_;
     std::vector<fs::path> mounts_;
+    std::shared_ptr<void> restoreProfile_;
 };
 
 TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSessionBus) {
@@ -342,33 +375,11 @@ TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
 // The desktop ends the session while a macro waits in a long pause with
 // Shift held down: the program ends at once, and Shift is let go.
 TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
+    std::vector<testing::MacroEntry> entries{{0xA0, 1}};
+    entries.insert(entries.end(), 120, {kPauseMark, 0});
+    entries.push_back({0xA0, 0});
+    const std::string bytes = RecordMacro(entries);
     const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
-    fs::create_directories(profile.parent_path());
-    const std::optional<std::string> kept =
-        fs::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
-    const std::shared_ptr<void> restore(nullptr, [&](void*) {
-        if (kept) {
-            std::ofstream(profile, std::ios::binary) << *kept;
-        } else {
-            fs::remove(profile);
-        }
-    });
-    MacroSet set = DefaultMacroSet();
-    MacroSlot& slot = set[0];
-    slot = MacroSlot{};
-    slot.name = u"Long";
-    slot.displayText = u"[ LEFT SHIFT ] {Pause 2 min}";
-    auto add = [&slot](std::uint16_t value, std::uint8_t press) {
-        slot.keyValue[static_cast<std::size_t>(slot.count)] = value;
-        slot.pressFlag[static_cast<std::size_t>(slot.count++)] = press;
-    };
-    add(0xA0, 1);
-    for (int second = 0; second < 120; ++second) {
-        add(kPauseMark, 0);
-    }
-    add(0xA0, 0);
-    const std::string bytes = EncodeMacroFile(set);
-    std::ofstream(profile, std::ios::binary) << bytes;
 
     auto program = Start({}, "", {"--test-click-request", "20"});
     ASSERT_TRUE(program->started());
@@ -384,6 +395,55 @@ TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
     EXPECT_FALSE(KeyHeld(XK_Shift_L)) << "Shift is left held down";
     EXPECT_EQ(ReadFile(profile), bytes) << "the macro file changed";
     ExpectStoreKept();
+}
+
+// Started while the camera is unplugged, the program says that it waits for
+// one and tracks once it is plugged in; a timed press during which the
+// camera freezes then ends on time all the same.
+TEST_F(ProgramFaultTest, StartedWithoutACameraItWaitsAndATimedPressEndsOnTimeWhenItFreezes) {
+    constexpr double kFirstStartDwellSeconds = 3.0;
+    camera_->SetPresent(false);
+    auto program = Start({}, "", {"--test-click-request", "10"});
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraWaiting")); }, 60))
+        << program->errors();
+    EXPECT_TRUE(program->Said(camera_->control().string() + ": present=0")) << program->errors();
+    EXPECT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 10)) << "the window that says it";
+    Hold(5);
+    camera_->SetPresent(true);
+    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
+
+    unsigned int buttons = 0;
+    const auto held = [&] {
+        Pointer(&buttons);
+        return buttons != 0;
+    };
+    kill(program->pid(), SIGUSR1);
+    ASSERT_TRUE(WaitFor(held, 5)) << "no timed press: " << program->errors();
+    const auto pressed = Clock::now();
+    camera_->SetFrozen(true);
+    EXPECT_TRUE(WaitFor([&] { return !held(); }, 10)) << "the button stays down";
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - pressed).count(),
+              kFirstStartDwellSeconds + 0.5);
+    Terminate(*program);
+}
+
+// A macro's command fails after it pressed Ctrl: Ctrl goes up, before the
+// error is shown and after it.
+TEST_F(ProgramFaultTest, AMacroWhoseProgramIsMissingLeavesNoKeyDown) {
+    RecordMacro({{0xA2, 1}, {kPauseMark, 0}, {kShellMark, 1}, {0xA2, 0}},
+                u"veltranix-no-such-program");
+    auto program = Start({}, "", {"--test-click-request", "20"});
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 60)) << program->errors();
+    Hold(2);
+    kill(program->pid(), SIGUSR1);
+    ASSERT_TRUE(WaitFor([&] { return KeyHeld(XK_Control_L); }, 10))
+        << "the macro did not press Ctrl: " << program->errors();
+    EXPECT_TRUE(WaitFor([&] { return !KeyHeld(XK_Control_L); }, 5)) << "Ctrl is left held down";
+    Hold(1);
+    EXPECT_FALSE(KeyHeld(XK_Control_L));
+    Terminate(*program);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -148,14 +149,17 @@ TEST_F(MacroPlayerTest, FailingShellEntryShowsTheMessageAndAbandonsTheRest) {
     sets->workingMacros[3].shellCommand[1] = u"missing-tool --flag";
     shell.setResult("missing-tool --flag", kShellFileNotFound);
     bool flagShown = false;
+    std::size_t sentBeforeError = 0;
     display.whileErrorShows = [&] {
         flagShown = player.shellErrorShowing() && player.macroPlaying();
+        sentBeforeError = keyboard.sent().size();
     };
-    EXPECT_EQ(Play(3).size(), 1u);
+    EXPECT_EQ(Described(Play(3)), (Keys{"1E v", "1E ^"})) << "the rest abandoned, A let go";
     EXPECT_EQ(shell.opened(), std::vector<std::string>{"missing-tool --flag"});
     EXPECT_EQ(display.errors(),
               std::vector<std::string>{"File not found.\n\n< missing-tool --flag >"});
     EXPECT_TRUE(flagShown);
+    EXPECT_EQ(sentBeforeError, 2u) << "A is let go before the error shows";
     EXPECT_FALSE(player.shellErrorShowing());
 
     EXPECT_EQ(ShellErrorKey(kShellPathNotFound), LexiconKey::ShellError02);
@@ -223,10 +227,10 @@ TEST_F(MacroPlayerTest, ASecondRequestWhilePlayingDoesNothing) {
     Record(1, {{66, 1}});
     display.whileErrorShows = [&] { player.startMacroPlayback(1); };
     const auto sent = Play(0);
-    EXPECT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent.size(), 2u);
     EXPECT_EQ(display.errors().size(), 1u);
     // Idle again: the next request plays.
-    EXPECT_EQ(Play(1).size(), 2u);
+    EXPECT_EQ(Play(1).size(), 3u);
 }
 
 // A clock whose pauses never end: only a stop request ends such a macro.
@@ -254,20 +258,53 @@ TEST_F(MacroPlayerTest, AMacroInAPauseStopsWhenAskedAndWhenThePlayerGoes) {
     EXPECT_EQ(display.calls().back(), "close");
 }
 
-// Stopped in a pause with Shift and a character down, the player lets go of
-// both (last first); a key already released is not released again.
-TEST_F(MacroPlayerTest, AStoppedMacroLetsGoOfTheKeysItHolds) {
-    Record(0, {{0x41, 1}, {0x41, 0}, {0x10, 1}, {0x3A9, 1, 1}, {kPauseMark, 1}, {0x10, 0}});
+// A macro that ends before its last entry, stopped in a pause or at a
+// failed command, lets go of what it holds, last first; a key already
+// released is not released again. (One that runs to its end is left as
+// recorded: see ASecondRequestWhilePlayingDoesNothing.)
+TEST_F(MacroPlayerTest, AMacroEndedEarlyLetsGoOfTheKeysItHolds) {
     StandingClock standing;
-    MacroPlayer stopped(*sets, keyboard, shell, standing, lexicon, display);
-    stopped.startMacroPlayback(0);
-    for (int wait = 0; wait < 1000 && keyboard.sent().size() < 4; ++wait) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    shell.setResult("fails", kShellFileNotFound);
+    for (const std::uint16_t ending : {kPauseMark, kShellMark}) {
+        Record(0, {{0x41, 1}, {0x41, 0}, {0x10, 1}, {0x3A9, 1, 1}, {ending, 1}, {0x10, 0}});
+        sets->workingMacros[0].shellCommand[4] = u"fails";
+        RecordingKeyboard keys;
+        MacroPlayer played(*sets, keys, shell, standing, lexicon, display);
+        played.startMacroPlayback(0);
+        for (int wait = 0; wait < 1000 && keys.sent().size() < 4; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (ending == kPauseMark) {
+            played.requestStop();
+        }
+        ASSERT_TRUE(played.waitUntilFinished(MacroPlayer::kShutdownWait));
+        EXPECT_EQ(Described(keys.sent()),
+                  (Keys{"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}))
+            << ending;
     }
-    stopped.requestStop();
-    ASSERT_TRUE(stopped.waitUntilFinished(MacroPlayer::kShutdownWait));
-    EXPECT_EQ(Described(keyboard.sent()),
-              (Keys{"1E v", "1E ^", "2A v", "U+3A9 v", "U+3A9 ^", "2A ^"}));
+}
+
+// A command still opening when the player goes: the player does not wait
+// for it, and the thread touches no port once it returns.
+TEST_F(MacroPlayerTest, AMacroOutlivingThePlayerTouchesNoPort) {
+    struct Blocking : ShellPort {
+        std::promise<void> entered, release;
+        int open(const std::string&) override {
+            entered.set_value();
+            release.get_future().wait();
+            return kShellFileNotFound;
+        }
+    } blocking;
+    Record(0, {{0x11, 1}, {kShellMark, 1}, {0x11, 0}});
+    sets->workingMacros[0].shellCommand[1] = u"slow";
+    auto gone = std::make_unique<MacroPlayer>(*sets, keyboard, blocking, clock, lexicon, display);
+    gone->startMacroPlayback(0);
+    blocking.entered.get_future().wait();
+    gone.reset();
+    blocking.release.set_value();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(Described(keyboard.sent()), (Keys{"1D v"}));
+    EXPECT_TRUE(display.errors().empty());
 }
 
 TEST_F(MacroPlayerTest, AnOpenShellErrorBoxDoesNotHoldAStopRequest) {

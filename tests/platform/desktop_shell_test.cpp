@@ -1,9 +1,12 @@
 #include "platform/linux/desktop_shell.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "platform/linux/canberra_sound.h"
 #include "tests/support/real_time.h"
@@ -81,11 +84,32 @@ TEST_F(DesktopShellTest, FailuresGiveTheirResultCodes) {
     }
 }
 
+// With the executable bit too (any file on a FAT stick), a document opens
+// as a document.
 TEST_F(DesktopShellTest, ADocumentOpensWithItsDefaultApplication) {
-    const auto document = home_->path() / "notes.txt";
-    WriteFile(document, "hello");
-    EXPECT_EQ(shell_.open(document.string()), kShellOpened);
-    EXPECT_EQ(WaitForFile(recorder_), document.string() + "\n");
+    for (const mode_t mode : {0644, 0755}) {
+        const auto document = home_->path() / ("notes" + std::to_string(mode) + ".txt");
+        WriteFile(document, "hello");
+        chmod(document.c_str(), mode);
+        std::filesystem::remove(recorder_);
+        EXPECT_EQ(shell_.open(document.string()), kShellOpened) << mode;
+        EXPECT_EQ(WaitForFile(recorder_), document.string() + "\n");
+    }
+}
+
+// A started program holds none of this program's descriptors (a camera it
+// held would stay busy after this program ended).
+TEST_F(DesktopShellTest, AStartedProgramInheritsOnlyTheStandardDescriptors) {
+    const int leaked = ::open("/dev/null", O_RDONLY);  // not close-on-exec
+    const auto program = home_->path() / "list-descriptors";
+    const auto listing = home_->path() / "descriptors.txt";
+    WriteFile(program, "#!/bin/sh\nls /proc/self/fd > '" + listing.string() + ".part' && mv '" +
+                           listing.string() + ".part' '" + listing.string() + "'\n");
+    chmod(program.c_str(), 0755);
+    EXPECT_EQ(shell_.open(program.string()), kShellOpened);
+    // 3 is the folder ls itself reads.
+    EXPECT_EQ(WaitForFile(listing), "0\n1\n2\n3\n");
+    close(leaked);
 }
 
 TEST_F(DesktopShellTest, AProgramStartsDetachedByPathAndByName) {

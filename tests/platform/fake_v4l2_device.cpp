@@ -1,5 +1,6 @@
 #include "tests/platform/fake_v4l2_device.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
 
@@ -127,8 +128,11 @@ std::vector<std::string> FakeV4l2::videoNodes() {
     return paths;
 }
 
-int FakeV4l2::open(const std::string& path, int) {
+int FakeV4l2::open(const std::string& path, int flags) {
     std::lock_guard lock(mutex_);
+    if ((flags & O_CLOEXEC) == 0) {
+        return Fail(EINVAL);
+    }
     Node* node = Find(path);
     if (node == nullptr) {
         return Fail(ENOENT);
@@ -255,6 +259,9 @@ int FakeV4l2::Control(Descriptor& descriptor, unsigned long request, void* argum
             const auto offered = std::find_if(formats.begin(), formats.end(), [&](const auto& f) {
                 return f.pixelFormat == pix.pixelformat;
             });
+            if (offered != formats.end() && offered->setErrno != 0) {
+                return Fail(offered->setErrno);
+            }
             const FakeFormat& chosen = offered == formats.end() ? formats.front() : *offered;
             if (!Offers640x480(chosen)) {
                 pix.width = chosen.stepwise ? chosen.stepwise->max_width : chosen.sizes[0].first;

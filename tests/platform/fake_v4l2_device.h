@@ -22,6 +22,7 @@ struct FakeFormat {
     std::uint32_t flags = 0;  // V4L2_FMT_FLAG_EMULATED: converted by libv4l2
     std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes{{640, 480}};
     std::optional<v4l2_frmsize_stepwise> stepwise;  // instead of `sizes`
+    int setErrno = 0;                               // VIDIOC_S_FMT of it fails with it
 };
 
 struct FakeNode {
@@ -46,7 +47,8 @@ inline FakeColour FakePixel(int x, int y) {
 // V4L2 drivers do: formats, frame sizes, buffers, streaming; a node can be
 // unplugged (calls on its descriptors fail with ENODEV, opening with ENOENT)
 // and plugged back, or stop delivering frames. Polling without a frame moves
-// the clock on by the timeout. Thread-safe.
+// the clock on by the timeout. An open without O_CLOEXEC fails with EINVAL:
+// the camera must not leak into the programs that macros start. Thread-safe.
 class FakeV4l2 : public V4l2Api {
   public:
     explicit FakeV4l2(FakeCameraClock& clock) : clock_(clock) {}

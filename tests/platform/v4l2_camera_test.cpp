@@ -75,6 +75,10 @@ TEST(V4l2Camera, ChoosesTheFirstUsableFormatInDriverOrder) {
          {Format{V4L2_PIX_FMT_BGR24, 0, {}, v4l2_frmsize_stepwise{160, 1280, 16, 120, 960, 8}}},
          FrameLayout::Rgb24BottomUp,
          "/dev/video0 (Fake Camera) BGR3 640 x 480"},
+        {"YUYV refused, I420 next",
+         {Format{kYuyv, 0, {{640, 480}}, std::nullopt, EINVAL}, Format{kI420}},
+         FrameLayout::I420,
+         "/dev/video0 (Fake Camera) YU12 640 x 480"},
         {"stepwise sizes missing 640",
          {Format{kYuyv, 0, {}, v4l2_frmsize_stepwise{160, 1280, 100, 120, 960, 8}}},
          std::nullopt,
@@ -229,12 +233,19 @@ TEST(V4l2Camera, SilentCameraIsFrozenAfterTwoSecondsAndReopened) {
     EXPECT_EQ(rig.capture->status().recoveries, 1u);
 }
 
+// Started while the camera is unplugged, the source waits for it.
 TEST(V4l2Camera, ThreadDeliversFramesAndStopsWhenDestroyed) {
     auto clock = std::make_shared<FakeCameraClock>();
     auto device = std::make_shared<FakeV4l2>(*clock);
     device->addNode({"/dev/video3", {Format{kYuyv}}});
-    OpenedCamera opened = V4l2Camera::Open(device, clock, "/dev/video3");
-    ASSERT_NE(opened.source, nullptr) << opened.error.step;
+    device->setPresent("/dev/video3", false);
+    EXPECT_EQ(V4l2Camera::Open(device, clock, "/dev/video3").source, nullptr);
+    OpenedCamera opened = V4l2Camera::Open(device, clock, "/dev/video3", CameraStart::KeepTrying);
+    ASSERT_NE(opened.source, nullptr);
+    EXPECT_TRUE(opened.waiting);
+    EXPECT_EQ(opened.error.step, "/dev/video3: open: No such file or directory");
+    EXPECT_EQ(opened.source->status().health, CameraHealth::Lost);
+    device->setPresent("/dev/video3", true);
     std::vector<std::uint8_t> bytes;
     FrameLayout layout{};
     ASSERT_TRUE(
