@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell/companion_keyboard_window.h"
 #include "app/shell/mouse_options_menu.h"
 #include "app/shell/system_options_menu.h"
 #include "app/shell/webcam_options_menu.h"
@@ -16,8 +17,15 @@ namespace {
 
 using namespace store_keys;
 
-class RecordingHost : public OptionsMenuHost, public MouseMenuEngine {
+class RecordingHost : public OptionsMenuHost, public MouseMenuEngine, public CompanionPort {
   public:
+    void broadcastTrackingStarted() override {}
+    void showCompanionWindow(std::uint64_t id) override { Note("show", id); }
+    void hideCompanionWindow(std::uint64_t id) override { Note("hide", id); }
+    void closeCompanionWindow(std::uint64_t id) override { Note("close", id); }
+    void Note(const char* what, std::uint64_t id) {
+        journal.push_back(what + (" " + std::to_string(id)));
+    }
     void closeOptionsMenu(PopupKind) override { journal.push_back("close"); }
     void askBeforeDisablingHeadMovement() override { journal.push_back("warning"); }
     void lexiconReloaded() override { journal.push_back("texts"); }
@@ -221,6 +229,44 @@ TEST_F(OptionsMenuLogic, TestAreasSwitchTheGestureTestsWhileHovered) {
     menu.OnPointerMoved({40, 120});
     menu.Click({MouseControlKind::Ok});
     EXPECT_FALSE(host.eyeTest) << "closing switches the tests off";
+}
+
+// The companion keyboard comes back after the last open menu closes, by
+// OK, cancel or from outside alike, and only when a menu took it away.
+TEST(CompanionKeyboard, ComesBackWhenTheLastMenuCloses) {
+    const struct {
+        bool handedOver, hidItself, shutdown;
+        int menusOpened;
+        std::vector<bool> closedWithAnotherOpen;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {true, false, false, 1, {false}, {"hide 7", "show 7"}},
+        {true, false, false, 2, {true}, {"hide 7"}},
+        {true, false, false, 2, {true, false}, {"hide 7", "show 7"}},
+        {false, false, false, 1, {false}, {}},
+        {true, true, false, 1, {false}, {}},
+        {true, false, true, 1, {false}, {"hide 7", "close 7"}},
+    };
+    for (const auto& c : cases) {
+        RecordingHost companion;
+        CompanionKeyboardWindow window(companion);
+        if (c.handedOver) {
+            window.HandedOver(7);
+        }
+        if (c.hidItself) {
+            window.HiddenByCompanion();
+        }
+        for (int menu = 0; menu < c.menusOpened; ++menu) {
+            window.HideForMenu();
+        }
+        if (c.shutdown) {
+            window.Close();
+        }
+        for (const bool anotherOpen : c.closedWithAnotherOpen) {
+            window.MenuClosed(anotherOpen);
+        }
+        EXPECT_EQ(companion.journal, c.expected) << &c - cases;
+    }
 }
 
 }  // namespace
