@@ -224,8 +224,13 @@ void ProgramWindows::showOnRequest() {
     }
     if (mainLogic_->hiddenByUser()) {
         mainLogic_->EndHiddenByUser();
-        dockMainWindow();
-        setCameraViewVisibility(Visibility::Shown);
+        // The start-up and restart forms stay what they are.
+        if (mainLogic_->form() == MainWindowForm::ButtonMenu) {
+            dockMainWindow();
+        }
+        if (mainLogic_->form() == MainWindowForm::Docked) {
+            setCameraViewVisibility(Visibility::Shown);
+        }
     }
     setMainWindowVisibility(Visibility::Shown);
     mainWindow_->raise();
