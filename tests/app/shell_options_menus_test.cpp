@@ -20,11 +20,11 @@ using namespace store_keys;
 class RecordingHost : public OptionsMenuHost, public MouseMenuEngine, public CompanionPort {
   public:
     void broadcastTrackingStarted() override {}
-    void showCompanionWindow(std::uint64_t id) override { Note("show", id); }
-    void hideCompanionWindow(std::uint64_t id) override { Note("hide", id); }
-    void closeCompanionWindow(std::uint64_t id) override { Note("close", id); }
-    void Note(const char* what, std::uint64_t id) {
-        journal.push_back(what + (" " + std::to_string(id)));
+    void showCompanionWindow(std::uint64_t id) override { journal.push_back(Id("show", id)); }
+    void hideCompanionWindow(std::uint64_t id) override { journal.push_back(Id("hide", id)); }
+    void closeCompanionWindow(std::uint64_t id) override { journal.push_back(Id("close", id)); }
+    static std::string Id(std::string what, std::uint64_t id) {
+        return what + " " + std::to_string(id);
     }
     void closeOptionsMenu(PopupKind) override { journal.push_back("close"); }
     void askBeforeDisablingHeadMovement() override { journal.push_back("warning"); }
@@ -233,39 +233,29 @@ TEST_F(OptionsMenuLogic, TestAreasSwitchTheGestureTestsWhileHovered) {
 
 // The companion keyboard comes back after the last open menu closes, by
 // OK, cancel or from outside alike, and only when a menu took it away.
+// Steps: the companion hands its window over (g) or hides it itself (h), a
+// menu opens (m), closes with another still open (o) or as the last (c),
+// shutdown closes the companion (x).
 TEST(CompanionKeyboard, ComesBackWhenTheLastMenuCloses) {
-    const struct {
-        bool handedOver, hidItself, shutdown;
-        int menusOpened;
-        std::vector<bool> closedWithAnotherOpen;
-        std::vector<std::string> expected;
-    } cases[] = {
-        {true, false, false, 1, {false}, {"hide 7", "show 7"}},
-        {true, false, false, 2, {true}, {"hide 7"}},
-        {true, false, false, 2, {true, false}, {"hide 7", "show 7"}},
-        {false, false, false, 1, {false}, {}},
-        {true, true, false, 1, {false}, {}},
-        {true, false, true, 1, {false}, {"hide 7", "close 7"}},
+    const std::pair<std::string_view, std::vector<std::string>> cases[] = {
+        {"gmc", {"hide 7", "show 7"}},
+        {"gmmo", {"hide 7"}},
+        {"gmmoc", {"hide 7", "show 7"}},
+        {"mc", {}},
+        {"ghmc", {}},
+        {"gmxc", {"hide 7", "close 7"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [steps, expected] : cases) {
         RecordingHost companion;
         CompanionKeyboardWindow window(companion);
-        if (c.handedOver) {
-            window.HandedOver(7);
+        for (const char step : steps) {
+            step == 'g'   ? window.HandedOver(7)
+            : step == 'h' ? window.HiddenByCompanion()
+            : step == 'm' ? window.HideForMenu()
+            : step == 'x' ? window.Close()
+                          : window.MenuClosed(step == 'o');
         }
-        if (c.hidItself) {
-            window.HiddenByCompanion();
-        }
-        for (int menu = 0; menu < c.menusOpened; ++menu) {
-            window.HideForMenu();
-        }
-        if (c.shutdown) {
-            window.Close();
-        }
-        for (const bool anotherOpen : c.closedWithAnotherOpen) {
-            window.MenuClosed(anotherOpen);
-        }
-        EXPECT_EQ(companion.journal, c.expected) << &c - cases;
+        EXPECT_EQ(companion.journal, expected) << steps;
     }
 }
 
