@@ -150,8 +150,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName("Veltranix");
     application.setQuitOnLastWindowClosed(false);
+    options.exitRequest = &exitRequest;
 
-    veltranix::Program program(veltranix::ProgramFolder{programFolder}, options, exitRequest);
+    veltranix::Program program(veltranix::ProgramFolder{programFolder}, options);
     if (pipe(signalPipe) == 0) {
         std::signal(SIGTERM, OnTerminationSignal);
         std::signal(SIGINT, OnTerminationSignal);

@@ -73,8 +73,10 @@ UserDataLocations UserDataFromEnvironment() {
 
 }  // namespace
 
-Program::Program(ProgramFolder folder, ProgramOptions options, ExitRequest& exitRequest)
-    : folder_(std::move(folder)), options_(std::move(options)), exitRequest_(exitRequest) {
+Program::Program(ProgramFolder folder, ProgramOptions options)
+    : folder_(std::move(folder)),
+      options_(std::move(options)),
+      exitRequest_(options_.exitRequest != nullptr ? *options_.exitRequest : ownExitRequest_) {
     if (const char* timingLog = std::getenv("VELTRANIX_TIMING_LOG")) {
         timingLog_ = timingLog;
     }

@@ -59,6 +59,9 @@ struct ProgramOptions {
     // SIGUSR1 executes this click request (20 to 25 play a macro).
     bool openMacroEditor = false;
     std::optional<int> testClickRequest;
+    // Raised by SIGTERM and SIGINT (owned by main); null: the program's own,
+    // raised only by requestShutdown.
+    ExitRequest* exitRequest = nullptr;
 };
 
 // The running program: start-up, the 40 ms frame tick, the companion
@@ -69,14 +72,15 @@ class Program final : public QObject,
                       public SettingsObserver,
                       public CompanionMessageReceiver {
   public:
-    // `exitRequest` is raised by SIGTERM and SIGINT, and by requestShutdown.
-    Program(ProgramFolder folder, ProgramOptions options, ExitRequest& exitRequest);
+    Program(ProgramFolder folder, ProgramOptions options);
     ~Program() override;
 
     // Runs start-up. An exit code when the program ends during start-up (a
-    // second instance, missing files, no camera, an exit request); none when
-    // the event loop is to run.
+    // second instance, missing files, no camera); none when the event loop
+    // is to run.
     std::optional<int> start();
+    // An exit request (SIGTERM, SIGINT, requestShutdown) ends it too, with code
+    // 0, at its next step.
     // The shutdown sequence; ends the event loop with exit code 0. Safe to
     // call more than once; called once the event loop has ended, never from
     // inside a window's handler.
@@ -114,6 +118,7 @@ class Program final : public QObject,
 
     ProgramFolder folder_;
     ProgramOptions options_;
+    ExitRequest ownExitRequest_;
     ExitRequest& exitRequest_;
 
     std::shared_ptr<XDisplayConnection> x_;
