@@ -81,6 +81,7 @@ class Program final : public QObject,
     std::optional<int> start();
     // An exit request (SIGTERM, SIGINT, requestShutdown) ends it too, with code
     // 0, at its next step.
+
     // The shutdown sequence; ends the event loop with exit code 0. Safe to
     // call more than once; called once the event loop has ended, never from
     // inside a window's handler.
