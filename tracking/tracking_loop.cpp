@@ -205,6 +205,9 @@ void TrackingLoop::followMenusAndDocking(ScreenPoint pointer) {
     const ScreenRect workArea = ports_.desktop.workArea();
     const ScreenPoint corner = windows.mainWindowTopLeft();
     if (!windows.mainWindowHiddenByUser()) {
+        // Also when the window came back otherwise (a second start): after
+        // the next hide the pointer must leave the corner first.
+        pointerLeftDockCorner_ = false;
         const bool inside = corner.x < pointer.x && pointer.x < screen_.width &&
                             corner.y < pointer.y && pointer.y < workArea.bottom;
         if (inside) {

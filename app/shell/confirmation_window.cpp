@@ -78,8 +78,10 @@ void ConfirmationWindow::No() {
     actions_.setMainWindowVisibility(Visibility::Shown);
     switch (origin_) {
         case PopupOrigin::SetupBarAutomatic:
+            // Back to detection: the bar tells again where to move the face.
             actions_.setTrackingState(TrackingRequest::Detect);
             actions_.restartSettling();
+            actions_.openPopup(PopupKind::LoadingBar, PopupOrigin::SetupBarAutomatic);
             break;
         case PopupOrigin::SetupBarManual:
             actions_.openPopup(PopupKind::ManualEyePositions, PopupOrigin::SetupBarManual);

@@ -363,35 +363,50 @@ void MainWindowLogic::Press(SetupBarAction action) {
 void MainWindowLogic::OnCommand(MainWindowCommand command) {
     switch (command) {
         case MainWindowCommand::About:
-            if (!PopupOpen(PopupKind::About)) {
+            if (CommandAvailable(command)) {
                 actions_.openPopup(PopupKind::About, PopupOrigin::ButtonMenu);
             }
             break;
         case MainWindowCommand::WebcamOptions:
-        case MainWindowCommand::MouseOptions: {
+        case MainWindowCommand::MouseOptions:
             if (form_ == MainWindowForm::Startup) {
                 return;
             }
             actions_.hideCompanionWindow();
-            const PopupKind popup = command == MainWindowCommand::WebcamOptions
-                                        ? PopupKind::WebcamOptions
-                                        : PopupKind::MouseOptions;
-            if (!PopupOpen(popup)) {
-                actions_.openPopup(popup, PopupOrigin::ButtonMenu);
+            if (CommandAvailable(command)) {
+                actions_.openPopup(command == MainWindowCommand::WebcamOptions
+                                       ? PopupKind::WebcamOptions
+                                       : PopupKind::MouseOptions,
+                                   PopupOrigin::ButtonMenu);
             }
             break;
-        }
         case MainWindowCommand::Exit:
             actions_.setMainWindowVisibility(Visibility::Hidden);
             actions_.exitProgram();
             break;
         case MainWindowCommand::UserManual:
-            if (!openWindows_.webcamOptions && !openWindows_.mouseOptions &&
-                !openWindows_.systemOptions) {
+            if (CommandAvailable(command)) {
                 actions_.openUserManual();
             }
             break;
     }
+}
+
+bool MainWindowLogic::CommandAvailable(MainWindowCommand command) const {
+    switch (command) {
+        case MainWindowCommand::About:
+            return !PopupOpen(PopupKind::About);
+        case MainWindowCommand::WebcamOptions:
+            return form_ != MainWindowForm::Startup && !PopupOpen(PopupKind::WebcamOptions);
+        case MainWindowCommand::MouseOptions:
+            return form_ != MainWindowForm::Startup && !PopupOpen(PopupKind::MouseOptions);
+        case MainWindowCommand::UserManual:
+            return !openWindows_.webcamOptions && !openWindows_.mouseOptions &&
+                   !openWindows_.systemOptions;
+        case MainWindowCommand::Exit:
+            break;
+    }
+    return true;
 }
 
 void MainWindowLogic::StartRestartCountdown() {
@@ -463,6 +478,8 @@ void MainWindowLogic::FinishSetupSwitch() {
     setupBar_ = target;
     if (target == SetupBarKind::Automatic) {
         actions_.setTrackingState(TrackingRequest::Detect);
+        // Back to detection: the bar tells again where to move the face.
+        actions_.openPopup(PopupKind::LoadingBar, PopupOrigin::SetupBarAutomatic);
     } else {
         actions_.openPopup(PopupKind::ManualEyePositions, PopupOrigin::SetupBarAutomatic);
     }

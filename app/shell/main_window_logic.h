@@ -133,6 +133,10 @@ class MainWindowLogic {
     void Press(MainMenuButton button);
     void Press(SetupBarAction action);
     void OnCommand(MainWindowCommand command);
+    // Whether `command` would act now: the options menus not in the
+    // start-up form nor while already open, the manual not while an options
+    // menu is open, about not while open; exit always.
+    bool CommandAvailable(MainWindowCommand command) const;
     void OnTimer(MainWindowTimer timer);
 
     // The automatic restart: the countdown form, counting from 10.

@@ -59,7 +59,8 @@ SessionKind SessionKindFromEnvironment() {
 std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnection> x,
                                                  SessionKind session,
                                                  const std::filesystem::path& portalTokenFile,
-                                                 std::string* error) {
+                                                 std::string* error,
+                                                 const ExitRequest* exitRequest) {
     std::unique_ptr<InputChannel> channel(new InputChannel);
     channel->session_ = session;
     channel->xDesktop_ = std::make_unique<XDesktop>(x);
@@ -91,8 +92,8 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
         }
     }
     if (backend == InputBackend::RemoteDesktopPortal) {
-        channel->portal_ =
-            PortalRemoteDesktop::Open(*channel->whereabouts_, portalTokenFile, &reason);
+        channel->portal_ = PortalRemoteDesktop::Open(*channel->whereabouts_, portalTokenFile,
+                                                     &reason, exitRequest);
         if (!channel->portal_) {
             std::fprintf(stderr, "veltranix: no remote desktop through the desktop portal: %s\n",
                          reason.c_str());

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/desktop_port.h"
+#include "core/exit_request.h"
 #include "core/input_port.h"
 
 namespace veltranix {
@@ -55,11 +56,13 @@ class InputChannel {
   public:
     // Null when not even XTest is there (the reason in `error`). A backend
     // that fails to open gives way to the next, with a line on stderr. The
-    // desktop portal keeps its approval in `portalTokenFile` (none if empty).
+    // desktop portal keeps its approval in `portalTokenFile` (none if empty);
+    // its wait for a person's approval ends when `exitRequest` is raised.
     static std::unique_ptr<InputChannel> Open(std::shared_ptr<XDisplayConnection> x,
                                               SessionKind session,
                                               const std::filesystem::path& portalTokenFile,
-                                              std::string* error);
+                                              std::string* error,
+                                              const ExitRequest* exitRequest = nullptr);
     ~InputChannel();
 
     PointerInputPort& pointer();

@@ -15,12 +15,16 @@
 #include <opencv2/core/utility.hpp>
 
 #include "app/veltranix/program.h"
+#include "core/exit_request.h"
 #include "core/version.h"
 #include "platform/linux/camera_factory.h"
 
 namespace {
 
 int signalPipe[2] = {-1, -1};
+// Raised by SIGTERM and SIGINT from the first moment on; start-up ends at its
+// next step, the running program once its event loop has ended.
+veltranix::ExitRequest exitRequest;
 QtMessageHandler defaultMessageHandler = nullptr;
 
 // Qt reports a lost X server with this warning and then calls exit(), whose
@@ -46,9 +50,12 @@ void OnTestClickSignal(int) {
 }
 
 void OnTerminationSignal(int) {
-    const char byte = kTerminate;
     // Only async-signal-safe work here: the event loop does the rest.
-    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+    exitRequest.raise();
+    if (signalPipe[1] >= 0) {
+        const char byte = kTerminate;
+        [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+    }
 }
 
 void PrintUsage(std::FILE* out) {
@@ -132,6 +139,9 @@ int main(int argc, char** argv) {
                      "XWayland desktop session\n");
         return 1;
     }
+    // From here on an exit request is kept, and start-up ends at its next step.
+    std::signal(SIGTERM, OnTerminationSignal);
+    std::signal(SIGINT, OnTerminationSignal);
     // OpenCV's worker threads spin between the small conversions of each frame
     // and cost more than they save: its work stays on the thread that asks.
     cv::setNumThreads(0);
@@ -141,6 +151,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName("Veltranix");
     application.setQuitOnLastWindowClosed(false);
+    options.exitRequest = &exitRequest;
 
     veltranix::Program program(veltranix::ProgramFolder{programFolder}, options);
     if (pipe2(signalPipe, O_CLOEXEC) == 0) {
@@ -150,6 +161,11 @@ int main(int argc, char** argv) {
             std::signal(SIGUSR1, OnTestClickSignal);
         }
     }
+    if (signalPipe[0] < 0) {
+        // Nothing would hand the request to the event loop: the signals end the process.
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+    }
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &program, [&] {
         char byte = 0;
@@ -157,7 +173,8 @@ int main(int argc, char** argv) {
         if (byte == kTestClickRequest) {
             program.executeTestClickRequest();
         } else {
-            program.shutdown();
+            // Never from inside a window's handler: the loops end first.
+            program.requestShutdown();
         }
     });
 
@@ -166,6 +183,9 @@ int main(int argc, char** argv) {
     }
     if (WaylandSession()) {
         program.showWaylandNotice();
+    }
+    if (exitRequest.raised()) {
+        return 0;
     }
     const int code = application.exec();
     program.shutdown();

@@ -35,8 +35,6 @@ void OptionsMenus::open(PopupKind menu, PopupOrigin origin) {
     }
     const ProgramWindowsServices& program = windows_.services_;
     // The companion keyboard would cover the menu.
-    open.companionHidden =
-        windows_.companionWindow_ && windows_.companionShown_ && !windows_.companionHiddenByUs_;
     windows_.hideCompanionWindow();
     bool* openFlag = nullptr;
     switch (menu) {
@@ -79,12 +77,7 @@ void OptionsMenus::closeOptionsMenu(PopupKind menu) {
         windows_.actions_->menu.RebuildCells();
     }
     windows_.returnFromPopup(open.origin);
-    if (open.companionHidden && open.origin == PopupOrigin::ButtonMenu &&
-        windows_.companionWindow_) {
-        windows_.services_.companion.showCompanionWindow(*windows_.companionWindow_);
-        windows_.companionHiddenByUs_ = false;
-    }
-    open.companionHidden = false;
+    menuClosed();
 }
 
 void OptionsMenus::closeFromOutside(PopupKind menu) {
@@ -96,6 +89,11 @@ void OptionsMenus::closeFromOutside(PopupKind menu) {
     open.window->ReleasePointer();
     open.window->close();
     delete open.window.data();
+    menuClosed();
+}
+
+void OptionsMenus::menuClosed() {
+    windows_.companionKeyboard_.MenuClosed(webcam_.window || mouse_.window || system_.window);
 }
 
 void OptionsMenus::raise() {

@@ -34,7 +34,8 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
     ~OptionsMenus() override;
 
     void open(PopupKind menu, PopupOrigin origin);
-    // Closes a menu from outside (shutdown): nothing is stored or read back.
+    // Closes a menu from outside (a tracking reset, shutdown): nothing is
+    // stored or read back.
     void closeFromOutside(PopupKind menu);
     void raise();
     void repaint();
@@ -57,9 +58,10 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
         std::unique_ptr<OptionsMenu> logic;
         QPointer<OptionsMenuWidget> window;
         PopupOrigin origin = PopupOrigin::ButtonMenu;
-        bool companionHidden = false;
     };
     Open& slot(PopupKind menu);
+    // After any close of a menu: the companion keyboard back once none is open.
+    void menuClosed();
     void onWarningAnswer(WarningChoice choice);
 
     ProgramWindows& windows_;

@@ -26,6 +26,7 @@
 #include "platform/linux/dbus_companion_channel.h"
 #include "platform/linux/desktop_shell.h"
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/show_window_request.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/system_clock.h"
 #include "platform/linux/system_information.h"
@@ -73,7 +74,9 @@ UserDataLocations UserDataFromEnvironment() {
 }  // namespace
 
 Program::Program(ProgramFolder folder, ProgramOptions options)
-    : folder_(std::move(folder)), options_(std::move(options)) {
+    : folder_(std::move(folder)),
+      options_(std::move(options)),
+      exitRequest_(options_.exitRequest != nullptr ? *options_.exitRequest : ownExitRequest_) {
     if (const char* timingLog = std::getenv("VELTRANIX_TIMING_LOG")) {
         timingLog_ = timingLog;
     }
@@ -100,7 +103,7 @@ bool Program::openPlatform() {
                                    : std::filesystem::path(options_.configDir);
     input_ = InputChannel::Open(
         x_, session, configFolder.empty() ? configFolder : configFolder / "portal-restore-token",
-        &error);
+        &error, &exitRequest_);
     cursors_ = XCursors::Create(x_);
     if (!input_ || !cursors_) {
         std::fprintf(stderr,
@@ -130,11 +133,26 @@ std::optional<int> Program::start() {
         std::fprintf(stderr, "veltranix: no writable folder for the macros\n");
         return 1;
     }
-    // A second instance ends at once, without a word.
+    // A second start shows the running program's window, and ends.
     if (IsAnotherInstanceRunning()) {
+        std::string busError;
+        if (AskRunningProgramToShowItsWindow(&busError)) {
+            std::fprintf(stderr, "veltranix: Veltranix runs already; its window is shown\n");
+        } else {
+            std::fprintf(stderr,
+                         "veltranix: Veltranix runs already, but cannot be asked to show its "
+                         "window: %s\n",
+                         busError.c_str());
+        }
         return 0;
     }
-    if (!openPlatform()) {
+    // An exit request ends start-up at the next step: after each one that
+    // may wait (the desktop's approval, a message, the camera).
+    const bool platformOpen = !exitRequest_.raised() && openPlatform();
+    if (exitRequest_.raised()) {
+        return 0;
+    }
+    if (!platformOpen) {
         return 1;
     }
 
@@ -156,6 +174,9 @@ std::optional<int> Program::start() {
     if (opening == StoreOpening::CorruptSetAside || opening == StoreOpening::Unreadable ||
         opening == StoreOpening::PartlyLoaded) {
         showMessage(store_->lastError(), lexicon_.text(LexiconKey::E4));
+    }
+    if (exitRequest_.raised()) {
+        return 0;
     }
     // A folder installed for all users had no installer run for this user:
     // the program records it, so that starting at log-on runs this installation.
@@ -180,6 +201,9 @@ std::optional<int> Program::start() {
     profiles_ = std::make_unique<Profiles>(*macroStore_, *persistence_, settings_, *macrosDir,
                                            lexicon_, *this);
     profiles_->ChooseStartupProfile();
+    if (exitRequest_.raised()) {
+        return 0;
+    }
     playbackDisplay_ = std::make_unique<QtMacroPlaybackDisplay>();
     player_ = std::make_unique<MacroPlayer>(macroSets_, input_->keyboard(), *shell_, *clock_,
                                             lexicon_, *playbackDisplay_);
@@ -217,12 +241,19 @@ std::optional<int> Program::start() {
     windows_->attachOptionsMenus({*persistence_, lexicon_, stages_->gestures().testSwitches()});
     windows_->attachStores(*persistence_, macroSets_);
     windows_->createMainWindow();
+    std::string showError;
+    showWindowService_ =
+        ShowWindowService::Register([this] { windows_->showOnRequest(); }, &showError);
+    if (!showWindowService_) {
+        std::fprintf(stderr, "veltranix: a second start cannot show this window: %s\n",
+                     showError.c_str());
+    }
 
     // The lexicon load has read config.ini's desktop switch ("metro"); it
     // shows a tablet start screen's desktop, which this desktop does not have,
     // so nothing is switched.
 
-    if (!openCamera()) {
+    if (!openCamera() || exitRequest_.raised()) {
         return 0;
     }
     if (statsLog_) {
@@ -386,8 +417,8 @@ void Program::showMessage(std::string_view text, std::string_view caption) {
 }
 
 void Program::requestShutdown() {
-    QMetaObject::invokeMethod(
-        this, [this] { shutdown(); }, Qt::QueuedConnection);
+    exitRequest_.raise();
+    QCoreApplication::exit(0);
 }
 
 void Program::rebuildLayout(LayoutTarget target) {
@@ -430,6 +461,7 @@ void Program::shutdown() {
     }
     shutDown_ = true;
     frameTimer_.stop();
+    showWindowService_.reset();
     if (windows_) {
         windows_->hideMainWindow();
         windows_->closeCompanion();

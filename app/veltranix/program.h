@@ -12,6 +12,7 @@
 #include "capture/camera_source.h"
 #include "capture/capture_frame.h"
 #include "core/companion_messages.h"
+#include "core/exit_request.h"
 #include "core/program_folder.h"
 #include "core/user_interface_port.h"
 #include "macros/macro_file.h"
@@ -44,6 +45,7 @@ class XDisplayConnection;
 class InputChannel;
 class FileSettingsStore;
 class DbusCompanionChannel;
+class ShowWindowService;
 struct PointerActions;
 
 struct ProgramOptions {
@@ -57,6 +59,9 @@ struct ProgramOptions {
     // SIGUSR1 executes this click request (20 to 25 play a macro).
     bool openMacroEditor = false;
     std::optional<int> testClickRequest;
+    // Raised by SIGTERM and SIGINT (owned by main); null: the program's own,
+    // raised only by requestShutdown.
+    ExitRequest* exitRequest = nullptr;
 };
 
 // The running program: start-up, the 40 ms frame tick, the companion
@@ -74,12 +79,19 @@ class Program final : public QObject,
     // second instance, missing files, a --camera that names no camera); none
     // when the event loop is to run (also while it waits for a camera).
     std::optional<int> start();
+    // An exit request (SIGTERM, SIGINT, requestShutdown) ends it too, with code
+    // 0, at its next step.
+
     // The shutdown sequence; ends the event loop with exit code 0. Safe to
-    // call more than once and from a signal's queued notification.
+    // call more than once; called once the event loop has ended, never from
+    // inside a window's handler.
     void shutdown();
 
     // UserInterfacePort.
     void showMessage(std::string_view text, std::string_view caption) override;
+    // Raises the exit request and ends every running event loop: a handler
+    // waiting in a nested one returns first, then the main loop ends and
+    // main() runs shutdown(); during start-up, start() stops at its next step.
     void requestShutdown() override;
     // SettingsObserver.
     void rebuildLayout(LayoutTarget target) override;
@@ -107,6 +119,8 @@ class Program final : public QObject,
 
     ProgramFolder folder_;
     ProgramOptions options_;
+    ExitRequest ownExitRequest_;
+    ExitRequest& exitRequest_;
 
     std::shared_ptr<XDisplayConnection> x_;
     std::unique_ptr<InputChannel> input_;
@@ -135,6 +149,8 @@ class Program final : public QObject,
     KeyboardCooperation keyboards_;
     TrackingShared shared_;
     std::unique_ptr<ProgramWindows> windows_;
+    // A second start's request to show the main window.
+    std::unique_ptr<ShowWindowService> showWindowService_;
     std::unique_ptr<XKeyboardFocus> keyboardFocus_;
     std::unique_ptr<MacroWindows> macroWindows_;
     std::unique_ptr<PointerActions> actions_;

@@ -1,12 +1,14 @@
 #include "app/veltranix/program_windows.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
 
+#include "app/shell/open_document.h"
 #include "app/ui/main_window_widget.h"
 #include "app/ui/popup_widgets.h"
 #include "app/veltranix/macro_windows.h"
@@ -58,7 +60,8 @@ ProgramWindows::ProgramWindows(ProgramWindowsServices services)
       clickMenuWindow_(services_.settings, services_.lexicon, skins_),
       manualEyes_(services_.settings, services_.lexicon, skins_,
                   [this](bool confirmed) { onEyePairConfirmed(confirmed); }),
-      windowAtPoint_(services_.openWindows) {
+      windowAtPoint_(services_.openWindows),
+      companionKeyboard_(services_.companion) {
     for (MainWindowTimer timer :
          {MainWindowTimer::RestartCountdown, MainWindowTimer::CalibrationBlink,
           MainWindowTimer::SetupSwitch, MainWindowTimer::OkFrameBlink}) {
@@ -140,6 +143,7 @@ void ProgramWindows::createTrayIcon() {
     auto add = [&](LexiconKey key, MainWindowCommand command) {
         QAction* action = trayMenu_->addAction(QString::fromStdString(lexicon.text(key)));
         trayTexts_.emplace_back(action, key);
+        trayCommands_.emplace_back(action, command);
         connect(action, &QAction::triggered, this,
                 [this, command] { mainLogic_->OnCommand(command); });
     };
@@ -150,14 +154,30 @@ void ProgramWindows::createTrayIcon() {
     trayMenu_->addSeparator();
     add(LexiconKey::TrayExit, MainWindowCommand::Exit);
     // While the menu is shown, triggers make plain clicks on it.
-    connect(trayMenu_, &QMenu::aboutToShow, this,
-            [this] { services_.openWindows.notificationMenu = true; });
+    connect(trayMenu_, &QMenu::aboutToShow, this, [this] {
+        updateTrayItems();
+        services_.openWindows.notificationMenu = true;
+    });
     connect(trayMenu_, &QMenu::aboutToHide, this,
             [this] { services_.openWindows.notificationMenu = false; });
     trayIcon_ = new QSystemTrayIcon(QIcon(skinPath(u"Icono")));
     trayIcon_->setToolTip("Veltranix");
     trayIcon_->setContextMenu(trayMenu_);
+    // A left click opens the menu too: the user's gestures may make only left clicks.
+    connect(trayIcon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger && trayMenu_ != nullptr &&
+                    !trayMenu_->isVisible()) {
+                    trayMenu_->popup(QCursor::pos());
+                }
+            });
     trayIcon_->show();
+}
+
+void ProgramWindows::updateTrayItems() {
+    for (const auto& [action, command] : trayCommands_) {
+        action->setEnabled(mainLogic_->CommandAvailable(command));
+    }
 }
 
 void ProgramWindows::showCameraFrame(const CaptureFrame& frame) {
@@ -198,21 +218,29 @@ void ProgramWindows::rebuildLayout(LayoutTarget target) {
     showForm(mainLogic_->form());
 }
 
-void ProgramWindows::setCompanionWindow(std::uint64_t windowId) {
-    companionWindow_ = windowId;
-    companionShown_ = true;
-}
-
 void ProgramWindows::hideMainWindow() {
     if (mainWindow_) {
         mainWindow_->hide();
     }
 }
 
-void ProgramWindows::closeCompanion() {
-    if (companionWindow_) {
-        services_.companion.closeCompanionWindow(*companionWindow_);
+void ProgramWindows::showOnRequest() {
+    if (!mainWindow_ || shuttingDown_) {
+        return;
     }
+    if (mainLogic_->hiddenByUser()) {
+        mainLogic_->EndHiddenByUser();
+        // The start-up and restart forms stay what they are.
+        if (mainLogic_->form() == MainWindowForm::ButtonMenu) {
+            dockMainWindow();
+        }
+        if (mainLogic_->form() == MainWindowForm::Docked) {
+            setCameraViewVisibility(Visibility::Shown);
+        }
+    }
+    setMainWindowVisibility(Visibility::Shown);
+    mainWindow_->raise();
+    raisePopups();
 }
 
 void ProgramWindows::closeForShutdown() {
@@ -230,6 +258,7 @@ void ProgramWindows::closeForShutdown() {
         trayIcon_ = nullptr;
     }
     trayTexts_.clear();
+    trayCommands_.clear();
     delete trayMenu_;
     trayMenu_ = nullptr;
     closeAllPopups();
@@ -598,7 +627,7 @@ void ProgramWindows::onAboutItem(AboutItem item) {
 }
 
 void ProgramWindows::openDocument(const std::filesystem::path& path) {
-    services_.shell.open(path.string());
+    OpenDocument(path, services_.shell, services_.userInterface, services_.lexicon);
 }
 
 void ProgramWindows::closePopup(PopupKind popup) {
@@ -640,10 +669,7 @@ void ProgramWindows::movePointerBy(int dxPixels, int dyPixels) {
 }
 
 void ProgramWindows::hideCompanionWindow() {
-    if (companionWindow_ && companionShown_ && !companionHiddenByUs_) {
-        services_.companion.hideCompanionWindow(*companionWindow_);
-        companionHiddenByUs_ = true;
-    }
+    companionKeyboard_.HideForMenu();
 }
 
 void ProgramWindows::openUserManual() {

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "app/shell/about_window.h"
+#include "app/shell/companion_keyboard_window.h"
 #include "app/shell/confirmation_window.h"
 #include "app/shell/main_window_logic.h"
 #include "app/shell/popup_layout.h"
@@ -102,10 +103,13 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     ClickMenuWindowPort& clickMenuWindow() { return clickMenuWindow_; }
     const WindowAtPointPort& windowAtPoint() const { return windowAtPoint_; }
 
-    void setCompanionWindow(std::uint64_t windowId);
-    void setCompanionHidden() { companionShown_ = false; }
+    void setCompanionWindow(std::uint64_t windowId) { companionKeyboard_.HandedOver(windowId); }
+    void setCompanionHidden() { companionKeyboard_.HiddenByCompanion(); }
     void hideMainWindow();
-    void closeCompanion();
+    void closeCompanion() { companionKeyboard_.Close(); }
+    // A second start asked to see the program: the window hidden by the
+    // user comes back docked, and the main window is shown and raised.
+    void showOnRequest();
     // Shutdown: the icon removed, every popup closed, the main window gone.
     void closeForShutdown();
 
@@ -137,7 +141,9 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void drawManualEyeGuides(CaptureFrame& frame) override { manualEyes_.drawGuides(frame); }
     void leaveManualEyeView() override;
     void startHeadPauseCooldownTimer() override;
-    std::optional<std::uint64_t> companionWindow() const override { return companionWindow_; }
+    std::optional<std::uint64_t> companionWindow() const override {
+        return companionKeyboard_.id();
+    }
 
     // ShellActionsPort.
     void setTrackingState(TrackingRequest state) override;
@@ -181,6 +187,8 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void openDocument(const std::filesystem::path& path);
     void placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin);
     void createTrayIcon();
+    // The tray menu's items that cannot act now are disabled.
+    void updateTrayItems();
     void raisePopups();
     ScreenRect wholeScreen() const;
 
@@ -215,10 +223,10 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     QMenu* trayMenu_ = nullptr;
     // The tray menu's items and their texts' keys, for a language change.
     std::vector<std::pair<QAction*, LexiconKey>> trayTexts_;
+    // Each tray item's command, for enabling it.
+    std::vector<std::pair<QAction*, MainWindowCommand>> trayCommands_;
 
-    std::optional<std::uint64_t> companionWindow_;
-    bool companionShown_ = false;
-    bool companionHiddenByUs_ = false;
+    CompanionKeyboardWindow companionKeyboard_;
     bool shuttingDown_ = false;
 };
 

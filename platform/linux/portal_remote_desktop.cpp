@@ -40,6 +40,12 @@ constexpr std::uint32_t kPointerDevice = 2;
 constexpr std::uint32_t kPersistUntilRevoked = 2;
 constexpr std::uint32_t kShiftLeftKeysym = 0xFFE1;
 constexpr std::size_t kLongestToken = 4096;
+// How often a wait for the desktop looks whether the program is to end.
+constexpr int kExitCheckPeriodMs = 100;
+
+bool Raised(const ExitRequest* exitRequest) {
+    return exitRequest != nullptr && exitRequest->raised();
+}
 
 // The answer of a portal request: 0 granted, 1 cancelled by the person,
 // 2 ended otherwise.
@@ -72,14 +78,22 @@ class ResponseListener : public QObject {
                                    "Response", this, SLOT(onResponse(QDBusMessage)));
     }
 
-    // Waits for the response with Qt's events flowing; none after `timeoutMs`.
-    std::optional<PortalResponse> wait(int timeoutMs) {
-        if (!response_) {
+    // Waits for the response with Qt's events flowing; none after `timeoutMs`,
+    // nor once an exit is requested.
+    std::optional<PortalResponse> wait(int timeoutMs, const ExitRequest* exitRequest) {
+        if (!response_ && !Raised(exitRequest)) {
             QEventLoop loop;
             QTimer timeout;
             timeout.setSingleShot(true);
             QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
             timeout.start(timeoutMs);
+            QTimer exitCheck;
+            QObject::connect(&exitCheck, &QTimer::timeout, &loop, [&] {
+                if (Raised(exitRequest)) {
+                    loop.quit();
+                }
+            });
+            exitCheck.start(kExitCheckPeriodMs);
             loop_ = &loop;
             loop.exec();
             loop_ = nullptr;
@@ -138,7 +152,12 @@ void CloseObject(QDBusConnection& connection, const QString& path, const char* i
 // the handle token) and waits for the request's response. None, with the
 // reason in `error`, when the call fails, no answer comes or the answer is no.
 std::optional<PortalResponse> Request(QDBusConnection& connection, const char* method,
-                                      QVariantList arguments, int timeoutMs, std::string* error) {
+                                      QVariantList arguments, int timeoutMs,
+                                      const ExitRequest* exitRequest, std::string* error) {
+    if (Raised(exitRequest)) {
+        *error = std::string(method) + ": not asked, the program is ending";
+        return std::nullopt;
+    }
     const QString token = NewToken();
     ResponseListener listener(connection);
     const QString predicted = PortalObjectPath(connection, "request", token);
@@ -159,11 +178,13 @@ std::optional<PortalResponse> Request(QDBusConnection& connection, const char* m
     if (!handle.isEmpty() && handle != predicted) {
         listener.listen(handle);
     }
-    const std::optional<PortalResponse> response = listener.wait(timeoutMs);
+    const std::optional<PortalResponse> response = listener.wait(timeoutMs, exitRequest);
     if (!response) {
         CloseObject(connection, handle.isEmpty() ? predicted : handle, kRequestInterface);
-        *error = std::string(method) + ": the desktop did not answer within " +
-                 std::to_string(timeoutMs / 1000) + " s";
+        *error = Raised(exitRequest)
+                     ? std::string(method) + ": no longer awaited, the program is ending"
+                     : std::string(method) + ": the desktop did not answer within " +
+                           std::to_string(timeoutMs / 1000) + " s";
         return std::nullopt;
     }
     if (response->code != 0) {
@@ -201,7 +222,8 @@ int PortalRemoteDesktop::Version() {
 }
 
 std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::Open(
-    PointerWhereabouts& whereabouts, const std::filesystem::path& tokenFile, std::string* error) {
+    PointerWhereabouts& whereabouts, const std::filesystem::path& tokenFile, std::string* error,
+    const ExitRequest* exitRequest) {
     static std::atomic<int> openings{0};
     QDBusConnection connection = QDBusConnection::connectToBus(
         QDBusConnection::SessionBus,
@@ -220,8 +242,8 @@ std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::Open(
 
     QVariantMap sessionOptions;
     sessionOptions.insert("session_handle_token", NewToken());
-    const std::optional<PortalResponse> created =
-        Request(connection, "CreateSession", {sessionOptions}, kResponseTimeoutMs, error);
+    const std::optional<PortalResponse> created = Request(
+        connection, "CreateSession", {sessionOptions}, kResponseTimeoutMs, exitRequest, error);
     if (!created) {
         return fail({});
     }
@@ -240,7 +262,7 @@ std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::Open(
     }
     if (!Request(connection, "SelectDevices",
                  {QVariant::fromValue(QDBusObjectPath(session)), devices}, kResponseTimeoutMs,
-                 error)) {
+                 exitRequest, error)) {
         return fail(session);
     }
 
@@ -252,7 +274,7 @@ std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::Open(
     const std::optional<PortalResponse> started =
         Request(connection, "Start",
                 {QVariant::fromValue(QDBusObjectPath(session)), QString(), QVariantMap()},
-                kApprovalTimeoutMs, error);
+                kApprovalTimeoutMs, exitRequest, error);
     if (!started) {
         return fail(session);
     }

@@ -9,6 +9,7 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include "core/exit_request.h"
 #include "core/input_port.h"
 #include "platform/linux/pointer_whereabouts.h"
 #include "platform/linux/remote_keyboard.h"
@@ -36,10 +37,12 @@ class PortalRemoteDesktop : public PointerInputPort, public KeyEventSink {
     // `tokenFile` (none when it is missing or the path is empty) and saving
     // the new one there. The first start waits, with Qt's events flowing, for
     // a person to answer the desktop's dialog. Null, with the reason in
-    // `error`, when the desktop refuses or does not answer. GUI thread.
+    // `error`, when the desktop refuses or does not answer, or when
+    // `exitRequest` (may be null) is raised meanwhile. GUI thread.
     static std::unique_ptr<PortalRemoteDesktop> Open(PointerWhereabouts& whereabouts,
                                                      const std::filesystem::path& tokenFile,
-                                                     std::string* error);
+                                                     std::string* error,
+                                                     const ExitRequest* exitRequest = nullptr);
     ~PortalRemoteDesktop() override;
 
     void sendButton(PointerButton button, KeyDirection direction) override;

@@ -117,7 +117,8 @@ class ProgramFaultTest : public ::testing::Test {
 
     std::unique_ptr<RunningProgram> Start(std::vector<std::string> environment = {},
                                           const std::string& display = "",
-                                          const std::vector<std::string>& extraArguments = {}) {
+                                          const std::vector<std::string>& extraArguments = {},
+                                          const std::string& errorLog = "stderr.log") {
         const std::vector<std::string> scratch = testing::ProgramEnvironment(folder_.path());
         environment.insert(environment.end(), scratch.begin(), scratch.end());
         if (!display.empty()) {
@@ -125,8 +126,7 @@ class ProgramFaultTest : public ::testing::Test {
         }
         const std::vector<std::string> arguments = testing::SteeredProgramArguments(
             VELTRANIX_PROGRAM, camera_->control(), config_, extraArguments);
-        return std::make_unique<RunningProgram>(arguments, environment,
-                                                folder_.path() / "stderr.log");
+        return std::make_unique<RunningProgram>(arguments, environment, folder_.path() / errorLog);
     }
 
     // A mapped top-level window with this name.
@@ -188,9 +188,10 @@ class ProgramFaultTest : public ::testing::Test {
 
     // Ends the program as the desktop does at log-out: it ends at once, with
     // no button held and the pointer free.
-    void Terminate(RunningProgram& program) {
+    void Terminate(RunningProgram& program, double withinSeconds = 15) {
         kill(program.pid(), SIGTERM);
-        ASSERT_TRUE(WaitFor([&] { return program.Poll().has_value(); }, 15));
+        ASSERT_TRUE(WaitFor([&] { return program.Poll().has_value(); }, withinSeconds))
+            << program.errors();
         EXPECT_EQ(*program.Poll(), 0) << program.errors();
         unsigned int buttons = 0;
         Pointer(&buttons);
@@ -255,6 +256,11 @@ TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSession
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
     EXPECT_TRUE(program->Said("no companion messages")) << program->errors();
+    // A second start without a bus to ask the first one: it says why and ends.
+    auto second = Start({"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"}, "", {}, "2.log");
+    ASSERT_TRUE(WaitFor([&] { return second->Poll().has_value(); }, 30));
+    EXPECT_EQ(*second->Poll(), 0);
+    EXPECT_TRUE(second->Said("cannot be asked to show its window")) << second->errors();
     EXPECT_TRUE(PointerFollowsHead()) << "tracking without sound server and session bus";
     const auto profiles = FolderContents(fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros");
 
@@ -337,6 +343,32 @@ TEST_F(ProgramFaultTest, ADiskFullWhileSavingAProfileTellsTheUserAndKeepsTheOthe
     Terminate(*program);
     EXPECT_EQ(FolderContents(macros), before) << "a half-written or stray file was left";
     ExpectStoreKept();
+}
+
+// SIGTERM at any moment of start-up ends the program at start-up's next step
+// with code 0: while a start-up message is shown, and while the desktop
+// portal's approval is awaited from a portal that never answers.
+TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
+    std::ofstream(config_ / "settings.store", std::ios::app) << "not a setting\n";
+    auto program = Start();
+    ASSERT_TRUE(WaitFor([&] { return program->Said("could not be read"); }, 60))
+        << program->errors();
+    Hold(1);
+    Terminate(*program, 3);
+
+    const fs::path portalLog = folder_.path() / "portal.log";
+    testing::SpawnedProcess portal(
+        {VELTRANIX_FAKE_PORTAL, portalLog.string(), "--silent-start"}, {},
+        testing::StreamsInto(folder_.path() / "portal.out", testing::Streams::OutputAndErrors)
+            .actions(),
+        testing::EndWith::Kill);
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(folder_.path() / "portal.out") == "ready\n"; }, 30));
+    program = Start({"XDG_SESSION_TYPE=wayland"});
+    ASSERT_TRUE(
+        WaitFor([&] { return ReadFile(portalLog).find("Start(") != std::string::npos; }, 60))
+        << program->errors();
+    Hold(1);
+    Terminate(*program, 3);
 }
 
 TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {

@@ -509,6 +509,25 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     }
     ASSERT_TRUE(resumed) << "the head shake did not resume tracking";
 
+    // Hide (left column, last row): the window goes. The head turns away
+    // from the corner; a second start of the program shows the window again
+    // and ends.
+    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 52, 60, 40},
+                             [&] { return !screen_.Find("Veltranix").has_value(); }))
+        << "the dwell click did not hide the window (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(SteerPointerInto({560, 440, 160, 140})) << steerLog_;
+    EXPECT_FALSE(screen_.Find("Veltranix").has_value());
+    const std::unique_ptr<RunningProgram> second = Start();
+    ASSERT_TRUE(WaitFor([&] { return second->Poll().has_value(); }, 30));
+    EXPECT_EQ(*second->Poll(), 0);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            return main && main->width == 160 && main->x == 1280 - 160;
+        },
+        10))
+        << "the second start did not show the window (" << OpenWindowNames() << ")";
+
     // Exit: the exit button lies where the docked window's bottom-right is;
     // resting there shows the menu with the pointer on exit, and the dwell
     // clicks it; then yes in the exit confirmation.

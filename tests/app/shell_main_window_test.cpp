@@ -149,26 +149,39 @@ TEST(Commands, FollowTheirRules) {
     constexpr auto kStartup = MainWindowForm::Startup;
     constexpr auto kDocked = MainWindowForm::Docked;
     constexpr OpenWindows kNone{}, kWebcam{.webcamOptions = true}, kAbout{.about = true};
+    // `available`: the tray menu shows the item enabled.
     const struct {
         MainWindowCommand command;
         MainWindowForm form;
         OpenWindows open;
+        bool available;
         EventJournal expected;
     } cases[] = {
-        {WebcamOptions, kStartup, kNone, {}},
-        {WebcamOptions, kDocked, kNone, {"hide companion", "open WebcamOptions from ButtonMenu"}},
-        {WebcamOptions, kDocked, kWebcam, {"hide companion"}},
-        {MouseOptions, kDocked, kWebcam, {"hide companion", "open MouseOptions from ButtonMenu"}},
-        {UserManual, kDocked, kNone, {"manual"}},
-        {UserManual, kDocked, kWebcam, {}},
-        {About, kStartup, kNone, {"open About from ButtonMenu"}},
-        {About, kDocked, kAbout, {}},
-        {Exit, kDocked, kNone, {"hide main", "exit"}},
+        {WebcamOptions, kStartup, kNone, false, {}},
+        {WebcamOptions,
+         kDocked,
+         kNone,
+         true,
+         {"hide companion", "open WebcamOptions from ButtonMenu"}},
+        {WebcamOptions, kDocked, kWebcam, false, {"hide companion"}},
+        {MouseOptions, kStartup, kNone, false, {}},
+        {MouseOptions,
+         kDocked,
+         kWebcam,
+         true,
+         {"hide companion", "open MouseOptions from ButtonMenu"}},
+        {UserManual, kDocked, kNone, true, {"manual"}},
+        {UserManual, kDocked, kWebcam, false, {}},
+        {About, kStartup, kNone, true, {"open About from ButtonMenu"}},
+        {About, kDocked, kAbout, false, {}},
+        {Exit, kStartup, kAbout, true, {"hide main", "exit"}},
     };
     for (const auto& c : cases) {
         MainWindowRig rig;
         rig.In(c.form);
         rig.openWindows = c.open;
+        EXPECT_EQ(rig.logic.CommandAvailable(c.command), c.available)
+            << static_cast<int>(c.command);
         rig.logic.OnCommand(c.command);
         EXPECT_EQ(rig.actions.journal, c.expected) << static_cast<int>(c.command);
     }
@@ -225,7 +238,8 @@ TEST(SetupBar, SwitchingToManualOpensTheEyeWindowOnTheSecondTick) {
     rig.Tick(MainWindowTimer::SetupSwitch, 2);
     EXPECT_EQ(rig.actions.journal,
               (EventJournal{"close ManualEyePositions", "start timer SetupSwitch",
-                            "stop timer SetupSwitch", "state Detect", "show main"}));
+                            "stop timer SetupSwitch", "state Detect",
+                            "open LoadingBar from SetupBarAutomatic", "show main"}));
     EXPECT_EQ(rig.logic.setupBar(), SetupBarKind::Automatic);
 }
 

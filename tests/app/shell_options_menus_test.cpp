@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell/companion_keyboard_window.h"
 #include "app/shell/mouse_options_menu.h"
 #include "app/shell/system_options_menu.h"
 #include "app/shell/webcam_options_menu.h"
@@ -16,8 +17,15 @@ namespace {
 
 using namespace store_keys;
 
-class RecordingHost : public OptionsMenuHost, public MouseMenuEngine {
+class RecordingHost : public OptionsMenuHost, public MouseMenuEngine, public CompanionPort {
   public:
+    void broadcastTrackingStarted() override {}
+    void showCompanionWindow(std::uint64_t id) override { journal.push_back(Id("show", id)); }
+    void hideCompanionWindow(std::uint64_t id) override { journal.push_back(Id("hide", id)); }
+    void closeCompanionWindow(std::uint64_t id) override { journal.push_back(Id("close", id)); }
+    static std::string Id(std::string what, std::uint64_t id) {
+        return what + " " + std::to_string(id);
+    }
     void closeOptionsMenu(PopupKind) override { journal.push_back("close"); }
     void askBeforeDisablingHeadMovement() override { journal.push_back("warning"); }
     void lexiconReloaded() override { journal.push_back("texts"); }
@@ -221,6 +229,34 @@ TEST_F(OptionsMenuLogic, TestAreasSwitchTheGestureTestsWhileHovered) {
     menu.OnPointerMoved({40, 120});
     menu.Click({MouseControlKind::Ok});
     EXPECT_FALSE(host.eyeTest) << "closing switches the tests off";
+}
+
+// The companion keyboard comes back after the last open menu closes, by
+// OK, cancel or from outside alike, and only when a menu took it away.
+// Steps: the companion hands its window over (g) or hides it itself (h), a
+// menu opens (m), closes with another still open (o) or as the last (c),
+// shutdown closes the companion (x).
+TEST(CompanionKeyboard, ComesBackWhenTheLastMenuCloses) {
+    const std::pair<std::string_view, std::vector<std::string>> cases[] = {
+        {"gmc", {"hide 7", "show 7"}},
+        {"gmmo", {"hide 7"}},
+        {"gmmoc", {"hide 7", "show 7"}},
+        {"mc", {}},
+        {"ghmc", {}},
+        {"gmxc", {"hide 7", "close 7"}},
+    };
+    for (const auto& [steps, expected] : cases) {
+        RecordingHost companion;
+        CompanionKeyboardWindow window(companion);
+        for (const char step : steps) {
+            step == 'g'   ? window.HandedOver(7)
+            : step == 'h' ? window.HiddenByCompanion()
+            : step == 'm' ? window.HideForMenu()
+            : step == 'x' ? window.Close()
+                          : window.MenuClosed(step == 'o');
+        }
+        EXPECT_EQ(companion.journal, expected) << steps;
+    }
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 #include "app/shell/camera_messages.h"
 #include "app/shell/confirmation_window.h"
 #include "app/shell/loading_bar.h"
+#include "app/shell/open_document.h"
 #include "app/shell/warning_window.h"
 #include "core/version.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_user_interface.h"
 #include "tests/fakes/recording_shell_actions.h"
 
 namespace veltranix {
@@ -112,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
                     J{"close ExitConfirmation", "pointer by -20,-20", "show main"}},
         OutcomeCase{kExit, PopupOrigin::SetupBarAutomatic, 1.0f, P{120, 80},
                     J{"close ExitConfirmation", "pointer by -20,-20", "show main", "state Detect",
-                      "settling"}},
+                      "settling", "open LoadingBar from SetupBarAutomatic"}},
         OutcomeCase{kExit, PopupOrigin::SetupBarManual, 1.0f, P{120, 80},
                     J{"close ExitConfirmation", "pointer by -20,-20", "show main",
                       "open ManualEyePositions from SetupBarManual"}}));
@@ -241,6 +244,27 @@ TEST(CameraMessages, EachFailureHasItsWords) {
                                    lexicon),
               "The webcam could not be started. -> /dev/video0: VIDIOC_STREAMON: Device or "
               "resource busy");
+}
+
+// A document the desktop cannot open is said with the reason and the file.
+TEST(OpenDocument, AFailureNamesTheFileAndTheReason) {
+    Lexicon lexicon;
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::E4)] = "Warning";
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::ShellError)] = "No program.";
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::ShellError01)] = "Not found.";
+    const std::pair<int, std::vector<testing::ShownMessage>> cases[] = {
+        {kShellOpened, {}},
+        {kShellNoAssociation, {{"No program.\n\n< English.pdf >", "Warning"}}},
+        {kShellFileNotFound, {{"Not found.\n\n< English.pdf >", "Warning"}}},
+    };
+    for (const auto& [result, expected] : cases) {
+        testing::FakeShell shell;
+        testing::FakeUserInterface userInterface;
+        shell.setResult("/opt/v/manuals/English.pdf", result);
+        OpenDocument("/opt/v/manuals/English.pdf", shell, userInterface, lexicon);
+        EXPECT_EQ(shell.opened(), std::vector<std::string>{"/opt/v/manuals/English.pdf"});
+        EXPECT_EQ(userInterface.messages, expected) << result;
+    }
 }
 
 TEST(LoadingBar, HintKeysByFaceStatus) {

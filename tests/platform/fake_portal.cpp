@@ -4,10 +4,11 @@
 // method's reply, as a real portal may. It logs each call, with its D-Bus
 // signature and the arguments that matter, one line each, to a file.
 //
-//   fake_portal LOG_FILE [--refuse-start]
+//   fake_portal LOG_FILE [--refuse-start | --silent-start]
 //
 // Start hands out the restore tokens "token-1", "token-2" ... unless refused
-// (response 1, as when a person cancels the dialog). Prints "ready" once the
+// (response 1, as when a person cancels the dialog) or left silent (no
+// response ever, as when nobody answers the dialog). Prints "ready" once the
 // portal's bus name is owned.
 #include <cstdio>
 #include <string>
@@ -42,8 +43,8 @@ QString ObjectPathFor(const QString& sender, const char* kind, const QString& to
 
 class FakePortal : public QDBusVirtualObject {
   public:
-    FakePortal(const QString& logPath, bool refuseStart)
-        : log_(logPath), refuseStart_(refuseStart) {
+    FakePortal(const QString& logPath, bool refuseStart, bool silentStart)
+        : log_(logPath), refuseStart_(refuseStart), silentStart_(silentStart) {
         log_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
     }
 
@@ -93,6 +94,12 @@ class FakePortal : public QDBusVirtualObject {
                     " restore_token=" + options.value("restore_token").toString();
         } else if (member == "Start") {
             line += " parent_window='" + arguments.value(1).toString() + "'";
+            if (silentStart_) {
+                write(line);
+                connection.send(
+                    message.createReply(QVariant::fromValue(QDBusObjectPath(requestPath))));
+                return true;
+            }
             if (refuseStart_) {
                 code = 1;
             } else {
@@ -117,6 +124,7 @@ class FakePortal : public QDBusVirtualObject {
 
     QFile log_;
     const bool refuseStart_;
+    const bool silentStart_;
     QString session_;
     int starts_ = 0;
 };
@@ -127,10 +135,11 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList arguments = application.arguments();
     if (arguments.size() < 2) {
-        std::fprintf(stderr, "usage: fake_portal LOG_FILE [--refuse-start]\n");
+        std::fprintf(stderr, "usage: fake_portal LOG_FILE [--refuse-start | --silent-start]\n");
         return 2;
     }
-    FakePortal portal(arguments.at(1), arguments.contains("--refuse-start"));
+    FakePortal portal(arguments.at(1), arguments.contains("--refuse-start"),
+                      arguments.contains("--silent-start"));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(kPortalPath, &portal, QDBusConnection::SubPath) ||
         !bus.registerService("org.freedesktop.portal.Desktop")) {
