@@ -17,7 +17,7 @@ constexpr double kTextLeft = 24;
 constexpr int kFirstLineTop = 50;
 constexpr int kLineStep = 22;
 constexpr double kCaptionCharacterWidth = 12;
-constexpr double kOkCharacterWidth = 16;
+constexpr double kOkCharacterWidth = 15;
 constexpr double kOkCentre = 299.5;
 constexpr std::string_view kCut = "...";
 
@@ -50,7 +50,7 @@ std::vector<std::string> WrapNoticeText(std::string_view text, std::size_t maxLi
         const std::size_t paragraphEnd = rest.find('\n');
         std::string_view paragraph = rest.substr(0, paragraphEnd);
         std::string_view line = Utf8Prefix(paragraph, maxCharacters);
-        if (line.size() < paragraph.size()) {
+        if (line.size() < paragraph.size() && paragraph[line.size()] != ' ') {
             // Back to the last space that lets the word after it start the next line.
             if (const std::size_t space = line.rfind(' ');
                 space != std::string_view::npos && space > 0) {

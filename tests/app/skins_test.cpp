@@ -95,6 +95,12 @@ const std::vector<SkinCase> kSkins = {
     {"SALIDA_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"WARNING", 599, 98, Box{320, 70, 370, 84}, kWarningButtons, kWarningTexts},
+    {"NOTICE",
+     599,
+     300,
+     Box{30, 250, 150, 285},
+     {{200, 232, 399, 290}},
+     {{10, 8, 589, 38}, {18, 50, 581, 224}, {215, 244, 385, 280}}},
     {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {{439, 470, 585, 505}}, kAboutTexts},
     {"Icono", 256, 256, std::nullopt, {}, {}},
     {"MENUOPCIONS", 608, 514, Box{265, 478, 345, 495}, kWebcamOptions, kWebcamOptionsTexts},
@@ -344,10 +350,11 @@ TEST(Skins, WritesContactSheet) {
          "OK_ULL"},
         {"Boto3", "SALIDA", "SALIDA_TRUE", "SALIDA_FALSE"},
         {"Boto_ulls_ok", "WARNING"},
+        {"NOTICE"},
         {"ABOUT", "Icono"},
     };
     const int margin = 16;
-    QImage sheet(1340, 1070, QImage::Format_ARGB32);
+    QImage sheet(1340, 1390, QImage::Format_ARGB32);
     sheet.fill(QColor(120, 128, 140));
     QPainter painter(&sheet);
     int x = margin, y = margin;
