@@ -300,15 +300,19 @@ void ProgramWindows::raisePopups() {
     if (QWidget* eyes = manualEyes_.widget(); eyes != nullptr && eyes->isVisible()) {
         eyes->raise();
     }
-    for (QWidget* popup : std::initializer_list<QWidget*>{
-             loadingBar_.data(), pauseWindow_.data(), exitWindow_.data(), aboutWindow_.data(),
-             warningWindow_.data(), noticeWindow_.data()}) {
+    for (QWidget* popup : std::initializer_list<QWidget*>{loadingBar_.data(), pauseWindow_.data(),
+                                                          exitWindow_.data(), aboutWindow_.data(),
+                                                          warningWindow_.data()}) {
         if (popup != nullptr && popup->isVisible()) {
             popup->raise();
         }
     }
     if (options_) {
         options_->raise();
+    }
+    // A message stays above everything until answered.
+    if (noticeWindow_) {
+        noticeWindow_->raise();
     }
 }
 

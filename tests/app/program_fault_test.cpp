@@ -41,6 +41,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "tests/platform/x_input.h"
+
 namespace veltranix {
 namespace {
 
@@ -348,24 +350,15 @@ TEST_F(ProgramFaultTest, AProfileNameInUseIsSaidWhileFramesGoOn) {
     // the profile every user has, typed into the dialog.
     const std::optional<testing::WindowPlace> editor = testing::FindShownWindow(display_, "MACROS");
     ASSERT_TRUE(editor.has_value());
+    // At once: the head-driven pointer comes back with the next frame.
     XTestFakeMotionEvent(display_, -1, editor->x + 511, editor->y + 80, CurrentTime);
     XTestFakeButtonEvent(display_, 1, True, CurrentTime);
     XTestFakeButtonEvent(display_, 1, False, CurrentTime);
     XSync(display_, False);
+    testing::XInput input(display_);
     ASSERT_TRUE(WaitFor([&] { return Shown("New profile"); }, 5)) << program->errors();
-    const auto key = [&](KeySym sym, Bool press) {
-        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, sym), press, CurrentTime);
-        XSync(display_, False);
-        Hold(0.05);
-    };
-    key(XK_Shift_L, True);
-    key(XK_d, True);
-    key(XK_d, False);
-    key(XK_Shift_L, False);
-    for (const KeySym typed : {XK_e, XK_f, XK_a, XK_u, XK_l, XK_t, XK_Return}) {
-        key(typed, True);
-        key(typed, False);
-    }
+    input.Type("Default");
+    input.Tap(XK_Return);
     ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << program->errors();
     EXPECT_TRUE(program->Said(EnglishText("e7"))) << program->errors();
     const auto processed = [&] {

@@ -50,6 +50,8 @@
 // After OpenCV, whose names its input-extension macros would replace.
 #include <X11/extensions/XTest.h>
 
+#include "tests/platform/x_input.h"
+
 namespace veltranix {
 namespace {
 
@@ -58,6 +60,7 @@ using testing::Hold;
 using testing::WaitFor;
 
 using testing::WindowPlace;
+using testing::XInput;
 
 // The X side of what a user sees: the pointer, the program's windows, the cursor.
 class ScreenWatcher {
@@ -747,54 +750,6 @@ class TextWindow {
   private:
     Display* display_;
     Window window_ = 0;
-};
-
-// Real key events and pointer clicks, sent the way a keyboard and mouse
-// would, slowly enough that the program sees each key's state as it was.
-class XInput {
-  public:
-    explicit XInput(Display* display) : display_(display) {}
-
-    void Key(unsigned int keycode, bool press) {
-        XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
-        XSync(display_, False);
-        Hold(0.15);
-    }
-    void Tap(KeySym keysym) {
-        const unsigned int keycode = XKeysymToKeycode(display_, keysym);
-        Key(keycode, true);
-        Key(keycode, false);
-    }
-    void TapWith(KeySym modifier, KeySym keysym) {
-        const unsigned int held = XKeysymToKeycode(display_, modifier);
-        Key(held, true);
-        Tap(keysym);
-        Key(held, false);
-    }
-    void Type(const std::string& ascii) {
-        for (const char character : ascii) {
-            if (character >= 'A' && character <= 'Z') {
-                TapWith(XK_Shift_L, static_cast<KeySym>(character - 'A' + 'a'));
-            } else {
-                Tap(static_cast<KeySym>(character));
-            }
-        }
-    }
-    void ClickAt(int x, int y) {
-        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-        XSync(display_, False);
-        Hold(0.15);
-        XTestFakeButtonEvent(display_, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-        XSync(display_, False);
-        Hold(0.4);
-        // Out of the way of every window, where a click would do nothing.
-        XTestFakeMotionEvent(display_, -1, 1275, 5, CurrentTime);
-        XSync(display_, False);
-    }
-
-  private:
-    Display* display_;
 };
 
 // The macro editor's controls, by their centre in design units at size 1.0.

@@ -185,7 +185,6 @@ TEST(NoticeText, WrapsToTheWindow) {
          2,
          3,
          {"\xC3\xA9\xC3\xA9\xC3\xA9", "\xC3\xA9\xC3\xA9"}},
-        {"", 2, 5, {""}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(WrapNoticeText(c.text, c.maxLines, c.maxCharacters), c.expected) << c.text;
