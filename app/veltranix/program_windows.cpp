@@ -595,6 +595,26 @@ void ProgramWindows::onMessageAnswered() {
         answered();
     }
     showNextMessage();
+    if (!noticeWindow_) {
+        confineToShownPopup();
+    }
+}
+
+void ProgramWindows::confineToShownPopup() {
+    if (loop_ == nullptr || shuttingDown_) {
+        return;
+    }
+    for (SkinnedWindow* popup : std::initializer_list<SkinnedWindow*>{
+             pauseWindow_.data(), exitWindow_.data(), aboutWindow_.data(), warningWindow_.data(),
+             options_ ? options_->shownWindow() : nullptr}) {
+        if (popup != nullptr && popup->isVisible() && popup->pointerConfined()) {
+            const QRect bounds = popup->geometry();
+            popup->ConfinePointer(loop_->pointerRange(),
+                                  {bounds.left(), bounds.top(), bounds.right(), bounds.bottom()},
+                                  wholeScreen());
+            return;
+        }
+    }
 }
 
 void ProgramWindows::openManualEyes() {

@@ -182,6 +182,9 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void openManualEyes();
     void showNextMessage();
     void onMessageAnswered();
+    // Once the last message is answered, a shown popup that confines the
+    // pointer holds it again (the message took it over).
+    void confineToShownPopup();
     void onEyePairConfirmed(bool confirmed);
     void onAboutItem(AboutItem item);
     void openDocument(const std::filesystem::path& path);
