@@ -17,6 +17,8 @@ struct OpenWindows {
     bool systemOptions = false;
     bool mainWindowButtonMenu = false;  // the main window shows its button menu
     bool warning = false;
+    // A message in words with its OK button.
+    bool notice = false;
     bool macroEditor = false;
     bool restartCountdown = false;  // the main window in its restart countdown form
     bool notificationMenu = false;  // the notification icon's menu is shown
@@ -39,8 +41,12 @@ struct OpenWindows {
     }
 
     // Windows during which any trigger makes a plain left click; ignored
-    // while the user has hidden the main window.
+    // while the user has hidden the main window, except for a message, which
+    // holds the pointer on itself until it is answered.
     bool AnyWantsPlainClick() const {
+        if (notice) {
+            return true;
+        }
         if (mainWindowHiddenByUser) {
             return false;
         }

@@ -516,6 +516,19 @@ def warning():
     s.write()
 
 
+def notice():
+    s = Skin("NOTICE", 599, 300, "Notice")
+    s.add("background and frame", rect(0, 0, 599, 300, fill=BACK),
+          rect(2, 2, 595, 296, fill="none", stroke="#A86F00", sw=4))
+    s.add("caption band (the program writes the caption at y 10, 24 high)",
+          rect(4, 4, 591, 38, fill="#F3E3BF"), rect(4, 41, 591, 1.5, fill=RULE))
+    s.add("message panel (the program writes eight lines, 22 apart, from x 24, y 50)",
+          rect(14, 47, 571, 180, fill=PAPER, stroke=RULE, sw=1.5, r=5))
+    # As large as the hit zone (200, 232 to 399, 290): the word stands at y 244, 32 high.
+    s.add("ok face (the program writes the word)", light_face(s, 201, 233, 197, 56, r=9, sw=3))
+    s.write()
+
+
 def about():
     s = Skin("ABOUT", 608, 514, "About")
     blue = COLOUR["blue"]
@@ -555,6 +568,7 @@ def main():
         question("PAUSE" + suffix, COLOUR["blue"], pause_sign, lit)
         question("SALIDA" + suffix, COLOUR["red"], exit_sign, lit)
     warning()
+    notice()
     about()
     icon()
     __import__("skins_options").main()

@@ -240,6 +240,8 @@ bool MainWindowLogic::PopupOpen(PopupKind popup) const {
             return openWindows_.exitConfirmation;
         case PopupKind::Warning:
             return openWindows_.warning;
+        case PopupKind::Notice:
+            return openWindows_.notice;
         case PopupKind::LoadingBar:
         case PopupKind::ManualEyePositions:
             break;

@@ -11,7 +11,7 @@ namespace {
 using Scaling = PopupTraits::Scaling;
 
 // In PopupKind order.
-constexpr std::array<PopupTraits, 9> kPopups{{
+constexpr std::array<PopupTraits, 10> kPopups{{
     {PopupKind::About, "ABOUT", 608, 514, 0, Scaling::Scaled, PopupPosition::CentredOnScreen,
      PointerOnOpen::UpLeft15, PointerConfinement::Window, PopupBorder::Thin},
     {PopupKind::LoadingBar, "BarraDeCarga", 0, 30, 0, Scaling::Pixels, PopupPosition::LoadingBar,
@@ -35,6 +35,8 @@ constexpr std::array<PopupTraits, 9> kPopups{{
     {PopupKind::ManualEyePositions, "TRANSPARENT", 640, 482, 0, Scaling::Pixels,
      PopupPosition::CentredInWorkArea, PointerOnOpen::NotMoved, PointerConfinement::None,
      PopupBorder::Thin},
+    {PopupKind::Notice, "NOTICE", 599, 300, 0, Scaling::Scaled, PopupPosition::CentredOnScreen,
+     PointerOnOpen::UpLeft15, PointerConfinement::Window, PopupBorder::Thin},
 }};
 
 // The loading bar sits a little below the screen's middle: the camera

@@ -31,6 +31,8 @@ enum class PopupKind {
     ExitConfirmation,
     Warning,
     ManualEyePositions,
+    // A message in words with its OK button.
+    Notice,
 };
 
 // Where a popup was opened from: its place and what its closing brings back

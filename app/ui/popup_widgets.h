@@ -8,6 +8,7 @@
 #include "app/shell/about_window.h"
 #include "app/shell/confirmation_window.h"
 #include "app/shell/loading_bar.h"
+#include "app/shell/notice_window.h"
 #include "app/shell/warning_window.h"
 #include "app/ui/skinned_window.h"
 #include "settings/lexicon.h"
@@ -86,6 +87,8 @@ class TextPopupWidget final : public SkinnedWindow {
 // to whoever opened it.
 using WarningWidget = TextPopupWidget<WarningWindow, WarningChoice>;
 using AboutWidget = TextPopupWidget<AboutWindow, AboutItem>;
+// A message in words, named by its caption.
+using NoticeWidget = TextPopupWidget<NoticeWindow, NoticeChoice>;
 
 // The face-position hint and steadiness bar shown while the face is looked
 // for; repainted every 100 ms from the tracker's shared values.

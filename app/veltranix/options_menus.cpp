@@ -104,6 +104,15 @@ void OptionsMenus::raise() {
     }
 }
 
+SkinnedWindow* OptionsMenus::shownWindow() const {
+    for (const Open* open : {&webcam_, &mouse_, &system_}) {
+        if (open->window && open->window->isVisible()) {
+            return open->window.data();
+        }
+    }
+    return nullptr;
+}
+
 void OptionsMenus::repaint() {
     for (const Open* open : {&webcam_, &mouse_, &system_}) {
         if (open->window) {

@@ -39,6 +39,8 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
     void closeFromOutside(PopupKind menu);
     void raise();
     void repaint();
+    // The shown menu's window; null when none is shown.
+    SkinnedWindow* shownWindow() const;
 
     // OptionsMenuHost.
     void closeOptionsMenu(PopupKind menu) override;

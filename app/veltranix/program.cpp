@@ -50,6 +50,9 @@ constexpr int kExitPointerShiftPixels = 50;
 constexpr std::size_t kTimedFramesAtMost = 25 * 60 * 10;
 // Every ten seconds at 25 frames a second.
 constexpr std::uint64_t kTimingLogEveryFrames = 250;
+// A message that ends the program before any window of ours exists closes by
+// itself: nothing tracks the head yet to answer it.
+constexpr int kExitMessageMs = 20000;
 
 // Used when there is no session bus: the program runs, without its companion.
 class NoCompanion : public CompanionPort {
@@ -167,6 +170,7 @@ std::optional<int> Program::start() {
     persistence_ = std::make_unique<SettingsPersistence>(settings_, lexicon_, *storeWatch_, folder_,
                                                          *this, *this, UserInterfaceLanguageId());
     if (persistence_->LoadSystemSettings() == LexiconLoad::ExitProgram) {
+        sayBeforeExit();
         return 0;
     }
     // A settings file that could not be read whole is said once, in words;
@@ -204,7 +208,15 @@ std::optional<int> Program::start() {
     if (exitRequest_.raised()) {
         return 0;
     }
-    playbackDisplay_ = std::make_unique<QtMacroPlaybackDisplay>();
+    playbackDisplay_ = std::make_unique<QtMacroPlaybackDisplay>(
+        [this](std::string text, std::function<void()> closed) {
+            std::fprintf(stderr, "veltranix: %s\n", text.c_str());
+            if (windows_ && !shutDown_) {
+                windows_->showMessage(std::string(), std::move(text), std::move(closed));
+            } else {
+                closed();
+            }
+        });
     player_ = std::make_unique<MacroPlayer>(macroSets_, input_->keyboard(), *shell_, *clock_,
                                             lexicon_, *playbackDisplay_);
 
@@ -254,6 +266,9 @@ std::optional<int> Program::start() {
     // so nothing is switched.
 
     if (!openCamera() || exitRequest_.raised()) {
+        if (!exitRequest_.raised()) {
+            sayBeforeExit();
+        }
         return 0;
     }
     if (statsLog_) {
@@ -267,6 +282,11 @@ std::optional<int> Program::start() {
         windows_->setNotice(lexicon_.text(LexiconKey::DemoCamera));
     }
     windows_->showStartup();
+    windowsShown_ = true;
+    for (auto& [caption, text] : startupMessages_) {
+        windows_->showMessage(std::move(caption), std::move(text));
+    }
+    startupMessages_.clear();
     frameTimer_.start();
     if (options_.openMacroEditor) {
         QMetaObject::invokeMethod(
@@ -308,28 +328,29 @@ void Program::showWaylandNotice() {
     if (input_ && input_->reachesEveryWindow()) {
         return;
     }
-    const std::string& text = lexicon_.text(LexiconKey::WaylandNotice);
-    std::fprintf(stderr, "veltranix: %s\n", text.c_str());
-    auto* box = new QMessageBox(QMessageBox::Information, "Veltranix", QString::fromStdString(text),
-                                QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setAttribute(Qt::WA_ShowWithoutActivating);
-    box->setWindowFlag(Qt::WindowStaysOnTopHint);
-    box->show();
+    showMessage(lexicon_.text(LexiconKey::WaylandNotice), "Veltranix");
 }
 
 void Program::showSaveFailure() {
-    const std::string text = "The settings could not be saved (" + store_->lastError() +
-                             "). They stay in use and are saved with the next change.";
-    std::fprintf(stderr, "veltranix: %s\n", text.c_str());
-    // Not modal: tracking goes on, so that the user can close it with the head.
-    auto* box =
-        new QMessageBox(QMessageBox::Warning, QString::fromStdString(lexicon_.text(LexiconKey::E4)),
+    showMessage("The settings could not be saved (" + store_->lastError() +
+                    "). They stay in use and are saved with the next change.",
+                lexicon_.text(LexiconKey::E4));
+}
+
+void Program::sayBeforeExit() {
+    for (const auto& [caption, text] : startupMessages_) {
+        if (shutDown_) {
+            break;
+        }
+        // No tracking runs yet, so this loop holds nothing up; it ends by
+        // itself, with a hand's OK, or with an exit request.
+        QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption),
                         QString::fromStdString(text), QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setAttribute(Qt::WA_ShowWithoutActivating);
-    box->setWindowFlag(Qt::WindowStaysOnTopHint);
-    box->show();
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        QTimer::singleShot(kExitMessageMs, &box, &QMessageBox::accept);
+        box.exec();
+    }
+    startupMessages_.clear();
 }
 
 std::string Program::cameraDescription() const {
@@ -337,8 +358,7 @@ std::string Program::cameraDescription() const {
 }
 
 void Program::onFrameTick() {
-    // A modal message raised from inside a frame stops frame delivery while
-    // it is open; the loop is never re-entered.
+    // The loop is never re-entered.
     if (inFrame_ || shutDown_) {
         return;
     }
@@ -346,7 +366,7 @@ void Program::onFrameTick() {
     if (actions_) {
         actions_->clicks.AdvanceTimedPress();
     }
-    if (modalDepth_ > 0 || !camera_) {
+    if (!camera_) {
         return;
     }
     const CameraStatus status = camera_->status();
@@ -408,12 +428,13 @@ void Program::executeTestClickRequest() {
 void Program::showMessage(std::string_view text, std::string_view caption) {
     // Also in the journal, for whoever helps the user.
     std::fprintf(stderr, "veltranix: %.*s\n", static_cast<int>(text.size()), text.data());
-    ++modalDepth_;
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption.data(), caption.size()),
-                    QString::fromUtf8(text.data(), text.size()), QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
-    --modalDepth_;
+    // Returns at once: tracking, the dwell clock and the clicks go on, and
+    // the user answers with the head.
+    if (windowsShown_ && windows_) {
+        windows_->showMessage(std::string(caption), std::string(text));
+    } else {
+        startupMessages_.emplace_back(caption, text);
+    }
 }
 
 void Program::requestShutdown() {

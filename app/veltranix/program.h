@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -104,9 +105,8 @@ class Program final : public QObject,
     // Settings that could not be saved: said in words, without stopping tracking.
     void showSaveFailure();
 
-    // For the windows: the camera's name and format, and whether a modal box is open.
+    // For the windows: the camera's name and format.
     std::string cameraDescription() const;
-    bool modalMessageOpen() const { return modalDepth_ > 0; }
     // The click request that --test-click-request named, executed now.
     void executeTestClickRequest();
 
@@ -116,6 +116,8 @@ class Program final : public QObject,
     void onFrameTick();
     void showCameraFailure(const CameraOpenError& error);
     void writeTimingLog() const;
+    // What ends the program during start-up, said before it ends.
+    void sayBeforeExit();
 
     ProgramFolder folder_;
     ProgramOptions options_;
@@ -176,7 +178,10 @@ class Program final : public QObject,
     std::vector<double> frameMs_;
     std::uint64_t framesProcessed_ = 0;
     bool inFrame_ = false;
-    int modalDepth_ = 0;
+    // Messages said before the windows are shown: shown once they are, or
+    // said before an exit during start-up.
+    std::vector<std::pair<std::string, std::string>> startupMessages_;
+    bool windowsShown_ = false;
     bool shutDown_ = false;
 };
 

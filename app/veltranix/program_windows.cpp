@@ -106,9 +106,9 @@ void ProgramWindows::attachOptionsMenus(OptionsMenuServices services) {
 
 void ProgramWindows::repaintAllWindows() {
     repaintMainWindow();
-    for (QWidget* popup : std::initializer_list<QWidget*>{loadingBar_.data(), pauseWindow_.data(),
-                                                          exitWindow_.data(), aboutWindow_.data(),
-                                                          warningWindow_.data()}) {
+    for (QWidget* popup : std::initializer_list<QWidget*>{
+             loadingBar_.data(), pauseWindow_.data(), exitWindow_.data(), aboutWindow_.data(),
+             warningWindow_.data(), noticeWindow_.data()}) {
         if (popup != nullptr) {
             popup->update();
         }
@@ -263,6 +263,9 @@ void ProgramWindows::closeForShutdown() {
     trayMenu_ = nullptr;
     closeAllPopups();
     closeLoadingBar();
+    messages_.clear();
+    CloseAndForget(noticeWindow_);
+    services_.openWindows.notice = false;
     clickMenuWindow_.close();
     if (macroWindows_ != nullptr) {
         macroWindows_->CloseAll();
@@ -341,6 +344,10 @@ void ProgramWindows::raisePopups() {
     }
     if (options_) {
         options_->raise();
+    }
+    // A message stays above everything until answered.
+    if (noticeWindow_) {
+        noticeWindow_->raise();
     }
 }
 
@@ -496,6 +503,9 @@ void ProgramWindows::openPopup(PopupKind popup, PopupOrigin origin) {
         case PopupKind::ManualEyePositions:
             openManualEyes();
             return;
+        case PopupKind::Notice:
+            showNextMessage();
+            return;
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:
         case PopupKind::SystemOptions:
@@ -580,6 +590,68 @@ void ProgramWindows::openWarning(std::function<void(WarningChoice)> answer) {
     placePopup(*warningWindow_, PopupKind::Warning, PopupOrigin::ButtonMenu);
 }
 
+void ProgramWindows::showMessage(std::string caption, std::string text,
+                                 std::function<void()> answered) {
+    if (shuttingDown_) {
+        return;
+    }
+    messages_.push_back({std::move(caption), std::move(text), std::move(answered)});
+    showNextMessage();
+    // Above whatever the caller raises next (the macro editor after a failed
+    // profile deletion).
+    QTimer::singleShot(0, noticeWindow_.data(), [window = noticeWindow_] { window->raise(); });
+}
+
+void ProgramWindows::showNextMessage() {
+    if (noticeWindow_ || messages_.empty() || shuttingDown_) {
+        return;
+    }
+    const Message& message = messages_.front();
+    noticeLogic_ = std::make_shared<NoticeWindow>(message.caption, message.text,
+                                                  services_.settings.sizeFactor);
+    // The flag is kept here, not by the window: a closed message's window is
+    // deleted later, after the next one has shown.
+    services_.openWindows.notice = true;
+    noticeWindow_ =
+        new NoticeWidget(message.caption, kNoticeSkin, nullptr, *noticeLogic_, services_.lexicon,
+                         skins_, [this](NoticeChoice) { onMessageAnswered(); });
+    // The next message replaces the logic while this window may still get
+    // events before its deletion: the window keeps its own alive.
+    connect(noticeWindow_, &QObject::destroyed, [logic = noticeLogic_] {});
+    placePopup(*noticeWindow_, PopupKind::Notice, PopupOrigin::ButtonMenu);
+}
+
+void ProgramWindows::onMessageAnswered() {
+    std::function<void()> answered = std::move(messages_.front().answered);
+    messages_.pop_front();
+    CloseAndForget(noticeWindow_);
+    services_.openWindows.notice = false;
+    if (answered) {
+        answered();
+    }
+    showNextMessage();
+    if (!noticeWindow_) {
+        confineToShownPopup();
+    }
+}
+
+void ProgramWindows::confineToShownPopup() {
+    if (loop_ == nullptr || shuttingDown_) {
+        return;
+    }
+    for (SkinnedWindow* popup : std::initializer_list<SkinnedWindow*>{
+             pauseWindow_.data(), exitWindow_.data(), aboutWindow_.data(), warningWindow_.data(),
+             options_ ? options_->shownWindow() : nullptr}) {
+        if (popup != nullptr && popup->isVisible() && popup->pointerConfined()) {
+            const QRect bounds = popup->geometry();
+            popup->ConfinePointer(loop_->pointerRange(),
+                                  {bounds.left(), bounds.top(), bounds.right(), bounds.bottom()},
+                                  wholeScreen());
+            return;
+        }
+    }
+}
+
 void ProgramWindows::openManualEyes() {
     // Over the start-up form's camera picture, leaving its set-up bar free.
     const ScreenRect form = MainWindowFormRect(
@@ -649,6 +721,9 @@ void ProgramWindows::closePopup(PopupKind popup) {
             break;
         case PopupKind::ManualEyePositions:
             leaveManualEyeView();
+            break;
+        case PopupKind::Notice:
+            // Only its own OK closes a message: a reset must not lose it.
             break;
         case PopupKind::WebcamOptions:
         case PopupKind::MouseOptions:

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -98,6 +99,11 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // Words for the main window while no camera has been found; empty once one has.
     void setCameraWaiting(std::string words);
     void setNotice(std::string notice);
+    // A message in words over every other window, answered by its OK button
+    // with the head; tracking goes on meanwhile. Messages wait their turn and
+    // show one at a time. `answered` runs once the user has closed it (never
+    // at shutdown).
+    void showMessage(std::string caption, std::string text, std::function<void()> answered = {});
     void rebuildLayout(LayoutTarget target);
 
     ClickMenuWindowPort& clickMenuWindow() { return clickMenuWindow_; }
@@ -182,6 +188,11 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // Brings back what opening a popup from `origin` took away.
     void returnFromPopup(PopupOrigin origin);
     void openManualEyes();
+    void showNextMessage();
+    void onMessageAnswered();
+    // Once the last message is answered, a shown popup that confines the
+    // pointer holds it again (the message took it over).
+    void confineToShownPopup();
     void onEyePairConfirmed(bool confirmed);
     void onAboutItem(AboutItem item);
     void openDocument(const std::filesystem::path& path);
@@ -213,6 +224,15 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     QPointer<WarningWidget> warningWindow_;
     std::unique_ptr<AboutWindow> aboutLogic_;
     QPointer<AboutWidget> aboutWindow_;
+    struct Message {
+        std::string caption;
+        std::string text;
+        std::function<void()> answered;
+    };
+    // The message shown first, then those waiting.
+    std::deque<Message> messages_;
+    std::shared_ptr<NoticeWindow> noticeLogic_;
+    QPointer<NoticeWidget> noticeWindow_;
     QPointer<LoadingBarWidget> loadingBar_;
     std::unique_ptr<OptionsMenus> options_;
 

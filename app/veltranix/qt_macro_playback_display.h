@@ -1,8 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
-#include <vector>
 
 #include <QObject>
 #include <QPointer>
@@ -10,16 +10,17 @@
 #include "app/ui/macro_progress_window.h"
 #include "macros/macro_player.h"
 
-class QMessageBox;
-
 namespace veltranix {
 
-// The player's messages, shown on the GUI thread. The shell error box is
-// opened without a nested event loop; its `closed` call tells the player
-// when the user has closed it. At shutdown `closeAll` closes every box.
+// The player's messages, shown on the GUI thread. The shell error is handed
+// to `showMessage`, which shows it as the program's other messages and calls
+// its second argument once the user has closed it; that call tells the
+// player. At shutdown `closeAll` closes the progress window.
 class QtMacroPlaybackDisplay final : public QObject, public MacroPlaybackDisplayPort {
   public:
-    QtMacroPlaybackDisplay() = default;
+    using MessageShower = std::function<void(std::string text, std::function<void()> closed)>;
+    explicit QtMacroPlaybackDisplay(MessageShower showMessage)
+        : showMessage_(std::move(showMessage)) {}
     ~QtMacroPlaybackDisplay() override { closeAll(); }
 
     // Player thread: each call is handed to the GUI thread, in order.
@@ -34,7 +35,7 @@ class QtMacroPlaybackDisplay final : public QObject, public MacroPlaybackDisplay
     MacroProgressWindow* progressWindow() const { return progress_.data(); }
 
   private:
-    std::vector<QPointer<QMessageBox>> boxes_;
+    MessageShower showMessage_;
     QPointer<MacroProgressWindow> progress_;
 };
 

@@ -42,6 +42,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "tests/platform/x_input.h"
+
 namespace veltranix {
 namespace {
 
@@ -186,6 +188,22 @@ class ProgramFaultTest : public ::testing::Test {
         EXPECT_TRUE(*after.tree == expected) << "the settings store lost or changed a value";
     }
 
+    // A message of the program answered with the head: the face steered onto
+    // its OK button until a dwell closes it.
+    void AnswerMessageByDwell(const std::string& caption) {
+        const std::optional<testing::WindowPlace> notice =
+            testing::FindShownWindow(display_, caption);
+        ASSERT_TRUE(notice.has_value()) << "no message " << caption;
+        steering_.LearnGain(*camera_);
+        // The OK button, in design units of a 599 x 300 window, a little inside.
+        const double k = notice->width / 599.0;
+        const testing::WindowPlace ok{notice->x + static_cast<int>(215 * k),
+                                      notice->y + static_cast<int>(240 * k),
+                                      static_cast<int>(170 * k), static_cast<int>(42 * k)};
+        EXPECT_TRUE(steering_.DwellClickOn(*camera_, ok, [&] { return !Shown(caption); }))
+            << "a dwell on OK did not close the message: " << steering_.log;
+    }
+
     // Ends the program as the desktop does at log-out: it ends at once, with
     // no button held and the pointer free.
     void Terminate(RunningProgram& program, double withinSeconds = 15) {
@@ -246,6 +264,7 @@ class ProgramFaultTest : public ::testing::Test {
     fs::path config_;
     std::string storeBefore_;
     std::unique_ptr<testing::SteeredFace> camera_;
+    testing::HeadSteering steering_{[this] { return Pointer(); }};
     std::vector<fs::path> mounts_;
     std::shared_ptr<void> restoreProfile_;
 };
@@ -334,10 +353,7 @@ TEST_F(ProgramFaultTest, ADiskFullWhileSavingAProfileTellsTheUserAndKeepsTheOthe
     ASSERT_TRUE(WaitFor([&] { return program->Said("could not be written"); }, 60))
         << program->errors();
     ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
-    // The user's helper closes the message with Return.
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Return), True, CurrentTime);
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Return), False, CurrentTime);
-    XSync(display_, False);
+    // The message stays open: the program calibrates behind it.
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
     EXPECT_TRUE(PointerFollowsHead()) << "tracking with the built-in macros";
     Terminate(*program);
@@ -369,6 +385,58 @@ TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
         << program->errors();
     Hold(1);
     Terminate(*program, 3);
+}
+
+// Messages never stop tracking: one at start-up about a settings line that
+// could not be read, one from the profile name dialog about a name in use.
+// The face calibrates and frames go on being processed while each is open,
+// and a dwell on its OK answers it.
+TEST_F(ProgramFaultTest, AnUnreadableSettingsLineIsSaidWhileTheFaceCalibrates) {
+    testing::PrepareDwellSettings(config_, VELTRANIX_PROGRAM_FOLDER);
+    std::ofstream(config_ / "settings.store", std::ios::app) << "this line is no setting\n";
+    auto program = Start();
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 60)) << program->errors();
+    EXPECT_TRUE(program->Said("could not be read")) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90))
+        << "no calibration behind the message: " << program->errors();
+    AnswerMessageByDwell(EnglishText("e4"));
+    Terminate(*program, 3);
+}
+
+TEST_F(ProgramFaultTest, AProfileNameInUseIsSaidWhileFramesGoOn) {
+    testing::PrepareDwellSettings(config_, VELTRANIX_PROGRAM_FOLDER);
+    const fs::path timingLog = folder_.path() / "timing.log";
+    auto program =
+        Start({"VELTRANIX_TIMING_LOG=" + timingLog.string()}, "", {"--open-macro-editor"});
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return Shown("MACROS") && Docked(); }, 90)) << program->errors();
+    // The on-screen keyboard's part: the new profile button, and the name of
+    // the profile every user has, typed into the dialog.
+    const std::optional<testing::WindowPlace> editor = testing::FindShownWindow(display_, "MACROS");
+    ASSERT_TRUE(editor.has_value());
+    // At once: the head-driven pointer comes back with the next frame.
+    XTestFakeMotionEvent(display_, -1, editor->x + 511, editor->y + 80, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XSync(display_, False);
+    testing::XInput input(display_);
+    ASSERT_TRUE(WaitFor([&] { return Shown("New profile"); }, 5)) << program->errors();
+    input.Type("Default");
+    input.Tap(XK_Return);
+    ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << program->errors();
+    EXPECT_TRUE(program->Said(EnglishText("e7"))) << program->errors();
+    const auto processed = [&] {
+        const std::string log = ReadFile(timingLog);
+        const std::size_t at = log.find("processed=");
+        return at == std::string::npos ? 0 : std::stoull(log.substr(at + 10));
+    };
+    const auto before = processed();
+    EXPECT_TRUE(WaitFor([&] { return processed() > before; }, 15))
+        << "no frame was processed while the message was open";
+    AnswerMessageByDwell(EnglishText("e4"));
+    EXPECT_TRUE(Shown("New profile")) << "the dialog went with the message";
+    Terminate(*program);
 }
 
 TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {

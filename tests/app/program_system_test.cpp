@@ -50,6 +50,8 @@
 // After OpenCV, whose names its input-extension macros would replace.
 #include <X11/extensions/XTest.h>
 
+#include "tests/platform/x_input.h"
+
 namespace veltranix {
 namespace {
 
@@ -58,6 +60,7 @@ using testing::Hold;
 using testing::WaitFor;
 
 using testing::WindowPlace;
+using testing::XInput;
 
 // The X side of what a user sees: the pointer, the program's windows, the cursor.
 class ScreenWatcher {
@@ -176,115 +179,6 @@ class ProgramSystemTest : public ::testing::Test {
         std::filesystem::create_directories(shots_);
     }
 
-    // Where the pointer comes to rest once the head is still.
-    std::pair<int, int> SettledPointer() {
-        std::pair<int, int> last = screen_.Pointer();
-        int stillPolls = 0;
-        for (int poll = 0; poll < 40 && stillPolls < 3; ++poll) {
-            Hold(0.1);
-            const std::pair<int, int> now = screen_.Pointer();
-            stillPolls =
-                std::abs(now.first - last.first) <= 2 && std::abs(now.second - last.second) <= 2
-                    ? stillPolls + 1
-                    : 0;
-            last = now;
-        }
-        return last;
-    }
-
-    // Waits until the pointer has stopped: it comes to rest slowly once the
-    // head is still, and gestures count only in frames where it moved less
-    // than 2 px. False when it still moves after 3 s.
-    bool WaitForStillPointer() {
-        constexpr auto kStillFor = std::chrono::milliseconds(250);
-        const Clock::time_point end = Clock::now() + std::chrono::seconds(3);
-        std::pair<int, int> last = screen_.Pointer();
-        Clock::time_point since = Clock::now();
-        while (Clock::now() < end) {
-            Hold(0.02);
-            const std::pair<int, int> now = screen_.Pointer();
-            if (now != last) {
-                last = now;
-                since = Clock::now();
-            } else if (Clock::now() - since >= kStillFor) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    // How far the pointer goes for a camera pixel of head movement, found by
-    // turning the head a little each way, as a user learns it.
-    void LearnHeadToPointerGain() {
-        const auto [x0, y0] = SettledPointer();
-        face_->TurnTo(face_->offsetX() + 8, face_->offsetY() + 8);
-        const auto [x1, y1] = SettledPointer();
-        gainX_ = (x1 - x0) / 8.0;
-        gainY_ = (y1 - y0) / 8.0;
-        face_->TurnTo(face_->offsetX() - 8, face_->offsetY() - 8);
-        SettledPointer();
-    }
-
-    // Turns the head by as much as, at the learnt gain, brings the pointer
-    // from (x, y) to the middle of `target`.
-    void AimAt(const WindowPlace& target, int x, int y) {
-        const auto turn = [](int pixels, double gain) {
-            return std::abs(gain) > 0.5 ? pixels / gain : 0.0;
-        };
-        face_->TurnTo(std::clamp(face_->offsetX() + turn(target.x + target.width / 2 - x, gainX_),
-                                 -120.0, 120.0),
-                      std::clamp(face_->offsetY() + turn(target.y + target.height / 2 - y, gainY_),
-                                 -80.0, 80.0));
-    }
-
-    // Turns the head until the pointer rests inside `target` (aiming at its middle).
-    bool SteerPointerInto(const WindowPlace& target) {
-        for (int step = 0; step < 12; ++step) {
-            const auto [x, y] = SettledPointer();
-            steerLog_ += "pointer " + std::to_string(x) + "," + std::to_string(y) + " head " +
-                         std::to_string(face_->offsetX()) + "," + std::to_string(face_->offsetY()) +
-                         "; ";
-            if (target.Contains(x, y)) {
-                return true;
-            }
-            AimAt(target, x, y);
-        }
-        return false;
-    }
-
-    // Turns the head until the pointer passes into `target`, without resting
-    // there: where the docked window turns into the button menu every spot is
-    // a button, which a rest of the dwell time would click.
-    bool PassPointerInto(const WindowPlace& target) {
-        const auto inside = [&] {
-            const auto [x, y] = screen_.Pointer();
-            return target.Contains(x, y);
-        };
-        for (int step = 0; step < 12; ++step) {
-            if (WaitFor(inside, 0.6)) {
-                return true;
-            }
-            const auto [x, y] = screen_.Pointer();
-            AimAt(target, x, y);
-        }
-        return inside();
-    }
-
-    // Aims at `target` and holds still until the dwell clock clicks there,
-    // that is until `clicked` holds; aims again if the pointer drifted off.
-    bool DwellClickOn(const WindowPlace& target, const std::function<bool()>& clicked) {
-        steerLog_.clear();
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (SteerPointerInto(target) && WaitFor(clicked, 8)) {
-                return true;
-            }
-            if (clicked()) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     // A helper's click with a real mouse at a screen point.
     void HelperClicksAt(int x, int y) {
         Display* display = screen_.display();
@@ -350,7 +244,7 @@ class ProgramSystemTest : public ::testing::Test {
         const double q = 170.0 / ((1024.0 - kDeadZone) * (1024.0 - kDeadZone));
         const int goalX = target.x + target.width / 2;
         const int goalY = target.y + target.height / 2;
-        steerLog_.clear();
+        steering_.log.clear();
         for (int frame = 0; frame < 1500; ++frame) {
             if (clicked()) {
                 return true;
@@ -358,7 +252,7 @@ class ProgramSystemTest : public ::testing::Test {
             const auto [x, y] = screen_.Pointer();
             const bool inside = target.Contains(x, y);
             if (frame % 25 == 0) {
-                steerLog_ += "pointer " + std::to_string(x) + "," + std::to_string(y) + "; ";
+                steering_.log += "pointer " + std::to_string(x) + "," + std::to_string(y) + "; ";
             }
             const auto mapped = [&](int distance, int tolerance) {
                 if (inside || std::abs(distance) <= tolerance) {
@@ -367,8 +261,8 @@ class ProgramSystemTest : public ::testing::Test {
                 const double speed = std::clamp(std::abs(distance) / 15.0, 1.0, 4.0);
                 return (distance > 0 ? 1.0 : -1.0) * (kDeadZone + std::sqrt(speed / q));
             };
-            const double wantX = mapped(goalX - x, target.width / 4) / gainX_;
-            const double wantY = mapped(goalY - y, target.height / 4) / gainY_;
+            const double wantX = mapped(goalX - x, target.width / 4) / steering_.gainX();
+            const double wantY = mapped(goalY - y, target.height / 4) / steering_.gainY();
             face_->MoveTo(face_->offsetX() + std::clamp(wantX - face_->offsetX(), -0.33, 0.33),
                           face_->offsetY() + std::clamp(wantY - face_->offsetY(), -0.33, 0.33));
             Hold(0.04);
@@ -397,10 +291,7 @@ class ProgramSystemTest : public ::testing::Test {
     testing::TemporaryFolder folder_;
     std::filesystem::path shots_;
     std::unique_ptr<SteeredFace> face_;
-    double gainX_ = 0.0;
-    double gainY_ = 0.0;
-    // The pointer and head positions of the steering, for a failure's message.
-    std::string steerLog_;
+    testing::HeadSteering steering_{[this] { return screen_.Pointer(); }};
 };
 
 TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
@@ -440,12 +331,13 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     Shot("docked", *main);
 
     // Moving the face moves the pointer.
-    LearnHeadToPointerGain();
-    EXPECT_GT(std::abs(gainX_), 2.0) << "the pointer did not follow the head sideways";
-    EXPECT_GT(std::abs(gainY_), 2.0) << "the pointer did not follow the head up and down";
+    steering_.LearnGain(*face_);
+    EXPECT_GT(std::abs(steering_.gainX()), 2.0) << "the pointer did not follow the head sideways";
+    EXPECT_GT(std::abs(steering_.gainY()), 2.0)
+        << "the pointer did not follow the head up and down";
 
     // The pointer on the docked window turns it into the button menu.
-    ASSERT_TRUE(PassPointerInto({main->x + 90, main->y + 13, 60, 40}));
+    ASSERT_TRUE(steering_.PassInto(*face_, {main->x + 90, main->y + 13, 60, 40}));
     ASSERT_TRUE(WaitFor(
         [&] {
             main = screen_.Find("Veltranix");
@@ -459,10 +351,10 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
 
     // A dwell click on pause (right column, first row) opens the pause window.
     std::optional<WindowPlace> pause;
-    ASSERT_TRUE(DwellClickOn({main->x + 90, main->y + 8, 62, 46},
-                             [&] { return (pause = screen_.Find("PAUSE")).has_value(); }))
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {main->x + 90, main->y + 8, 62, 46},
+                                       [&] { return (pause = screen_.Find("PAUSE")).has_value(); }))
         << "the dwell click did not open the pause window (" << OpenWindowNames()
-        << "): " << steerLog_;
+        << "): " << steering_.log;
     EXPECT_EQ(pause->width, 160);
     EXPECT_EQ(pause->height, 120);
     EXPECT_EQ(pause->x, 1280 - 160);
@@ -480,10 +372,10 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     face_->TurnTo(inPauseX, inPauseY);
 
     // A dwell click on yes pauses tracking: the head no longer moves the pointer.
-    ASSERT_TRUE(DwellClickOn({pause->x + 14, pause->y + 60, 50, 50},
-                             [&] { return !screen_.Find("PAUSE").has_value(); }))
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {pause->x + 14, pause->y + 60, 50, 50},
+                                       [&] { return !screen_.Find("PAUSE").has_value(); }))
         << "the dwell click on yes did not close the pause window (" << OpenWindowNames()
-        << "): " << steerLog_;
+        << "): " << steering_.log;
     Hold(1.0);
     const auto pausedAt = screen_.Pointer();
     face_->TurnTo(face_->offsetX() + 20, face_->offsetY());
@@ -512,10 +404,11 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     // Hide (left column, last row): the window goes. The head turns away
     // from the corner; a second start of the program shows the window again
     // and ends.
-    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 52, 60, 40},
-                             [&] { return !screen_.Find("Veltranix").has_value(); }))
-        << "the dwell click did not hide the window (" << OpenWindowNames() << "): " << steerLog_;
-    ASSERT_TRUE(SteerPointerInto({560, 440, 160, 140})) << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {1280 - 150, 1024 - 52, 60, 40},
+                                       [&] { return !screen_.Find("Veltranix").has_value(); }))
+        << "the dwell click did not hide the window (" << OpenWindowNames()
+        << "): " << steering_.log;
+    ASSERT_TRUE(steering_.SteerInto(*face_, {560, 440, 160, 140})) << steering_.log;
     EXPECT_FALSE(screen_.Find("Veltranix").has_value());
     const std::unique_ptr<RunningProgram> second = Start();
     ASSERT_TRUE(WaitFor([&] { return second->Poll().has_value(); }, 30));
@@ -532,14 +425,14 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     // resting there shows the menu with the pointer on exit, and the dwell
     // clicks it; then yes in the exit confirmation.
     std::optional<WindowPlace> exit;
-    ASSERT_TRUE(DwellClickOn({1280 - 70, 1024 - 240 + 188, 60, 44},
-                             [&] { return (exit = screen_.Find("SALIDA")).has_value(); }))
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {1280 - 70, 1024 - 240 + 188, 60, 44},
+                                       [&] { return (exit = screen_.Find("SALIDA")).has_value(); }))
         << "the dwell click did not open the exit confirmation (" << OpenWindowNames()
-        << "): " << steerLog_;
+        << "): " << steering_.log;
     Shot("exit_confirmation", *exit);
-    ASSERT_TRUE(DwellClickOn({exit->x + 14, exit->y + 60, 50, 50},
-                             [&] { return program->Poll().has_value(); }))
-        << "the program did not end (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {exit->x + 14, exit->y + 60, 50, 50},
+                                       [&] { return program->Poll().has_value(); }))
+        << "the program did not end (" << OpenWindowNames() << "): " << steering_.log;
     EXPECT_EQ(*program->Poll(), 0);
     const std::vector<std::uint32_t> arrowAfter = ApplicationCursor();
     EXPECT_EQ(arrowAfter, arrowBefore) << "the theme's arrow is not back";
@@ -562,24 +455,25 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     XSync(display, False);
     const std::unique_ptr<RunningProgram> program = StartDocked();
     ASSERT_TRUE(program) << "the program never docked";
-    LearnHeadToPointerGain();
+    steering_.LearnGain(*face_);
 
     // Mouse options, from the button menu (left, third row): the mouth makes
     // a double click (the fourth kind); OK.
     std::optional<WindowPlace> mouse;
-    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 240 + 129, 62, 44},
-                             [&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }))
-        << "no mouse options (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(
+        *face_, {1280 - 150, 1024 - 240 + 129, 62, 44},
+        [&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }))
+        << "no mouse options (" << OpenWindowNames() << "): " << steering_.log;
     EXPECT_EQ(mouse->width, 610);
     EXPECT_EQ(mouse->height, 514);
     const WindowPlace mouthDoubleMark{mouse->x + 374, mouse->y + 179, 25, 23};
-    ASSERT_TRUE(DwellClickOn({mouse->x + 380, mouse->y + 192, 60, 42},
-                             [&] { return screen_.GreenPixels(mouthDoubleMark) > 15; }))
-        << "the mouth's double click was not checked: " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 380, mouse->y + 192, 60, 42},
+                                       [&] { return screen_.GreenPixels(mouthDoubleMark) > 15; }))
+        << "the mouth's double click was not checked: " << steering_.log;
     Shot("mouse_options", *mouse);
-    ASSERT_TRUE(DwellClickOn({mouse->x + 172, mouse->y + 463, 120, 20},
-                             [&] { return !screen_.Find("MOPTIONSRATOLI").has_value(); }))
-        << "OK did not close the mouse options: " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 172, mouse->y + 463, 120, 20},
+                                       [&] { return !screen_.Find("MOPTIONSRATOLI").has_value(); }))
+        << "OK did not close the mouse options: " << steering_.log;
     EXPECT_EQ(Stored(store_keys::kMouse, "boca"), 4);
 
     // Opening the mouth over the application's window double-clicks it,
@@ -597,12 +491,12 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         return presses.size() >= 2;
     };
     bool doubleClicked = false;
-    steerLog_.clear();
+    steering_.log.clear();
     for (int attempt = 0; attempt < 3 && !doubleClicked; ++attempt) {
-        ASSERT_TRUE(SteerPointerInto({clickTarget.x + 60, clickTarget.y + 60, 180, 180}))
-            << steerLog_;
-        if (!WaitForStillPointer()) {
-            steerLog_ += "the pointer never came to a stop; ";
+        ASSERT_TRUE(steering_.SteerInto(*face_, {clickTarget.x + 60, clickTarget.y + 60, 180, 180}))
+            << steering_.log;
+        if (!steering_.WaitForStillPointer()) {
+            steering_.log += "the pointer never came to a stop; ";
         }
         notePresses();
         presses.clear();
@@ -617,11 +511,11 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     EXPECT_TRUE(doubleClicked) << presses.size() << " presses (" << OpenWindowNames()
                                << "), mouth level "
                                << Stored(store_keys::kMouse, "nivellBoca").value_or(-1) << ": "
-                               << steerLog_;
+                               << steering_.log;
 
     // System options (left, second row): the medium size, OK; the docked
     // window takes the new size.
-    ASSERT_TRUE(PassPointerInto({1280 - 150, 1024 - 110, 60, 40}));
+    ASSERT_TRUE(steering_.PassInto(*face_, {1280 - 150, 1024 - 110, 60, 40}));
     ASSERT_TRUE(WaitFor(
         [&] {
             const auto main = screen_.Find("Veltranix");
@@ -630,17 +524,18 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         10))
         << "no button menu";
     std::optional<WindowPlace> system;
-    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 240 + 68, 62, 46},
-                             [&] { return (system = screen_.Find("MSYSTEM")).has_value(); }))
-        << "no system options (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(
+        steering_.DwellClickOn(*face_, {1280 - 150, 1024 - 240 + 68, 62, 46},
+                               [&] { return (system = screen_.Find("MSYSTEM")).has_value(); }))
+        << "no system options (" << OpenWindowNames() << "): " << steering_.log;
     const WindowPlace mediumMark{system->x + 177, system->y + 236, 25, 23};
-    ASSERT_TRUE(DwellClickOn({system->x + 182, system->y + 242, 14, 11},
-                             [&] { return screen_.GreenPixels(mediumMark) > 15; }))
-        << "medium was not checked: " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 182, system->y + 242, 14, 11},
+                                       [&] { return screen_.GreenPixels(mediumMark) > 15; }))
+        << "medium was not checked: " << steering_.log;
     Shot("system_options", *system);
-    ASSERT_TRUE(DwellClickOn({system->x + 116, system->y + 476, 126, 20},
-                             [&] { return !screen_.Find("MSYSTEM").has_value(); }))
-        << "OK did not close the system options: " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 116, system->y + 476, 126, 20},
+                                       [&] { return !screen_.Find("MSYSTEM").has_value(); }))
+        << "OK did not close the system options: " << steering_.log;
     std::optional<WindowPlace> main;
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -657,19 +552,20 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     // chosen near the screen's middle where the head rests; then OK, with
     // the head now a joystick.
     std::optional<WindowPlace> webcam;
-    ASSERT_TRUE(DwellClickOn({1280 - 84, 1024 - 288 + 153, 72, 56},
-                             [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
-        << "no webcam options (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(
+        steering_.DwellClickOn(*face_, {1280 - 84, 1024 - 288 + 153, 72, 56},
+                               [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
+        << "no webcam options (" << OpenWindowNames() << "): " << steering_.log;
     EXPECT_EQ(webcam->width, 729);
     EXPECT_EQ(webcam->height, 616);
     const WindowPlace relativeMark{webcam->x + 206, webcam->y + 372, 30, 27};
-    ASSERT_TRUE(
-        DwellClickOn({590, 572, 100, 36}, [&] { return screen_.GreenPixels(relativeMark) > 15; }))
-        << "relative was not checked: " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {590, 572, 100, 36},
+                                       [&] { return screen_.GreenPixels(relativeMark) > 15; }))
+        << "relative was not checked: " << steering_.log;
     Shot("webcam_options", *webcam);
     ASSERT_TRUE(JoystickDwellClickOn({webcam->x + 136, webcam->y + 573, 160, 22},
                                      [&] { return !screen_.Find("MOPTIONS").has_value(); }))
-        << "OK did not close the webcam options: " << steerLog_;
+        << "OK did not close the webcam options: " << steering_.log;
     EXPECT_EQ(Stored(store_keys::kWebcam, "tipoMoveRatoli"), 2);
 }
 
@@ -750,9 +646,9 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
         20))
         << "tracking did not start from the marked eyes (" << OpenWindowNames() << ")";
     EXPECT_FALSE(screen_.Find("TRANSPARENT").has_value());
-    LearnHeadToPointerGain();
-    ASSERT_GT(std::abs(gainX_), 2.0) << "the pointer does not follow the head";
-    ASSERT_GT(std::abs(gainY_), 2.0) << "the pointer does not follow the head";
+    steering_.LearnGain(*face_);
+    ASSERT_GT(std::abs(steering_.gainX()), 2.0) << "the pointer does not follow the head";
+    ASSERT_GT(std::abs(steering_.gainY()), 2.0) << "the pointer does not follow the head";
 
     // A window of the user's application that records the clicks it gets.
     Display* display = screen_.display();
@@ -780,13 +676,13 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     const WindowPlace application{400, 350, 480, 360};
     std::optional<WindowPlace> menu;
     auto openedAt = [&] { return std::make_pair(menu->x + 105, menu->y + 36); };
-    ASSERT_TRUE(DwellClickOn({560, 480, 160, 100},
-                             [&] {
-                                 menu = screen_.Find("CLICK_DESPL");
-                                 return menu &&
-                                        application.Contains(openedAt().first, openedAt().second);
-                             }))
-        << "no click-type menu (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {560, 480, 160, 100},
+                                       [&] {
+                                           menu = screen_.Find("CLICK_DESPL");
+                                           return menu && application.Contains(openedAt().first,
+                                                                               openedAt().second);
+                                       }))
+        << "no click-type menu (" << OpenWindowNames() << "): " << steering_.log;
     EXPECT_EQ(menu->width, 140);
     EXPECT_EQ(menu->height, 201);
     Hold(0.5);
@@ -796,14 +692,15 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     // lands where the menu was opened.
     readPresses();
     presses.clear();
-    ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 76, 50, 52},
-                             [&] {
-                                 readPresses();
-                                 return std::any_of(
-                                     presses.begin(), presses.end(),
-                                     [](const XButtonEvent& press) { return press.button == 3; });
-                             }))
-        << "no right click from the menu (" << OpenWindowNames() << "): " << steerLog_;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 10, menu->y + 76, 50, 52},
+                                       [&] {
+                                           readPresses();
+                                           return std::any_of(presses.begin(), presses.end(),
+                                                              [](const XButtonEvent& press) {
+                                                                  return press.button == 3;
+                                                              });
+                                       }))
+        << "no right click from the menu (" << OpenWindowNames() << "): " << steering_.log;
     const auto right = std::find_if(presses.begin(), presses.end(),
                                     [](const XButtonEvent& press) { return press.button == 3; });
     EXPECT_EQ(right->x_root, openedAt().first);
@@ -873,54 +770,6 @@ class TextWindow {
   private:
     Display* display_;
     Window window_ = 0;
-};
-
-// Real key events and pointer clicks, sent the way a keyboard and mouse
-// would, slowly enough that the program sees each key's state as it was.
-class XInput {
-  public:
-    explicit XInput(Display* display) : display_(display) {}
-
-    void Key(unsigned int keycode, bool press) {
-        XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
-        XSync(display_, False);
-        Hold(0.15);
-    }
-    void Tap(KeySym keysym) {
-        const unsigned int keycode = XKeysymToKeycode(display_, keysym);
-        Key(keycode, true);
-        Key(keycode, false);
-    }
-    void TapWith(KeySym modifier, KeySym keysym) {
-        const unsigned int held = XKeysymToKeycode(display_, modifier);
-        Key(held, true);
-        Tap(keysym);
-        Key(held, false);
-    }
-    void Type(const std::string& ascii) {
-        for (const char character : ascii) {
-            if (character >= 'A' && character <= 'Z') {
-                TapWith(XK_Shift_L, static_cast<KeySym>(character - 'A' + 'a'));
-            } else {
-                Tap(static_cast<KeySym>(character));
-            }
-        }
-    }
-    void ClickAt(int x, int y) {
-        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-        XSync(display_, False);
-        Hold(0.15);
-        XTestFakeButtonEvent(display_, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-        XSync(display_, False);
-        Hold(0.4);
-        // Out of the way of every window, where a click would do nothing.
-        XTestFakeMotionEvent(display_, -1, 1275, 5, CurrentTime);
-        XSync(display_, False);
-    }
-
-  private:
-    Display* display_;
 };
 
 // The macro editor's controls, by their centre in design units at size 1.0.

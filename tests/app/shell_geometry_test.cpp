@@ -2,6 +2,7 @@
 
 #include "app/shell/about_window.h"
 #include "app/shell/main_window_logic.h"
+#include "app/shell/notice_window.h"
 #include "app/shell/popup_layout.h"
 #include "app/shell/warning_window.h"
 #include "tracking/tracking_loop.h"
@@ -105,6 +106,7 @@ TEST(PopupLayouts, PlaceTheWindowAndThePointer) {
         {MouseOptions, kMenu, 1.0f, {335, 255, 945, 769}, {{1185, 885}}, {{335, 255, 944, 768}}},
         {SystemOptions, kMenu, 1.0f, {336, 255, 944, 769}, {{1185, 885}}, {{336, 255, 943, 768}}},
         {Warning, kMenu, 1.0f, {340, 463, 939, 561}, {{1185, 885}}, {{340, 463, 938, 560}}},
+        {Notice, kMenu, 1.0f, {340, 362, 939, 662}, {{1185, 885}}, {{340, 362, 938, 661}}},
         {LoadingBar, kMenu, 1.4f, {490, 302, 790, 332}, {{1185, 885}}, kNone},
         {ManualEyePositions, kSetup, 1.4f, {320, 251, 960, 733}, kNone, kNone},
     };
@@ -162,6 +164,30 @@ TEST(WarningSplit, CutsAtTheFirstBackslashN) {
         const WarningLines lines = SplitWarningText(c.text);
         EXPECT_EQ(lines.first, c.first) << c.text;
         EXPECT_EQ(lines.second, c.second) << c.text;
+    }
+}
+
+// Messages are long (file paths, reasons): wrapped at spaces and breaks, a
+// word longer than a line cut, never inside a character, and what does not
+// fit ends the last line in "...".
+TEST(NoticeText, WrapsToTheWindow) {
+    using Lines = std::vector<std::string>;
+    const struct {
+        std::string_view text;
+        std::size_t maxLines, maxCharacters;
+        Lines expected;
+    } cases[] = {
+        {"one two three", 3, 7, {"one two", "three"}},
+        {"one\\ntwo\nthree", 3, 10, {"one", "two", "three"}},
+        {"/a/very/long/path", 3, 6, {"/a/ver", "y/long", "/path"}},
+        {"a b c d e f g", 2, 5, {"a b c", "d ..."}},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
+         2,
+         3,
+         {"\xC3\xA9\xC3\xA9\xC3\xA9", "\xC3\xA9\xC3\xA9"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WrapNoticeText(c.text, c.maxLines, c.maxCharacters), c.expected) << c.text;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/shell/camera_messages.h"
 #include "app/shell/confirmation_window.h"
 #include "app/shell/loading_bar.h"
+#include "app/shell/notice_window.h"
 #include "app/shell/open_document.h"
 #include "app/shell/warning_window.h"
 #include "core/version.h"
@@ -149,6 +150,26 @@ TEST(WarningButtons, AreStrictlyInside) {
     for (const auto& c : cases) {
         EXPECT_EQ(WarningWindow(c.sizeFactor).OnLeftButtonDown(c.client), c.expected)
             << c.client.x << "," << c.client.y;
+    }
+}
+
+// The notice's OK: 200 < x < 399, 232 < y < 290 at s = 1.0; at s = 1.5
+// 300 < x < 598, 348 < y < 435.
+TEST(NoticeButton, IsLargeAndStrictlyInside) {
+    const std::optional<NoticeChoice> kOk = NoticeChoice::Ok;
+    const struct {
+        float sizeFactor;
+        ScreenPoint client;
+        std::optional<NoticeChoice> expected;
+    } cases[] = {{1.0f, {200, 240}, kNone}, {1.0f, {201, 233}, kOk},   {1.0f, {398, 289}, kOk},
+                 {1.0f, {399, 289}, kNone}, {1.0f, {300, 100}, kNone}, {1.5f, {301, 349}, kOk},
+                 {1.5f, {300, 349}, kNone}, {1.5f, {597, 434}, kOk}};
+    for (const auto& c : cases) {
+        NoticeWindow notice("Error", "text", c.sizeFactor);
+        EXPECT_EQ(notice.OnLeftButtonDown(c.client), c.expected)
+            << c.sizeFactor << ": " << c.client.x << "," << c.client.y;
+        EXPECT_EQ(notice.OnPointerMoved(c.client),
+                  c.expected ? Repaint::Needed : Repaint::NotNeeded);
     }
 }
 

@@ -21,6 +21,7 @@
 #include "app/shell/confirmation_window.h"
 #include "app/shell/main_window_logic.h"
 #include "app/shell/mouse_options_menu.h"
+#include "app/shell/notice_window.h"
 #include "app/shell/system_options_menu.h"
 #include "app/shell/warning_window.h"
 #include "app/shell/webcam_options_menu.h"
@@ -105,6 +106,12 @@ const std::vector<SkinCase> kSkins = {
     {"SALIDA_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"WARNING", 599, 98, Box{320, 70, 370, 84}, Zones(WarningButtonCells()), kWarningTexts},
+    {"NOTICE",
+     599,
+     300,
+     Box{30, 250, 150, 285},
+     Zones(NoticeButtonCells()),
+     {{10, 8, 589, 38}, {18, 50, 581, 224}, {215, 244, 385, 280}}},
     {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {ToBox(kAboutCloseButton)}, kAboutTexts},
     {"Icono", 256, 256, std::nullopt, {}, {}},
     {"MENUOPCIONS", 608, 514, Box{265, 478, 345, 495}, Zones(WebcamControlCells()),

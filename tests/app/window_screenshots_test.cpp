@@ -17,6 +17,7 @@
 #include "app/shell/main_window_logic.h"
 #include "app/shell/manual_eye_window.h"
 #include "app/shell/mouse_options_menu.h"
+#include "app/shell/notice_window.h"
 #include "app/shell/system_options_menu.h"
 #include "app/shell/warning_window.h"
 #include "app/shell/webcam_options_menu.h"
@@ -79,6 +80,10 @@ struct SizeCase {
 };
 constexpr SizeCase kSizes[] = {{0, 1.0f, "_size0"}, {1, 1.2f, "_size1"}, {2, 1.4f, "_size2"}};
 constexpr const char* kLanguages[] = {"English", "Spanish", "Portuguese", "Italian"};
+constexpr std::string_view kLongMessage =
+    "The macros could not be saved into /home/someone/.local/share/veltranix/Macros/"
+    "A profile with a rather long name.cfg (No space left on device). Nothing is lost: the "
+    "editor stays open. /media/USB-STICK/Veltranix/Macros/Backups/2026/December/Default.cfg";
 
 std::filesystem::path ShotFolder() {
     std::filesystem::path folder(VELTRANIX_SCREENSHOT_FOLDER);
@@ -216,30 +221,31 @@ TEST_F(WindowScreenshots, PopupsInEverySizeAndTheirTextsFitInEveryLanguage) {
                 logic.OnPointerMoved({yes.left, yes.top});
                 EXPECT_TRUE(Save(widget, name + "_yes_hovered" + suffix));
             }
-            {
-                WarningWindow logic(size.sizeFactor);
-                bool open = false;
-                WarningWidget widget("Warning", kWarningSkin, &open, logic, lexicon, skins_,
-                                     [](WarningChoice) {});
-                const ScreenRect rect = ScaleDesignRect({0, 0, 599, 98}, size.sizeFactor);
+            // A popup of texts over its skin, at its design size.
+            const auto shootTextPopup = [&](const auto& logic, QWidget& widget, int designWidth,
+                                            int designHeight, const std::string& name) {
+                const ScreenRect rect =
+                    ScaleDesignRect({0, 0, designWidth, designHeight}, size.sizeFactor);
                 widget.resize(rect.right, rect.bottom);
                 for (const SkinText& text : logic.Texts(lexicon)) {
-                    ExpectFits(text, widget.width(), "warning" + suffix);
+                    ExpectFits(text, widget.width(), name + suffix);
                 }
-                EXPECT_TRUE(Save(widget, "warning" + suffix));
-            }
-            {
-                AboutWindow logic(lexicon.text(LexiconKey::About), size.sizeFactor);
-                bool open = false;
-                AboutWidget widget("ABOUT", kAboutSkin, &open, logic, lexicon, skins_,
-                                   [](AboutItem) {});
-                const ScreenRect rect = ScaleDesignRect({0, 0, 608, 514}, size.sizeFactor);
-                widget.resize(rect.right, rect.bottom);
-                for (const SkinText& text : logic.Texts(lexicon)) {
-                    ExpectFits(text, widget.width(), "about" + suffix);
-                }
-                EXPECT_TRUE(Save(widget, "about" + suffix));
-            }
+                EXPECT_TRUE(Save(widget, name + suffix));
+            };
+            bool shown = false;
+            WarningWindow warning(size.sizeFactor);
+            WarningWidget warningWidget("Warning", kWarningSkin, &shown, warning, lexicon, skins_,
+                                        [](WarningChoice) {});
+            shootTextPopup(warning, warningWidget, 599, 98, "warning");
+            AboutWindow about(lexicon.text(LexiconKey::About), size.sizeFactor);
+            AboutWidget aboutWidget("ABOUT", kAboutSkin, &shown, about, lexicon, skins_,
+                                    [](AboutItem) {});
+            shootTextPopup(about, aboutWidget, 608, 514, "about");
+            // The longest message: a reason with a file path.
+            NoticeWindow notice(lexicon.text(LexiconKey::E4), kLongMessage, size.sizeFactor);
+            NoticeWidget noticeWidget("notice", kNoticeSkin, &shown, notice, lexicon, skins_,
+                                      [](NoticeChoice) {});
+            shootTextPopup(notice, noticeWidget, kNoticeDesignWidth, kNoticeDesignHeight, "notice");
             if (size.tamany == 0) {
                 Settings settings;
                 settings.sizeFactor = 1.0f;

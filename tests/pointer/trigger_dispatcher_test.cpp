@@ -102,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                  [](R& r) { r.openWindows = {.about = true, .mainWindowHiddenByUser = true}; }},
         RuleCase{"WarningAloneDoesNotMakePlainClicks", kind::kRight, kRight,
                  [](R& r) { r.openWindows.warning = true; }},
+        RuleCase{"MessageClickedEvenWhileMainWindowHidden", kind::kMenu, kLeft,
+                 [](R& r) { r.openWindows = {.notice = true, .mainWindowHiddenByUser = true}; }},
         RuleCase{"PointerOverMacroEditor", kind::kRight, kLeft,
                  [](R& r) { r.windowAtPoint.window = OwnWindowAtPoint::MacroEditor; }},
         RuleCase{"PointerOverProfileNameDialog", kind::kDouble, kLeft,

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "tests/platform/x_screen.h"
 #include "tests/support/real_time.h"
 
 // The real program on the steered face, as the desktop tests run it.
@@ -73,6 +77,134 @@ class SteeredFace {
     int mouthOpening_ = 0;
     bool present_ = true;
     bool frozen_ = false;
+};
+
+// Steers the pointer with the steered face as a user does: learns how far
+// the pointer goes for a camera pixel of head movement, then aims at places
+// and holds still on them until the dwell clock clicks.
+class HeadSteering {
+  public:
+    using Point = std::pair<int, int>;
+    explicit HeadSteering(std::function<Point()> pointer) : pointer_(std::move(pointer)) {}
+
+    // Where the pointer comes to rest once the head is still.
+    Point SettledPointer() {
+        Point last = pointer_();
+        int stillPolls = 0;
+        for (int poll = 0; poll < 40 && stillPolls < 3; ++poll) {
+            Hold(0.1);
+            const Point now = pointer_();
+            stillPolls =
+                std::abs(now.first - last.first) <= 2 && std::abs(now.second - last.second) <= 2
+                    ? stillPolls + 1
+                    : 0;
+            last = now;
+        }
+        return last;
+    }
+
+    // Waits until the pointer has stopped: it comes to rest slowly once the
+    // head is still, and gestures count only in frames where it moved less
+    // than 2 px. False when it still moves after 3 s.
+    bool WaitForStillPointer() {
+        using Clock = std::chrono::steady_clock;
+        constexpr auto kStillFor = std::chrono::milliseconds(250);
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(3);
+        Point last = pointer_();
+        Clock::time_point since = Clock::now();
+        while (Clock::now() < end) {
+            Hold(0.02);
+            const Point now = pointer_();
+            if (now != last) {
+                last = now;
+                since = Clock::now();
+            } else if (Clock::now() - since >= kStillFor) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Turns the head a little each way and back.
+    void LearnGain(SteeredFace& face) {
+        const auto [x0, y0] = SettledPointer();
+        face.TurnTo(face.offsetX() + 8, face.offsetY() + 8);
+        const auto [x1, y1] = SettledPointer();
+        gainX_ = (x1 - x0) / 8.0;
+        gainY_ = (y1 - y0) / 8.0;
+        face.TurnTo(face.offsetX() - 8, face.offsetY() - 8);
+        SettledPointer();
+    }
+    double gainX() const { return gainX_; }
+    double gainY() const { return gainY_; }
+
+    // Turns the head by as much as, at the learnt gain, brings the pointer
+    // from (x, y) to the middle of `target`.
+    void AimAt(SteeredFace& face, const WindowPlace& target, int x, int y) {
+        const auto turn = [](int pixels, double gain) {
+            return std::abs(gain) > 0.5 ? pixels / gain : 0.0;
+        };
+        face.TurnTo(std::clamp(face.offsetX() + turn(target.x + target.width / 2 - x, gainX_),
+                               -120.0, 120.0),
+                    std::clamp(face.offsetY() + turn(target.y + target.height / 2 - y, gainY_),
+                               -80.0, 80.0));
+    }
+
+    // Turns the head until the pointer rests inside `target` (aiming at its middle).
+    bool SteerInto(SteeredFace& face, const WindowPlace& target) {
+        for (int step = 0; step < 12; ++step) {
+            const auto [x, y] = SettledPointer();
+            log += "pointer " + std::to_string(x) + "," + std::to_string(y) + " head " +
+                   std::to_string(face.offsetX()) + "," + std::to_string(face.offsetY()) + "; ";
+            if (target.Contains(x, y)) {
+                return true;
+            }
+            AimAt(face, target, x, y);
+        }
+        return false;
+    }
+
+    // Turns the head until the pointer passes into `target`, without resting
+    // there: where the docked window turns into the button menu every spot is
+    // a button, which a rest of the dwell time would click.
+    bool PassInto(SteeredFace& face, const WindowPlace& target) {
+        const auto inside = [&] {
+            const auto [x, y] = pointer_();
+            return target.Contains(x, y);
+        };
+        for (int step = 0; step < 12; ++step) {
+            if (WaitFor(inside, 0.6)) {
+                return true;
+            }
+            const auto [x, y] = pointer_();
+            AimAt(face, target, x, y);
+        }
+        return inside();
+    }
+
+    // Aims at `target` and holds still until the dwell clock clicks there,
+    // that is until `clicked` holds; aims again if the pointer drifted off.
+    bool DwellClickOn(SteeredFace& face, const WindowPlace& target,
+                      const std::function<bool()>& clicked) {
+        log.clear();
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (SteerInto(face, target) && WaitFor(clicked, 8)) {
+                return true;
+            }
+            if (clicked()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The pointer and head positions of the steering, for a failure's message.
+    std::string log;
+
+  private:
+    std::function<Point()> pointer_;
+    double gainX_ = 0.0;
+    double gainY_ = 0.0;
 };
 
 // The program's command line: the steered face of `control` as its camera,
