@@ -407,7 +407,7 @@ void Program::shutdown() {
     // Nothing of ours may stay on the user's desktop: the clock cursor, a
     // held button (a drag, a timed press), the pointer on our window.
     if (cursors_) {
-        cursors_->restoreSystemCursorsBeyondExit();
+        cursors_->restoreSystemCursors();
     }
     if (actions_) {
         actions_->clicks.ReleaseHeldButtons();

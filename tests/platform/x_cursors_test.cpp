@@ -130,5 +130,31 @@ TEST_F(XCursorsTest, TheHandShowsAfterATimedPressUntilTheRestore) {
     EXPECT_EQ(CurrentCursor(display).pixels, arrow.pixels);
 }
 
+// An X server serves a fixed number of clients: every run of the program
+// must leave its slot free. The arrow stays on screen after each connection
+// has gone (read through a fresh one: the reader must not be the restorer).
+TEST_F(XCursorsTest, RestoringAtEachExitKeepsTheArrowAndNoClientSlot) {
+    const auto fresh = [] {
+        Display* reader = XOpenDisplay(TestDisplayName().c_str());
+        const ShownCursor shown = reader != nullptr ? CurrentCursor(reader) : ShownCursor{};
+        if (reader != nullptr) {
+            XCloseDisplay(reader);
+        }
+        return shown;
+    };
+    const ShownCursor arrow = fresh();
+    ASSERT_FALSE(arrow.pixels.empty());
+    cursors_->showHandCursor();
+    cursors_.reset();
+    connection_.reset();
+    for (int run = 0; run < 300; ++run) {
+        std::string error;
+        auto connection = XDisplayConnection::Open(TestDisplayName(), &error);
+        ASSERT_NE(connection, nullptr) << "run " << run << ": " << error;
+        XCursors::Create(connection)->restoreSystemCursors();
+    }
+    EXPECT_EQ(fresh().pixels, arrow.pixels) << "a new client connects and sees the arrow";
+}
+
 }  // namespace
 }  // namespace veltranix
