@@ -394,6 +394,13 @@ void Program::companionMessage(const CompanionMessage& message) {
     }
 }
 
+void Program::companionGone() {
+    keyboards_ = KeyboardCooperation{};
+    if (windows_) {
+        windows_->forgetCompanion();
+    }
+}
+
 void Program::shutdown() {
     if (shutDown_) {
         return;

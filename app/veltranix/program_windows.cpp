@@ -193,8 +193,17 @@ void ProgramWindows::rebuildLayout(LayoutTarget target) {
 }
 
 void ProgramWindows::setCompanionWindow(std::uint64_t windowId) {
+    if (companionWindow_ != windowId) {
+        companionHiddenByUs_ = false;
+    }
     companionWindow_ = windowId;
     companionShown_ = true;
+}
+
+void ProgramWindows::forgetCompanion() {
+    companionWindow_.reset();
+    companionShown_ = false;
+    companionHiddenByUs_ = false;
 }
 
 void ProgramWindows::hideMainWindow() {

@@ -102,6 +102,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
 
     void setCompanionWindow(std::uint64_t windowId);
     void setCompanionHidden() { companionShown_ = false; }
+    void forgetCompanion();
     void hideMainWindow();
     void closeCompanion();
     // Shutdown: the icon removed, every popup closed, the main window gone.
