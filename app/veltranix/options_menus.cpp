@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/veltranix/macro_windows.h"
 #include "app/veltranix/program_windows.h"
 #include "pointer/pointer_actions.h"
 
@@ -78,6 +79,15 @@ void OptionsMenus::closeOptionsMenu(PopupKind menu) {
         // Macros in the click-type menu decide its height.
         windows_.actions_->menu.RebuildCells();
     }
+    if (menu == PopupKind::MouseOptions && editorReturn_) {
+        if (windows_.macroWindows_ != nullptr && windows_.macroWindows_->editorOpen()) {
+            // The editor stands in for the menu: nothing behind it starts
+            // again (no set-up, no detection) until the menu is back.
+            open.companionHidden = false;
+            return;
+        }
+        editorReturn_.reset();
+    }
     windows_.returnFromPopup(open.origin);
     if (open.companionHidden && open.origin == PopupOrigin::ButtonMenu &&
         windows_.companionWindow_) {
@@ -147,7 +157,15 @@ void OptionsMenus::lexiconReloaded() {
 }
 
 void OptionsMenus::openMacroEditor() {
+    editorReturn_ = EditorReturn{mouse_.origin, mouse_.companionHidden};
     windows_.openMacroEditor();
+}
+
+void OptionsMenus::returnFromMacroEditor() {
+    const EditorReturn back = editorReturn_.value_or(EditorReturn{});
+    editorReturn_.reset();
+    windows_.openPopup(PopupKind::MouseOptions, back.origin);
+    mouse_.companionHidden = mouse_.companionHidden || back.companionHidden;
 }
 
 void OptionsMenus::setGestureTests(bool eyeTest, bool mouthTest) {

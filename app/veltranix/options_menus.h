@@ -44,6 +44,8 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
     void askBeforeDisablingHeadMovement() override;
     void lexiconReloaded() override;
     void openMacroEditor() override;
+    // The macro editor closed: the mouse menu comes back as it was opened.
+    void returnFromMacroEditor();
 
     // MouseMenuEngine.
     void setGestureTests(bool eyeTest, bool mouthTest) override;
@@ -59,6 +61,11 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
         PopupOrigin origin = PopupOrigin::ButtonMenu;
         bool companionHidden = false;
     };
+    // What the mouse menu that gave way to the macro editor comes back with.
+    struct EditorReturn {
+        PopupOrigin origin = PopupOrigin::ButtonMenu;
+        bool companionHidden = false;
+    };
     Open& slot(PopupKind menu);
     void onWarningAnswer(WarningChoice choice);
 
@@ -67,6 +74,7 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
     Open webcam_;
     Open mouse_;
     Open system_;
+    std::optional<EditorReturn> editorReturn_;
 };
 
 }  // namespace veltranix

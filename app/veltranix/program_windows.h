@@ -89,6 +89,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // Opens the macro editor (the mouse options menu's button); its OK and
     // cancel bring the mouse options menu back.
     void openMacroEditor();
+    void macroFileDialogShown(bool shown);
     void createMainWindow();
     // The start-up form, centred, shown.
     void showStartup();
@@ -185,6 +186,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
 
     ProgramWindowsServices services_;
     MacroWindows* macroWindows_ = nullptr;
+    std::optional<std::int32_t> clicMacroBeforeFileDialog_;
     TrackingLoop* loop_ = nullptr;
     PointerActions* actions_ = nullptr;
     SkinLibrary skins_;

@@ -1018,6 +1018,37 @@ MacroSet ExpectedRecording() {
     return set;
 }
 
+// A helper opens the mouse options from the set-up bar and the macro editor
+// from there: set-up waits behind the editor (no loading bar, no docking
+// although the face is in place) and goes on once the mouse options it came
+// from have closed.
+TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
+    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+    face_->MoveTo(200, 0);
+    const std::unique_ptr<RunningProgram> program = Start();
+    std::optional<WindowPlace> main;
+    ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30))
+        << OpenWindowNames();
+    std::optional<WindowPlace> mouse;
+    HelperClicksAt(main->x + 200, main->y + 500);
+    ASSERT_TRUE(WaitFor([&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }, 10))
+        << OpenWindowNames();
+    std::optional<WindowPlace> editor;
+    HelperClicksAt(mouse->x + 66, mouse->y + 393);
+    ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 10));
+    face_->MoveTo(0, 0);
+    const auto setUpGoesOn = [&] {
+        const std::optional<WindowPlace> now = screen_.Find("Veltranix");
+        return screen_.Find("BarraDeCarga").has_value() || (now && now->width == 160);
+    };
+    EXPECT_FALSE(WaitFor(setUpGoesOn, 8)) << OpenWindowNames();
+    HelperClicksAt(editor->x + kEditorCancel.x, editor->y + kEditorCancel.y);
+    ASSERT_TRUE(WaitFor([&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }, 10))
+        << "the mouse options did not come back: " << OpenWindowNames();
+    HelperClicksAt(mouse->x + 480, mouse->y + 473);
+    EXPECT_TRUE(WaitFor(setUpGoesOn, 30)) << OpenWindowNames();
+}
+
 TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     Display* display = screen_.display();
     face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
