@@ -1049,6 +1049,52 @@ TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
     EXPECT_TRUE(WaitFor(setUpGoesOn, 30)) << OpenWindowNames();
 }
 
+// While the editor's open-file dialog is up a trigger over it makes a plain
+// left click: the click-type menu, which the dwell clock is bound to, stays shut.
+TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
+    {
+        FileSettingsStore store({folder_.path() / "config" / "settings.store",
+                                 folder_.path() / "config" / "autostart"});
+        store.open();
+        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 2), StoreStatus::Ok);
+        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "clicMacro", 1), StoreStatus::Ok);
+    }
+    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+    const std::unique_ptr<RunningProgram> program = Start({"--open-macro-editor"});
+    std::optional<WindowPlace> editor;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const std::optional<WindowPlace> main = screen_.Find("Veltranix");
+            editor = screen_.Find("MACROS");
+            return editor && main && main->width == 160;
+        },
+        90))
+        << OpenWindowNames();
+    // The dwell clicks record mode (a plain click on the editor), then its open-file tool.
+    LearnHeadToPointerGain();
+    ASSERT_TRUE(SteerPointerInto({editor->x + 22, editor->y + 257, 20, 20}));
+    Hold(4.5);
+    std::optional<WindowPlace> dialog;
+    ASSERT_TRUE(DwellClickOn({editor->x + 346, editor->y + 250, 20, 20},
+                             [&] { return (dialog = screen_.Find("Open")).has_value(); }));
+    // Where a window manager might put it: off the editor.
+    Display* display = screen_.display();
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    for (unsigned int index = 0; index < count; ++index) {
+        char* name = nullptr;
+        if (XFetchName(display, children[index], &name) != 0 && std::string(name) == "Open") {
+            XMoveWindow(display, children[index], 20, 20);
+        }
+        XFree(name);
+    }
+    XFree(children);
+    ASSERT_TRUE(SteerPointerInto({60, 120, 200, 100}));
+    EXPECT_FALSE(WaitFor([&] { return screen_.Find("CLICK_DESPL").has_value(); }, 8))
+        << OpenWindowNames();
+}
+
 TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     Display* display = screen_.display();
     face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
