@@ -26,7 +26,9 @@ class XCursors : public CursorPort {
     bool installAnimatedCursor(const std::filesystem::path& aniFile) override;
     // Also the restore at exit: a window holds on to the cursor it shows, so
     // the theme's images stay when this program's connection closes, and the
-    // server keeps nothing of this program's after it.
+    // server keeps nothing of this program's after it. (Until another client
+    // takes the freed client slot, XFixes gives readers of the cursor image
+    // none for these cursors; the screen shows them all the same.)
     void restoreSystemCursors() override;
     // The theme's hand under the arrow's names, until the next restore.
     void showHandCursor() override;

@@ -132,7 +132,8 @@ TEST_F(XCursorsTest, TheHandShowsAfterATimedPressUntilTheRestore) {
 
 // An X server serves a fixed number of clients: every run of the program
 // must leave its slot free. The arrow stays on screen after each connection
-// has gone (read through a fresh one: the reader must not be the restorer).
+// has gone (read through a new client, which takes the freed slot: XFixes
+// reports no image of a cursor whose maker's slot is free).
 TEST_F(XCursorsTest, RestoringAtEachExitKeepsTheArrowAndNoClientSlot) {
     const auto fresh = [] {
         Display* reader = XOpenDisplay(TestDisplayName().c_str());
