@@ -333,6 +333,13 @@ class ProgramSystemTest : public ::testing::Test {
         return ended ? nullptr : std::move(program);
     }
 
+    void StoreMouse(const char* name, std::int32_t value) {
+        FileSettingsStore store({folder_.path() / "config" / "settings.store",
+                                 folder_.path() / "config" / "autostart"});
+        store.open();
+        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, name, value), StoreStatus::Ok);
+    }
+
     std::optional<std::int32_t> Stored(const char* key, const char* name) {
         FileSettingsStore store({folder_.path() / "config" / "settings.store",
                                  folder_.path() / "config" / "autostart"});
@@ -524,15 +531,11 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_EQ(*program->Poll(), 0);
     // The desktop shows the restored arrow, but XFixes reports no image of a
     // cursor whose maker's client slot is free until new clients take it.
-    std::vector<Display*> newcomers(8);
-    for (Display*& newcomer : newcomers) {
-        newcomer = XOpenDisplay(nullptr);
+    std::vector<std::unique_ptr<Display, decltype(&XCloseDisplay)>> newcomers;
+    for (int index = 0; index < 8; ++index) {
+        newcomers.emplace_back(XOpenDisplay(nullptr), &XCloseDisplay);
     }
-    const std::vector<std::uint32_t> arrowAfter = ApplicationCursor();
-    EXPECT_EQ(arrowAfter, arrowBefore) << "the theme's arrow is not back";
-    for (Display* newcomer : newcomers) {
-        XCloseDisplay(newcomer);
-    }
+    EXPECT_EQ(ApplicationCursor(), arrowBefore) << "the theme's arrow is not back";
 }
 
 TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
@@ -668,13 +671,8 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
 // edge is refused; tracking then starts from the marked eyes, and the face
 // alone opens the click-type menu by dwelling and picks a right click from it.
 TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick) {
-    {
-        FileSettingsStore store({folder_.path() / "config" / "settings.store",
-                                 folder_.path() / "config" / "autostart"});
-        store.open();
-        // The dwell clock opens the click-type menu (kind 1, stored as 2).
-        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 2), StoreStatus::Ok);
-    }
+    // The dwell clock opens the click-type menu (kind 1, stored as 2).
+    StoreMouse("rellotge", 2);
     face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     // Too far to the side to be calibrated while the helper reaches the bar.
     face_->MoveTo(200, 0);
@@ -1061,13 +1059,8 @@ TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
 // While the editor's open-file dialog is up a trigger over it makes a plain
 // left click: the click-type menu, which the dwell clock is bound to, stays shut.
 TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
-    {
-        FileSettingsStore store({folder_.path() / "config" / "settings.store",
-                                 folder_.path() / "config" / "autostart"});
-        store.open();
-        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 2), StoreStatus::Ok);
-        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "clicMacro", 1), StoreStatus::Ok);
-    }
+    StoreMouse("rellotge", 2);
+    StoreMouse("clicMacro", 1);
     face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     const std::unique_ptr<RunningProgram> program = Start({"--open-macro-editor"});
     std::optional<WindowPlace> editor;
