@@ -63,6 +63,10 @@ class CompanionMessageReceiver {
   public:
     virtual ~CompanionMessageReceiver() = default;
     virtual void companionMessage(const CompanionMessage& message) = 0;
+    // The companion left, or its window is gone: its window id and its
+    // keyboard rectangles no longer stand. Its messages are refused from now
+    // on until it hands over a window of its own again.
+    virtual void companionGone() {}
 };
 
 }  // namespace veltranix

@@ -230,7 +230,8 @@ void MacroEditor::PacketText(std::u16string_view text) {
 
 void MacroEditor::ChooseProfile(const std::string& fileName) {
     if (profiles_.SelectProfile(fileName)) {
-        ProfilesChanged(fileName);
+        // A broken file was set aside for "Default.cfg": that is what is shown.
+        ProfilesChanged(profiles_.profileFileName());
     } else {
         // Gone from the folder since the list was read.
         ProfilesChanged({});

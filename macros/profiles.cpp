@@ -194,6 +194,12 @@ ProfileCreation Profiles::CreateProfile(std::string_view typedName) {
         std::filesystem::remove(file, ignored);
         return ProfileCreation::WriteFailed;
     }
+    // The editor goes on with the new profile shown: its macros are the ones
+    // edited and saved from now on, the current profile's file stays current.
+    const std::filesystem::path current = store_.macroFilePath();
+    store_.setMacroFilePath(file);
+    store_.LoadMacroFile();
+    store_.setMacroFilePath(current);
     return ProfileCreation::Created;
 }
 

@@ -66,9 +66,9 @@ class Profiles {
     // A name chosen in the editor's list becomes the current profile; false
     // when it names no profile of the folder.
     bool SelectProfile(std::string_view fileName);
-    // Writes a new profile with the built-in macros. The current profile, its
-    // macros and the path of its file do not change. Tells the user when the
-    // name exists.
+    // Writes a new profile with the built-in macros and loads them into the
+    // working set. The current profile and the path of its file do not
+    // change. Tells the user when the name exists.
     ProfileCreation CreateProfile(std::string_view typedName);
     // Deletes a profile and loads "Default.cfg"; deleting the current profile
     // makes "Default.cfg" current.

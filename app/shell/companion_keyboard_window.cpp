@@ -3,8 +3,18 @@
 namespace veltranix {
 
 void CompanionKeyboardWindow::HandedOver(std::uint64_t windowId) {
+    // A new window was never hidden by us.
+    if (id_ != windowId) {
+        hiddenByUs_ = false;
+    }
     id_ = windowId;
     shown_ = true;
+}
+
+void CompanionKeyboardWindow::Forget() {
+    id_.reset();
+    shown_ = false;
+    hiddenByUs_ = false;
 }
 
 void CompanionKeyboardWindow::HideForMenu() {

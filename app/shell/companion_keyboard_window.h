@@ -28,6 +28,8 @@ class CompanionKeyboardWindow {
     void MenuClosed(bool anotherMenuOpen);
     // Asks the companion's window to close (shutdown); it is forgotten.
     void Close();
+    // The companion is gone: nothing of its window is kept.
+    void Forget();
 
   private:
     CompanionPort& companion_;

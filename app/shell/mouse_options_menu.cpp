@@ -239,10 +239,12 @@ void MouseOptionsMenu::Close(MouseControlKind how) {
         persistence_.SaveMouseSettings();
         persistence_.RecomputeThresholds(3);
     }
-    host_.closeOptionsMenu(kind());
+    // The editor opens first: the menu's host then knows that the menu
+    // closes for the editor and comes back after it.
     if (how == MacroEditor) {
         host_.openMacroEditor();
     }
+    host_.closeOptionsMenu(kind());
 }
 
 void MouseOptionsMenu::OnClosedFromOutside() {

@@ -80,7 +80,8 @@ class OptionsMenuHost {
     virtual void askBeforeDisablingHeadMovement() = 0;
     // Every open window shows the lexicon's texts again.
     virtual void lexiconReloaded() = 0;
-    // The macro editor of the current profile.
+    // The macro editor of the current profile, asked for while the mouse
+    // menu is still open; the menu closes next and comes back after the editor.
     virtual void openMacroEditor() = 0;
 };
 

@@ -265,6 +265,7 @@ MacroEditorWidget::MacroEditorWidget(MacroEditor& editor, const Lexicon& lexicon
 
 MacroEditorWidget::~MacroEditorWidget() {
     delete runDialog_.data();
+    delete fileDialog_.data();
     openWindows_.shellCommandDialog = false;
 }
 
@@ -399,6 +400,18 @@ void MacroEditorWidget::openFileDialog() {
         editor_.AddShellEntry(path.toStdU16String(), ShellSource::FileDialog);
         Refresh();
     });
+    // Triggers over the dialog make plain left clicks, as over the run dialog.
+    connect(dialog, &QObject::destroyed, this, [this] {
+        openWindows_.shellCommandDialog = runDialog_ != nullptr;
+        if (requests_.fileDialogShown) {
+            requests_.fileDialogShown(false);
+        }
+    });
+    fileDialog_ = dialog;
+    openWindows_.shellCommandDialog = true;
+    if (requests_.fileDialogShown) {
+        requests_.fileDialogShown(true);
+    }
     dialog->open();
 }
 
@@ -441,7 +454,7 @@ void MacroEditorWidget::openRunDialog() {
     });
     connect(cancel, &QPushButton::clicked, dialog, &QDialog::close);
     connect(dialog, &QObject::destroyed, this, [this] {
-        openWindows_.shellCommandDialog = false;
+        openWindows_.shellCommandDialog = fileDialog_ != nullptr;
         focusForMode();
     });
     const QRect screen = this->screen()->geometry();

@@ -33,6 +33,8 @@ struct MacroEditorRequests {
     std::function<void(const std::string& shown)> deleteProfile;
     // OK (after a successful save) or cancel: the editor is to close.
     std::function<void()> closed;
+    // The open-file dialog opened (true) or ended (false).
+    std::function<void(bool shown)> fileDialogShown;
 };
 
 // The macro editor's window: real controls at the design places over the
@@ -100,6 +102,7 @@ class MacroEditorWidget final : public SkinnedWindow {
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPointer<QWidget> runDialog_;
+    QPointer<QWidget> fileDialog_;
     // Window dragging by the grip: the cursor's offset from the window's corner.
     QTimer* dragTimer_ = nullptr;
     bool dragging_ = false;

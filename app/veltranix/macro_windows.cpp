@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -27,7 +28,8 @@ MacroWindows::~MacroWindows() {
     CloseAll();
 }
 
-void MacroWindows::OpenEditor(std::function<void()> closed) {
+void MacroWindows::OpenEditor(std::function<void()> closed,
+                              std::function<void(bool)> fileDialogShown) {
     if (editorWidget_) {
         editorWidget_->show();
         editorWidget_->raise();
@@ -35,6 +37,7 @@ void MacroWindows::OpenEditor(std::function<void()> closed) {
         return;
     }
     closed_ = std::move(closed);
+    fileDialogShown_ = std::move(fileDialogShown);
     focusBefore_ = services_.focus.current();
     editor_->Open();
     const float sizeFactor = services_.settings.sizeFactor;
@@ -48,6 +51,11 @@ void MacroWindows::OpenEditor(std::function<void()> closed) {
                                 closeEditor();
                                 if (closed_) {
                                     closed_();
+                                }
+                            },
+                            [this](bool shown) {
+                                if (fileDialogShown_) {
+                                    fileDialogShown_(shown);
                                 }
                             }});
     const ScreenSize screen = services_.desktop.screenSize();
@@ -64,6 +72,10 @@ void MacroWindows::closeEditor() {
         delete profileDialog_.data();
     }
     if (editorWidget_) {
+        // Its open-file dialog ends now, while everything it reports to lives.
+        for (QFileDialog* dialog : editorWidget_->findChildren<QFileDialog*>()) {
+            delete dialog;
+        }
         editorWidget_->close();
         editorWidget_->deleteLater();
         editorWidget_ = nullptr;

@@ -49,8 +49,9 @@ class MacroWindows final : public QObject {
     ~MacroWindows() override;
 
     // Opens the editor (or raises it when open); `closed` runs after OK or
-    // cancel has closed it.
-    void OpenEditor(std::function<void()> closed);
+    // cancel has closed it, `fileDialogShown` when its open-file dialog
+    // opens (true) and when it ends (false).
+    void OpenEditor(std::function<void()> closed, std::function<void(bool)> fileDialogShown);
     bool editorOpen() const { return !editorWidget_.isNull(); }
     // Closes the editor without saving, and its dialog (shutdown).
     void CloseAll();
@@ -75,6 +76,7 @@ class MacroWindows final : public QObject {
     QPointer<MacroEditorWidget> editorWidget_;
     QPointer<ProfileNameDialog> profileDialog_;
     std::function<void()> closed_;
+    std::function<void(bool)> fileDialogShown_;
     std::uint64_t focusBefore_ = 0;
 };
 

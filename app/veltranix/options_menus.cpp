@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/veltranix/macro_windows.h"
 #include "app/veltranix/program_windows.h"
 #include "pointer/pointer_actions.h"
 
@@ -75,6 +76,14 @@ void OptionsMenus::closeOptionsMenu(PopupKind menu) {
     if (menu == PopupKind::MouseOptions && windows_.actions_ != nullptr) {
         // Macros in the click-type menu decide its height.
         windows_.actions_->menu.RebuildCells();
+    }
+    if (menu == PopupKind::MouseOptions && editorReturn_) {
+        if (windows_.macroWindows_ != nullptr && windows_.macroWindows_->editorOpen()) {
+            // The editor stands in for the menu: nothing behind it starts
+            // again (no set-up, no detection) until the menu is back.
+            return;
+        }
+        editorReturn_.reset();
     }
     windows_.returnFromPopup(open.origin);
     menuClosed();
@@ -154,7 +163,14 @@ void OptionsMenus::lexiconReloaded() {
 }
 
 void OptionsMenus::openMacroEditor() {
+    editorReturn_ = EditorReturn{mouse_.origin};
     windows_.openMacroEditor();
+}
+
+void OptionsMenus::returnFromMacroEditor() {
+    const EditorReturn back = editorReturn_.value_or(EditorReturn{});
+    editorReturn_.reset();
+    windows_.openPopup(PopupKind::MouseOptions, back.origin);
 }
 
 void OptionsMenus::setGestureTests(bool eyeTest, bool mouthTest) {

@@ -47,6 +47,8 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
     void askBeforeDisablingHeadMovement() override;
     void lexiconReloaded() override;
     void openMacroEditor() override;
+    // The macro editor closed: the mouse menu comes back as it was opened.
+    void returnFromMacroEditor();
 
     // MouseMenuEngine.
     void setGestureTests(bool eyeTest, bool mouthTest) override;
@@ -61,6 +63,10 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
         QPointer<OptionsMenuWidget> window;
         PopupOrigin origin = PopupOrigin::ButtonMenu;
     };
+    // What the mouse menu that gave way to the macro editor comes back with.
+    struct EditorReturn {
+        PopupOrigin origin = PopupOrigin::ButtonMenu;
+    };
     Open& slot(PopupKind menu);
     // After any close of a menu: the companion keyboard back once none is open.
     void menuClosed();
@@ -71,6 +77,7 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
     Open webcam_;
     Open mouse_;
     Open system_;
+    std::optional<EditorReturn> editorReturn_;
 };
 
 }  // namespace veltranix

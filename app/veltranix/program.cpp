@@ -476,6 +476,13 @@ void Program::companionMessage(const CompanionMessage& message) {
     }
 }
 
+void Program::companionGone() {
+    keyboards_ = KeyboardCooperation{};
+    if (windows_) {
+        windows_->forgetCompanion();
+    }
+}
+
 void Program::shutdown() {
     if (shutDown_) {
         return;
@@ -490,7 +497,7 @@ void Program::shutdown() {
     // Nothing of ours may stay on the user's desktop: the clock cursor, a
     // held button (a drag, a timed press), the pointer on our window.
     if (cursors_) {
-        cursors_->restoreSystemCursorsBeyondExit();
+        cursors_->restoreSystemCursors();
     }
     if (actions_) {
         actions_->clicks.ReleaseHeldButtons();

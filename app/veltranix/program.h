@@ -99,6 +99,7 @@ class Program final : public QObject,
     void webcamSettingsApplied() override {}
     // CompanionMessageReceiver.
     void companionMessage(const CompanionMessage& message) override;
+    void companionGone() override;
 
     // In a Wayland session the pointer reaches only X11 windows: said once, in words.
     void showWaylandNotice();

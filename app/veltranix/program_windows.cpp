@@ -543,7 +543,30 @@ void ProgramWindows::openMacroEditor() {
         return;
     }
     macroWindows_->OpenEditor(
-        [this] { openPopup(PopupKind::MouseOptions, PopupOrigin::ButtonMenu); });
+        [this] {
+            if (options_) {
+                options_->returnFromMacroEditor();
+            }
+        },
+        [this](bool shown) { macroFileDialogShown(shown); });
+}
+
+void ProgramWindows::macroFileDialogShown(bool shown) {
+    // While the open-file dialog is up the click-type menu is closed and
+    // offers no macros; afterwards it offers what it offered before.
+    Settings& settings = services_.settings;
+    if (shown && !clicMacroBeforeFileDialog_) {
+        clicMacroBeforeFileDialog_ = settings.clicMacro;
+        settings.clicMacro = 0;
+    } else if (!shown && clicMacroBeforeFileDialog_) {
+        settings.clicMacro = *clicMacroBeforeFileDialog_;
+        clicMacroBeforeFileDialog_.reset();
+    }
+    if (actions_ != nullptr) {
+        actions_->menu.Hide();
+        actions_->menu.RebuildCells();
+    }
+    clickMenuWindow_.rebuild();
 }
 
 void ProgramWindows::openConfirmation(PopupKind popup, PopupOrigin origin) {

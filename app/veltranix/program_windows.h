@@ -91,6 +91,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // Opens the macro editor (the mouse options menu's button); its OK and
     // cancel bring the mouse options menu back.
     void openMacroEditor();
+    void macroFileDialogShown(bool shown);
     void createMainWindow();
     // The start-up form, centred, shown.
     void showStartup();
@@ -111,6 +112,8 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
 
     void setCompanionWindow(std::uint64_t windowId) { companionKeyboard_.HandedOver(windowId); }
     void setCompanionHidden() { companionKeyboard_.HiddenByCompanion(); }
+    // The companion left the bus or lost its window: it is forgotten.
+    void forgetCompanion() { companionKeyboard_.Forget(); }
     void hideMainWindow();
     void closeCompanion() { companionKeyboard_.Close(); }
     // A second start asked to see the program: the window hidden by the
@@ -205,6 +208,7 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
 
     ProgramWindowsServices services_;
     MacroWindows* macroWindows_ = nullptr;
+    std::optional<std::int32_t> clicMacroBeforeFileDialog_;
     TrackingLoop* loop_ = nullptr;
     PointerActions* actions_ = nullptr;
     SkinLibrary skins_;

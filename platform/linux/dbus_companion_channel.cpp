@@ -3,18 +3,108 @@
 #include <QtDBus/QDBusConnection>
 #include <QtDBus/QDBusConnectionInterface>
 #include <QtDBus/QDBusMessage>
+#include <QtDBus/QDBusServiceWatcher>
 #include <QtDBus/QDBusVirtualObject>
 
 // After Qt: the Xlib headers define macros that clash with Qt's.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
 
 namespace veltranix {
+namespace {
+
+// The answer to a message that the trust rules refuse.
+constexpr const char* kNotPermitted = "org.veltranix.Companion1.Error.NotPermitted";
+// The bus daemon answers at once; a stuck one must not hold the GUI thread long.
+constexpr int kBusQueryTimeoutMs = 200;
+
+// The process of the client that made `window`, as the X server knows it
+// from the connection (X-Resource); none when the server cannot tell.
+std::optional<std::uint32_t> ServerKnownProcess(Display* display, Window window) {
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XResQueryExtension(display, &eventBase, &errorBase)) {
+        return std::nullopt;
+    }
+    XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* values = nullptr;
+    if (XResQueryClientIds(display, 1, &spec, &count, &values) != Success) {
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> process;
+    for (long index = 0; index < count; ++index) {
+        const pid_t pid = XResGetClientPid(&values[index]);
+        if (pid > 0) {
+            process = static_cast<std::uint32_t>(pid);
+        }
+    }
+    XResClientIdsDestroy(count, values);
+    return process;
+}
+
+// The window's _NET_WM_PID: written by its client, and by anyone else who
+// cares to, so it counts only when the server cannot tell.
+std::optional<std::uint32_t> AnnouncedProcess(Display* display, Window window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) != Success) {
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> process;
+    if (type == XA_CARDINAL && format == 32 && count == 1 && data != nullptr) {
+        process = static_cast<std::uint32_t>(*reinterpret_cast<unsigned long*>(data));
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return process;
+}
+
+// Whether `window` exists and was made by process `processId`. Caller holds
+// the connection's mutex.
+bool WindowBelongsTo(Display* display, Window window, std::uint32_t processId) {
+    XErrorTrap trap(display);
+    XWindowAttributes attributes{};
+    // The X-Resource answer goes by the id's client part alone: the window
+    // itself must exist too.
+    if (window == 0 || XGetWindowAttributes(display, window, &attributes) == 0 || trap.failed()) {
+        return false;
+    }
+    std::optional<std::uint32_t> owner = ServerKnownProcess(display, window);
+    if (!owner) {
+        owner = AnnouncedProcess(display, window);
+    }
+    return !trap.failed() && owner == processId;
+}
+
+// The process behind a unique bus name, as the bus daemon knows it.
+std::optional<std::uint32_t> SenderProcess(const QDBusConnection& bus, const QString& sender) {
+    QDBusMessage query = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+    query << sender;
+    const QDBusMessage reply = bus.call(query, QDBus::Block, kBusQueryTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const std::uint32_t process = reply.arguments()[0].toUInt(&ok);
+    return ok && process != 0 ? std::optional<std::uint32_t>(process) : std::nullopt;
+}
+
+}  // namespace
 
 class DbusCompanionChannel::BusObject : public QDBusVirtualObject {
   public:
     explicit BusObject(CompanionMessageReceiver& receiver) : receiver_(receiver) {}
+    void setChannel(DbusCompanionChannel* channel) { channel_ = channel; }
 
     QString introspect(const QString& path) const override {
         if (path != QLatin1String(kPath)) {
@@ -50,6 +140,13 @@ class DbusCompanionChannel::BusObject : public QDBusVirtualObject {
                 QStringLiteral("unknown message \"%1\"").arg(arguments[0].toString())));
             return true;
         }
+        if (!permitted(*kind, message, connection, arguments[1].toUInt())) {
+            connection.send(message.createErrorReply(
+                QLatin1String(kNotPermitted),
+                QStringLiteral("\"%1\" is taken only from the program whose window it names")
+                    .arg(arguments[0].toString())));
+            return true;
+        }
         if (!message.isReplyRequired() || connection.send(message.createReply())) {
             receiver_.companionMessage({*kind, arguments[1].toUInt(), arguments[2].toUInt()});
         }
@@ -57,7 +154,25 @@ class DbusCompanionChannel::BusObject : public QDBusVirtualObject {
     }
 
   private:
+    bool permitted(CompanionMessageKind kind, const QDBusMessage& message,
+                   const QDBusConnection& connection, std::uint32_t wParam) const {
+        switch (kind) {
+            case CompanionMessageKind::CompanionShown:
+                return channel_ != nullptr &&
+                       channel_->admitCompanionWindow(connection, message.service(), wParam);
+            case CompanionMessageKind::KeyboardRectangle:
+            case CompanionMessageKind::MacroKeyboardRectangle:
+            case CompanionMessageKind::CompanionHidden:
+                return channel_ != nullptr && channel_->fromCompanion(message.service());
+            case CompanionMessageKind::Ignored:
+            case CompanionMessageKind::TrackingStarted:
+                break;
+        }
+        return true;
+    }
+
     CompanionMessageReceiver& receiver_;
+    DbusCompanionChannel* channel_ = nullptr;
 };
 
 std::unique_ptr<DbusCompanionChannel> DbusCompanionChannel::Create(
@@ -78,17 +193,79 @@ std::unique_ptr<DbusCompanionChannel> DbusCompanionChannel::Create(
         return nullptr;
     }
     return std::unique_ptr<DbusCompanionChannel>(
-        new DbusCompanionChannel(std::move(object), std::move(x)));
+        new DbusCompanionChannel(std::move(object), std::move(x), receiver));
 }
 
 DbusCompanionChannel::DbusCompanionChannel(std::unique_ptr<BusObject> object,
-                                           std::shared_ptr<XDisplayConnection> x)
-    : object_(std::move(object)), x_(std::move(x)) {}
+                                           std::shared_ptr<XDisplayConnection> x,
+                                           CompanionMessageReceiver& receiver)
+    : object_(std::move(object)), x_(std::move(x)), receiver_(receiver) {
+    object_->setChannel(this);
+}
 
 DbusCompanionChannel::~DbusCompanionChannel() {
+    object_->setChannel(nullptr);
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.unregisterService(QLatin1String(kService));
     bus.unregisterObject(QLatin1String(kPath));
+}
+
+bool DbusCompanionChannel::admitCompanionWindow(const QDBusConnection& bus, const QString& sender,
+                                                std::uint32_t windowId) {
+    if (x_ == nullptr || sender.isEmpty()) {
+        return false;
+    }
+    const std::optional<std::uint32_t> process = SenderProcess(bus, sender);
+    if (!process) {
+        return false;
+    }
+    {
+        std::lock_guard lock(x_->mutex());
+        if (!WindowBelongsTo(x_->display(), static_cast<Window>(windowId), *process)) {
+            return false;
+        }
+    }
+    if (!companion_ || companion_->busName != sender) {
+        departureWatch_ = std::make_unique<QDBusServiceWatcher>(
+            sender, bus, QDBusServiceWatcher::WatchForUnregistration);
+        QObject::connect(departureWatch_.get(), &QDBusServiceWatcher::serviceUnregistered,
+                         &context_, [this] { forgetCompanion(); });
+    }
+    companion_ = Companion{sender, *process, windowId};
+    return true;
+}
+
+bool DbusCompanionChannel::fromCompanion(const QString& sender) const {
+    return companion_ && !sender.isEmpty() && companion_->busName == sender;
+}
+
+std::optional<unsigned long> DbusCompanionChannel::companionWindowToTouch(std::uint64_t windowId) {
+    if (x_ == nullptr || !companion_ || windowId == 0 || companion_->windowId != windowId) {
+        return std::nullopt;
+    }
+    // Gone, or its id now names another program's window: never touched.
+    if (!WindowBelongsTo(x_->display(), static_cast<Window>(windowId), companion_->processId)) {
+        forgetCompanion();
+        return std::nullopt;
+    }
+    return static_cast<unsigned long>(windowId);
+}
+
+void DbusCompanionChannel::forgetCompanion() {
+    if (!companion_) {
+        return;
+    }
+    companion_.reset();
+    // Not from inside the watcher's own signal, nor into a caller's half-done step.
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            if (!companion_) {
+                departureWatch_.reset();
+                receiver_.companionGone();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void DbusCompanionChannel::broadcastTrackingStarted() {
@@ -99,31 +276,43 @@ void DbusCompanionChannel::broadcastTrackingStarted() {
 }
 
 void DbusCompanionChannel::showCompanionWindow(std::uint64_t windowId) {
-    if (x_ == nullptr || windowId == 0) {
+    if (x_ == nullptr) {
         return;
     }
     std::lock_guard lock(x_->mutex());
+    const std::optional<unsigned long> window = companionWindowToTouch(windowId);
+    if (!window) {
+        return;
+    }
     XErrorTrap trap(x_->display());
-    XMapRaised(x_->display(), static_cast<Window>(windowId));
+    XMapRaised(x_->display(), *window);
 }
 
 void DbusCompanionChannel::hideCompanionWindow(std::uint64_t windowId) {
-    if (x_ == nullptr || windowId == 0) {
+    if (x_ == nullptr) {
         return;
     }
     std::lock_guard lock(x_->mutex());
+    const std::optional<unsigned long> window = companionWindowToTouch(windowId);
+    if (!window) {
+        return;
+    }
     Display* display = x_->display();
     XErrorTrap trap(display);
-    XWithdrawWindow(display, static_cast<Window>(windowId), DefaultScreen(display));
+    XWithdrawWindow(display, *window, DefaultScreen(display));
 }
 
 void DbusCompanionChannel::closeCompanionWindow(std::uint64_t windowId) {
-    if (x_ == nullptr || windowId == 0) {
+    if (x_ == nullptr) {
         return;
     }
     std::lock_guard lock(x_->mutex());
+    const std::optional<unsigned long> target = companionWindowToTouch(windowId);
+    if (!target) {
+        return;
+    }
     Display* display = x_->display();
-    const Window window = static_cast<Window>(windowId);
+    const Window window = *target;
     XErrorTrap trap(display);
     const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     Atom* protocols = nullptr;
@@ -135,8 +324,8 @@ void DbusCompanionChannel::closeCompanionWindow(std::uint64_t windowId) {
         }
         XFree(protocols);
     }
+    // Another program's window is never destroyed: it is asked, or left.
     if (!takesPart) {
-        XDestroyWindow(display, window);
         return;
     }
     XEvent event{};

@@ -1,11 +1,18 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+
+#include <QtCore/QObject>
+#include <QtCore/QString>
 
 #include "core/companion_messages.h"
 #include "core/companion_port.h"
 #include "platform/linux/x_display.h"
+
+class QDBusConnection;
+class QDBusServiceWatcher;
 
 namespace veltranix {
 
@@ -19,6 +26,14 @@ namespace veltranix {
 //         companion's X window id), "WM_USER+1", "WM_USER+21" (or 1024, 1025,
 //         1045); an unknown name is answered with the error
 //         org.veltranix.Companion1.Error.UnknownMessage.
+//
+// Trust: "WM_USER" is taken only when the window belongs to the sender (the
+// X server's record of the window's client process, or the window's
+// _NET_WM_PID when the server keeps none, equals the sender's process on
+// the bus); the sender then is the companion. The keyboard rectangles and
+// "WM_USER+1" are taken from the companion only. Anything refused is
+// answered with org.veltranix.Companion1.Error.NotPermitted. The companion
+// is forgotten when it leaves the bus or its window is gone.
 //     signal Broadcast(s message, u wParam, u lParam)
 //         "WM_VELTRANIX", 0, 0 each time the head starts driving the pointer.
 //
@@ -41,16 +56,36 @@ class DbusCompanionChannel : public CompanionPort {
     void broadcastTrackingStarted() override;
     void showCompanionWindow(std::uint64_t windowId) override;
     void hideCompanionWindow(std::uint64_t windowId) override;
-    // Asks the window to close as its close button does (WM_DELETE_WINDOW),
-    // or destroys it when it does not take part in that protocol.
+    // Each acts on the companion's own window only. The close asks the
+    // window to close as its close button does (WM_DELETE_WINDOW); a window
+    // that does not take part in that protocol is left as it is.
     void closeCompanionWindow(std::uint64_t windowId) override;
 
   private:
     class BusObject;
-    DbusCompanionChannel(std::unique_ptr<BusObject> object, std::shared_ptr<XDisplayConnection> x);
+    struct Companion {
+        QString busName;  // the sender's unique name
+        std::uint32_t processId = 0;
+        std::uint64_t windowId = 0;
+    };
+    DbusCompanionChannel(std::unique_ptr<BusObject> object, std::shared_ptr<XDisplayConnection> x,
+                         CompanionMessageReceiver& receiver);
+
+    // The trust decisions, for the bus object: true when the message may pass.
+    bool admitCompanionWindow(const QDBusConnection& bus, const QString& sender,
+                              std::uint32_t windowId);
+    bool fromCompanion(const QString& sender) const;
+    // The window to act on: the companion's, while it still belongs to it.
+    std::optional<unsigned long> companionWindowToTouch(std::uint64_t windowId);
+    // Forgets the companion and tells the receiver, after the current event.
+    void forgetCompanion();
 
     std::unique_ptr<BusObject> object_;
     std::shared_ptr<XDisplayConnection> x_;
+    CompanionMessageReceiver& receiver_;
+    std::optional<Companion> companion_;
+    std::unique_ptr<QDBusServiceWatcher> departureWatch_;
+    QObject context_;
 };
 
 }  // namespace veltranix

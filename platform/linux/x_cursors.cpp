@@ -127,22 +127,6 @@ void XCursors::restoreSystemCursors() {
     PutThemeCursorsBack(connection_->display());
 }
 
-bool XCursors::restoreSystemCursorsBeyondExit() {
-    std::lock_guard lock(connection_->mutex());
-    // The cursors the desktop shows from now on belong to the connection
-    // that made them; the server forgets them when it closes. A connection
-    // whose resources the server keeps lets them outlive the program.
-    Display* lasting = XOpenDisplay(DisplayString(connection_->display()));
-    if (lasting == nullptr) {
-        PutThemeCursorsBack(connection_->display());
-        return false;
-    }
-    XSetCloseDownMode(lasting, RetainPermanent);
-    PutThemeCursorsBack(lasting);
-    XCloseDisplay(lasting);
-    return true;
-}
-
 void XCursors::showHandCursor() {
     std::lock_guard lock(connection_->mutex());
     Display* display = connection_->display();

@@ -24,13 +24,12 @@ class XCursors : public CursorPort {
     static std::unique_ptr<XCursors> Create(std::shared_ptr<XDisplayConnection> connection);
 
     bool installAnimatedCursor(const std::filesystem::path& aniFile) override;
+    // Also the restore at exit: a window holds on to the cursor it shows, so
+    // the theme's images stay when this program's connection closes, and the
+    // server keeps nothing of this program's after it. (Until another client
+    // takes the freed client slot, XFixes gives readers of the cursor image
+    // none for these cursors; the screen shows them all the same.)
     void restoreSystemCursors() override;
-    // The restore at exit: the theme's cursors are made on a connection whose
-    // resources the server keeps after it closes (a few cursors for each run
-    // of the program), so the desktop goes on showing them when this
-    // program's connection is gone. False when only the ordinary restore
-    // could be made.
-    bool restoreSystemCursorsBeyondExit();
     // The theme's hand under the arrow's names, until the next restore.
     void showHandCursor() override;
 

@@ -117,6 +117,19 @@ TEST_F(MacroEditorTest, SavingNamesAnUnnamedSlotAndAFailedSaveLosesNothing) {
     EXPECT_EQ(ReadFile(macrosDir / "Default.cfg"), EncodeMacroFile(expected));
 }
 
+TEST_F(MacroEditorTest, ABrokenProfileChosenInTheListShowsDefaultAndOkLeavesItAside) {
+    editor.Open();
+    // Six slots but one TIPO_CLIC header short.
+    std::string bytes = EncodeMacroFile(DefaultMacroSet());
+    bytes.erase(bytes.find(std::string("T\0I\0P\0O\0", 8)), 22);
+    testing::WriteFile(macrosDir / "Work.cfg", bytes);
+    editor.ChooseProfile("Work.cfg");
+    EXPECT_EQ(editor.shownProfile(), "Default.cfg");
+    EXPECT_EQ(editor.profileList(), std::vector<std::string>{"Default.cfg"});
+    EXPECT_EQ(editor.Save(), EditorSave::Saved);
+    EXPECT_FALSE(std::filesystem::exists(macrosDir / "Work.cfg"));
+}
+
 TEST_F(MacroEditorTest, CancelReadsTheMacrosBackFromTheFile) {
     editor.Open();
     editor.SetName(u"changed");

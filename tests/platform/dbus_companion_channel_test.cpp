@@ -4,6 +4,9 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QProcess>
 #include <QtCore/QThread>
+#include <QtDBus/QDBusConnection>
+#include <QtDBus/QDBusMessage>
+#include <QtDBus/QDBusPendingCall>
 
 #include "platform/linux/dbus_companion_channel.h"
 
@@ -18,7 +21,9 @@ namespace {
 class RecordingReceiver : public CompanionMessageReceiver {
   public:
     void companionMessage(const CompanionMessage& message) override { received.push_back(message); }
+    void companionGone() override { ++gone; }
     std::vector<CompanionMessage> received;
+    int gone = 0;
 };
 
 QCoreApplication& Application() {
@@ -43,41 +48,85 @@ int Send(const QStringList& arguments) {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// The program's end of the channel, listening on the session bus.
+// Serves the event loop until `done` holds or about five seconds pass.
+template <typename Condition>
+bool ServeUntil(Condition done) {
+    for (int round = 0; round < 500 && !done(); ++round) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    return done();
+}
+
+// The program's end of the channel, listening on the session bus; beside it
+// a window of this process, and this process's own bus connection, through
+// which it can act as the companion that owns the window.
 class CompanionChannel : public ::testing::Test {
   protected:
     void SetUp() override {
         VELTRANIX_REQUIRE_X_DISPLAY();
         Application();
         std::string error;
-        channel = DbusCompanionChannel::Create(receiver, nullptr, &error);
+        x = XDisplayConnection::Open(testing::TestDisplayName(), &error);
+        ASSERT_NE(x, nullptr) << error;
+        channel = DbusCompanionChannel::Create(receiver, x, &error);
         ASSERT_NE(channel, nullptr) << error;
+        window = std::make_unique<testing::XEventRecorder>(testing::TestDisplayName());
+    }
+    void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("companion")); }
+
+    bool PostAsCompanion(const char* name, std::uint32_t wParam, std::uint32_t lParam = 0) {
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("companion"));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            DbusCompanionChannel::kService, DbusCompanionChannel::kPath,
+            DbusCompanionChannel::kInterface, QStringLiteral("Post"));
+        call << QString::fromLatin1(name) << wParam << lParam;
+        QDBusPendingCall pending = bus.asyncCall(call);
+        ServeUntil([&] { return pending.isFinished(); });
+        return !pending.isError();
+    }
+    // Whether the window still exists, and whether it is mapped.
+    std::pair<bool, int> WindowState() {
+        XWindowAttributes attributes{};
+        XSync(window->display(), False);
+        const bool there = XGetWindowAttributes(window->display(), window->window(), &attributes);
+        return {there, attributes.map_state};
     }
 
     RecordingReceiver receiver;
+    std::shared_ptr<XDisplayConnection> x;
     std::unique_ptr<DbusCompanionChannel> channel;
+    std::unique_ptr<testing::XEventRecorder> window;
 };
 
-TEST_F(CompanionChannel, VeltranixSendDeliversEachMessageWithItsPayloads) {
-    const struct {
-        QStringList arguments;
-        CompanionMessage expected;
-    } cases[] = {
-        {{"WM_KEYVANE", "0x00640032", "0x01F40190"},
-         {CompanionMessageKind::KeyboardRectangle, 0x00640032, 0x01F40190}},
-        {{"WM_MACROKEYVANE", "4294967295", "0xFFFFFFFF"},
-         {CompanionMessageKind::MacroKeyboardRectangle, 0xFFFFFFFF, 0xFFFFFFFF}},
-        {{"WM_USER", "0x2a00007"}, {CompanionMessageKind::CompanionShown, 0x2a00007, 0}},
-        {{"WM_USER+1"}, {CompanionMessageKind::CompanionHidden, 0, 0}},
-        {{"1045", "1", "2"}, {CompanionMessageKind::Ignored, 1, 2}},
-    };
-    for (const auto& one : cases) {
-        SCOPED_TRACE(one.arguments.join(' ').toStdString());
+// Another program (veltranix-send here, gdbus or anything else on the bus)
+// cannot hand over a window that is not its own, nor speak for the companion.
+TEST_F(CompanionChannel, OnlyTheProgramThatOwnsTheWindowBecomesTheCompanion) {
+    const QString id = QString::number(window->window());
+    const auto sent = [&](const QStringList& arguments) {
         receiver.received.clear();
-        EXPECT_EQ(Send(one.arguments), 0);
-        ASSERT_EQ(receiver.received.size(), 1u);
-        EXPECT_EQ(receiver.received[0], one.expected);
+        return Send(arguments) == 0 && receiver.received.size() == 1;
+    };
+    for (const QStringList& arguments :
+         {QStringList{"WM_USER", id}, QStringList{"WM_KEYVANE", "0x00640032", "0x01F40190"},
+          QStringList{"WM_MACROKEYVANE", "1", "1"}, QStringList{"WM_USER+1"}}) {
+        EXPECT_FALSE(sent(arguments)) << arguments.join(' ').toStdString();
     }
+    EXPECT_TRUE(sent({"1045", "0x10", "2"}));
+    EXPECT_EQ(receiver.received.back(), (CompanionMessage{CompanionMessageKind::Ignored, 16, 2}));
+    for (const auto request :
+         {&CompanionPort::hideCompanionWindow, &CompanionPort::closeCompanionWindow}) {
+        (channel.get()->*request)(window->window());
+    }
+    EXPECT_EQ(WindowState(), std::make_pair(true, IsViewable))
+        << "another program's window is untouched";
+
+    ASSERT_TRUE(PostAsCompanion("WM_USER", static_cast<std::uint32_t>(window->window())));
+    EXPECT_TRUE(PostAsCompanion("WM_KEYVANE", 0x00640032, 0x01F40190));
+    EXPECT_FALSE(sent({"WM_KEYVANE", "0", "0"})) << "the keyboard is the companion's alone";
+    QDBusConnection::disconnectFromBus(QStringLiteral("companion"));
+    EXPECT_TRUE(ServeUntil([&] { return receiver.gone == 1; })) << "forgotten when it leaves";
 }
 
 TEST_F(CompanionChannel, BadRequestsAreRefusedAndDeliverNothing) {
@@ -89,16 +138,6 @@ TEST_F(CompanionChannel, BadRequestsAreRefusedAndDeliverNothing) {
     EXPECT_TRUE(receiver.received.empty());
     channel.reset();
     EXPECT_NE(Send({"WM_USER+1"}), 0) << "nobody listens any more";
-}
-
-// Serves the event loop until `done` holds or about five seconds pass.
-template <typename Condition>
-bool ServeUntil(Condition done) {
-    for (int round = 0; round < 500 && !done(); ++round) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-    return done();
 }
 
 TEST_F(CompanionChannel, TrackingStartIsBroadcastToEveryListener) {
@@ -123,43 +162,21 @@ TEST_F(CompanionChannel, TrackingStartIsBroadcastToEveryListener) {
     listener.waitForFinished(5000);
 }
 
-TEST(DbusCompanionChannel, TheCompanionWindowIsHiddenShownAndClosedByItsId) {
-    VELTRANIX_REQUIRE_X_DISPLAY();
-    Application();
-    std::string error;
-    auto x = XDisplayConnection::Open(testing::TestDisplayName(), &error);
-    ASSERT_NE(x, nullptr) << error;
-    RecordingReceiver receiver;
-    auto channel = DbusCompanionChannel::Create(receiver, x, &error);
-    ASSERT_NE(channel, nullptr) << error;
-    testing::XEventRecorder companion(testing::TestDisplayName());
-    Display* display = companion.display();
-    const auto mapState = [&] {
-        XWindowAttributes attributes{};
-        XSync(display, False);
-        XGetWindowAttributes(display, companion.window(), &attributes);
-        return attributes.map_state;
-    };
-    channel->hideCompanionWindow(companion.window());
-    EXPECT_EQ(mapState(), IsUnmapped);
-    channel->showCompanionWindow(companion.window());
-    EXPECT_EQ(mapState(), IsViewable);
+TEST_F(CompanionChannel, TheCompanionsWindowIsHiddenShownAndAskedToClose) {
+    ASSERT_TRUE(PostAsCompanion("WM_USER", static_cast<std::uint32_t>(window->window())));
+    channel->hideCompanionWindow(window->window());
+    EXPECT_EQ(WindowState(), std::make_pair(true, IsUnmapped));
+    channel->showCompanionWindow(window->window());
+    EXPECT_EQ(WindowState(), std::make_pair(true, IsViewable));
     // Ids that name no window are passed over.
     channel->hideCompanionWindow(0x7ffffff);
     channel->closeCompanionWindow(0x7ffffff);
-    channel->closeCompanionWindow(companion.window());
-    XSync(display, False);
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    bool stillThere = false;
-    for (unsigned int index = 0; index < count; ++index) {
-        stillThere = stillThere || children[index] == companion.window();
-    }
-    XFree(children);
-    EXPECT_FALSE(stillThere) << "a window without WM_DELETE_WINDOW is destroyed";
+    channel->closeCompanionWindow(window->window());
+    EXPECT_TRUE(WindowState().first) << "a window without WM_DELETE_WINDOW is left as it is";
+    const Window destroyed = window->window();
+    window.reset();
+    channel->showCompanionWindow(destroyed);
+    EXPECT_TRUE(ServeUntil([&] { return receiver.gone == 1; })) << "forgotten with its window";
 }
 
 }  // namespace

@@ -130,5 +130,26 @@ TEST_F(XCursorsTest, TheHandShowsAfterATimedPressUntilTheRestore) {
     EXPECT_EQ(CurrentCursor(display).pixels, arrow.pixels);
 }
 
+// An X server serves a fixed number of clients: every run of the program
+// must leave its slot free. The arrow stays on screen after each connection
+// has gone (read through a new client, which takes the freed slot: XFixes
+// reports no image of a cursor whose maker's slot is free).
+TEST_F(XCursorsTest, RestoringAtEachExitKeepsTheArrowAndNoClientSlot) {
+    const ShownCursor arrow = CurrentCursor(recorder_->display());
+    cursors_->showHandCursor();
+    cursors_.reset();
+    connection_.reset();
+    for (int run = 0; run < 300; ++run) {
+        std::string error;
+        auto connection = XDisplayConnection::Open(TestDisplayName(), &error);
+        ASSERT_NE(connection, nullptr) << "run " << run << ": " << error;
+        XCursors::Create(connection)->restoreSystemCursors();
+    }
+    Display* reader = XOpenDisplay(TestDisplayName().c_str());
+    ASSERT_NE(reader, nullptr) << "a new client is refused";
+    EXPECT_EQ(CurrentCursor(reader).pixels, arrow.pixels);
+    XCloseDisplay(reader);
+}
+
 }  // namespace
 }  // namespace veltranix
