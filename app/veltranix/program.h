@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "app/shell/webcam_options_menu.h"
 #include "capture/camera_source.h"
 #include "capture/capture_frame.h"
 #include "core/companion_messages.h"
@@ -47,7 +48,7 @@ class DbusCompanionChannel;
 struct PointerActions;
 
 struct ProgramOptions {
-    // What --camera named; empty: the first capture device.
+    // What --camera named, for this run; empty: the stored camera, else the first.
     std::string camera;
     // The settings folder, when --config-dir named one (else the XDG default).
     std::string configDir;
@@ -65,7 +66,8 @@ struct ProgramOptions {
 class Program final : public QObject,
                       public UserInterfacePort,
                       public SettingsObserver,
-                      public CompanionMessageReceiver {
+                      public CompanionMessageReceiver,
+                      public CameraChoicePort {
   public:
     Program(ProgramFolder folder, ProgramOptions options);
     ~Program() override;
@@ -86,6 +88,9 @@ class Program final : public QObject,
     void webcamSettingsApplied() override {}
     // CompanionMessageReceiver.
     void companionMessage(const CompanionMessage& message) override;
+    // CameraChoicePort.
+    CameraChoices listCameras() override;
+    void openStoredCamera() override;
 
     // In a Wayland session the pointer reaches only X11 windows: said once, in words.
     void showWaylandNotice();
@@ -146,6 +151,8 @@ class Program final : public QObject,
     std::unique_ptr<TrackingLoop> loop_;
 
     std::unique_ptr<CameraSource> camera_;
+    // What the camera was opened from: a device, a video, a steered face; empty: the first camera.
+    std::string cameraArgument_;
     std::optional<PixelOffsetTable> offsetTable_;
     std::vector<std::uint8_t> frameBytes_;
     CameraHealth cameraHealth_ = CameraHealth::Streaming;

@@ -16,8 +16,10 @@ namespace {
 
 using namespace store_keys;
 
-class RecordingHost : public OptionsMenuHost, public MouseMenuEngine {
+class RecordingHost : public OptionsMenuHost, public MouseMenuEngine, public CameraChoicePort {
   public:
+    CameraChoices listCameras() override { return cameras; }
+    void openStoredCamera() override { journal.push_back("camera"); }
     void closeOptionsMenu(PopupKind) override { journal.push_back("close"); }
     void askBeforeDisablingHeadMovement() override { journal.push_back("warning"); }
     void lexiconReloaded() override { journal.push_back("texts"); }
@@ -32,6 +34,7 @@ class RecordingHost : public OptionsMenuHost, public MouseMenuEngine {
     double pointerTravelPixels() const override { return 345.9; }
 
     std::vector<std::string> journal;
+    CameraChoices cameras;
     bool eyeTest = false;
     bool mouthTest = false;
 };
@@ -119,6 +122,55 @@ TEST_F(OptionsMenuLogic, SwitchingHeadMovementOffAsksFirst) {
     menu.Click(WebcamControl::ModeRelative);
     EXPECT_EQ(settings.pointerMoveMode, 2);
     EXPECT_TRUE(host.journal.empty());
+}
+
+// The camera row starts at the camera in use and steps through the cameras
+// by name; OK stores the one shown and opens it unless it is in use.
+TEST_F(OptionsMenuLogic, WebcamCameraRowStepsThroughTheCamerasByName) {
+    const std::string usb = "/dev/v4l/by-id/usb-Acme_HD_Webcam-video-index0";
+    host.cameras = {{{"/dev/v4l/by-id/usb-Integrated_Camera-video-index0", "Integrated Camera"},
+                     {usb, "Acme HD Webcam"},
+                     {"/dev/video4", "Capture card"}},
+                    usb};
+    const struct {
+        std::vector<WebcamControl> clicks;
+        WebcamControl button;
+        const char* shown;
+        std::size_t checkMarks;  // the four rows' and the camera in use's
+        std::optional<std::string> stored;
+        bool opened;
+    } cases[] = {
+        {{}, WebcamControl::Ok, "Acme HD Webcam", 5, std::nullopt, false},
+        {{WebcamControl::CameraNext}, WebcamControl::Ok, "Capture card", 4, "/dev/video4", true},
+        {{WebcamControl::CameraNext, WebcamControl::CameraNext},
+         WebcamControl::Cancel,
+         "Integrated Camera",
+         4,
+         std::nullopt,
+         false},
+        {{WebcamControl::CameraPrevious, WebcamControl::CameraNext},
+         WebcamControl::Ok,
+         "Acme HD Webcam",
+         5,
+         usb,
+         false},
+    };
+    for (const auto& c : cases) {
+        store.deleteValue(kWebcam, "camera");
+        persistence.LoadWebcamSettings();
+        host.journal.clear();
+        WebcamOptionsMenu menu(settings, persistence, host, &host);
+        for (const WebcamControl click : c.clicks) {
+            menu.Click(click);
+        }
+        ASSERT_NE(menu.shownCamera(), nullptr);
+        EXPECT_EQ(menu.shownCamera()->name, c.shown);
+        EXPECT_EQ(menu.View(lexicon).checkMarks.size(), c.checkMarks) << c.shown;
+        menu.Click(c.button);
+        EXPECT_EQ(ReadText(store, kWebcam, "camera", 4096), c.stored) << c.shown;
+        EXPECT_EQ(settings.cameraPath, c.stored.value_or("")) << c.shown;
+        EXPECT_EQ(host.journal.size(), c.opened ? 2u : 1u) << c.shown;
+    }
 }
 
 TEST_F(OptionsMenuLogic, SystemLanguageStepsLiveAndCancelBringsTheStoredOneBack) {
