@@ -642,7 +642,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
                              [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
         << "no webcam options (" << OpenWindowNames() << "): " << steerLog_;
     EXPECT_EQ(webcam->width, 729);
-    EXPECT_EQ(webcam->height, 616);
+    EXPECT_EQ(webcam->height, 684);
     const WindowPlace relativeMark{webcam->x + 206, webcam->y + 372, 30, 27};
     ASSERT_TRUE(
         DwellClickOn({590, 572, 100, 36}, [&] { return screen_.GreenPixels(relativeMark) > 15; }))

@@ -127,33 +127,23 @@ TEST_F(OptionsMenuLogic, SwitchingHeadMovementOffAsksFirst) {
 // The camera row starts at the camera in use and steps through the cameras
 // by name; OK stores the one shown and opens it unless it is in use.
 TEST_F(OptionsMenuLogic, WebcamCameraRowStepsThroughTheCamerasByName) {
+    using enum WebcamControl;
     const std::string usb = "/dev/v4l/by-id/usb-Acme_HD_Webcam-video-index0";
-    host.cameras = {{{"/dev/v4l/by-id/usb-Integrated_Camera-video-index0", "Integrated Camera"},
+    host.cameras = {{{"/dev/v4l/by-id/usb-Laptop-video-index0", "Laptop Camera"},
                      {usb, "Acme HD Webcam"},
                      {"/dev/video4", "Capture card"}},
                     usb};
     const struct {
         std::vector<WebcamControl> clicks;
-        WebcamControl button;
         const char* shown;
         std::size_t checkMarks;  // the four rows' and the camera in use's
         std::optional<std::string> stored;
-        bool opened;
+        std::size_t hostCalls;  // closing, and opening the camera
     } cases[] = {
-        {{}, WebcamControl::Ok, "Acme HD Webcam", 5, std::nullopt, false},
-        {{WebcamControl::CameraNext}, WebcamControl::Ok, "Capture card", 4, "/dev/video4", true},
-        {{WebcamControl::CameraNext, WebcamControl::CameraNext},
-         WebcamControl::Cancel,
-         "Integrated Camera",
-         4,
-         std::nullopt,
-         false},
-        {{WebcamControl::CameraPrevious, WebcamControl::CameraNext},
-         WebcamControl::Ok,
-         "Acme HD Webcam",
-         5,
-         usb,
-         false},
+        {{Ok}, "Acme HD Webcam", 5, std::nullopt, 1},
+        {{CameraNext, Ok}, "Capture card", 4, "/dev/video4", 2},
+        {{CameraNext, CameraNext, Cancel}, "Laptop Camera", 4, std::nullopt, 1},
+        {{CameraPrevious, CameraNext, Ok}, "Acme HD Webcam", 5, usb, 1},
     };
     for (const auto& c : cases) {
         store.deleteValue(kWebcam, "camera");
@@ -161,15 +151,15 @@ TEST_F(OptionsMenuLogic, WebcamCameraRowStepsThroughTheCamerasByName) {
         host.journal.clear();
         WebcamOptionsMenu menu(settings, persistence, host, &host);
         for (const WebcamControl click : c.clicks) {
+            if (click == Ok || click == Cancel) {
+                EXPECT_EQ(menu.shownCamera()->name, c.shown);
+                EXPECT_EQ(menu.View(lexicon).checkMarks.size(), c.checkMarks) << c.shown;
+            }
             menu.Click(click);
         }
-        ASSERT_NE(menu.shownCamera(), nullptr);
-        EXPECT_EQ(menu.shownCamera()->name, c.shown);
-        EXPECT_EQ(menu.View(lexicon).checkMarks.size(), c.checkMarks) << c.shown;
-        menu.Click(c.button);
         EXPECT_EQ(ReadText(store, kWebcam, "camera", 4096), c.stored) << c.shown;
         EXPECT_EQ(settings.cameraPath, c.stored.value_or("")) << c.shown;
-        EXPECT_EQ(host.journal.size(), c.opened ? 2u : 1u) << c.shown;
+        EXPECT_EQ(host.journal.size(), c.hostCalls) << c.shown;
     }
 }
 
