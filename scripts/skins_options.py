@@ -67,7 +67,7 @@ def head_and_arrow(cx, cy, mirrored):
 
 
 def webcam_menu():
-    s = Skin("MENUOPCIONS", 608, 514, "Webcam options menu")
+    s = Skin("MENUOPCIONS", 608, 570, "Webcam options menu")
     frame(s, ORANGE)
     # Row headings: pictograms in the left column.
     s.add("mirror row", panel(10, 13, 150, 101),
@@ -81,7 +81,8 @@ def webcam_menu():
     s.add("camera between the mirror options", *group(376, 57, 1.2, d.p_webcam(RULE, BACK)))
     for i, (x0, x1) in enumerate(((163, 277), (320, 433), (477, 590))):
         cx = (x0 + x1) / 2
-        s.add("speed %d" % (i + 1), option(s, x0, 127, x1, 170), *chevrons(cx, 148.5, 3 - i, BLUE))
+        # Option 1 is the slowest: one chevron; option 3 the fastest: three.
+        s.add("speed %d" % (i + 1), option(s, x0, 127, x1, 170), *chevrons(cx, 148.5, i + 1, BLUE))
         half = (20, 35, 50)[i]
         s.add("range %d" % (i + 1), option(s, x0, 196, x1, 276),
               *group(cx, 224, 0.85, d.p_head(INK)), *arrow(cx - half, cx + half, 262, ORANGE, sw=3.5, both=True))
@@ -91,6 +92,15 @@ def webcam_menu():
           path("M 52 366 L 104 418", stroke=RED, sw=6))
     s.add("ok and cancel (the program writes the words)",
           light_face(s, 109, 473, 144, 27, r=6, sw=2.5), light_face(s, 358, 473, 144, 27, r=6, sw=2.5))
+    s.add("camera row: previous, the camera's name (the program writes it), next",
+          rect(8, 508, 592, 1.5, fill=RULE), panel(10, 516, 150, 562),
+          *group(50, 539, 0.95, d.p_webcam(INK, PAPER)), *group(110, 539, 0.95, d.p_webcam(INK, PAPER)),
+          *arrow(66, 94, 539, ORANGE, sw=3.5, both=True),
+          face(s, 163, 516, 56, 46, ORANGE, r=6, sw=2.5),
+          path("M 201 525 L 181 539 L 201 553 Z", fill=WHITE, stroke=WHITE, sw=2),
+          panel(225, 518, 528, 560, r=5),
+          face(s, 534, 516, 56, 46, ORANGE, r=6, sw=2.5),
+          path("M 552 525 L 572 539 L 552 553 Z", fill=WHITE, stroke=WHITE, sw=2))
     s.write()
 
 
@@ -129,12 +139,12 @@ def radio(x0, y0, x1, y1):
 def system_menu():
     s = Skin("SYSTEM", 604, 514, "System options menu")
     frame(s, TEAL)
-    s.add("language: next, the name, previous",
+    s.add("language: next (pointing on), the name, previous (pointing back)",
           face(s, 178, 32, 22, 33, TEAL, r=4, sw=2),
-          path("M 194 40 L 184 48.5 L 194 57 Z", fill=WHITE),
+          path("M 184 40 L 194 48.5 L 184 57 Z", fill=WHITE),
           panel(200, 34, 380, 63, r=4),
           face(s, 380, 32, 20, 33, TEAL, r=4, sw=2),
-          path("M 385 40 L 395 48.5 L 385 57 Z", fill=WHITE))
+          path("M 395 40 L 385 48.5 L 395 57 Z", fill=WHITE))
     boxes = [(178, 111, 200, 129), (178, 151, 200, 169), (178, 201, 200, 220), (178, 239, 200, 256),
              (322, 201, 341, 220), (178, 294, 200, 311), (178, 334, 200, 353), (178, 383, 200, 402),
              (178, 426, 200, 443), (501, 111, 523, 129), (501, 151, 523, 169)]

@@ -86,6 +86,7 @@ enum class LexiconKey {
     TimedPress,
     EyesEdge,
     CameraWaiting,
+    NoCamera,
     Count
 };
 
@@ -165,6 +166,7 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "timedPress",
     "eyesEdge",
     "cameraWaiting",
+    "noCamera",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

@@ -51,6 +51,8 @@ struct ManualEyePositions {
 struct Settings {
     // Menu_conf_Webcam: invertir, velocidad, moveCara, tipoMoveRatoli as option flags.
     std::array<WebcamChoiceRow, 4> webcamChoiceRows{};
+    // Menu_conf_Webcam camera: the chosen capture device's stable path; empty: the first camera.
+    std::string cameraPath;
     // Menu_conf_Ratoli: ull, boca, rellotge as option flags (none set = 7, nothing).
     std::array<GestureChoiceRow, 3> gestureChoiceRows{};
     std::int32_t tempsRellotge = 0;

@@ -17,6 +17,9 @@ constexpr std::size_t kLanguageBufferBytes = 200;
 constexpr std::size_t kOffsetBufferBytes = 51;
 constexpr std::size_t kProfileNameBytes = 256;
 constexpr std::size_t kInstallFolderBufferBytes = 300;
+// A path as long as the system allows: a cut path would name another device.
+constexpr std::size_t kCameraPathBufferBytes = 4096;
+constexpr const char* kCameraValueName = "camera";
 constexpr std::size_t kLogOnCommandCharacters = 299;
 constexpr const char* kDefaultProfile = "Default.cfg";
 constexpr const char* kProgramFileName = "veltranix";
@@ -183,6 +186,8 @@ void SettingsPersistence::ReadWebcamValues() {
             SelectOption(settings_.webcamChoiceRows[row], *stored);
         }
     }
+    settings_.cameraPath =
+        ReadText(store_, kWebcam, kCameraValueName, kCameraPathBufferBytes).value_or("");
 }
 
 void SettingsPersistence::LoadWebcamSettings() {
@@ -233,6 +238,10 @@ StoreStatus SettingsPersistence::SaveWebcamSettings() {
             status =
                 FirstFailure(status, WriteInteger(store_, kWebcam, kWebcamValueNames[row], stored));
         }
+    }
+    if (!settings_.cameraPath.empty()) {
+        status = FirstFailure(
+            status, WriteBareText(store_, kWebcam, kCameraValueName, settings_.cameraPath));
     }
     return status;
 }

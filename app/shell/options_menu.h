@@ -18,6 +18,9 @@ namespace veltranix {
 // The options menus' common design: a 608 x 514 skin, the check mark bitmap.
 inline constexpr int kOptionsMenuDesignWidth = 608;
 inline constexpr int kOptionsMenuDesignHeight = 514;
+// The webcam menu is taller: its camera row lies below OK and cancel, so
+// that every other control keeps its place.
+inline constexpr int kWebcamMenuDesignHeight = 570;
 inline constexpr std::string_view kCheckMarkSkin = "checkbox";
 inline constexpr int kCheckMarkWidth = 25;
 inline constexpr int kCheckMarkHeight = 23;

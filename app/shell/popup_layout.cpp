@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/shell/options_menu.h"
 #include "app/shell/skin.h"
 
 namespace veltranix {
@@ -16,9 +17,9 @@ constexpr std::array<PopupTraits, 10> kPopups{{
      PointerOnOpen::UpLeft15, PointerConfinement::Window, PopupBorder::Thin},
     {PopupKind::LoadingBar, "BarraDeCarga", 0, 30, 0, Scaling::Pixels, PopupPosition::LoadingBar,
      PointerOnOpen::UpLeft15, PointerConfinement::None, PopupBorder::None},
-    {PopupKind::WebcamOptions, "MOPTIONS", 608, 514, 0, Scaling::Scaled,
-     PopupPosition::CentredOnScreen, PointerOnOpen::UpLeft15, PointerConfinement::Window,
-     PopupBorder::Thin},
+    {PopupKind::WebcamOptions, "MOPTIONS", kOptionsMenuDesignWidth, kWebcamMenuDesignHeight, 0,
+     Scaling::Scaled, PopupPosition::CentredOnScreen, PointerOnOpen::UpLeft15,
+     PointerConfinement::Window, PopupBorder::Thin},
     {PopupKind::MouseOptions, "MOPTIONSRATOLI", 608, 514, 2, Scaling::Scaled,
      PopupPosition::CentredOnScreen, PointerOnOpen::UpLeft15, PointerConfinement::Window,
      PopupBorder::Thin},

@@ -1,13 +1,15 @@
 #include "app/shell/webcam_options_menu.h"
 
+#include <algorithm>
+
 namespace veltranix {
 
 namespace {
 
 using enum WebcamControl;
 
-// In hit-test order: mirror, speed, range, pointer mode, buttons.
-constexpr std::array<HitCell<WebcamControl>, 13> kControls{{
+// In hit-test order: mirror, speed, range, pointer mode, buttons, camera.
+constexpr std::array<HitCell<WebcamControl>, 15> kControls{{
     {InvertNormal, {163, 13, 311, 101}},
     {InvertMirrored, {441, 13, 590, 101}},
     {Speed1, {163, 127, 277, 170}},
@@ -21,7 +23,17 @@ constexpr std::array<HitCell<WebcamControl>, 13> kControls{{
     {ModeAbsolute, {388, 302, 590, 450}},
     {Ok, {108, 472, 254, 501}},
     {Cancel, {357, 472, 503, 501}},
+    {CameraPrevious, {163, 516, 219, 562}},
+    {CameraNext, {534, 516, 590, 562}},
 }};
+
+// The camera's name between the two arrows, after the mark of the one in
+// use; its characters narrow so that a driver's longest name fits.
+constexpr DesignRect kCameraNameBox{256, 518, 526, 560};
+constexpr ScreenPoint kCameraInUseMark{229, 528};
+constexpr int kCameraNameTop = 530;
+constexpr int kCameraNameHeight = 18;
+constexpr int kCameraNameWidestCharacter = 10;
 
 constexpr std::array<int, 1> kTimerPeriods{WebcamOptionsMenu::kAnimationPeriodMs};
 
@@ -93,11 +105,41 @@ ScreenRect WebcamControlRect(WebcamControl control, float sizeFactor) {
 }
 
 WebcamOptionsMenu::WebcamOptionsMenu(Settings& settings, SettingsPersistence& persistence,
-                                     OptionsMenuHost& host)
+                                     OptionsMenuHost& host, CameraChoicePort* cameras)
     : settings_(settings),
       persistence_(persistence),
       host_(host),
-      backup_(settings.webcamChoiceRows) {}
+      backup_(settings.webcamChoiceRows),
+      cameraPort_(cameras),
+      storedCamera_(settings.cameraPath) {
+    if (cameraPort_ != nullptr) {
+        cameras_ = cameraPort_->listCameras();
+    }
+    // The row starts at the camera in use, else at the one chosen before.
+    const auto& list = cameras_.cameras;
+    for (const std::string& path : {cameras_.pathInUse, settings.cameraPath}) {
+        const auto found = std::find_if(list.begin(), list.end(),
+                                        [&](const CameraChoice& c) { return c.path == path; });
+        if (!path.empty() && found != list.end()) {
+            cameraIndex_ = static_cast<std::size_t>(found - list.begin());
+            break;
+        }
+    }
+}
+
+const CameraChoice* WebcamOptionsMenu::shownCamera() const {
+    return cameraIndex_ < cameras_.cameras.size() ? &cameras_.cameras[cameraIndex_] : nullptr;
+}
+
+void WebcamOptionsMenu::StepCamera(int step) {
+    const int count = static_cast<int>(cameras_.cameras.size());
+    if (count == 0) {
+        return;
+    }
+    cameraIndex_ =
+        static_cast<std::size_t>(((static_cast<int>(cameraIndex_) + step) % count + count) % count);
+    settings_.cameraPath = cameras_.cameras[cameraIndex_].path;
+}
 
 std::span<const int> WebcamOptionsMenu::timerPeriodsMs() const {
     return kTimerPeriods;
@@ -138,6 +180,15 @@ void WebcamOptionsMenu::Click(WebcamControl control) {
             persistence_.LoadWebcamSettings();
         }
         host_.closeOptionsMenu(kind());
+        // Another camera than the one in use was chosen.
+        if (control == Ok && cameraPort_ != nullptr && settings_.cameraPath != storedCamera_ &&
+            settings_.cameraPath != cameras_.pathInUse) {
+            cameraPort_->openStoredCamera();
+        }
+        return;
+    }
+    if (control == CameraPrevious || control == CameraNext) {
+        StepCamera(control == CameraNext ? 1 : -1);
         return;
     }
     const auto [row, option] = *OptionOf(control);
@@ -209,17 +260,32 @@ OptionsMenuView WebcamOptionsMenu::View(const Lexicon& lexicon) const {
         view.checkMarks.push_back(CheckMarkAt(design.left + 10, design.top + 8, s));
     }
 
-    const auto centred = [&](LexiconKey key, double left, double span, double y, int height,
-                             int width, const DesignRect& box) {
-        const std::string& text = lexicon.text(key);
+    const auto centredText = [&](const std::string& text, double left, double span, double y,
+                                 int height, int width, const DesignRect& box) {
         view.texts.push_back(ScaledMenuText(
             text, CentredTextX(left, span, CharacterCount(text), width), y, height, width, box, s));
+    };
+    const auto centred = [&](LexiconKey key, double left, double span, double y, int height,
+                             int width, const DesignRect& box) {
+        centredText(lexicon.text(key), left, span, y, height, width, box);
     };
     centred(LexiconKey::Disabled, 40, 104, 315, 15, 7, {40, 301, 144, 342});
     centred(LexiconKey::Relative, 208, 148, 310, 15, 7, {208, 302, 356, 328});
     centred(LexiconKey::Absolute, 431, 148, 310, 15, 7, {431, 302, 579, 328});
     centred(LexiconKey::Ok, 109, 146, 480, 20, 15, DesignOf(Ok));
     centred(LexiconKey::Cancel, 356, 148, 480, 20, 15, DesignOf(Cancel));
+
+    const CameraChoice* camera = shownCamera();
+    if (camera != nullptr && camera->path == cameras_.pathInUse) {
+        view.checkMarks.push_back(CheckMarkAt(kCameraInUseMark.x, kCameraInUseMark.y, s));
+    }
+    const std::string& name = camera != nullptr ? camera->name : lexicon.text(LexiconKey::NoCamera);
+    const int span = kCameraNameBox.right - kCameraNameBox.left;
+    const int width =
+        std::clamp(span / static_cast<int>(std::max<std::size_t>(CharacterCount(name), 1)), 1,
+                   kCameraNameWidestCharacter);
+    centredText(name, kCameraNameBox.left, span, kCameraNameTop, kCameraNameHeight, width,
+                kCameraNameBox);
 
     if (hovered_) {
         view.outlines.push_back({WebcamControlRect(*hovered_, s)});

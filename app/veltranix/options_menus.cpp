@@ -40,8 +40,8 @@ void OptionsMenus::open(PopupKind menu, PopupOrigin origin) {
     bool* openFlag = nullptr;
     switch (menu) {
         case PopupKind::WebcamOptions:
-            open.logic =
-                std::make_unique<WebcamOptionsMenu>(program.settings, services_.persistence, *this);
+            open.logic = std::make_unique<WebcamOptionsMenu>(
+                program.settings, services_.persistence, *this, &services_.cameras);
             openFlag = &program.openWindows.webcamOptions;
             break;
         case PopupKind::MouseOptions:

@@ -23,6 +23,8 @@ struct OptionsMenuServices {
     // The lexicon the system menu reloads on each language step.
     Lexicon& lexicon;
     GestureTestSwitches& gestureTests;
+    // The webcam menu's camera row.
+    CameraChoicePort& cameras;
 };
 
 // The three options menus of the program's windows: opening them where the

@@ -250,7 +250,8 @@ std::optional<int> Program::start() {
                                            stages_->stages(), folder_.root / "faceDetector.xml");
     actions_->menu.RebuildCells();
     windows_->attach(*loop_, *actions_);
-    windows_->attachOptionsMenus({*persistence_, lexicon_, stages_->gestures().testSwitches()});
+    windows_->attachOptionsMenus(
+        {*persistence_, lexicon_, stages_->gestures().testSwitches(), *this});
     windows_->attachStores(*persistence_, macroSets_);
     windows_->createMainWindow();
     std::string showError;
@@ -296,7 +297,11 @@ std::optional<int> Program::start() {
 }
 
 bool Program::openCamera() {
-    OpenedCamera opened = OpenCamera(options_.camera, folder_.root, CameraStart::KeepTrying);
+    // --camera for this run, else the stored camera while it is plugged in.
+    const bool stored = options_.camera.empty() && !settings_.cameraPath.empty();
+    cameraArgument_ = CameraToOpen(options_.camera, settings_.cameraPath,
+                                   stored ? ListCaptureDevices() : std::vector<CaptureDevice>{});
+    OpenedCamera opened = OpenCamera(cameraArgument_, folder_.root, CameraStart::KeepTrying);
     if (!opened.source) {
         showCameraFailure(opened.error);
         return false;
@@ -317,6 +322,46 @@ bool Program::openCamera() {
     }
     std::fprintf(stderr, "veltranix: camera %s\n", camera_->description().c_str());
     return true;
+}
+
+CameraChoices Program::listCameras() {
+    const std::vector<CaptureDevice> devices = ListCaptureDevices();
+    CameraChoices choices;
+    for (const CaptureDevice& device : ChoosableCameras(devices)) {
+        choices.cameras.push_back({device.stablePath, device.card});
+    }
+    if (const CaptureDevice* inUse = DeviceFor(cameraArgument_, devices)) {
+        choices.pathInUse = inUse->stablePath;
+    }
+    return choices;
+}
+
+void Program::openStoredCamera() {
+    // Once the menu has closed; never inside a frame.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (shutDown_) {
+                return;
+            }
+            // The user's choice ends what --camera and --demo asked for this run.
+            options_.camera.clear();
+            if (options_.demo) {
+                options_.demo = false;
+                windows_->setNotice({});
+            }
+            camera_.reset();
+            if (cameraWaiting_) {
+                cameraWaiting_ = false;
+                windows_->setCameraWaiting({});
+            }
+            cameraRecoveries_ = 0;
+            if (openCamera()) {
+                // Another picture: tracking starts again from the beginning.
+                shared_.state.store(TrackingState::Reset);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void Program::showCameraFailure(const CameraOpenError& error) {

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "app/shell/webcam_options_menu.h"
 #include "capture/camera_source.h"
 #include "capture/capture_frame.h"
 #include "core/companion_messages.h"
@@ -50,7 +51,7 @@ class ShowWindowService;
 struct PointerActions;
 
 struct ProgramOptions {
-    // What --camera named; empty: the first capture device.
+    // What --camera named, for this run; empty: the stored camera, else the first.
     std::string camera;
     // The settings folder, when --config-dir named one (else the XDG default).
     std::string configDir;
@@ -71,7 +72,8 @@ struct ProgramOptions {
 class Program final : public QObject,
                       public UserInterfacePort,
                       public SettingsObserver,
-                      public CompanionMessageReceiver {
+                      public CompanionMessageReceiver,
+                      public CameraChoicePort {
   public:
     Program(ProgramFolder folder, ProgramOptions options);
     ~Program() override;
@@ -100,6 +102,9 @@ class Program final : public QObject,
     // CompanionMessageReceiver.
     void companionMessage(const CompanionMessage& message) override;
     void companionGone() override;
+    // CameraChoicePort.
+    CameraChoices listCameras() override;
+    void openStoredCamera() override;
 
     // In a Wayland session the pointer reaches only X11 windows: said once, in words.
     void showWaylandNotice();
@@ -165,6 +170,8 @@ class Program final : public QObject,
     std::unique_ptr<TrackingLoop> loop_;
 
     std::unique_ptr<CameraSource> camera_;
+    // What the camera was opened from: a device, a video, a steered face; empty: the first camera.
+    std::string cameraArgument_;
     std::optional<PixelOffsetTable> offsetTable_;
     std::vector<std::uint8_t> frameBytes_;
     CameraHealth cameraHealth_ = CameraHealth::Streaming;

@@ -1,5 +1,7 @@
 #include "platform/linux/camera_factory.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <system_error>
 
@@ -64,6 +66,35 @@ OpenedCamera OpenCamera(std::string_view cameraArgument, const std::filesystem::
 std::vector<CaptureDevice> ListCaptureDevices() {
     LibV4l2Api api;
     return ListCaptureDevices(api);
+}
+
+std::vector<CaptureDevice> ChoosableCameras(const std::vector<CaptureDevice>& devices) {
+    std::vector<CaptureDevice> colour;
+    std::copy_if(devices.begin(), devices.end(), std::back_inserter(colour),
+                 [](const CaptureDevice& device) { return device.offersColour; });
+    return colour.empty() ? devices : colour;
+}
+
+const CaptureDevice* DeviceFor(std::string_view cameraArgument,
+                               const std::vector<CaptureDevice>& devices) {
+    if (cameraArgument.empty()) {
+        return FirstCamera(devices);
+    }
+    const auto named = std::find_if(devices.begin(), devices.end(), [&](const CaptureDevice& d) {
+        return d.path == cameraArgument || d.stablePath == cameraArgument;
+    });
+    return named != devices.end() ? &*named : nullptr;
+}
+
+std::string CameraToOpen(std::string_view commandLineCamera, std::string_view storedCamera,
+                         const std::vector<CaptureDevice>& devices) {
+    if (!commandLineCamera.empty()) {
+        return std::string(commandLineCamera);
+    }
+    if (!storedCamera.empty() && DeviceFor(storedCamera, devices) != nullptr) {
+        return std::string(storedCamera);
+    }
+    return {};
 }
 
 }  // namespace veltranix

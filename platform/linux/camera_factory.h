@@ -42,4 +42,19 @@ OpenedCamera OpenCamera(std::string_view cameraArgument, const std::filesystem::
 // The V4L2 capture devices of this machine (for --list-cameras and scripts).
 std::vector<CaptureDevice> ListCaptureDevices();
 
+// The devices the user may choose from: those that offer colour, or all of
+// them when none does (as FirstCamera falls back).
+std::vector<CaptureDevice> ChoosableCameras(const std::vector<CaptureDevice>& devices);
+// The device among `devices` that a camera argument opens: the FirstCamera
+// for an empty one, else the one it names by its node or stable path; null
+// for a video, a steered face or a device not listed.
+const CaptureDevice* DeviceFor(std::string_view cameraArgument,
+                               const std::vector<CaptureDevice>& devices);
+// The camera argument the program opens: `--camera` when given (for this
+// run); else the camera stored in the settings while it is among `devices`;
+// else empty, the first camera. A stored camera that is unplugged never
+// keeps the user from tracking with another.
+std::string CameraToOpen(std::string_view commandLineCamera, std::string_view storedCamera,
+                         const std::vector<CaptureDevice>& devices);
+
 }  // namespace veltranix

@@ -37,6 +37,20 @@ std::vector<std::string> LibV4l2Api::videoNodes() {
     return nodes;
 }
 
+std::string LibV4l2Api::stablePath(const std::string& node) {
+    std::vector<std::string> links;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/v4l/by-id", error)) {
+        std::error_code same;
+        if (std::filesystem::equivalent(entry.path(), node, same)) {
+            links.push_back(entry.path().string());
+        }
+    }
+    // Sorted, so that the same device is named the same way at every start.
+    std::sort(links.begin(), links.end());
+    return links.empty() ? node : links.front();
+}
+
 int LibV4l2Api::open(const std::string& path, int flags) {
     return v4l2_open(path.c_str(), flags);
 }

@@ -16,6 +16,9 @@ class V4l2Api {
     virtual ~V4l2Api() = default;
     // The /dev/video* nodes in numeric order (video2 before video10).
     virtual std::vector<std::string> videoNodes() = 0;
+    // The node's name that survives a replug and a reboot (its link in
+    // /dev/v4l/by-id), or the node itself when it has none.
+    virtual std::string stablePath(const std::string& node) = 0;
     virtual int open(const std::string& path, int flags) = 0;
     virtual int close(int fd) = 0;
     virtual int ioctl(int fd, unsigned long request, void* argument) = 0;
@@ -32,6 +35,7 @@ class V4l2Api {
 class LibV4l2Api : public V4l2Api {
   public:
     std::vector<std::string> videoNodes() override;
+    std::string stablePath(const std::string& node) override;
     int open(const std::string& path, int flags) override;
     int close(int fd) override;
     int ioctl(int fd, unsigned long request, void* argument) override;

@@ -88,6 +88,47 @@ bool Offers640x480(V4l2Api& api, int fd, std::uint32_t pixelFormat) {
     }
 }
 
+// Formats that carry no colour picture: greyscale (infrared cameras) and depth.
+bool GreyscaleOrDepth(std::uint32_t pixelFormat) {
+    switch (pixelFormat) {
+        case V4L2_PIX_FMT_GREY:
+        case V4L2_PIX_FMT_Y4:
+        case V4L2_PIX_FMT_Y6:
+        case V4L2_PIX_FMT_Y10:
+        case V4L2_PIX_FMT_Y12:
+        case V4L2_PIX_FMT_Y14:
+        case V4L2_PIX_FMT_Y16:
+        case V4L2_PIX_FMT_Y16_BE:
+        case V4L2_PIX_FMT_Y10BPACK:
+        case V4L2_PIX_FMT_Y10P:
+        case V4L2_PIX_FMT_IPU3_Y10:
+        case V4L2_PIX_FMT_Y8I:
+        case V4L2_PIX_FMT_Y12I:
+        case V4L2_PIX_FMT_Z16:
+        case V4L2_PIX_FMT_INZI:
+        case V4L2_PIX_FMT_CNF4:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Whether the driver itself lists a colour format; the ones libv4l2 adds by
+// converting (even from greyscale) do not count.
+bool OffersColour(V4l2Api& api, int fd) {
+    for (std::uint32_t index = 0;; ++index) {
+        v4l2_fmtdesc format{};
+        format.index = index;
+        format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        if (api.ioctl(fd, VIDIOC_ENUM_FMT, &format) != 0) {
+            return false;
+        }
+        if ((format.flags & V4L2_FMT_FLAG_EMULATED) == 0 && !GreyscaleOrDepth(format.pixelformat)) {
+            return true;
+        }
+    }
+}
+
 struct FormatOffer {
     std::uint32_t pixelFormat = 0;
     bool converted = false;  // listed by libv4l2, converted from a compressed format
@@ -95,20 +136,36 @@ struct FormatOffer {
 
 }  // namespace
 
-std::vector<CaptureDevice> ListCaptureDevices(V4l2Api& api) {
+std::vector<CaptureDevice> ListCaptureDevices(V4l2Api& api,
+                                              std::optional<CameraOpenError>* refused) {
     std::vector<CaptureDevice> devices;
     for (const std::string& path : api.videoNodes()) {
         const int fd = api.open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
+            if (refused != nullptr && !*refused) {
+                *refused =
+                    CameraOpenError{CameraFailure::StepFailed, StepText(path, "open", errno)};
+            }
             continue;
         }
         v4l2_capability capability{};
         if (api.ioctl(fd, VIDIOC_QUERYCAP, &capability) == 0 && IsCaptureNode(capability)) {
-            devices.push_back({path, CString(capability.card, sizeof capability.card)});
+            devices.push_back({path, CString(capability.card, sizeof capability.card),
+                               api.stablePath(path), OffersColour(api, fd)});
         }
         api.close(fd);
     }
     return devices;
+}
+
+const CaptureDevice* FirstCamera(const std::vector<CaptureDevice>& devices) {
+    const auto colour =
+        std::find_if(devices.begin(), devices.end(),
+                     [](const CaptureDevice& device) { return device.offersColour; });
+    if (colour != devices.end()) {
+        return &*colour;
+    }
+    return devices.empty() ? nullptr : &devices.front();
 }
 
 V4l2Capture::V4l2Capture(V4l2Api& api, CameraClock& clock, std::string devicePath)
@@ -136,49 +193,33 @@ std::optional<CameraOpenError> V4l2Capture::start() {
 
 std::optional<CameraOpenError> V4l2Capture::openDevice() {
     std::string path = requestedPath_;
-    v4l2_capability capability{};
-    if (!path.empty()) {
-        fd_ = api_.open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        if (fd_ < 0) {
-            const int error = errno;
-            const bool absent = error == ENOENT || error == ENODEV || error == ENXIO;
-            return CameraOpenError{absent ? CameraFailure::NoDevice : CameraFailure::StepFailed,
-                                   StepText(path, "open", error)};
-        }
-        if (api_.ioctl(fd_, VIDIOC_QUERYCAP, &capability) != 0) {
-            const int error = errno;
-            closeDevice();
-            return CameraOpenError{CameraFailure::StepFailed,
-                                   StepText(path, "VIDIOC_QUERYCAP", error)};
-        }
-        if (!IsCaptureNode(capability)) {
-            closeDevice();
-            return CameraOpenError{CameraFailure::NoDevice, path + ": not a video capture device"};
-        }
-    } else {
-        // The first capture node; a node that cannot even be opened is
-        // remembered, so that "no camera" is not said of one refused to us.
+    if (path.empty()) {
+        // A node that cannot even be opened is remembered, so that "no
+        // camera" is not said of one refused to us.
         std::optional<CameraOpenError> refused;
-        for (const std::string& node : api_.videoNodes()) {
-            const int fd = api_.open(node, O_RDWR | O_NONBLOCK | O_CLOEXEC);
-            if (fd < 0) {
-                if (!refused) {
-                    refused =
-                        CameraOpenError{CameraFailure::StepFailed, StepText(node, "open", errno)};
-                }
-                continue;
-            }
-            capability = {};
-            if (api_.ioctl(fd, VIDIOC_QUERYCAP, &capability) == 0 && IsCaptureNode(capability)) {
-                fd_ = fd;
-                path = node;
-                break;
-            }
-            api_.close(fd);
-        }
-        if (fd_ < 0) {
+        const std::vector<CaptureDevice> devices = ListCaptureDevices(api_, &refused);
+        const CaptureDevice* first = FirstCamera(devices);
+        if (first == nullptr) {
             return refused ? *refused : CameraOpenError{CameraFailure::NoDevice, {}};
         }
+        path = first->path;
+    }
+    v4l2_capability capability{};
+    fd_ = api_.open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) {
+        const int error = errno;
+        const bool absent = error == ENOENT || error == ENODEV || error == ENXIO;
+        return CameraOpenError{absent ? CameraFailure::NoDevice : CameraFailure::StepFailed,
+                               StepText(path, "open", error)};
+    }
+    if (api_.ioctl(fd_, VIDIOC_QUERYCAP, &capability) != 0) {
+        const int error = errno;
+        closeDevice();
+        return CameraOpenError{CameraFailure::StepFailed, StepText(path, "VIDIOC_QUERYCAP", error)};
+    }
+    if (!IsCaptureNode(capability)) {
+        closeDevice();
+        return CameraOpenError{CameraFailure::NoDevice, path + ": not a video capture device"};
     }
     if ((OwnCapabilities(capability) & V4L2_CAP_STREAMING) == 0) {
         closeDevice();

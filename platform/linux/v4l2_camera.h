@@ -23,22 +23,31 @@ namespace veltranix {
 struct CaptureDevice {
     std::string path;
     std::string card;
+    std::string stablePath;     // as V4l2Api::stablePath names it
+    bool offersColour = false;  // lists a format of its own that is neither greyscale nor depth
 };
 
 // The nodes whose own capabilities include video capture (metadata-only
-// nodes are left out), in numeric order.
-std::vector<CaptureDevice> ListCaptureDevices(V4l2Api& api);
+// nodes are left out), in numeric order. `refused`, when given, receives
+// why the first node that could not be opened was refused.
+std::vector<CaptureDevice> ListCaptureDevices(V4l2Api& api,
+                                              std::optional<CameraOpenError>* refused = nullptr);
+
+// The first camera: the first device that offers colour, so that an
+// infrared or depth node beside the ordinary camera is passed over; else the
+// first device; null when there is none.
+const CaptureDevice* FirstCamera(const std::vector<CaptureDevice>& devices);
 
 // One V4L2 camera without a thread: opening, format choice, streaming with
 // four memory-mapped buffers, and recovery. The capture thread calls `step`
 // over and over; tests call it directly.
 //
-// The device is `devicePath`, or when that is empty the first capture node.
+// The device is `devicePath`, or when that is empty the FirstCamera.
 // The format is the first the driver lists (converted formats come after the
 // native ones) that is YUYV, YU12, RGB24 or BGR24 and offers 640 x 480.
 // A device that fails (unplugged, suspended) becomes Lost and one that sends
 // nothing for 2 s Frozen; either is closed and opened again (the same path,
-// or again the first capture node) at once and then every 2 s until frames
+// or again the first camera) at once and then every 2 s until frames
 // come back.
 class V4l2Capture {
   public:

@@ -569,7 +569,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
                                [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
         << "no webcam options (" << OpenWindowNames() << "): " << steering_.log;
     EXPECT_EQ(webcam->width, 729);
-    EXPECT_EQ(webcam->height, 616);
+    EXPECT_EQ(webcam->height, 684);
     const WindowPlace relativeMark{webcam->x + 206, webcam->y + 372, 30, 27};
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {590, 572, 100, 36},
                                        [&] { return screen_.GreenPixels(relativeMark) > 15; }))

@@ -17,7 +17,10 @@ namespace {
 
 using namespace store_keys;
 
-class RecordingHost : public OptionsMenuHost, public MouseMenuEngine, public CompanionPort {
+class RecordingHost : public OptionsMenuHost,
+                      public MouseMenuEngine,
+                      public CompanionPort,
+                      public CameraChoicePort {
   public:
     void broadcastTrackingStarted() override {}
     void showCompanionWindow(std::uint64_t id) override { journal.push_back(Id("show", id)); }
@@ -26,6 +29,8 @@ class RecordingHost : public OptionsMenuHost, public MouseMenuEngine, public Com
     static std::string Id(std::string what, std::uint64_t id) {
         return what + " " + std::to_string(id);
     }
+    CameraChoices listCameras() override { return cameras; }
+    void openStoredCamera() override { journal.push_back("camera"); }
     void closeOptionsMenu(PopupKind) override { journal.push_back("close"); }
     void askBeforeDisablingHeadMovement() override { journal.push_back("warning"); }
     void lexiconReloaded() override { journal.push_back("texts"); }
@@ -40,6 +45,7 @@ class RecordingHost : public OptionsMenuHost, public MouseMenuEngine, public Com
     double pointerTravelPixels() const override { return 345.9; }
 
     std::vector<std::string> journal;
+    CameraChoices cameras;
     bool eyeTest = false;
     bool mouthTest = false;
 };
@@ -127,6 +133,45 @@ TEST_F(OptionsMenuLogic, SwitchingHeadMovementOffAsksFirst) {
     menu.Click(WebcamControl::ModeRelative);
     EXPECT_EQ(settings.pointerMoveMode, 2);
     EXPECT_TRUE(host.journal.empty());
+}
+
+// The camera row starts at the camera in use and steps through the cameras
+// by name; OK stores the one shown and opens it unless it is in use.
+TEST_F(OptionsMenuLogic, WebcamCameraRowStepsThroughTheCamerasByName) {
+    using enum WebcamControl;
+    const std::string usb = "/dev/v4l/by-id/usb-Acme_HD_Webcam-video-index0";
+    host.cameras = {{{"/dev/v4l/by-id/usb-Laptop-video-index0", "Laptop Camera"},
+                     {usb, "Acme HD Webcam"},
+                     {"/dev/video4", "Capture card"}},
+                    usb};
+    const struct {
+        std::vector<WebcamControl> clicks;
+        const char* shown;
+        std::size_t checkMarks;  // the four rows' and the camera in use's
+        std::optional<std::string> stored;
+        std::size_t hostCalls;  // closing, and opening the camera
+    } cases[] = {
+        {{Ok}, "Acme HD Webcam", 5, std::nullopt, 1},
+        {{CameraNext, Ok}, "Capture card", 4, "/dev/video4", 2},
+        {{CameraNext, CameraNext, Cancel}, "Laptop Camera", 4, std::nullopt, 1},
+        {{CameraPrevious, CameraNext, Ok}, "Acme HD Webcam", 5, usb, 1},
+    };
+    for (const auto& c : cases) {
+        store.deleteValue(kWebcam, "camera");
+        persistence.LoadWebcamSettings();
+        host.journal.clear();
+        WebcamOptionsMenu menu(settings, persistence, host, &host);
+        for (const WebcamControl click : c.clicks) {
+            if (click == Ok || click == Cancel) {
+                EXPECT_EQ(menu.shownCamera()->name, c.shown);
+                EXPECT_EQ(menu.View(lexicon).checkMarks.size(), c.checkMarks) << c.shown;
+            }
+            menu.Click(click);
+        }
+        EXPECT_EQ(ReadText(store, kWebcam, "camera", 4096), c.stored) << c.shown;
+        EXPECT_EQ(settings.cameraPath, c.stored.value_or("")) << c.shown;
+        EXPECT_EQ(host.journal.size(), c.hostCalls) << c.shown;
+    }
 }
 
 TEST_F(OptionsMenuLogic, SystemLanguageStepsLiveAndCancelBringsTheStoredOneBack) {

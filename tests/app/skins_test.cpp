@@ -81,11 +81,9 @@ const std::vector<Box> kWarningTexts = {{113, 8, 558, 52}, {164, 65, 294, 82}, {
 const std::vector<Box> kAboutTexts = {
     {10, 118, 598, 322}, {16, 468, 330, 502}, {450, 478, 575, 498}};
 
-const std::vector<Box> kWebcamOptionsTexts = {{45, 312, 140, 332},
-                                              {212, 307, 352, 326},
-                                              {435, 307, 575, 326},
-                                              {115, 477, 247, 497},
-                                              {364, 477, 496, 497}};
+const std::vector<Box> kWebcamOptionsTexts = {{45, 312, 140, 332},  {212, 307, 352, 326},
+                                              {435, 307, 575, 326}, {115, 477, 247, 497},
+                                              {364, 477, 496, 497}, {229, 522, 524, 556}};
 const std::vector<Box> kSystemOptionsTexts = {
     {206, 38, 374, 60}, {113, 477, 245, 497}, {362, 477, 494, 497}};
 const std::vector<Box> kMouseOptionsTexts = {
@@ -114,8 +112,8 @@ const std::vector<SkinCase> kSkins = {
      {{10, 8, 589, 38}, {18, 50, 581, 224}, {215, 244, 385, 280}}},
     {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {ToBox(kAboutCloseButton)}, kAboutTexts},
     {"Icono", 256, 256, std::nullopt, {}, {}},
-    {"MENUOPCIONS", 608, 514, Box{265, 478, 345, 495}, Zones(WebcamControlCells()),
-     kWebcamOptionsTexts},
+    {"MENUOPCIONS", 608, kWebcamMenuDesignHeight, Box{265, 478, 345, 495},
+     Zones(WebcamControlCells()), kWebcamOptionsTexts},
     {"SYSTEM", 604, 514, Box{420, 240, 500, 270}, Zones(SystemControlCells()), kSystemOptionsTexts},
     {"MENU_OP_RATON", 608, 514, Box{320, 420, 400, 450}, Zones(MouseControlCells()),
      kMouseOptionsTexts},

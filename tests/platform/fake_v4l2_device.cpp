@@ -68,7 +68,7 @@ void FillPicture(std::uint32_t pixelFormat, std::uint32_t bytesPerLine,
 
 FakeV4l2::Node* FakeV4l2::Find(const std::string& path) {
     for (Node& node : nodes_) {
-        if (node.node.path == path) {
+        if (node.node.path == path || (!path.empty() && node.node.stablePath == path)) {
             return &node;
         }
     }
@@ -126,6 +126,12 @@ std::vector<std::string> FakeV4l2::videoNodes() {
         }
     }
     return paths;
+}
+
+std::string FakeV4l2::stablePath(const std::string& node) {
+    std::lock_guard lock(mutex_);
+    const Node* found = Find(node);
+    return found != nullptr && !found->node.stablePath.empty() ? found->node.stablePath : node;
 }
 
 int FakeV4l2::open(const std::string& path, int flags) {

@@ -32,6 +32,7 @@ struct FakeNode {
     int openErrno = 0;                          // open fails with it
     std::map<unsigned long, int> failingCalls;  // ioctl request: the errno it fails with
     std::uint32_t rowPadding = 0;               // bytes after each row
+    std::string stablePath;                     // its /dev/v4l/by-id link; empty: none
 };
 
 // The red, green and blue of pixel (x, y) in the fake camera's RGB pictures.
@@ -56,13 +57,14 @@ class FakeV4l2 : public V4l2Api {
     void addNode(FakeNode node);
     void setPresent(const std::string& path, bool present);
     void setDelivering(const std::string& path, bool delivering);
-    // When each open of `path` was attempted.
+    // When each open of the node `path`, by either of its names, was attempted.
     std::vector<std::chrono::milliseconds> openTimes(const std::string& path) const;
     int openDescriptors() const;
     int mappedBuffers() const;
     std::optional<v4l2_fract> requestedFrameInterval() const;
 
     std::vector<std::string> videoNodes() override;
+    std::string stablePath(const std::string& node) override;
     int open(const std::string& path, int flags) override;
     int close(int fd) override;
     int ioctl(int fd, unsigned long request, void* argument) override;

@@ -211,7 +211,7 @@ TEST(V4l2Camera, UnpluggedCameraIsLostThenReopenedEveryTwoSeconds) {
 TEST(V4l2Camera, SilentCameraIsFrozenAfterTwoSecondsAndReopened) {
     Rig rig;
     rig.device.addNode({"/dev/video0", {Format{kI420}}});
-    ASSERT_FALSE(rig.Start().has_value());
+    ASSERT_FALSE(rig.Start("/dev/video0").has_value());
     ASSERT_TRUE(rig.StepToFrame());
 
     rig.device.setDelivering("/dev/video0", false);

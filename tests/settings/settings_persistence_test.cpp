@@ -254,6 +254,17 @@ TEST_F(SettingsLoading, WebcamRowsSaveTheirFirstFlagDeriveTheirValuesAndComeBack
     EXPECT_EQ(settings.pointerMoveMode, 3) << "the head keeps moving the pointer";
 }
 
+TEST_F(SettingsLoading, ChosenCameraIsStoredByItsPathAndReadAtTheNextStart) {
+    StartUp();
+    EXPECT_EQ(settings.cameraPath, "") << "none chosen: the first camera";
+    const std::string camera = "/dev/v4l/by-id/usb-Acme_HD_Webcam-video-index0";
+    settings.cameraPath = camera;
+    ASSERT_EQ(Persistence().SaveWebcamSettings(), StoreStatus::Ok);
+    settings = Settings{};
+    StartUp();
+    EXPECT_EQ(settings.cameraPath, camera);
+}
+
 class SystemSave : public SettingsLoading {
   protected:
     void SetUp() override {
