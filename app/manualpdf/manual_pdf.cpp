@@ -1,15 +1,20 @@
 // veltranix-manualpdf: turns a user manual written in Markdown into an A4
 // PDF with a title band on the first page and page numbers.
 //
-//   veltranix-manualpdf MANUAL.md OUT.pdf
+//   veltranix-manualpdf MANUAL.md OUT.pdf [PICTURES]
 //
 // The first line, "# Title", becomes the title band and the PDF's title.
+// A picture, ![what it shows](name.png), is read from the folder PICTURES
+// and embedded losslessly; without that folder the manual goes without its
+// pictures.
 // Runs without a display (QT_QPA_PLATFORM=offscreen).
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -20,6 +25,8 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/version.h"
@@ -40,6 +47,9 @@ constexpr double kSideMarginMm = 22.0;
 constexpr double kTopMarginMm = 20.0;
 constexpr double kBottomMarginMm = 24.0;
 constexpr double kFooterFromBottomMm = 12.0;
+// A picture's pixel on paper: a window keeps the size it has on a screen
+// of about 100 pixels an inch, within the text's width.
+constexpr double kPictureMmPerPixel = 0.25;
 
 // Page geometry is in the writer's pixels; lengths inside the document's
 // formats are in layout pixels of 1/96 inch, which the layout scales.
@@ -104,7 +114,10 @@ void StyleForReading(QTextDocument& document) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat blockFormat = block.blockFormat();
         const int level = blockFormat.headingLevel();
-        blockFormat.setLineHeight(kLineHeightPercent, QTextBlockFormat::ProportionalHeight);
+        // A picture's line keeps the picture's height.
+        const bool picture = block.text().contains(QChar::ObjectReplacementCharacter);
+        blockFormat.setLineHeight(picture ? 100.0 : kLineHeightPercent,
+                                  QTextBlockFormat::ProportionalHeight);
         if (level > 0) {
             blockFormat.setTopMargin(LayoutPixels(level == 1 ? 9.0 : 6.0));
             blockFormat.setBottomMargin(LayoutPixels(2.5));
@@ -143,6 +156,50 @@ void StyleForReading(QTextDocument& document) {
     }
 }
 
+// Reads each picture the manual names from `folder` into the document, at
+// its size on paper, or leaves the pictures out when there is no folder.
+// False, after saying which, when a picture cannot be read.
+bool PlacePictures(QTextDocument& document, const QString& folder) {
+    struct Picture {
+        int position;
+        QTextImageFormat format;
+    };
+    QList<Picture> pictures;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isImageFormat()) {
+                pictures.append({it.fragment().position(), format.toImageFormat()});
+            }
+        }
+    }
+    const double widestMm = kPageWidthMm - 2 * kSideMarginMm;
+    // From the end, so that a removal leaves the earlier positions as they are.
+    for (auto picture = pictures.rbegin(); picture != pictures.rend(); ++picture) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(picture->position);
+        cursor.setPosition(picture->position + 1, QTextCursor::KeepAnchor);
+        if (folder.isEmpty()) {
+            cursor.removeSelectedText();
+            continue;
+        }
+        const QString path = QDir(folder).filePath(picture->format.name());
+        // RGB without alpha: the PDF holds one image, without a mask.
+        const QImage image = QImage(path).convertToFormat(QImage::Format_RGB32);
+        if (image.isNull()) {
+            std::fprintf(stderr, "veltranix-manualpdf: cannot read the picture %s\n",
+                         qPrintable(path));
+            return false;
+        }
+        document.addResource(QTextDocument::ImageResource, QUrl(picture->format.name()), image);
+        const double widthMm = std::min(image.width() * kPictureMmPerPixel, widestMm);
+        picture->format.setWidth(LayoutPixels(widthMm));
+        picture->format.setHeight(LayoutPixels(widthMm * image.height() / image.width()));
+        cursor.setCharFormat(picture->format);
+    }
+    return true;
+}
+
 // The title band at the top of the first page.
 void InsertTitleBand(QTextDocument& document, const QString& title) {
     QTextCursor cursor(&document);
@@ -176,7 +233,8 @@ void InsertTitleBand(QTextDocument& document, const QString& title) {
 }
 
 // Starts a new page before a heading that would be left at the foot of a
-// page without `follow` of text below it, and before a table shorter than half
+// page without `follow` of text below it, before a picture a page end
+// would cut, and before a table shorter than half
 // a page that a page end would cut. Longer tables repeat their heading row.
 void AvoidBadPageBreaks(QTextDocument& document, qreal follow) {
     QAbstractTextDocumentLayout* layout = document.documentLayout();
@@ -194,11 +252,17 @@ void AvoidBadPageBreaks(QTextDocument& document, qreal follow) {
             continue;
         }
         const QTextBlock block = it.currentBlock();
-        if (!block.isValid() || block.blockFormat().headingLevel() == 0) {
+        if (!block.isValid()) {
+            continue;
+        }
+        const bool heading = block.blockFormat().headingLevel() > 0;
+        // A paragraph with a picture is never cut by a page end.
+        const bool picture = block.text().contains(QChar::ObjectReplacementCharacter);
+        if (!heading && !picture) {
             continue;
         }
         const QRectF box = layout->blockBoundingRect(block);
-        if (page(box.top()) != page(box.bottom() + follow)) {
+        if (page(box.top()) != page(box.bottom() - 1 + (heading ? follow : 0))) {
             QTextBlockFormat format = block.blockFormat();
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             QTextCursor(block).setBlockFormat(format);
@@ -236,6 +300,7 @@ bool WritePdf(QTextDocument& document, const QString& title, const QString& outp
         const int pages = document.pageCount();
 
         QPainter painter(&writer);
+        painter.setRenderHint(QPainter::LosslessImageRendering);
         if (!painter.isActive()) {
             std::fprintf(stderr, "veltranix-manualpdf: cannot paint into %s\n",
                          qPrintable(outputPath));
@@ -291,8 +356,8 @@ int main(int argc, char** argv) {
     defaultHandler = qInstallMessageHandler(FilterMessages);
     QGuiApplication application(argc, argv);
     const QStringList arguments = QGuiApplication::arguments();
-    if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: veltranix-manualpdf MANUAL.md OUT.pdf\n");
+    if (arguments.size() != 3 && arguments.size() != 4) {
+        std::fprintf(stderr, "usage: veltranix-manualpdf MANUAL.md OUT.pdf [PICTURES]\n");
         return 2;
     }
     QFile input(arguments[1]);
@@ -316,5 +381,8 @@ int main(int argc, char** argv) {
     font.setPointSizeF(kBodyPoints);
     document.setDefaultFont(font);
     document.setMarkdown(manual.body);
+    if (!PlacePictures(document, arguments.value(3))) {
+        return 1;
+    }
     return WritePdf(document, manual.title, arguments[2]) ? 0 : 1;
 }
