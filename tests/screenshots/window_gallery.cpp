@@ -39,8 +39,14 @@ namespace {
 
 // The options menus' requests, none of which matters here; the engine's
 // readings as large as a long day makes them.
-class MenuHost : public OptionsMenuHost, public MouseMenuEngine {
+class MenuHost : public OptionsMenuHost, public MouseMenuEngine, public CameraChoicePort {
   public:
+    // The longest name a capture driver can give (31 characters).
+    CameraChoices listCameras() override {
+        return {{{"/dev/v4l/by-id/usb-a-video-index0", "Integrated Camera: Integrated C"}},
+                "/dev/v4l/by-id/usb-a-video-index0"};
+    }
+    void openStoredCamera() override {}
     void closeOptionsMenu(PopupKind) override {}
     void askBeforeDisablingHeadMovement() override {}
     void lexiconReloaded() override {}
@@ -202,7 +208,7 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
     persistence.LayoutWindows(size.tamany);
     MenuHost host;
     std::atomic<bool> handPlaced{false};
-    WebcamOptionsMenu webcam(settings, persistence, host);
+    WebcamOptionsMenu webcam(settings, persistence, host, &host);
     SystemOptionsMenu system(
         {settings, lexicon, persistence, ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER},
          userInterface, handPlaced},
@@ -210,7 +216,8 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
     MouseOptionsMenu mouse(settings, persistence, host, host);
     settings.clicMacro = 1;
     settings.autoAjuste = true;
-    const auto paint = [&](OptionsMenu& menu, const char* name, ScreenPoint hover, int extraWidth) {
+    const auto paint = [&](OptionsMenu& menu, const char* name, ScreenPoint hover, int extraWidth,
+                           int designHeight = kOptionsMenuDesignHeight) {
         menu.OnPointerMoved({ScaleDesignValue(hover.x, size.sizeFactor),
                              ScaleDesignValue(hover.y, size.sizeFactor)});
         for (int tick = 0; tick < 3; ++tick) {
@@ -219,7 +226,7 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
         bool open = false;
         OptionsMenuWidget widget(name, &open, menu, lexicon, skins);
         const ScreenSize scaled =
-            ScaleDesignSize(kOptionsMenuDesignWidth, kOptionsMenuDesignHeight, size.sizeFactor);
+            ScaleDesignSize(kOptionsMenuDesignWidth, designHeight, size.sizeFactor);
         widget.resize(scaled.width + extraWidth, scaled.height);
         std::vector<BoxedText> texts;
         for (const MenuText& text : menu.View(lexicon).texts) {
@@ -228,7 +235,7 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
         visit({name, Paint(widget), texts, nullptr});
     };
     // The hover points are in design units.
-    paint(webcam, "webcam_options", {250, 380}, 0);
+    paint(webcam, "webcam_options", {250, 380}, 0, kWebcamMenuDesignHeight);
     paint(system, "system_options", {190, 50}, 0);
     paint(mouse, "mouse_options", {115, 120}, kMouseMenuExtraWidthPx);
     paint(mouse, "mouse_options_eye_test", {40, 120}, kMouseMenuExtraWidthPx);
