@@ -3,9 +3,6 @@
 // a user moves their head in front of a webcam.
 #include <gtest/gtest.h>
 
-// Before the X headers, whose macros clash with its names.
-#include <opencv2/imgcodecs.hpp>
-
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -25,8 +22,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <opencv2/imgcodecs.hpp>
 
 #include "core/settings_store.h"
 #include "core/virtual_key_table.h"
@@ -55,7 +50,6 @@
 namespace veltranix {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using testing::Hold;
 using testing::WaitFor;
 
@@ -112,37 +106,13 @@ class ScreenWatcher {
         return green;
     }
 
-    void SaveScreenshot(const WindowPlace& place, const std::filesystem::path& file) const {
-        XImage* image = XGetImage(display_, DefaultRootWindow(display_), place.x, place.y,
-                                  place.width, place.height, AllPlanes, ZPixmap);
-        if (image == nullptr) {
-            return;
-        }
-        cv::Mat picture(place.height, place.width, CV_8UC3);
-        for (int y = 0; y < place.height; ++y) {
-            for (int x = 0; x < place.width; ++x) {
-                const unsigned long pixel = XGetPixel(image, x, y);
-                picture.at<cv::Vec3b>(y, x) =
-                    cv::Vec3b(pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF);
-            }
-        }
-        XDestroyImage(image);
-        cv::imwrite(file.string(), picture);
-    }
-
   private:
     Display* display_;
 };
 
 using testing::SteeredFace;
 
-// The real program, killed if the test lets go of it still running.
-class RunningProgram : public testing::SpawnedProcess {
-  public:
-    RunningProgram(const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment)
-        : SpawnedProcess(arguments, environment, nullptr, testing::EndWith::Kill) {}
-};
+using testing::RunningProgram;
 
 class ProgramSystemTest : public ::testing::Test {
   protected:
@@ -175,20 +145,6 @@ class ProgramSystemTest : public ::testing::Test {
         XMapWindow(display, otherWindow_);
         XSync(display, False);
         testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
-        shots_ = std::filesystem::path(VELTRANIX_SCREENSHOT_FOLDER);
-        std::filesystem::create_directories(shots_);
-    }
-
-    // A helper's click with a real mouse at a screen point.
-    void HelperClicksAt(int x, int y) {
-        Display* display = screen_.display();
-        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-        XSync(display, False);
-        Hold(0.15);
-        XTestFakeButtonEvent(display, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display, 1, False, CurrentTime);
-        XSync(display, False);
-        Hold(0.25);
     }
 
     // The program's windows now shown, for a failure's message.
@@ -217,10 +173,7 @@ class ProgramSystemTest : public ::testing::Test {
     // Starts the program on the steered face; waits until it has docked.
     std::unique_ptr<RunningProgram> StartDocked() {
         std::unique_ptr<RunningProgram> program = Start();
-        const auto docked = [&] {
-            const auto main = screen_.Find("Veltranix");
-            return main && main->width == 160 && main->height == 120;
-        };
+        const auto docked = [&] { return testing::IsDocked(screen_.Find("Veltranix")); };
         const bool ended = !program->started() ||
                            !WaitFor([&] { return program->Poll().has_value() || docked(); }, 90) ||
                            program->Poll().has_value();
@@ -228,10 +181,7 @@ class ProgramSystemTest : public ::testing::Test {
     }
 
     std::optional<std::int32_t> Stored(const char* key, const char* name) {
-        FileSettingsStore store({folder_.path() / "config" / "settings.store",
-                                 folder_.path() / "config" / "autostart"});
-        store.open();
-        return ReadInteger(store, key, name);
+        return testing::StoredInteger(folder_.path() / "config", key, name);
     }
 
     // With the pointer in relative mode the head works as a joystick: turned
@@ -270,10 +220,6 @@ class ProgramSystemTest : public ::testing::Test {
         return clicked();
     }
 
-    void Shot(const std::string& name, const WindowPlace& place) {
-        screen_.SaveScreenshot(place, shots_ / ("system_" + name + ".png"));
-    }
-
     // The cursor the user's application window shows.
     std::vector<std::uint32_t> ApplicationCursor() {
         XWarpPointer(screen_.display(), None, otherWindow_, 0, 0, 0, 0, 50, 50);
@@ -289,7 +235,6 @@ class ProgramSystemTest : public ::testing::Test {
     Window application_ = 0;
     Window otherWindow_ = 0;
     testing::TemporaryFolder folder_;
-    std::filesystem::path shots_;
     std::unique_ptr<SteeredFace> face_;
     testing::HeadSteering steering_{[this] { return screen_.Pointer(); }};
 };
@@ -314,21 +259,13 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_EQ(main->y, (1024 - 560) / 2);
     std::optional<WindowPlace> bar;
     ASSERT_TRUE(WaitFor([&] { return (bar = screen_.Find("BarraDeCarga")).has_value(); }, 20));
-    Shot("startup", *main);
-    Shot("loading_bar", *bar);
 
     // The face holds still: calibration, then the window docks in the corner.
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->width == 160 && main->height == 120;
-        },
-        60))
+    ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = screen_.Find("Veltranix")); }, 60))
         << "the window never docked";
     EXPECT_EQ(main->x, 1280 - 160);
     EXPECT_EQ(main->y, 1024 - 122);
     EXPECT_FALSE(screen_.Find("BarraDeCarga").has_value());
-    Shot("docked", *main);
 
     // Moving the face moves the pointer.
     steering_.LearnGain(*face_);
@@ -347,7 +284,6 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
         << "no button menu";
     EXPECT_EQ(main->x, 1280 - 160);
     EXPECT_EQ(main->y, 1024 - 240);
-    Shot("button_menu", *main);
 
     // A dwell click on pause (right column, first row) opens the pause window.
     std::optional<WindowPlace> pause;
@@ -359,7 +295,6 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_EQ(pause->height, 120);
     EXPECT_EQ(pause->x, 1280 - 160);
     EXPECT_EQ(pause->y, 1024 - 120 - 2);
-    Shot("pause", *pause);
     // The pointer cannot leave it, however far the head turns.
     const double inPauseX = face_->offsetX();
     const double inPauseY = face_->offsetY();
@@ -429,7 +364,6 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
                                        [&] { return (exit = screen_.Find("SALIDA")).has_value(); }))
         << "the dwell click did not open the exit confirmation (" << OpenWindowNames()
         << "): " << steering_.log;
-    Shot("exit_confirmation", *exit);
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {exit->x + 14, exit->y + 60, 50, 50},
                                        [&] { return program->Poll().has_value(); }))
         << "the program did not end (" << OpenWindowNames() << "): " << steering_.log;
@@ -470,7 +404,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 380, mouse->y + 192, 60, 42},
                                        [&] { return screen_.GreenPixels(mouthDoubleMark) > 15; }))
         << "the mouth's double click was not checked: " << steering_.log;
-    Shot("mouse_options", *mouse);
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 172, mouse->y + 463, 120, 20},
                                        [&] { return !screen_.Find("MOPTIONSRATOLI").has_value(); }))
         << "OK did not close the mouse options: " << steering_.log;
@@ -532,7 +465,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 182, system->y + 242, 14, 11},
                                        [&] { return screen_.GreenPixels(mediumMark) > 15; }))
         << "medium was not checked: " << steering_.log;
-    Shot("system_options", *system);
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 116, system->y + 476, 126, 20},
                                        [&] { return !screen_.Find("MSYSTEM").has_value(); }))
         << "OK did not close the system options: " << steering_.log;
@@ -562,7 +494,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {590, 572, 100, 36},
                                        [&] { return screen_.GreenPixels(relativeMark) > 15; }))
         << "relative was not checked: " << steering_.log;
-    Shot("webcam_options", *webcam);
     ASSERT_TRUE(JoystickDwellClickOn({webcam->x + 136, webcam->y + 573, 160, 22},
                                      [&] { return !screen_.Find("MOPTIONS").has_value(); }))
         << "OK did not close the webcam options: " << steering_.log;
@@ -575,8 +506,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
 // alone opens the click-type menu by dwelling and picks a right click from it.
 TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick) {
     {
-        FileSettingsStore store({folder_.path() / "config" / "settings.store",
-                                 folder_.path() / "config" / "autostart"});
+        FileSettingsStore store(testing::StoreIn(folder_.path() / "config"));
         store.open();
         // The dwell clock opens the click-type menu (kind 1, stored as 2).
         ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 2), StoreStatus::Ok);
@@ -592,7 +522,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // The set-up bar's manual button: the eye positions window opens over
     // the camera picture, with a still picture of the face now in front.
-    HelperClicksAt(main->x + 455, main->y + 520);
+    XInput(screen_.display()).ClickAt(main->x + 455, main->y + 520);
     face_->MoveTo(0, 0);
     std::optional<WindowPlace> eyes;
     ASSERT_TRUE(WaitFor([&] { return (eyes = screen_.Find("TRANSPARENT")).has_value(); }, 10))
@@ -605,14 +535,15 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // Markers walked down to a level pair whose search would leave the
     // picture: refused, not stored; the start button does nothing.
-    auto clickPicture = [&](int x, int y) { HelperClicksAt(eyes->x + x, eyes->y + y); };
+    auto clickPicture = [&](int x, int y) {
+        XInput(screen_.display()).ClickAt(eyes->x + x, eyes->y + y);
+    };
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{
              {313, 279}, {423, 279}, {313, 339}, {423, 339}, {313, 390}, {423, 390}}) {
         clickPicture(x, y);
     }
-    Shot("manual_eyes_refused", *eyes);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), 339);
-    HelperClicksAt(main->x + 165, main->y + 520);
+    XInput(screen_.display()).ClickAt(main->x + 165, main->y + 520);
     Hold(2.0);
     main = screen_.Find("Veltranix");
     ASSERT_TRUE(main.has_value());
@@ -630,20 +561,14 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
              {300, 330}, {400, 330}, {280, 270}, {380, 270}, {leftX, leftY}, {rightX, rightY}}) {
         clickPicture(x, y);
     }
-    Shot("manual_eyes_marked", *eyes);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreX"), leftX);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), leftY);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretX"), rightX);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretY"), rightY);
 
     // Start: tracking runs from the marked eyes, the window docks.
-    HelperClicksAt(main->x + 165, main->y + 520);
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->width == 160 && main->height == 120;
-        },
-        20))
+    XInput(screen_.display()).ClickAt(main->x + 165, main->y + 520);
+    ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = screen_.Find("Veltranix")); }, 20))
         << "tracking did not start from the marked eyes (" << OpenWindowNames() << ")";
     EXPECT_FALSE(screen_.Find("TRANSPARENT").has_value());
     steering_.LearnGain(*face_);
@@ -686,7 +611,6 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(menu->width, 140);
     EXPECT_EQ(menu->height, 201);
     Hold(0.5);
-    Shot("click_menu", *menu);
 
     // Resting on its right-click cell: the menu hides and a right click
     // lands where the menu was opened.
@@ -793,7 +717,7 @@ constexpr EditorSpot kDialogOk{45, 75};
 // no trigger clicks, so that only the test's pointer and keys act.
 void PrepareQuietSettings(const std::filesystem::path& configDir) {
     testing::PrepareDwellSettings(configDir, VELTRANIX_PROGRAM_FOLDER);
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    FileSettingsStore store(testing::StoreIn(configDir));
     store.open();
     ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "tipoMoveRatoli", 1), StoreStatus::Ok);
     for (const char* trigger : {"ull", "boca", "rellotge"}) {
@@ -802,9 +726,7 @@ void PrepareQuietSettings(const std::filesystem::path& configDir) {
 }
 
 std::string StoredProfile(const std::filesystem::path& configDir) {
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
-    store.open();
-    return ReadText(store, store_keys::kProfileRead, "Perfil", 256).value_or("");
+    return testing::StoredText(configDir, store_keys::kProfileRead, "Perfil");
 }
 
 // The file's text, for a failure's message.
@@ -944,7 +866,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     input.Key(spareKey, true);
     input.Key(spareKey, false);
     MapKeycode(display, spareKey, NoSymbol, NoSymbol);
-    Shot("macro_editor_recorded", *editor);
     click(kNameMode);
     click(kClearName);
     input.Type("Hello");
@@ -969,7 +890,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     std::optional<WindowPlace> dialog;
     ASSERT_TRUE(WaitFor([&] { return (dialog = screen_.Find("New profile")).has_value(); }, 5));
     EXPECT_FALSE(screen_.Find("MACROS").has_value()) << "the editor stays shown behind the dialog";
-    Shot("profile_name_dialog", *dialog);
     // The blank is refused; the name is typed into the focused box.
     input.Type("Sec ond");
     input.Tap(XK_Return);
@@ -1001,7 +921,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_TRUE(WaitFor([&] { return (progress = screen_.Find("PauseMacro")).has_value(); }, 3))
         << "no progress window for a macro with pauses";
     if (progress) {
-        Shot("macro_progress", *progress);
     }
     std::vector<TextWindow::Typed> typed;
     WaitFor(
