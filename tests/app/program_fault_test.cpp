@@ -207,17 +207,6 @@ class ProgramFaultTest : public ::testing::Test {
     // profile's bytes.
     std::string RecordMacro(const std::vector<testing::MacroEntry>& entries,
                             const std::u16string& command = {}) {
-        const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
-        fs::create_directories(profile.parent_path());
-        const std::optional<std::string> kept =
-            fs::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
-        restoreProfile_ = std::shared_ptr<void>(nullptr, [profile, kept](void*) {
-            if (kept) {
-                std::ofstream(profile, std::ios::binary) << *kept;
-            } else {
-                fs::remove(profile);
-            }
-        });
         MacroSet set = DefaultMacroSet();
         MacroSlot& slot = set[0];
         slot = MacroSlot{};
@@ -228,9 +217,19 @@ class ProgramFaultTest : public ::testing::Test {
             }
             testing::AppendEntries(slot, {entry});
         }
-        const std::string bytes = EncodeMacroFile(set);
-        std::ofstream(profile, std::ios::binary) << bytes;
+        std::string bytes;
+        restoreProfile_ = testing::SwapDefaultProfile(VELTRANIX_PROGRAM_FOLDER, set, &bytes);
         return bytes;
+    }
+
+    // Starts the program and has it play its first macro once its window shows.
+    std::unique_ptr<RunningProgram> StartPlayingMacro() {
+        auto program = Start({}, "", {"--test-click-request", "20"});
+        EXPECT_TRUE(program->started() && WaitFor([&] { return Shown("Veltranix"); }, 60))
+            << program->output();
+        Hold(2);
+        kill(program->pid(), SIGUSR1);
+        return program;
     }
 
     // Makes `path` a read-only view of itself (CI runs as root, which file
@@ -465,11 +464,7 @@ TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
     const std::string bytes = RecordMacro(entries);
     const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
 
-    auto program = Start({}, "", {"--test-click-request", "20"});
-    ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 60)) << program->output();
-    Hold(2);
-    kill(program->pid(), SIGUSR1);
+    auto program = StartPlayingMacro();
     ASSERT_TRUE(WaitFor([&] { return Shown("PauseMacro"); }, 10))
         << "the macro did not start: " << program->output();
     EXPECT_TRUE(WaitFor([&] { return KeyHeld(XK_Shift_L); }, 3)) << "the macro did not press Shift";
@@ -517,11 +512,7 @@ TEST_F(ProgramFaultTest, StartedWithoutACameraItWaitsAndATimedPressEndsOnTimeWhe
 TEST_F(ProgramFaultTest, AMacroWhoseProgramIsMissingLeavesNoKeyDown) {
     RecordMacro({{0xA2, 1}, {kPauseMark, 0}, {kShellMark, 1}, {0xA2, 0}},
                 u"veltranix-no-such-program");
-    auto program = Start({}, "", {"--test-click-request", "20"});
-    ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 60)) << program->output();
-    Hold(2);
-    kill(program->pid(), SIGUSR1);
+    auto program = StartPlayingMacro();
     ASSERT_TRUE(WaitFor([&] { return KeyHeld(XK_Control_L); }, 10))
         << "the macro did not press Ctrl: " << program->output();
     EXPECT_TRUE(WaitFor([&] { return !KeyHeld(XK_Control_L); }, 5)) << "Ctrl is left held down";

@@ -243,19 +243,8 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const char* programFile = std::getenv("VELTRANIX_WAYLAND_TEST_PROGRAM");
     const std::string programPath = programFile != nullptr ? programFile : VELTRANIX_PROGRAM;
     // The first macro of the current profile, kept beside the program.
-    const std::filesystem::path profile =
-        std::filesystem::path(programPath).parent_path() / "Macros" / "Default.cfg";
-    std::filesystem::create_directories(profile.parent_path());
-    const std::optional<std::string> kept =
-        std::filesystem::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
-    const std::shared_ptr<void> restore(nullptr, [&](void*) {
-        if (kept) {
-            std::ofstream(profile, std::ios::binary) << *kept;
-        } else {
-            std::filesystem::remove(profile);
-        }
-    });
-    std::ofstream(profile, std::ios::binary) << EncodeMacroFile(HiMacro());
+    const std::shared_ptr<void> restore =
+        testing::SwapDefaultProfile(std::filesystem::path(programPath).parent_path(), HiMacro());
     RunningProgram program(
         testing::SteeredProgramArguments(programPath, face_->control(), folder_.path() / "config",
                                          {"--test-click-request", "20"}),
