@@ -145,6 +145,33 @@ class ProgramSystemTest : public ::testing::Test {
         XMapWindow(display, otherWindow_);
         XSync(display, False);
         testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
+        face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+    }
+
+    // A window of the user's application at `place` that notes the button
+    // presses it gets.
+    Window ClickRecordingWindow(const WindowPlace& place) {
+        Display* display = screen_.display();
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.event_mask = ButtonPressMask;
+        const Window window =
+            XCreateWindow(display, DefaultRootWindow(display), place.x, place.y, place.width,
+                          place.height, 0, CopyFromParent, InputOutput, CopyFromParent,
+                          CWOverrideRedirect | CWEventMask, &attributes);
+        XMapWindow(display, window);
+        XSync(display, False);
+        return window;
+    }
+    // Adds the presses `window` got since the last call to `presses`.
+    void ReadPresses(Window window, std::vector<XButtonEvent>& presses) {
+        while (XPending(screen_.display()) > 0) {
+            XEvent event;
+            XNextEvent(screen_.display(), &event);
+            if (event.type == ButtonPress && event.xbutton.window == window) {
+                presses.push_back(event.xbutton);
+            }
+        }
     }
 
     // The program's windows now shown, for a failure's message.
@@ -240,7 +267,6 @@ class ProgramSystemTest : public ::testing::Test {
 };
 
 TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     const std::vector<std::uint32_t> arrowBefore = ApplicationCursor();
     ASSERT_FALSE(arrowBefore.empty());
     XWarpPointer(screen_.display(), None, DefaultRootWindow(screen_.display()), 0, 0, 0, 0, 640,
@@ -373,18 +399,10 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
 }
 
 TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     Display* display = screen_.display();
     // A window of the user's application that notes the clicks it gets.
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    attributes.event_mask = ButtonPressMask;
     const WindowPlace clickTarget{160, 300, 300, 300};
-    const Window clickWindow =
-        XCreateWindow(display, DefaultRootWindow(display), clickTarget.x, clickTarget.y,
-                      clickTarget.width, clickTarget.height, 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-    XMapWindow(display, clickWindow);
+    const Window clickWindow = ClickRecordingWindow(clickTarget);
     XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 640, 512);
     XSync(display, False);
     const std::unique_ptr<RunningProgram> program = StartDocked();
@@ -411,16 +429,9 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
 
     // Opening the mouth over the application's window double-clicks it,
     // well before the dwell clock would click.
-    std::vector<Time> presses;
+    std::vector<XButtonEvent> presses;
     const auto notePresses = [&] {
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ButtonPress && event.xbutton.window == clickWindow &&
-                event.xbutton.button == Button1) {
-                presses.push_back(event.xbutton.time);
-            }
-        }
+        ReadPresses(clickWindow, presses);
         return presses.size() >= 2;
     };
     bool doubleClicked = false;
@@ -437,7 +448,8 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
             face_->OpenMouth(opening);
             Hold(0.04);
         }
-        doubleClicked = WaitFor(notePresses, 1.5) && presses[1] - presses[0] <= 500;
+        doubleClicked = WaitFor(notePresses, 1.5) && presses[0].button == Button1 &&
+                        presses[1].button == Button1 && presses[1].time - presses[0].time <= 500;
         // Away and back: the dwell clock starts again.
         face_->TurnTo(face_->offsetX() + 3, face_->offsetY());
     }
@@ -511,7 +523,6 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
         // The dwell clock opens the click-type menu (kind 1, stored as 2).
         ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 2), StoreStatus::Ok);
     }
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     // Too far to the side to be calibrated while the helper reaches the bar.
     face_->MoveTo(200, 0);
     const std::unique_ptr<RunningProgram> program = Start();
@@ -577,28 +588,13 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // A window of the user's application that records the clicks it gets.
     Display* display = screen_.display();
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    attributes.event_mask = ButtonPressMask;
-    const Window target =
-        XCreateWindow(display, DefaultRootWindow(display), 400, 350, 480, 360, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-    XMapWindow(display, target);
-    XSync(display, False);
+    const WindowPlace application{400, 350, 480, 360};
+    const Window target = ClickRecordingWindow(application);
     std::vector<XButtonEvent> presses;
-    auto readPresses = [&] {
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ButtonPress && event.xbutton.window == target) {
-                presses.push_back(event.xbutton);
-            }
-        }
-    };
+    auto readPresses = [&] { ReadPresses(target, presses); };
 
     // Resting on the application opens the menu at the pointer: its corner
     // is 105 left of and 36 above it.
-    const WindowPlace application{400, 350, 480, 360};
     std::optional<WindowPlace> menu;
     auto openedAt = [&] { return std::make_pair(menu->x + 105, menu->y + 36); };
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {560, 480, 160, 100},
@@ -810,7 +806,6 @@ MacroSet ExpectedRecording() {
 
 TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     Display* display = screen_.display();
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     PrepareQuietSettings(folder_.path() / "config");
     // The program keeps its macros beside itself, where it may write.
     const std::filesystem::path macros = std::filesystem::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
