@@ -9,18 +9,13 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/settings_store.h"
@@ -30,8 +25,6 @@
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/x_keyboard_input.h"
 #include "settings/settings.h"
-#include "settings/settings_persistence.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_screen.h"
 #include "tests/platform/x_test_display.h"
 #include "tests/support/dwell_settings.h"
