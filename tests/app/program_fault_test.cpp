@@ -188,10 +188,9 @@ class ProgramFaultTest : public ::testing::Test {
     // Ends the program as the desktop does at log-out: it ends at once, with
     // no button held and the pointer free.
     void Terminate(RunningProgram& program, double withinSeconds = 15) {
-        kill(program.pid(), SIGTERM);
-        ASSERT_TRUE(WaitFor([&] { return program.Poll().has_value(); }, withinSeconds))
-            << program.output();
-        EXPECT_EQ(*program.Poll(), 0) << program.output();
+        const std::optional<int> exitCode = program.Terminate(withinSeconds);
+        ASSERT_TRUE(exitCode.has_value()) << program.output();
+        EXPECT_EQ(*exitCode, 0) << program.output();
         unsigned int buttons = 0;
         Pointer(&buttons);
         EXPECT_EQ(buttons, 0u) << "a mouse button is left held";

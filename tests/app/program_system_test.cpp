@@ -864,9 +864,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     const std::string expected = EncodeMacroFile(ExpectedRecording());
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected)
         << MacroFileText(testing::ReadFile(macros / "Default.cfg"));
-    kill(program->pid(), SIGTERM);
-    EXPECT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 10));
-    EXPECT_EQ(program->Poll().value_or(-1), 0);
+    EXPECT_EQ(program->Terminate(10), 0);
     program.reset();
 
     // Again: the file is read back as it was written; then a second profile
@@ -927,8 +925,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_EQ(typed, want);
     EXPECT_TRUE(WaitFor([&] { return !screen_.Find("PauseMacro").has_value(); }, 5));
     MapKeycode(display, graveKey, XK_grave, XK_asciitilde);
-    kill(program->pid(), SIGTERM);
-    EXPECT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 10));
+    EXPECT_TRUE(program->Terminate(10).has_value());
 }
 
 }  // namespace

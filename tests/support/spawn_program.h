@@ -133,6 +133,13 @@ class RunningProgram : public SpawnedProcess {
         : SpawnedProcess(arguments, environment,
                          log.empty() ? nullptr : StreamsInto(log, streams).actions(), end),
           log_(log) {}
+    // Asks it to end, as the desktop does at log-out; its exit code once it
+    // has ended, none when it still runs after `withinSeconds`.
+    std::optional<int> Terminate(double withinSeconds) {
+        kill(pid(), SIGTERM);
+        WaitFor([this] { return Poll().has_value(); }, withinSeconds);
+        return Poll();
+    }
     // What it wrote into its log so far.
     std::string output() const { return ReadFile(log_); }
     bool Said(const std::string& words) const { return output().find(words) != std::string::npos; }
