@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/linux/mutter_remote_desktop.h"
 #include "platform/linux/pointer_whereabouts.h"
@@ -12,42 +13,6 @@
 #include "platform/linux/x_keyboard_input.h"
 
 namespace veltranix {
-namespace {
-
-constexpr int kPortalVersionForPersistence = 2;
-
-}  // namespace
-
-InputBackend ChooseInputBackend(const InputBackendProbe& probe) {
-    if (probe.session == SessionKind::X11) {
-        return InputBackend::XTest;
-    }
-    if (probe.mutterPresent) {
-        return InputBackend::MutterRemoteDesktop;
-    }
-    if (probe.portalVersion >= kPortalVersionForPersistence) {
-        return InputBackend::RemoteDesktopPortal;
-    }
-    if (probe.uinputOpens) {
-        return InputBackend::Uinput;
-    }
-    return InputBackend::XTest;
-}
-
-std::string_view InputBackendName(InputBackend backend) {
-    switch (backend) {
-        case InputBackend::XTest:
-            return "XTest";
-        case InputBackend::MutterRemoteDesktop:
-            return "GNOME remote desktop (mutter)";
-        case InputBackend::RemoteDesktopPortal:
-            return "desktop portal remote desktop";
-        case InputBackend::Uinput:
-            return "uinput (/dev/uinput)";
-    }
-    return "XTest";
-}
-
 SessionKind SessionKindFromEnvironment() {
     const char* sessionType = std::getenv("XDG_SESSION_TYPE");
     const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
@@ -87,8 +52,7 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
         channel->mutter_ = MutterRemoteDesktop::Open(*channel->whereabouts_, &reason);
         if (!channel->mutter_) {
             std::fprintf(stderr, "veltranix: GNOME's remote desktop refused: %s\n", reason.c_str());
-            probe.mutterPresent = false;
-            backend = ChooseInputBackend(probe);
+            backend = NextInputBackend(probe, backend);
         }
     }
     if (backend == InputBackend::RemoteDesktopPortal) {
@@ -97,16 +61,14 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
         if (!channel->portal_) {
             std::fprintf(stderr, "veltranix: no remote desktop through the desktop portal: %s\n",
                          reason.c_str());
-            probe.portalVersion = 0;
-            backend = ChooseInputBackend(probe);
+            backend = NextInputBackend(probe, backend);
         }
     }
     if (backend == InputBackend::Uinput) {
         channel->uinput_ = UinputDevice::Open(*channel->whereabouts_, &reason);
         if (!channel->uinput_) {
             std::fprintf(stderr, "veltranix: no virtual devices: %s\n", reason.c_str());
-            probe.uinputOpens = false;
-            backend = ChooseInputBackend(probe);
+            backend = NextInputBackend(probe, backend);
         }
     }
     channel->backend_ = backend;

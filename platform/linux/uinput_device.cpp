@@ -42,6 +42,17 @@ bool AbsoluteAxis(int fd, std::uint16_t axis, int maximum) {
 
 }  // namespace
 
+UinputAxes UinputAxesOver(ScreenRect desktop) {
+    return {std::max(1, desktop.right - desktop.left - 1),
+            std::max(1, desktop.bottom - desktop.top - 1)};
+}
+
+ScreenPoint UinputAxisPoint(ScreenRect desktop, ScreenPoint point) {
+    const UinputAxes axes = UinputAxesOver(desktop);
+    return {std::clamp(point.x - desktop.left, 0, axes.maximumX),
+            std::clamp(point.y - desktop.top, 0, axes.maximumY)};
+}
+
 bool UinputEventWriter::write(std::uint16_t type, std::uint16_t code, std::int32_t value) {
     input_event event{};
     event.type = type;
@@ -85,7 +96,7 @@ std::unique_ptr<UinputDevice> UinputDevice::Open(PointerWhereabouts& whereabouts
                                                  std::string* error) {
     const int pointerFd = OpenUinput();
     const int keyboardFd = pointerFd >= 0 ? OpenUinput() : -1;
-    const ScreenRect desktop = whereabouts.desktop();
+    const UinputAxes axes = UinputAxesOver(whereabouts.desktop());
     bool made = pointerFd >= 0 && keyboardFd >= 0;
     // The pointer: an absolute device with three buttons, as a virtual
     // machine's tablet is, which every compositor maps over the desktop.
@@ -94,8 +105,8 @@ std::unique_ptr<UinputDevice> UinputDevice::Open(PointerWhereabouts& whereabouts
            Control(pointerFd, UI_SET_KEYBIT, BTN_RIGHT) &&
            Control(pointerFd, UI_SET_KEYBIT, BTN_MIDDLE) &&
            Control(pointerFd, UI_SET_EVBIT, EV_ABS) &&
-           AbsoluteAxis(pointerFd, ABS_X, std::max(1, desktop.right - desktop.left - 1)) &&
-           AbsoluteAxis(pointerFd, ABS_Y, std::max(1, desktop.bottom - desktop.top - 1)) &&
+           AbsoluteAxis(pointerFd, ABS_X, axes.maximumX) &&
+           AbsoluteAxis(pointerFd, ABS_Y, axes.maximumY) &&
            SetUp(pointerFd, "Veltranix head pointer", 1);
     made = made && Control(keyboardFd, UI_SET_EVBIT, EV_KEY);
     for (std::uint16_t code = KEY_ESC; made && code <= kLastKeyboardKey; ++code) {
@@ -129,8 +140,8 @@ UinputDevice::~UinputDevice() {
 }
 
 void UinputDevice::moveToPlaced(ScreenPoint point) {
-    const ScreenRect desktop = whereabouts_.desktop();
-    pointer_.moveTo(point.x - desktop.left, point.y - desktop.top);
+    const ScreenPoint onAxes = UinputAxisPoint(whereabouts_.desktop(), point);
+    pointer_.moveTo(onAxes.x, onAxes.y);
 }
 
 void UinputDevice::sendButton(PointerButton button, KeyDirection direction) {

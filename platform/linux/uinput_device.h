@@ -29,6 +29,18 @@ class UinputEventWriter {
     int fd_;
 };
 
+// The pointer device's absolute axes over `desktop`, the bounding box of
+// every monitor: each runs from 0 to the box's size less one (at least 1).
+struct UinputAxes {
+    int maximumX = 1;
+    int maximumY = 1;
+    friend bool operator==(const UinputAxes&, const UinputAxes&) = default;
+};
+UinputAxes UinputAxesOver(ScreenRect desktop);
+// A desktop point on those axes: its offset from the box's top-left corner,
+// kept inside the axes' range.
+ScreenPoint UinputAxisPoint(ScreenRect desktop, ScreenPoint point);
+
 // Pointer and keyboard input through /dev/uinput: two virtual devices that
 // every compositor takes as real ones. The pointer is absolute, as a tablet's
 // is, over the bounding box of every monitor. Opening /dev/uinput needs an

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,12 +15,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "macros/macro_file.h"
@@ -75,21 +72,7 @@ std::string EnglishText(const char* key) {
     return lexicon ? lexicon->value("English", key) : std::string();
 }
 
-// The program with its standard error in a file.
-class RunningProgram : public testing::SpawnedProcess {
-  public:
-    RunningProgram(const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment, const fs::path& errorLog)
-        : SpawnedProcess(arguments, environment,
-                         testing::StreamsInto(errorLog, testing::Streams::Errors).actions(),
-                         testing::EndWith::Kill),
-          errorLog_(errorLog) {}
-    std::string errors() const { return ReadFile(errorLog_); }
-    bool Said(const std::string& words) const { return errors().find(words) != std::string::npos; }
-
-  private:
-    fs::path errorLog_;
-};
+using testing::RunningProgram;
 
 class ProgramFaultTest : public ::testing::Test {
   protected:
@@ -137,9 +120,7 @@ class ProgramFaultTest : public ::testing::Test {
     }
     // Calibrated: the main window docks at its small size.
     bool Docked() const {
-        const std::optional<testing::WindowPlace> main =
-            testing::FindShownWindow(display_, "Veltranix");
-        return main && main->width == 160;
+        return testing::IsDocked(testing::FindShownWindow(display_, "Veltranix"));
     }
 
     bool KeyHeld(KeySym key) const {
@@ -207,15 +188,14 @@ class ProgramFaultTest : public ::testing::Test {
     // Ends the program as the desktop does at log-out: it ends at once, with
     // no button held and the pointer free.
     void Terminate(RunningProgram& program, double withinSeconds = 15) {
-        kill(program.pid(), SIGTERM);
-        ASSERT_TRUE(WaitFor([&] { return program.Poll().has_value(); }, withinSeconds))
-            << program.errors();
-        EXPECT_EQ(*program.Poll(), 0) << program.errors();
+        const std::optional<int> exitCode = program.Terminate(withinSeconds);
+        ASSERT_TRUE(exitCode.has_value()) << program.output();
+        EXPECT_EQ(*exitCode, 0) << program.output();
         unsigned int buttons = 0;
         Pointer(&buttons);
         EXPECT_EQ(buttons, 0u) << "a mouse button is left held";
-        EXPECT_FALSE(program.Said("runtime error")) << program.errors();
-        EXPECT_FALSE(program.Said("AddressSanitizer")) << program.errors();
+        EXPECT_FALSE(program.Said("runtime error")) << program.output();
+        EXPECT_FALSE(program.Said("AddressSanitizer")) << program.output();
     }
 
     // Macro 1 of the Default profile plays `entries`, a shell entry opening
@@ -223,17 +203,6 @@ class ProgramFaultTest : public ::testing::Test {
     // profile's bytes.
     std::string RecordMacro(const std::vector<testing::MacroEntry>& entries,
                             const std::u16string& command = {}) {
-        const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
-        fs::create_directories(profile.parent_path());
-        const std::optional<std::string> kept =
-            fs::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
-        restoreProfile_ = std::shared_ptr<void>(nullptr, [profile, kept](void*) {
-            if (kept) {
-                std::ofstream(profile, std::ios::binary) << *kept;
-            } else {
-                fs::remove(profile);
-            }
-        });
         MacroSet set = DefaultMacroSet();
         MacroSlot& slot = set[0];
         slot = MacroSlot{};
@@ -244,9 +213,19 @@ class ProgramFaultTest : public ::testing::Test {
             }
             testing::AppendEntries(slot, {entry});
         }
-        const std::string bytes = EncodeMacroFile(set);
-        std::ofstream(profile, std::ios::binary) << bytes;
+        std::string bytes;
+        restoreProfile_ = testing::SwapDefaultProfile(VELTRANIX_PROGRAM_FOLDER, set, &bytes);
         return bytes;
+    }
+
+    // Starts the program and has it play its first macro once its window shows.
+    std::unique_ptr<RunningProgram> StartPlayingMacro() {
+        auto program = Start({}, "", {"--test-click-request", "20"});
+        EXPECT_TRUE(program->started() && WaitFor([&] { return Shown("Veltranix"); }, 60))
+            << program->output();
+        Hold(2);
+        kill(program->pid(), SIGUSR1);
+        return program;
     }
 
     // Makes `path` a read-only view of itself (CI runs as root, which file
@@ -273,19 +252,19 @@ TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSession
     auto program = Start({"PULSE_SERVER=unix:/nonexistent/pulse",
                           "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"});
     ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
-    EXPECT_TRUE(program->Said("no companion messages")) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
+    EXPECT_TRUE(program->Said("no companion messages")) << program->output();
     // A second start without a bus to ask the first one: it says why and ends.
     auto second = Start({"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"}, "", {}, "2.log");
     ASSERT_TRUE(WaitFor([&] { return second->Poll().has_value(); }, 30));
     EXPECT_EQ(*second->Poll(), 0);
-    EXPECT_TRUE(second->Said("cannot be asked to show its window")) << second->errors();
+    EXPECT_TRUE(second->Said("cannot be asked to show its window")) << second->output();
     EXPECT_TRUE(PointerFollowsHead()) << "tracking without sound server and session bus";
     const auto profiles = FolderContents(fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros");
 
     camera_->SetPresent(false);
     EXPECT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraLost")); }, 10))
-        << program->errors();
+        << program->output();
     EXPECT_TRUE(Shown("Veltranix")) << "the window that says it is shown";
     Hold(3);
     camera_->SetPresent(true);
@@ -294,12 +273,12 @@ TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSession
 
     camera_->SetFrozen(true);
     EXPECT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraFrozen")); }, 10))
-        << program->errors();
+        << program->output();
     Hold(7);
     camera_->SetFrozen(false);
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 60)) << "no calibration after the freeze";
     EXPECT_TRUE(PointerFollowsHead()) << "tracking after the camera sends pictures again";
-    ASSERT_FALSE(program->Poll().has_value()) << program->errors();
+    ASSERT_FALSE(program->Poll().has_value()) << program->output();
 
     Terminate(*program);
     ExpectStoreKept();
@@ -315,7 +294,7 @@ TEST_F(ProgramFaultTest, SavingIntoAReadOnlySettingsFolderTellsTheUserAndLosesNo
     auto program = Start();
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return program->Said("settings could not be saved"); }, 90))
-        << program->errors();
+        << program->output();
     EXPECT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
     EXPECT_EQ(ReadFile(config_ / "settings.store"), storeBefore_);
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 30));
@@ -351,10 +330,10 @@ TEST_F(ProgramFaultTest, ADiskFullWhileSavingAProfileTellsTheUserAndKeepsTheOthe
     auto program = Start();
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return program->Said("could not be written"); }, 60))
-        << program->errors();
+        << program->output();
     ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
     // The message stays open: the program calibrates behind it.
-    EXPECT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
+    EXPECT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
     EXPECT_TRUE(PointerFollowsHead()) << "tracking with the built-in macros";
     Terminate(*program);
     EXPECT_EQ(FolderContents(macros), before) << "a half-written or stray file was left";
@@ -368,7 +347,7 @@ TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
     std::ofstream(config_ / "settings.store", std::ios::app) << "not a setting\n";
     auto program = Start();
     ASSERT_TRUE(WaitFor([&] { return program->Said("could not be read"); }, 60))
-        << program->errors();
+        << program->output();
     Hold(1);
     Terminate(*program, 3);
 
@@ -382,7 +361,7 @@ TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
     program = Start({"XDG_SESSION_TYPE=wayland"});
     ASSERT_TRUE(
         WaitFor([&] { return ReadFile(portalLog).find("Start(") != std::string::npos; }, 60))
-        << program->errors();
+        << program->output();
     Hold(1);
     Terminate(*program, 3);
 }
@@ -396,10 +375,10 @@ TEST_F(ProgramFaultTest, AnUnreadableSettingsLineIsSaidWhileTheFaceCalibrates) {
     std::ofstream(config_ / "settings.store", std::ios::app) << "this line is no setting\n";
     auto program = Start();
     ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 60)) << program->errors();
-    EXPECT_TRUE(program->Said("could not be read")) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 60)) << program->output();
+    EXPECT_TRUE(program->Said("could not be read")) << program->output();
     ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90))
-        << "no calibration behind the message: " << program->errors();
+        << "no calibration behind the message: " << program->output();
     AnswerMessageByDwell(EnglishText("e4"));
     Terminate(*program, 3);
 }
@@ -410,7 +389,7 @@ TEST_F(ProgramFaultTest, AProfileNameInUseIsSaidWhileFramesGoOn) {
     auto program =
         Start({"VELTRANIX_TIMING_LOG=" + timingLog.string()}, "", {"--open-macro-editor"});
     ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return Shown("MACROS") && Docked(); }, 90)) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Shown("MACROS") && Docked(); }, 90)) << program->output();
     // The on-screen keyboard's part: the new profile button, and the name of
     // the profile every user has, typed into the dialog.
     const std::optional<testing::WindowPlace> editor = testing::FindShownWindow(display_, "MACROS");
@@ -421,11 +400,11 @@ TEST_F(ProgramFaultTest, AProfileNameInUseIsSaidWhileFramesGoOn) {
     XTestFakeButtonEvent(display_, 1, False, CurrentTime);
     XSync(display_, False);
     testing::XInput input(display_);
-    ASSERT_TRUE(WaitFor([&] { return Shown("New profile"); }, 5)) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Shown("New profile"); }, 5)) << program->output();
     input.Type("Default");
     input.Tap(XK_Return);
-    ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << program->errors();
-    EXPECT_TRUE(program->Said(EnglishText("e7"))) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << program->output();
+    EXPECT_TRUE(program->Said(EnglishText("e7"))) << program->output();
     const auto processed = [&] {
         const std::string log = ReadFile(timingLog);
         const std::size_t at = log.find("processed=");
@@ -459,16 +438,16 @@ TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
     XCloseDisplay(other);
     auto program = Start({}, display);
     ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return program->Said("camera"); }, 60)) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return program->Said("camera"); }, 60)) << program->output();
     Hold(2);
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);
     server = -1;
     ASSERT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 15))
         << "the program outlived its X server";
-    EXPECT_LT(*program->Poll(), 128) << "ended by a signal: " << program->errors();
-    EXPECT_TRUE(program->Said("the X display closed")) << program->errors();
-    EXPECT_FALSE(program->Said("AddressSanitizer")) << program->errors();
+    EXPECT_LT(*program->Poll(), 128) << "ended by a signal: " << program->output();
+    EXPECT_TRUE(program->Said("the X display closed")) << program->output();
+    EXPECT_FALSE(program->Said("AddressSanitizer")) << program->output();
     ExpectStoreKept();
 }
 
@@ -481,13 +460,9 @@ TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
     const std::string bytes = RecordMacro(entries);
     const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
 
-    auto program = Start({}, "", {"--test-click-request", "20"});
-    ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 60)) << program->errors();
-    Hold(2);
-    kill(program->pid(), SIGUSR1);
+    auto program = StartPlayingMacro();
     ASSERT_TRUE(WaitFor([&] { return Shown("PauseMacro"); }, 10))
-        << "the macro did not start: " << program->errors();
+        << "the macro did not start: " << program->output();
     EXPECT_TRUE(WaitFor([&] { return KeyHeld(XK_Shift_L); }, 3)) << "the macro did not press Shift";
     Hold(1);
     // Within Terminate's wait, far less than the two minutes of pauses left.
@@ -506,12 +481,12 @@ TEST_F(ProgramFaultTest, StartedWithoutACameraItWaitsAndATimedPressEndsOnTimeWhe
     auto program = Start({}, "", {"--test-click-request", "10"});
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraWaiting")); }, 60))
-        << program->errors();
-    EXPECT_TRUE(program->Said(camera_->control().string() + ": present=0")) << program->errors();
+        << program->output();
+    EXPECT_TRUE(program->Said(camera_->control().string() + ": present=0")) << program->output();
     EXPECT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 10)) << "the window that says it";
     Hold(5);
     camera_->SetPresent(true);
-    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->errors();
+    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
 
     unsigned int buttons = 0;
     const auto held = [&] {
@@ -519,7 +494,7 @@ TEST_F(ProgramFaultTest, StartedWithoutACameraItWaitsAndATimedPressEndsOnTimeWhe
         return buttons != 0;
     };
     kill(program->pid(), SIGUSR1);
-    ASSERT_TRUE(WaitFor(held, 5)) << "no timed press: " << program->errors();
+    ASSERT_TRUE(WaitFor(held, 5)) << "no timed press: " << program->output();
     const auto pressed = Clock::now();
     camera_->SetFrozen(true);
     EXPECT_TRUE(WaitFor([&] { return !held(); }, 10)) << "the button stays down";
@@ -533,13 +508,9 @@ TEST_F(ProgramFaultTest, StartedWithoutACameraItWaitsAndATimedPressEndsOnTimeWhe
 TEST_F(ProgramFaultTest, AMacroWhoseProgramIsMissingLeavesNoKeyDown) {
     RecordMacro({{0xA2, 1}, {kPauseMark, 0}, {kShellMark, 1}, {0xA2, 0}},
                 u"veltranix-no-such-program");
-    auto program = Start({}, "", {"--test-click-request", "20"});
-    ASSERT_TRUE(program->started());
-    ASSERT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 60)) << program->errors();
-    Hold(2);
-    kill(program->pid(), SIGUSR1);
+    auto program = StartPlayingMacro();
     ASSERT_TRUE(WaitFor([&] { return KeyHeld(XK_Control_L); }, 10))
-        << "the macro did not press Ctrl: " << program->errors();
+        << "the macro did not press Ctrl: " << program->output();
     EXPECT_TRUE(WaitFor([&] { return !KeyHeld(XK_Control_L); }, 5)) << "Ctrl is left held down";
     Hold(1);
     EXPECT_FALSE(KeyHeld(XK_Control_L));

@@ -3,30 +3,20 @@
 // a user moves their head in front of a webcam.
 #include <gtest/gtest.h>
 
-// Before the X headers, whose macros clash with its names.
-#include <opencv2/imgcodecs.hpp>
-
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <opencv2/imgcodecs.hpp>
 
 #include "core/settings_store.h"
 #include "core/virtual_key_table.h"
@@ -35,8 +25,6 @@
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/x_keyboard_input.h"
 #include "settings/settings.h"
-#include "settings/settings_persistence.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/platform/x_screen.h"
 #include "tests/platform/x_test_display.h"
 #include "tests/support/dwell_settings.h"
@@ -55,7 +43,6 @@
 namespace veltranix {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using testing::Hold;
 using testing::WaitFor;
 
@@ -112,37 +99,13 @@ class ScreenWatcher {
         return green;
     }
 
-    void SaveScreenshot(const WindowPlace& place, const std::filesystem::path& file) const {
-        XImage* image = XGetImage(display_, DefaultRootWindow(display_), place.x, place.y,
-                                  place.width, place.height, AllPlanes, ZPixmap);
-        if (image == nullptr) {
-            return;
-        }
-        cv::Mat picture(place.height, place.width, CV_8UC3);
-        for (int y = 0; y < place.height; ++y) {
-            for (int x = 0; x < place.width; ++x) {
-                const unsigned long pixel = XGetPixel(image, x, y);
-                picture.at<cv::Vec3b>(y, x) =
-                    cv::Vec3b(pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF);
-            }
-        }
-        XDestroyImage(image);
-        cv::imwrite(file.string(), picture);
-    }
-
   private:
     Display* display_;
 };
 
 using testing::SteeredFace;
 
-// The real program, killed if the test lets go of it still running.
-class RunningProgram : public testing::SpawnedProcess {
-  public:
-    RunningProgram(const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment)
-        : SpawnedProcess(arguments, environment, nullptr, testing::EndWith::Kill) {}
-};
+using testing::RunningProgram;
 
 class ProgramSystemTest : public ::testing::Test {
   protected:
@@ -175,20 +138,33 @@ class ProgramSystemTest : public ::testing::Test {
         XMapWindow(display, otherWindow_);
         XSync(display, False);
         testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
-        shots_ = std::filesystem::path(VELTRANIX_SCREENSHOT_FOLDER);
-        std::filesystem::create_directories(shots_);
+        face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     }
 
-    // A helper's click with a real mouse at a screen point.
-    void HelperClicksAt(int x, int y) {
+    // A window of the user's application at `place` that notes the button
+    // presses it gets.
+    Window ClickRecordingWindow(const WindowPlace& place) {
         Display* display = screen_.display();
-        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.event_mask = ButtonPressMask;
+        const Window window =
+            XCreateWindow(display, DefaultRootWindow(display), place.x, place.y, place.width,
+                          place.height, 0, CopyFromParent, InputOutput, CopyFromParent,
+                          CWOverrideRedirect | CWEventMask, &attributes);
+        XMapWindow(display, window);
         XSync(display, False);
-        Hold(0.15);
-        XTestFakeButtonEvent(display, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display, 1, False, CurrentTime);
-        XSync(display, False);
-        Hold(0.25);
+        return window;
+    }
+    // Adds the presses `window` got since the last call to `presses`.
+    void ReadPresses(Window window, std::vector<XButtonEvent>& presses) {
+        while (XPending(screen_.display()) > 0) {
+            XEvent event;
+            XNextEvent(screen_.display(), &event);
+            if (event.type == ButtonPress && event.xbutton.window == window) {
+                presses.push_back(event.xbutton);
+            }
+        }
     }
 
     // The program's windows now shown, for a failure's message.
@@ -217,10 +193,7 @@ class ProgramSystemTest : public ::testing::Test {
     // Starts the program on the steered face; waits until it has docked.
     std::unique_ptr<RunningProgram> StartDocked() {
         std::unique_ptr<RunningProgram> program = Start();
-        const auto docked = [&] {
-            const auto main = screen_.Find("Veltranix");
-            return main && main->width == 160 && main->height == 120;
-        };
+        const auto docked = [&] { return testing::IsDocked(screen_.Find("Veltranix")); };
         const bool ended = !program->started() ||
                            !WaitFor([&] { return program->Poll().has_value() || docked(); }, 90) ||
                            program->Poll().has_value();
@@ -228,17 +201,13 @@ class ProgramSystemTest : public ::testing::Test {
     }
 
     void StoreMouse(const char* name, std::int32_t value) {
-        FileSettingsStore store({folder_.path() / "config" / "settings.store",
-                                 folder_.path() / "config" / "autostart"});
+        FileSettingsStore store(testing::StoreIn(folder_.path() / "config"));
         store.open();
         ASSERT_EQ(WriteInteger(store, store_keys::kMouse, name, value), StoreStatus::Ok);
     }
 
     std::optional<std::int32_t> Stored(const char* key, const char* name) {
-        FileSettingsStore store({folder_.path() / "config" / "settings.store",
-                                 folder_.path() / "config" / "autostart"});
-        store.open();
-        return ReadInteger(store, key, name);
+        return testing::StoredInteger(folder_.path() / "config", key, name);
     }
 
     // With the pointer in relative mode the head works as a joystick: turned
@@ -277,10 +246,6 @@ class ProgramSystemTest : public ::testing::Test {
         return clicked();
     }
 
-    void Shot(const std::string& name, const WindowPlace& place) {
-        screen_.SaveScreenshot(place, shots_ / ("system_" + name + ".png"));
-    }
-
     // The cursor the user's application window shows.
     std::vector<std::uint32_t> ApplicationCursor() {
         XWarpPointer(screen_.display(), None, otherWindow_, 0, 0, 0, 0, 50, 50);
@@ -296,13 +261,11 @@ class ProgramSystemTest : public ::testing::Test {
     Window application_ = 0;
     Window otherWindow_ = 0;
     testing::TemporaryFolder folder_;
-    std::filesystem::path shots_;
     std::unique_ptr<SteeredFace> face_;
     testing::HeadSteering steering_{[this] { return screen_.Pointer(); }};
 };
 
 TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     const std::vector<std::uint32_t> arrowBefore = ApplicationCursor();
     ASSERT_FALSE(arrowBefore.empty());
     XWarpPointer(screen_.display(), None, DefaultRootWindow(screen_.display()), 0, 0, 0, 0, 640,
@@ -321,21 +284,13 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_EQ(main->y, (1024 - 560) / 2);
     std::optional<WindowPlace> bar;
     ASSERT_TRUE(WaitFor([&] { return (bar = screen_.Find("BarraDeCarga")).has_value(); }, 20));
-    Shot("startup", *main);
-    Shot("loading_bar", *bar);
 
     // The face holds still: calibration, then the window docks in the corner.
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->width == 160 && main->height == 120;
-        },
-        60))
+    ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = screen_.Find("Veltranix")); }, 60))
         << "the window never docked";
     EXPECT_EQ(main->x, 1280 - 160);
     EXPECT_EQ(main->y, 1024 - 122);
     EXPECT_FALSE(screen_.Find("BarraDeCarga").has_value());
-    Shot("docked", *main);
 
     // Moving the face moves the pointer.
     steering_.LearnGain(*face_);
@@ -354,7 +309,6 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
         << "no button menu";
     EXPECT_EQ(main->x, 1280 - 160);
     EXPECT_EQ(main->y, 1024 - 240);
-    Shot("button_menu", *main);
 
     // A dwell click on pause (right column, first row) opens the pause window.
     std::optional<WindowPlace> pause;
@@ -366,7 +320,6 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     EXPECT_EQ(pause->height, 120);
     EXPECT_EQ(pause->x, 1280 - 160);
     EXPECT_EQ(pause->y, 1024 - 120 - 2);
-    Shot("pause", *pause);
     // The pointer cannot leave it, however far the head turns.
     const double inPauseX = face_->offsetX();
     const double inPauseY = face_->offsetY();
@@ -436,7 +389,6 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
                                        [&] { return (exit = screen_.Find("SALIDA")).has_value(); }))
         << "the dwell click did not open the exit confirmation (" << OpenWindowNames()
         << "): " << steering_.log;
-    Shot("exit_confirmation", *exit);
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {exit->x + 14, exit->y + 60, 50, 50},
                                        [&] { return program->Poll().has_value(); }))
         << "the program did not end (" << OpenWindowNames() << "): " << steering_.log;
@@ -451,18 +403,10 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
 }
 
 TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     Display* display = screen_.display();
     // A window of the user's application that notes the clicks it gets.
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    attributes.event_mask = ButtonPressMask;
     const WindowPlace clickTarget{160, 300, 300, 300};
-    const Window clickWindow =
-        XCreateWindow(display, DefaultRootWindow(display), clickTarget.x, clickTarget.y,
-                      clickTarget.width, clickTarget.height, 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-    XMapWindow(display, clickWindow);
+    const Window clickWindow = ClickRecordingWindow(clickTarget);
     XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 640, 512);
     XSync(display, False);
     const std::unique_ptr<RunningProgram> program = StartDocked();
@@ -482,7 +426,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 380, mouse->y + 192, 60, 42},
                                        [&] { return screen_.GreenPixels(mouthDoubleMark) > 15; }))
         << "the mouth's double click was not checked: " << steering_.log;
-    Shot("mouse_options", *mouse);
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 172, mouse->y + 463, 120, 20},
                                        [&] { return !screen_.Find("MOPTIONSRATOLI").has_value(); }))
         << "OK did not close the mouse options: " << steering_.log;
@@ -490,16 +433,9 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
 
     // Opening the mouth over the application's window double-clicks it,
     // well before the dwell clock would click.
-    std::vector<Time> presses;
+    std::vector<XButtonEvent> presses;
     const auto notePresses = [&] {
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ButtonPress && event.xbutton.window == clickWindow &&
-                event.xbutton.button == Button1) {
-                presses.push_back(event.xbutton.time);
-            }
-        }
+        ReadPresses(clickWindow, presses);
         return presses.size() >= 2;
     };
     bool doubleClicked = false;
@@ -516,7 +452,8 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
             face_->OpenMouth(opening);
             Hold(0.04);
         }
-        doubleClicked = WaitFor(notePresses, 1.5) && presses[1] - presses[0] <= 500;
+        doubleClicked = WaitFor(notePresses, 1.5) && presses[0].button == Button1 &&
+                        presses[1].button == Button1 && presses[1].time - presses[0].time <= 500;
         // Away and back: the dwell clock starts again.
         face_->TurnTo(face_->offsetX() + 3, face_->offsetY());
     }
@@ -544,7 +481,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 182, system->y + 242, 14, 11},
                                        [&] { return screen_.GreenPixels(mediumMark) > 15; }))
         << "medium was not checked: " << steering_.log;
-    Shot("system_options", *system);
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 116, system->y + 476, 126, 20},
                                        [&] { return !screen_.Find("MSYSTEM").has_value(); }))
         << "OK did not close the system options: " << steering_.log;
@@ -574,7 +510,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {590, 572, 100, 36},
                                        [&] { return screen_.GreenPixels(relativeMark) > 15; }))
         << "relative was not checked: " << steering_.log;
-    Shot("webcam_options", *webcam);
     ASSERT_TRUE(JoystickDwellClickOn({webcam->x + 136, webcam->y + 573, 160, 22},
                                      [&] { return !screen_.Find("MOPTIONS").has_value(); }))
         << "OK did not close the webcam options: " << steering_.log;
@@ -588,7 +523,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
 TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick) {
     // The dwell clock opens the click-type menu (kind 1, stored as 2).
     StoreMouse("rellotge", 2);
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     // Too far to the side to be calibrated while the helper reaches the bar.
     face_->MoveTo(200, 0);
     const std::unique_ptr<RunningProgram> program = Start();
@@ -599,7 +533,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // The set-up bar's manual button: the eye positions window opens over
     // the camera picture, with a still picture of the face now in front.
-    HelperClicksAt(main->x + 455, main->y + 520);
+    XInput(screen_.display()).ClickAt(main->x + 455, main->y + 520);
     face_->MoveTo(0, 0);
     std::optional<WindowPlace> eyes;
     ASSERT_TRUE(WaitFor([&] { return (eyes = screen_.Find("TRANSPARENT")).has_value(); }, 10))
@@ -612,14 +546,15 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // Markers walked down to a level pair whose search would leave the
     // picture: refused, not stored; the start button does nothing.
-    auto clickPicture = [&](int x, int y) { HelperClicksAt(eyes->x + x, eyes->y + y); };
+    auto clickPicture = [&](int x, int y) {
+        XInput(screen_.display()).ClickAt(eyes->x + x, eyes->y + y);
+    };
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{
              {313, 279}, {423, 279}, {313, 339}, {423, 339}, {313, 390}, {423, 390}}) {
         clickPicture(x, y);
     }
-    Shot("manual_eyes_refused", *eyes);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), 339);
-    HelperClicksAt(main->x + 165, main->y + 520);
+    XInput(screen_.display()).ClickAt(main->x + 165, main->y + 520);
     Hold(2.0);
     main = screen_.Find("Veltranix");
     ASSERT_TRUE(main.has_value());
@@ -637,20 +572,14 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
              {300, 330}, {400, 330}, {280, 270}, {380, 270}, {leftX, leftY}, {rightX, rightY}}) {
         clickPicture(x, y);
     }
-    Shot("manual_eyes_marked", *eyes);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreX"), leftX);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), leftY);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretX"), rightX);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretY"), rightY);
 
     // Start: tracking runs from the marked eyes, the window docks.
-    HelperClicksAt(main->x + 165, main->y + 520);
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->width == 160 && main->height == 120;
-        },
-        20))
+    XInput(screen_.display()).ClickAt(main->x + 165, main->y + 520);
+    ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = screen_.Find("Veltranix")); }, 20))
         << "tracking did not start from the marked eyes (" << OpenWindowNames() << ")";
     EXPECT_FALSE(screen_.Find("TRANSPARENT").has_value());
     steering_.LearnGain(*face_);
@@ -659,28 +588,13 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // A window of the user's application that records the clicks it gets.
     Display* display = screen_.display();
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    attributes.event_mask = ButtonPressMask;
-    const Window target =
-        XCreateWindow(display, DefaultRootWindow(display), 400, 350, 480, 360, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-    XMapWindow(display, target);
-    XSync(display, False);
+    const WindowPlace application{400, 350, 480, 360};
+    const Window target = ClickRecordingWindow(application);
     std::vector<XButtonEvent> presses;
-    auto readPresses = [&] {
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ButtonPress && event.xbutton.window == target) {
-                presses.push_back(event.xbutton);
-            }
-        }
-    };
+    auto readPresses = [&] { ReadPresses(target, presses); };
 
     // Resting on the application opens the menu at the pointer: its corner
     // is 105 left of and 36 above it.
-    const WindowPlace application{400, 350, 480, 360};
     std::optional<WindowPlace> menu;
     auto openedAt = [&] { return std::make_pair(menu->x + 105, menu->y + 36); };
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {560, 480, 160, 100},
@@ -693,7 +607,6 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(menu->width, 140);
     EXPECT_EQ(menu->height, 201);
     Hold(0.5);
-    Shot("click_menu", *menu);
 
     // Resting on its right-click cell: the menu hides and a right click
     // lands where the menu was opened.
@@ -800,7 +713,7 @@ constexpr EditorSpot kDialogOk{45, 75};
 // no trigger clicks, so that only the test's pointer and keys act.
 void PrepareQuietSettings(const std::filesystem::path& configDir) {
     testing::PrepareDwellSettings(configDir, VELTRANIX_PROGRAM_FOLDER);
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    FileSettingsStore store(testing::StoreIn(configDir));
     store.open();
     ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "tipoMoveRatoli", 1), StoreStatus::Ok);
     for (const char* trigger : {"ull", "boca", "rellotge"}) {
@@ -809,9 +722,7 @@ void PrepareQuietSettings(const std::filesystem::path& configDir) {
 }
 
 std::string StoredProfile(const std::filesystem::path& configDir) {
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
-    store.open();
-    return ReadText(store, store_keys::kProfileRead, "Perfil", 256).value_or("");
+    return testing::StoredText(configDir, store_keys::kProfileRead, "Perfil");
 }
 
 // The file's text, for a failure's message.
@@ -898,18 +809,17 @@ MacroSet ExpectedRecording() {
 // although the face is in place) and goes on once the mouse options it came
 // from have closed.
 TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     face_->MoveTo(200, 0);
     const std::unique_ptr<RunningProgram> program = Start();
     std::optional<WindowPlace> main;
     ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30))
         << OpenWindowNames();
     std::optional<WindowPlace> mouse;
-    HelperClicksAt(main->x + 200, main->y + 500);
+    XInput(screen_.display()).ClickAt(main->x + 200, main->y + 500);
     ASSERT_TRUE(WaitFor([&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }, 10))
         << OpenWindowNames();
     std::optional<WindowPlace> editor;
-    HelperClicksAt(mouse->x + 66, mouse->y + 393);
+    XInput(screen_.display()).ClickAt(mouse->x + 66, mouse->y + 393);
     ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 10));
     face_->MoveTo(0, 0);
     const auto setUpGoesOn = [&] {
@@ -917,10 +827,10 @@ TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
         return screen_.Find("BarraDeCarga").has_value() || (now && now->width == 160);
     };
     EXPECT_FALSE(WaitFor(setUpGoesOn, 8)) << OpenWindowNames();
-    HelperClicksAt(editor->x + kEditorCancel.x, editor->y + kEditorCancel.y);
+    XInput(screen_.display()).ClickAt(editor->x + kEditorCancel.x, editor->y + kEditorCancel.y);
     ASSERT_TRUE(WaitFor([&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }, 10))
         << "the mouse options did not come back: " << OpenWindowNames();
-    HelperClicksAt(mouse->x + 480, mouse->y + 473);
+    XInput(screen_.display()).ClickAt(mouse->x + 480, mouse->y + 473);
     EXPECT_TRUE(WaitFor(setUpGoesOn, 30)) << OpenWindowNames();
 }
 
@@ -929,7 +839,6 @@ TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
 TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
     StoreMouse("rellotge", 2);
     StoreMouse("clicMacro", 1);
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     const std::unique_ptr<RunningProgram> program = Start({"--open-macro-editor"});
     std::optional<WindowPlace> editor;
     ASSERT_TRUE(WaitFor(
@@ -968,7 +877,6 @@ TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
 
 TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     Display* display = screen_.display();
-    face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
     PrepareQuietSettings(folder_.path() / "config");
     // The program keeps its macros beside itself, where it may write.
     const std::filesystem::path macros = std::filesystem::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
@@ -1024,7 +932,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     input.Key(spareKey, true);
     input.Key(spareKey, false);
     MapKeycode(display, spareKey, NoSymbol, NoSymbol);
-    Shot("macro_editor_recorded", *editor);
     click(kNameMode);
     click(kClearName);
     input.Type("Hello");
@@ -1035,9 +942,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     const std::string expected = EncodeMacroFile(ExpectedRecording());
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected)
         << MacroFileText(testing::ReadFile(macros / "Default.cfg"));
-    kill(program->pid(), SIGTERM);
-    EXPECT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 10));
-    EXPECT_EQ(program->Poll().value_or(-1), 0);
+    EXPECT_EQ(program->Terminate(10), 0);
     program.reset();
 
     // Again: the file is read back as it was written; then a second profile
@@ -1049,7 +954,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     std::optional<WindowPlace> dialog;
     ASSERT_TRUE(WaitFor([&] { return (dialog = screen_.Find("New profile")).has_value(); }, 5));
     EXPECT_FALSE(screen_.Find("MACROS").has_value()) << "the editor stays shown behind the dialog";
-    Shot("profile_name_dialog", *dialog);
     // The blank is refused; the name is typed into the focused box.
     input.Type("Sec ond");
     input.Tap(XK_Return);
@@ -1081,7 +985,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_TRUE(WaitFor([&] { return (progress = screen_.Find("PauseMacro")).has_value(); }, 3))
         << "no progress window for a macro with pauses";
     if (progress) {
-        Shot("macro_progress", *progress);
     }
     std::vector<TextWindow::Typed> typed;
     WaitFor(
@@ -1100,8 +1003,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_EQ(typed, want);
     EXPECT_TRUE(WaitFor([&] { return !screen_.Find("PauseMacro").has_value(); }, 5));
     MapKeycode(display, graveKey, XK_grave, XK_asciitilde);
-    kill(program->pid(), SIGTERM);
-    EXPECT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 10));
+    EXPECT_TRUE(program->Terminate(10).has_value());
 }
 
 }  // namespace

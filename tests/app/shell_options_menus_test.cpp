@@ -276,6 +276,31 @@ TEST_F(OptionsMenuLogic, TestAreasSwitchTheGestureTestsWhileHovered) {
     EXPECT_FALSE(host.eyeTest) << "closing switches the tests off";
 }
 
+// Closed from outside (a tracking reset, shutdown), every menu reads its
+// unsaved edits back without a return to the main window, and the mouse
+// menu's gesture tests stop.
+TEST_F(OptionsMenuLogic, EachMenuClosedFromOutsideReadsItsEditsBack) {
+    SystemMenuServices services{settings, lexicon,       persistence,
+                                folder,   userInterface, handPlacedEyes};
+    WebcamOptionsMenu webcam(settings, persistence, host);
+    webcam.Click(WebcamControl::InvertMirrored);
+    SystemOptionsMenu system(services, host);
+    system.Click(SystemControl::LanguageNext);
+    MouseOptionsMenu mouse(settings, persistence, host, host);
+    mouse.Click({MouseControlKind::DwellDown});
+    mouse.OnPointerMoved({40, 120});
+    ASSERT_TRUE(settings.invertX && settings.dwellSeconds == 2 && host.eyeTest);
+    host.journal.clear();
+    for (OptionsMenu* menu : std::initializer_list<OptionsMenu*>{&webcam, &system, &mouse}) {
+        menu->OnClosedFromOutside();
+    }
+    EXPECT_FALSE(settings.invertX);
+    EXPECT_EQ(lexicon.text(LexiconKey::Ok), "OK English");
+    EXPECT_EQ(settings.dwellSeconds, 3);
+    EXPECT_FALSE(host.eyeTest || host.mouthTest);
+    EXPECT_TRUE(host.journal.empty());
+}
+
 // The companion keyboard comes back after the last open menu closes, by
 // OK, cancel or from outside alike, and only when a menu took it away.
 // Steps: the companion hands its window over (g) or hides it itself (h), a

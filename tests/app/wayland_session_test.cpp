@@ -6,12 +6,8 @@
 
 #include <X11/Xlib.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -21,16 +17,10 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "core/settings_store.h"
 #include "macros/macro_file.h"
 #include "macros/macro_set.h"
-#include "platform/linux/file_settings_store.h"
-#include "settings/settings.h"
-#include "settings/settings_persistence.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/support/dwell_settings.h"
 #include "tests/support/macro_entries.h"
 #include "tests/support/real_time.h"
@@ -41,12 +31,13 @@
 namespace veltranix {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using testing::EndWith;
 using testing::Hold;
 using testing::ReadFile;
+using testing::RunningProgram;
+using testing::Streams;
 using testing::WaitFor;
 
-// A child process with its standard output and error in a file.
 // "Hi!" and Enter: keys given by virtual key (sent by scan code, so by key
 // code, Shift included) and a character on the layout's second level (sent
 // by keysym).
@@ -70,17 +61,6 @@ MacroSet HiMacro() {
                                   });
     return set;
 }
-
-// A process with its standard output and error in one file, asked to end
-// when the test lets go of it.
-class Child : public testing::SpawnedProcess {
-  public:
-    Child(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-          const std::filesystem::path& output)
-        : SpawnedProcess(arguments, environment,
-                         testing::StreamsInto(output, testing::Streams::OutputAndErrors).actions(),
-                         testing::EndWith::TerminateThenKill) {}
-};
 
 // What the native window received, from its log.
 class ClientLog {
@@ -249,44 +229,35 @@ class WaylandSessionTest : public ::testing::Test {
 
 TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     const std::filesystem::path logFile = folder_.path() / "client.log";
-    Child client({VELTRANIX_WAYLAND_CLIENT, logFile.string()}, {"QT_QPA_PLATFORM=wayland"},
-                 folder_.path() / "client.out");
+    RunningProgram client({VELTRANIX_WAYLAND_CLIENT, logFile.string()}, {"QT_QPA_PLATFORM=wayland"},
+                          folder_.path() / "client.out", Streams::OutputAndErrors,
+                          EndWith::TerminateThenKill);
     ClientLog log(logFile);
     ASSERT_TRUE(client.started());
     ASSERT_TRUE(WaitFor([&] { return log.Has("ready"); }, 20))
-        << "the native window did not open: " << ReadFile(folder_.path() / "client.out");
+        << "the native window did not open: " << client.output();
 
     const std::filesystem::path programOutput = folder_.path() / "program.out";
     // Another copy may stand in (a second instance of one name ends at once).
     const char* programFile = std::getenv("VELTRANIX_WAYLAND_TEST_PROGRAM");
     const std::string programPath = programFile != nullptr ? programFile : VELTRANIX_PROGRAM;
     // The first macro of the current profile, kept beside the program.
-    const std::filesystem::path profile =
-        std::filesystem::path(programPath).parent_path() / "Macros" / "Default.cfg";
-    std::filesystem::create_directories(profile.parent_path());
-    const std::optional<std::string> kept =
-        std::filesystem::exists(profile) ? std::optional(ReadFile(profile)) : std::nullopt;
-    const std::shared_ptr<void> restore(nullptr, [&](void*) {
-        if (kept) {
-            std::ofstream(profile, std::ios::binary) << *kept;
-        } else {
-            std::filesystem::remove(profile);
-        }
-    });
-    std::ofstream(profile, std::ios::binary) << EncodeMacroFile(HiMacro());
-    Child program(
+    const std::shared_ptr<void> restore =
+        testing::SwapDefaultProfile(std::filesystem::path(programPath).parent_path(), HiMacro());
+    RunningProgram program(
         testing::SteeredProgramArguments(programPath, face_->control(), folder_.path() / "config",
                                          {"--test-click-request", "20"}),
-        testing::ProgramEnvironment(folder_.path()), programOutput);
+        testing::ProgramEnvironment(folder_.path()), programOutput, Streams::OutputAndErrors,
+        EndWith::TerminateThenKill);
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(WaitFor(
         [&] {
-            return ReadFile(programOutput).find("pointer and keys through GNOME remote desktop") !=
+            return program.output().find("pointer and keys through GNOME remote desktop") !=
                    std::string::npos;
         },
         30))
         << (program.Poll() == 0 ? "the program ended at once: is another veltranix running? " : "")
-        << ReadFile(programOutput);
+        << program.output();
 
     // Calibration ends: the program's window docks in the corner.
     const std::unique_ptr<Display, int (*)(Display*)> xWayland(XOpenDisplay(nullptr),
@@ -314,7 +285,7 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
         moving = log.Moves() > movesBefore + 5;
     }
     ASSERT_TRUE(moving) << "the head never moved the pointer over the native window:\n"
-                        << ReadFile(programOutput);
+                        << program.output();
 
     // How far the pointer goes for a camera pixel of head movement.
     face_->TurnTo(0, 0);

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "platform/linux/input_backend.h"
 #include "platform/linux/pointer_whereabouts.h"
 #include "platform/linux/uinput_device.h"
 
@@ -84,6 +85,52 @@ TEST(MonitorPointForTest, FindsTheMonitorAndThePointOnIt) {
         EXPECT_EQ(MonitorPointFor(monitors, one.point), one.expected);
     }
     EXPECT_EQ(MonitorPointFor({}, {1, 1}), std::nullopt);
+}
+
+TEST(UinputAxesTest, SpanEveryMonitorAndTakeDesktopPointsFromTheTopLeftCorner) {
+    const struct {
+        ScreenRect desktop;
+        ScreenPoint point;
+        UinputAxes axes;
+        ScreenPoint onAxes;
+    } cases[] = {
+        {{0, 0, 1280, 1024}, {1279, 1023}, {1279, 1023}, {1279, 1023}},
+        // A monitor left of the first: the box starts at a negative x.
+        {{-1920, 0, 1280, 1080}, {-1920, 10}, {3199, 1079}, {0, 10}},
+        {{-1920, 0, 1280, 1080}, {0, 0}, {3199, 1079}, {1920, 0}},
+        // A monitor above the first.
+        {{0, -768, 1280, 1024}, {500, -1}, {1279, 1791}, {500, 767}},
+        // Past the box: onto its edge, never out of the axes' range.
+        {{0, 0, 1280, 1024}, {1400, -5}, {1279, 1023}, {1279, 0}},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(testing::Message() << one.desktop.left << "," << one.desktop.top);
+        EXPECT_EQ(UinputAxesOver(one.desktop), one.axes);
+        EXPECT_EQ(UinputAxisPoint(one.desktop, one.point), one.onAxes);
+    }
+}
+
+TEST(InputBackendTest, TriesTheBackendsInOrderEachRefusalGivingWayToTheNext) {
+    using enum InputBackend;
+    const struct {
+        InputBackendProbe probe;
+        std::vector<InputBackend> tried;  // each refused in turn
+    } cases[] = {
+        {{SessionKind::X11, true, 2, true}, {XTest}},
+        {{SessionKind::Wayland, true, 2, true},
+         {MutterRemoteDesktop, RemoteDesktopPortal, Uinput, XTest}},
+        // A portal that cannot keep its approval would ask at every start.
+        {{SessionKind::Wayland, false, 1, true}, {Uinput, XTest}},
+        {{SessionKind::Wayland, false, 0, false}, {XTest}},
+    };
+    for (const auto& one : cases) {
+        InputBackendProbe probe = one.probe;
+        std::vector<InputBackend> tried{ChooseInputBackend(probe)};
+        while (tried.back() != XTest && tried.size() < 5) {
+            tried.push_back(NextInputBackend(probe, tried.back()));
+        }
+        EXPECT_EQ(tried, one.tried) << InputBackendName(tried.front());
+    }
 }
 
 TEST(PointerWhereaboutsTest, ThePlacedPositionHoldsUntilXWaylandSeesAMove) {

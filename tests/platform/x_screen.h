@@ -19,6 +19,12 @@ struct WindowPlace {
     }
 };
 
+// The program's main window docked in its corner at its small size, as it
+// is once calibration has ended.
+inline bool IsDocked(const std::optional<WindowPlace>& main) {
+    return main && main->width == 160 && main->height == 120;
+}
+
 // The first mapped top-level window with this name.
 inline std::optional<WindowPlace> FindShownWindow(Display* display, const std::string& name) {
     Window root = 0, parent = 0;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -20,12 +23,31 @@ enum class CurrentProfile {
     Default,  // "Default.cfg"
 };
 
+// Where the program keeps its settings in `configDir`.
+inline StoreLocations StoreIn(const std::filesystem::path& configDir) {
+    return {configDir / "settings.store", configDir / "autostart"};
+}
+
+// A value of the store in `configDir`, as the program left it.
+inline std::optional<std::int32_t> StoredInteger(const std::filesystem::path& configDir,
+                                                 const char* key, const char* name) {
+    FileSettingsStore store(StoreIn(configDir));
+    store.open();
+    return ReadInteger(store, key, name);
+}
+inline std::string StoredText(const std::filesystem::path& configDir, const char* key,
+                              const char* name) {
+    FileSettingsStore store(StoreIn(configDir));
+    store.open();
+    return ReadText(store, key, name, 256).value_or("");
+}
+
 // A store in `configDir` as after a first start: the defaults of every
 // setting and the windows laid out.
 inline void PrepareFirstStartSettings(const std::filesystem::path& configDir,
                                       const std::filesystem::path& programFolder,
                                       CurrentProfile profile) {
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    FileSettingsStore store(StoreIn(configDir));
     store.open();
     Settings settings;
     Lexicon lexicon;
@@ -47,7 +69,7 @@ inline void PrepareDwellSettings(const std::filesystem::path& configDir,
                                  const std::filesystem::path& programFolder) {
     ASSERT_NO_FATAL_FAILURE(
         PrepareFirstStartSettings(configDir, programFolder, CurrentProfile::Unnamed));
-    FileSettingsStore store({configDir / "settings.store", configDir / "autostart"});
+    FileSettingsStore store(StoreIn(configDir));
     store.open();
     ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "rellotge", 1), StoreStatus::Ok);
     ASSERT_EQ(WriteInteger(store, store_keys::kMouse, "tempsRellotge", 3), StoreStatus::Ok);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/real_time.h"
+#include "tests/support/temporary_folder.h"
 
 extern char** environ;
 
@@ -119,6 +120,32 @@ class StreamsInto {
 
   private:
     posix_spawn_file_actions_t actions_;
+};
+
+// The program (or a helper) as the desktop tests run it: `streams` into
+// `log` when a log is named, ended with `end` when the test lets go of it.
+class RunningProgram : public SpawnedProcess {
+  public:
+    RunningProgram(const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment,
+                   const std::filesystem::path& log = {}, Streams streams = Streams::Errors,
+                   EndWith end = EndWith::Kill)
+        : SpawnedProcess(arguments, environment,
+                         log.empty() ? nullptr : StreamsInto(log, streams).actions(), end),
+          log_(log) {}
+    // Asks it to end, as the desktop does at log-out; its exit code once it
+    // has ended, none when it still runs after `withinSeconds`.
+    std::optional<int> Terminate(double withinSeconds) {
+        kill(pid(), SIGTERM);
+        WaitFor([this] { return Poll().has_value(); }, withinSeconds);
+        return Poll();
+    }
+    // What it wrote into its log so far.
+    std::string output() const { return ReadFile(log_); }
+    bool Said(const std::string& words) const { return output().find(words) != std::string::npos; }
+
+  private:
+    std::filesystem::path log_;
 };
 
 }  // namespace veltranix::testing

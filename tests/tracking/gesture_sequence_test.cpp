@@ -270,6 +270,90 @@ TEST(GestureSequences, AHeadShakePausesTrackingAndASecondShakeResumesIt) {
     }
 }
 
+// The mouse options' live test: with nothing bound to a gesture, its switch
+// alone has it measured against its level, and it never clicks.
+TEST(GestureSequences, ATestSwitchMeasuresAnUnboundGestureWithoutClicking) {
+    for (const GestureRow row : {GestureRow::Eye, GestureRow::Mouth}) {
+        for (const bool on : {false, true}) {
+            TrackedFace face;
+            LoopHarness& harness = face.harness();
+            harness.settings.gestureClickMatrix = {};
+            GestureTestSwitches& switches = harness.engine.stages.gestures().testSwitches();
+            (row == GestureRow::Eye ? switches.eyeTest : switches.mouthTest) = on;
+            face.PlayStill(3, 100);
+            const bool eye = row == GestureRow::Eye;
+            EXPECT_TRUE(
+                face.Play(eye ? testing::BlinkScenes(3, 200) : testing::MouthOpeningScenes(200))
+                    .empty());
+            const double level =
+                eye ? harness.settings.eyeThreshold : harness.settings.mouthThreshold;
+            EXPECT_EQ((eye ? face.maxFirstEye : face.maxMouth) > level, on)
+                << static_cast<int>(row) << " " << on << "; " << face.Activities();
+            EXPECT_TRUE(harness.input.Buttons().empty());
+        }
+    }
+}
+
+// The same shake leaves tracking running where the pause is off or would
+// strand the user: a popup or the restart countdown in front, or a pointer
+// mode in which the head does not move the pointer.
+TEST(GestureSequences, AHeadShakeDoesNotPauseWhereThePauseIsOffOrInTheWay) {
+    const struct {
+        const char* why;
+        std::int32_t autoPause;
+        bool popupOpen;
+        bool countdown;
+        std::int32_t pointerMoveMode;
+    } cases[] = {
+        {"automatic pause off", 0, false, false, 2},
+        {"a popup open", 1, true, false, 2},
+        {"the restart countdown shown", 1, false, true, 2},
+        {"pointer mode 1", 1, false, false, 1},
+    };
+    for (const auto& c : cases) {
+        TrackedFace face;
+        LoopHarness& harness = face.harness();
+        harness.settings.autoPause = c.autoPause;
+        harness.settings.pointerMoveMode = c.pointerMoveMode;
+        harness.windows.popupOpen = c.popupOpen;
+        if (c.countdown) {
+            harness.windows.startRestartCountdown();
+        }
+        face.PlayStill(3, 100);
+        face.Play(testing::HeadShakeScenes(9.0, 2, 12, 200));
+        EXPECT_EQ(harness.State(), TrackingState::Track) << c.why;
+        EXPECT_FALSE(harness.shared.headPaused.load()) << c.why;
+        EXPECT_EQ(harness.windows.cooldownTimers, 0) << c.why;
+    }
+}
+
+// Suspended by the windows: the head moves the pointer no more and no
+// gesture clicks; back in Detect the face is found and calibrated afresh.
+TEST(GestureSequences, SuspendedTrackingHoldsThePointerAndClicksNothingUntilItDetectsAfresh) {
+    TrackedFace face;
+    LoopHarness& harness = face.harness();
+    face.Bind(GestureRow::Eye, click_kind::kLeft);
+    face.Bind(GestureRow::Mouth, click_kind::kLeft);
+    face.PlayStill(3, 100);
+    harness.shared.state.store(TrackingState::Suspended);
+    const ScreenPoint held = harness.desktop.pointer;
+    std::vector<FaceScene> scenes = testing::DriftScenes(0.0, 30.0, 1.5, 10, 200);
+    for (const auto& gesture : {testing::BlinkScenes(3, 300), testing::MouthOpeningScenes(400)}) {
+        scenes.insert(scenes.end(), gesture.begin(), gesture.end());
+    }
+    EXPECT_TRUE(face.Play(scenes).empty());
+    EXPECT_EQ(harness.desktop.pointer, held);
+    EXPECT_TRUE(harness.input.Buttons().empty());
+    EXPECT_EQ(harness.State(), TrackingState::Suspended);
+
+    harness.shared.state.store(TrackingState::Detect);
+    bool calibrated = false;
+    for (std::uint32_t frame = 0; frame < 200 && !calibrated; ++frame) {
+        calibrated = harness.Step({30.0, 0.0, 1.5, 500 + frame}).calibration.has_value();
+    }
+    EXPECT_TRUE(calibrated) << "no fresh calibration after the suspension";
+}
+
 TEST(GestureSequences, AFaceDriftingMoreThanFiftyPixelsAsksForARestartOnlyWithAutoAjuste) {
     // Drifting across two 30 s intervals, a second of camera time per frame:
     // 30 pixels by the first check (kept), 70 by the second (restart).
