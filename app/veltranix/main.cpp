@@ -62,8 +62,8 @@ void PrintUsage(std::FILE* out) {
     std::fprintf(out,
                  "usage: veltranix [--camera DEVICE|FILE|steered:CONTROL] [--demo] "
                  "[--config-dir DIR] [--list-cameras] [--version]\n"
-                 "  --camera DEVICE   a V4L2 capture device such as /dev/video0 (default: the "
-                 "first one)\n"
+                 "  --camera DEVICE   a V4L2 capture device such as /dev/video0, for this run "
+                 "(default: the one chosen in the webcam options, else the first colour one)\n"
                  "  --camera FILE     a video file played as the camera, looping\n"
                  "  --demo            the bundled demo video as the camera\n"
                  "  --config-dir DIR  keep the settings in DIR instead of ~/.config/veltranix\n"
