@@ -154,12 +154,8 @@ int main(int argc, char** argv) {
     options.exitRequest = &exitRequest;
 
     veltranix::Program program(veltranix::ProgramFolder{programFolder}, options);
-    if (pipe2(signalPipe, O_CLOEXEC) == 0) {
-        std::signal(SIGTERM, OnTerminationSignal);
-        std::signal(SIGINT, OnTerminationSignal);
-        if (options.testClickRequest) {
-            std::signal(SIGUSR1, OnTestClickSignal);
-        }
+    if (pipe2(signalPipe, O_CLOEXEC) == 0 && options.testClickRequest) {
+        std::signal(SIGUSR1, OnTestClickSignal);
     }
     if (signalPipe[0] < 0) {
         // Nothing would hand the request to the event loop: the signals end the process.
