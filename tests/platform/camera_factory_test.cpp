@@ -91,7 +91,8 @@ TEST(CameraFactory, FirstCameraSkipsInfraredAndDepthAndTheStoredOneIsOpened) {
             device.addNode(node);
         }
         const std::vector<CaptureDevice> devices = ListCaptureDevices(device);
-        EXPECT_EQ(ChoosableCameras(devices).size(), 1u) << c.opened;
+        ASSERT_EQ(ChoosableCameras(devices).size(), 1u) << c.opened;
+        EXPECT_EQ(ChoosableCameras(devices)[0].card, "Fake Camera");
         V4l2Capture capture(device, clock, CameraToOpen(c.commandLine, c.stored, devices));
         const std::optional<CameraOpenError> error = capture.start();
         ASSERT_FALSE(error.has_value()) << error->step;
