@@ -301,7 +301,8 @@ bool Program::openCamera() {
     const bool stored = options_.camera.empty() && !settings_.cameraPath.empty();
     cameraArgument_ = CameraToOpen(options_.camera, settings_.cameraPath,
                                    stored ? ListCaptureDevices() : std::vector<CaptureDevice>{});
-    OpenedCamera opened = OpenCamera(cameraArgument_, folder_.root, CameraStart::KeepTrying);
+    OpenedCamera opened =
+        OpenCamera(cameraArgument_, folder_.root, CameraStart::KeepTrying, options_.extraCameras);
     if (!opened.source) {
         showCameraFailure(opened.error);
         return false;

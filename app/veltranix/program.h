@@ -19,6 +19,7 @@
 #include "core/user_interface_port.h"
 #include "macros/macro_file.h"
 #include "macros/macro_set.h"
+#include "platform/linux/camera_factory.h"
 #include "pointer/open_windows.h"
 #include "settings/lexicon.h"
 #include "settings/settings.h"
@@ -53,6 +54,8 @@ struct PointerActions;
 struct ProgramOptions {
     // What --camera named, for this run; empty: the stored camera, else the first.
     std::string camera;
+    // Cameras this build opens beside devices and videos.
+    std::vector<ExtraCameraSource> extraCameras;
     // The settings folder, when --config-dir named one (else the XDG default).
     std::string configDir;
     // The camera is the bundled demo video: the start-up form says so.
@@ -170,7 +173,7 @@ class Program final : public QObject,
     std::unique_ptr<TrackingLoop> loop_;
 
     std::unique_ptr<CameraSource> camera_;
-    // What the camera was opened from: a device, a video, a steered face; empty: the first camera.
+    // What the camera was opened from: a device, a video, an extra source; empty: the first camera.
     std::string cameraArgument_;
     std::optional<PixelOffsetTable> offsetTable_;
     std::vector<std::uint8_t> frameBytes_;

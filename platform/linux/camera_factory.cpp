@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "capture/camera_clock.h"
-#include "capture/steered_face_camera.h"
 #include "capture/video_file_camera.h"
 
 namespace veltranix {
@@ -15,14 +14,6 @@ CameraRequest ParseCameraArgument(std::string_view argument) {
     const std::string text(argument);
     if (text.empty()) {
         return {CameraKind::AutoDevice, {}};
-    }
-    constexpr std::string_view kSteered = "steered:";
-    if (argument.substr(0, kSteered.size()) == kSteered) {
-        const std::string controlFile(argument.substr(kSteered.size()));
-        if (controlFile.empty()) {
-            return {CameraKind::Unrecognised, text};
-        }
-        return {CameraKind::SteeredFace, controlFile};
     }
     std::error_code error;
     if (text.rfind("/dev/", 0) == 0 || std::filesystem::is_character_file(text, error)) {
@@ -34,33 +25,30 @@ CameraRequest ParseCameraArgument(std::string_view argument) {
     return {CameraKind::Unrecognised, text};
 }
 
-std::filesystem::path SteeredFacePhotograph(const std::filesystem::path& programFolder) {
-    return programFolder / "demo" / "face.png";
-}
-
 std::filesystem::path DemoVideo(const std::filesystem::path& programFolder) {
     return programFolder / "demo" / "demo.y4m";
 }
 
 OpenedCamera OpenCamera(std::string_view cameraArgument, const std::filesystem::path& programFolder,
-                        CameraStart start) {
+                        CameraStart start, std::span<const ExtraCameraSource> extraSources) {
+    for (const ExtraCameraSource& extra : extraSources) {
+        if (cameraArgument.starts_with(extra.prefix)) {
+            return extra.open(cameraArgument.substr(extra.prefix.size()), programFolder, start);
+        }
+    }
     const CameraRequest request = ParseCameraArgument(cameraArgument);
     switch (request.kind) {
         case CameraKind::AutoDevice:
         case CameraKind::Device:
             return V4l2Camera::Open(std::make_shared<LibV4l2Api>(),
                                     std::make_shared<SteadyCameraClock>(), request.path, start);
-        case CameraKind::SteeredFace:
-            return SteeredFaceCamera::Open(SteeredFacePhotograph(programFolder), request.path,
-                                           std::make_shared<SteadyCameraClock>());
         case CameraKind::VideoFile:
             return VideoFileCamera::Open(request.path);
         case CameraKind::Unrecognised:
             break;
     }
-    return CameraFailed(
-        CameraFailure::StepFailed,
-        request.path + ": no such camera (a device, a video file or steered:CONTROL-FILE)");
+    return CameraFailed(CameraFailure::StepFailed,
+                        request.path + ": no such camera (a device or a video file)");
 }
 
 std::vector<CaptureDevice> ListCaptureDevices() {

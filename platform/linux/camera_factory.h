@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,30 +16,38 @@ namespace veltranix {
 enum class CameraKind {
     AutoDevice,    // empty: the first V4L2 capture device
     Device,        // a path under /dev, or any character device: that V4L2 device
-    SteeredFace,   // "steered:PATH": the synthetic face steered by the control file PATH
     VideoFile,     // any other existing file: the video played as the camera
     Unrecognised,  // none of these (a missing file, a folder)
 };
 
 struct CameraRequest {
     CameraKind kind = CameraKind::AutoDevice;
-    std::string path;  // the device, control file or video; empty for AutoDevice
+    std::string path;  // the device or video; empty for AutoDevice
 };
 
 CameraRequest ParseCameraArgument(std::string_view argument);
 
-// The steered face's photograph beside the program.
-std::filesystem::path SteeredFacePhotograph(const std::filesystem::path& programFolder);
 // The demonstration video beside the program.
 std::filesystem::path DemoVideo(const std::filesystem::path& programFolder);
 
-// Starts the camera the `--camera` argument names (see ParseCameraArgument);
-// `programFolder` holds demo/face.png for the steered face. On the GUI
+// A camera that is neither a device nor a video, named "PREFIXREST" (a build
+// of the program adds its own, for instance a synthetic face).
+struct ExtraCameraSource {
+    std::string prefix;
+    // Opens the camera REST names; `programFolder` holds the program's data.
+    std::function<OpenedCamera(std::string_view rest, const std::filesystem::path& programFolder,
+                               CameraStart start)>
+        open;
+};
+
+// Starts the camera the `--camera` argument names: an extra source whose
+// prefix it starts with, else as ParseCameraArgument says. On the GUI
 // thread, at start-up; the source streams on a thread of its own. With
-// KeepTrying a capture device that is absent, busy or failing, and a steered
-// face that is not present, give a waiting source.
+// KeepTrying a capture device that is absent, busy or failing gives a
+// waiting source.
 OpenedCamera OpenCamera(std::string_view cameraArgument, const std::filesystem::path& programFolder,
-                        CameraStart start = CameraStart::FailAtOnce);
+                        CameraStart start = CameraStart::FailAtOnce,
+                        std::span<const ExtraCameraSource> extraSources = {});
 
 // The V4L2 capture devices of this machine (for --list-cameras and scripts).
 std::vector<CaptureDevice> ListCaptureDevices();
@@ -47,7 +57,7 @@ std::vector<CaptureDevice> ListCaptureDevices();
 std::vector<CaptureDevice> ChoosableCameras(const std::vector<CaptureDevice>& devices);
 // The device among `devices` that a camera argument opens: the FirstCamera
 // for an empty one, else the one it names by its node or stable path; null
-// for a video, a steered face or a device not listed.
+// for a video, an extra source or a device not listed.
 const CaptureDevice* DeviceFor(std::string_view cameraArgument,
                                const std::vector<CaptureDevice>& devices);
 // The camera argument the program opens: `--camera` when given (for this

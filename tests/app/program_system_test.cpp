@@ -168,19 +168,7 @@ class ProgramSystemTest : public ::testing::Test {
     }
 
     // The program's windows now shown, for a failure's message.
-    std::string OpenWindowNames() const {
-        std::string names;
-        for (const char* name :
-             {"Veltranix", "PAUSE", "SALIDA", "ABOUT", "BarraDeCarga", "MOPTIONS", "MOPTIONSRATOLI",
-              "MSYSTEM", "Warning", "TRANSPARENT", "CLICK_DESPL"}) {
-            if (const std::optional<WindowPlace> place = screen_.Find(name)) {
-                names += std::string(name) + " at " + std::to_string(place->x) + "," +
-                         std::to_string(place->y) + " " + std::to_string(place->width) + "x" +
-                         std::to_string(place->height) + "; ";
-            }
-        }
-        return names;
-    }
+    std::string OpenWindowNames() const { return testing::ShownWindows(screen_.display()); }
 
     // Starts the program on the steered face, with `extra` arguments.
     std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& extra = {}) {
@@ -773,33 +761,13 @@ MacroSet ExpectedRecording() {
     MacroSlot& slot = set[2];
     slot = MacroSlot{};
     slot.name = u"Hello";
+    // The packet key's release at the end: the key that types ç, which this layout lacks.
     testing::AppendEntries(
-        slot, {
-                  {0xA0, 1, 0},
-                  {0x48, 1, 0},
-                  {0x48, 0, 0},
-                  {0xA0, 0, 0},
-                  {0x45, 1, 0},
-                  {0x45, 0, 0},
-                  {0x4C, 1, 0},
-                  {0x4C, 0, 0},
-                  {0x4C, 1, 0},
-                  {0x4C, 0, 0},
-                  {0x4F, 1, 0},
-                  {0x4F, 0, 0},
-                  {0xA2, 1, 0},
-                  {0x43, 1, 0},
-                  {0x43, 0, 0},
-                  {0xA2, 0, 0},
-                  {kPauseMark, 0, 0},
-                  {kPauseMark, 0, 0},
-                  {0xC0, 1, 0},
-                  {0xC0, 0, 0},
-                  {0x3A9, 1, 1},
-                  {0x3A9, 0, 1},
-                  // The packet key's release: the key that types ç, which this layout lacks.
-                  {0xFFFF, 0, 0},
-              });
+        slot, {{0xA0, 1, 0},  {0x48, 1, 0},       {0x48, 0, 0},       {0xA0, 0, 0}, {0x45, 1, 0},
+               {0x45, 0, 0},  {0x4C, 1, 0},       {0x4C, 0, 0},       {0x4C, 1, 0}, {0x4C, 0, 0},
+               {0x4F, 1, 0},  {0x4F, 0, 0},       {0xA2, 1, 0},       {0x43, 1, 0}, {0x43, 0, 0},
+               {0xA2, 0, 0},  {kPauseMark, 0, 0}, {kPauseMark, 0, 0}, {0xC0, 1, 0}, {0xC0, 0, 0},
+               {0x3A9, 1, 1}, {0x3A9, 0, 1},      {0xFFFF, 0, 0}});
     slot.displayText = u"Hello [ LEFT CONTROL + C ] {Pause 1s}{Pause 1s}\u00E9\u03A9";
     return set;
 }
@@ -858,18 +826,8 @@ TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
         return (dialog = screen_.Find("Open")).has_value();
     }));
     // Where a window manager might put it: off the editor.
-    Display* display = screen_.display();
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    for (unsigned int index = 0; index < count; ++index) {
-        char* name = nullptr;
-        if (XFetchName(display, children[index], &name) != 0 && std::string(name) == "Open") {
-            XMoveWindow(display, children[index], 20, 20);
-        }
-        XFree(name);
-    }
-    XFree(children);
+    XMoveWindow(screen_.display(), dialog->window, 20, 20);
+    XSync(screen_.display(), False);
     ASSERT_TRUE(steering_.SteerInto(*face_, {60, 120, 200, 100}));
     EXPECT_FALSE(WaitFor([&] { return screen_.Find("CLICK_DESPL").has_value(); }, 8))
         << OpenWindowNames();
@@ -981,11 +939,8 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     // Macro 3 through its click request, typed into the text window.
     text.Take();
     kill(program->pid(), SIGUSR1);
-    std::optional<WindowPlace> progress;
-    EXPECT_TRUE(WaitFor([&] { return (progress = screen_.Find("PauseMacro")).has_value(); }, 3))
+    EXPECT_TRUE(WaitFor([&] { return screen_.Find("PauseMacro").has_value(); }, 3))
         << "no progress window for a macro with pauses";
-    if (progress) {
-    }
     std::vector<TextWindow::Typed> typed;
     WaitFor(
         [&] {

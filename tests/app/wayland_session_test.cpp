@@ -47,18 +47,17 @@ MacroSet HiMacro() {
     macro = MacroSlot{};
     macro.name = u"Hi";
     macro.displayText = u"Hi!";
-    testing::AppendEntries(macro, {
-                                      {0x10, 1, 0},
-                                      {0x48, 1, 0},
-                                      {0x48, 0, 0},
-                                      {0x10, 0, 0},  // Shift+H
-                                      {0x49, 1, 0},
-                                      {0x49, 0, 0},  // i
-                                      {0x21, 1, 1},
-                                      {0x21, 0, 1},  // !, as a character
-                                      {0x0D, 1, 0},
-                                      {0x0D, 0, 0},  // Enter
-                                  });
+    // Shift+H, i, ! as a character, Enter.
+    testing::AppendEntries(macro, {{0x10, 1, 0},
+                                   {0x48, 1, 0},
+                                   {0x48, 0, 0},
+                                   {0x10, 0, 0},
+                                   {0x49, 1, 0},
+                                   {0x49, 0, 0},
+                                   {0x21, 1, 1},
+                                   {0x21, 0, 1},
+                                   {0x0D, 1, 0},
+                                   {0x0D, 0, 0}});
     return set;
 }
 
@@ -122,68 +121,6 @@ class ClientLog {
     std::filesystem::path file_;
 };
 
-// The size of the program's window of this name on XWayland, if it is shown.
-std::optional<std::pair<int, int>> XWindowSize(Display* display, Window window,
-                                               const std::string& name) {
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, window, &attributes) == 0 ||
-        attributes.map_state != IsViewable) {
-        return std::nullopt;
-    }
-    char* windowName = nullptr;
-    if (XFetchName(display, window, &windowName) != 0 && windowName != nullptr) {
-        const bool match = name == windowName;
-        XFree(windowName);
-        if (match) {
-            return std::pair{attributes.width, attributes.height};
-        }
-    }
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    std::optional<std::pair<int, int>> found;
-    if (XQueryTree(display, window, &root, &parent, &children, &count) != 0) {
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            found = XWindowSize(display, children[i], name);
-        }
-        if (children != nullptr) {
-            XFree(children);
-        }
-    }
-    return found;
-}
-
-// XWayland's view, for a failure's message: its pointer and the shown windows.
-std::string XWaylandView(Display* display) {
-    Window root = 0, child = 0, parent = 0;
-    int rootX = 0, rootY = 0, winX = 0, winY = 0;
-    unsigned int mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY,
-                  &mask);
-    std::string view = "XWayland pointer " + std::to_string(rootX) + "," + std::to_string(rootY);
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-                attributes.map_state == IsViewable) {
-                char* name = nullptr;
-                if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-                    view += std::string("; ") + name;
-                    XFree(name);
-                }
-                view += std::string(attributes.c_class == InputOnly ? " input-only" : "") +
-                        " window " + std::to_string(attributes.x) + "," +
-                        std::to_string(attributes.y) + " " + std::to_string(attributes.width) +
-                        "x" + std::to_string(attributes.height);
-            }
-        }
-        XFree(children);
-    }
-    return view + "\n";
-}
-
 std::string Tail(const std::filesystem::path& file) {
     const std::string text = ReadFile(file);
     return text.size() > 1500 ? text.substr(text.size() - 1500) : text;
@@ -200,25 +137,10 @@ class WaylandSessionTest : public ::testing::Test {
         face_ = std::make_unique<testing::SteeredFace>(folder_.path() / "face.control");
     }
 
-    // Where the pointer comes to rest over the window once the head is still.
-    std::optional<std::pair<int, int>> SettledPointer(const ClientLog& log) {
-        std::optional<std::pair<int, int>> last = log.Pointer();
-        int stillPolls = 0;
-        for (int poll = 0; poll < 40 && stillPolls < 3; ++poll) {
-            Hold(0.1);
-            LookForClockCursor();
-            const auto now = log.Pointer();
-            stillPolls = now == last ? stillPolls + 1 : 0;
-            last = now;
-        }
-        return last;
-    }
-
     // While the dwell clock runs, its cursor window follows the pointer.
     void LookForClockCursor() {
-        clockSeen_ = clockSeen_ ||
-                     (display_ != nullptr &&
-                      XWindowSize(display_, DefaultRootWindow(display_), "VeltranixClockCursor"));
+        clockSeen_ = clockSeen_ || (display_ != nullptr &&
+                                    testing::FindShownWindow(display_, "VeltranixClockCursor"));
     }
 
     testing::TemporaryFolder folder_;
@@ -267,13 +189,10 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     display_ = display;
     ASSERT_NE(display, nullptr);
-    const bool docked = WaitFor(
-        [&] {
-            return XWindowSize(display, DefaultRootWindow(display), "Veltranix") ==
-                   std::pair{160, 120};
-        },
-        90);
-    ASSERT_TRUE(docked) << "the window never docked:\n" << Tail(programOutput);
+    ASSERT_TRUE(WaitFor(
+        [&] { return testing::IsDocked(testing::FindShownWindow(display, "Veltranix")); }, 90))
+        << "the window never docked:\n"
+        << Tail(programOutput);
 
     // The head drives the pointer over the native window: turn the head to
     // and fro until the window hears of it.
@@ -287,53 +206,30 @@ TEST_F(WaylandSessionTest, TheFaceMovesClicksAndTypesInANativeWaylandWindow) {
     ASSERT_TRUE(moving) << "the head never moved the pointer over the native window:\n"
                         << program.output();
 
-    // How far the pointer goes for a camera pixel of head movement.
+    // How far the pointer goes for a camera pixel of head movement, seen
+    // where the window last saw the pointer.
+    testing::HeadSteering steering([&] {
+        LookForClockCursor();
+        return log.Pointer().value_or(std::pair{-1, -1});
+    });
     face_->TurnTo(0, 0);
-    const auto start = SettledPointer(log);
-    face_->TurnTo(8, 8);
-    const auto moved = SettledPointer(log);
-    ASSERT_TRUE(start && moved);
-    const double gainX = (moved->first - start->first) / 8.0;
-    const double gainY = (moved->second - start->second) / 8.0;
-    const std::string learnt = "from " + std::to_string(start->first) + "," +
-                               std::to_string(start->second) + " to " +
-                               std::to_string(moved->first) + "," + std::to_string(moved->second);
-    EXPECT_GT(std::abs(gainX), 2.0)
-        << "the pointer did not follow the head sideways: " << learnt << "\n"
-        << XWaylandView(display) << Tail(programOutput);
-    EXPECT_GT(std::abs(gainY), 2.0)
-        << "the pointer did not follow the head up and down: " << learnt;
+    steering.LearnGain(*face_);
+    EXPECT_GT(std::abs(steering.gainX()), 2.0) << "the pointer did not follow the head sideways:\n"
+                                               << testing::ShownWindows(display) << "\n"
+                                               << Tail(programOutput);
+    EXPECT_GT(std::abs(steering.gainY()), 2.0) << "the pointer did not follow the head up and down";
 
     // Aim at the middle of the screen and hold still: the dwell clock clicks
     // where the pointer rests (anywhere on the native window will do; the
     // program's own windows are in the bottom-right corner).
-    const int goalX = 640;
-    const int goalY = 400;
-    std::string steering;
-    bool clicked = false;
-    for (int step = 0; step < 12 && !clicked; ++step) {
-        const auto at = SettledPointer(log);
-        ASSERT_TRUE(at);
-        steering += std::to_string(at->first) + "," + std::to_string(at->second) + "; ";
-        const auto clickedSeeingClock = [&] {
-            LookForClockCursor();
-            return log.Has("press 1 ");
-        };
-        if (log.Has("press 1 ") ||
-            (std::abs(at->first - goalX) < 300 && std::abs(at->second - goalY) < 250 &&
-             WaitFor(clickedSeeingClock, 8))) {
-            clicked = true;
-            break;
-        }
-        const auto turn = [](double pixels, double gain) {
-            return std::abs(gain) > 0.5 ? std::clamp(pixels / gain, -30.0, 30.0) : 0.0;
-        };
-        face_->TurnTo(std::clamp(face_->offsetX() + turn(goalX - at->first, gainX), -120.0, 120.0),
-                      std::clamp(face_->offsetY() + turn(goalY - at->second, gainY), -80.0, 80.0));
-    }
-    ASSERT_TRUE(clicked) << "no dwell click reached the native window; steering: " << steering
-                         << "\n"
-                         << XWaylandView(display) << Tail(logFile) << Tail(programOutput);
+    ASSERT_TRUE(steering.DwellClickOn(*face_, {340, 150, 600, 500},
+                                      [&] {
+                                          LookForClockCursor();
+                                          return log.Has("press 1 ");
+                                      }))
+        << "no dwell click reached the native window; steering: " << steering.log << "\n"
+        << testing::ShownWindows(display) << "\n"
+        << Tail(logFile) << Tail(programOutput);
     EXPECT_TRUE(WaitFor([&] { return log.Has("release 1 "); }, 2));
     EXPECT_TRUE(clockSeen_) << "no clock cursor window while the dwell clock ran";
 

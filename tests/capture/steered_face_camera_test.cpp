@@ -1,4 +1,4 @@
-#include "capture/steered_face_camera.h"
+#include "tests/capture/steered_face_camera.h"
 
 #include <gtest/gtest.h>
 

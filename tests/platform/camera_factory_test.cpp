@@ -25,8 +25,7 @@ TEST(CameraArgument, NamesTheKindOfCamera) {
              {"", CameraKind::AutoDevice, ""},
              {"/dev/video2", CameraKind::Device, "/dev/video2"},
              {"/dev/null", CameraKind::Device, "/dev/null"},
-             {"steered:/tmp/face.control", CameraKind::SteeredFace, "/tmp/face.control"},
-             {"steered:", CameraKind::Unrecognised, "steered:"},
+             {"steered:/tmp/face.control", CameraKind::Unrecognised, "steered:/tmp/face.control"},
              {video.string(), CameraKind::VideoFile, video.string()},
              {folder.path().string(), CameraKind::Unrecognised, folder.path().string()},
              {(folder.path() / "missing.avi").string(), CameraKind::Unrecognised,
@@ -54,29 +53,6 @@ TEST(CameraFactory, ReportsWhatCannotBeACamera) {
     const OpenedCamera notVideo = OpenCamera((folder.path() / "text.avi").string(), folder.path());
     EXPECT_EQ(notVideo.source, nullptr);
     EXPECT_EQ(notVideo.error.failure, CameraFailure::StepFailed);
-
-    // The steered face without its photograph beside the program.
-    const OpenedCamera noPhoto = OpenCamera("steered:/tmp/none", folder.path());
-    EXPECT_EQ(noPhoto.source, nullptr);
-    EXPECT_NE(noPhoto.error.step.find("demo/face.png"), std::string::npos);
-}
-
-TEST(CameraFactory, SteeredFaceFromTheProgramFolderStreams) {
-    testing::TemporaryFolder folder;
-    std::filesystem::create_directories(folder.path() / "demo");
-    std::filesystem::copy_file(VELTRANIX_SHARED_TESTDATA "/astronaut.png",
-                               SteeredFacePhotograph(folder.path()));
-    testing::WriteFile(folder.path() / "control", "layout=i420\n");
-    OpenedCamera opened =
-        OpenCamera("steered:" + (folder.path() / "control").string(), folder.path());
-    ASSERT_NE(opened.source, nullptr) << opened.error.step;
-    std::vector<std::uint8_t> bytes;
-    FrameLayout layout{};
-    ASSERT_TRUE(
-        testing::WaitFor([&] { return opened.source->takeNewestFrame(bytes, layout); }, 10));
-    EXPECT_EQ(layout, FrameLayout::I420);
-    EXPECT_EQ(bytes.size(), FrameBufferBytes(FrameLayout::I420));
-    EXPECT_EQ(opened.source->status().health, CameraHealth::Streaming);
 }
 
 // The first camera passes over nodes without a colour picture of their own
@@ -115,7 +91,8 @@ TEST(CameraFactory, FirstCameraSkipsInfraredAndDepthAndTheStoredOneIsOpened) {
             device.addNode(node);
         }
         const std::vector<CaptureDevice> devices = ListCaptureDevices(device);
-        EXPECT_EQ(ChoosableCameras(devices).size(), 1u) << c.opened;
+        ASSERT_EQ(ChoosableCameras(devices).size(), 1u) << c.opened;
+        EXPECT_EQ(ChoosableCameras(devices)[0].card, "Fake Camera");
         V4l2Capture capture(device, clock, CameraToOpen(c.commandLine, c.stored, devices));
         const std::optional<CameraOpenError> error = capture.start();
         ASSERT_FALSE(error.has_value()) << error->step;

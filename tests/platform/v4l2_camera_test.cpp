@@ -166,20 +166,6 @@ TEST(V4l2Camera, NoCaptureNodeIsNoDevice) {
     EXPECT_EQ(rig.device.openDescriptors(), 0);
 }
 
-TEST(V4l2Camera, MetadataNodeIsSkippedForTheNextCaptureNode) {
-    Rig rig;
-    FakeNode metadata{"/dev/video0", {Format{kYuyv}}};
-    metadata.deviceCaps = kMetadataCaps;
-    rig.device.addNode(metadata);
-    rig.device.addNode({"/dev/video1", {Format{kYuyv}}});
-    ASSERT_FALSE(rig.Start().has_value());
-    EXPECT_EQ(rig.capture->description(), "/dev/video1 (Fake Camera) YUYV 640 x 480");
-    const std::vector<CaptureDevice> listed = ListCaptureDevices(rig.device);
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].path, "/dev/video1");
-    EXPECT_EQ(listed[0].card, "Fake Camera");
-}
-
 TEST(V4l2Camera, UnpluggedCameraIsLostThenReopenedEveryTwoSeconds) {
     Rig rig;
     rig.device.addNode({"/dev/video0", {Format{kYuyv}}});

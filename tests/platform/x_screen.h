@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // What a user sees of the X screen, for the tests of the real program.
 namespace veltranix::testing {
@@ -14,6 +15,7 @@ struct WindowPlace {
     int y = 0;
     int width = 0;
     int height = 0;
+    Window window = 0;
     bool Contains(int px, int py) const {
         return x <= px && px < x + width && y <= py && py < y + height;
     }
@@ -25,32 +27,54 @@ inline bool IsDocked(const std::optional<WindowPlace>& main) {
     return main && main->width == 160 && main->height == 120;
 }
 
-// The first mapped top-level window with this name.
-inline std::optional<WindowPlace> FindShownWindow(Display* display, const std::string& name) {
-    Window root = 0, parent = 0;
+// The mapped windows below `parent` (the root: the top-level windows), with
+// their names; a window's place is relative to its parent.
+inline std::vector<std::pair<std::string, WindowPlace>> ShownChildren(Display* display,
+                                                                      Window parent) {
+    std::vector<std::pair<std::string, WindowPlace>> shown;
+    Window root = 0, grandparent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    std::optional<WindowPlace> found;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
-        return found;
+    if (XQueryTree(display, parent, &root, &grandparent, &children, &count) == 0) {
+        return shown;
     }
-    for (unsigned int i = 0; i < count && !found; ++i) {
+    for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes attributes;
-        char* windowName = nullptr;
+        char* name = nullptr;
         if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-            attributes.map_state == IsViewable &&
-            XFetchName(display, children[i], &windowName) != 0 && windowName != nullptr) {
-            if (name == windowName) {
-                found =
-                    WindowPlace{attributes.x, attributes.y, attributes.width, attributes.height};
+            attributes.map_state == IsViewable) {
+            const bool named = XFetchName(display, children[i], &name) != 0 && name != nullptr;
+            shown.push_back(
+                {named ? name : "",
+                 {attributes.x, attributes.y, attributes.width, attributes.height, children[i]}});
+            if (named) {
+                XFree(name);
             }
-            XFree(windowName);
         }
     }
     if (children != nullptr) {
         XFree(children);
     }
-    return found;
+    return shown;
+}
+
+// The first mapped top-level window with this name; else, as a window
+// manager's frame holds it, the first such window inside a top-level one.
+inline std::optional<WindowPlace> FindShownWindow(Display* display, const std::string& name,
+                                                  Window parent = 0) {
+    const auto shown = ShownChildren(display, parent != 0 ? parent : DefaultRootWindow(display));
+    for (const auto& [windowName, place] : shown) {
+        if (windowName == name) {
+            return place;
+        }
+    }
+    for (const auto& child : shown) {
+        if (const std::optional<WindowPlace> inside =
+                FindShownWindow(display, name, child.second.window)) {
+            return inside;
+        }
+    }
+    return std::nullopt;
 }
 
 // Where the pointer is on the screen; `buttons`, when given, receives the
@@ -65,6 +89,20 @@ inline std::pair<int, int> PointerPosition(Display* display, unsigned int* butto
         *buttons = mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
     }
     return {rootX, rootY};
+}
+
+// The shown top-level windows and the pointer, for a failure's message.
+inline std::string ShownWindows(Display* display) {
+    std::string view;
+    for (const auto& [name, place] : ShownChildren(display, DefaultRootWindow(display))) {
+        if (name.empty()) {
+            continue;
+        }
+        view += name + " " + std::to_string(place.width) + "x" + std::to_string(place.height) +
+                " at " + std::to_string(place.x) + "," + std::to_string(place.y) + "; ";
+    }
+    const auto [x, y] = PointerPosition(display);
+    return view + "pointer at " + std::to_string(x) + "," + std::to_string(y);
 }
 
 }  // namespace veltranix::testing
