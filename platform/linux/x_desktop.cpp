@@ -6,6 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xinerama.h>
 
 #include <algorithm>
 
@@ -181,6 +182,53 @@ std::uint64_t XDesktop::topLevelWindowAt(ScreenPoint point) const {
     }
     const Window client = ClientWindowInside(display, child);
     return trap.failed() ? child : client;
+}
+
+std::string RootResources(XDisplayConnection& connection) {
+    std::lock_guard lock(connection.mutex());
+    Display* display = connection.display();
+    // Resource databases are small; a megabyte bounds a hostile one.
+    constexpr long kMaxLongs = 1L << 18;
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    XErrorTrap trap(display);
+    const int status =
+        XGetWindowProperty(display, connection.root(), XA_RESOURCE_MANAGER, 0, kMaxLongs, False,
+                           XA_STRING, &type, &format, &items, &remaining, &data);
+    std::string text;
+    if (status == Success && !trap.failed() && type == XA_STRING && format == 8 &&
+        data != nullptr) {
+        text.assign(reinterpret_cast<const char*>(data), items);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return text;
+}
+
+std::vector<ScreenRect> XineramaHeads(XDisplayConnection& connection) {
+    std::lock_guard lock(connection.mutex());
+    Display* display = connection.display();
+    std::vector<ScreenRect> heads;
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XineramaQueryExtension(display, &eventBase, &errorBase) || !XineramaIsActive(display)) {
+        return heads;
+    }
+    int count = 0;
+    XineramaScreenInfo* screens = XineramaQueryScreens(display, &count);
+    for (int index = 0; index < count; ++index) {
+        const XineramaScreenInfo& screen = screens[index];
+        heads.push_back({screen.x_org, screen.y_org, screen.x_org + screen.width,
+                         screen.y_org + screen.height});
+    }
+    if (screens != nullptr) {
+        XFree(screens);
+    }
+    return heads;
 }
 
 std::unique_ptr<XPointerInput> XPointerInput::Create(
