@@ -1,5 +1,7 @@
 #include "app/ui/skinned_window.h"
 
+#include <cmath>
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -37,7 +39,13 @@ void SkinnedWindow::Place(const ScreenRect& rect) {
 }
 
 QRect SkinnedWindow::deviceRect() const {
-    return QRect(0, 0, placed_.right - placed_.left, placed_.bottom - placed_.top);
+    if (placed_.right > placed_.left && placed_.bottom > placed_.top) {
+        return QRect(0, 0, placed_.right - placed_.left, placed_.bottom - placed_.top);
+    }
+    // Sized but never placed (a picture of the window): its size in device pixels.
+    const double ratio = DevicePixelRatio(*this);
+    return QRect(0, 0, static_cast<int>(std::lround(width() * ratio)),
+                 static_cast<int>(std::lround(height() * ratio)));
 }
 
 void SkinnedWindow::ConfinePointer(PointerRange& range, ScreenRect bounds, ScreenRect wholeScreen) {
