@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/desktop_layout.h"
 #include "core/timing.h"
 #include "pointer/click_codes.h"
 
@@ -167,7 +168,9 @@ void ClickExecutor::ReleaseHeldButtons() {
 }
 
 void ClickExecutor::PlacePointer(ScreenPoint point) {
-    ports_.input.moveTo(point);
+    // Never where no monitor shows the pointer (the dead area beside monitors
+    // of unequal height): the nearest monitor's edge instead.
+    ports_.input.moveTo(NearestPointOnMonitors(point, ports_.desktop.monitors()));
     const int screenWidth = ports_.desktop.screenSize().width;
     if (point.x == screenWidth) {
         ports_.input.moveBy(1, 0);

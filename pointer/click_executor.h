@@ -67,7 +67,8 @@ class ClickExecutor {
     void ExecuteClick(std::int32_t clickRequest);
     // Presses the primary button, or releases it when a drag is held.
     void ToggleDrag();
-    // Moves the pointer to a screen position; on the left or right screen edge
+    // Moves the pointer to a screen position on a monitor (the nearest
+    // monitor's edge when it lies on none); on the left or right screen edge
     // it adds a one-pixel outward nudge so that edge-triggered panels react.
     void PlacePointer(ScreenPoint point);
     void PlayClickSound();

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/desktop_layout.h"
 #include "core/timing.h"
 #include "pointer/click_codes.h"
 
@@ -74,7 +75,12 @@ std::span<const ClickMenuCell> ClickTypeMenu::Cells() const {
 }
 
 ScreenPoint ClickTypeMenu::PlacementFor(ScreenPoint pointer, MenuOffsets offsets) const {
+    // The edges are those of the monitor under the pointer: the menu never
+    // straddles two monitors.
     const ScreenSize screen = desktop_.screenSize();
+    const ScreenRect monitor =
+        MonitorHolding(desktop_.monitors(), {pointer.x, pointer.y, pointer.x + 1, pointer.y + 1},
+                       {0, 0, screen.width, screen.height});
     const ScreenSize size = WindowSize();
     const int w = size.width;
     const int h = size.height;
@@ -83,17 +89,17 @@ ScreenPoint ClickTypeMenu::PlacementFor(ScreenPoint pointer, MenuOffsets offsets
     const int offsetY = scaled ? ScaleDesignUnits(36, settings_.sizeFactor) : 36;
 
     ScreenPoint corner;
-    if (pointer.x + w / 2 > screen.width) {
-        corner.x = screen.width - w;
-    } else if (pointer.x - (w / 4 + w / 2) < 0) {
-        corner.x = 0;
+    if (pointer.x + w / 2 > monitor.right) {
+        corner.x = monitor.right - w;
+    } else if (pointer.x - (w / 4 + w / 2) < monitor.left) {
+        corner.x = monitor.left;
     } else {
         corner.x = pointer.x - offsetX;
     }
-    if (pointer.y - h / 2 < 0) {
-        corner.y = 0;
-    } else if (pointer.y + h / 4 + h / 2 > screen.height) {
-        corner.y = screen.height - h;
+    if (pointer.y - h / 2 < monitor.top) {
+        corner.y = monitor.top;
+    } else if (pointer.y + h / 4 + h / 2 > monitor.bottom) {
+        corner.y = monitor.bottom - h;
     } else {
         corner.y = pointer.y - offsetY;
     }

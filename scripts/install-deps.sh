@@ -14,7 +14,7 @@ packages=(
   libopencv-dev opencv-data
   # User interface and desktop; the camera through libv4l2; the fonts the
   # windows' texts are set in (metric equivalents of Arial)
-  qt6-base-dev qt6-svg-dev libxtst-dev libxfixes-dev libxcursor-dev libxres-dev libcanberra-dev
+  qt6-base-dev qt6-svg-dev libxtst-dev libxfixes-dev libxcursor-dev libxres-dev libxinerama-dev libcanberra-dev
   libxkbcommon-dev libglib2.0-dev shared-mime-info libv4l-dev fonts-liberation2
   # The user manuals' PDFs are set in DejaVu Sans at build time
   fonts-dejavu-core

@@ -77,7 +77,11 @@ struct Settings {
     double moveCaraCurve = 0.0;
     double moveCaraSpan = 0.0;
     std::int32_t pointerMoveMode = 0;
+    // The windows' factor in device pixels: the size step's factor times the
+    // desktop's scale, which the windows set from the desktop. A window the
+    // work area cannot hold at it is drawn at the largest factor that fits.
     float sizeFactor = 0.0f;
+    float desktopScale = 1.0f;
     std::int32_t eyeThreshold = 0;
     std::int32_t mouthThreshold = 0;
     std::int32_t dwellSeconds = 0;

@@ -170,8 +170,12 @@ LexiconLoad SettingsPersistence::LoadSystemSettings() {
     return LexiconLoad::Loaded;
 }
 
+float WindowSizeFactor(std::int32_t tamany, const Settings& settings) {
+    return SizeFactorForStep(tamany) * settings.desktopScale;
+}
+
 void SettingsPersistence::LayoutWindows(std::int32_t tamany) {
-    settings_.sizeFactor = SizeFactorForStep(tamany);
+    settings_.sizeFactor = WindowSizeFactor(tamany, settings_);
     observer_.rebuildLayout(LayoutTarget::MainWindow);
     observer_.rebuildLayout(LayoutTarget::SystemMenu);
     LoadWebcamSettings();

@@ -46,6 +46,9 @@ std::string_view LanguageNameForId(std::uint16_t languageId);
 // the first other character; no digits gives 0; clamped to 32 bits.
 std::int32_t ParseLeadingInteger(std::string_view text);
 
+// The windows' size factor for a size step on the settings' desktop scale.
+float WindowSizeFactor(std::int32_t tamany, const Settings& settings);
+
 struct SystemSaveResult {
     StoreStatus storeStatus = StoreStatus::Ok;
     LexiconLoad lexiconLoad = LexiconLoad::Loaded;

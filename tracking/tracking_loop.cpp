@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/desktop_layout.h"
 #include "core/timing.h"
 
 namespace veltranix {
@@ -202,13 +203,17 @@ void TrackingLoop::followMenusAndDocking(ScreenPoint pointer) {
     if (windows.mainWindowInStartupForm() || windows.restartCountdownShown()) {
         return;
     }
-    const ScreenRect workArea = ports_.desktop.workArea();
+    // The main window docks in the primary monitor's share of the work area;
+    // a monitor beside it is not its corner.
+    const std::vector<ScreenRect> monitors = ports_.desktop.monitors();
+    const ScreenRect workArea = PrimaryWorkArea(monitors, ports_.desktop.workArea());
+    const int cornerRight = monitors.empty() ? screen_.width : monitors.front().right;
     const ScreenPoint corner = windows.mainWindowTopLeft();
     if (!windows.mainWindowHiddenByUser()) {
         // Also when the window came back otherwise (a second start): after
         // the next hide the pointer must leave the corner first.
         pointerLeftDockCorner_ = false;
-        const bool inside = corner.x < pointer.x && pointer.x < screen_.width &&
+        const bool inside = corner.x < pointer.x && pointer.x < cornerRight &&
                             corner.y < pointer.y && pointer.y < workArea.bottom;
         if (inside) {
             if (!clickMenuShown) {
@@ -238,7 +243,7 @@ void TrackingLoop::followMenusAndDocking(ScreenPoint pointer) {
         pointerLeftDockCorner_ = true;
     }
     const bool insideWidened = corner.x - screen_.width / 12 < pointer.x &&
-                               pointer.x < screen_.width && corner.y < pointer.y &&
+                               pointer.x < cornerRight && corner.y < pointer.y &&
                                pointer.y < workArea.bottom;
     if (pointerLeftDockCorner_ && insideWidened) {
         windows.dockMainWindow();

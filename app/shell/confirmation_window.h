@@ -51,6 +51,9 @@ class ConfirmationWindow {
 
     ConfirmationKind kind_;
     PopupOrigin origin_;
+
+  public:
+    PopupOrigin origin() const { return origin_; }
     float sizeFactor_;
     ShellActionsPort& actions_;
     ConfirmationBitmap bitmap_ = ConfirmationBitmap::Plain;

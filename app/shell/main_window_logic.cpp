@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "core/desktop_layout.h"
 #include "core/timing.h"
 
 namespace veltranix {
@@ -158,7 +159,10 @@ void MainWindowLogic::EnterForm(MainWindowForm form) {
 }
 
 ScreenRect MainWindowLogic::FormRect() const {
-    return MainWindowFormRect(form_, desktop_.workArea(), settings_.sizeFactor);
+    // The primary monitor's corner, never a corner of the bounding box of all
+    // monitors, which may lie on none.
+    return MainWindowFormRect(form_, PrimaryWorkArea(desktop_.monitors(), desktop_.workArea()),
+                              settings_.sizeFactor);
 }
 
 void MainWindowLogic::ClearHover() {

@@ -110,7 +110,8 @@ Repaint MouseOptionsMenu::OnPointerMoved(ScreenPoint clientPoint) {
     if (closed_ || flashTicks_ > 0) {
         return Repaint::NotNeeded;
     }
-    const std::optional<MouseControl> hovered = MouseControlAt(clientPoint, settings_.sizeFactor);
+    const std::optional<MouseControl> hovered =
+        MouseControlAt(clientPoint, SizeFactor(settings_.sizeFactor));
     std::optional<MouseControlKind> testArea;
     if (hovered && (hovered->kind == EyeTest || hovered->kind == MouthTest)) {
         testArea = hovered->kind;
@@ -129,7 +130,7 @@ Repaint MouseOptionsMenu::OnPointerMoved(ScreenPoint clientPoint) {
 
 void MouseOptionsMenu::OnLeftButtonDown(ScreenPoint clientPoint) {
     if (const std::optional<MouseControl> control =
-            MouseControlAt(clientPoint, settings_.sizeFactor)) {
+            MouseControlAt(clientPoint, SizeFactor(settings_.sizeFactor))) {
         Click(*control);
     }
 }
@@ -272,7 +273,7 @@ std::optional<std::string> MouseOptionsMenu::DemoPicture(GestureRow row, int cel
 }
 
 OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
-    const float s = settings_.sizeFactor;
+    const float s = SizeFactor(settings_.sizeFactor);
     OptionsMenuView view;
     view.skin = kMouseMenuSkin;
 

@@ -106,6 +106,19 @@ class OptionsMenu {
     // shutdown): unsaved edits are read back from the store, as cancel does,
     // without the return to the main window.
     virtual void OnClosedFromOutside() = 0;
+
+    // At most `sizeFactor`: the factor at which the work area holds the menu.
+    void FitSizeFactor(float sizeFactor) { fittedSizeFactor_ = sizeFactor; }
+
+  protected:
+    // The factor the menu is drawn and hit-tested at.
+    float SizeFactor(float settingsFactor) const {
+        return fittedSizeFactor_ < settingsFactor ? fittedSizeFactor_ : settingsFactor;
+    }
+
+  private:
+    float fittedSizeFactor_ = kUnfittedSizeFactor;
+    static constexpr float kUnfittedSizeFactor = 1.0e6f;
 };
 
 // The x at which a text of `characters` characters, `characterWidth` design

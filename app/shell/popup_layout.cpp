@@ -1,9 +1,11 @@
 #include "app/shell/popup_layout.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/shell/options_menu.h"
 #include "app/shell/skin.h"
+#include "core/desktop_layout.h"
 
 namespace veltranix {
 
@@ -51,13 +53,17 @@ ScreenSize SizeOf(const PopupTraits& traits, const PopupDesktop& desktop) {
     if (traits.scaling == Scaling::Pixels) {
         return {traits.designWidth, traits.designHeight};
     }
-    ScreenSize size = ScaleDesignSize(traits.designWidth, traits.designHeight, desktop.sizeFactor);
+    ScreenSize size = ScaleDesignSize(traits.designWidth, traits.designHeight,
+                                      PopupSizeFactor(traits.kind, desktop));
     size.width += traits.extraWidthPx;
     return size;
 }
 
 ScreenPoint TopLeftOf(PopupPosition position, ScreenSize size, const PopupDesktop& desktop) {
     const ScreenRect& work = desktop.workArea;
+    const ScreenRect& monitor = desktop.monitor;
+    const int monitorWidth = monitor.right - monitor.left;
+    const int monitorHeight = monitor.bottom - monitor.top;
     switch (position) {
         case PopupPosition::WorkAreaBottomRight:
             return {work.right - size.width, work.bottom - size.height - 2};
@@ -65,15 +71,31 @@ ScreenPoint TopLeftOf(PopupPosition position, ScreenSize size, const PopupDeskto
             return {work.left + (work.right - work.left - size.width) / 2,
                     work.top + (work.bottom - work.top - size.height) / 2};
         case PopupPosition::LoadingBar:
-            return {(desktop.screen.width - size.width) / 2,
-                    (desktop.screen.height + 2 * size.height - kLoadingBarPictureHeight) / 2};
+            return {monitor.left + (monitorWidth - size.width) / 2,
+                    monitor.top + (monitorHeight + 2 * size.height - kLoadingBarPictureHeight) / 2};
         case PopupPosition::CentredOnScreen:
             break;
     }
-    return {(desktop.screen.width - size.width) / 2, (desktop.screen.height - size.height) / 2};
+    return {monitor.left + (monitorWidth - size.width) / 2,
+            monitor.top + (monitorHeight - size.height) / 2};
+}
+
+// Panels cover the monitor's edges: a window that would reach under one is
+// moved into the work area (its top-left corner first when it is larger).
+ScreenPoint InsideWorkArea(ScreenPoint corner, ScreenSize size, const ScreenRect& work) {
+    return {std::max(work.left, std::min(corner.x, work.right - size.width)),
+            std::max(work.top, std::min(corner.y, work.bottom - size.height))};
 }
 
 }  // namespace
+
+float PopupSizeFactor(PopupKind kind, const PopupDesktop& desktop) {
+    const PopupTraits& traits = TraitsOf(kind);
+    const ScreenRect& work = desktop.workArea;
+    return FittingSizeFactor(desktop.sizeFactor,
+                             {traits.designWidth + traits.extraWidthPx, traits.designHeight},
+                             {work.right - work.left, work.bottom - work.top});
+}
 
 const PopupTraits& TraitsOf(PopupKind kind) {
     return kPopups[static_cast<std::size_t>(kind)];
@@ -87,7 +109,8 @@ PopupLayout PopupLayoutFor(PopupKind kind, PopupOrigin origin, const PopupDeskto
     }
     PopupLayout layout;
     layout.size = SizeOf(traits, desktop);
-    const ScreenPoint corner = TopLeftOf(position, layout.size, desktop);
+    const ScreenPoint corner =
+        InsideWorkArea(TopLeftOf(position, layout.size, desktop), layout.size, desktop.workArea);
     layout.window = {corner.x, corner.y, corner.x + layout.size.width,
                      corner.y + layout.size.height};
     switch (traits.pointerOnOpen) {

@@ -8,12 +8,15 @@
 
 namespace veltranix {
 
+// Popups belong to the monitor that holds the main window and lie inside
+// its share of the work area.
 enum class PopupPosition {
+    // Centred on the monitor.
     CentredOnScreen,
     // The work area's bottom-right corner, 2 pixels above its bottom.
     WorkAreaBottomRight,
     CentredInWorkArea,
-    // x = (screen width - width) / 2, y = (screen height + 60 - 480) / 2.
+    // x = (monitor width - width) / 2, y = (monitor height + 60 - 480) / 2.
     LoadingBar,
 };
 
@@ -44,9 +47,11 @@ struct PopupTraits {
 
 const PopupTraits& TraitsOf(PopupKind kind);
 
-// What PopupLayoutFor needs of the desktop at the moment of opening.
+// What PopupLayoutFor needs of the desktop at the moment of opening, in
+// device pixels.
 struct PopupDesktop {
-    ScreenSize screen;
+    // The monitor that holds the main window, and the work area's share of it.
+    ScreenRect monitor;
     ScreenRect workArea;
     float sizeFactor = 1.0f;
     int positionHintWidth = 0;
@@ -64,6 +69,10 @@ struct PopupLayout {
     // right = left + width - 1); none when the popup does not confine.
     std::optional<ScreenRect> pointerBounds;
 };
+
+// The factor a popup is drawn at: the desktop's size factor, or the largest
+// at which the work area holds the popup (a scaled desktop, a small screen).
+float PopupSizeFactor(PopupKind kind, const PopupDesktop& desktop);
 
 // The exit confirmation opened from the set-up bar is centred on the screen;
 // from the button menu it sits where the pause window does.

@@ -61,7 +61,7 @@ std::span<const int> SystemOptionsMenu::timerPeriodsMs() const {
 
 Repaint SystemOptionsMenu::OnPointerMoved(ScreenPoint clientPoint) {
     const std::optional<SystemControl> hovered =
-        SystemControlAt(clientPoint, services_.settings.sizeFactor);
+        SystemControlAt(clientPoint, SizeFactor(services_.settings.sizeFactor));
     if (hovered == hovered_) {
         return Repaint::NotNeeded;
     }
@@ -71,7 +71,7 @@ Repaint SystemOptionsMenu::OnPointerMoved(ScreenPoint clientPoint) {
 
 void SystemOptionsMenu::OnLeftButtonDown(ScreenPoint clientPoint) {
     if (const std::optional<SystemControl> control =
-            SystemControlAt(clientPoint, services_.settings.sizeFactor)) {
+            SystemControlAt(clientPoint, SizeFactor(services_.settings.sizeFactor))) {
         Click(*control);
     }
 }
@@ -179,7 +179,7 @@ void SystemOptionsMenu::OnClosedFromOutside() {
 
 OptionsMenuView SystemOptionsMenu::View(const Lexicon& lexicon) const {
     const Settings& settings = services_.settings;
-    const float s = settings.sizeFactor;
+    const float s = SizeFactor(settings.sizeFactor);
     OptionsMenuView view;
     view.skin = kSystemMenuSkin;
     view.pictures.push_back(

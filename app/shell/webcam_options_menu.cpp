@@ -146,7 +146,8 @@ std::span<const int> WebcamOptionsMenu::timerPeriodsMs() const {
 }
 
 Repaint WebcamOptionsMenu::OnPointerMoved(ScreenPoint clientPoint) {
-    const std::optional<WebcamControl> hovered = WebcamControlAt(clientPoint, settings_.sizeFactor);
+    const std::optional<WebcamControl> hovered =
+        WebcamControlAt(clientPoint, SizeFactor(settings_.sizeFactor));
     if (hovered == hovered_) {
         return Repaint::NotNeeded;
     }
@@ -156,7 +157,7 @@ Repaint WebcamOptionsMenu::OnPointerMoved(ScreenPoint clientPoint) {
 
 void WebcamOptionsMenu::OnLeftButtonDown(ScreenPoint clientPoint) {
     if (const std::optional<WebcamControl> control =
-            WebcamControlAt(clientPoint, settings_.sizeFactor)) {
+            WebcamControlAt(clientPoint, SizeFactor(settings_.sizeFactor))) {
         Click(*control);
     }
 }
@@ -227,7 +228,7 @@ void WebcamOptionsMenu::OnWarningAnswer(WarningChoice choice) {
 }
 
 OptionsMenuView WebcamOptionsMenu::View(const Lexicon& lexicon) const {
-    const float s = settings_.sizeFactor;
+    const float s = SizeFactor(settings_.sizeFactor);
     OptionsMenuView view;
     view.skin = kWebcamMenuSkin;
     const auto animation = [s](const char* name, int frame, ScreenPoint at) {

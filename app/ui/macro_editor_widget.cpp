@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "app/ui/device_pixels.h"
 #include "core/virtual_key_table.h"
 
 namespace veltranix {
@@ -114,21 +115,22 @@ MacroEditorWidget::MacroEditorWidget(MacroEditor& editor, const Lexicon& lexicon
       editor_(editor),
       lexicon_(lexicon),
       sizeFactor_(sizeFactor),
+      logicalFactor_(static_cast<float>(sizeFactor / DevicePixelRatio(*this))),
       openWindows_(openWindows),
       requests_(std::move(requests)) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     const ScreenSize size =
-        ScaleDesignSize(kMacroEditorDesignWidth, kMacroEditorDesignHeight, sizeFactor);
+        ScaleDesignSize(kMacroEditorDesignWidth, kMacroEditorDesignHeight, logicalFactor_);
     resize(size.width, size.height);
-    const QFont labelFont = EditorFont(20, 300, sizeFactor);
-    const QFont slotFont = EditorFont(15, 700, sizeFactor);
-    const QFont textFont = EditorFont(15, 300, sizeFactor);
+    const QFont labelFont = EditorFont(20, 300, logicalFactor_);
+    const QFont slotFont = EditorFont(15, 700, logicalFactor_);
+    const QFont textFont = EditorFont(15, 300, logicalFactor_);
 
     // Group boxes first, so that their frames lie under the controls.
     auto group = [&](int x, int y, int width, int height) {
         auto* box = new QGroupBox(this);
-        box->setGeometry(Scaled(x, y, width, height, sizeFactor));
+        box->setGeometry(Scaled(x, y, width, height, logicalFactor_));
         box->setFont(labelFont);
         return box;
     };
@@ -140,7 +142,7 @@ MacroEditorWidget::MacroEditorWidget(MacroEditor& editor, const Lexicon& lexicon
         const auto index = static_cast<std::size_t>(slot);
         QLabel* label = new QLabel(this);
         label->setGeometry(
-            Scaled(147, kSlotLabelY[index], 90, kSlotLabelHeight[index], sizeFactor));
+            Scaled(147, kSlotLabelY[index], 90, kSlotLabelHeight[index], logicalFactor_));
         label->setAlignment(Qt::AlignCenter);
         label->setFrameShape(QFrame::Box);
         label->setFont(slotFont);
@@ -168,7 +170,7 @@ MacroEditorWidget::MacroEditorWidget(MacroEditor& editor, const Lexicon& lexicon
     });
     auto label = [&](int x, int y, int width, int height) {
         QLabel* text = new QLabel(this);
-        text->setGeometry(Scaled(x, y, width, height, sizeFactor));
+        text->setGeometry(Scaled(x, y, width, height, logicalFactor_));
         text->setFont(labelFont);
         WhiteBackground(text);
         return text;
@@ -177,7 +179,7 @@ MacroEditorWidget::MacroEditorWidget(MacroEditor& editor, const Lexicon& lexicon
     nameLabel_ = label(320, 140, 200, 25);
 
     nameField_ = new QLineEdit(this);
-    nameField_->setGeometry(Scaled(290, 170, 150, 25, sizeFactor));
+    nameField_->setGeometry(Scaled(290, 170, 150, 25, logicalFactor_));
     nameField_->setFont(labelFont);
     nameField_->setMaxLength(static_cast<int>(kEditorNameFieldCharacters));
     connect(nameField_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -186,7 +188,7 @@ MacroEditorWidget::MacroEditorWidget(MacroEditor& editor, const Lexicon& lexicon
     });
 
     display_ = new QPlainTextEdit(this);
-    display_->setGeometry(Scaled(20, 285, 598, 153, sizeFactor));
+    display_->setGeometry(Scaled(20, 285, 598, 153, logicalFactor_));
     display_->setFont(textFont);
     display_->setReadOnly(true);
     display_->setFocusPolicy(Qt::NoFocus);
@@ -194,7 +196,7 @@ MacroEditorWidget::MacroEditorWidget(MacroEditor& editor, const Lexicon& lexicon
     WhiteBackground(display_);
 
     profileBox_ = new QComboBox(this);
-    profileBox_->setGeometry(Scaled(290, 68, 180, 30, sizeFactor));
+    profileBox_->setGeometry(Scaled(290, 68, 180, 30, logicalFactor_));
     profileBox_->setFont(labelFont);
     profileBox_->setFocusPolicy(Qt::NoFocus);
     connect(profileBox_, &QComboBox::activated, this, [this](int index) {
@@ -272,7 +274,7 @@ MacroEditorWidget::~MacroEditorWidget() {
 QPushButton* MacroEditorWidget::makeButton(int designX, int designY, int designWidth,
                                            int designHeight) {
     auto* button = new QPushButton(this);
-    button->setGeometry(Scaled(designX, designY, designWidth, designHeight, sizeFactor_));
+    button->setGeometry(Scaled(designX, designY, designWidth, designHeight, logicalFactor_));
     // The keyboard stays with the editor (or its name field): keys are recorded.
     button->setFocusPolicy(Qt::NoFocus);
     button->setStyleSheet("QPushButton { border: none; padding: 0; background: transparent; }");
@@ -422,26 +424,26 @@ void MacroEditorWidget::openRunDialog() {
     auto* dialog = new QDialog(this, Qt::Dialog | Qt::WindowStaysOnTopHint);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle("RUN");
-    const QFont font = EditorFont(16, 400, sizeFactor_);
+    const QFont font = EditorFont(16, 400, logicalFactor_);
     dialog->setFont(font);
-    dialog->setFixedSize(Scaled(0, 0, 350, 185, sizeFactor_).size());
+    dialog->setFixedSize(Scaled(0, 0, 350, 185, logicalFactor_).size());
     auto* icon = new QLabel(dialog);
-    icon->setGeometry(Scaled(14, 14, 48, 48, sizeFactor_));
+    icon->setGeometry(Scaled(14, 14, 48, 48, logicalFactor_));
     icon->setPixmap(skins().Render("RUN_ICO", icon->size()));
     auto* prompt = new QLabel(FromLexicon(lexicon_, LexiconKey::Run), dialog);
-    prompt->setGeometry(Scaled(72, 12, 264, 56, sizeFactor_));
+    prompt->setGeometry(Scaled(72, 12, 264, 56, logicalFactor_));
     prompt->setWordWrap(true);
     prompt->setAlignment(Qt::AlignCenter);
     auto* openLabel = new QLabel("Open :", dialog);
-    openLabel->setGeometry(Scaled(14, 84, 56, 24, sizeFactor_));
+    openLabel->setGeometry(Scaled(14, 84, 56, 24, logicalFactor_));
     auto* command = new QLineEdit(dialog);
-    command->setGeometry(Scaled(72, 82, 264, 26, sizeFactor_));
+    command->setGeometry(Scaled(72, 82, 264, 26, logicalFactor_));
     command->setMaxLength(static_cast<int>(kRunCommandCharacters));
     auto* ok = new QPushButton(FromLexicon(lexicon_, LexiconKey::Ok), dialog);
-    ok->setGeometry(Scaled(90, 128, 100, 32, sizeFactor_));
+    ok->setGeometry(Scaled(90, 128, 100, 32, logicalFactor_));
     ok->setDefault(true);
     auto* cancel = new QPushButton(FromLexicon(lexicon_, LexiconKey::Cancel), dialog);
-    cancel->setGeometry(Scaled(222, 128, 100, 32, sizeFactor_));
+    cancel->setGeometry(Scaled(222, 128, 100, 32, logicalFactor_));
     connect(ok, &QPushButton::clicked, dialog, [this, dialog, command] {
         // An empty command is not taken; the dialog stays.
         if (editor_.AddShellEntry(command->text().toStdU16String(), ShellSource::RunDialog) ==
@@ -458,8 +460,8 @@ void MacroEditorWidget::openRunDialog() {
         focusForMode();
     });
     const QRect screen = this->screen()->geometry();
-    dialog->move(screen.width() / 2 - ScaleDesignValue(175, sizeFactor_),
-                 screen.height() / 2 - ScaleDesignValue(92, sizeFactor_));
+    dialog->move(screen.width() / 2 - ScaleDesignValue(175, logicalFactor_),
+                 screen.height() / 2 - ScaleDesignValue(92, logicalFactor_));
     openWindows_.shellCommandDialog = true;
     runDialog_ = dialog;
     dialog->show();
@@ -552,9 +554,7 @@ void MacroEditorWidget::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void MacroEditorWidget::recordPlace() {
-    const QRect frame = geometry();
-    openWindows_.macroEditorRect = {frame.left(), frame.top(), frame.left() + frame.width(),
-                                    frame.top() + frame.height()};
+    openWindows_.macroEditorRect = ToDevice(geometry());
 }
 
 void MacroEditorWidget::moveEvent(QMoveEvent* event) {
@@ -605,11 +605,13 @@ ProfileNameDialog::ProfileNameDialog(ProfileDialogMode mode, const std::string& 
     setWindowTitle(FromLexicon(lexicon, mode == ProfileDialogMode::Create
                                             ? LexiconKey::MacroSave
                                             : LexiconKey::MacroDelete));
-    setFixedSize(Scaled(0, 0, 178, 135, sizeFactor).size());
-    const QFont font = EditorFont(20, 300, sizeFactor);
+    // Its controls are Qt's, in logical units.
+    const auto logical = static_cast<float>(sizeFactor / DevicePixelRatio(*this));
+    setFixedSize(Scaled(0, 0, 178, 135, logical).size());
+    const QFont font = EditorFont(20, 300, logical);
     setFont(font);
     name_ = new ProfileNameBox(this);
-    name_->setGeometry(Scaled(10, 15, 150, 25, sizeFactor));
+    name_->setGeometry(Scaled(10, 15, 150, 25, logical));
     if (mode == ProfileDialogMode::Create) {
         name_->setMaxLength(static_cast<int>(kMaxTypedProfileNameCharacters));
         name_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -619,9 +621,9 @@ ProfileNameDialog::ProfileNameDialog(ProfileDialogMode mode, const std::string& 
         name_->setEnabled(false);
     }
     auto* okButton = new QPushButton(FromLexicon(lexicon, LexiconKey::Ok), this);
-    okButton->setGeometry(Scaled(10, 60, 70, 30, sizeFactor));
+    okButton->setGeometry(Scaled(10, 60, 70, 30, logical));
     auto* cancelButton = new QPushButton(FromLexicon(lexicon, LexiconKey::Cancel), this);
-    cancelButton->setGeometry(Scaled(90, 60, 70, 30, sizeFactor));
+    cancelButton->setGeometry(Scaled(90, 60, 70, 30, logical));
     okButton->setFocusPolicy(Qt::NoFocus);
     cancelButton->setFocusPolicy(Qt::NoFocus);
     connect(okButton, &QPushButton::clicked, this, [this] {
@@ -644,9 +646,7 @@ void ProfileNameDialog::ClearName() {
 }
 
 void ProfileNameDialog::recordPlace() {
-    const QRect frame = frameGeometry();
-    openWindows_.profileNameDialogRect = {frame.left(), frame.top(), frame.left() + frame.width(),
-                                          frame.top() + frame.height()};
+    openWindows_.profileNameDialogRect = ToDevice(frameGeometry());
 }
 
 void ProfileNameDialog::showEvent(QShowEvent* event) {

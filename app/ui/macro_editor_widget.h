@@ -75,7 +75,10 @@ class MacroEditorWidget final : public SkinnedWindow {
 
     MacroEditor& editor_;
     const Lexicon& lexicon_;
+    // Device pixels for what the editor paints and hit-tests itself; logical
+    // units for its Qt controls.
     float sizeFactor_;
+    float logicalFactor_;
     OpenWindows& openWindows_;
     MacroEditorRequests requests_;
 

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include "app/ui/device_pixels.h"
 #include "capture/frame_preview.h"
 
 namespace veltranix {
@@ -23,7 +24,7 @@ QRect MainWindowWidget::PictureRect() const {
         case MainWindowForm::Startup:
             return QRect(0, 0, kStartupPictureWidth, kStartupPictureHeight);
         case MainWindowForm::Docked:
-            return rect();
+            return deviceRect();
         case MainWindowForm::ButtonMenu:
         case MainWindowForm::RestartCountdown:
             break;
@@ -51,7 +52,7 @@ void MainWindowWidget::ShowCameraFrame(const CaptureFrame& frame) {
     RenderFramePreview(frame, picture_.width(), picture_.height(),
                        std::span<std::uint32_t>(
                            words, static_cast<std::size_t>(picture_.width()) * picture_.height()));
-    update(area);
+    update(ToLogicalClient(*this, area));
 }
 
 void MainWindowWidget::OnPointerMoved(ScreenPoint clientPoint) {

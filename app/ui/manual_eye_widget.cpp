@@ -32,7 +32,7 @@ void ManualEyeWidget::OnLeftButtonDown(ScreenPoint clientPoint) {
 }
 
 void ManualEyeWidget::Paint(QPainter& painter) {
-    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(deviceRect(), Qt::black);
     // Nothing but the background until a picture has come from the camera.
     if (still_.isNull()) {
         return;

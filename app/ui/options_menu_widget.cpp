@@ -41,7 +41,7 @@ void OptionsMenuWidget::OnLeftButtonDown(ScreenPoint clientPoint) {
 }
 
 void OptionsMenuWidget::Paint(QPainter& painter) {
-    PaintOptionsMenuView(painter, skins(), menu_.View(lexicon_), size());
+    PaintOptionsMenuView(painter, skins(), menu_.View(lexicon_), deviceRect().size());
 }
 
 void PaintOptionsMenuView(QPainter& painter, SkinLibrary& skins, const OptionsMenuView& view,

@@ -14,18 +14,19 @@ LoadingBarWidget::LoadingBarWidget(const TrackingShared& shared, const Lexicon& 
 
 void LoadingBarWidget::Paint(QPainter& painter) {
     const LoadingBarView view =
-        LoadingBarViewFor(width(), shared_.faceStatus.load(), shared_.steadyProgress.load(),
-                          shared_.calibrationHold.load(), lexicon_);
-    painter.fillRect(rect(), Qt::white);
+        LoadingBarViewFor(deviceRect().width(), shared_.faceStatus.load(),
+                          shared_.steadyProgress.load(), shared_.calibrationHold.load(), lexicon_);
+    painter.fillRect(deviceRect(), Qt::white);
     if (view.greenWidthPx) {
-        painter.fillRect(QRect(0, 0, *view.greenWidthPx, height()), ToQColor(kLoadingBarGreen));
+        painter.fillRect(QRect(0, 0, *view.greenWidthPx, deviceRect().height()),
+                         ToQColor(kLoadingBarGreen));
     }
     if (view.hint) {
         PaintSkinText(painter, *view.hint);
     }
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.drawRect(deviceRect().adjusted(0, 0, -1, -1));
 }
 
 }  // namespace veltranix

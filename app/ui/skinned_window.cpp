@@ -1,7 +1,11 @@
 #include "app/ui/skinned_window.h"
 
+#include <cmath>
+
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "app/ui/device_pixels.h"
 
 namespace veltranix {
 
@@ -30,7 +34,18 @@ SkinnedWindow::~SkinnedWindow() {
 }
 
 void SkinnedWindow::Place(const ScreenRect& rect) {
-    setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    placed_ = rect;
+    setGeometry(ToLogical(rect));
+}
+
+QRect SkinnedWindow::deviceRect() const {
+    if (placed_.right > placed_.left && placed_.bottom > placed_.top) {
+        return QRect(0, 0, placed_.right - placed_.left, placed_.bottom - placed_.top);
+    }
+    // Sized but never placed (a picture of the window): its size in device pixels.
+    const double ratio = DevicePixelRatio(*this);
+    return QRect(0, 0, static_cast<int>(std::lround(width() * ratio)),
+                 static_cast<int>(std::lround(height() * ratio)));
 }
 
 void SkinnedWindow::ConfinePointer(PointerRange& range, ScreenRect bounds, ScreenRect wholeScreen) {
@@ -43,23 +58,24 @@ void SkinnedWindow::ReleasePointer() {
 }
 
 void SkinnedWindow::PaintSkin(QPainter& painter, std::string_view skin) {
-    painter.drawPixmap(0, 0, skins_.Render(skin, size()));
+    painter.drawPixmap(0, 0, skins_.Render(skin, deviceRect().size()));
 }
 
 void SkinnedWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // Drawn in device pixels: the art and the texts stay sharp on a scaled desktop.
+    const double ratio = DevicePixelRatio(*this);
+    painter.scale(1.0 / ratio, 1.0 / ratio);
     Paint(painter);
 }
 
 void SkinnedWindow::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint point = event->position().toPoint();
-    OnPointerMoved({point.x(), point.y()});
+    OnPointerMoved(ToDeviceClient(*this, event->position()));
 }
 
 void SkinnedWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        const QPoint point = event->position().toPoint();
-        OnLeftButtonDown({point.x(), point.y()});
+        OnLeftButtonDown(ToDeviceClient(*this, event->position()));
     }
 }
 

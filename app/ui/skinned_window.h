@@ -29,15 +29,20 @@ class SkinnedWindow : public QWidget {
                   FocusTaking focus = FocusTaking::Never);
     ~SkinnedWindow() override;
 
-    // Moves and sizes the window to a screen rectangle (right and bottom
-    // exclusive).
+    // Moves and sizes the window to a screen rectangle in device pixels
+    // (right and bottom exclusive).
     void Place(const ScreenRect& rect);
+    // Where Place put the window, in device pixels.
+    const ScreenRect& placedRect() const { return placed_; }
+    // The client area in device pixels, which Paint draws in.
+    QRect deviceRect() const;
     // Confines the pointer to the window until released or closed.
     void ConfinePointer(PointerRange& range, ScreenRect bounds, ScreenRect wholeScreen);
     void ReleasePointer();
     bool pointerConfined() const { return confinement_ != nullptr; }
 
   protected:
+    // Pointer events and painting in device pixels of the client area.
     virtual void OnPointerMoved(ScreenPoint) {}
     virtual void OnLeftButtonDown(ScreenPoint) {}
     virtual void Paint(QPainter& painter) = 0;
@@ -56,6 +61,7 @@ class SkinnedWindow : public QWidget {
     bool* openFlag_;
     SkinLibrary& skins_;
     std::unique_ptr<ConfinedPointer> confinement_;
+    ScreenRect placed_;
 };
 
 }  // namespace veltranix

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "app/ui/device_pixels.h"
+
 namespace veltranix {
 namespace {
 
@@ -116,7 +118,9 @@ void FollowingClockCursor::follow() {
         return;
     }
     const ScreenPoint pointer = desktop_.pointerPosition();
-    window_->move(pointer.x + kOffsetFromPointerPixels, pointer.y + kOffsetFromPointerPixels);
+    const ScreenPoint corner{pointer.x + kOffsetFromPointerPixels,
+                             pointer.y + kOffsetFromPointerPixels};
+    window_->move(ToLogical({corner.x, corner.y, corner.x + 1, corner.y + 1}).topLeft());
     window_->advance();
 }
 

@@ -1,11 +1,15 @@
 #include "app/veltranix/macro_windows.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/ui/device_pixels.h"
+#include "core/desktop_layout.h"
 #include "platform/linux/x_keyboard_focus.h"
 
 namespace veltranix {
@@ -40,7 +44,13 @@ void MacroWindows::OpenEditor(std::function<void()> closed,
     fileDialogShown_ = std::move(fileDialogShown);
     focusBefore_ = services_.focus.current();
     editor_->Open();
-    const float sizeFactor = services_.settings.sizeFactor;
+    // On the primary monitor, where the main window docks, inside its share
+    // of the work area; smaller where that cannot hold it.
+    const ScreenRect area =
+        PrimaryWorkArea(services_.desktop.monitors(), services_.desktop.workArea());
+    const float sizeFactor = FittingSizeFactor(services_.settings.sizeFactor,
+                                               {kMacroEditorDesignWidth, kMacroEditorDesignHeight},
+                                               {area.right - area.left, area.bottom - area.top});
     editorWidget_ = new MacroEditorWidget(
         *editor_, services_.lexicon, skins_, sizeFactor, services_.openWindows,
         MacroEditorRequests{[this] { openProfileDialog(ProfileDialogMode::Create, {}); },
@@ -58,9 +68,15 @@ void MacroWindows::OpenEditor(std::function<void()> closed,
                                     fileDialogShown_(shown);
                                 }
                             }});
-    const ScreenSize screen = services_.desktop.screenSize();
-    editorWidget_->move(screen.width / 2 - ScaleDesignValue(304, sizeFactor),
-                        screen.height / 2 - ScaleDesignValue(257, sizeFactor));
+    const ScreenSize size =
+        ScaleDesignSize(kMacroEditorDesignWidth, kMacroEditorDesignHeight, sizeFactor);
+    const int left = std::max(
+        area.left, std::min((area.left + area.right) / 2 - ScaleDesignValue(304, sizeFactor),
+                            area.right - size.width));
+    const int top = std::max(
+        area.top, std::min((area.top + area.bottom) / 2 - ScaleDesignValue(257, sizeFactor),
+                           area.bottom - size.height));
+    editorWidget_->Place({left, top, left + size.width, top + size.height});
     editorWidget_->show();
     editorWidget_->raise();
     editorWidget_->activateWindow();
@@ -109,7 +125,9 @@ void MacroWindows::openProfileDialog(ProfileDialogMode mode, const std::string& 
     profileDialog_->setAttribute(Qt::WA_DeleteOnClose);
     const ScreenPoint pointer = services_.desktop.pointerPosition();
     const ScreenSize size = ScaleDesignSize(178, 135, sizeFactor);
-    profileDialog_->move(pointer.x - size.width / 2, pointer.y - size.height / 2);
+    const ScreenPoint corner{pointer.x - size.width / 2, pointer.y - size.height / 2};
+    profileDialog_->move(
+        ToLogical({corner.x, corner.y, corner.x + size.width, corner.y + size.height}).topLeft());
     profileDialog_->show();
     profileDialog_->raise();
 }

@@ -59,6 +59,7 @@ void OptionsMenus::open(PopupKind menu, PopupOrigin origin) {
             break;
     }
     open.origin = origin;
+    open.logic->FitSizeFactor(PopupSizeFactor(menu, windows_.popupDesktop()));
     open.window = new OptionsMenuWidget(TraitsOf(menu).className, openFlag, *open.logic,
                                         program.lexicon, windows_.skins_);
     windows_.placePopup(*open.window, menu, origin);
@@ -130,6 +131,16 @@ void OptionsMenus::repaint() {
     }
 }
 
+void OptionsMenus::relayout() {
+    for (PopupKind menu :
+         {PopupKind::WebcamOptions, PopupKind::MouseOptions, PopupKind::SystemOptions}) {
+        Open& open = slot(menu);
+        if (open.window) {
+            windows_.replacePopup(*open.window, menu, open.origin);
+        }
+    }
+}
+
 void OptionsMenus::askBeforeDisablingHeadMovement() {
     if (!webcam_.window) {
         return;
@@ -149,10 +160,9 @@ void OptionsMenus::onWarningAnswer(WarningChoice choice) {
     window.show();
     window.raise();
     if (windows_.loop_ != nullptr) {
-        const QRect frame = window.geometry();
+        const ScreenRect frame = window.placedRect();
         window.ConfinePointer(windows_.loop_->pointerRange(),
-                              {frame.left(), frame.top(), frame.left() + frame.width() - 1,
-                               frame.top() + frame.height() - 1},
+                              {frame.left, frame.top, frame.right - 1, frame.bottom - 1},
                               windows_.wholeScreen());
     }
     window.update();

@@ -41,6 +41,8 @@ class OptionsMenus final : public OptionsMenuHost, public MouseMenuEngine {
     void closeFromOutside(PopupKind menu);
     void raise();
     void repaint();
+    // The open menu placed again for the desktop as it is now.
+    void relayout();
     // The shown menu's window; null when none is shown.
     SkinnedWindow* shownWindow() const;
 

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 
 #include "app/shell/camera_messages.h"
+#include "app/veltranix/desktop_screens.h"
 #include "app/veltranix/following_clock_cursor.h"
 #include "app/veltranix/input_channel.h"
 #include "app/veltranix/macro_windows.h"
@@ -17,6 +18,7 @@
 #include "app/veltranix/program_windows.h"
 #include "app/veltranix/qt_macro_playback_display.h"
 #include "capture/camera_source.h"
+#include "core/desktop_layout.h"
 #include "core/writable_folder.h"
 #include "macros/macro_player.h"
 #include "macros/macros_folder.h"
@@ -32,6 +34,7 @@
 #include "platform/linux/system_information.h"
 #include "platform/linux/user_locale.h"
 #include "platform/linux/x_cursors.h"
+#include "platform/linux/x_desktop.h"
 #include "platform/linux/x_display.h"
 #include "platform/linux/x_keyboard_focus.h"
 #include "pointer/pointer_actions.h"
@@ -115,6 +118,8 @@ bool Program::openPlatform() {
         return false;
     }
     std::fprintf(stderr, "veltranix: pointer and keys through %s\n", input_->description().c_str());
+    desktop_ = std::make_unique<DesktopScreens>(
+        input_->desktop(), [this] { return XineramaHeads(*x_); }, [this] { desktopChanged(); });
     if (session == SessionKind::Wayland) {
         waylandCursor_ = std::make_unique<FollowingClockCursor>(input_->desktop(), *cursors_);
     }
@@ -222,19 +227,20 @@ std::optional<int> Program::start() {
 
     // Windows, the pointer actions and the tracking loop.
     windows_ = std::make_unique<ProgramWindows>(ProgramWindowsServices{
-        settings_, lexicon_, shared_, openWindows_, keyboards_, input_->desktop(), *shell_, folder_,
-        *this, companion, [this] { return cameraDescription(); },
+        settings_, lexicon_, shared_, openWindows_, keyboards_, *desktop_, *shell_, folder_, *this,
+        companion, [this] { return cameraDescription(); },
         [this] { return input_->description(); }});
     keyboardFocus_ = std::make_unique<XKeyboardFocus>(x_);
     macroWindows_ = std::make_unique<MacroWindows>(MacroWindowsServices{
-        settings_, lexicon_, openWindows_, input_->desktop(), *this, macroSets_, *macroStore_,
-        *profiles_, input_->keyboard(), *keyboardFocus_, folder_});
+        settings_, lexicon_, openWindows_, *desktop_, *this, macroSets_, *macroStore_, *profiles_,
+        input_->keyboard(), *keyboardFocus_, folder_});
     windows_->setMacroWindows(macroWindows_.get());
     actions_ = std::make_unique<PointerActions>(
-        PointerActionPorts{input_->pointer(), input_->desktop(),
+        PointerActionPorts{input_->pointer(), *desktop_,
                            waylandCursor_ ? *waylandCursor_ : *cursors_, *sound_, *player_, *clock_,
                            windows_->clickMenuWindow(), windows_->windowAtPoint()},
         settings_, folder_, openWindows_, keyboards_);
+    followDesktopScale();
     persistence_->LayoutWindows(settings_.tamany);
     calendar_ = std::make_unique<SystemCalendar>();
     systemInformation_ = std::make_unique<LinuxSystemInformation>();
@@ -244,10 +250,10 @@ std::optional<int> Program::start() {
     stages_ = std::make_unique<EngineTrackStages>(
         settings_, *actions_, *clock_, folder_.root / "faceDetector.xml", statsLog_.get());
     settingsActions_ = std::make_unique<PersistenceActions>(settings_, *persistence_);
-    loop_ = std::make_unique<TrackingLoop>(settings_, shared_,
-                                           TrackingLoopPorts{*clock_, input_->desktop(), companion,
-                                                             *windows_, *this, *settingsActions_},
-                                           stages_->stages(), folder_.root / "faceDetector.xml");
+    loop_ = std::make_unique<TrackingLoop>(
+        settings_, shared_,
+        TrackingLoopPorts{*clock_, *desktop_, companion, *windows_, *this, *settingsActions_},
+        stages_->stages(), folder_.root / "faceDetector.xml");
     actions_->menu.RebuildCells();
     windows_->attach(*loop_, *actions_);
     windows_->attachOptionsMenus(
@@ -486,6 +492,26 @@ void Program::showMessage(std::string_view text, std::string_view caption) {
 void Program::requestShutdown() {
     exitRequest_.raise();
     QCoreApplication::exit(0);
+}
+
+void Program::followDesktopScale() {
+    // Qt scales itself (QT_SCALE_FACTOR, and Xft.dpi on its own terms); a
+    // scaled session's Xft.dpi counts where Qt does not follow it.
+    const double resourceScale = DesktopScaleForDpi(XftDpiFromResources(RootResources(*x_)));
+    settings_.desktopScale =
+        static_cast<float>(std::max(desktop_->devicePixelRatio(), resourceScale));
+}
+
+void Program::desktopChanged() {
+    if (!windows_ || !actions_) {
+        return;
+    }
+    followDesktopScale();
+    settings_.sizeFactor = WindowSizeFactor(settings_.tamany, settings_);
+    actions_->menu.Hide();
+    rebuildLayout(LayoutTarget::MainWindow);
+    rebuildLayout(LayoutTarget::ClickTypeMenu);
+    windows_->relayoutPopups();
 }
 
 void Program::rebuildLayout(LayoutTarget target) {

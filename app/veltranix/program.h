@@ -30,6 +30,7 @@
 namespace veltranix {
 
 class CanberraSound;
+class DesktopScreens;
 class DesktopShell;
 class EngineTrackStages;
 class MacroPlayer;
@@ -121,6 +122,10 @@ class Program final : public QObject,
 
   private:
     bool openPlatform();
+    // The desktop's scale and the largest size factor its work area holds.
+    void followDesktopScale();
+    // A monitor added, removed or resized: the windows are laid out again.
+    void desktopChanged();
     bool openCamera();
     void onFrameTick();
     void showCameraFailure(const CameraOpenError& error);
@@ -135,6 +140,8 @@ class Program final : public QObject,
 
     std::shared_ptr<XDisplayConnection> x_;
     std::unique_ptr<InputChannel> input_;
+    // The input channel's desktop with Qt's monitors.
+    std::unique_ptr<DesktopScreens> desktop_;
     std::unique_ptr<XCursors> cursors_;
     // The clock cursor where XFixes cannot reach (Wayland); null on X11.
     std::unique_ptr<CursorPort> waylandCursor_;

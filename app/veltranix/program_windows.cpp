@@ -13,6 +13,7 @@
 #include "app/ui/popup_widgets.h"
 #include "app/veltranix/macro_windows.h"
 #include "app/veltranix/options_menus.h"
+#include "core/desktop_layout.h"
 #include "pointer/pointer_actions.h"
 #include "resources/skins/skins.h"
 #include "settings/user_manual.h"
@@ -460,12 +461,18 @@ void ProgramWindows::stopTimer(MainWindowTimer timer) {
     mainTimers_[TimerIndex(timer)].stop();
 }
 
+PopupDesktop ProgramWindows::popupDesktop() const {
+    const std::vector<ScreenRect> monitors = services_.desktop.monitors();
+    const ScreenRect workArea = services_.desktop.workArea();
+    const ScreenRect mainWindow =
+        mainLogic_ ? mainLogic_->FormRect() : PrimaryWorkArea(monitors, workArea);
+    const ScreenRect monitor = MonitorHolding(monitors, mainWindow, workArea);
+    return {monitor, WorkAreaShare(monitor, workArea), services_.settings.sizeFactor,
+            services_.lexicon.positionHintWidth, services_.desktop.pointerPosition()};
+}
+
 void ProgramWindows::placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin) {
-    const PopupLayout layout =
-        PopupLayoutFor(popup, origin,
-                       {services_.desktop.screenSize(), services_.desktop.workArea(),
-                        services_.settings.sizeFactor, services_.lexicon.positionHintWidth,
-                        services_.desktop.pointerPosition()});
+    const PopupLayout layout = PopupLayoutFor(popup, origin, popupDesktop());
     window.Place(layout.window);
     window.show();
     window.raise();
@@ -474,6 +481,33 @@ void ProgramWindows::placePopup(SkinnedWindow& window, PopupKind popup, PopupOri
     }
     if (layout.pointerBounds && loop_ != nullptr) {
         window.ConfinePointer(loop_->pointerRange(), *layout.pointerBounds, wholeScreen());
+    }
+}
+
+void ProgramWindows::replacePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin) {
+    const PopupLayout layout = PopupLayoutFor(popup, origin, popupDesktop());
+    window.Place(layout.window);
+    if (window.pointerConfined() && layout.pointerBounds && loop_ != nullptr) {
+        window.ConfinePointer(loop_->pointerRange(), *layout.pointerBounds, wholeScreen());
+    }
+}
+
+void ProgramWindows::relayoutPopups() {
+    const auto again = [this](SkinnedWindow* window, PopupKind popup, PopupOrigin origin) {
+        if (window != nullptr) {
+            replacePopup(*window, popup, origin);
+        }
+    };
+    constexpr PopupOrigin kMenu = PopupOrigin::ButtonMenu;
+    again(pauseWindow_.data(), PopupKind::Pause, kMenu);
+    again(exitWindow_.data(), PopupKind::ExitConfirmation,
+          exitLogic_ ? exitLogic_->origin() : kMenu);
+    again(aboutWindow_.data(), PopupKind::About, kMenu);
+    again(warningWindow_.data(), PopupKind::Warning, kMenu);
+    again(noticeWindow_.data(), PopupKind::Notice, kMenu);
+    again(loadingBar_.data(), PopupKind::LoadingBar, kMenu);
+    if (options_) {
+        options_->relayout();
     }
 }
 
@@ -578,7 +612,7 @@ void ProgramWindows::openConfirmation(PopupKind popup, PopupOrigin origin) {
     }
     logic = std::make_unique<ConfirmationWindow>(
         pause ? ConfirmationKind::Pause : ConfirmationKind::Exit, origin,
-        services_.settings.sizeFactor, *this);
+        PopupSizeFactor(popup, popupDesktop()), *this);
     window = new ConfirmationWidget(
         pause ? "PAUSE" : "SALIDA",
         pause ? &services_.openWindows.pause : &services_.openWindows.exitConfirmation, *logic,
@@ -591,7 +625,8 @@ void ProgramWindows::openAbout() {
         return;
     }
     aboutLogic_ = std::make_unique<AboutWindow>(
-        services_.lexicon.text(LexiconKey::About), services_.settings.sizeFactor,
+        services_.lexicon.text(LexiconKey::About),
+        PopupSizeFactor(PopupKind::About, popupDesktop()),
         services_.inputDescription ? services_.inputDescription() : std::string());
     aboutWindow_ =
         new AboutWidget("ABOUT", kAboutSkin, &services_.openWindows.about, *aboutLogic_,
@@ -606,7 +641,8 @@ void ProgramWindows::openWarning(std::function<void(WarningChoice)> answer) {
     if (!answer) {
         answer = [this](WarningChoice) { closePopup(PopupKind::Warning); };
     }
-    warningLogic_ = std::make_unique<WarningWindow>(services_.settings.sizeFactor);
+    warningLogic_ =
+        std::make_unique<WarningWindow>(PopupSizeFactor(PopupKind::Warning, popupDesktop()));
     warningWindow_ =
         new WarningWidget("Warning", kWarningSkin, &services_.openWindows.warning, *warningLogic_,
                           services_.lexicon, skins_, std::move(answer));
@@ -630,8 +666,8 @@ void ProgramWindows::showNextMessage() {
         return;
     }
     const Message& message = messages_.front();
-    noticeLogic_ = std::make_shared<NoticeWindow>(message.caption, message.text,
-                                                  services_.settings.sizeFactor);
+    noticeLogic_ = std::make_shared<NoticeWindow>(
+        message.caption, message.text, PopupSizeFactor(PopupKind::Notice, popupDesktop()));
     // The flag is kept here, not by the window: a closed message's window is
     // deleted later, after the next one has shown.
     services_.openWindows.notice = true;
@@ -666,9 +702,9 @@ void ProgramWindows::confineToShownPopup() {
              pauseWindow_.data(), exitWindow_.data(), aboutWindow_.data(), warningWindow_.data(),
              options_ ? options_->shownWindow() : nullptr}) {
         if (popup != nullptr && popup->isVisible() && popup->pointerConfined()) {
-            const QRect bounds = popup->geometry();
+            const ScreenRect bounds = popup->placedRect();
             popup->ConfinePointer(loop_->pointerRange(),
-                                  {bounds.left(), bounds.top(), bounds.right(), bounds.bottom()},
+                                  {bounds.left, bounds.top, bounds.right - 1, bounds.bottom - 1},
                                   wholeScreen());
             return;
         }
@@ -678,7 +714,9 @@ void ProgramWindows::confineToShownPopup() {
 void ProgramWindows::openManualEyes() {
     // Over the start-up form's camera picture, leaving its set-up bar free.
     const ScreenRect form = MainWindowFormRect(
-        MainWindowForm::Startup, services_.desktop.workArea(), services_.settings.sizeFactor);
+        MainWindowForm::Startup,
+        PrimaryWorkArea(services_.desktop.monitors(), services_.desktop.workArea()),
+        services_.settings.sizeFactor);
     manualEyes_.open({form.left, form.top, form.left + kManualEyeWindowSize.width,
                       form.top + kManualEyeWindowSize.height});
 }

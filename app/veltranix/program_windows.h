@@ -106,6 +106,9 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     // at shutdown).
     void showMessage(std::string caption, std::string text, std::function<void()> answered = {});
     void rebuildLayout(LayoutTarget target);
+    // After a monitor change: every open popup placed again, the pointer
+    // left where it is.
+    void relayoutPopups();
 
     ClickMenuWindowPort& clickMenuWindow() { return clickMenuWindow_; }
     const WindowAtPointPort& windowAtPoint() const { return windowAtPoint_; }
@@ -199,7 +202,10 @@ class ProgramWindows final : public QObject, public TrackingWindowsPort, public 
     void onEyePairConfirmed(bool confirmed);
     void onAboutItem(AboutItem item);
     void openDocument(const std::filesystem::path& path);
+    // The monitor that holds the main window, its work area, the pointer.
+    PopupDesktop popupDesktop() const;
     void placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin);
+    void replacePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin);
     void createTrayIcon();
     // The tray menu's items that cannot act now are disabled.
     void updateTrayItems();

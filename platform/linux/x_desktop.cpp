@@ -6,33 +6,47 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xinerama.h>
 
 #include <algorithm>
 
 namespace veltranix {
 namespace {
 
-// A 32-bit CARDINAL property of the root window, as Xlib hands it back (longs).
-bool ReadCardinals(Display* display, Window window, Atom property, long count, long offset,
-                   long* values) {
-    Atom type = None;
-    int format = 0;
+// A property of `window` of `type` and `format`, `length` 32-bit units from
+// `offset`, its items handed to `read` (32-bit items as longs, as Xlib gives
+// them); false when it is not there or `read` refuses it.
+template <typename Read>
+bool ReadProperty(Display* display, Window window, Atom property, Atom type, int format,
+                  long offset, long length, Read read) {
+    Atom actualType = None;
+    int actualFormat = 0;
     unsigned long items = 0;
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
     XErrorTrap trap(display);
-    const int status = XGetWindowProperty(display, window, property, offset, count, False,
-                                          XA_CARDINAL, &type, &format, &items, &remaining, &data);
-    const bool ok = status == Success && !trap.failed() && type == XA_CARDINAL && format == 32 &&
-                    items == static_cast<unsigned long>(count);
-    if (ok) {
-        const auto* longs = reinterpret_cast<const long*>(data);
-        std::copy(longs, longs + count, values);
-    }
+    const int status = XGetWindowProperty(display, window, property, offset, length, False, type,
+                                          &actualType, &actualFormat, &items, &remaining, &data);
+    const bool ok = status == Success && !trap.failed() && actualType == type &&
+                    actualFormat == format && data != nullptr && read(data, items);
     if (data != nullptr) {
         XFree(data);
     }
     return ok;
+}
+
+// A 32-bit CARDINAL property of the root window, as Xlib hands it back (longs).
+bool ReadCardinals(Display* display, Window window, Atom property, long count, long offset,
+                   long* values) {
+    return ReadProperty(display, window, property, XA_CARDINAL, 32, offset, count,
+                        [&](const unsigned char* data, unsigned long items) {
+                            if (items != static_cast<unsigned long>(count)) {
+                                return false;
+                            }
+                            const auto* longs = reinterpret_cast<const long*>(data);
+                            std::copy(longs, longs + count, values);
+                            return true;
+                        });
 }
 
 }  // namespace
@@ -181,6 +195,42 @@ std::uint64_t XDesktop::topLevelWindowAt(ScreenPoint point) const {
     }
     const Window client = ClientWindowInside(display, child);
     return trap.failed() ? child : client;
+}
+
+std::string RootResources(XDisplayConnection& connection) {
+    std::lock_guard lock(connection.mutex());
+    Display* display = connection.display();
+    // Resource databases are small; a megabyte bounds a hostile one.
+    constexpr long kMaxLongs = 1L << 18;
+    std::string text;
+    ReadProperty(display, connection.root(), XA_RESOURCE_MANAGER, XA_STRING, 8, 0, kMaxLongs,
+                 [&](const unsigned char* data, unsigned long items) {
+                     text.assign(reinterpret_cast<const char*>(data), items);
+                     return true;
+                 });
+    return text;
+}
+
+std::vector<ScreenRect> XineramaHeads(XDisplayConnection& connection) {
+    std::lock_guard lock(connection.mutex());
+    Display* display = connection.display();
+    std::vector<ScreenRect> heads;
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XineramaQueryExtension(display, &eventBase, &errorBase) || !XineramaIsActive(display)) {
+        return heads;
+    }
+    int count = 0;
+    XineramaScreenInfo* screens = XineramaQueryScreens(display, &count);
+    for (int index = 0; index < count; ++index) {
+        const XineramaScreenInfo& screen = screens[index];
+        heads.push_back({screen.x_org, screen.y_org, screen.x_org + screen.width,
+                         screen.y_org + screen.height});
+    }
+    if (screens != nullptr) {
+        XFree(screens);
+    }
+    return heads;
 }
 
 std::unique_ptr<XPointerInput> XPointerInput::Create(

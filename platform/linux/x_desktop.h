@@ -3,6 +3,8 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/desktop_port.h"
 #include "core/input_port.h"
@@ -40,6 +42,15 @@ class XDesktop : public DesktopPort, public WindowLookupPort {
     std::shared_ptr<XDisplayConnection> connection_;
     mutable std::optional<WorkAreaWatch> workAreaWatch_;  // under the connection's mutex
 };
+
+// The X resource database of the root window (RESOURCE_MANAGER, as xrdb and
+// the desktop's settings daemon write it); empty when there is none.
+std::string RootResources(XDisplayConnection& connection);
+
+// The monitors as the server's Xinerama extension lists them, in pixels; empty
+// without it. Some servers (Xephyr with +xinerama) list their heads here
+// alone, not as XRandR monitors.
+std::vector<ScreenRect> XineramaHeads(XDisplayConnection& connection);
 
 // Synthetic pointer input through the XTest extension. The button events go
 // through the server's pointer mapping as a physical mouse's do.

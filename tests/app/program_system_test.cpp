@@ -3,6 +3,7 @@
 // a user moves their head in front of a webcam.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -960,6 +961,151 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     MapKeycode(display, graveKey, XK_grave, XK_asciitilde);
     EXPECT_TRUE(program->Terminate(10).has_value());
 }
+
+// A desktop of a test's own, with DISPLAY naming it while the test runs:
+// Xvfb beside the test's server, or Xephyr nested in it with its monitors
+// joined by Xinerama.
+struct DesktopSetup {
+    const char* name;
+    const char* server;  // the server's path
+    std::vector<std::string> screens;
+    std::vector<std::string> environment;  // the program's
+    const char* resources;                 // the root window's RESOURCE_MANAGER
+    int scale;
+};
+
+class OwnDesktop {
+  public:
+    explicit OwnDesktop(const DesktopSetup& setup) {
+        const char* outer = std::getenv("DISPLAY");
+        outer_ = outer != nullptr ? outer : "";
+        if (!std::filesystem::exists(setup.server)) {
+            missing_ = setup.server;
+            return;
+        }
+        int number = 300 + static_cast<int>(getpid() % 300);
+        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+               std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+            ++number;
+        }
+        const std::string name = ":" + std::to_string(number);
+        std::vector<std::string> arguments{setup.server, name, "-nolisten", "tcp", "-noreset"};
+        arguments.insert(arguments.end(), setup.screens.begin(), setup.screens.end());
+        server_ = std::make_unique<RunningProgram>(arguments,
+                                                   std::vector<std::string>{"DISPLAY=" + outer_});
+        Display* display = nullptr;
+        WaitFor([&] { return (display = XOpenDisplay(name.c_str())) != nullptr; }, 15);
+        if (display == nullptr) {
+            missing_ = std::string(setup.server) + " did not start";
+            return;
+        }
+        if (*setup.resources != '\0') {
+            XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                            PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(setup.resources),
+                            static_cast<int>(std::string_view(setup.resources).size()));
+        }
+        XCloseDisplay(display);
+        setenv("DISPLAY", name.c_str(), 1);
+    }
+    ~OwnDesktop() { setenv("DISPLAY", outer_.c_str(), 1); }
+    OwnDesktop(const OwnDesktop&) = delete;
+    OwnDesktop& operator=(const OwnDesktop&) = delete;
+
+    // Why the desktop is not there; empty when it is.
+    const std::string& missing() const { return missing_; }
+
+  private:
+    std::string outer_;
+    std::string missing_;
+    std::unique_ptr<RunningProgram> server_;
+};
+
+// Constructed before the fixture opens its display.
+struct OwnDesktopFirst {
+    OwnDesktopFirst() : desktop(::testing::WithParamInterface<DesktopSetup>::GetParam()) {}
+    OwnDesktop desktop;
+};
+
+class DesktopSetupTest : public OwnDesktopFirst,
+                         public ProgramSystemTest,
+                         public ::testing::WithParamInterface<DesktopSetup> {
+  protected:
+    void SetUp() override {
+        if (!desktop.missing().empty()) {
+            GTEST_SKIP() << desktop.missing() << " (scripts/install-deps.sh installs it)";
+        }
+        ProgramSystemTest::SetUp();
+    }
+};
+
+// The docked window at twice its size on a scaled desktop, in the primary
+// monitor's corner; the webcam options, the tallest popup, centred on that
+// monitor and inside it (at scale 2 as large as 1080 pixels allow).
+TEST_P(DesktopSetupTest, WindowsKeepToThePrimaryMonitorAtTheDesktopsScale) {
+    const DesktopSetup& setup = GetParam();
+    const int s = setup.scale;
+    const WindowPlace primary{0, 0, 1920, 1080};
+    const auto inside = [&](const WindowPlace& window) {
+        return primary.Contains(window.x, window.y) &&
+               primary.Contains(window.x + window.width - 1, window.y + window.height - 1);
+    };
+    std::vector<std::string> environment = setup.environment;
+    for (std::string& variable : testing::ProgramEnvironment(folder_.path())) {
+        environment.push_back(std::move(variable));
+    }
+    RunningProgram program(testing::SteeredProgramArguments(VELTRANIX_PROGRAM, face_->control(),
+                                                            folder_.path() / "config"),
+                           environment);
+    std::optional<WindowPlace> main;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            return main && main->width == 160 * s && main->height == 120 * s;
+        },
+        90))
+        << "not docked: " << OpenWindowNames();
+    EXPECT_TRUE(inside(*main)) << OpenWindowNames();
+    EXPECT_EQ(main->x + main->width, 1920);
+
+    steering_.LearnGain(*face_);
+    std::optional<WindowPlace> webcam;
+    ASSERT_TRUE(
+        steering_.DwellClickOn(*face_, {1920 - 68 * s, 1080 - 109 * s, 58 * s, 40 * s},
+                               [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
+        << "no webcam options (" << OpenWindowNames() << "): " << steering_.log;
+    EXPECT_TRUE(inside(*webcam)) << OpenWindowNames();
+    EXPECT_EQ(webcam->width, s == 1 ? 608 : 1152);
+    EXPECT_EQ(webcam->height, s == 1 ? 570 : 1080);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, DesktopSetupTest,
+    ::testing::Values(DesktopSetup{"QtScaleFactor2",
+                                   "/usr/bin/Xvfb",
+                                   {"-screen", "0", "1920x1080x24"},
+                                   {"QT_SCALE_FACTOR=2"},
+                                   "",
+                                   2},
+                      DesktopSetup{"XftDpi192",
+                                   "/usr/bin/Xvfb",
+                                   {"-screen", "0", "1920x1080x24"},
+                                   {},
+                                   "Xft.dpi:\t192\n",
+                                   2},
+                      DesktopSetup{"UnequalMonitors",
+                                   "/usr/bin/Xephyr",
+                                   {"+xinerama", "-screen", "1920x1080", "-screen", "1280x1024"},
+                                   {},
+                                   "",
+                                   1},
+                      DesktopSetup{"TwoEqualMonitors",
+                                   "/usr/bin/Xephyr",
+                                   {"+xinerama", "-screen", "1920x1080", "-screen", "1920x1080"},
+                                   {},
+                                   "",
+                                   1}),
+    [](const ::testing::TestParamInfo<DesktopSetup>& setup) { return setup.param.name; });
 
 }  // namespace
 }  // namespace veltranix

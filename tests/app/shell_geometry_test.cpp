@@ -5,6 +5,7 @@
 #include "app/shell/notice_window.h"
 #include "app/shell/popup_layout.h"
 #include "app/shell/warning_window.h"
+#include "core/desktop_layout.h"
 #include "tracking/tracking_loop.h"
 
 namespace veltranix {
@@ -111,7 +112,7 @@ TEST(PopupLayouts, PlaceTheWindowAndThePointer) {
         {ManualEyePositions, kSetup, 1.4f, {320, 251, 960, 733}, kNone, kNone},
     };
     for (const auto& c : cases) {
-        const PopupDesktop desktop{{1280, 1024}, kWorkArea, c.sizeFactor, 300, {1200, 900}};
+        const PopupDesktop desktop{{0, 0, 1280, 1024}, kWorkArea, c.sizeFactor, 300, {1200, 900}};
         const PopupLayout layout = PopupLayoutFor(c.kind, c.origin, desktop);
         const int kind = static_cast<int>(c.kind);
         EXPECT_EQ(layout.window, c.window) << kind;
@@ -126,10 +127,87 @@ TEST(PauseWindow, ConfinesThePointerToItselfWhateverTheWorkArea) {
     // A panel on the right and a tall one at the bottom: the window moves
     // with the work area and so must the pointer's range, or its buttons
     // would be out of reach.
-    const PopupDesktop desktop{{1280, 1024}, {0, 0, 1100, 850}, 1.0f, 300, {1000, 800}};
+    const PopupDesktop desktop{{0, 0, 1280, 1024}, {0, 0, 1100, 850}, 1.0f, 300, {1000, 800}};
     const PopupLayout layout = PopupLayoutFor(PopupKind::Pause, PopupOrigin::ButtonMenu, desktop);
     EXPECT_EQ(layout.window, (ScreenRect{940, 728, 1100, 848}));
     EXPECT_EQ(layout.pointerBounds, (ScreenRect{940, 728, 1099, 847}));
+}
+
+// Monitor lists, the primary first: one monitor with a panel; 1920 x 1080
+// beside 1280 x 1024 (the dead area below the smaller one); two 1920 x 1080
+// with the right one primary; one monitor at a desktop scale of 2. The
+// docked window keeps to the primary monitor, the webcam options are centred
+// on it and fit its work area, the pointer is never placed off every monitor.
+TEST(MonitorLayouts, KeepWindowsAndPointerOnOneMonitor) {
+    const struct {
+        std::vector<ScreenRect> monitors;
+        ScreenRect workArea;
+        float sizeFactor;
+        ScreenRect docked;
+        ScreenRect webcamOptions;
+        ScreenPoint pointerAsked, pointerPlaced;
+    } cases[] = {
+        {{{0, 0, 1920, 1080}},
+         {0, 0, 1920, 1040},
+         1.0f,
+         {1760, 918, 1920, 1038},
+         {656, 255, 1264, 825},
+         {2000, 500},
+         {1919, 500}},
+        {{{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}},
+         {0, 0, 3200, 1080},
+         1.4f,
+         {1696, 910, 1920, 1078},
+         {534, 141, 1385, 939},
+         {2500, 1060},
+         {2500, 1023}},
+        {{{1920, 0, 3840, 1080}, {0, 0, 1920, 1080}},
+         {0, 0, 3840, 1080},
+         1.0f,
+         {3680, 958, 3840, 1078},
+         {2576, 255, 3184, 825},
+         {-5, 500},
+         {0, 500}},
+        {{{0, 0, 1920, 1080}},
+         {0, 0, 1920, 1080},
+         2.0f,
+         {1600, 836, 1920, 1076},
+         {384, 0, 1536, 1080},
+         {1920, 1080},
+         {1919, 1079}},
+    };
+    for (const auto& c : cases) {
+        const ScreenRect dockArea = PrimaryWorkArea(c.monitors, c.workArea);
+        const ScreenRect docked =
+            MainWindowFormRect(MainWindowForm::Docked, dockArea, c.sizeFactor);
+        EXPECT_EQ(docked, c.docked) << c.sizeFactor;
+        const ScreenRect monitor = MonitorHolding(c.monitors, docked, c.workArea);
+        const PopupDesktop desktop{
+            monitor, WorkAreaShare(monitor, c.workArea), c.sizeFactor, 300, {1200, 900}};
+        EXPECT_EQ(PopupLayoutFor(PopupKind::WebcamOptions, PopupOrigin::ButtonMenu, desktop).window,
+                  c.webcamOptions)
+            << c.sizeFactor;
+        EXPECT_EQ(NearestPointOnMonitors(c.pointerAsked, c.monitors), c.pointerPlaced);
+        EXPECT_EQ(NearestPointOnMonitors(c.pointerPlaced, c.monitors), c.pointerPlaced);
+    }
+}
+
+// A scaled session sets Xft.dpi in the root window's resources.
+TEST(DesktopScale, FollowsXftDpiFrom144) {
+    const struct {
+        std::string_view resources;
+        int dpi;
+        double scale;
+    } cases[] = {{"Xft.dpi:\t192\n", 192, 2.0},
+                 {"Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n", 144, 1.5},
+                 {"Xft.dpi: 168", 168, 1.75},
+                 {"Xft.dpi:\t120\n", 120, 1.0},
+                 {"Xft.dpi:\tlarge\n", 0, 1.0},
+                 {"", 0, 1.0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(XftDpiFromResources(c.resources), c.dpi) << c.resources;
+        EXPECT_EQ(DesktopScaleForDpi(c.dpi), c.scale) << c.dpi;
+    }
 }
 
 TEST(LexiconLines, KeepEightLinesOfAtMost499Characters) {

@@ -163,9 +163,10 @@ TEST(ClickExecution, ShutdownReleasesHeldButtons) {
               (Events{"press Left", "press Left", "release Left", "release Left"}));
 }
 
+// Past the last pixel the pointer lands on the monitor's edge, then nudges.
 TEST(PointerPlacement, NudgesOutwardOnlyExactlyAtTheSideEdges) {
     const std::pair<int, Events> cases[] = {{0, {"moveTo 0,300", "moveBy -1,0"}},
-                                            {1280, {"moveTo 1280,300", "moveBy 1,0"}},
+                                            {1280, {"moveTo 1279,300", "moveBy 1,0"}},
                                             {1279, {"moveTo 1279,300"}},
                                             {1, {"moveTo 1,300"}},
                                             {640, {"moveTo 640,300"}}};

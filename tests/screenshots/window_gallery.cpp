@@ -374,7 +374,13 @@ std::optional<Lexicon> LoadLanguage(const char* language) {
     return lexicon;
 }
 
-void PaintWindows(const Lexicon& lexicon, const WindowSize& size, const PictureVisit& visit) {
+void PaintWindows(const Lexicon& lexicon, const WindowSize& unscaled, const PictureVisit& visit) {
+    // VELTRANIX_DESKTOP_SCALE=2: the windows as a desktop at a scale of 2 shows them.
+    WindowSize size = unscaled;
+    const QByteArray scale = qgetenv("VELTRANIX_DESKTOP_SCALE");
+    if (!scale.isEmpty() && scale.toFloat() > 0.0f) {
+        size.sizeFactor *= scale.toFloat();
+    }
     SkinLibrary skins;
     PaintMainWindow(lexicon, size, skins, visit);
     PaintPopups(lexicon, size, skins, visit);

@@ -51,7 +51,8 @@ using PictureVisit = std::function<void(const WindowPicture&)>;
 // does not load.
 std::optional<Lexicon> LoadLanguage(const char* language);
 
-// Paints every window in `size` and hands each picture to `visit`.
+// Paints every window in `size` (times VELTRANIX_DESKTOP_SCALE when set) and
+// hands each picture to `visit`.
 void PaintWindows(const Lexicon& lexicon, const WindowSize& size, const PictureVisit& visit);
 
 // The pictures of the user manuals, at the smallest size: the gallery's
