@@ -55,6 +55,10 @@ std::optional<int> BoundClickKind(const Settings& settings, GestureRow row) {
     return std::nullopt;
 }
 
+long long MsOfDay(const SystemTime& time) {
+    return ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000 + time.millisecond;
+}
+
 bool MovesPointer(std::int32_t pointerMoveMode) {
     return pointerMoveMode == 2 || pointerMoveMode == 3;
 }
@@ -409,20 +413,36 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     GestureOutcome mouth;
     std::optional<int> dwellKind;
     DwellStage& dwell = *stages_.dwell;
-    if (!dwell.postClickPauseRunning()) {
-        // Nothing has moved the pointer since it was read above.
-        if (dwell.headStill(pointer, motion.trackMotion)) {
-            const WorkImage& previous = images_[1 - current_];
-            eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
-            mouth = stages_.gestures->testMouth(images_[current_], previous, motion);
-            if (settings_.pointerMoveMode != 1) {
-                dwellKind = dwell.runClock((eyes.fired && eyeKind) || (mouth.fired && mouthKind));
-            }
-        }
+    const bool clickPause = dwell.postClickPauseRunning();
+    // Nothing has moved the pointer since it was read above.
+    const bool still = !clickPause && dwell.headStill(pointer, motion.trackMotion);
+    if (still) {
+        const WorkImage& previous = images_[1 - current_];
+        eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
+        mouth = stages_.gestures->testMouth(images_[current_], previous, motion);
+    }
+    const HeldGestures held =
+        stages_.gestures->followHeld(images_[current_], motion, frameClockMs());
+    if (settings_.gestureHoldMs > 0) {
+        eyes.fired = held.eyesFired && !clickPause;
+        mouth.fired = held.mouthFired && !clickPause;
+    }
+    if (still && settings_.pointerMoveMode != 1) {
+        dwellKind = dwell.runClock((eyes.fired && eyeKind) || (mouth.fired && mouthKind));
     }
     report_.eyeActivity1 = eyes.activity;
     report_.eyeActivity2 = eyes.secondActivity;
     report_.mouthActivity = mouth.activity;
+    report_.eyeClosure = held.eyeClosure;
+    report_.mouthOpening = held.mouthOpening;
+    report_.gestureBuilding = held.building;
+    report_.eyeDark = held.eyeDark;
+    report_.mouthDark = held.mouthDark;
+    if (held.building) {
+        // The click lands where the user aimed: the head moves the pointer no more.
+        pointerTarget_ = previousTarget_;
+        report_.target = pointerTarget_;
+    }
 
     std::optional<std::pair<int, TriggerKind>> trigger;
     if (eyes.fired && eyeKind) {
@@ -465,6 +485,17 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     if (!windows.restartCountdownShown()) {
         drawTrackingMarks(frame, kGreen, FrameColour{127, 0, 0});
     }
+}
+
+long long TrackingLoop::frameClockMs() {
+    // The clock's time of day, made steady across midnight.
+    const long long dayMs = MsOfDay(ports_.clock.utcNow());
+    constexpr long long kDayMs = 24LL * 3600 * 1000;
+    if (lastDayMs_) {
+        frameClockMs_ += (dayMs - *lastDayMs_ + kDayMs) % kDayMs;
+    }
+    lastDayMs_ = dayMs;
+    return frameClockMs_;
 }
 
 void TrackingLoop::runReset() {

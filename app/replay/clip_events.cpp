@@ -88,7 +88,8 @@ std::vector<ClipEvent> ReadClipEvents(const std::string& file, const std::string
         return events;
     }
     for (const std::vector<std::string>& cells : *rows) {
-        const std::optional<double> start = cells.size() == 4 ? ParseDouble(cells[1]) : std::nullopt;
+        const std::optional<double> start =
+            cells.size() == 4 ? ParseDouble(cells[1]) : std::nullopt;
         const std::optional<double> end = cells.size() == 4 ? ParseDouble(cells[2]) : std::nullopt;
         if (!start || !end || *end < *start) {
             problem = file + ": a malformed row for " + clip;
@@ -122,9 +123,9 @@ std::optional<ClipPlacement> ReadClipPlacement(const std::string& file, const st
 void PlaceClipPicture(const cv::Mat& picture, const ClipPlacement& placement, cv::Mat& frame) {
     frame.create(kFrameHeight, kFrameWidth, CV_8UC3);
     frame.setTo(cv::Scalar(128, 128, 128));
-    const int width = std::max(
-        1, static_cast<int>(std::lround(static_cast<double>(picture.cols) * placement.heightPx /
-                                        std::max(1, picture.rows))));
+    const int width =
+        std::max(1, static_cast<int>(std::lround(static_cast<double>(picture.cols) *
+                                                 placement.heightPx / std::max(1, picture.rows))));
     cv::Mat scaled;
     cv::resize(picture, scaled, cv::Size(width, placement.heightPx), 0, 0, cv::INTER_AREA);
     // A picture wider than the frame keeps its middle.
@@ -135,8 +136,9 @@ void PlaceClipPicture(const cv::Mat& picture, const ClipPlacement& placement, cv
 }
 
 int ClipScore::caught() const {
-    return static_cast<int>(std::count_if(deliberate.begin(), deliberate.end(),
-                                          [](const auto& result) { return result.caughtAtSeconds; }));
+    return static_cast<int>(
+        std::count_if(deliberate.begin(), deliberate.end(),
+                      [](const auto& result) { return result.caughtAtSeconds; }));
 }
 
 double ClipScore::largestMovePx() const {
@@ -147,7 +149,8 @@ double ClipScore::largestMovePx() const {
     return largest;
 }
 
-ClipScore ScoreClip(const std::vector<ReplayedFrame>& frames, const std::vector<ClipEvent>& events) {
+ClipScore ScoreClip(const std::vector<ReplayedFrame>& frames,
+                    const std::vector<ClipEvent>& events) {
     ClipScore score;
     for (const ReplayedFrame& frame : frames) {
         if (frame.tracking && !score.trackingFromSeconds) {
@@ -188,7 +191,7 @@ ClipScore ScoreClip(const std::vector<ReplayedFrame>& frames, const std::vector<
                 continue;  // not seen while tracking
             }
             DeliberateResult result{pass, event, std::nullopt, 0.0};
-            const auto from = at(event.startSeconds - kMarkSlackSeconds);
+            const auto from = start;
             std::optional<ScreenPoint> reference;
             for (auto frame = from; frame != frames.end() && frame->pass == pass; ++frame) {
                 const bool inCatch = frame->clipSeconds <= event.startSeconds + kCatchSeconds &&
@@ -197,16 +200,16 @@ ClipScore ScoreClip(const std::vector<ReplayedFrame>& frames, const std::vector<
                     if (!reference) {
                         reference = frame->pointer;
                     }
-                    result.largestMovePx = std::max(
-                        result.largestMovePx, std::hypot(frame->pointer->x - reference->x,
-                                                         frame->pointer->y - reference->y));
+                    result.largestMovePx = std::max(result.largestMovePx,
+                                                    std::hypot(frame->pointer->x - reference->x,
+                                                               frame->pointer->y - reference->y));
                 }
                 if (inCatch && frame->click == ClickOf(event.kind)) {
                     result.caughtAtSeconds = frame->clipSeconds;
                     break;
                 }
-                if (frame->clipSeconds > std::max(event.endSeconds,
-                                                  event.startSeconds + kCatchSeconds)) {
+                if (frame->clipSeconds >
+                    std::max(event.endSeconds, event.startSeconds + kCatchSeconds)) {
                     break;
                 }
             }
@@ -239,8 +242,7 @@ std::string DescribeScore(const ClipScore& score) {
             std::snprintf(line, sizeof line,
                           "event pass %d %.2f-%.2f s %s: caught at %.2f s, pointer moved %.1f px\n",
                           result.pass + 1, result.event.startSeconds, result.event.endSeconds,
-                          result.event.kind.c_str(), *result.caughtAtSeconds,
-                          result.largestMovePx);
+                          result.event.kind.c_str(), *result.caughtAtSeconds, result.largestMovePx);
         } else {
             std::snprintf(line, sizeof line,
                           "event pass %d %.2f-%.2f s %s: missed, pointer moved %.1f px\n",

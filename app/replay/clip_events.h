@@ -71,7 +71,7 @@ struct ClipScore {
 // Scores the gesture clicks of a replay against the clip's marked events:
 // a deliberate eye closure or mouth opening seen while tracking is caught by
 // a click of its gesture within 1 s of its start; the pointer's movement is
-// measured from just before the start until the click (or the end).
+// measured from the start until the click (or the end).
 ClipScore ScoreClip(const std::vector<ReplayedFrame>& frames, const std::vector<ClipEvent>& events);
 
 // The report lines of a score.

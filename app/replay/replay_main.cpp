@@ -539,7 +539,8 @@ int Run(const Options& options) {
         }
         trace << "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,"
                  "trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,"
-                 "mouthActivity,trigger,clickRequest,cooldown,countdown\n";
+                 "mouthActivity,trigger,clickRequest,cooldown,countdown,eyeClosure,mouthOpening,"
+                 "gestureBuilding,videoSeconds,eyeDark,mouthDark\n";
     }
     cv::VideoWriter overlay;
     if (!options.overlay.empty()) {
@@ -623,11 +624,10 @@ int Run(const Options& options) {
             ++clicks[triggerName];
         }
         if (scored) {
-            const GestureClick click = !report.trigger                       ? GestureClick::None
-                                       : *report.trigger == TriggerKind::Eye ? GestureClick::Eye
-                                       : *report.trigger == TriggerKind::Mouth
-                                           ? GestureClick::Mouth
-                                           : GestureClick::None;
+            const GestureClick click = !report.trigger                         ? GestureClick::None
+                                       : *report.trigger == TriggerKind::Eye   ? GestureClick::Eye
+                                       : *report.trigger == TriggerKind::Mouth ? GestureClick::Mouth
+                                                                               : GestureClick::None;
             replayed.push_back({pass, pictures.seconds(),
                                 report.processed && report.state == TrackingState::Track,
                                 report.pointer, click});
@@ -657,7 +657,10 @@ int Run(const Options& options) {
                   << ',' << Cell(report.eyeActivity2) << ',' << Cell(report.mouthActivity) << ','
                   << triggerName << ',' << Whole(report.clickRequest) << ','
                   << (loop.headPauseCooldown() ? 1 : 0) << ','
-                  << Whole(engine.windows.countdownValue()) << '\n';
+                  << Whole(engine.windows.countdownValue()) << ',' << Cell(report.eyeClosure) << ','
+                  << Cell(report.mouthOpening) << ',' << (report.gestureBuilding ? 1 : 0) << ','
+                  << Cell(pictures.seconds()) << ',' << Cell(report.eyeDark) << ','
+                  << Cell(report.mouthDark) << '\n';
         }
         if (overlay.isOpened()) {
             FromBottomUpRgb(bytes, drawn);
