@@ -412,7 +412,6 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
             darker = std::max(darker, eyeChanges[eye]->darkShare /
                                           std::max(eyeReferences[eye]->darkShare, 0.001));
         }
-        held.eyeDark = darker;
         // Darker than the reference: the eyes opened since it was taken.
         eyesOpener = darker >= kOpenerDarkRatio;
     }
@@ -422,7 +421,6 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     if (mouthChange) {
         mouthPart = mouthChange->difference / kMouthOpenChange;
         held.mouthOpening = mouthPart;
-        held.mouthDark = mouthChange->darkShare / std::max(mouthReference_.darkShare, 0.001);
     }
 
     // A reference is taken afresh when the face stays changed, or the eyes

@@ -61,8 +61,6 @@ struct HeldGestures {
     // one of the two) or an open mouth.
     std::optional<double> eyeClosure;
     std::optional<double> mouthOpening;
-    std::optional<double> eyeDark;
-    std::optional<double> mouthDark;
     // A gesture is on its way (activity past half its level), from its rise
     // until it clicks or fades: the pointer holds still meanwhile.
     bool building = false;

@@ -1,5 +1,6 @@
 #include "tracking/tracking_loop.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -436,8 +437,6 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     report_.eyeClosure = held.eyeClosure;
     report_.mouthOpening = held.mouthOpening;
     report_.gestureBuilding = held.building;
-    report_.eyeDark = held.eyeDark;
-    report_.mouthDark = held.mouthDark;
     if (held.building) {
         // The click lands where the user aimed: the head moves the pointer no more.
         pointerTarget_ = previousTarget_;
@@ -484,6 +483,12 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     lastPointer_ = pointer;
     if (!windows.restartCountdownShown()) {
         drawTrackingMarks(frame, kGreen, FrameColour{127, 0, 0});
+        if (held.building && held.progress > 0.0) {
+            // A held gesture's progress, as a bar along the camera view's foot.
+            const int barPixels = TruncateTowardZero(held.progress * kCountdownBarPixels);
+            FillFrameRect(frame, 95, 440, 95 + std::max(barPixels, 1) - 1, 459,
+                          IsYuv(frame) ? FrameColour{150, 21, 43} : kGreen);
+        }
     }
 }
 

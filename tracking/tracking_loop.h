@@ -68,9 +68,7 @@ struct FrameReport {
     std::optional<double> mouthActivity;
     std::optional<double> eyeClosure;    // held gestures: 1 = closed
     std::optional<double> mouthOpening;  // held gestures: 1 = open
-    std::optional<double> eyeDark;
-    std::optional<double> mouthDark;
-    bool gestureBuilding = false;  // the pointer holds still for a gesture
+    bool gestureBuilding = false;        // the pointer holds still for a gesture
     std::optional<TriggerKind> trigger;
     std::optional<int> clickRequest;
     std::optional<Calibration> calibration;  // set on the frame that calibrated

@@ -540,7 +540,7 @@ int Run(const Options& options) {
         trace << "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,"
                  "trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,"
                  "mouthActivity,trigger,clickRequest,cooldown,countdown,eyeClosure,mouthOpening,"
-                 "gestureBuilding,videoSeconds,eyeDark,mouthDark\n";
+                 "gestureBuilding,videoSeconds\n";
     }
     cv::VideoWriter overlay;
     if (!options.overlay.empty()) {
@@ -659,8 +659,7 @@ int Run(const Options& options) {
                   << (loop.headPauseCooldown() ? 1 : 0) << ','
                   << Whole(engine.windows.countdownValue()) << ',' << Cell(report.eyeClosure) << ','
                   << Cell(report.mouthOpening) << ',' << (report.gestureBuilding ? 1 : 0) << ','
-                  << Cell(pictures.seconds()) << ',' << Cell(report.eyeDark) << ','
-                  << Cell(report.mouthDark) << '\n';
+                  << Cell(pictures.seconds()) << '\n';
         }
         if (overlay.isOpened()) {
             FromBottomUpRgb(bytes, drawn);
