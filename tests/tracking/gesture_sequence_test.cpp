@@ -163,6 +163,8 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
     };
     FaceScene shut;
     shut.firstLidDown = shut.secondLidDown = 18;
+    FaceScene open;
+    open.mouthOpening = 16;
     std::vector<FaceScene> talking;
     for (int frame = 0; frame < 36; ++frame) {
         talking.push_back({0.0, 0.0, 1.5, 400 + std::uint32_t(frame)});
@@ -181,6 +183,7 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
         {"eyes closed for 2 s", GestureRow::Eye, 500, hold(shut, 50, 0.0), 1},
         {"eyes closed, the head drifting", GestureRow::Eye, 500, hold(shut, 20, 0.3), 1},
         {"talking", GestureRow::Mouth, 500, talking, 0},
+        {"the mouth open for 0.8 s", GestureRow::Mouth, 500, hold(open, 20, 0.0), 1},
     };
     for (const auto& c : cases) {
         TrackedFace face;
