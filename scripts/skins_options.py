@@ -272,6 +272,13 @@ def mouse_menu():
           *group(262, 385, 0.9, menu_sign(INK)), *group(262, 385, 0.4, d.p_play(ORANGE)))
     s.add("macro editor (the program writes its name)", light_face(s, 27, 379, 78, 29, r=5, sw=2))
     s.add("counters (the program writes them)", panel(316, 336, 605, 396))
+    s.add("gesture hold (the program writes its name and the time)", panel(316, 404, 605, 446))
+    for x, sign in [(470, "-"), (566, "+")]:
+        body = [path("M %d 425 L %d 425" % (x + 8, x + 22), stroke=WHITE, sw=4)]
+        if sign == "+":
+            body.append(path("M %d 418 L %d 432" % (x + 15, x + 15), stroke=WHITE, sw=4))
+        s.add("hold " + sign, face(s, x, 410, 30, 30, GREEN if sign == "+" else BLUE, r=5, sw=2),
+              *body)
     s.add("ok and cancel (the program writes the words)",
           light_face(s, 161, 459, 142, 28, r=6, sw=2.5), light_face(s, 410, 459, 143, 28, r=6, sw=2.5))
     s.write()

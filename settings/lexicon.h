@@ -87,6 +87,7 @@ enum class LexiconKey {
     EyesEdge,
     CameraWaiting,
     NoCamera,
+    GestureHold,
     Count
 };
 
@@ -167,6 +168,7 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "eyesEdge",
     "cameraWaiting",
     "noCamera",
+    "gestureHold",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

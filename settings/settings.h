@@ -45,6 +45,9 @@ struct ManualEyePositions {
     std::int32_t ullEsquerreY = 219;
 };
 
+inline constexpr std::int32_t kDefaultGestureHoldMs = 500;
+inline constexpr std::int32_t kLongestGestureHoldMs = 5000;
+
 // The user's settings and the values derived from them. Owned by the
 // application; written by the load operations and the options menus, read by
 // the tracking and click code, all on the GUI thread.
@@ -61,6 +64,9 @@ struct Settings {
     std::int32_t nivellBoca = 0;
     std::int32_t OffSetRefUll = 0;
     std::int32_t OffSetRefBoca = 0;
+    // How long the eyes stay closed or the mouth open before the gesture
+    // clicks; 0: the frame the movement is seen.
+    std::int32_t gestureHoldMs = kDefaultGestureHoldMs;
     // Menu_conf_System.
     std::int32_t so = 0;
     std::int32_t tamany = 0;

@@ -277,6 +277,7 @@ void SettingsPersistence::LoadMouseSettings() {
                        {"nivellBoca", 60}});
         WriteBareText(store_, kMouse, "OffSetRefUll", "0");
         WriteBareText(store_, kMouse, "OffSetRefBoca", "0");
+        WriteInteger(store_, kMouse, "gestureHoldMs", kDefaultGestureHoldMs);
         settings_.nivellUll = 55;
         settings_.nivellBoca = 60;
     }
@@ -286,6 +287,10 @@ void SettingsPersistence::LoadMouseSettings() {
     ReadIntegerInto(kMouse, "tempsRellotge", settings_.tempsRellotge);
     settings_.dwellSeconds = settings_.tempsRellotge;
     ReadIntegerInto(kMouse, "clicMacro", settings_.clicMacro);
+    // Absent in older stores: the default hold. Kept within what the menu offers.
+    settings_.gestureHoldMs =
+        std::clamp(ReadInteger(store_, kMouse, "gestureHoldMs").value_or(kDefaultGestureHoldMs), 0,
+                   kLongestGestureHoldMs);
     if (!created) {
         ReadIntegerInto(kMouse, "nivellUll", settings_.nivellUll);
         ReadIntegerInto(kMouse, "nivellBoca", settings_.nivellBoca);
@@ -314,7 +319,8 @@ StoreStatus SettingsPersistence::WriteMouseValues() {
                                                 {{"tempsRellotge", settings_.dwellSeconds},
                                                  {"clicMacro", settings_.clicMacro},
                                                  {"nivellUll", settings_.nivellUll},
-                                                 {"nivellBoca", settings_.nivellBoca}}));
+                                                 {"nivellBoca", settings_.nivellBoca},
+                                                 {"gestureHoldMs", settings_.gestureHoldMs}}));
     status = FirstFailure(status, WriteBareText(store_, kMouse, "OffSetRefUll",
                                                 std::to_string(settings_.OffSetRefUll)));
     status = FirstFailure(status, WriteBareText(store_, kMouse, "OffSetRefBoca",

@@ -24,7 +24,9 @@ Placement CheckPlacement(int boxX, int boxY, double width, double height) {
     const int leftEyeX = TruncateTowardZero(centreX - result.halfEyeDistance);
     const int rightEyeX = TruncateTowardZero(result.halfEyeDistance + centreX) + 7;
     const int eyeDistance = std::abs(leftEyeX - rightEyeX);
-    const bool inRange = eyeDistance > 70 && eyeDistance < 125;
+    // The limits themselves are in range: at exactly 70 or 125 the status
+    // tells the user the face is placed, so it must count as placed too.
+    const bool inRange = eyeDistance >= 70 && eyeDistance <= 125;
     if (eyeDistance < 70) {
         result.status = FaceStatus::TooFar;
     } else if (eyeDistance > 125) {

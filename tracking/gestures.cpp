@@ -1,5 +1,7 @@
 #include "tracking/gestures.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -47,7 +49,121 @@ int BestShift(std::span<const std::int32_t> current, std::span<const std::int32_
     return unshiftedSad > bestSad ? best : 0;
 }
 
+constexpr int kHeldShiftPixels = 3;
+// A dip of the held signal this short (a fluttering lid) does not end a hold.
+constexpr long long kHoldGapMs = 120;
+// The change from the run's first picture that counts as a closed eye or an
+// open mouth, measured on real faces.
+constexpr double kEyeClosedChange = 0.55;
+constexpr double kMouthOpenChange = 1.2;
+// A face changed this long becomes the reference.
+constexpr int kRelearnMs = 3000;
+// Eye patches this much darker than their references show opened eyes.
+constexpr double kOpenerDarkRatio = 1.08;
+constexpr int kOpenerFrames = 3;
+// Normalised values below this count as dark.
+constexpr double kDarkBelow = -1.2;
+
+// The patch at (left, top): its values, their mean and mean deviation; false
+// outside the image.
+bool ReadPatch(int left, int top, int columns, int rows, const WorkImage& image,
+               std::vector<float>& values, double& mean, double& deviation) {
+    if (left < 0 || top < 0 || left + columns > kFrameWidth || top + rows > kFrameHeight ||
+        image.size() < kFramePixels) {
+        return false;
+    }
+    values.resize(static_cast<std::size_t>(columns * rows));
+    double sum = 0.0;
+    std::size_t at = 0;
+    for (int column = 0; column < columns; ++column) {
+        const std::uint8_t* pixel = image.data() + WorkIndex(left + column, top);
+        for (int row = 0; row < rows; ++row) {
+            values[at++] = pixel[row];
+            sum += pixel[row];
+        }
+    }
+    mean = sum / static_cast<double>(values.size());
+    double spread = 0.0;
+    for (const float value : values) {
+        spread += std::abs(value - mean);
+    }
+    deviation = spread / static_cast<double>(values.size());
+    return true;
+}
+
 }  // namespace
+
+bool PatchReference::take(int left, int top, const WorkImage& image) {
+    double mean = 0.0;
+    double deviation = 0.0;
+    if (!ReadPatch(left, top, columns, rows, image, values, mean, deviation) || deviation < 1.0) {
+        values.clear();
+        return false;
+    }
+    int dark = 0;
+    for (float& value : values) {
+        value = static_cast<float>((value - mean) / deviation);
+        dark += value < kDarkBelow ? 1 : 0;
+    }
+    darkShare = dark / static_cast<double>(values.size());
+    return true;
+}
+
+std::optional<PatchReference::Change> PatchReference::change(int left, int top,
+                                                             const WorkImage& image) const {
+    if (values.empty()) {
+        return std::nullopt;
+    }
+    std::optional<Change> least;
+    std::vector<float> current;
+    for (int dx = -kHeldShiftPixels; dx <= kHeldShiftPixels; ++dx) {
+        for (int dy = -kHeldShiftPixels; dy <= kHeldShiftPixels; ++dy) {
+            double mean = 0.0;
+            double deviation = 0.0;
+            if (!ReadPatch(left + dx, top + dy, columns, rows, image, current, mean, deviation)) {
+                continue;
+            }
+            const double scale = 1.0 / std::max(deviation, 1.0);
+            double sum = 0.0;
+            int dark = 0;
+            for (std::size_t at = 0; at < values.size(); ++at) {
+                const double value = (current[at] - mean) * scale;
+                sum += std::abs(value - values[at]);
+                dark += value < kDarkBelow ? 1 : 0;
+            }
+            const double difference = sum / static_cast<double>(values.size());
+            if (!least || difference < least->difference) {
+                least = Change{difference, dark / static_cast<double>(values.size())};
+            }
+        }
+    }
+    return least;
+}
+
+bool HoldTimer::follow(bool held, long long nowMs, int holdMs) {
+    if (held) {
+        lastHeldMs = nowMs;
+        if (!sinceMs) {
+            sinceMs = nowMs;
+        }
+    } else if (!sinceMs || nowMs - lastHeldMs > kHoldGapMs) {
+        sinceMs.reset();
+        fired = false;
+        return false;
+    }
+    if (!fired && held && nowMs - *sinceMs >= holdMs) {
+        fired = true;
+        return true;
+    }
+    return false;
+}
+
+double HoldTimer::progress(long long nowMs, int holdMs) const {
+    if (!sinceMs || fired || holdMs <= 0) {
+        return 0.0;
+    }
+    return std::min(1.0, static_cast<double>(nowMs - *sinceMs) / holdMs);
+}
 
 int BlockActivity(int rows, int columns, std::span<const std::int32_t> current,
                   std::span<const std::int32_t> previous, std::vector<BlockMotion>& blocks) {
@@ -167,6 +283,16 @@ int GesturePatch::measure(int left, int top, const WorkImage& currentImage,
 
 void GestureDetector::startRun(const TrackingRun& run, const WorkImage&) {
     halfEyeDistance_ = (run.eyes.rightX - run.eyes.leftX) / 2;
+    firstEyeReference_ = {kEyePatchColumns, kEyePatchRows, {}, 0.0};
+    secondEyeReference_ = {kEyePatchColumns, kEyePatchRows, {}, 0.0};
+    mouthReference_ = {kMouthPatchColumns, kMouthPatchRows, {}, 0.0};
+    eyesChanged_ = {};
+    mouthChanged_ = {};
+    openerFrames_ = 0;
+    eyeHold_ = {};
+    mouthHold_ = {};
+    building_ = false;
+    buildingClicked_ = false;
     firstEye_.allocate(kEyePatchColumns, kEyePatchRows);
     secondEye_.allocate(kEyePatchColumns, kEyePatchRows);
     mouth_.allocate(kMouthPatchColumns, kMouthPatchRows);
@@ -176,6 +302,9 @@ void GestureDetector::endRun() {
     firstEye_.release();
     secondEye_.release();
     mouth_.release();
+    firstEyeReference_.values = {};
+    secondEyeReference_.values = {};
+    mouthReference_.values = {};
 }
 
 bool GestureDetector::Bound(GestureRow row) const {
@@ -219,9 +348,14 @@ GestureOutcome GestureDetector::testEyes(const WorkImage& current, const WorkIma
     outcome.activity = first;
     outcome.secondActivity = second;
     eyeTestMouthActivity_ = mouth;
-    // Both eyes, and a still mouth: a wink or talking is not a blink.
-    outcome.fired = first > settings_.eyeThreshold && second > settings_.eyeThreshold && mouth == 0;
+    // Both eyes, and a still mouth: a wink or talking is not a blink. Held
+    // gestures fire from followHeld instead.
+    outcome.fired = settings_.gestureHoldMs <= 0 && first > settings_.eyeThreshold &&
+                    second > settings_.eyeThreshold && mouth == 0;
     eyesFiredThisFrame_ = outcome.fired;
+    movementFired_ = movementFired_ || outcome.fired;
+    eyeActivityPart_ =
+        std::max(first, second) / static_cast<double>(std::max(settings_.eyeThreshold, 1));
     return outcome;
 }
 
@@ -232,13 +366,116 @@ GestureOutcome GestureDetector::testMouth(const WorkImage& current, const WorkIm
         const int mouth = eyeTestMouthActivity_ ? *eyeTestMouthActivity_
                                                 : MeasureMouth(current, previous, motion);
         outcome.activity = mouth;
-        outcome.fired = mouth > settings_.mouthThreshold;
+        outcome.fired = settings_.gestureHoldMs <= 0 && mouth > settings_.mouthThreshold;
+        movementFired_ = movementFired_ || outcome.fired;
+        mouthActivityPart_ = mouth / static_cast<double>(std::max(settings_.mouthThreshold, 1));
     } else if (eyeTestMouthActivity_) {
         outcome.activity = *eyeTestMouthActivity_;
     }
     eyesFiredThisFrame_ = false;
     eyeTestMouthActivity_.reset();
     return outcome;
+}
+
+HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMotion& motion,
+                                         long long nowMs) {
+    HeldGestures held;
+    const bool eyesBound = Bound(GestureRow::Eye);
+    const bool mouthBound = Bound(GestureRow::Mouth);
+    const PatchCorners corners = PlacePatches(motion);
+    const ScreenPoint eyeCorners[] = {corners.firstEye, corners.secondEye};
+    PatchReference* eyeReferences[] = {&firstEyeReference_, &secondEyeReference_};
+    const auto takeEyes = [&] {
+        for (int eye = 0; eye < 2; ++eye) {
+            eyeReferences[eye]->take(eyeCorners[eye].x, eyeCorners[eye].y, current);
+        }
+    };
+    if (eyesBound && (firstEyeReference_.empty() || secondEyeReference_.empty())) {
+        takeEyes();
+    }
+    if (mouthBound && mouthReference_.empty()) {
+        mouthReference_.take(corners.mouth.x, corners.mouth.y, current);
+    }
+    double eyePart = 0.0;
+    double mouthPart = 0.0;
+    bool eyesOpener = false;
+    std::optional<PatchReference::Change> eyeChanges[2];
+    for (int eye = 0; eye < 2 && eyesBound; ++eye) {
+        eyeChanges[eye] = eyeReferences[eye]->change(eyeCorners[eye].x, eyeCorners[eye].y, current);
+    }
+    if (eyeChanges[0] && eyeChanges[1]) {
+        // The less changed eye: a wink is not a closure.
+        eyePart = std::min(eyeChanges[0]->difference, eyeChanges[1]->difference) / kEyeClosedChange;
+        held.eyeClosure = eyePart;
+        double darker = 0.0;
+        for (int eye = 0; eye < 2; ++eye) {
+            darker = std::max(darker, eyeChanges[eye]->darkShare /
+                                          std::max(eyeReferences[eye]->darkShare, 0.001));
+        }
+        // Darker than the reference: the eyes opened since it was taken.
+        eyesOpener = darker >= kOpenerDarkRatio;
+    }
+    const std::optional<PatchReference::Change> mouthChange =
+        mouthBound ? mouthReference_.change(corners.mouth.x, corners.mouth.y, current)
+                   : std::nullopt;
+    if (mouthChange) {
+        mouthPart = mouthChange->difference / kMouthOpenChange;
+        held.mouthOpening = mouthPart;
+    }
+
+    // A reference is taken afresh when the face stays changed, or the eyes
+    // open wider than it shows them: one taken mid-blink or on a turned head
+    // does not last.
+    const auto relearn = [&](HoldTimer& changed, bool isChanged) {
+        changed.follow(isChanged, nowMs, kRelearnMs);
+        return changed.fired;
+    };
+    if (eyeChanges[0] && eyeChanges[1]) {
+        openerFrames_ = eyesOpener && eyePart >= 1.0 ? openerFrames_ + 1 : 0;
+        if (relearn(eyesChanged_, eyePart >= 0.5) || openerFrames_ >= kOpenerFrames) {
+            takeEyes();
+            eyesChanged_ = {};
+            openerFrames_ = 0;
+        }
+    }
+    if (mouthChange) {
+        if (relearn(mouthChanged_, mouthPart >= 0.5)) {
+            mouthReference_.take(corners.mouth.x, corners.mouth.y, current);
+            mouthChanged_ = {};
+        }
+    }
+
+    const int holdMs = settings_.gestureHoldMs;
+    if (holdMs > 0) {
+        // Closed eyes with a mouth at rest; an open mouth whatever the eyes do.
+        const bool eyesClosed = eyePart >= 1.0 && !eyesOpener && mouthPart < 0.5;
+        const bool mouthOpen = mouthPart >= 1.0;
+        held.eyesFired = eyeHold_.follow(eyesClosed, nowMs, holdMs);
+        if (mouthHold_.sinceMs && mouthActivityPart_ > 1.0) {
+            // The jaw still moves past its level: talking, not a held mouth.
+            mouthHold_.sinceMs = nowMs;
+        }
+        held.mouthFired = mouthHold_.follow(mouthOpen && !held.eyesFired, nowMs, holdMs);
+        held.progress =
+            std::max(eyeHold_.progress(nowMs, holdMs), mouthHold_.progress(nowMs, holdMs));
+    }
+    const bool rising = std::max({eyeActivityPart_, mouthActivityPart_, eyePart, mouthPart}) > 0.5;
+    if (held.eyesFired || held.mouthFired || movementFired_) {
+        // Still on the click's frame: the click lands where the pointer stood.
+        held.building = true;
+        building_ = false;
+        buildingClicked_ = true;
+    } else {
+        if (!rising) {
+            buildingClicked_ = false;
+        }
+        building_ = rising && !buildingClicked_;
+        held.building = building_;
+    }
+    eyeActivityPart_ = 0.0;
+    mouthActivityPart_ = 0.0;
+    movementFired_ = false;
+    return held;
 }
 
 }  // namespace veltranix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -51,6 +52,40 @@ struct GesturePatch {
     int measure(int left, int top, const WorkImage& currentImage, const WorkImage& previousImage);
 };
 
+// A patch as the run first saw it, each value taken from the patch's mean and
+// divided by its mean deviation, column by column.
+struct PatchReference {
+    int columns = 0;
+    int rows = 0;
+    std::vector<float> values;
+    double darkShare = 0.0;  // of the values well below the mean: pupils, an open mouth
+
+    struct Change {
+        double difference = 0.0;
+        double darkShare = 0.0;  // of the current patch, where it matches best
+    };
+
+    // Takes the reference at (left, top); false (and empty) when the patch
+    // reaches outside the image or is flat.
+    bool take(int left, int top, const WorkImage& image);
+    bool empty() const { return values.empty(); }
+    // How far the patch at (left, top) has changed from the reference: the
+    // least, over shifts of up to 3 pixels, of the mean absolute difference
+    // of the normalised values. None when empty or outside the image.
+    std::optional<Change> change(int left, int top, const WorkImage& image) const;
+};
+
+// A gesture kept for a time: closed (or open) since `sinceMs`, clicked once.
+struct HoldTimer {
+    std::optional<long long> sinceMs;
+    long long lastHeldMs = 0;
+    bool fired = false;
+
+    // One frame: returns true on the frame the hold completes.
+    bool follow(bool held, long long nowMs, int holdMs);
+    double progress(long long nowMs, int holdMs) const;
+};
+
 // Test switches of the mouse options window: while one is on, that test runs
 // whether or not a click kind is bound to it, so the window can show the
 // live activity against the level. GUI thread.
@@ -77,6 +112,8 @@ class GestureDetector : public GestureStage {
                             const HeadMotion& motion) override;
     GestureOutcome testMouth(const WorkImage& current, const WorkImage& previous,
                              const HeadMotion& motion) override;
+    HeldGestures followHeld(const WorkImage& current, const HeadMotion& motion,
+                            long long nowMs) override;
 
     GestureTestSwitches& testSwitches() { return switches_; }
     // Top-left corners of the three patches for a head position.
@@ -99,6 +136,21 @@ class GestureDetector : public GestureStage {
     GesturePatch mouth_;
     bool eyesFiredThisFrame_ = false;
     std::optional<int> eyeTestMouthActivity_;
+    // The held gestures: the run's first picture of the patches, this
+    // frame's activities, the holds and whether a gesture is building.
+    PatchReference firstEyeReference_;
+    PatchReference secondEyeReference_;
+    PatchReference mouthReference_;
+    HoldTimer eyesChanged_;
+    HoldTimer mouthChanged_;
+    int openerFrames_ = 0;
+    double eyeActivityPart_ = 0.0;
+    double mouthActivityPart_ = 0.0;
+    HoldTimer eyeHold_;
+    HoldTimer mouthHold_;
+    bool building_ = false;
+    bool buildingClicked_ = false;
+    bool movementFired_ = false;
 };
 
 }  // namespace veltranix

@@ -54,6 +54,23 @@ struct GestureOutcome {
     std::optional<double> secondActivity;  // the second eye's, when tested
 };
 
+// The held gestures on one tracking frame: eyes kept closed or the mouth kept
+// open, measured against the face as the run first saw it.
+struct HeldGestures {
+    // 0: as at the run's start; 1: as far as a closed eye (the less closed
+    // one of the two) or an open mouth.
+    std::optional<double> eyeClosure;
+    std::optional<double> mouthOpening;
+    // A gesture is on its way (activity past half its level), from its rise
+    // until it clicks or fades: the pointer holds still meanwhile.
+    bool building = false;
+    // How much of the hold the longer-held gesture has done, 0..1.
+    double progress = 0.0;
+    // Held for the hold time: once per hold.
+    bool eyesFired = false;
+    bool mouthFired = false;
+};
+
 // The stages of a tracking frame, in the order the loop calls them. Each is
 // called on the GUI thread from inside the frame callback.
 
@@ -75,6 +92,10 @@ class GestureStage {
                                     const HeadMotion& motion) = 0;
     virtual GestureOutcome testMouth(const WorkImage& current, const WorkImage& previous,
                                      const HeadMotion& motion) = 0;
+    // Every tracking frame with a match, after the tests above (if they ran
+    // this frame): follows the held gestures; `nowMs` is the frame's time.
+    virtual HeldGestures followHeld(const WorkImage& current, const HeadMotion& motion,
+                                    long long nowMs) = 0;
 };
 
 // The dwell clock, the post-click pause and the dispatch of a trigger.

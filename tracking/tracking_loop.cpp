@@ -1,5 +1,6 @@
 #include "tracking/tracking_loop.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -54,6 +55,10 @@ std::optional<int> BoundClickKind(const Settings& settings, GestureRow row) {
         }
     }
     return std::nullopt;
+}
+
+long long MsOfDay(const SystemTime& time) {
+    return ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000 + time.millisecond;
 }
 
 bool MovesPointer(std::int32_t pointerMoveMode) {
@@ -414,20 +419,34 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     GestureOutcome mouth;
     std::optional<int> dwellKind;
     DwellStage& dwell = *stages_.dwell;
-    if (!dwell.postClickPauseRunning()) {
-        // Nothing has moved the pointer since it was read above.
-        if (dwell.headStill(pointer, motion.trackMotion)) {
-            const WorkImage& previous = images_[1 - current_];
-            eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
-            mouth = stages_.gestures->testMouth(images_[current_], previous, motion);
-            if (settings_.pointerMoveMode != 1) {
-                dwellKind = dwell.runClock((eyes.fired && eyeKind) || (mouth.fired && mouthKind));
-            }
-        }
+    const bool clickPause = dwell.postClickPauseRunning();
+    // Nothing has moved the pointer since it was read above.
+    const bool still = !clickPause && dwell.headStill(pointer, motion.trackMotion);
+    if (still) {
+        const WorkImage& previous = images_[1 - current_];
+        eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
+        mouth = stages_.gestures->testMouth(images_[current_], previous, motion);
+    }
+    const HeldGestures held =
+        stages_.gestures->followHeld(images_[current_], motion, frameClockMs());
+    if (settings_.gestureHoldMs > 0) {
+        eyes.fired = held.eyesFired && !clickPause;
+        mouth.fired = held.mouthFired && !clickPause;
+    }
+    if (still && settings_.pointerMoveMode != 1) {
+        dwellKind = dwell.runClock((eyes.fired && eyeKind) || (mouth.fired && mouthKind));
     }
     report_.eyeActivity1 = eyes.activity;
     report_.eyeActivity2 = eyes.secondActivity;
     report_.mouthActivity = mouth.activity;
+    report_.eyeClosure = held.eyeClosure;
+    report_.mouthOpening = held.mouthOpening;
+    report_.gestureBuilding = held.building;
+    if (held.building) {
+        // The click lands where the user aimed: the head moves the pointer no more.
+        pointerTarget_ = previousTarget_;
+        report_.target = pointerTarget_;
+    }
 
     std::optional<std::pair<int, TriggerKind>> trigger;
     if (eyes.fired && eyeKind) {
@@ -469,7 +488,24 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     lastPointer_ = pointer;
     if (!windows.restartCountdownShown()) {
         drawTrackingMarks(frame, kGreen, FrameColour{127, 0, 0});
+        if (held.building && held.progress > 0.0) {
+            // A held gesture's progress, as a bar along the camera view's foot.
+            const int barPixels = TruncateTowardZero(held.progress * kCountdownBarPixels);
+            FillFrameRect(frame, 95, 440, 95 + std::max(barPixels, 1) - 1, 459,
+                          IsYuv(frame) ? FrameColour{150, 21, 43} : kGreen);
+        }
     }
+}
+
+long long TrackingLoop::frameClockMs() {
+    // The clock's time of day, made steady across midnight.
+    const long long dayMs = MsOfDay(ports_.clock.utcNow());
+    constexpr long long kDayMs = 24LL * 3600 * 1000;
+    if (lastDayMs_) {
+        frameClockMs_ += (dayMs - *lastDayMs_ + kDayMs) % kDayMs;
+    }
+    lastDayMs_ = dayMs;
+    return frameClockMs_;
 }
 
 void TrackingLoop::runReset() {

@@ -66,6 +66,9 @@ struct FrameReport {
     std::optional<double> eyeActivity1;
     std::optional<double> eyeActivity2;
     std::optional<double> mouthActivity;
+    std::optional<double> eyeClosure;    // held gestures: 1 = closed
+    std::optional<double> mouthOpening;  // held gestures: 1 = open
+    bool gestureBuilding = false;        // the pointer holds still for a gesture
     std::optional<TriggerKind> trigger;
     std::optional<int> clickRequest;
     std::optional<Calibration> calibration;  // set on the frame that calibrated
@@ -127,6 +130,8 @@ class TrackingLoop {
     void drawDetection(CaptureFrame& frame, const Detection& detection) const;
     void drawTrackingMarks(CaptureFrame& frame, FrameColour rgb, FrameColour yuv);
     void setState(TrackingState state) { shared_.state.store(state); }
+    // Milliseconds by the clock, steady across midnight.
+    long long frameClockMs();
     bool popupOpen() const { return ports_.windows.anyPopupOpen(); }
     ScreenPoint screenCentre() const { return {screen_.width / 2, screen_.height / 2}; }
 
@@ -177,6 +182,8 @@ class TrackingLoop {
     SystemTime manualMouseStart_;
     Calibration calibration_;
     TrackingRun run_;
+    std::optional<long long> lastDayMs_;
+    long long frameClockMs_ = 0;
 };
 
 }  // namespace veltranix

@@ -1,7 +1,9 @@
 // veltranix-replay: runs the tracking engine on a recorded video with a
 // simulated clock (40 ms per frame); pointer, cursor, sound and window
 // requests are recorded instead of acted on. Macros asked for by a click
-// play through the real macro player into a recording keyboard.
+// play through the real macro player into a recording keyboard. With an
+// events list the video is taken at 25 pictures a second by its own time
+// stamps, and the gesture clicks are scored against the marked events.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 
 #include <opencv2/videoio.hpp>
 
+#include "app/replay/clip_events.h"
 #include "capture/camera_image.h"
 #include "capture/capture_frame.h"
 #include "core/settings_store.h"
@@ -47,6 +50,8 @@ struct Options {
     std::string statsLogFolder;
     std::string keys;
     std::optional<std::int32_t> menuChoice;
+    std::string events;
+    std::string framing;
 };
 
 int Fail(const std::string& message) {
@@ -134,6 +139,10 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
                                       static_cast<std::int32_t>(*number));
         } else if (name == "--overlay") {
             options.overlay = *text;
+        } else if (name == "--events") {
+            options.events = *text;
+        } else if (name == "--framing") {
+            options.framing = *text;
         } else if (name == "--trace") {
             options.trace = *text;
         } else if (name == "--stats-log") {
@@ -327,6 +336,66 @@ std::optional<ScreenPoint> CellCentre(const ClickTypeMenu& menu, std::int32_t re
     return std::nullopt;
 }
 
+// The pictures the engine gets: each stored picture once, or, timed by the
+// video's own time stamps, the picture shown at every 40 ms tick (as a
+// camera of 25 frames a second would see the scene).
+class PictureSource {
+  public:
+    enum class Timing { EachPicture, TimeStamps };
+    PictureSource(cv::VideoCapture& video, Timing timing) : video_(video), timing_(timing) {}
+
+    // The next picture; false at the end of the video.
+    bool next(cv::Mat& picture) {
+        if (timing_ == Timing::EachPicture) {
+            seconds_ = tick_++ * kTickMs / 1000.0;
+            return video_.read(picture) && !picture.empty();
+        }
+        const double tickMs = tick_ * kTickMs;
+        for (;;) {
+            if (!haveNext_ && !ended_) {
+                haveNext_ = video_.read(next_) && !next_.empty();
+                ended_ = !haveNext_;
+                nextMs_ = video_.get(cv::CAP_PROP_POS_MSEC);
+            }
+            if (!haveNext_ || (!current_.empty() && nextMs_ > tickMs + 0.5)) {
+                break;
+            }
+            std::swap(current_, next_);
+            currentMs_ = nextMs_;
+            haveNext_ = false;
+        }
+        if (current_.empty() || (ended_ && tickMs > currentMs_ + kTickMs)) {
+            return false;
+        }
+        picture = current_;
+        seconds_ = tickMs / 1000.0;
+        ++tick_;
+        return true;
+    }
+    void rewind() {
+        video_.set(cv::CAP_PROP_POS_FRAMES, 0);
+        tick_ = 0;
+        current_.release();
+        haveNext_ = false;
+        ended_ = false;
+    }
+    // The video time of the last picture's tick.
+    double seconds() const { return seconds_; }
+
+  private:
+    static constexpr double kTickMs = 40.0;
+    cv::VideoCapture& video_;
+    Timing timing_;
+    long tick_ = 0;
+    double seconds_ = 0.0;
+    cv::Mat current_;
+    cv::Mat next_;
+    double currentMs_ = 0.0;
+    double nextMs_ = 0.0;
+    bool haveNext_ = false;
+    bool ended_ = false;
+};
+
 template <typename Number>
 std::string Whole(const std::optional<Number>& value) {
     return value ? std::to_string(*value) : std::string();
@@ -343,6 +412,30 @@ int Run(const Options& options) {
     if (!video.isOpened()) {
         return Fail("cannot read the video " + options.video);
     }
+    const std::string clipName = std::filesystem::path(options.video).filename().string();
+    std::vector<ClipEvent> events;
+    if (!options.events.empty()) {
+        std::string problem;
+        events = ReadClipEvents(options.events, clipName, problem);
+        if (!problem.empty()) {
+            return Fail(problem);
+        }
+    }
+    std::optional<ClipPlacement> placement;
+    if (!options.framing.empty()) {
+        std::string problem;
+        placement = ReadClipPlacement(options.framing, clipName, problem);
+        if (!placement) {
+            return Fail(problem);
+        }
+    }
+    const bool scored = !options.events.empty();
+    PictureSource pictures(video, scored || placement ? PictureSource::Timing::TimeStamps
+                                                      : PictureSource::Timing::EachPicture);
+    // Scored with --loop: a second pass shows what came before tracking started.
+    const int lastPass = options.loop ? (scored && options.frames < 0 ? 1 : -1) : 0;
+    int pass = 0;
+    std::vector<ReplayedFrame> replayed;
     std::error_code error;
     std::filesystem::create_directories(options.configDir, error);
     if (error) {
@@ -446,7 +539,8 @@ int Run(const Options& options) {
         }
         trace << "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,"
                  "trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,"
-                 "mouthActivity,trigger,clickRequest,cooldown,countdown\n";
+                 "mouthActivity,trigger,clickRequest,cooldown,countdown,eyeClosure,mouthOpening,"
+                 "gestureBuilding,videoSeconds\n";
     }
     cv::VideoWriter overlay;
     if (!options.overlay.empty()) {
@@ -469,16 +563,20 @@ int Run(const Options& options) {
     std::map<int, int> macroKeys;
     bool menuWasVisible = false;
     while (options.frames < 0 || delivered < options.frames) {
-        if (!video.read(input_frame) || input_frame.empty()) {
-            if (!options.loop || delivered == 0) {
+        if (!pictures.next(input_frame)) {
+            if (delivered == 0 || (lastPass >= 0 && pass >= lastPass)) {
                 break;
             }
-            video.set(cv::CAP_PROP_POS_FRAMES, 0);
-            if (!video.read(input_frame) || input_frame.empty()) {
+            ++pass;
+            pictures.rewind();
+            if (!pictures.next(input_frame)) {
                 break;
             }
         }
-        if (const std::string problem = CropToCameraFrame(input_frame, camera); !problem.empty()) {
+        if (placement) {
+            PlaceClipPicture(input_frame, *placement, camera);
+        } else if (const std::string problem = CropToCameraFrame(input_frame, camera);
+                   !problem.empty()) {
             return Fail("the video " + options.video + ": " + problem);
         }
         BgrToLayout(camera, FrameLayout::Rgb24BottomUp, bytes);
@@ -525,6 +623,15 @@ int Run(const Options& options) {
                                                                   : "dwell";
             ++clicks[triggerName];
         }
+        if (scored) {
+            const GestureClick click = !report.trigger                         ? GestureClick::None
+                                       : *report.trigger == TriggerKind::Eye   ? GestureClick::Eye
+                                       : *report.trigger == TriggerKind::Mouth ? GestureClick::Mouth
+                                                                               : GestureClick::None;
+            replayed.push_back({pass, pictures.seconds(),
+                                report.processed && report.state == TrackingState::Track,
+                                report.pointer, click});
+        }
         if (trace.is_open()) {
             const std::optional<int> status =
                 report.faceStatus ? std::optional<int>(static_cast<int>(*report.faceStatus))
@@ -550,7 +657,9 @@ int Run(const Options& options) {
                   << ',' << Cell(report.eyeActivity2) << ',' << Cell(report.mouthActivity) << ','
                   << triggerName << ',' << Whole(report.clickRequest) << ','
                   << (loop.headPauseCooldown() ? 1 : 0) << ','
-                  << Whole(engine.windows.countdownValue()) << '\n';
+                  << Whole(engine.windows.countdownValue()) << ',' << Cell(report.eyeClosure) << ','
+                  << Cell(report.mouthOpening) << ',' << (report.gestureBuilding ? 1 : 0) << ','
+                  << Cell(pictures.seconds()) << '\n';
         }
         if (overlay.isOpened()) {
             FromBottomUpRgb(bytes, drawn);
@@ -587,6 +696,9 @@ int Run(const Options& options) {
     for (const auto& [macro, count] : macroKeys) {
         std::printf("macro %d keys: %d\n", macro, count);
     }
+    if (scored) {
+        std::printf("%s", DescribeScore(ScoreClip(replayed, events)).c_str());
+    }
     if (statsLog && statsLog->file()) {
         std::printf("statistics log: %s\n", statsLog->file()->c_str());
     }
@@ -607,7 +719,8 @@ int main(int argc, char** argv) {
                      "veltranix-replay: %s\nusage: veltranix-replay --video FILE --config-dir DIR "
                      "[--frames N] [--loop] [--screen WxH] [--set NAME=VALUE]... "
                      "[--overlay OUT.mp4] [--trace OUT.csv] [--stats-log DIR] [--keys OUT.csv] "
-                     "[--menu-choice CODE] | --version\n",
+                     "[--menu-choice CODE] [--events EVENTS.csv] [--framing FRAMING.csv] | "
+                     "--version\n",
                      problem.c_str());
         return 2;
     }

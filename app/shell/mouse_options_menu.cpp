@@ -43,6 +43,8 @@ std::vector<HitCell<MouseControl>> BuildControls() {
         {{MouthOffsetDown}, {100, 214, 130, 244}},
         {{DwellUp}, {100, 254, 130, 284}},
         {{DwellDown}, {100, 293, 130, 323}},
+        {{HoldShorter}, {470, 410, 500, 440}},
+        {{HoldLonger}, {566, 410, 596, 440}},
         {{EyeTest}, kEyeTestArea},
         {{MouthTest}, kMouthTestArea},
     };
@@ -203,6 +205,23 @@ void MouseOptionsMenu::Click(const MouseControl& control) {
             dwellDemo_ = 0;
             return;
         }
+        case HoldShorter:
+        case HoldLonger: {
+            // The next offered hold, from whatever the store held.
+            std::int32_t& hold = settings_.gestureHoldMs;
+            if (control.kind == HoldLonger) {
+                const auto* next = std::upper_bound(kGestureHoldChoicesMs.begin(),
+                                                    kGestureHoldChoicesMs.end(), hold);
+                hold = next == kGestureHoldChoicesMs.end()
+                           ? std::max(hold, kGestureHoldChoicesMs.back())
+                           : *next;
+            } else {
+                const auto* next = std::lower_bound(kGestureHoldChoicesMs.begin(),
+                                                    kGestureHoldChoicesMs.end(), hold);
+                hold = next == kGestureHoldChoicesMs.begin() ? 0 : *(next - 1);
+            }
+            return;
+        }
         case EyeTest:
         case MouthTest:
             flashArea_ = control.kind;
@@ -340,6 +359,14 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
     view.texts.push_back(ScaledMenuText(
         lexicon.text(LexiconKey::NPTo) + ": " + std::to_string(travelPixels) + "  px", 320, 375, 15,
         8, {320, 370, 606, 392}, s));
+    const std::string hold = settings_.gestureHoldMs <= 0
+                                 ? lexicon.text(LexiconKey::Disabled)
+                                 : std::to_string(settings_.gestureHoldMs / 1000) + "." +
+                                       std::to_string(settings_.gestureHoldMs % 1000 / 100) + " s";
+    view.texts.push_back(ScaledMenuText(lexicon.text(LexiconKey::GestureHold), 322, 417, 15, 8,
+                                        {320, 410, 466, 440}, s));
+    view.texts.push_back(ScaledMenuText(hold, CentredTextX(502, 62, CharacterCount(hold), 8), 417,
+                                        15, 8, {502, 410, 564, 440}, s));
     view.texts.push_back(ScaledMenuText(lexicon.text(LexiconKey::MacroEditorButton), 30, 386, 15, 7,
                                         {26, 378, 106, 409}, s));
     const auto button = [&](LexiconKey key, MouseControlKind kind) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -17,6 +18,9 @@ inline constexpr int kEyeOffsetLimit = 40;
 inline constexpr int kMouthOffsetLimit = 30;
 inline constexpr int kDwellSecondsMin = 2;
 inline constexpr int kDwellSecondsMax = 8;
+// The gesture holds the menu offers, shortest first; 0 is off (the frame
+// the movement is seen).
+inline constexpr std::array<std::int32_t, 5> kGestureHoldChoicesMs{0, 300, 500, 800, 1200};
 
 enum class MouseControlKind {
     EyeOffsetUp,
@@ -25,6 +29,8 @@ enum class MouseControlKind {
     MouthOffsetDown,
     DwellUp,
     DwellDown,
+    HoldShorter,
+    HoldLonger,
     EyeTest,
     MouthTest,
     TriggerCell,
@@ -63,7 +69,7 @@ class MouseMenuEngine {
 
 // The mouse options menu: which click each trigger makes (with the rule
 // that always leaves a way to click), the eye and mouth level offsets, the
-// dwell time, the test areas, macros in the click-type menu, the macro
+// dwell time, how long a gesture is held, the test areas, macros in the click-type menu, the macro
 // editor, two counters. Edits are live; OK stores the mouse group; cancel,
 // and holding the pointer on cancel for 5 s, read it back. GUI thread.
 class MouseOptionsMenu final : public OptionsMenu {

@@ -420,7 +420,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         << "OK did not close the mouse options: " << steering_.log;
     EXPECT_EQ(Stored(store_keys::kMouse, "boca"), 4);
 
-    // Opening the mouth over the application's window double-clicks it,
+    // Holding the mouth open over the application's window double-clicks it,
     // well before the dwell clock would click.
     std::vector<XButtonEvent> presses;
     const auto notePresses = [&] {
@@ -437,8 +437,9 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         }
         notePresses();
         presses.clear();
-        for (int opening : {8, 16, 16, 16, 16, 16, 8, 0}) {
-            face_->OpenMouth(opening);
+        // Held open past the default hold of 0.5 s.
+        for (int frame = 0; frame < 22; ++frame) {
+            face_->OpenMouth(frame == 0 || frame == 20 ? 8 : frame == 21 ? 0 : 16);
             Hold(0.04);
         }
         doubleClicked = WaitFor(notePresses, 1.5) && presses[0].button == Button1 &&

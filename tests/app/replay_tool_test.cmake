@@ -22,7 +22,7 @@ if(NOT count EQUAL 171)
   message(FATAL_ERROR "trace has ${count} rows, expected a header and 170 frames")
 endif()
 list(GET rows 0 header)
-if(NOT header STREQUAL "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,mouthActivity,trigger,clickRequest,cooldown,countdown")
+if(NOT header STREQUAL "frame,state,faceStatus,facePlaced,faceX,faceY,faceW,faceH,matchCost,trackedX,trackedY,targetX,targetY,pointerX,pointerY,eyeActivity1,eyeActivity2,mouthActivity,trigger,clickRequest,cooldown,countdown,eyeClosure,mouthOpening,gestureBuilding,videoSeconds")
   message(FATAL_ERROR "unexpected header: ${header}")
 endif()
 list(GET rows 1 first)
@@ -30,14 +30,14 @@ list(GET rows 30 detecting)
 list(GET rows 170 last)
 if(NOT first MATCHES "^1,Detect,,"
    OR NOT detecting MATCHES "^30,Detect,0,1,"
-   OR NOT last MATCHES "^170,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,0,450,0,450,,,[0-9.]*,,,0,$")
+   OR NOT last MATCHES "^170,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,0,450,0,450,,,[0-9.]*,,,0,,[0-9.]*,[0-9.]*,[01],[0-9.]+$")
   message(FATAL_ERROR "states do not advance as expected:\n${first}\n${detecting}\n${last}")
 endif()
 # A still tracked head keeps the pointer where tracking put it; the head
 # moving right in the picture walks the pointer to the left edge. The eyes
 # are not bound (no eye activity), the mouth is (left click by default).
 list(GET rows 135 tracking)
-if(NOT tracking MATCHES "^135,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,800,450,800,450,,,[0-9.]*,,,0,$")
+if(NOT tracking MATCHES "^135,Track,,,,,,,[0-9.]+,[0-9.]+,[0-9.]+,800,450,800,450,,,[0-9.]*,,,0,,[0-9.]*,[0-9.]*,[01],[0-9.]+$")
   message(FATAL_ERROR "a still tracked frame is not as expected:\n${tracking}")
 endif()
 if(NOT summary MATCHES "click requests: none\n")

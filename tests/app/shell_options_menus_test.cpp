@@ -329,5 +329,36 @@ TEST(CompanionKeyboard, ComesBackWhenTheLastMenuCloses) {
     }
 }
 
+// The hold row steps through off, 0.3, 0.5, 0.8 and 1.2 s, from any stored
+// value; OK stores it, cancel brings the stored one back.
+TEST_F(OptionsMenuLogic, TheHoldRowStepsThroughTheOfferedHolds) {
+    using enum MouseControlKind;
+    const struct {
+        std::int32_t fromMs;
+        std::vector<MouseControlKind> clicks;
+        std::int32_t toMs;
+    } cases[] = {
+        {500, {HoldLonger, HoldLonger, HoldLonger}, 1200},
+        {500, {HoldShorter, HoldShorter, HoldShorter}, 0},
+        {650, {HoldLonger}, 800},
+        {650, {HoldShorter}, 500},
+        {0, {HoldLonger}, 300},
+    };
+    for (const auto& c : cases) {
+        settings.gestureHoldMs = c.fromMs;
+        MouseOptionsMenu menu(settings, persistence, host, host);
+        for (const MouseControlKind click : c.clicks) {
+            menu.Click({click});
+        }
+        EXPECT_EQ(settings.gestureHoldMs, c.toMs) << c.fromMs;
+        menu.Click({Ok});
+        EXPECT_EQ(ReadInteger(store, kMouse, "gestureHoldMs"), c.toMs);
+    }
+    MouseOptionsMenu menu(settings, persistence, host, host);
+    menu.Click({HoldShorter});
+    menu.Click({Cancel});
+    EXPECT_EQ(settings.gestureHoldMs, 300);
+}
+
 }  // namespace
 }  // namespace veltranix

@@ -86,8 +86,9 @@ const std::vector<Box> kWebcamOptionsTexts = {{45, 312, 140, 332},  {212, 307, 3
                                               {364, 477, 496, 497}, {229, 522, 524, 556}};
 const std::vector<Box> kSystemOptionsTexts = {
     {206, 38, 374, 60}, {113, 477, 245, 497}, {362, 477, 494, 497}};
-const std::vector<Box> kMouseOptionsTexts = {
-    {32, 383, 100, 404}, {322, 342, 600, 392}, {167, 462, 297, 484}, {416, 462, 547, 484}};
+const std::vector<Box> kMouseOptionsTexts = {{32, 383, 100, 404},  {322, 342, 600, 392},
+                                             {167, 462, 297, 484}, {416, 462, 547, 484},
+                                             {322, 412, 464, 438}, {504, 412, 562, 438}};
 
 const std::vector<SkinCase> kSkins = {
     {"MENU_PRINCIPAL_PAUSA", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
@@ -115,7 +116,7 @@ const std::vector<SkinCase> kSkins = {
     {"MENUOPCIONS", 608, kWebcamMenuDesignHeight, Box{265, 478, 345, 495},
      Zones(WebcamControlCells()), kWebcamOptionsTexts},
     {"SYSTEM", 604, 514, Box{420, 240, 500, 270}, Zones(SystemControlCells()), kSystemOptionsTexts},
-    {"MENU_OP_RATON", 608, 514, Box{320, 420, 400, 450}, Zones(MouseControlCells()),
+    {"MENU_OP_RATON", 608, 514, Box{120, 420, 200, 450}, Zones(MouseControlCells()),
      kMouseOptionsTexts},
     {"RELATIVO1", 150, 113, std::nullopt, {}, {}},
     {"ABSOLUTE27", 150, 113, std::nullopt, {}, {}},

@@ -162,6 +162,7 @@ TEST_F(SettingsLoading, OutOfRangeMissingAndMistypedValuesKeepWhatWasThere) {
     WriteInteger(store, kSystem, "trasPausa", 5);
     settings.so = 9;
     settings.autoPause = 4;
+    settings.gestureHoldMs = 77;
     StartUp();
     EXPECT_EQ(settings.webcamChoiceRows[0], (WebcamChoiceRow{0, 0, 0}));
     EXPECT_TRUE(settings.invertX);
@@ -176,12 +177,18 @@ TEST_F(SettingsLoading, OutOfRangeMissingAndMistypedValuesKeepWhatWasThere) {
     EXPECT_EQ(settings.so, 9);
     EXPECT_EQ(settings.autoPause, 4);
     EXPECT_TRUE(settings.trasPausa) << "any non-zero stored value is true";
+    EXPECT_EQ(settings.gestureHoldMs, 500) << "absent from an older store: the default hold";
 
     WriteInteger(store, kMouse, "boca", 7);
     WriteInteger(store, kMouse, "ull", 4);
     Persistence().LoadMouseSettings();
     EXPECT_EQ(settings.gestureClickMatrix[0], (GestureChoiceRow{0, 0, 0, 1, 0, 0}));
     EXPECT_EQ(settings.gestureChoiceRows[1], (GestureChoiceRow{0, 0, 0, 0, 0, 0})) << "7: none";
+    for (const auto& [stored, holdMs] : {std::pair{-40, 0}, {99999, 5000}, {800, 800}}) {
+        WriteInteger(store, kMouse, "gestureHoldMs", stored);
+        Persistence().LoadMouseSettings();
+        EXPECT_EQ(settings.gestureHoldMs, holdMs) << stored;
+    }
 }
 
 TEST_F(SettingsLoading, OffsetTextIsParsedLikeTheCLibrary) {

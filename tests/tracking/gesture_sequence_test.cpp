@@ -54,6 +54,8 @@ class TrackedFace {
         settings.nivellBoca = face.nivellBoca;
         settings.eyeThreshold = face.nivellUll + settings.OffSetRefUll;
         settings.mouthThreshold = face.nivellBoca + settings.OffSetRefBoca;
+        // The gesture fires on the frame its movement is seen, unless a case holds it.
+        settings.gestureHoldMs = 0;
         // The warm-up frames are skipped unread: one picture serves them all.
         static const cv::Mat still = LoopHarness::Faces().renderBgr(FaceScene{});
         for (int frame = 0; frame < 21; ++frame) {
@@ -143,6 +145,68 @@ TEST(GestureSequences, AMouthOpeningBoundToDoubleClickDoubleClicksOnce) {
     const std::vector<int> requests = face.Play(testing::MouthOpeningScenes(200));
     EXPECT_EQ(requests, std::vector<int>{click_request::kDouble}) << face.Activities();
     EXPECT_EQ(face.harness().input.Buttons().size(), 4u);
+}
+
+// Held gestures: the eyes stay closed or the mouth open for the hold before
+// the click, once per hold; a blink or talking never gets there. Meanwhile
+// the pointer stays where it was when the gesture began, even with the head
+// drifting, and with no hold too.
+TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
+    const auto hold = [](FaceScene closed, int frames, double driftPx) {
+        std::vector<FaceScene> scenes = testing::BlinkScenes(3, 200);
+        for (int frame = 0; frame < frames; ++frame) {
+            closed.noiseSeed = 300 + std::uint32_t(frame);
+            closed.offsetX = driftPx * frame;
+            scenes.insert(scenes.begin() + 3 + frame, closed);
+        }
+        return scenes;
+    };
+    FaceScene shut;
+    shut.firstLidDown = shut.secondLidDown = 18;
+    FaceScene open;
+    open.mouthOpening = 16;
+    std::vector<FaceScene> talking;
+    for (int frame = 0; frame < 36; ++frame) {
+        talking.push_back({0.0, 0.0, 1.5, 400 + std::uint32_t(frame)});
+        talking.back().mouthOpening = std::array{4, 8, 12, 8, 4, 0}[frame % 6];
+    }
+    const struct {
+        const char* what;
+        GestureRow row;
+        std::int32_t holdMs;
+        std::vector<FaceScene> scenes;
+        std::size_t clicks;
+    } cases[] = {
+        {"a blink of 4 frames, held", GestureRow::Eye, 500, testing::BlinkScenes(4, 200), 0},
+        {"a blink of 4 frames, no hold", GestureRow::Eye, 0, testing::BlinkScenes(4, 200), 1},
+        {"eyes closed for 0.8 s", GestureRow::Eye, 500, hold(shut, 20, 0.0), 1},
+        {"eyes closed for 2 s", GestureRow::Eye, 500, hold(shut, 50, 0.0), 1},
+        {"eyes closed, the head drifting", GestureRow::Eye, 500, hold(shut, 20, 0.3), 1},
+        {"talking", GestureRow::Mouth, 500, talking, 0},
+        {"the mouth open for 0.8 s", GestureRow::Mouth, 500, hold(open, 20, 0.0), 1},
+    };
+    for (const auto& c : cases) {
+        TrackedFace face;
+        LoopHarness& harness = face.harness();
+        harness.settings.gestureHoldMs = c.holdMs;
+        harness.settings.pointerMoveMode = 3;
+        face.Bind(c.row, click_kind::kLeft);
+        face.PlayStill(3, 100);
+        std::optional<ScreenPoint> held;
+        std::size_t clicks = 0;
+        bool built = false;
+        for (const FaceScene& scene : c.scenes) {
+            const FrameReport& report = harness.Step(scene);
+            if (report.gestureBuilding && held) {
+                EXPECT_EQ(harness.desktop.pointer, *held) << c.what;
+            }
+            held = report.gestureBuilding ? std::optional(harness.desktop.pointer) : std::nullopt;
+            built = built || report.gestureBuilding;
+            clicks += report.clickRequest ? 1 : 0;
+        }
+        EXPECT_EQ(clicks, c.clicks) << c.what << "; " << face.Activities();
+        EXPECT_TRUE(built || c.clicks == 0) << c.what;
+    }
 }
 
 TEST(GestureSequences, AStillHeadDwellsIntoOneRightClickUntilThePointerMoves) {
