@@ -25,22 +25,28 @@ inline bool IsDocked(const std::optional<WindowPlace>& main) {
     return main && main->width == 160 && main->height == 120;
 }
 
-// The first mapped top-level window with this name.
-inline std::optional<WindowPlace> FindShownWindow(Display* display, const std::string& name) {
+// The first mapped top-level window with this name, also inside a window
+// manager's frame; its place on the screen.
+inline std::optional<WindowPlace> FindShownWindow(Display* display, const std::string& name,
+                                                  Window under = None) {
     Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
     std::optional<WindowPlace> found;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+    if (XQueryTree(display, under ? under : DefaultRootWindow(display), &root, &parent, &children,
+                   &count) == 0) {
         return found;
     }
     for (unsigned int i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes;
         char* windowName = nullptr;
         if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-            attributes.map_state == IsViewable &&
-            XFetchName(display, children[i], &windowName) != 0 && windowName != nullptr) {
-            if (name == windowName) {
+            attributes.map_state == IsViewable) {
+            if (XFetchName(display, children[i], &windowName) == 0 || windowName == nullptr) {
+                found = under ? found : FindShownWindow(display, name, children[i]);
+            } else if (name == windowName) {
+                XTranslateCoordinates(display, children[i], DefaultRootWindow(display), 0, 0,
+                                      &attributes.x, &attributes.y, &root);
                 found =
                     WindowPlace{attributes.x, attributes.y, attributes.width, attributes.height};
             }
