@@ -16,7 +16,9 @@ class MarkBeforeMapping final : public QObject {
 
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Show) {
-            if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            // The offscreen platform answers too, without a display.
+            auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+            if (x11 != nullptr && x11->display() != nullptr) {
                 MarkNeverFocused(x11->display(), window_.winId());
             }
         }
