@@ -616,7 +616,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     // lands where the menu was opened.
     readPresses();
     presses.clear();
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 78, menu->y + 76, 52, 52},
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 10, menu->y + 76, 50, 52},
                                        [&] {
                                            readPresses();
                                            return std::any_of(presses.begin(), presses.end(),
