@@ -20,6 +20,10 @@ packages=(
   fonts-dejavu-core
   # Tests of the desktop parts: a real X server and a private session bus
   xvfb xauth dbus dbus-x11
+  # Window managers, a panel with a strut and a terminal for the focus test
+  openbox tint2 xfwm4 xterm
+  # two-monitor tests
+  xserver-xephyr
   # The Debian package: dpkg-shlibdeps (with file) for its dependencies, and
   # the checks of the package, its desktop entry and its metadata
   dpkg-dev file procps lintian desktop-file-utils appstream

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
+#include "app/ui/focus_free_window.h"
+
 namespace veltranix {
 
 namespace {
@@ -20,13 +22,9 @@ QFont TimesFont(int pixelHeight, QFont::Weight weight) {
 
 }  // namespace
 
-MacroProgressWindow::MacroProgressWindow()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus) {
+MacroProgressWindow::MacroProgressWindow() : QWidget(nullptr) {
+    MakeFocusFree(*this);
     setWindowTitle("PauseMacro");
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_X11DoNotAcceptFocus);
-    setFocusPolicy(Qt::NoFocus);
     setWindowOpacity(kOpacity);
     setFixedSize(kWidth, kHeight);
     setAutoFillBackground(true);

@@ -6,20 +6,18 @@
 #include <QPainter>
 
 #include "app/ui/device_pixels.h"
+#include "app/ui/focus_free_window.h"
 
 namespace veltranix {
 
 SkinnedWindow::SkinnedWindow(std::string_view title, bool* openFlag, SkinLibrary& skins,
                              FocusTaking focus)
     : QWidget(nullptr), openFlag_(openFlag), skins_(skins) {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     if (focus == FocusTaking::Never) {
-        flags |= Qt::WindowDoesNotAcceptFocus;
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setAttribute(Qt::WA_X11DoNotAcceptFocus);
-        setFocusPolicy(Qt::NoFocus);
+        MakeFocusFree(*this);
+    } else {
+        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     }
-    setWindowFlags(flags);
     // The window's name is its role, so that tests and tools can find it.
     setWindowTitle(QString::fromUtf8(title.data(), static_cast<int>(title.size())));
     setMouseTracking(true);

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "app/ui/device_pixels.h"
+#include "app/ui/focus_free_window.h"
 
 namespace veltranix {
 namespace {
@@ -21,14 +22,10 @@ constexpr int kOffsetFromPointerPixels = 12;
 
 class FollowingClockCursor::Window : public QWidget {
   public:
-    explicit Window(AnimatedCursor cursor)
-        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                               Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus),
-          cursor_(std::move(cursor)) {
+    explicit Window(AnimatedCursor cursor) : QWidget(nullptr), cursor_(std::move(cursor)) {
+        MakeFocusFree(*this, Qt::WindowTransparentForInput);
         setWindowTitle("VeltranixClockCursor");
-        setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_X11DoNotAcceptFocus);
         int width = 1;
         int height = 1;
         for (const CursorImage& image : cursor_.images) {

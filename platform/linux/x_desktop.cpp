@@ -181,6 +181,61 @@ Window ClientWindowInside(Display* display, Window topLevel) {
 
 }  // namespace
 
+namespace {
+
+// What the server's pointer mapping makes of a physical button.
+unsigned int LogicalButton(Display* display, unsigned int physical) {
+    unsigned char map[32] = {};
+    const int count = XGetPointerMapping(display, map, sizeof map);
+    return static_cast<int>(physical) <= count ? map[physical - 1] : physical;
+}
+
+bool PointerOnBareDesktop(Display* display, Window root) {
+    XErrorTrap trap(display);
+    Window pointerRoot = None;
+    Window child = None;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    const Bool onScreen =
+        XQueryPointer(display, root, &pointerRoot, &child, &rootX, &rootY, &x, &y, &mask);
+    return !trap.failed() && onScreen == True && child == None;
+}
+
+// The window manager's _NET_ACTIVE_WINDOW; 0 when none or no such manager.
+unsigned long ActiveWindow(Display* display) {
+    XErrorTrap trap(display);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    unsigned long active = 0;
+    if (XGetWindowProperty(display, DefaultRootWindow(display),
+                           XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
+                           XA_WINDOW, &type, &format, &items, &after, &data) == Success &&
+        data != nullptr) {
+        if (format == 32 && items == 1) {
+            active = *reinterpret_cast<const unsigned long*>(data);
+        }
+        XFree(data);
+    }
+    return trap.failed() ? 0 : active;
+}
+
+// Asks the window manager to activate `window`, as a pager does.
+void ActivateWindow(Display* display, Window root, unsigned long window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;  // source: a pager, which window managers obey
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+}  // namespace
+
 std::uint64_t XDesktop::topLevelWindowAt(ScreenPoint point) const {
     std::lock_guard lock(connection_->mutex());
     Display* display = connection_->display();
@@ -252,9 +307,20 @@ void XPointerInput::sendButton(PointerButton button, KeyDirection direction) {
                                 : button == PointerButton::Middle ? 2
                                                                   : 3;
     std::lock_guard lock(connection_->mutex());
-    XTestFakeButtonEvent(connection_->display(), number, direction == KeyDirection::Press,
-                         CurrentTime);
-    XFlush(connection_->display());
+    Display* display = connection_->display();
+    const bool left = LogicalButton(display, number) == 1;
+    if (left && direction == KeyDirection::Press) {
+        activeBeforeDesktopPress_ =
+            PointerOnBareDesktop(display, connection_->root()) ? ActiveWindow(display) : 0;
+    }
+    XTestFakeButtonEvent(display, number, direction == KeyDirection::Press, CurrentTime);
+    if (left && direction == KeyDirection::Release && activeBeforeDesktopPress_ != 0) {
+        // After the click in the server's order, so the window manager
+        // sees the request once it has handled the click.
+        ActivateWindow(display, connection_->root(), activeBeforeDesktopPress_);
+        activeBeforeDesktopPress_ = 0;
+    }
+    XFlush(display);
 }
 
 void XPointerInput::moveTo(ScreenPoint point) {

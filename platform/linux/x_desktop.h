@@ -53,7 +53,10 @@ std::string RootResources(XDisplayConnection& connection);
 std::vector<ScreenRect> XineramaHeads(XDisplayConnection& connection);
 
 // Synthetic pointer input through the XTest extension. The button events go
-// through the server's pointer mapping as a physical mouse's do.
+// through the server's pointer mapping as a physical mouse's do. A left click
+// on the bare desktop (the root window) leaves the keyboard focus where it
+// was: some window managers (openbox) take it from every window then, and what
+// the user types next would go nowhere.
 class XPointerInput : public PointerInputPort {
   public:
     // Null when the server lacks XTest.
@@ -69,6 +72,9 @@ class XPointerInput : public PointerInputPort {
         : connection_(std::move(connection)) {}
 
     std::shared_ptr<XDisplayConnection> connection_;
+    // The window manager's active window when a left press landed on the
+    // bare desktop; activated again on the release. Under the connection's mutex.
+    unsigned long activeBeforeDesktopPress_ = 0;
 };
 
 }  // namespace veltranix

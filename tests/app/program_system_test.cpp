@@ -12,11 +12,14 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "core/settings_store.h"
@@ -1107,6 +1110,126 @@ INSTANTIATE_TEST_SUITE_P(
                                    "",
                                    1}),
     [](const ::testing::TestParamInfo<DesktopSetup>& setup) { return setup.param.name; });
+
+// The work area; the name of the focus window.
+std::vector<long> WorkArea(Display* display) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display),
+                       XInternAtom(display, "_NET_WORKAREA", False), 0, 4, False, XA_CARDINAL,
+                       &type, &format, &count, &after, &data);
+    std::vector<long> area(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    XFree(data);
+    return area.size() == 4 ? area : std::vector<long>{0, 0, 1280, 1024};
+}
+std::string FocusName(Display* display) {
+    Window focus = None;
+    int revert = 0;
+    char* name = nullptr;
+    XGetInputFocus(display, &focus, &revert);
+    const std::string text = XFetchName(display, focus, &name) != 0 && name ? name : "none";
+    XFree(name);
+    return text;
+}
+
+// A window manager and the panel beside it (may be empty), started by the test.
+using Desktop = std::pair<std::vector<std::string>, std::vector<std::string>>;
+class WindowManagerTest : public ProgramSystemTest,
+                          public ::testing::WithParamInterface<Desktop> {};
+
+// The user's terminal keeps the keyboard focus (sampled every 0.5 s) through
+// start-up, docking, the button menu, the popups and the click-type menu.
+TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
+    const auto& [manager, panel] = GetParam();
+    for (const std::string& tool : {manager[0], panel.empty() ? manager[0] : panel[0]}) {
+        if (!std::filesystem::exists(tool) || !std::filesystem::exists("/usr/bin/xterm")) {
+            GTEST_SKIP() << tool
+                         << " or xterm is not installed: scripts/install-deps.sh installs it";
+        }
+    }
+    Display* display = screen_.display();
+    RunningProgram wm(manager, {}, {}, testing::Streams::Errors,
+                      testing::EndWith::TerminateThenKill);
+    std::optional<RunningProgram> strut;
+    if (!panel.empty()) {
+        strut.emplace(panel, std::vector<std::string>{});
+    }
+    // The terminal over the screen's middle, the bare desktop below; the user
+    // clicks into it (once the manager runs).
+    const std::filesystem::path typed = folder_.path() / "typed.txt";
+    RunningProgram terminal({"/usr/bin/xterm", "-T", "UserTerminal", "-geometry", "140x48+100+40",
+                             "-e", "sh", "-c", "stty -icanon; cat > " + typed.string()},
+                            {});
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            XInput(display).ClickAt(400, 300);
+            return FocusName(display) == "UserTerminal";
+        },
+        30));
+    StoreMouse("rellotge", 2);
+    std::atomic<const char*> stage{"start-up"};
+    std::string lost;
+    std::jthread sampler([&](std::stop_token stop) {
+        Display* own = XOpenDisplay(nullptr);
+        for (; !stop.stop_requested(); Hold(0.5)) {
+            lost += FocusName(own) == "UserTerminal" ? "" : std::string(stage) + "; ";
+        }
+        XCloseDisplay(own);
+    });
+    const std::unique_ptr<RunningProgram> program = StartDocked();
+    ASSERT_TRUE(program) << "the program never docked";
+    const WindowPlace docked = *screen_.Find("Veltranix");
+    const std::vector<long> area = WorkArea(display);
+    EXPECT_TRUE(area[0] <= docked.x && docked.x + docked.width <= area[0] + area[2] &&
+                area[1] <= docked.y && docked.y + docked.height <= area[1] + area[3] &&
+                (panel.empty() || area[3] < 1024));
+    stage = "docked";
+    steering_.LearnGain(*face_);
+
+    // Each popup from its cell of the button menu (which grows up from the
+    // docked window's bottom), closed by its own button.
+    const int top = docked.y + 122 - 240;
+    for (const auto& [name, opener, closer] :
+         std::vector<std::tuple<const char*, WindowPlace, WindowPlace>>{
+             {"PAUSE", {docked.x + 90, top + 8, 62, 46}, {100, 60, 50, 50}},
+             {"MOPTIONSRATOLI", {docked.x + 10, top + 129, 62, 44}, {172, 463, 120, 20}},
+             {"MSYSTEM", {docked.x + 10, top + 68, 62, 46}, {116, 476, 126, 20}},
+             {"MOPTIONS", {docked.x + 90, top + 129, 62, 44}, {115, 478, 130, 16}}}) {
+        stage = name;
+        std::optional<WindowPlace> shown;
+        const auto open = [&, name = name] { return (shown = screen_.Find(name)).has_value(); };
+        ASSERT_TRUE(steering_.PassInto(*face_, {docked.x + 90, docked.y + 13, 60, 40}));
+        ASSERT_TRUE(steering_.DwellClickOn(*face_, opener, open)) << name << steering_.log;
+        ASSERT_TRUE(steering_.DwellClickOn(
+            *face_, {shown->x + closer.x, shown->y + closer.y, closer.width, closer.height},
+            [&] { return !open(); }))
+            << name << steering_.log;
+    }
+    // The click-type menu over the bare desktop; its left click lands there,
+    // which some window managers answer by taking the focus from every window.
+    stage = "CLICK_DESPL";
+    std::optional<WindowPlace> menu;
+    const auto open = [&] { return (menu = screen_.Find("CLICK_DESPL")).has_value(); };
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {200, 780, 400, 120}, open)) << steering_.log;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 78, menu->y + 76, 52, 52}, [&] {
+        return !open();
+    })) << steering_.log;
+    XInput(display).Type("typed");
+    EXPECT_TRUE(WaitFor([&] { return testing::ReadFile(typed) == "typed"; }, 5));
+    sampler.request_stop();
+    sampler.join();
+    EXPECT_EQ(lost, "") << "the focus left the terminal";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, WindowManagerTest,
+    ::testing::Values(Desktop{{"/usr/bin/openbox", "--sm-disable"}, {"/usr/bin/tint2"}},
+                      Desktop{{"/usr/bin/xfwm4", "--compositor=off", "--sm-client-disable"}, {}}),
+    [](const auto& desktop) {
+        return std::filesystem::path(desktop.param.first[0]).filename().string();
+    });
 
 }  // namespace
 }  // namespace veltranix

@@ -59,7 +59,8 @@ inline std::vector<std::pair<std::string, WindowPlace>> ShownChildren(Display* d
 }
 
 // The first mapped top-level window with this name; else, as a window
-// manager's frame holds it, the first such window inside a top-level one.
+// manager's frame holds it, the first such window inside a top-level one,
+// with its place on the screen.
 inline std::optional<WindowPlace> FindShownWindow(Display* display, const std::string& name,
                                                   Window parent = 0) {
     const auto shown = ShownChildren(display, parent != 0 ? parent : DefaultRootWindow(display));
@@ -69,8 +70,13 @@ inline std::optional<WindowPlace> FindShownWindow(Display* display, const std::s
         }
     }
     for (const auto& child : shown) {
-        if (const std::optional<WindowPlace> inside =
+        if (std::optional<WindowPlace> inside =
                 FindShownWindow(display, name, child.second.window)) {
+            if (parent == 0) {  // the place on the screen, not in the frame
+                Window ignored = 0;
+                XTranslateCoordinates(display, inside->window, DefaultRootWindow(display), 0, 0,
+                                      &inside->x, &inside->y, &ignored);
+            }
             return inside;
         }
     }
