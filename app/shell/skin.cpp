@@ -1,5 +1,7 @@
 #include "app/shell/skin.h"
 
+#include <cmath>
+
 #include "core/text_codec.h"
 #include "core/timing.h"
 
@@ -16,6 +18,11 @@ ScreenSize ScaleDesignSize(int designWidth, int designHeight, float sizeFactor) 
 
 int ScaleDesignValue(double designUnits, float sizeFactor) {
     return TruncateTowardZero(static_cast<float>(designUnits) * sizeFactor);
+}
+
+ScreenPoint DesignPointAt(ScreenPoint clientPoint, float sizeFactor) {
+    return {static_cast<int>(std::floor(static_cast<float>(clientPoint.x) / sizeFactor)),
+            static_cast<int>(std::floor(static_cast<float>(clientPoint.y) / sizeFactor))};
 }
 
 bool StrictlyInside(const ScreenRect& rect, ScreenPoint point) {

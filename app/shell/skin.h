@@ -30,6 +30,10 @@ ScreenSize ScaleDesignSize(int designWidth, int designHeight, float sizeFactor);
 // scaled and truncated like the integral ones.
 int ScaleDesignValue(double designUnits, float sizeFactor);
 
+// The design point under a client pixel of a window drawn at `sizeFactor`
+// (the inverse of the scaling, rounded down).
+ScreenPoint DesignPointAt(ScreenPoint clientPoint, float sizeFactor);
+
 // The skins' hit rule: strictly inside, edges excluded
 // (left < x < right, top < y < bottom).
 bool StrictlyInside(const ScreenRect& rect, ScreenPoint point);
