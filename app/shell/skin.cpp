@@ -21,8 +21,10 @@ int ScaleDesignValue(double designUnits, float sizeFactor) {
 }
 
 ScreenPoint DesignPointAt(ScreenPoint clientPoint, float sizeFactor) {
-    return {static_cast<int>(std::floor(static_cast<float>(clientPoint.x) / sizeFactor)),
-            static_cast<int>(std::floor(static_cast<float>(clientPoint.y) / sizeFactor))};
+    const auto design = [sizeFactor](int client) {
+        return static_cast<int>(std::floor((static_cast<float>(client) + 0.5f) / sizeFactor));
+    };
+    return {design(clientPoint.x), design(clientPoint.y)};
 }
 
 bool StrictlyInside(const ScreenRect& rect, ScreenPoint point) {

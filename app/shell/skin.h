@@ -30,8 +30,8 @@ ScreenSize ScaleDesignSize(int designWidth, int designHeight, float sizeFactor);
 // scaled and truncated like the integral ones.
 int ScaleDesignValue(double designUnits, float sizeFactor);
 
-// The design point under a client pixel of a window drawn at `sizeFactor`
-// (the inverse of the scaling, rounded down).
+// The design point under the middle of a client pixel of a window drawn at
+// `sizeFactor`: where a click on a scaled picture lands in the picture.
 ScreenPoint DesignPointAt(ScreenPoint clientPoint, float sizeFactor);
 
 // The skins' hit rule: strictly inside, edges excluded

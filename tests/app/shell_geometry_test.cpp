@@ -56,6 +56,22 @@ TEST(FormRects, FollowTheWorkAreaAndTheSize) {
     }
 }
 
+// A click on a window drawn at a desktop scale marks the picture's pixel
+// under the middle of the clicked device pixel.
+TEST(DesignPoints, AreThePixelsUnderTheClickedDevicePixel) {
+    const struct {
+        float scale;
+        ScreenPoint device, design;
+    } cases[] = {{2.0f, {141, 181}, {70, 90}},
+                 {2.0f, {142, 183}, {71, 91}},
+                 {1.5f, {1, 2}, {1, 1}},
+                 {1.5f, {3, 0}, {2, 0}},
+                 {1.0f, {-1, 639}, {-1, 639}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DesignPointAt(c.device, c.scale), c.design) << c.scale;
+    }
+}
+
 // 82 x 1.4 = 114.8: the column line at s = 1.4 is x = 114.
 TEST(MenuButtons, AreHitStrictlyInside) {
     using enum MainMenuButton;
