@@ -16,7 +16,8 @@ enum class PopupPosition {
     // The work area's bottom-right corner, 2 pixels above its bottom.
     WorkAreaBottomRight,
     CentredInWorkArea,
-    // x = (monitor width - width) / 2, y = (monitor height + 60 - 480) / 2.
+    // x = (monitor width - width) / 2,
+    // y = (monitor height + 2 x height - 480 x the bar's scale) / 2.
     LoadingBar,
 };
 
