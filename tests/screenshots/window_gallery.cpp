@@ -95,10 +95,11 @@ std::vector<std::uint8_t>& CameraBytes() {
 
 // The face-position bar where the program lays it over the start-up form's
 // camera picture.
-QImage WithLoadingBar(QImage form, const QImage& bar, float scale) {
+QImage WithLoadingBar(QImage form, const QImage& bar) {
     QPainter painter(&form);
+    const int pictureHeight = 480 * bar.height() / kLoadingBarHeight;
     painter.drawImage((form.width() - bar.width()) / 2,
-                      bar.height() + (form.height() - ScaleDesignValue(480, scale)) / 2, bar);
+                      bar.height() + (form.height() - pictureHeight) / 2, bar);
     return form;
 }
 
@@ -155,10 +156,7 @@ void PaintMainWindow(const Lexicon& lexicon, const WindowSize& size, SkinLibrary
         }
         visit({"loading_bar_" + std::to_string(status), Paint(bar), hint, nullptr});
         if (status == 0) {
-            visit({"main_startup_bar",
-                   WithLoadingBar(startup, Paint(bar), size.desktopScale),
-                   {},
-                   nullptr});
+            visit({"main_startup_bar", WithLoadingBar(startup, Paint(bar)), {}, nullptr});
         }
     }
 }
