@@ -107,12 +107,30 @@ std::vector<SkinText> AutomaticBarTexts(FrameLayout layout, const Lexicon& lexic
     };
 }
 
-ScreenRect MainWindowFormRect(MainWindowForm form, const ScreenRect& workArea, float sizeFactor) {
+float FixedFormScale(MainWindowForm form, const ScreenRect& workArea, float desktopScale) {
+    const ScreenSize area{workArea.right - workArea.left, workArea.bottom - workArea.top};
     switch (form) {
         case MainWindowForm::Startup:
-            return CentredIn(workArea, kStartupFormSize);
+            return FittingSizeFactor(desktopScale, kStartupFormSize, area);
         case MainWindowForm::RestartCountdown:
-            return CentredIn(workArea, kRestartFormSize);
+            return FittingSizeFactor(desktopScale, kRestartFormSize, area);
+        case MainWindowForm::Docked:
+        case MainWindowForm::ButtonMenu:
+            break;
+    }
+    return 1.0f;
+}
+
+ScreenRect MainWindowFormRect(MainWindowForm form, const ScreenRect& workArea, float sizeFactor,
+                              float desktopScale) {
+    const float scale = FixedFormScale(form, workArea, desktopScale);
+    switch (form) {
+        case MainWindowForm::Startup:
+            return CentredIn(
+                workArea, ScaleDesignSize(kStartupFormSize.width, kStartupFormSize.height, scale));
+        case MainWindowForm::RestartCountdown:
+            return CentredIn(
+                workArea, ScaleDesignSize(kRestartFormSize.width, kRestartFormSize.height, scale));
         case MainWindowForm::Docked: {
             const int left = workArea.right - ScaleDesignUnits(160, sizeFactor);
             const int top = workArea.bottom - ScaleDesignUnits(122, sizeFactor);
@@ -162,7 +180,16 @@ ScreenRect MainWindowLogic::FormRect() const {
     // The primary monitor's corner, never a corner of the bounding box of all
     // monitors, which may lie on none.
     return MainWindowFormRect(form_, PrimaryWorkArea(desktop_.monitors(), desktop_.workArea()),
-                              settings_.sizeFactor);
+                              settings_.sizeFactor, settings_.desktopScale);
+}
+
+float MainWindowLogic::formScale() const {
+    return FixedFormScale(form_, PrimaryWorkArea(desktop_.monitors(), desktop_.workArea()),
+                          settings_.desktopScale);
+}
+
+ScreenPoint MainWindowLogic::ToFormPixels(ScreenPoint devicePoint) const {
+    return DesignPointAt(devicePoint, formScale());
 }
 
 void MainWindowLogic::ClearHover() {
@@ -170,7 +197,8 @@ void MainWindowLogic::ClearHover() {
     hoveredSetupButton_.reset();
 }
 
-Repaint MainWindowLogic::OnPointerMoved(ScreenPoint clientPoint) {
+Repaint MainWindowLogic::OnPointerMoved(ScreenPoint devicePoint) {
+    const ScreenPoint clientPoint = ToFormPixels(devicePoint);
     switch (form_) {
         case MainWindowForm::ButtonMenu: {
             const std::optional<MainMenuButton> hovered =
@@ -203,7 +231,8 @@ Repaint MainWindowLogic::OnPointerMoved(ScreenPoint clientPoint) {
     return Repaint::NotNeeded;
 }
 
-void MainWindowLogic::OnLeftButtonDown(ScreenPoint clientPoint) {
+void MainWindowLogic::OnLeftButtonDown(ScreenPoint devicePoint) {
+    const ScreenPoint clientPoint = ToFormPixels(devicePoint);
     if (form_ == MainWindowForm::ButtonMenu) {
         if (const auto button = MainMenuButtonAt(clientPoint, settings_.sizeFactor)) {
             Press(*button);
@@ -216,7 +245,7 @@ void MainWindowLogic::OnLeftButtonDown(ScreenPoint clientPoint) {
 }
 
 Repaint MainWindowLogic::ClearHighlightUnlessOver(ScreenPoint screenPointer) {
-    const ScreenPoint client = ToClient(screenPointer, FormRect());
+    const ScreenPoint client = ToFormPixels(ToClient(screenPointer, FormRect()));
     if (hoveredButton_ && MainMenuButtonAt(client, settings_.sizeFactor) != hoveredButton_) {
         hoveredButton_.reset();
         return Repaint::Needed;

@@ -15,7 +15,9 @@
 
 namespace veltranix {
 
-// The start-up form: the camera picture with the set-up bar below it.
+// The start-up form: the camera picture with the set-up bar below it. Its
+// sizes and the restart form's are pixels at 96 dpi, multiplied by the
+// desktop scale (FixedFormScale); the hit tests take form pixels.
 inline constexpr ScreenSize kStartupFormSize{640, 560};
 inline constexpr int kSetupBarTopY = 477;
 inline constexpr int kSetupBarHeight = 83;
@@ -23,7 +25,7 @@ inline constexpr int kSetupBarHeight = 83;
 inline constexpr int kSetupButtonsTopY = 491;
 inline constexpr int kSetupButtonsBottomY = 550;
 
-// The restart countdown form (not scaled).
+// The restart countdown form (not scaled by the size factor).
 inline constexpr ScreenSize kRestartFormSize{160, 120};
 inline constexpr ScreenRect kRestartCancelBox{88, 62, 135, 109};
 inline constexpr int kRestartCountdownStart = 10;
@@ -97,8 +99,14 @@ std::string_view CaptureFormatName(FrameLayout layout);
 // the text of key "manual" centred over button 4.
 std::vector<SkinText> AutomaticBarTexts(FrameLayout layout, const Lexicon& lexicon);
 
+// The factor the start-up and restart forms are drawn at: the desktop scale,
+// or the largest at which the work area holds the form; 1 for the forms
+// the size factor sizes.
+float FixedFormScale(MainWindowForm form, const ScreenRect& workArea, float desktopScale);
+
 // A form's screen rectangle (right = left + width, bottom = top + height).
-ScreenRect MainWindowFormRect(MainWindowForm form, const ScreenRect& workArea, float sizeFactor);
+ScreenRect MainWindowFormRect(MainWindowForm form, const ScreenRect& workArea, float sizeFactor,
+                              float desktopScale);
 
 // The button menu's hit table, client pixels of the menu form.
 std::optional<MainMenuButton> MainMenuButtonAt(ScreenPoint clientPoint, float sizeFactor);
@@ -122,10 +130,12 @@ class MainWindowLogic {
     MainWindowForm form() const { return form_; }
     // The current form's rectangle for the current work area and size.
     ScreenRect FormRect() const;
+    // The current form's FixedFormScale: device pixels per form pixel.
+    float formScale() const;
 
-    // Pointer events in client pixels of the current form.
-    Repaint OnPointerMoved(ScreenPoint clientPoint);
-    void OnLeftButtonDown(ScreenPoint clientPoint);
+    // Pointer events in device pixels of the current form's client area.
+    Repaint OnPointerMoved(ScreenPoint devicePoint);
+    void OnLeftButtonDown(ScreenPoint devicePoint);
     // From the tracking loop each frame (screen pixels): forgets the hovered
     // button unless the pointer is still over it.
     Repaint ClearHighlightUnlessOver(ScreenPoint screenPointer);
@@ -164,7 +174,7 @@ class MainWindowLogic {
     std::string_view menuSkin() const;
     std::optional<MainMenuButton> hoveredButton() const { return hoveredButton_; }
     std::optional<SetupBarButton> hoveredSetupButton() const { return hoveredSetupButton_; }
-    // The outline to draw, if any, in client pixels, and its pen.
+    // The outline to draw, if any, in form pixels, and its pen.
     std::optional<ScreenRect> hoverOutline() const;
     int hoverOutlinePenWidth() const;
     // The countdown digit of the restart form.
@@ -178,6 +188,7 @@ class MainWindowLogic {
     void FinishSetupSwitch();
     void RecordForm(MainWindowForm form);
     void ClearHover();
+    ScreenPoint ToFormPixels(ScreenPoint devicePoint) const;
 
     ShellActionsPort& actions_;
     const DesktopPort& desktop_;

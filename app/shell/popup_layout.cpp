@@ -46,20 +46,23 @@ constexpr std::array<PopupTraits, 10> kPopups{{
 // picture's height less two bar heights, halved.
 constexpr int kLoadingBarPictureHeight = 480;
 
-ScreenSize SizeOf(const PopupTraits& traits, const PopupDesktop& desktop) {
+ScreenSize DesignSizeOf(const PopupTraits& traits, const PopupDesktop& desktop) {
     if (traits.kind == PopupKind::LoadingBar) {
         return {desktop.positionHintWidth, traits.designHeight};
     }
-    if (traits.scaling == Scaling::Pixels) {
-        return {traits.designWidth, traits.designHeight};
-    }
-    ScreenSize size = ScaleDesignSize(traits.designWidth, traits.designHeight,
-                                      PopupSizeFactor(traits.kind, desktop));
+    return {traits.designWidth, traits.designHeight};
+}
+
+ScreenSize SizeOf(const PopupTraits& traits, const PopupDesktop& desktop) {
+    const ScreenSize design = DesignSizeOf(traits, desktop);
+    ScreenSize size =
+        ScaleDesignSize(design.width, design.height, PopupSizeFactor(traits.kind, desktop));
     size.width += traits.extraWidthPx;
     return size;
 }
 
-ScreenPoint TopLeftOf(PopupPosition position, ScreenSize size, const PopupDesktop& desktop) {
+ScreenPoint TopLeftOf(PopupPosition position, ScreenSize size, float scale,
+                      const PopupDesktop& desktop) {
     const ScreenRect& work = desktop.workArea;
     const ScreenRect& monitor = desktop.monitor;
     const int monitorWidth = monitor.right - monitor.left;
@@ -72,7 +75,9 @@ ScreenPoint TopLeftOf(PopupPosition position, ScreenSize size, const PopupDeskto
                     work.top + (work.bottom - work.top - size.height) / 2};
         case PopupPosition::LoadingBar:
             return {monitor.left + (monitorWidth - size.width) / 2,
-                    monitor.top + (monitorHeight + 2 * size.height - kLoadingBarPictureHeight) / 2};
+                    monitor.top + (monitorHeight + 2 * size.height -
+                                   ScaleDesignValue(kLoadingBarPictureHeight, scale)) /
+                                      2};
         case PopupPosition::CentredOnScreen:
             break;
     }
@@ -92,9 +97,11 @@ ScreenPoint InsideWorkArea(ScreenPoint corner, ScreenSize size, const ScreenRect
 float PopupSizeFactor(PopupKind kind, const PopupDesktop& desktop) {
     const PopupTraits& traits = TraitsOf(kind);
     const ScreenRect& work = desktop.workArea;
-    return FittingSizeFactor(desktop.sizeFactor,
-                             {traits.designWidth + traits.extraWidthPx, traits.designHeight},
-                             {work.right - work.left, work.bottom - work.top});
+    const ScreenSize design = DesignSizeOf(traits, desktop);
+    return FittingSizeFactor(
+        traits.scaling == Scaling::Pixels ? desktop.desktopScale : desktop.sizeFactor,
+        {design.width + traits.extraWidthPx, design.height},
+        {work.right - work.left, work.bottom - work.top});
 }
 
 const PopupTraits& TraitsOf(PopupKind kind) {
@@ -110,7 +117,8 @@ PopupLayout PopupLayoutFor(PopupKind kind, PopupOrigin origin, const PopupDeskto
     PopupLayout layout;
     layout.size = SizeOf(traits, desktop);
     const ScreenPoint corner =
-        InsideWorkArea(TopLeftOf(position, layout.size, desktop), layout.size, desktop.workArea);
+        InsideWorkArea(TopLeftOf(position, layout.size, PopupSizeFactor(kind, desktop), desktop),
+                       layout.size, desktop.workArea);
     layout.window = {corner.x, corner.y, corner.x + layout.size.width,
                      corner.y + layout.size.height};
     switch (traits.pointerOnOpen) {

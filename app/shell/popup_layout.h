@@ -16,7 +16,8 @@ enum class PopupPosition {
     // The work area's bottom-right corner, 2 pixels above its bottom.
     WorkAreaBottomRight,
     CentredInWorkArea,
-    // x = (monitor width - width) / 2, y = (monitor height + 60 - 480) / 2.
+    // x = (monitor width - width) / 2,
+    // y = (monitor height + 2 x height - 480 x the bar's scale) / 2.
     LoadingBar,
 };
 
@@ -29,8 +30,9 @@ enum class PointerConfinement { None, Window };
 enum class PopupBorder { Thin, None };
 
 // A popup's fixed traits. Sizes are in design units scaled by the size
-// factor, except where `scaled` says the size is in pixels; the loading
-// bar's width is the lexicon's positionHintWidth.
+// factor, except where `scaling` says the size is in pixels at 96 dpi,
+// multiplied by the desktop scale; the loading bar's width is the
+// lexicon's positionHintWidth.
 struct PopupTraits {
     PopupKind kind;
     std::string_view className;
@@ -56,6 +58,7 @@ struct PopupDesktop {
     float sizeFactor = 1.0f;
     int positionHintWidth = 0;
     ScreenPoint pointer;
+    float desktopScale = 1.0f;
 };
 
 // Where a popup opens and what it does to the pointer.
@@ -70,8 +73,9 @@ struct PopupLayout {
     std::optional<ScreenRect> pointerBounds;
 };
 
-// The factor a popup is drawn at: the desktop's size factor, or the largest
-// at which the work area holds the popup (a scaled desktop, a small screen).
+// The factor a popup is drawn at: the desktop's size factor (the desktop
+// scale for a popup sized in pixels), or the largest at which the work area
+// holds the popup (a scaled desktop, a small screen).
 float PopupSizeFactor(PopupKind kind, const PopupDesktop& desktop);
 
 // The exit confirmation opened from the set-up bar is centred on the screen;

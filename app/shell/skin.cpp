@@ -1,5 +1,7 @@
 #include "app/shell/skin.h"
 
+#include <cmath>
+
 #include "core/text_codec.h"
 #include "core/timing.h"
 
@@ -16,6 +18,13 @@ ScreenSize ScaleDesignSize(int designWidth, int designHeight, float sizeFactor) 
 
 int ScaleDesignValue(double designUnits, float sizeFactor) {
     return TruncateTowardZero(static_cast<float>(designUnits) * sizeFactor);
+}
+
+ScreenPoint DesignPointAt(ScreenPoint clientPoint, float sizeFactor) {
+    const auto design = [sizeFactor](int client) {
+        return static_cast<int>(std::floor((static_cast<float>(client) + 0.5f) / sizeFactor));
+    };
+    return {design(clientPoint.x), design(clientPoint.y)};
 }
 
 bool StrictlyInside(const ScreenRect& rect, ScreenPoint point) {

@@ -30,6 +30,10 @@ ScreenSize ScaleDesignSize(int designWidth, int designHeight, float sizeFactor);
 // scaled and truncated like the integral ones.
 int ScaleDesignValue(double designUnits, float sizeFactor);
 
+// The design point under the middle of a client pixel of a window drawn at
+// `sizeFactor`: where a click on a scaled picture lands in the picture.
+ScreenPoint DesignPointAt(ScreenPoint clientPoint, float sizeFactor);
+
 // The skins' hit rule: strictly inside, edges excluded
 // (left < x < right, top < y < bottom).
 bool StrictlyInside(const ScreenRect& rect, ScreenPoint point);

@@ -21,8 +21,11 @@ MainWindowWidget::MainWindowWidget(MainWindowLogic& logic, const Lexicon& lexico
 
 QRect MainWindowWidget::PictureRect() const {
     switch (logic_.form()) {
-        case MainWindowForm::Startup:
-            return QRect(0, 0, kStartupPictureWidth, kStartupPictureHeight);
+        case MainWindowForm::Startup: {
+            const float scale = logic_.formScale();
+            return QRect(0, 0, ScaleDesignValue(kStartupPictureWidth, scale),
+                         ScaleDesignValue(kStartupPictureHeight, scale));
+        }
         case MainWindowForm::Docked:
             return deviceRect();
         case MainWindowForm::ButtonMenu:
@@ -30,6 +33,15 @@ QRect MainWindowWidget::PictureRect() const {
             break;
     }
     return {};
+}
+
+QSize MainWindowWidget::PictureSize() const {
+    // The start-up picture is made at the camera's size and drawn scaled
+    // smoothly; the docked one at the size it is shown.
+    if (logic_.form() == MainWindowForm::Startup) {
+        return QSize(kStartupPictureWidth, kStartupPictureHeight);
+    }
+    return PictureRect().size();
 }
 
 void MainWindowWidget::SetCameraViewShown(bool shown) {
@@ -45,8 +57,9 @@ void MainWindowWidget::ShowCameraFrame(const CaptureFrame& frame) {
     if (!isVisible() || !cameraViewShown_ || area.isEmpty()) {
         return;
     }
-    if (picture_.size() != area.size()) {
-        picture_ = QImage(area.size(), QImage::Format_RGB32);
+    const QSize size = PictureSize();
+    if (picture_.size() != size) {
+        picture_ = QImage(size, QImage::Format_RGB32);
     }
     auto* words = reinterpret_cast<std::uint32_t*>(picture_.bits());
     RenderFramePreview(frame, picture_.width(), picture_.height(),
@@ -67,6 +80,9 @@ void MainWindowWidget::OnLeftButtonDown(ScreenPoint clientPoint) {
 }
 
 void MainWindowWidget::Paint(QPainter& painter) {
+    // Pictures and artwork in device pixels, texts and lines in form pixels
+    // scaled to device pixels: sharp at any desktop scale.
+    const float scale = logic_.formScale();
     switch (logic_.form()) {
         case MainWindowForm::Startup:
             PaintPicture(painter);
@@ -80,8 +96,11 @@ void MainWindowWidget::Paint(QPainter& painter) {
             break;
         case MainWindowForm::RestartCountdown:
             PaintSkin(painter, kRestartSkin);
-            PaintSkinText(painter, logic_.CountdownText());
             break;
+    }
+    painter.scale(scale, scale);
+    if (logic_.form() == MainWindowForm::RestartCountdown) {
+        PaintSkinText(painter, logic_.CountdownText());
     }
     if (const std::optional<ScreenRect> outline = logic_.hoverOutline()) {
         PaintOutline(painter, *outline, logic_.hoverOutlinePenWidth(), kHoverOutlineColour);
@@ -90,9 +109,16 @@ void MainWindowWidget::Paint(QPainter& painter) {
 
 void MainWindowWidget::PaintPicture(QPainter& painter) {
     const QRect area = PictureRect();
-    if (cameraViewShown_ && picture_.size() == area.size() && health_ == CameraHealth::Streaming) {
-        // One to one: the picture was made at the size it is shown.
-        painter.drawImage(area.topLeft(), picture_);
+    if (cameraViewShown_ && picture_.size() == PictureSize() &&
+        health_ == CameraHealth::Streaming) {
+        if (picture_.size() == area.size()) {
+            painter.drawImage(area.topLeft(), picture_);
+        } else {
+            painter.save();
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(area, picture_);
+            painter.restore();
+        }
     } else {
         painter.fillRect(area, QColor(30, 30, 30));
     }
@@ -103,7 +129,7 @@ void MainWindowWidget::PaintPicture(QPainter& painter) {
         logic_.markerGridShown()) {
         // The held calibration: a grid over the picture, blinking.
         QPen pen(QColor(255, 230, 0));
-        pen.setWidth(3);
+        pen.setWidth(ScaleDesignValue(3, logic_.formScale()));
         painter.setPen(pen);
         for (int column = 1; column < 4; ++column) {
             const int x = area.left() + area.width() * column / 4;
@@ -121,11 +147,14 @@ void MainWindowWidget::PaintCameraTrouble(QPainter& painter, const QRect& area) 
         health_ == CameraHealth::Frozen ? LexiconKey::CameraFrozen : LexiconKey::CameraLost;
     const bool waiting = !waitingWords_.empty();
     // The waiting words carry the device and the system's reason: smaller.
-    QFont font = SkinQFont({logic_.form() == MainWindowForm::Startup && !waiting ? 28 : 16, 0,
-                            FontWeight::Bold, Underline::No});
+    const float scale = logic_.formScale();
+    const int heightPx = logic_.form() == MainWindowForm::Startup && !waiting ? 28 : 16;
+    QFont font = SkinQFont({ScaleDesignValue(heightPx, scale), 0, FontWeight::Bold, Underline::No});
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(area.adjusted(6, 6, -6, -6), Qt::AlignCenter | Qt::TextWordWrap,
+    const int margin = ScaleDesignValue(6, scale);
+    painter.drawText(area.adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignCenter | Qt::TextWordWrap,
                      QString::fromStdString(waiting ? waitingWords_ : lexicon_.text(key)));
 }
 
@@ -133,28 +162,41 @@ void MainWindowWidget::PaintSetupBar(QPainter& painter) {
     const SetupBarKind bar = logic_.setupBar();
     const std::string_view skin =
         bar == SetupBarKind::Automatic ? kAutomaticBarSkin : kManualBarSkin;
-    painter.drawPixmap(0, kSetupBarTopY,
-                       skins().Render(skin, QSize(kStartupFormSize.width, kSetupBarHeight)));
+    // The artwork is rendered at its size in device pixels, the rest drawn
+    // in form pixels.
+    const float scale = logic_.formScale();
+    const int barTop = ScaleDesignValue(kSetupBarTopY, scale);
+    painter.drawPixmap(
+        0, barTop,
+        skins().Render(skin, QSize(deviceRect().width(), deviceRect().height() - barTop)));
     if (bar == SetupBarKind::Automatic) {
+        painter.save();
+        painter.scale(scale, scale);
         for (const SkinText& text : AutomaticBarTexts(layout_, lexicon_)) {
             PaintSkinText(painter, text);
         }
+        painter.restore();
     } else if (logic_.eyesMarkedBlinking()) {
-        const QPixmap& okEyes = skins().Render(kEyesMarkedBitmap, QSize(128, 62));
-        const QPoint origin(kEyesMarkedBitmapOrigin.x, kEyesMarkedBitmapOrigin.y);
-        painter.drawPixmap(origin, okEyes);
-        PaintOutline(
-            painter,
-            {origin.x(), origin.y(), origin.x() + okEyes.width(), origin.y() + okEyes.height()},
-            kEyesMarkedFramePenWidth, logic_.eyesMarkedFrameColour());
+        const ScreenRect frame =
+            ScaleDesignRect({kEyesMarkedBitmapOrigin.x, kEyesMarkedBitmapOrigin.y,
+                             kEyesMarkedBitmapOrigin.x + 128, kEyesMarkedBitmapOrigin.y + 62},
+                            scale);
+        painter.drawPixmap(frame.left, frame.top,
+                           skins().Render(kEyesMarkedBitmap, QSize(frame.right - frame.left,
+                                                                   frame.bottom - frame.top)));
+        PaintOutline(painter, frame, ScaleDesignValue(kEyesMarkedFramePenWidth, scale),
+                     logic_.eyesMarkedFrameColour());
     }
     if (!notice_.empty()) {
+        painter.save();
+        painter.scale(scale, scale);
         painter.setFont(SkinQFont({16, 0, FontWeight::Bold, Underline::No}));
         painter.setPen(Qt::white);
         painter.fillRect(QRect(0, kSetupBarTopY - 26, kStartupFormSize.width, 24),
                          QColor(0, 0, 0, 160));
         painter.drawText(QRect(0, kSetupBarTopY - 26, kStartupFormSize.width, 24), Qt::AlignCenter,
                          QString::fromStdString(notice_));
+        painter.restore();
     }
 }
 

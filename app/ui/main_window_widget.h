@@ -43,7 +43,9 @@ class MainWindowWidget final : public SkinnedWindow {
     void Paint(QPainter& painter) override;
 
   private:
+    // Where the camera picture is shown (device pixels) and the size it is made at.
     QRect PictureRect() const;
+    QSize PictureSize() const;
     void PaintPicture(QPainter& painter);
     void PaintSetupBar(QPainter& painter);
     void PaintCameraTrouble(QPainter& painter, const QRect& area);

@@ -20,14 +20,20 @@ void ManualEyeWidget::SetStillFrame(const CaptureFrame& frame) {
     update();
 }
 
+float ManualEyeWidget::scale() const {
+    return static_cast<float>(deviceRect().width()) /
+           static_cast<float>(kManualEyeWindowSize.width);
+}
+
 void ManualEyeWidget::OnPointerMoved(ScreenPoint clientPoint) {
-    if (logic_.OnPointerMoved(clientPoint) == Repaint::Needed) {
+    if (logic_.OnPointerMoved(DesignPointAt(clientPoint, scale())) == Repaint::Needed) {
         update();
     }
 }
 
 void ManualEyeWidget::OnLeftButtonDown(ScreenPoint clientPoint) {
-    logic_.OnLeftButtonDown(clientPoint);
+    // The logic works in camera pixels.
+    logic_.OnLeftButtonDown(DesignPointAt(clientPoint, scale()));
     update();
 }
 
@@ -37,7 +43,20 @@ void ManualEyeWidget::Paint(QPainter& painter) {
     if (still_.isNull()) {
         return;
     }
-    painter.drawImage(0, 0, still_);
+    // The picture scaled smoothly to device pixels; lines and texts drawn in
+    // camera pixels scaled, sharp.
+    const float factor = scale();
+    if (factor == 1.0f) {
+        painter.drawImage(0, 0, still_);
+    } else {
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(0, 0, ScaleDesignValue(kFrameWidth, factor),
+                                ScaleDesignValue(kFrameHeight, factor)),
+                          still_);
+        painter.restore();
+    }
+    painter.scale(factor, factor);
     if (const std::optional<Crosshair> cross = logic_.CrosshairView()) {
         QPen pen(ToQColor(kCrosshairColour));
         pen.setWidth(kCrosshairPenWidth);

@@ -11,7 +11,8 @@ namespace veltranix {
 
 // The manual eye positions window: a still camera picture with the eye
 // markers, the crosshair and the verdict on the pair, painted from its
-// logic; pointer moves and clicks go to the logic. Never takes the focus.
+// logic; pointer moves and clicks go to the logic in camera pixels. Never
+// takes the focus.
 class ManualEyeWidget final : public SkinnedWindow {
   public:
     ManualEyeWidget(ManualEyeWindow& logic, const Lexicon& lexicon, SkinLibrary& skins);
@@ -26,6 +27,10 @@ class ManualEyeWidget final : public SkinnedWindow {
     void Paint(QPainter& painter) override;
 
   private:
+    // Device pixels per camera pixel: the window is placed at a multiple
+    // of its size in camera pixels.
+    float scale() const;
+
     ManualEyeWindow& logic_;
     const Lexicon& lexicon_;
     QImage still_;

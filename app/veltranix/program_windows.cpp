@@ -467,8 +467,12 @@ PopupDesktop ProgramWindows::popupDesktop() const {
     const ScreenRect mainWindow =
         mainLogic_ ? mainLogic_->FormRect() : PrimaryWorkArea(monitors, workArea);
     const ScreenRect monitor = MonitorHolding(monitors, mainWindow, workArea);
-    return {monitor, WorkAreaShare(monitor, workArea), services_.settings.sizeFactor,
-            services_.lexicon.positionHintWidth, services_.desktop.pointerPosition()};
+    return {monitor,
+            WorkAreaShare(monitor, workArea),
+            services_.settings.sizeFactor,
+            services_.lexicon.positionHintWidth,
+            services_.desktop.pointerPosition(),
+            services_.settings.desktopScale};
 }
 
 void ProgramWindows::placePopup(SkinnedWindow& window, PopupKind popup, PopupOrigin origin) {
@@ -712,13 +716,17 @@ void ProgramWindows::confineToShownPopup() {
 }
 
 void ProgramWindows::openManualEyes() {
-    // Over the start-up form's camera picture, leaving its set-up bar free.
-    const ScreenRect form = MainWindowFormRect(
-        MainWindowForm::Startup,
-        PrimaryWorkArea(services_.desktop.monitors(), services_.desktop.workArea()),
-        services_.settings.sizeFactor);
-    manualEyes_.open({form.left, form.top, form.left + kManualEyeWindowSize.width,
-                      form.top + kManualEyeWindowSize.height});
+    // Over the start-up form's camera picture at the form's scale, leaving
+    // its set-up bar free.
+    const ScreenRect workArea =
+        PrimaryWorkArea(services_.desktop.monitors(), services_.desktop.workArea());
+    const float desktopScale = services_.settings.desktopScale;
+    const ScreenRect form = MainWindowFormRect(MainWindowForm::Startup, workArea,
+                                               services_.settings.sizeFactor, desktopScale);
+    const ScreenSize size =
+        ScaleDesignSize(kManualEyeWindowSize.width, kManualEyeWindowSize.height,
+                        FixedFormScale(MainWindowForm::Startup, workArea, desktopScale));
+    manualEyes_.open({form.left, form.top, form.left + size.width, form.top + size.height});
 }
 
 void ProgramWindows::onEyePairConfirmed(bool confirmed) {

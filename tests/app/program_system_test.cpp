@@ -1061,7 +1061,22 @@ TEST_P(DesktopSetupTest, WindowsKeepToThePrimaryMonitorAtTheDesktopsScale) {
     RunningProgram program(testing::SteeredProgramArguments(VELTRANIX_PROGRAM, face_->control(),
                                                             folder_.path() / "config"),
                            environment);
+    // The start-up form and the face-position bar at the desktop scale; the
+    // form as large as the 1080 rows hold it (640 x 560 at 96 dpi).
+    const int startupHeight = std::min(560 * s, 1080);
     std::optional<WindowPlace> main;
+    std::optional<WindowPlace> bar;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            main = screen_.Find("Veltranix");
+            bar = screen_.Find("BarraDeCarga");
+            return main && main->height == startupHeight && bar;
+        },
+        90))
+        << "no start-up form: " << OpenWindowNames();
+    EXPECT_EQ(main->width, 640 * startupHeight / 560);
+    EXPECT_TRUE(inside(*main) && inside(*bar)) << OpenWindowNames();
+    EXPECT_EQ(bar->height, 30 * s);
     ASSERT_TRUE(WaitFor(
         [&] {
             main = screen_.Find("Veltranix");

@@ -25,27 +25,45 @@ constexpr ScreenRect kWorkArea{0, 0, 1280, 984};
 constexpr auto kNone = std::nullopt;
 
 // tamany 2: 224 x 168 at right - 224, bottom - 170; the menu 224 x 336.
+// The start-up and restart forms follow the desktop scale, not the size,
+// and shrink to the work area (1040 / 560 on a 1920 x 1080 screen).
 TEST(FormRects, FollowTheWorkAreaAndTheSize) {
     using enum MainWindowForm;
     const struct {
         MainWindowForm form;
         float sizeFactor;
+        float desktopScale;
         ScreenRect workArea;
         ScreenRect expected;
     } cases[] = {
-        {Docked, 1.4f, kWorkArea, {1056, 814, 1280, 982}},
-        {ButtonMenu, 1.4f, kWorkArea, {1056, 648, 1280, 984}},
-        {Docked, 1.2f, kWorkArea, {1088, 838, 1280, 982}},
-        {ButtonMenu, 1.2f, kWorkArea, {1088, 696, 1280, 984}},
-        {Docked, 1.0f, kWorkArea, {1120, 862, 1280, 982}},
-        {ButtonMenu, 1.0f, kWorkArea, {1120, 744, 1280, 984}},
-        {Startup, 1.4f, kWorkArea, {320, 212, 960, 772}},
-        {Startup, 1.0f, {0, 28, 1920, 1080}, {640, 274, 1280, 834}},
-        {RestartCountdown, 1.4f, kWorkArea, {560, 432, 720, 552}},
+        {Docked, 1.4f, 1.0f, kWorkArea, {1056, 814, 1280, 982}},
+        {ButtonMenu, 1.4f, 1.0f, kWorkArea, {1056, 648, 1280, 984}},
+        {Docked, 1.2f, 1.0f, kWorkArea, {1088, 838, 1280, 982}},
+        {ButtonMenu, 1.2f, 1.0f, kWorkArea, {1088, 696, 1280, 984}},
+        {Docked, 1.0f, 1.0f, kWorkArea, {1120, 862, 1280, 982}},
+        {ButtonMenu, 1.0f, 1.0f, kWorkArea, {1120, 744, 1280, 984}},
+        {Startup, 1.4f, 1.0f, kWorkArea, {320, 212, 960, 772}},
+        {Startup, 1.0f, 1.0f, {0, 28, 1920, 1080}, {640, 274, 1280, 834}},
+        {RestartCountdown, 1.4f, 1.0f, kWorkArea, {560, 432, 720, 552}},
+        {Startup, 1.0f, 2.0f, {0, 0, 3840, 2100}, {1280, 490, 2560, 1610}},
+        {Startup, 2.0f, 2.0f, {0, 0, 1920, 1040}, {366, 0, 1554, 1040}},
+        {RestartCountdown, 1.0f, 2.0f, {0, 0, 1920, 1040}, {800, 400, 1120, 640}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(MainWindowFormRect(c.form, c.workArea, c.sizeFactor), c.expected)
-            << static_cast<int>(c.form) << " at " << c.sizeFactor;
+        EXPECT_EQ(MainWindowFormRect(c.form, c.workArea, c.sizeFactor, c.desktopScale), c.expected)
+            << static_cast<int>(c.form) << " at " << c.sizeFactor << ", " << c.desktopScale;
+    }
+}
+
+// A click on a window drawn at a desktop scale marks the picture's pixel
+// under the middle of the clicked device pixel.
+TEST(DesignPoints, AreThePixelsUnderTheClickedDevicePixel) {
+    const struct {
+        float scale;
+        ScreenPoint device, design;
+    } cases[] = {{2.0f, {141, 183}, {70, 91}}, {1.5f, {1, 2}, {1, 1}}, {1.5f, {3, 0}, {2, 0}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DesignPointAt(c.device, c.scale), c.design) << c.scale;
     }
 }
 
@@ -179,7 +197,7 @@ TEST(MonitorLayouts, KeepWindowsAndPointerOnOneMonitor) {
     for (const auto& c : cases) {
         const ScreenRect dockArea = PrimaryWorkArea(c.monitors, c.workArea);
         const ScreenRect docked =
-            MainWindowFormRect(MainWindowForm::Docked, dockArea, c.sizeFactor);
+            MainWindowFormRect(MainWindowForm::Docked, dockArea, c.sizeFactor, 1.0f);
         EXPECT_EQ(docked, c.docked) << c.sizeFactor;
         const ScreenRect monitor = MonitorHolding(c.monitors, docked, c.workArea);
         const PopupDesktop desktop{

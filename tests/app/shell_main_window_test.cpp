@@ -201,6 +201,9 @@ TEST(SetupBarPresses, ActOnTheButtonUnderThePointer) {
         ScreenPoint click;
         bool eyesMarked;
         EventJournal expected;
+        // Clicks in device pixels: at 2 the work area (1280 x 984) holds
+        // the form at 984 / 560.
+        float desktopScale = 1.0f;
     } cases[] = {
         {kAuto, {200, 500}, false, OpenedFromSetup("open MouseOptions from SetupBarAutomatic")},
         {kAuto, {600, 500}, false, OpenedFromSetup("open ExitConfirmation from SetupBarAutomatic")},
@@ -209,9 +212,12 @@ TEST(SetupBarPresses, ActOnTheButtonUnderThePointer) {
         {kManual, {20, 500}, false, {"clear marks"}},
         {kManual, {150, 500}, false, {}},
         {kManual, {150, 500}, true, {"start marked"}},
+        {kAuto, {351, 878}, false, OpenedFromSetup("open MouseOptions from SetupBarAutomatic"), 2},
+        {kAuto, {333, 878}, false, {}, 2},
     };
     for (const auto& c : cases) {
         MainWindowRig rig;
+        rig.settings.desktopScale = c.desktopScale;
         rig.actions.eyesMarked = c.eyesMarked;
         rig.In(MainWindowForm::Startup).SetSetupBar(c.bar);
         rig.logic.OnLeftButtonDown(c.click);

@@ -97,17 +97,20 @@ std::vector<std::uint8_t>& CameraBytes() {
 // camera picture.
 QImage WithLoadingBar(QImage form, const QImage& bar) {
     QPainter painter(&form);
+    const int pictureHeight = 480 * bar.height() / kLoadingBarHeight;
     painter.drawImage((form.width() - bar.width()) / 2,
-                      kLoadingBarHeight + (form.height() - 480) / 2, bar);
+                      bar.height() + (form.height() - pictureHeight) / 2, bar);
     return form;
 }
 
 void PaintMainWindow(const Lexicon& lexicon, const WindowSize& size, SkinLibrary& skins,
                      const PictureVisit& visit) {
-    FakeDesktop desktop;
+    // Room for the start-up form at the desktop scale.
+    FakeDesktop desktop({3840, 2160});
     Settings settings;
     settings.tamany = size.tamany;
     settings.sizeFactor = size.sizeFactor;
+    settings.desktopScale = size.desktopScale;
     OpenWindows open;
     RecordingShellActions follower;
     MainWindowLogic logic(follower, desktop, settings, open);
@@ -139,7 +142,9 @@ void PaintMainWindow(const Lexicon& lexicon, const WindowSize& size, SkinLibrary
 
     TrackingShared shared;
     LoadingBarWidget bar(shared, lexicon, skins);
-    bar.resize(lexicon.positionHintWidth, kLoadingBarHeight);
+    const ScreenSize barSize =
+        ScaleDesignSize(lexicon.positionHintWidth, kLoadingBarHeight, size.desktopScale);
+    bar.resize(barSize.width, barSize.height);
     for (std::int32_t status : {0, 1, 2, 3, 4, 5, 6, 100}) {
         const LoadingBarView view =
             LoadingBarViewFor(lexicon.positionHintWidth, status, 150, false, lexicon);
@@ -276,7 +281,8 @@ void PaintClickTypeMenus(const Lexicon& lexicon, const WindowSize& size, SkinLib
     }
 }
 
-void PaintManualEyeWindow(const Lexicon& lexicon, SkinLibrary& skins, const PictureVisit& visit) {
+void PaintManualEyeWindow(const Lexicon& lexicon, float desktopScale, SkinLibrary& skins,
+                          const PictureVisit& visit) {
     std::vector<BoxedText> verdicts;
     for (const LexiconKey key : {LexiconKey::Pos, LexiconKey::Near, LexiconKey::Far,
                                  LexiconKey::Tilt, LexiconKey::EyesEdge}) {
@@ -287,7 +293,9 @@ void PaintManualEyeWindow(const Lexicon& lexicon, SkinLibrary& skins, const Pict
     QuietEyeActions actions;
     ManualEyeWindow logic(actions, {});
     ManualEyeWidget widget(logic, lexicon, skins);
-    widget.resize(kManualEyeWindowSize.width, kManualEyeWindowSize.height);
+    const ScreenSize windowSize =
+        ScaleDesignSize(kManualEyeWindowSize.width, kManualEyeWindowSize.height, desktopScale);
+    widget.resize(windowSize.width, windowSize.height);
     CaptureFrame frame{CameraBytes(), FrameLayout::Yuy2};
     widget.SetStillFrame(frame);
     logic.OnPointerMoved({300, 260});
@@ -380,6 +388,7 @@ void PaintWindows(const Lexicon& lexicon, const WindowSize& unscaled, const Pict
     const QByteArray scale = qgetenv("VELTRANIX_DESKTOP_SCALE");
     if (!scale.isEmpty() && scale.toFloat() > 0.0f) {
         size.sizeFactor *= scale.toFloat();
+        size.desktopScale = scale.toFloat();
     }
     SkinLibrary skins;
     PaintMainWindow(lexicon, size, skins, visit);
@@ -387,7 +396,7 @@ void PaintWindows(const Lexicon& lexicon, const WindowSize& unscaled, const Pict
     PaintOptionsMenus(lexicon, size, skins, visit);
     PaintClickTypeMenus(lexicon, size, skins, visit);
     if (size.tamany == 0) {
-        PaintManualEyeWindow(lexicon, skins, visit);
+        PaintManualEyeWindow(lexicon, size.desktopScale, skins, visit);
     }
     PaintMacroWindows(lexicon, size, skins, visit);
 }

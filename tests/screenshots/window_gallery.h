@@ -22,6 +22,7 @@ struct WindowSize {
     int tamany;
     float sizeFactor;
     const char* suffix;
+    float desktopScale = 1.0f;
 };
 inline constexpr WindowSize kWindowSizes[] = {
     {0, 1.0f, "_size0"}, {1, 1.2f, "_size1"}, {2, 1.4f, "_size2"}};
