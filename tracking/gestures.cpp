@@ -63,6 +63,9 @@ constexpr double kOpenerDarkRatio = 1.08;
 constexpr int kOpenerFrames = 3;
 // Normalised values below this count as dark.
 constexpr double kDarkBelow = -1.2;
+// Eye patches this much lighter than their references show lids down: a face
+// changed that way is not taken as the reference, whatever the time.
+constexpr double kCloserDarkRatio = 0.8;
 
 // The patch at (left, top): its values, their mean and mean deviation; false
 // outside the image.
@@ -399,6 +402,7 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     double eyePart = 0.0;
     double mouthPart = 0.0;
     bool eyesOpener = false;
+    bool eyesCloser = false;
     std::optional<PatchReference::Change> eyeChanges[2];
     for (int eye = 0; eye < 2 && eyesBound; ++eye) {
         eyeChanges[eye] = eyeReferences[eye]->change(eyeCorners[eye].x, eyeCorners[eye].y, current);
@@ -408,12 +412,16 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         eyePart = std::min(eyeChanges[0]->difference, eyeChanges[1]->difference) / kEyeClosedChange;
         held.eyeClosure = eyePart;
         double darker = 0.0;
+        double lighter = std::numeric_limits<double>::max();
         for (int eye = 0; eye < 2; ++eye) {
-            darker = std::max(darker, eyeChanges[eye]->darkShare /
-                                          std::max(eyeReferences[eye]->darkShare, 0.001));
+            const double ratio =
+                eyeChanges[eye]->darkShare / std::max(eyeReferences[eye]->darkShare, 0.001);
+            darker = std::max(darker, ratio);
+            lighter = std::min(lighter, ratio);
         }
         // Darker than the reference: the eyes opened since it was taken.
         eyesOpener = darker >= kOpenerDarkRatio;
+        eyesCloser = lighter < kCloserDarkRatio;
     }
     const std::optional<PatchReference::Change> mouthChange =
         mouthBound ? mouthReference_.change(corners.mouth.x, corners.mouth.y, current)
@@ -432,7 +440,9 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     };
     if (eyeChanges[0] && eyeChanges[1]) {
         openerFrames_ = eyesOpener && eyePart >= 1.0 ? openerFrames_ + 1 : 0;
-        if (relearn(eyesChanged_, eyePart >= 0.5) || openerFrames_ >= kOpenerFrames) {
+        // Eyes kept shut past the relearning time are not the face at rest.
+        if (relearn(eyesChanged_, eyePart >= 0.5 && !eyesCloser) ||
+            openerFrames_ >= kOpenerFrames) {
             takeEyes();
             eyesChanged_ = {};
             openerFrames_ = 0;
