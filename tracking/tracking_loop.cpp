@@ -445,17 +445,10 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     report_.mouthOpening = held.mouthOpening;
     report_.gestureBuilding = held.building;
     if (held.building) {
-        // The click lands where the user aimed: the head moves the pointer no
-        // more, and the drift of the frames before the activity rose so far is undone.
+        // The click lands where the user aimed: the head moves the pointer no more.
         pointerTarget_ = previousTarget_;
-        if (!wasBuilding_ && !recentTargets_.empty() &&
-            std::hypot(recentTargets_.front().x - pointerTarget_.x,
-                       recentTargets_.front().y - pointerTarget_.y) <= kUndoneDriftPixels) {
-            pointerTarget_ = recentTargets_.front();
-        }
         report_.target = pointerTarget_;
     }
-    wasBuilding_ = held.building;
 
     std::optional<std::pair<int, TriggerKind>> trigger;
     if (eyes.fired && eyeKind) {
@@ -478,10 +471,6 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     previousTrackedX_ = motion.trackedX;
     previousTrackedY_ = motion.trackedY;
     previousTarget_ = pointerTarget_;
-    recentTargets_.push_back(pointerTarget_);
-    if (recentTargets_.size() > kDriftFrames) {
-        recentTargets_.pop_front();
-    }
 
     pointer = ports_.desktop.pointerPosition();
     report_.pointer = pointer;
@@ -532,8 +521,6 @@ void TrackingLoop::runReset() {
     shared_.headPaused.store(false);
     reanchorPending_ = true;
     previousTarget_ = screenCentre();
-    recentTargets_.clear();
-    wasBuilding_ = false;
     previousTrackedX_ = screenCentre().x;
     previousTrackedY_ = screenCentre().y;
     ports_.settingsActions.applyWebcamSettings();

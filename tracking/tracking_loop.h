@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -168,13 +167,6 @@ class TrackingLoop {
     ScreenPoint detectedFaceCentre_;
     ScreenPoint pointerTarget_;
     ScreenPoint previousTarget_;
-    // The pointer targets of the last frames, oldest first: a gesture's
-    // activity rises past half its level a few frames after the face begins
-    // to change, and the pointer goes back to where it stood then.
-    static constexpr std::size_t kDriftFrames = 3;
-    static constexpr double kUndoneDriftPixels = 30.0;
-    std::deque<ScreenPoint> recentTargets_;
-    bool wasBuilding_ = false;
     double previousTrackedX_ = 0.0;
     double previousTrackedY_ = 0.0;
     double pointerTravel_ = 0.0;
