@@ -63,6 +63,10 @@ constexpr double kOpenerDarkRatio = 1.08;
 constexpr int kOpenerFrames = 3;
 // Normalised values below this count as dark.
 constexpr double kDarkBelow = -1.2;
+// An open mouth darkens the middle columns of its patch by this share of its pixels
+// past the reference (the mouth's inside); puffed cheeks or a smile change the
+// patch as much without, measured on real faces.
+constexpr double kOpenMouthCentreDarkening = 0.04;
 // Eye patches this much lighter than their references show lids down: a face
 // changed that way is not taken as the reference, whatever the time.
 constexpr double kCloserDarkRatio = 0.8;
@@ -94,15 +98,30 @@ bool ReadPatch(int left, int top, int columns, int rows, const WorkImage& image,
     return true;
 }
 
+// The share of the patch's middle columns below `darkBelow`; values column by column.
+double CentreDarkShare(std::span<const float> values, int columns, int rows, double darkBelow) {
+    int dark = 0;
+    int counted = 0;
+    for (int column = columns / 4; column < columns - columns / 4; ++column) {
+        for (int row = 0; row < rows; ++row) {
+            dark += values[static_cast<std::size_t>(column * rows + row)] < darkBelow ? 1 : 0;
+            ++counted;
+        }
+    }
+    return counted > 0 ? dark / static_cast<double>(counted) : 0.0;
+}
+
 }  // namespace
 
 bool PatchReference::take(int left, int top, const WorkImage& image) {
-    double mean = 0.0;
-    double deviation = 0.0;
-    if (!ReadPatch(left, top, columns, rows, image, values, mean, deviation) || deviation < 1.0) {
+    if (!ReadPatch(left, top, columns, rows, image, values, rawMean, rawDeviation) ||
+        rawDeviation < 1.0) {
         values.clear();
         return false;
     }
+    const double mean = rawMean;
+    const double deviation = rawDeviation;
+    centreDarkShare = CentreDarkShare(values, columns, rows, mean + kDarkBelow * deviation);
     int dark = 0;
     for (float& value : values) {
         value = static_cast<float>((value - mean) / deviation);
@@ -136,7 +155,9 @@ std::optional<PatchReference::Change> PatchReference::change(int left, int top,
             }
             const double difference = sum / static_cast<double>(values.size());
             if (!least || difference < least->difference) {
-                least = Change{difference, dark / static_cast<double>(values.size())};
+                least = Change{
+                    difference, dark / static_cast<double>(values.size()),
+                    CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation)};
             }
         }
     }
@@ -459,7 +480,9 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     if (holdMs > 0) {
         // Closed eyes with a mouth at rest; an open mouth whatever the eyes do.
         const bool eyesClosed = eyePart >= 1.0 && !eyesOpener && mouthPart < 0.5;
-        const bool mouthOpen = mouthPart >= 1.0;
+        const bool mouthOpen =
+            mouthPart >= 1.0 && mouthChange->centreDarkShare >=
+                                    mouthReference_.centreDarkShare + kOpenMouthCentreDarkening;
         held.eyesFired = eyeHold_.follow(eyesClosed, nowMs, holdMs);
         if (mouthHold_.sinceMs && mouthActivityPart_ > 1.0) {
             // The jaw still moves past its level: talking, not a held mouth.
