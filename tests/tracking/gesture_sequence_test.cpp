@@ -165,14 +165,6 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
     shut.firstLidDown = shut.secondLidDown = 18;
     FaceScene open;
     open.mouthOpening = 16;
-    const auto twice = [&](std::vector<FaceScene> scenes) {
-        for (std::uint32_t frame = 0; frame < 25; ++frame) {
-            scenes.push_back({0.0, 0.0, 0.0, 700 + frame});
-        }
-        const std::vector<FaceScene> again = hold(shut, 20, 0.0);
-        scenes.insert(scenes.end(), again.begin(), again.end());
-        return scenes;
-    };
     std::vector<FaceScene> talking;
     for (int frame = 0; frame < 36; ++frame) {
         talking.push_back({0.0, 0.0, 1.5, 400 + std::uint32_t(frame)});
@@ -190,8 +182,6 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
         {"eyes closed for 0.8 s", GestureRow::Eye, 500, hold(shut, 20, 0.0), 1},
         {"eyes closed for 2 s", GestureRow::Eye, 500, hold(shut, 50, 0.0), 1},
         {"eyes closed, the head drifting", GestureRow::Eye, 500, hold(shut, 20, 0.3), 1},
-        {"eyes closed for 4 s, then for 0.8 s", GestureRow::Eye, 500, twice(hold(shut, 100, 0.0)),
-         2},
         {"talking", GestureRow::Mouth, 500, talking, 0},
         {"the mouth open for 0.8 s", GestureRow::Mouth, 500, hold(open, 20, 0.0), 1},
     };
