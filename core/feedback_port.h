@@ -24,6 +24,12 @@ class CursorPort {
     // Replaces every cursor role by the animated cursor file; false when the
     // file cannot be read (the cursors stay as they were).
     virtual bool installAnimatedCursor(const std::filesystem::path& aniFile) = 0;
+    // Replaces them by the animation's picture at `part` (0..1) of its
+    // length, standing still; where stills cannot be shown, the animation.
+    virtual bool installCursorStill(const std::filesystem::path& aniFile, double part) {
+        (void)part;
+        return installAnimatedCursor(aniFile);
+    }
     // Brings back the desktop theme's own cursors.
     virtual void restoreSystemCursors() = 0;
     // Shows the hand cursor for the pointer where it is now.

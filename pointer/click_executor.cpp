@@ -1,6 +1,7 @@
 #include "pointer/click_executor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/desktop_layout.h"
@@ -38,6 +39,18 @@ void CursorFeedback::RestoreSystemCursors() {
     if (clockShown_) {
         cursors_.restoreSystemCursors();
         clockShown_ = false;
+    }
+    holdStep_ = -1;
+}
+
+void CursorFeedback::ShowHoldProgress(double part) {
+    constexpr int kHoldSteps = 16;
+    const int step = static_cast<int>(std::lround(std::clamp(part, 0.0, 1.0) * kHoldSteps));
+    // Installed only when the picture changes: a cursor change is a server round trip.
+    if (step != holdStep_ && cursors_.installCursorStill(ClockCursorFileFor(settings_.dwellSeconds),
+                                                         step / static_cast<double>(kHoldSteps))) {
+        clockShown_ = true;
+        holdStep_ = step;
     }
 }
 

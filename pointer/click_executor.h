@@ -33,13 +33,18 @@ class CursorFeedback {
     // so it may be called on every frame the pointer moves.
     void RestoreSystemCursors();
     void ShowHandCursor() { cursors_.showHandCursor(); }
+    // A held gesture's progress (0..1): the clock stands still at that part
+    // of its round, until the next restore.
+    void ShowHoldProgress(double part);
     bool clockShown() const { return clockShown_; }
+    bool holdProgressShown() const { return holdStep_ >= 0; }
 
   private:
     CursorPort& cursors_;
     const Settings& settings_;
     ProgramFolder folder_;
     bool clockShown_ = false;
+    int holdStep_ = -1;  // the still shown, in sixteenths of the round
 };
 
 struct ClickPorts {

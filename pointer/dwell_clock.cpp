@@ -48,7 +48,9 @@ PointerMotion DwellClock::CheckStillness(ScreenPoint pointer, double trackMotion
     if (still) {
         return PointerMotion::Still;
     }
-    cursorFeedback_.RestoreSystemCursors();
+    if (!cursorFeedback_.holdProgressShown()) {
+        cursorFeedback_.RestoreSystemCursors();
+    }
     clockRunning_ = false;
     clockFired_ = false;
     pauseTimingStarted_ = false;
@@ -70,7 +72,19 @@ void DwellClock::Stop() {
     pauseTimingStarted_ = false;
 }
 
+void DwellClock::FollowHoldProgress(double part) {
+    if (part > 0.0) {
+        cursorFeedback_.ShowHoldProgress(part);
+        clockRunning_ = false;
+    } else if (cursorFeedback_.holdProgressShown()) {
+        cursorFeedback_.RestoreSystemCursors();
+    }
+}
+
 void DwellClock::Advance(TriggerState& triggers) {
+    if (cursorFeedback_.holdProgressShown()) {
+        return;
+    }
     const auto& dwellRow = settings_.gestureClickMatrix[static_cast<int>(GestureRow::Dwell)];
     for (int kind = 0; kind < click_kind::kCount; ++kind) {
         if (triggers.mouthOpenGesture || triggers.eyesClosedGesture) {

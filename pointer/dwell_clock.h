@@ -58,6 +58,11 @@ class DwellClock {
     // frame cancels the clock.
     void Advance(TriggerState& triggers);
 
+    // While a held gesture builds (`part` > 0) the clock cursor shows its
+    // progress and the dwell clock waits; 0 ends the display and the clock
+    // starts afresh.
+    void FollowHoldProgress(double part);
+
     bool clockRunning() const { return clockRunning_; }
     bool clockFired() const { return clockFired_; }
     bool postClickPauseRequested() const { return pauseRequested_; }

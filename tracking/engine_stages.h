@@ -34,6 +34,7 @@ class PointerActionsDwell : public DwellStage {
     bool headStill(ScreenPoint pointer, double trackMotion) override;
     std::optional<int> runClock(bool gestureThisFrame) override;
     std::optional<int> onTrigger(int clickKindIndex) override;
+    void followHoldProgress(double part) override { actions_.dwellClock.FollowHoldProgress(part); }
 
   private:
     PointerActions& actions_;

@@ -63,6 +63,13 @@ constexpr double kOpenerDarkRatio = 1.08;
 constexpr int kOpenerFrames = 3;
 // Normalised values below this count as dark.
 constexpr double kDarkBelow = -1.2;
+// An open mouth darkens the middle columns of its patch by this share of its pixels
+// past the reference (the mouth's inside); puffed cheeks or a smile change the
+// patch as much without, measured on real faces.
+constexpr double kOpenMouthCentreDarkening = 0.04;
+// Eye patches this much lighter than their references show lids down: a face
+// changed that way is not taken as the reference, whatever the time.
+constexpr double kCloserDarkRatio = 0.8;
 
 // The patch at (left, top): its values, their mean and mean deviation; false
 // outside the image.
@@ -91,15 +98,30 @@ bool ReadPatch(int left, int top, int columns, int rows, const WorkImage& image,
     return true;
 }
 
+// The share of the patch's middle columns below `darkBelow`; values column by column.
+double CentreDarkShare(std::span<const float> values, int columns, int rows, double darkBelow) {
+    int dark = 0;
+    int counted = 0;
+    for (int column = columns / 4; column < columns - columns / 4; ++column) {
+        for (int row = 0; row < rows; ++row) {
+            dark += values[static_cast<std::size_t>(column * rows + row)] < darkBelow ? 1 : 0;
+            ++counted;
+        }
+    }
+    return counted > 0 ? dark / static_cast<double>(counted) : 0.0;
+}
+
 }  // namespace
 
 bool PatchReference::take(int left, int top, const WorkImage& image) {
-    double mean = 0.0;
-    double deviation = 0.0;
-    if (!ReadPatch(left, top, columns, rows, image, values, mean, deviation) || deviation < 1.0) {
+    if (!ReadPatch(left, top, columns, rows, image, values, rawMean, rawDeviation) ||
+        rawDeviation < 1.0) {
         values.clear();
         return false;
     }
+    const double mean = rawMean;
+    const double deviation = rawDeviation;
+    centreDarkShare = CentreDarkShare(values, columns, rows, mean + kDarkBelow * deviation);
     int dark = 0;
     for (float& value : values) {
         value = static_cast<float>((value - mean) / deviation);
@@ -133,7 +155,9 @@ std::optional<PatchReference::Change> PatchReference::change(int left, int top,
             }
             const double difference = sum / static_cast<double>(values.size());
             if (!least || difference < least->difference) {
-                least = Change{difference, dark / static_cast<double>(values.size())};
+                least = Change{
+                    difference, dark / static_cast<double>(values.size()),
+                    CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation)};
             }
         }
     }
@@ -399,6 +423,7 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     double eyePart = 0.0;
     double mouthPart = 0.0;
     bool eyesOpener = false;
+    bool eyesCloser = false;
     std::optional<PatchReference::Change> eyeChanges[2];
     for (int eye = 0; eye < 2 && eyesBound; ++eye) {
         eyeChanges[eye] = eyeReferences[eye]->change(eyeCorners[eye].x, eyeCorners[eye].y, current);
@@ -408,12 +433,16 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         eyePart = std::min(eyeChanges[0]->difference, eyeChanges[1]->difference) / kEyeClosedChange;
         held.eyeClosure = eyePart;
         double darker = 0.0;
+        double lighter = std::numeric_limits<double>::max();
         for (int eye = 0; eye < 2; ++eye) {
-            darker = std::max(darker, eyeChanges[eye]->darkShare /
-                                          std::max(eyeReferences[eye]->darkShare, 0.001));
+            const double ratio =
+                eyeChanges[eye]->darkShare / std::max(eyeReferences[eye]->darkShare, 0.001);
+            darker = std::max(darker, ratio);
+            lighter = std::min(lighter, ratio);
         }
         // Darker than the reference: the eyes opened since it was taken.
         eyesOpener = darker >= kOpenerDarkRatio;
+        eyesCloser = lighter < kCloserDarkRatio;
     }
     const std::optional<PatchReference::Change> mouthChange =
         mouthBound ? mouthReference_.change(corners.mouth.x, corners.mouth.y, current)
@@ -432,7 +461,9 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     };
     if (eyeChanges[0] && eyeChanges[1]) {
         openerFrames_ = eyesOpener && eyePart >= 1.0 ? openerFrames_ + 1 : 0;
-        if (relearn(eyesChanged_, eyePart >= 0.5) || openerFrames_ >= kOpenerFrames) {
+        // Eyes kept shut past the relearning time are not the face at rest.
+        if (relearn(eyesChanged_, eyePart >= 0.5 && !eyesCloser) ||
+            openerFrames_ >= kOpenerFrames) {
             takeEyes();
             eyesChanged_ = {};
             openerFrames_ = 0;
@@ -449,7 +480,9 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     if (holdMs > 0) {
         // Closed eyes with a mouth at rest; an open mouth whatever the eyes do.
         const bool eyesClosed = eyePart >= 1.0 && !eyesOpener && mouthPart < 0.5;
-        const bool mouthOpen = mouthPart >= 1.0;
+        const bool mouthOpen =
+            mouthPart >= 1.0 && mouthChange->centreDarkShare >=
+                                    mouthReference_.centreDarkShare + kOpenMouthCentreDarkening;
         held.eyesFired = eyeHold_.follow(eyesClosed, nowMs, holdMs);
         if (mouthHold_.sinceMs && mouthActivityPart_ > 1.0) {
             // The jaw still moves past its level: talking, not a held mouth.

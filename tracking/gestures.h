@@ -59,10 +59,16 @@ struct PatchReference {
     int rows = 0;
     std::vector<float> values;
     double darkShare = 0.0;  // of the values well below the mean: pupils, an open mouth
+    double rawMean = 0.0;    // the pixel values' mean and mean deviation
+    double rawDeviation = 0.0;
+    // Of the patch's middle columns, the pixels darker than the reference's own
+    // dark values: the inside of an open mouth.
+    double centreDarkShare = 0.0;
 
     struct Change {
         double difference = 0.0;
         double darkShare = 0.0;  // of the current patch, where it matches best
+        double centreDarkShare = 0.0;
     };
 
     // Takes the reference at (left, top); false (and empty) when the patch

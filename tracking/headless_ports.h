@@ -97,12 +97,17 @@ class HeadlessPointerInput : public PointerInputPort {
     HeadlessDesktop& desktop_;
 };
 
-// Records cursor changes: "install <file name>", "restore", "hand".
+// Records cursor changes: "install <file name>", "still <file name>",
+// "restore", "hand".
 class HeadlessCursors : public CursorPort {
   public:
     bool installAnimatedCursor(const std::filesystem::path& aniFile) override {
         Record("install " + aniFile.filename().string());
         installedFiles.push_back(aniFile);
+        return installSucceeds;
+    }
+    bool installCursorStill(const std::filesystem::path& aniFile, double) override {
+        Record("still " + aniFile.filename().string());
         return installSucceeds;
     }
     void restoreSystemCursors() override { Record("restore"); }

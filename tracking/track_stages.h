@@ -119,6 +119,9 @@ class DwellStage {
     // A trigger selected the click kind (0..5); the click request code
     // issued, if any.
     virtual std::optional<int> onTrigger(int clickKindIndex) = 0;
+    // Every frame: a held gesture's progress (0..1) shown by the cursor; 0
+    // when none builds.
+    virtual void followHoldProgress(double part) = 0;
 
     // The click-type menu, once per frame: hides it when the pointer has gone
     // far from it; true while it stays shown.

@@ -436,6 +436,8 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     if (still && settings_.pointerMoveMode != 1) {
         dwellKind = dwell.runClock((eyes.fired && eyeKind) || (mouth.fired && mouthKind));
     }
+    // Shown where the user looks: the clock cursor stands at the hold's progress.
+    dwell.followHoldProgress(held.building ? held.progress : 0.0);
     report_.eyeActivity1 = eyes.activity;
     report_.eyeActivity2 = eyes.secondActivity;
     report_.mouthActivity = mouth.activity;

@@ -1,5 +1,8 @@
 #include "platform/linux/x_cursors.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
@@ -89,11 +92,25 @@ bool XCursors::installAnimatedCursor(const std::filesystem::path& aniFile) {
     if (!ReadAnimatedCursorFile(aniFile, &animation, nullptr)) {
         return false;
     }
-    XcursorImages* images = XcursorImagesCreate(static_cast<int>(animation.steps.size()));
+    return install(animation, animation.steps);
+}
+
+bool XCursors::installCursorStill(const std::filesystem::path& aniFile, double part) {
+    AnimatedCursor animation;
+    if (!ReadAnimatedCursorFile(aniFile, &animation, nullptr) || animation.steps.empty()) {
+        return false;
+    }
+    const auto last = static_cast<double>(animation.steps.size() - 1);
+    const auto step = static_cast<std::size_t>(std::lround(std::clamp(part, 0.0, 1.0) * last));
+    return install(animation, std::span(animation.steps).subspan(step, 1));
+}
+
+bool XCursors::install(const AnimatedCursor& animation, std::span<const CursorStep> steps) {
+    XcursorImages* images = XcursorImagesCreate(static_cast<int>(steps.size()));
     if (images == nullptr) {
         return false;
     }
-    for (const CursorStep& step : animation.steps) {
+    for (const CursorStep& step : steps) {
         const CursorImage& source = animation.images[step.imageIndex];
         XcursorImage* image = XcursorImageCreate(source.width, source.height);
         if (image == nullptr) {

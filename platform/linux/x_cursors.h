@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/feedback_port.h"
+#include "platform/linux/ani_cursor_file.h"
 #include "platform/linux/x_display.h"
 
 namespace veltranix {
@@ -24,6 +26,7 @@ class XCursors : public CursorPort {
     static std::unique_ptr<XCursors> Create(std::shared_ptr<XDisplayConnection> connection);
 
     bool installAnimatedCursor(const std::filesystem::path& aniFile) override;
+    bool installCursorStill(const std::filesystem::path& aniFile, double part) override;
     // Also the restore at exit: a window holds on to the cursor it shows, so
     // the theme's images stay when this program's connection closes, and the
     // server keeps nothing of this program's after it. (Until another client
@@ -36,6 +39,8 @@ class XCursors : public CursorPort {
   private:
     explicit XCursors(std::shared_ptr<XDisplayConnection> connection)
         : connection_(std::move(connection)) {}
+
+    bool install(const AnimatedCursor& animation, std::span<const CursorStep> steps);
 
     std::shared_ptr<XDisplayConnection> connection_;
 };

@@ -108,6 +108,21 @@ TEST_F(XCursorsTest, TheClockReplacesTheArrowUntilTheRestore) {
     EXPECT_EQ(after.pixels, before.pixels) << "the theme's arrow is back";
 }
 
+TEST_F(XCursorsTest, AStillShowsTheClockAtThePartOfItsRound) {
+    const auto file =
+        std::filesystem::path(VELTRANIX_SOURCE_PROGRAM_FOLDER) / "cursors" / "cur3.ani";
+    AnimatedCursor clock;
+    ASSERT_TRUE(ReadAnimatedCursorFile(file, &clock, nullptr));
+    const CursorImage& first = clock.images[clock.steps.front().imageIndex];
+    const CursorImage& last = clock.images[clock.steps.back().imageIndex];
+    ASSERT_NE(first.argbPixels, last.argbPixels);
+    for (const auto& [part, image] : {std::pair{0.0, &first}, std::pair{1.0, &last}}) {
+        ASSERT_TRUE(cursors_->installCursorStill(file, part));
+        EXPECT_EQ(CurrentCursor(recorder_->display()).pixels, image->argbPixels) << part;
+    }
+    cursors_->restoreSystemCursors();
+}
+
 TEST_F(XCursorsTest, AnUnreadableFileLeavesTheCursorsAsTheyWere) {
     Display* display = recorder_->display();
     const ShownCursor before = CurrentCursor(display);

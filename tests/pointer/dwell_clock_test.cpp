@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,27 @@ class DwellFrames : public ::testing::Test {
     int eyeKind = click_kind::kLeft;
     const ScreenPoint here{640, 512};
 };
+
+TEST_F(DwellFrames, AHeldGestureShowsItsProgressInTheClockAndHoldsTheClockUntilItEnds) {
+    rig.Bind(GestureRow::Dwell, click_kind::kDouble);
+    Frame(here);
+    Frame(here);
+    rig.journal.clear();
+    // The hold's picture changes a few times over its length; a moving head keeps it.
+    for (int step = 1; step <= 100; ++step) {
+        rig.dwell.FollowHoldProgress(step / 100.0);
+        EXPECT_EQ(Frame(here, 40, step % 2 == 0 ? 5.0 : 0.0), GestureSource::None);
+    }
+    const auto stills = std::count(rig.journal.begin(), rig.journal.end(), "still cur3.ani");
+    EXPECT_GT(stills, 4);
+    EXPECT_LT(stills, 25);
+    EXPECT_EQ(std::count(rig.journal.begin(), rig.journal.end(), "restore"), 0);
+    rig.journal.clear();
+    rig.dwell.FollowHoldProgress(0.0);
+    Frame(here);
+    EXPECT_EQ(rig.journal, (Events{"restore", "install cur3.ani"}));
+    EXPECT_EQ(StillFor(here, 3000), 1);
+}
 
 TEST_F(DwellFrames, FiresOnceExactlyAfterTheDwellTimeAndNotAgainUntilThePointerMoves) {
     rig.Bind(GestureRow::Dwell, click_kind::kDouble);
