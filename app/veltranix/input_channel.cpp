@@ -52,6 +52,8 @@ std::unique_ptr<InputChannel> InputChannel::Open(std::shared_ptr<XDisplayConnect
         channel->mutter_ = MutterRemoteDesktop::Open(*channel->whereabouts_, &reason);
         if (!channel->mutter_) {
             std::fprintf(stderr, "veltranix: GNOME's remote desktop refused: %s\n", reason.c_str());
+            // The portal was not asked while mutter was there to try first.
+            probe.portalVersion = PortalRemoteDesktop::Version();
             backend = NextInputBackend(probe, backend);
         }
     }

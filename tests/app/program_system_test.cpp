@@ -827,9 +827,9 @@ TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
     ASSERT_TRUE(steering_.SteerInto(*face_, {editor->x + 22, editor->y + 257, 20, 20}));
     Hold(4.5);
     std::optional<WindowPlace> dialog;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {editor->x + 346, editor->y + 250, 20, 20}, [&] {
-        return (dialog = screen_.Find("Open")).has_value();
-    }));
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {editor->x + 346, editor->y + 250, 20, 20},
+                                       [&] { return (dialog = screen_.Find("Open")).has_value(); }))
+        << "no open-file dialog (" << OpenWindowNames() << "): " << steering_.log;
     // Where a window manager might put it: off the editor.
     XMoveWindow(screen_.display(), dialog->window, 20, 20);
     XSync(screen_.display(), False);

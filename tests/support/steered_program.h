@@ -188,7 +188,7 @@ class HeadSteering {
                       const std::function<bool()>& clicked) {
         log.clear();
         for (int attempt = 0; attempt < 3; ++attempt) {
-            if (SteerInto(face, target) && WaitFor(clicked, 8)) {
+            if (SteerInto(face, target) && WaitFor(clicked, 15)) {
                 return true;
             }
             if (clicked()) {
