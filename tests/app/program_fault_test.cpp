@@ -322,6 +322,17 @@ TEST_F(ProgramFaultTest, AnotherProgramPausesAndResumesTheHeadAndAsksTheState) {
                  {{"click", "sideways"}, 1, "unknown click kind \"sideways\""},
                  {{"profile", "Nowhere"}, 1, "no profile \"Nowhere\""},
                  {{"status"}, 0, "profile=Default\n"}});
+    // The restart button's action: the face is found afresh, with nothing to pause meanwhile.
+    expectCases({{{"recentre"}, 0, ""}, {{"pause"}, 1, "nothing to pause"}});
+    ASSERT_TRUE(WaitFor([&] { return Send({"status"}).second.find("state=Track\n") == 0; }, 60));
+    const fs::path macros = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
+    fs::copy_file(fs::path(VELTRANIX_SOURCE_DIR) / "tests/macros/golden/default_macros.cfg",
+                  macros / "Remote.cfg", fs::copy_options::overwrite_existing);
+    const std::shared_ptr<void> removeProfile(nullptr,
+                                              [&](void*) { fs::remove(macros / "Remote.cfg"); });
+    expectCases({{{"profile", "Remote"}, 0, ""},
+                 {{"status"}, 0, "profile=Remote\n"},
+                 {{"profile", "Default.cfg"}, 0, ""}});
 
     expectCases({{{"pause"}, 0, ""}, {{"status"}, 0, "state=HeadPause\n"}});
     const auto before = Pointer();
