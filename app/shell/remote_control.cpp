@@ -31,10 +31,14 @@ void FrameRate::frameAt(double steadySeconds) {
 }
 
 double FrameRate::perSecond(double steadySeconds) const {
-    const auto recent = std::count_if(frameSeconds_.begin(), frameSeconds_.end(), [&](double at) {
-        return at > steadySeconds - kFrameRateSpanSeconds && at <= steadySeconds;
+    const auto first = std::find_if(frameSeconds_.begin(), frameSeconds_.end(), [&](double at) {
+        return at > steadySeconds - kFrameRateSpanSeconds;
     });
-    return static_cast<double>(recent) / kFrameRateSpanSeconds;
+    const auto frames = std::distance(first, frameSeconds_.end());
+    // The intervals between the frames seen, over the time since the first:
+    // right after the start as well as a stalled camera read true.
+    const double span = frames >= 2 ? steadySeconds - *first : 0.0;
+    return span > 0.0 ? static_cast<double>(frames - 1) / span : 0.0;
 }
 
 bool RemoteControl::windowHasUser() const {

@@ -16,8 +16,8 @@
 
 namespace veltranix {
 
-// Frames a second over the last two seconds, from the steady times at which
-// frames were handled.
+// Frames a second over the last two seconds, from the steady times (in
+// ascending order) at which frames were handled.
 class FrameRate {
   public:
     void frameAt(double steadySeconds);
