@@ -334,7 +334,13 @@ TEST_F(ProgramFaultTest, AnotherProgramPausesAndResumesTheHeadAndAsksTheState) {
                  {{"status"}, 0, "profile=Remote\n"},
                  {{"profile", "Default.cfg"}, 0, ""}});
 
+    RunningProgram monitor(
+        {"/usr/bin/dbus-monitor", "--session", "type='signal',interface='org.veltranix.Control1'"},
+        {}, folder_.path() / "signals.log", testing::Streams::OutputAndErrors);
+    Hold(1);
     expectCases({{{"pause"}, 0, ""}, {{"status"}, 0, "state=HeadPause\n"}});
+    EXPECT_TRUE(WaitFor([&] { return monitor.Said("string \"HeadPause\""); }, 5))
+        << monitor.output();
     const auto before = Pointer();
     camera_->TurnTo(camera_->offsetX() + 10.0, 0);
     Hold(2);
