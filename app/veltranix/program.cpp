@@ -26,6 +26,7 @@
 #include "platform/linux/camera_factory.h"
 #include "platform/linux/canberra_sound.h"
 #include "platform/linux/dbus_companion_channel.h"
+#include "platform/linux/dbus_control_channel.h"
 #include "platform/linux/desktop_shell.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/show_window_request.h"
@@ -56,6 +57,11 @@ constexpr std::uint64_t kTimingLogEveryFrames = 250;
 // A message that ends the program before any window of ours exists closes by
 // itself: nothing tracks the head yet to answer it.
 constexpr int kExitMessageMs = 20000;
+
+double SteadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // Used when there is no session bus: the program runs, without its companion.
 class NoCompanion : public CompanionPort {
@@ -260,6 +266,16 @@ std::optional<int> Program::start() {
         {*persistence_, lexicon_, stages_->gestures().testSwitches(), *this});
     windows_->attachStores(*persistence_, macroSets_);
     windows_->createMainWindow();
+    remoteControl_ = std::make_unique<RemoteControl>(RemoteControlParts{
+        *windows_, windows_->mainWindowLogic(), shared_, openWindows_, *actions_, *player_,
+        *profiles_, [this] { return frameRate_.perSecond(SteadySeconds()); },
+        [this] { return input_->description(); }});
+    if (companion_) {
+        control_ = std::make_unique<DbusControlChannel>(*companion_, *remoteControl_);
+    } else {
+        std::fprintf(stderr, "veltranix: no control interface for other programs: %s\n",
+                     busError.c_str());
+    }
     std::string showError;
     showWindowService_ =
         ShowWindowService::Register([this] { windows_->showOnRequest(); }, &showError);
@@ -414,6 +430,10 @@ void Program::onFrameTick() {
     if (inFrame_ || shutDown_) {
         return;
     }
+    // Whatever changed the state since the last tick: the loop, a window, a request.
+    if (control_) {
+        control_->announceState(TrackingStateName(shared_.state.load()));
+    }
     // A timed press ends on time whether frames come or not.
     if (actions_) {
         actions_->clicks.AdvanceTimedPress();
@@ -459,6 +479,7 @@ void Program::onFrameTick() {
     inFrame_ = true;
     loop_->OnFrame(frame, *offsetTable_);
     inFrame_ = false;
+    frameRate_.frameAt(SteadySeconds());
     if (!timingLog_.empty() && frameMs_.size() < kTimedFramesAtMost) {
         frameMs_.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - handedOver)
@@ -561,6 +582,7 @@ void Program::shutdown() {
     }
     shutDown_ = true;
     frameTimer_.stop();
+    control_.reset();
     showWindowService_.reset();
     if (windows_) {
         windows_->hideMainWindow();

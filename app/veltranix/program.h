@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "app/shell/remote_control.h"
 #include "app/shell/webcam_options_menu.h"
 #include "capture/camera_source.h"
 #include "capture/capture_frame.h"
@@ -49,6 +50,7 @@ class XDisplayConnection;
 class InputChannel;
 class FileSettingsStore;
 class DbusCompanionChannel;
+class DbusControlChannel;
 class ShowWindowService;
 struct PointerActions;
 
@@ -178,6 +180,10 @@ class Program final : public QObject,
     std::unique_ptr<EngineTrackStages> stages_;
     std::unique_ptr<PersistenceActions> settingsActions_;
     std::unique_ptr<TrackingLoop> loop_;
+    // Other programs' requests on the session bus; none without a bus.
+    FrameRate frameRate_;
+    std::unique_ptr<RemoteControl> remoteControl_;
+    std::unique_ptr<DbusControlChannel> control_;
 
     std::unique_ptr<CameraSource> camera_;
     // What the camera was opened from: a device, a video, an extra source; empty: the first camera.

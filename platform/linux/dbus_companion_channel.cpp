@@ -105,22 +105,29 @@ class DbusCompanionChannel::BusObject : public QDBusVirtualObject {
   public:
     explicit BusObject(CompanionMessageReceiver& receiver) : receiver_(receiver) {}
     void setChannel(DbusCompanionChannel* channel) { channel_ = channel; }
+    void setShared(SharedInterface* shared) { shared_ = shared; }
 
     QString introspect(const QString& path) const override {
         if (path != QLatin1String(kPath)) {
             return {};
         }
-        return QStringLiteral(
-            "<interface name=\"org.veltranix.Companion1\">"
-            "<method name=\"Post\"><arg name=\"message\" type=\"s\" direction=\"in\"/>"
-            "<arg name=\"wParam\" type=\"u\" direction=\"in\"/>"
-            "<arg name=\"lParam\" type=\"u\" direction=\"in\"/></method>"
-            "<signal name=\"Broadcast\"><arg name=\"message\" type=\"s\"/>"
-            "<arg name=\"wParam\" type=\"u\"/><arg name=\"lParam\" type=\"u\"/></signal>"
-            "</interface>");
+        return (shared_ != nullptr ? shared_->introspection() : QString()) +
+               QStringLiteral(
+                   "<interface name=\"org.veltranix.Companion1\">"
+                   "<method name=\"Post\"><arg name=\"message\" type=\"s\" direction=\"in\"/>"
+                   "<arg name=\"wParam\" type=\"u\" direction=\"in\"/>"
+                   "<arg name=\"lParam\" type=\"u\" direction=\"in\"/></method>"
+                   "<signal name=\"Broadcast\"><arg name=\"message\" type=\"s\"/>"
+                   "<arg name=\"wParam\" type=\"u\"/><arg name=\"lParam\" type=\"u\"/></signal>"
+                   "</interface>");
     }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (shared_ != nullptr && message.path() == QLatin1String(kPath) &&
+            message.interface() == shared_->interfaceName()) {
+            shared_->handle(message, connection);
+            return true;
+        }
         if (message.interface() != QLatin1String(kInterface) ||
             message.member() != QLatin1String("Post")) {
             return false;
@@ -173,6 +180,7 @@ class DbusCompanionChannel::BusObject : public QDBusVirtualObject {
 
     CompanionMessageReceiver& receiver_;
     DbusCompanionChannel* channel_ = nullptr;
+    SharedInterface* shared_ = nullptr;
 };
 
 std::unique_ptr<DbusCompanionChannel> DbusCompanionChannel::Create(
@@ -208,6 +216,10 @@ DbusCompanionChannel::~DbusCompanionChannel() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.unregisterService(QLatin1String(kService));
     bus.unregisterObject(QLatin1String(kPath));
+}
+
+void DbusCompanionChannel::serveAlso(SharedInterface* shared) {
+    object_->setShared(shared);
 }
 
 bool DbusCompanionChannel::admitCompanionWindow(const QDBusConnection& bus, const QString& sender,

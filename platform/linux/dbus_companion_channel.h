@@ -12,6 +12,7 @@
 #include "platform/linux/x_display.h"
 
 class QDBusConnection;
+class QDBusMessage;
 class QDBusServiceWatcher;
 
 namespace veltranix {
@@ -42,6 +43,18 @@ namespace veltranix {
 // through X by the id it handed over.
 class DbusCompanionChannel : public CompanionPort {
   public:
+    // Another interface on the same object: the bus gives one path a single
+    // handler, which passes it the messages of its interface.
+    class SharedInterface {
+      public:
+        virtual ~SharedInterface() = default;
+        virtual QString interfaceName() const = 0;
+        // The interface's introspection XML.
+        virtual QString introspection() const = 0;
+        // Answers a message of the interface.
+        virtual void handle(const QDBusMessage& message, const QDBusConnection& connection) = 0;
+    };
+
     static constexpr const char* kService = "org.veltranix.Veltranix";
     static constexpr const char* kPath = "/org/veltranix/Veltranix";
     static constexpr const char* kInterface = "org.veltranix.Companion1";
@@ -60,6 +73,10 @@ class DbusCompanionChannel : public CompanionPort {
     // window to close as its close button does (WM_DELETE_WINDOW); a window
     // that does not take part in that protocol is left as it is.
     void closeCompanionWindow(std::uint64_t windowId) override;
+
+    // Serves `shared` beside the companion messages until it is withdrawn
+    // (null); it must outlive its service.
+    void serveAlso(SharedInterface* shared);
 
   private:
     class BusObject;

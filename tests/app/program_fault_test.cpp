@@ -228,6 +228,15 @@ class ProgramFaultTest : public ::testing::Test {
         return program;
     }
 
+    // veltranix-send's exit code and what it said.
+    std::pair<int, std::string> Send(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), VELTRANIX_SEND_PROGRAM);
+        RunningProgram send(arguments, {}, folder_.path() / "send.log",
+                            testing::Streams::OutputAndErrors);
+        WaitFor([&] { return send.Poll().has_value(); }, 30);
+        return {send.Poll().value_or(-1), send.output()};
+    }
+
     // Makes `path` a read-only view of itself (CI runs as root, which file
     // modes do not stop).
     bool MountReadOnly(const fs::path& path) {
@@ -254,6 +263,7 @@ TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSession
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
     EXPECT_TRUE(program->Said("no companion messages")) << program->output();
+    EXPECT_TRUE(program->Said("no control interface")) << program->output();
     // A second start without a bus to ask the first one: it says why and ends.
     auto second = Start({"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"}, "", {}, "2.log");
     ASSERT_TRUE(WaitFor([&] { return second->Poll().has_value(); }, 30));
@@ -283,6 +293,62 @@ TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSession
     Terminate(*program);
     ExpectStoreKept();
     EXPECT_EQ(FolderContents(fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros"), profiles);
+}
+
+// Voice control and scripts: veltranix-send pauses the head's pointer and
+// gives it back, tells the state, and says in one line why it cannot.
+TEST_F(ProgramFaultTest, AnotherProgramPausesAndResumesTheHeadAndAsksTheState) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string says;
+    };
+    const auto expectCases = [&](const std::vector<Case>& cases) {
+        for (const Case& sent : cases) {
+            const auto [exitCode, said] = Send(sent.arguments);
+            EXPECT_EQ(exitCode, sent.exitCode) << sent.arguments.front() << ": " << said;
+            EXPECT_NE(said.find(sent.says), std::string::npos) << said;
+        }
+    };
+    expectCases({{{"pause"}, 1, "Veltranix is not running"}});
+    auto program = Start();
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
+    ASSERT_TRUE(WaitFor([&] { return Send({"status"}).second.find("state=Track\n") == 0; }, 10))
+        << Send({"status"}).second;
+    expectCases({{{"frobnicate"}, 2, "usage: veltranix-send pause|"},
+                 {{"click"}, 2, "usage"},
+                 {{"status", "now"}, 2, "usage"},
+                 {{"click", "sideways"}, 1, "unknown click kind \"sideways\""},
+                 {{"profile", "Nowhere"}, 1, "no profile \"Nowhere\""},
+                 {{"status"}, 0, "profile=Default\n"}});
+    // The restart button's action: the face is found afresh, with nothing to pause meanwhile.
+    expectCases({{{"recentre"}, 0, ""}, {{"pause"}, 1, "nothing to pause"}});
+    ASSERT_TRUE(WaitFor([&] { return Send({"status"}).second.find("state=Track\n") == 0; }, 60));
+    const fs::path macros = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
+    fs::copy_file(fs::path(VELTRANIX_SOURCE_DIR) / "tests/macros/golden/default_macros.cfg",
+                  macros / "Remote.cfg", fs::copy_options::overwrite_existing);
+    const std::shared_ptr<void> removeProfile(nullptr,
+                                              [&](void*) { fs::remove(macros / "Remote.cfg"); });
+    expectCases({{{"profile", "Remote"}, 0, ""},
+                 {{"status"}, 0, "profile=Remote\n"},
+                 {{"profile", "Default.cfg"}, 0, ""}});
+
+    RunningProgram monitor(
+        {"/usr/bin/dbus-monitor", "--session", "type='signal',interface='org.veltranix.Control1'"},
+        {}, folder_.path() / "signals.log", testing::Streams::OutputAndErrors);
+    Hold(1);
+    expectCases({{{"pause"}, 0, ""}, {{"status"}, 0, "state=HeadPause\n"}});
+    EXPECT_TRUE(WaitFor([&] { return monitor.Said("string \"HeadPause\""); }, 5))
+        << monitor.output();
+    const auto before = Pointer();
+    camera_->TurnTo(camera_->offsetX() + 10.0, 0);
+    Hold(2);
+    EXPECT_LE(std::abs(Pointer().first - before.first), 2) << "the head moved a paused pointer";
+    expectCases({{{"resume"}, 0, ""}});
+    EXPECT_TRUE(WaitFor([&] { return Docked(); }, 60)) << "no calibration after resume";
+    EXPECT_TRUE(PointerFollowsHead()) << "the head did not get the pointer back";
+    Terminate(*program);
 }
 
 // A save today: the gesture levels that calibration writes, after the camera

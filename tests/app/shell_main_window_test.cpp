@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/shell/main_window_logic.h"
+#include "app/shell/remote_control.h"
 #include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/recording_shell_actions.h"
 
@@ -299,6 +300,26 @@ TEST(SetupBar, AutomaticBarNamesTheFormatAndCentresTheManualText) {
     // Six characters of 15 pixels over button 4 (371 to 539).
     EXPECT_EQ(texts[3].origin, (ScreenPoint{410, 500}));
     EXPECT_EQ(CaptureFormatName(FrameLayout::I420), "YUV420");
+}
+
+// The status's frames a second: 25 a second is 25 however long it has run,
+// and falls as the camera stalls.
+TEST(FrameRate, CountsTheLastTwoSecondsOfFrames) {
+    const struct {
+        double firstSeconds, lastSeconds, askedAtSeconds, perSecond;
+    } cases[] = {{0.0, 10.0, 10.0, 25.0},
+                 {0.0, 0.5, 0.5, 25.0},
+                 {0.0, 10.0, 11.0, 12.5},
+                 {0.0, 10.0, 12.5, 0.0},
+                 {0.0, 0.0, 0.0, 0.0}};
+    for (const auto& run : cases) {
+        FrameRate rate;
+        for (int frame = 0; frame * 0.04 <= run.lastSeconds + 1e-9; ++frame) {
+            rate.frameAt(frame * 0.04);
+        }
+        EXPECT_NEAR(rate.perSecond(run.askedAtSeconds), run.perSecond, 1.0)
+            << run.lastSeconds << " " << run.askedAtSeconds;
+    }
 }
 
 }  // namespace
