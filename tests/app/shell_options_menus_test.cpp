@@ -206,10 +206,6 @@ TEST_F(OptionsMenuLogic, SystemLanguageStepsLiveAndCancelBringsTheStoredOneBack)
 
 TEST_F(OptionsMenuLogic, MouseLimitsAndRules) {
     MouseOptionsMenu menu(settings, persistence, host, host);
-    // Default: the mouth's left click is the only way to click.
-    const MouseControl mouthLeft{MouseControlKind::TriggerCell, GestureRow::Mouth, 0};
-    menu.Click(mouthLeft);
-    EXPECT_EQ(settings.gestureClickMatrix[1][0], 1) << "the sole left click stays";
     menu.Click({MouseControlKind::ClicMacro});
     EXPECT_EQ(settings.clicMacro, 0) << "no trigger opens the click-type menu";
 
