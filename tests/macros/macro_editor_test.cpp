@@ -119,10 +119,7 @@ TEST_F(MacroEditorTest, SavingNamesAnUnnamedSlotAndAFailedSaveLosesNothing) {
 
 TEST_F(MacroEditorTest, ABrokenProfileChosenInTheListShowsDefaultAndOkLeavesItAside) {
     editor.Open();
-    // Six slots but one TIPO_CLIC header short.
-    std::string bytes = EncodeMacroFile(DefaultMacroSet());
-    bytes.erase(bytes.find(std::string("T\0I\0P\0O\0", 8)), 22);
-    testing::WriteFile(macrosDir / "Work.cfg", bytes);
+    testing::WriteFile(macrosDir / "Work.cfg", testing::OneHeaderShort());
     editor.ChooseProfile("Work.cfg");
     EXPECT_EQ(editor.shownProfile(), "Default.cfg");
     EXPECT_EQ(editor.profileList(), std::vector<std::string>{"Default.cfg"});

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "macros/profiles.h"
@@ -10,6 +11,13 @@
 #include "tests/support/temporary_folder.h"
 
 namespace veltranix::testing {
+
+// A profile of six slots but one TIPO_CLIC header short: invalid.
+inline std::string OneHeaderShort() {
+    std::string bytes = EncodeMacroFile(DefaultMacroSet());
+    bytes.erase(bytes.find(std::string("T\0I\0P\0O\0", 8)), 22);
+    return bytes;
+}
 
 // The macro sets, their file store and the profiles over a fresh Macros folder,
 // with settings kept in memory; while `diskFull` every save fails.
