@@ -1,6 +1,5 @@
 // A program that starts as Veltranix does: ends at once with code 0 when
-// another instance runs; otherwise says "running" and stays until its
-// standard input closes.
+// another instance runs; otherwise says "running" and stays until killed.
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,8 +12,7 @@ int main() {
     }
     std::printf("running\n");
     std::fflush(stdout);
-    char byte = 0;
-    while (read(STDIN_FILENO, &byte, 1) > 0) {
+    for (;;) {
+        pause();
     }
-    return 0;
 }
