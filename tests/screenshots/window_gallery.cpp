@@ -26,13 +26,12 @@
 #include "app/ui/popup_widgets.h"
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_desktop.h"
-#include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/fakes/recording_click_menu_window.h"
 #include "tests/fakes/recording_shell_actions.h"
+#include "tests/macros/profile_rig.h"
 #include "tests/support/face_sequence.h"
-#include "tests/support/temporary_folder.h"
 
 namespace veltranix::testing {
 namespace {
@@ -308,37 +307,15 @@ void PaintManualEyeWindow(const Lexicon& lexicon, float desktopScale, SkinLibrar
     visit({"manual_eyes_refused", Paint(widget), {}, nullptr});
 }
 
-// The editor on a real profile folder, as the program builds it.
-struct EditorBench {
-    explicit EditorBench(const Lexicon& language)
-        : lexicon(language),
-          store(sets),
-          persistence(settings, lexicon, settingsStore, ProgramFolder{folder.path()}, userInterface,
-                      observer, kLanguageEnglishUs),
-          profiles(store, persistence, settings, folder.path(), lexicon, userInterface),
-          names(KeyNames::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.keyNamesFile())),
-          recorder(sets.workingMacros, keyboard, names, clipboard, lexicon, userInterface),
-          editor(sets, recorder, store, profiles, keyboard, lexicon, userInterface) {
+// The editor on a real profile folder, in the picture's language.
+struct EditorBench : EditorRig {
+    explicit EditorBench(const Lexicon& language) {
+        lexicon = language;
+        names = KeyNames::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.keyNamesFile());
         profiles.ChooseStartupProfile();
         profiles.CreateProfile("Work");
         editor.Open();
     }
-
-    TemporaryFolder folder;
-    Lexicon lexicon;
-    MacroSets sets;
-    MacroFileStore store;
-    Settings settings;
-    StoreTree settingsStore;
-    FakeUserInterface userInterface;
-    SettingsObserver observer;
-    SettingsPersistence persistence;
-    Profiles profiles;
-    RecordingKeyboard keyboard;
-    KeyNames names;
-    FakeClipboard clipboard;
-    KeyRecorder recorder;
-    MacroEditor editor;
 };
 
 void PaintMacroWindows(const Lexicon& lexicon, const WindowSize& size, SkinLibrary& skins,
