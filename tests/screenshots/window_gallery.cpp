@@ -29,33 +29,13 @@
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/fakes/recording_click_menu_window.h"
+#include "tests/fakes/recording_menu_host.h"
 #include "tests/fakes/recording_shell_actions.h"
 #include "tests/macros/profile_rig.h"
 #include "tests/support/face_sequence.h"
 
 namespace veltranix::testing {
 namespace {
-
-// The options menus' requests, none of which matters here; the engine's
-// readings as large as a long day makes them.
-class MenuHost : public OptionsMenuHost, public MouseMenuEngine, public CameraChoicePort {
-  public:
-    // The longest name a capture driver can give (31 characters).
-    CameraChoices listCameras() override {
-        return {{{"/dev/v4l/by-id/usb-a-video-index0", "Integrated Camera: Integrated C"}},
-                "/dev/v4l/by-id/usb-a-video-index0"};
-    }
-    void openStoredCamera() override {}
-    void closeOptionsMenu(PopupKind) override {}
-    void askBeforeDisablingHeadMovement() override {}
-    void lexiconReloaded() override {}
-    void openMacroEditor() override {}
-    void setGestureTests(bool, bool) override {}
-    std::optional<double> eyeActivity() const override { return 70.0; }
-    std::optional<double> mouthActivity() const override { return 20.0; }
-    std::int32_t clickCount() const override { return 123456; }
-    double pointerTravelPixels() const override { return 98765432.0; }
-};
 
 class QuietEyeActions : public ManualEyeActions {
   public:
@@ -210,7 +190,10 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
                                     ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, userInterface,
                                     observer, kLanguageEnglishUs);
     persistence.LayoutWindows(size.tamany);
-    MenuHost host;
+    RecordingMenuHost host;
+    // The longest name a capture driver can give (31 characters).
+    host.cameras = {{{"/dev/v4l/by-id/usb-a-video-index0", "Integrated Camera: Integrated C"}},
+                    "/dev/v4l/by-id/usb-a-video-index0"};
     std::atomic<bool> handPlaced{false};
     WebcamOptionsMenu webcam(settings, persistence, host, &host);
     SystemOptionsMenu system(
