@@ -68,10 +68,7 @@ TEST_F(OptionsMenuLogic, WebcamClicksAreLiveOkStoresCancelReadsBack) {
     WebcamOptionsMenu menu(settings, persistence, host);
     menu.Click(WebcamControl::Speed1);
     EXPECT_DOUBLE_EQ(settings.speedGain, 0.7);
-    menu.Click(WebcamControl::ModeRelative);
-    EXPECT_EQ(settings.pointerMoveMode, 2);
     menu.Click(WebcamControl::Ok);
-    EXPECT_EQ(ReadInteger(store, kWebcam, "tipoMoveRatoli"), 2);
     EXPECT_EQ(ReadInteger(store, kWebcam, "velocidad"), 1);
 
     WebcamOptionsMenu second(settings, persistence, host);
@@ -162,11 +159,8 @@ TEST_F(OptionsMenuLogic, SystemLanguageStepsLiveAndCancelBringsTheStoredOneBack)
     handPlacedEyes = true;
     second.Click(SystemControl::AutoAjuste);
     EXPECT_FALSE(settings.autoAjuste) << "held while the eyes were placed by hand";
-    second.Click(SystemControl::SizeMedium);
     second.Click(SystemControl::AutoStartYes);
     second.Click(SystemControl::Ok);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.2f);
-    EXPECT_EQ(ReadInteger(store, kSystem, "tamany"), 1);
     EXPECT_EQ(ReadInteger(store, kSystem, "autoStart"), 1);
     EXPECT_EQ(ReadText(store, kLanguage, "idioma", 200), "English");
 }
