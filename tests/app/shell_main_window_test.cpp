@@ -207,8 +207,6 @@ TEST(SetupBarPresses, ActOnTheButtonUnderThePointer) {
         {kAuto, {190, 500}, false, {}},
         {kManual, {350, 500}, false, OpenedFromSetup("open WebcamOptions from SetupBarManual")},
         {kManual, {20, 500}, false, {"clear marks"}},
-        {kManual, {150, 500}, false, {}},
-        {kManual, {150, 500}, true, {"start marked"}},
         {kAuto, {351, 878}, false, OpenedFromSetup("open MouseOptions from SetupBarAutomatic"), 2},
         {kAuto, {333, 878}, false, {}, 2},
     };

@@ -182,26 +182,6 @@ TEST_F(DwellFrames, OverTheProgramsWindowsTheClockRepeatsWithoutAMove) {
     EXPECT_EQ(StillFor({here.x + 5, here.y}, 15000), 1);
 }
 
-TEST_F(DwellFrames, MenuKindOpensTheMenuAndTheNextDwellClicksTheChosenCellAtTheOpeningPoint) {
-    rig.Bind(GestureRow::Dwell, click_kind::kMenu);
-    Frame(here);
-    EXPECT_EQ(StillFor(here, 3040), 1);
-    ASSERT_TRUE(rig.menu.visible());
-    EXPECT_TRUE(rig.input.Buttons().empty());
-    EXPECT_EQ(rig.menu.savedClickPos(), here);
-
-    // The user moves onto the right-click cell and rests there.
-    const ScreenRect menuRect = rig.menu.windowRect();
-    const ScreenPoint onRightClick{menuRect.left + 35, menuRect.top + 102};
-    rig.menu.OnPointerMovedInWindow({35, 102});
-    Frame(onRightClick);
-    rig.journal.clear();
-    EXPECT_EQ(StillFor(onRightClick, 3800), 1);
-    EXPECT_EQ(rig.journal, (Events{"install cur3.ani", "restore", "menu hide", "moveTo 640,512",
-                                   "sleep 2", "press Right", "release Right", "sound click.wav"}));
-    EXPECT_FALSE(rig.menu.visible());
-}
-
 TEST_F(DwellFrames, DwellTimeOutOfRangeIsTakenAsTheNearestEnd) {
     rig.Bind(GestureRow::Dwell, click_kind::kLeft);
     rig.settings.dwellSeconds = 0;
