@@ -58,10 +58,10 @@ class ClientLog {
   public:
     explicit ClientLog(std::filesystem::path file) : file_(std::move(file)) {}
 
-    std::vector<std::string> Lines(const char* prefix = "") const {
+    std::vector<std::string> Lines(std::string_view prefix = {}) const {
         return testing::LinesStartingWith(file_, prefix);
     }
-    bool Has(const char* prefix) const { return !Lines(prefix).empty(); }
+    bool Has(std::string_view prefix) const { return !Lines(prefix).empty(); }
     std::size_t Moves() const { return Lines("move ").size(); }
     // Where the pointer was last seen over the window.
     std::optional<std::pair<int, int>> Pointer() const {

@@ -39,7 +39,7 @@ class PortalRemoteDesktopTest : public ::testing::Test {
     }
     std::filesystem::path logFile() const { return folder.path() / "portal.log"; }
     std::filesystem::path tokenFile() const { return folder.path() / "config" / "portal.token"; }
-    std::vector<std::string> logged(const char* prefix) const {
+    std::vector<std::string> logged(std::string_view prefix) const {
         return testing::LinesStartingWith(logFile(), prefix);
     }
 
