@@ -7,7 +7,6 @@
 #include <X11/Xlib.h>
 #include <signal.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -15,7 +14,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,16 +46,10 @@ MacroSet HiMacro() {
     macro.name = u"Hi";
     macro.displayText = u"Hi!";
     // Shift+H, i, ! as a character, Enter.
-    testing::AppendEntries(macro, {{0x10, 1, 0},
-                                   {0x48, 1, 0},
-                                   {0x48, 0, 0},
-                                   {0x10, 0, 0},
-                                   {0x49, 1, 0},
-                                   {0x49, 0, 0},
-                                   {0x21, 1, 1},
-                                   {0x21, 0, 1},
-                                   {0x0D, 1, 0},
-                                   {0x0D, 0, 0}});
+    using E = testing::MacroEntry;
+    testing::AppendEntries(macro,
+                           {E{0x10, 1}, E{0x48, 1}, E{0x48, 0}, E{0x10, 0}, E{0x49, 1}, E{0x49, 0},
+                            E{0x21, 1, 1}, E{0x21, 0, 1}, E{0x0D, 1}, E{0x0D, 0}});
     return set;
 }
 
@@ -66,25 +58,11 @@ class ClientLog {
   public:
     explicit ClientLog(std::filesystem::path file) : file_(std::move(file)) {}
 
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::istringstream text(ReadFile(file_));
-        for (std::string line; std::getline(text, line);) {
-            lines.push_back(line);
-        }
-        return lines;
+    std::vector<std::string> Lines(std::string_view prefix = {}) const {
+        return testing::LinesStartingWith(file_, prefix);
     }
-    bool Has(const std::string& prefix) const {
-        const auto lines = Lines();
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
-    }
-    std::size_t Moves() const {
-        const auto lines = Lines();
-        return static_cast<std::size_t>(
-            std::count_if(lines.begin(), lines.end(),
-                          [](const std::string& line) { return line.rfind("move ", 0) == 0; }));
-    }
+    bool Has(std::string_view prefix) const { return !Lines(prefix).empty(); }
+    std::size_t Moves() const { return Lines("move ").size(); }
     // Where the pointer was last seen over the window.
     std::optional<std::pair<int, int>> Pointer() const {
         const auto lines = Lines();
@@ -103,10 +81,7 @@ class ClientLog {
     // The text typed into the window: each key's text, "\n" for Enter.
     std::string Typed() const {
         std::string typed;
-        for (const std::string& line : Lines()) {
-            if (line.rfind("key ", 0) != 0) {
-                continue;
-            }
+        for (const std::string& line : Lines("key ")) {
             const std::string text = line.substr(4, line.find(' ', 4) - 4);
             if (text == "\r") {
                 typed += "\n";

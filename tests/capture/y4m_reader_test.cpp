@@ -106,16 +106,11 @@ TEST(Y4mReader, ReadsFramesInTurnAndStartsAgainAtTheEnd) {
     }
 }
 
-TEST(Y4mReader, OpenNamesWhatIsWrongWithTheFile) {
+TEST(Y4mReader, AMissingFileIsNamedAsSuch) {
     testing::TemporaryFolder folder;
     std::string error;
     EXPECT_FALSE(Y4mReader::Open(folder.path() / "none.y4m", error));
     EXPECT_EQ(error, "cannot be opened (No such file or directory)");
-    testing::WriteFile(folder.path() / "mono.y4m", "YUV4MPEG2 W4 H2 Cmono\nFRAME\n12345678");
-    EXPECT_FALSE(Y4mReader::Open(folder.path() / "mono.y4m", error));
-    EXPECT_EQ(error,
-              "the YUV4MPEG2 colour space Cmono is not 8-bit 4:2:0 (C420, C420jpeg, C420paldv, "
-              "C420mpeg2)");
 }
 
 }  // namespace

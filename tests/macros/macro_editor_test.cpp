@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/fakes/fake_keyboard.h"
-#include "tests/fakes/fake_shell.h"
 #include "tests/macros/profile_rig.h"
 
 namespace veltranix {
@@ -11,7 +9,7 @@ namespace {
 
 using testing::ReadFile;
 
-class MacroEditorTest : public ::testing::Test, protected testing::ProfileRig {
+class MacroEditorTest : public ::testing::Test, protected testing::EditorRig {
   protected:
     MacroEditorTest() { profiles.ChooseStartupProfile(); }
 
@@ -22,12 +20,6 @@ class MacroEditorTest : public ::testing::Test, protected testing::ProfileRig {
         editor.KeyPressed(key, KeyMessage::KeyDown);
         editor.KeyReleased(key, KeyMessage::KeyUp);
     }
-
-    testing::RecordingKeyboard keyboard;
-    KeyNames names;
-    testing::FakeClipboard clipboard;
-    KeyRecorder recorder{sets->workingMacros, keyboard, names, clipboard, lexicon, userInterface};
-    MacroEditor editor{*sets, recorder, store, profiles, keyboard, lexicon, userInterface};
 };
 
 TEST_F(MacroEditorTest, OpeningSwitchesTheLocksOffAndShowsSlotOneInNameMode) {
@@ -119,10 +111,7 @@ TEST_F(MacroEditorTest, SavingNamesAnUnnamedSlotAndAFailedSaveLosesNothing) {
 
 TEST_F(MacroEditorTest, ABrokenProfileChosenInTheListShowsDefaultAndOkLeavesItAside) {
     editor.Open();
-    // Six slots but one TIPO_CLIC header short.
-    std::string bytes = EncodeMacroFile(DefaultMacroSet());
-    bytes.erase(bytes.find(std::string("T\0I\0P\0O\0", 8)), 22);
-    testing::WriteFile(macrosDir / "Work.cfg", bytes);
+    testing::WriteFile(macrosDir / "Work.cfg", testing::OneHeaderShort());
     editor.ChooseProfile("Work.cfg");
     EXPECT_EQ(editor.shownProfile(), "Default.cfg");
     EXPECT_EQ(editor.profileList(), std::vector<std::string>{"Default.cfg"});

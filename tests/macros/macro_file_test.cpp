@@ -179,14 +179,6 @@ TEST(MacroFileKind, HeaderCountsDecide) {
     }
 }
 
-TEST_F(MacroFileTest, MissingHeaderMakesTheFileInvalidAndItIsNotRead) {
-    WriteFile(store.macroFilePath(), WithoutFirst(Utf16File(Repeated(kEmptySlot, 6)),
-                                                  Utf16File("TIPO_CLIC\r\n").substr(2)));
-    sets->workingMacros[0].name = u"kept";
-    EXPECT_EQ(store.LoadMacroFile(), MacroFileLoad::Invalid);
-    EXPECT_EQ(sets->workingMacros[0].name, u"kept");
-}
-
 TEST_F(MacroFileTest, OldFileIsConvertedWithItsTextLinesJoined) {
     // Something left in the working set from another profile must not leak in.
     sets->workingMacros[0].keyValue[3] = 99;

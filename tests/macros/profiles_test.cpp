@@ -60,13 +60,8 @@ TEST_F(ProfilesTest, StartUpLoadsTheStoredProfileOrDefaultForANameOutsideTheFold
 
 TEST_F(ProfilesTest, ACorruptCurrentProfileIsSetAsideAndDefaultBecomesCurrent) {
     WriteProfile("Default.cfg", u"own default");
-    // Six slots but one TIPO_CLIC header short.
-    auto set = std::make_unique<MacroSet>();
-    std::string bytes = EncodeMacroFile(*set);
-    const std::string header("T\0I\0P\0O\0", 8);
-    bytes.erase(bytes.find(header), std::string("TIPO_CLIC\r\n").size() * 2);
-    WriteFile(macrosDir / "Work.cfg", bytes);
-    const std::string corrupt = ReadFile(macrosDir / "Work.cfg");
+    const std::string corrupt = testing::OneHeaderShort();
+    WriteFile(macrosDir / "Work.cfg", corrupt);
     ASSERT_TRUE(profiles.SelectProfile("Work.cfg"));
     EXPECT_EQ(profiles.profileFileName(), "Default.cfg");
     EXPECT_EQ(StoredProfileName(), "Default.cfg");

@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QString>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,16 +39,8 @@ class PortalRemoteDesktopTest : public ::testing::Test {
     }
     std::filesystem::path logFile() const { return folder.path() / "portal.log"; }
     std::filesystem::path tokenFile() const { return folder.path() / "config" / "portal.token"; }
-    // The fake's log lines that begin with `prefix`.
-    std::vector<std::string> logged(const std::string& prefix) const {
-        std::istringstream log(testing::ReadFile(logFile()));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(log, line);) {
-            if (line.rfind(prefix, 0) == 0) {
-                lines.push_back(line);
-            }
-        }
-        return lines;
+    std::vector<std::string> logged(std::string_view prefix) const {
+        return testing::LinesStartingWith(logFile(), prefix);
     }
 
     testing::TemporaryFolder folder;

@@ -73,8 +73,7 @@ TEST(MenuPlacement, StaysOnTheScreen) {
         MenuOffsets offsets;
         float sizeFactor;
         ScreenPoint corner;
-    } cases[] = {{{640, 512}, kScaled, 1.0f, {535, 476}},
-                 {{1280, 512}, kScaled, 1.0f, {1049, 476}},
+    } cases[] = {{{1280, 512}, kScaled, 1.0f, {1049, 476}},
                  {{1166, 512}, kScaled, 1.0f, {1049, 476}},
                  {{1165, 512}, kScaled, 1.0f, {1060, 476}},
                  {{171, 512}, kScaled, 1.0f, {0, 476}},

@@ -92,15 +92,9 @@ TEST_F(DwellFrames, FiresOnceExactlyAfterTheDwellTimeAndNotAgainUntilThePointerM
                                    "press Left", "release Left", "sound click.wav"}));
     EXPECT_TRUE(rig.dwell.clockFired());
 
+    // Clicking again after a move is the tracking sequences' dwell case.
     EXPECT_EQ(StillFor(here, 20000), 0);
     EXPECT_EQ(rig.clicks.clickCount(), 1);
-
-    // A move of 2 pixels re-arms the clock; the next still period clicks again.
-    const ScreenPoint moved{642, 512};
-    Frame(moved);
-    EXPECT_FALSE(rig.dwell.clockFired());
-    EXPECT_EQ(StillFor(moved, 3040), 1);
-    EXPECT_EQ(rig.clicks.clickCount(), 2);
 }
 
 TEST_F(DwellFrames, OnePixelOrFaceMotionBelowTwoKeepsTheClockTwoStopIt) {
@@ -180,26 +174,6 @@ TEST_F(DwellFrames, OverTheProgramsWindowsTheClockRepeatsWithoutAMove) {
         .restartCountdown = true, .notificationMenu = true, .shellCommandDialog = true};
     Frame({here.x + 5, here.y});
     EXPECT_EQ(StillFor({here.x + 5, here.y}, 15000), 1);
-}
-
-TEST_F(DwellFrames, MenuKindOpensTheMenuAndTheNextDwellClicksTheChosenCellAtTheOpeningPoint) {
-    rig.Bind(GestureRow::Dwell, click_kind::kMenu);
-    Frame(here);
-    EXPECT_EQ(StillFor(here, 3040), 1);
-    ASSERT_TRUE(rig.menu.visible());
-    EXPECT_TRUE(rig.input.Buttons().empty());
-    EXPECT_EQ(rig.menu.savedClickPos(), here);
-
-    // The user moves onto the right-click cell and rests there.
-    const ScreenRect menuRect = rig.menu.windowRect();
-    const ScreenPoint onRightClick{menuRect.left + 35, menuRect.top + 102};
-    rig.menu.OnPointerMovedInWindow({35, 102});
-    Frame(onRightClick);
-    rig.journal.clear();
-    EXPECT_EQ(StillFor(onRightClick, 3800), 1);
-    EXPECT_EQ(rig.journal, (Events{"install cur3.ani", "restore", "menu hide", "moveTo 640,512",
-                                   "sleep 2", "press Right", "release Right", "sound click.wav"}));
-    EXPECT_FALSE(rig.menu.visible());
 }
 
 TEST_F(DwellFrames, DwellTimeOutOfRangeIsTakenAsTheNearestEnd) {

@@ -9,6 +9,7 @@
 #include "pointer/trigger_dispatcher.h"
 #include "settings/settings.h"
 #include "tests/fakes/event_journal.h"
+#include "tests/support/engine_settings.h"
 #include "tracking/headless_ports.h"
 #include "tracking/manual_clock.h"
 
@@ -28,21 +29,12 @@ class JournalledClock : public ManualClock {
     EventJournal& journal_;
 };
 
-inline Settings PointerTestSettings() {
-    Settings settings;
-    settings.so = 1;
-    settings.sizeFactor = 1.0f;
-    settings.dwellSeconds = 3;
-    settings.tempsRellotge = 3;
-    settings.pointerMoveMode = 2;
-    settings.clicMacro = 1;
-    return settings;
-}
-
 // Every pointer-action component wired to recording fakes, on a 1280 x 1024
 // screen, with one journal of all events in order.
 struct PointerRig {
     PointerRig() {
+        settings.so = 1;
+        settings.clicMacro = 1;
         input.log = &journal;
         cursors.log = &journal;
         sound.log = &journal;
@@ -57,7 +49,7 @@ struct PointerRig {
         flags[clickKindIndex] = 1;
     }
 
-    Settings settings = PointerTestSettings();
+    Settings settings = FreshTrackingSettings();
     ProgramFolder folder{"/opt/veltranix"};
     EventJournal journal;
     HeadlessDesktop desktop;

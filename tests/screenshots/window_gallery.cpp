@@ -26,37 +26,16 @@
 #include "app/ui/popup_widgets.h"
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_desktop.h"
-#include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_user_interface.h"
 #include "tests/fakes/recording_click_menu_window.h"
+#include "tests/fakes/recording_menu_host.h"
 #include "tests/fakes/recording_shell_actions.h"
+#include "tests/macros/profile_rig.h"
 #include "tests/support/face_sequence.h"
-#include "tests/support/temporary_folder.h"
 
 namespace veltranix::testing {
 namespace {
-
-// The options menus' requests, none of which matters here; the engine's
-// readings as large as a long day makes them.
-class MenuHost : public OptionsMenuHost, public MouseMenuEngine, public CameraChoicePort {
-  public:
-    // The longest name a capture driver can give (31 characters).
-    CameraChoices listCameras() override {
-        return {{{"/dev/v4l/by-id/usb-a-video-index0", "Integrated Camera: Integrated C"}},
-                "/dev/v4l/by-id/usb-a-video-index0"};
-    }
-    void openStoredCamera() override {}
-    void closeOptionsMenu(PopupKind) override {}
-    void askBeforeDisablingHeadMovement() override {}
-    void lexiconReloaded() override {}
-    void openMacroEditor() override {}
-    void setGestureTests(bool, bool) override {}
-    std::optional<double> eyeActivity() const override { return 70.0; }
-    std::optional<double> mouthActivity() const override { return 20.0; }
-    std::int32_t clickCount() const override { return 123456; }
-    double pointerTravelPixels() const override { return 98765432.0; }
-};
 
 class QuietEyeActions : public ManualEyeActions {
   public:
@@ -211,7 +190,10 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
                                     ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, userInterface,
                                     observer, kLanguageEnglishUs);
     persistence.LayoutWindows(size.tamany);
-    MenuHost host;
+    RecordingMenuHost host;
+    // The longest name a capture driver can give (31 characters).
+    host.cameras = {{{"/dev/v4l/by-id/usb-a-video-index0", "Integrated Camera: Integrated C"}},
+                    "/dev/v4l/by-id/usb-a-video-index0"};
     std::atomic<bool> handPlaced{false};
     WebcamOptionsMenu webcam(settings, persistence, host, &host);
     SystemOptionsMenu system(
@@ -308,37 +290,15 @@ void PaintManualEyeWindow(const Lexicon& lexicon, float desktopScale, SkinLibrar
     visit({"manual_eyes_refused", Paint(widget), {}, nullptr});
 }
 
-// The editor on a real profile folder, as the program builds it.
-struct EditorBench {
-    explicit EditorBench(const Lexicon& language)
-        : lexicon(language),
-          store(sets),
-          persistence(settings, lexicon, settingsStore, ProgramFolder{folder.path()}, userInterface,
-                      observer, kLanguageEnglishUs),
-          profiles(store, persistence, settings, folder.path(), lexicon, userInterface),
-          names(KeyNames::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.keyNamesFile())),
-          recorder(sets.workingMacros, keyboard, names, clipboard, lexicon, userInterface),
-          editor(sets, recorder, store, profiles, keyboard, lexicon, userInterface) {
+// The editor on a real profile folder, in the picture's language.
+struct EditorBench : EditorRig {
+    explicit EditorBench(const Lexicon& language) {
+        lexicon = language;
+        names = KeyNames::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.keyNamesFile());
         profiles.ChooseStartupProfile();
         profiles.CreateProfile("Work");
         editor.Open();
     }
-
-    TemporaryFolder folder;
-    Lexicon lexicon;
-    MacroSets sets;
-    MacroFileStore store;
-    Settings settings;
-    StoreTree settingsStore;
-    FakeUserInterface userInterface;
-    SettingsObserver observer;
-    SettingsPersistence persistence;
-    Profiles profiles;
-    RecordingKeyboard keyboard;
-    KeyNames names;
-    FakeClipboard clipboard;
-    KeyRecorder recorder;
-    MacroEditor editor;
 };
 
 void PaintMacroWindows(const Lexicon& lexicon, const WindowSize& size, SkinLibrary& skins,

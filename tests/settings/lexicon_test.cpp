@@ -237,20 +237,12 @@ TEST(ShippedLexicon, EveryLanguageHasEveryKeyOnceAndNoOther) {
     }
 }
 
-TEST(ShippedLexicon, LoadsWithoutAnyMessageInEveryLanguage) {
+// The shipped key names name the common keys; the shipped program writes no
+// statistics log.
+TEST(ShippedCompanionFiles, NameTheCommonKeysAndSwitchTheLogOff) {
     const ProgramFolder shipped{VELTRANIX_SOURCE_PROGRAM_FOLDER};
-    for (const char* language : {"Spanish", "English", "Portuguese", "Italian"}) {
-        Lexicon lexicon;
-        FakeUserInterface userInterface;
-        EXPECT_EQ(LoadLexicon(lexicon, language, shipped, userInterface), LexiconLoad::Loaded);
-        EXPECT_TRUE(userInterface.messages.empty()) << language;
-        EXPECT_EQ(lexicon.debugSwitch, "no");
-        EXPECT_GT(lexicon.positionHintWidth, 12 * 4);
-    }
-}
-
-TEST(ShippedKeyNames, NameTheCommonKeys) {
-    const auto file = IniFile::load(ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}.keyNamesFile());
+    EXPECT_EQ(IniFile::load(shipped.configFile())->value("DebugA", "debug"), "no");
+    const auto file = IniFile::load(shipped.keyNamesFile());
     ASSERT_TRUE(file);
     EXPECT_EQ(file->sectionNames(), (std::vector<std::string>{"Controls"}));
     EXPECT_EQ(file->value("Controls", "0x41"), "A");

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace veltranix::testing {
@@ -30,6 +31,18 @@ void WriteFile(const std::filesystem::path& path, std::string_view content) {
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream stream(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> LinesStartingWith(const std::filesystem::path& path,
+                                           std::string_view prefix) {
+    std::istringstream text(ReadFile(path));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) {
+        if (line.starts_with(prefix)) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 }  // namespace veltranix::testing

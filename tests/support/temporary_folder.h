@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace veltranix::testing {
 
@@ -23,5 +24,8 @@ class TemporaryFolder {
 
 void WriteFile(const std::filesystem::path& path, std::string_view content);
 std::string ReadFile(const std::filesystem::path& path);
+// The file's lines that begin with `prefix` (every line for an empty one).
+std::vector<std::string> LinesStartingWith(const std::filesystem::path& path,
+                                           std::string_view prefix = {});
 
 }  // namespace veltranix::testing
