@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -209,16 +208,12 @@ class HeadSteering {
 };
 
 // The program's command line: the steered face of `control` as its camera,
-// `configDir` as its settings folder, then `extra`. VELTRANIX_PROGRAM_COPY
-// names a copy of `program` to start instead, so that two desktop tests can
-// run at once (a second instance of one file name ends at once).
+// `configDir` as its settings folder, then `extra`.
 inline std::vector<std::string> SteeredProgramArguments(
     const std::string& program, const std::filesystem::path& control,
     const std::filesystem::path& configDir, const std::vector<std::string>& extra = {}) {
-    const char* copy = std::getenv("VELTRANIX_PROGRAM_COPY");
-    std::vector<std::string> arguments{copy != nullptr && *copy != '\0' ? copy : program,
-                                       "--camera", "steered:" + control.string(), "--config-dir",
-                                       configDir.string()};
+    std::vector<std::string> arguments{program, "--camera", "steered:" + control.string(),
+                                       "--config-dir", configDir.string()};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     return arguments;
 }
