@@ -2,9 +2,12 @@
 
 #include <vector>
 
+#include <opencv2/core/utility.hpp>
+
 #include "capture/capture_frame.h"
 #include "tests/support/engine_settings.h"
 #include "tests/support/face_sequence.h"
+#include "tracking/face_detector.h"
 #include "tracking/headless_engine.h"
 #include "tracking/template_tracker.h"
 #include "tracking/tracking_loop.h"
@@ -57,6 +60,33 @@ WorkImage GreyFace(double offsetX, std::uint32_t seed) {
     FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
     return image;
 }
+
+// One detection of the Detect state on a 640 x 480 picture: first argument 0
+// with the face, 1 the same scene without it; second argument 0 any face,
+// 1 faces near enough to be placed (while nobody is in view).
+void BM_DetectFrame(benchmark::State& state) {
+    const bool withFace = state.range(0) == 0;
+    testing::FaceScene scene{0.0, 0.0, 1.5, 1};
+    scene.faceVisible = withFace;
+    std::vector<std::uint8_t> bytes;
+    testing::FaceSequence::ToLayout(Faces().renderBgr(scene), FrameLayout::I420, bytes);
+    WorkImage image(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    cv::setNumThreads(0);  // as the program runs it
+    FaceDetector detector;
+    if (!detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE)) {
+        state.SkipWithError(detector.loadError().c_str());
+        return;
+    }
+    bool found = false;
+    for (auto _ : state) {
+        found = detector.detect(image, static_cast<FaceReach>(state.range(1))).has_value();
+    }
+    if (found != withFace) {
+        state.SkipWithError(withFace ? "the face was not found" : "a face was found");
+    }
+}
+BENCHMARK(BM_DetectFrame)->ArgsProduct({{0, 1}, {0, 1}});
 
 // Matching with normalisation and centroid; argument 1 is the plain reference.
 void BM_MatchTemplate(benchmark::State& state) {

@@ -88,6 +88,10 @@ enum class LexiconKey {
     CameraWaiting,
     NoCamera,
     GestureHold,
+    // The about window's live figures.
+    AboutFrames,
+    AboutCpu,
+    AboutCamera,
     Count
 };
 
@@ -169,6 +173,9 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "cameraWaiting",
     "noCamera",
     "gestureHold",
+    "aboutFrames",
+    "aboutCpu",
+    "aboutCamera",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

@@ -104,11 +104,7 @@ void FaceDetector::releaseCascade() {
     classifier_ = cv::CascadeClassifier();
 }
 
-const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int minimumSide) {
-    rects_.clear();
-    if (classifier_.empty()) {
-        return rects_;
-    }
+void FaceDetector::prepareDetectionImage(const WorkImage& image) {
     for (int row = 0; row < kDetectionHeight; ++row) {
         std::uint8_t* line = detectionImage_.ptr<std::uint8_t>(row);
         for (int column = 0; column < kDetectionWidth; ++column) {
@@ -117,6 +113,14 @@ const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int
         }
     }
     cv::equalizeHist(detectionImage_, detectionImage_);
+}
+
+const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int minimumSide) {
+    rects_.clear();
+    if (classifier_.empty()) {
+        return rects_;
+    }
+    prepareDetectionImage(image);
     found_.clear();
     classifier_.detectMultiScale(detectionImage_, found_, 1.1, 2, cv::CASCADE_DO_CANNY_PRUNING,
                                  cv::Size(minimumSide, minimumSide));
@@ -126,8 +130,28 @@ const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int
     return rects_;
 }
 
-std::optional<Detection> FaceDetector::detect(const WorkImage& image) {
-    findFaces(image, 20);
+const std::vector<FaceRect>& FaceDetector::findLargeFaces(const WorkImage& image) {
+    rects_.clear();
+    if (classifier_.empty()) {
+        return rects_;
+    }
+    prepareDetectionImage(image);
+    cv::resize(detectionImage_, halfImage_, halfImage_.size(), 0.0, 0.0, cv::INTER_AREA);
+    found_.clear();
+    classifier_.detectMultiScale(halfImage_, found_, 1.1, 2, cv::CASCADE_DO_CANNY_PRUNING,
+                                 cv::Size(kLargeFaceSide / 2, kLargeFaceSide / 2));
+    for (const cv::Rect& rect : found_) {
+        rects_.push_back({2 * rect.x, 2 * rect.y, 2 * rect.width, 2 * rect.height});
+    }
+    return rects_;
+}
+
+std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach reach) {
+    if (reach == FaceReach::NearEnoughToPlace) {
+        findLargeFaces(image);
+    } else {
+        findFaces(image, 20);
+    }
     const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
     if (!chosen) {
         return std::nullopt;

@@ -92,6 +92,13 @@ Calibration Calibrate(const AveragedFace& face);
 // Detection image side lengths: the WorkImage sampled every fourth pixel.
 inline constexpr int kDetectionWidth = 160;
 inline constexpr int kDetectionHeight = 120;
+// The least side (160 x 120 units) of a face whose eyes can be far enough
+// apart to be placed: 70 pixels between the eyes take a face of about 160.
+inline constexpr int kLargeFaceSide = 40;
+
+// Which faces a detection looks for: any, or only those near enough to the
+// camera to be placed (found for a quarter of the work).
+enum class FaceReach { Any, NearEnoughToPlace };
 
 // Finds the face with the cascade classifier and keeps the running averages
 // (three face-box samples, eight widths) that live for the whole program run.
@@ -107,12 +114,17 @@ class FaceDetector {
 
     // One detection on the current image. None when no face was found (the
     // placement is then the no-face one). Requires a loaded cascade.
-    std::optional<Detection> detect(const WorkImage& image);
+    std::optional<Detection> detect(const WorkImage& image, FaceReach reach = FaceReach::Any);
 
     // Runs the classifier alone on the image sampled to 160 x 120 and
     // equalised: the rectangles found (160 x 120 units) with at least the
     // given side. Requires a loaded cascade; leaves the averages alone.
     const std::vector<FaceRect>& findFaces(const WorkImage& image, int minimumSide);
+
+    // As findFaces with the least side kLargeFaceSide, on the image halved
+    // again (80 x 60): a quarter of the work, for faces near enough to be
+    // placed; the rectangles are in 160 x 120 units.
+    const std::vector<FaceRect>& findLargeFaces(const WorkImage& image);
 
     // The face centre stored by the last detection (640 x 480 units,
     // multiples of 4).
@@ -128,9 +140,12 @@ class FaceDetector {
     Detection accumulate(const FaceRect& chosen);
 
   private:
+    void prepareDetectionImage(const WorkImage& image);
+
     cv::CascadeClassifier classifier_;
     std::string loadError_;
     cv::Mat detectionImage_ = cv::Mat(kDetectionHeight, kDetectionWidth, CV_8UC1);
+    cv::Mat halfImage_ = cv::Mat(kDetectionHeight / 2, kDetectionWidth / 2, CV_8UC1);
     std::vector<cv::Rect> found_;
     std::vector<FaceRect> rects_;
     std::array<FaceRect, 3> samples_{};

@@ -111,6 +111,66 @@ double CentreDarkShare(std::span<const float> values, int columns, int rows, dou
     return counted > 0 ? dark / static_cast<double>(counted) : 0.0;
 }
 
+// A patch's mean and the scale that divides by its mean deviation.
+struct PatchLevels {
+    float mean = 0.0f;
+    float scale = 1.0f;
+};
+
+// In whole numbers, so the sums vectorise and do not depend on their order:
+// the deviation is the sum of |pixels x value - sum| over pixels squared.
+PatchLevels MeasureLevels(const WorkImage& image, int left, int top, int columns, int rows) {
+    const std::int64_t pixels = static_cast<std::int64_t>(columns) * rows;
+    std::int64_t sum = 0;
+    for (int column = 0; column < columns; ++column) {
+        const std::uint8_t* pixel = image.data() + WorkIndex(left + column, top);
+        int columnSum = 0;
+        for (int row = 0; row < rows; ++row) {
+            columnSum += pixel[row];
+        }
+        sum += columnSum;
+    }
+    std::int64_t spread = 0;
+    const auto scaledSum = static_cast<std::int32_t>(sum);
+    const auto scale = static_cast<std::int32_t>(pixels);
+    for (int column = 0; column < columns; ++column) {
+        const std::uint8_t* pixel = image.data() + WorkIndex(left + column, top);
+        std::int32_t columnSpread = 0;
+        for (int row = 0; row < rows; ++row) {
+            columnSpread += std::abs(pixel[row] * scale - scaledSum);
+        }
+        spread += columnSpread;
+    }
+    const double mean = static_cast<double>(sum) / static_cast<double>(pixels);
+    const double deviation =
+        static_cast<double>(spread) / static_cast<double>(pixels) / static_cast<double>(pixels);
+    return {static_cast<float>(mean), static_cast<float>(1.0 / std::max(deviation, 1.0))};
+}
+
+// The sum over one column of |(pixel - mean) x scale - value|, in eight lanes
+// so that it vectorises.
+float ColumnDifference(const std::uint8_t* pixel, const float* value, int rows,
+                       PatchLevels levels) {
+    constexpr int kLanes = 8;
+    float lanes[kLanes] = {};
+    int row = 0;
+    for (; row + kLanes <= rows; row += kLanes) {
+        for (int lane = 0; lane < kLanes; ++lane) {
+            lanes[lane] +=
+                std::abs((static_cast<float>(pixel[row + lane]) - levels.mean) * levels.scale -
+                         value[row + lane]);
+        }
+    }
+    float sum = 0.0f;
+    for (; row < rows; ++row) {
+        sum += std::abs((static_cast<float>(pixel[row]) - levels.mean) * levels.scale - value[row]);
+    }
+    for (const float lane : lanes) {
+        sum += lane;
+    }
+    return sum;
+}
+
 }  // namespace
 
 bool PatchReference::take(int left, int top, const WorkImage& image) {
@@ -136,32 +196,45 @@ std::optional<PatchReference::Change> PatchReference::change(int left, int top,
     if (values.empty()) {
         return std::nullopt;
     }
-    std::optional<Change> least;
-    std::vector<float> current;
+    // Every shift is compared, in a fixed order, the first of equal ones
+    // winning; a shift stops being summed once it is past the best so far.
+    const int pixels = columns * rows;
+    float bestSum = std::numeric_limits<float>::max();
+    std::optional<ScreenPoint> best;
     for (int dx = -kHeldShiftPixels; dx <= kHeldShiftPixels; ++dx) {
         for (int dy = -kHeldShiftPixels; dy <= kHeldShiftPixels; ++dy) {
-            double mean = 0.0;
-            double deviation = 0.0;
-            if (!ReadPatch(left + dx, top + dy, columns, rows, image, current, mean, deviation)) {
+            const int x = left + dx;
+            const int y = top + dy;
+            if (x < 0 || y < 0 || x + columns > kFrameWidth || y + rows > kFrameHeight ||
+                image.size() < kFramePixels) {
                 continue;
             }
-            const double scale = 1.0 / std::max(deviation, 1.0);
-            double sum = 0.0;
-            int dark = 0;
-            for (std::size_t at = 0; at < values.size(); ++at) {
-                const double value = (current[at] - mean) * scale;
-                sum += std::abs(value - values[at]);
-                dark += value < kDarkBelow ? 1 : 0;
+            const PatchLevels levels = MeasureLevels(image, x, y, columns, rows);
+            float sum = 0.0f;
+            for (int column = 0; column < columns && sum <= bestSum; ++column) {
+                sum += ColumnDifference(image.data() + WorkIndex(x + column, y),
+                                        values.data() + column * rows, rows, levels);
             }
-            const double difference = sum / static_cast<double>(values.size());
-            if (!least || difference < least->difference) {
-                least = Change{
-                    difference, dark / static_cast<double>(values.size()),
-                    CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation)};
+            if (sum < bestSum) {
+                bestSum = sum;
+                best = ScreenPoint{x, y};
             }
         }
     }
-    return least;
+    if (!best) {
+        return std::nullopt;
+    }
+    std::vector<float> current;
+    double mean = 0.0;
+    double deviation = 0.0;
+    ReadPatch(best->x, best->y, columns, rows, image, current, mean, deviation);
+    const double scale = 1.0 / std::max(deviation, 1.0);
+    int dark = 0;
+    for (const float value : current) {
+        dark += (value - mean) * scale < kDarkBelow ? 1 : 0;
+    }
+    return Change{bestSum / static_cast<double>(pixels), dark / static_cast<double>(pixels),
+                  CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation)};
 }
 
 bool HoldTimer::follow(bool held, long long nowMs, int holdMs) {

@@ -14,6 +14,10 @@ namespace {
 
 constexpr int kWarmUpFrames = 20;  // frames counted before the one that ends the warm-up
 constexpr float kDetectBackOffSeconds = 4.0f;
+// Nobody in view for this long: the camera picture is looked at twice a
+// second, so a face that comes back is found within a second.
+constexpr long long kNobodyHereMs = 10000;
+constexpr long long kNobodyDetectPeriodMs = 500;
 constexpr float kSettleSeconds = 1.0f;
 constexpr float kSteadySeconds = 3.0f;
 constexpr float kManualMouseStillSeconds = 3.0f;
@@ -141,6 +145,13 @@ bool TrackingLoop::OnFrame(CaptureFrame& frame, const PixelOffsetTable& table) {
     }
     if (ports_.windows.manualEyeViewActive()) {
         ports_.windows.drawManualEyeGuides(frame);
+    }
+    if (detectPaused_ && nobodyHere()) {
+        if (frameClockMs() - lastDetectMs_ < kNobodyDetectPeriodMs) {
+            return true;
+        }
+        detectPaused_ = false;
+        detectPauseStart_.reset();
     }
     if (detectPaused_) {
         const SystemTime now = ports_.clock.utcNow();
@@ -279,8 +290,13 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
         ports_.windows.openLoadingBar();
         ports_.clock.sleepMs(kShortSleepMs);
     }
-    const std::optional<Detection> detection = detector_.detect(images_[current_]);
+    const std::optional<Detection> detection = detector_.detect(
+        images_[current_], nobodyHere() ? FaceReach::NearEnoughToPlace : FaceReach::Any);
+    lastDetectMs_ = frameClockMs();
     if (!detection) {
+        if (!noFaceSinceMs_) {
+            noFaceSinceMs_ = lastDetectMs_;
+        }
         shared_.faceStatus.store(static_cast<std::int32_t>(FaceStatus::NoFace));
         shared_.steadyProgress.store(0);
         detectPaused_ = true;
@@ -288,6 +304,7 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
         report_.facePlaced = false;
         return;
     }
+    noFaceSinceMs_.reset();
     const Placement& placement = detection->placement;
     shared_.faceStatus.store(static_cast<std::int32_t>(placement.status));
     report_.faceStatus = placement.status;
@@ -499,6 +516,10 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     }
 }
 
+bool TrackingLoop::nobodyHere() const {
+    return noFaceSinceMs_ && lastDetectMs_ - *noFaceSinceMs_ > kNobodyHereMs;
+}
+
 long long TrackingLoop::frameClockMs() {
     // The clock's time of day, made steady across midnight.
     const long long dayMs = MsOfDay(ports_.clock.utcNow());
@@ -518,6 +539,7 @@ void TrackingLoop::runReset() {
     images_[0] = WorkImage();
     images_[1] = WorkImage();
     warmUpSkip_ = true;
+    noFaceSinceMs_.reset();
     shared_.headPaused.store(false);
     reanchorPending_ = true;
     previousTarget_ = screenCentre();

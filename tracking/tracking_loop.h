@@ -116,6 +116,9 @@ class TrackingLoop {
     ScreenPoint lastPointer() const { return lastPointer_; }
     bool headPauseCooldown() const { return headPauseCooldown_; }
     bool detectorFailed() const { return detectorFailed_; }
+    // No face for more than ten seconds: detection runs twice a second, and
+    // the frames between are skipped (not processed).
+    bool nobodyHere() const;
 
   private:
     void followMenusAndDocking(ScreenPoint pointer);
@@ -154,6 +157,10 @@ class TrackingLoop {
     int warmUpCount_ = 0;
     bool detectPaused_ = false;
     std::optional<SystemTime> detectPauseStart_;
+    // The frame clock of the first detection without a face since one was
+    // last seen, and of the latest detection.
+    std::optional<long long> noFaceSinceMs_;
+    long long lastDetectMs_ = 0;
     bool cascadeUnloaded_ = true;
     bool detectorFailed_ = false;
     bool unexpectedFrameReported_ = false;

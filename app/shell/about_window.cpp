@@ -29,6 +29,8 @@ constexpr std::array<LineDesign, kAboutMaxLines> kLines{{
 
 constexpr std::size_t kManualLineIndex = 7;
 constexpr int kStatusLineY = 400;
+constexpr int kFiguresY = 330;
+constexpr int kFigureLineSpacing = 20;
 
 // The lexicon writes "{version}" where the program's version goes.
 std::string WithVersion(std::string_view text) {
@@ -154,11 +156,16 @@ std::vector<SkinText> AboutWindow::Texts(const Lexicon& lexicon) const {
         const bool link = design.role == LineRole::Link;
         texts.push_back({line, {x, y}, link ? linkFont : lineFont, link ? kLinkBlue : kTextBlack});
     }
-    if (!statusLine_.empty()) {
-        const double length = static_cast<double>(CharacterCount(statusLine_));
+    const auto centred = [&](const std::string& line, int designY) {
+        const double length = static_cast<double>(CharacterCount(line));
         const int x = ScaleDesignValue((kAboutDesignWidth - kLineCharacterWidth * length) / 2.0, s);
-        texts.push_back(
-            {statusLine_, {x, ScaleDesignUnits(kStatusLineY, s)}, lineFont, kTextBlack});
+        texts.push_back({line, {x, ScaleDesignUnits(designY, s)}, lineFont, kTextBlack});
+    };
+    for (std::size_t index = 0; index < figures_.size(); ++index) {
+        centred(figures_[index], kFiguresY + kFigureLineSpacing * static_cast<int>(index));
+    }
+    if (!statusLine_.empty()) {
+        centred(statusLine_, kStatusLineY);
     }
     const std::string& ok = lexicon.text(LexiconKey::Ok);
     const int okX =

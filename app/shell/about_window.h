@@ -46,12 +46,15 @@ class AboutWindow {
     // Every line that exists, then the text of key "ok" on the close button.
     std::vector<SkinText> Texts(const Lexicon& lexicon) const;
     const std::vector<std::string>& lines() const { return lines_; }
+    // The program's live figures, a line each, shown above the status line.
+    void setFigures(std::vector<std::string> figures) { figures_ = std::move(figures); }
 
   private:
     std::optional<ScreenRect> LinkRect(AboutItem item) const;
 
     std::vector<std::string> lines_;
     std::string statusLine_;
+    std::vector<std::string> figures_;
     float sizeFactor_;
     std::optional<AboutItem> hovered_;
 };

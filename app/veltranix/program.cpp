@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 
 #include <QApplication>
@@ -71,6 +72,15 @@ class NoCompanion : public CompanionPort {
     void hideCompanionWindow(std::uint64_t) override {}
     void closeCompanionWindow(std::uint64_t) override {}
 };
+
+long long SteadyMs(std::chrono::steady_clock::time_point time) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+}
+
+// The processor time of every thread of the program.
+double ProcessCpuSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
 
 UserDataLocations UserDataFromEnvironment() {
     UserDataLocations locations;
@@ -234,8 +244,8 @@ std::optional<int> Program::start() {
     // Windows, the pointer actions and the tracking loop.
     windows_ = std::make_unique<ProgramWindows>(ProgramWindowsServices{
         settings_, lexicon_, shared_, openWindows_, keyboards_, *desktop_, *shell_, folder_, *this,
-        companion, [this] { return cameraDescription(); },
-        [this] { return input_->description(); }});
+        companion, [this] { return cameraDescription(); }, [this] { return input_->description(); },
+        [this] { return programFigures(); }});
     keyboardFocus_ = std::make_unique<XKeyboardFocus>(x_);
     macroWindows_ = std::make_unique<MacroWindows>(MacroWindowsServices{
         settings_, lexicon_, openWindows_, *desktop_, *this, macroSets_, *macroStore_, *profiles_,
@@ -425,6 +435,15 @@ std::string Program::cameraDescription() const {
     return camera_ ? camera_->description() : std::string();
 }
 
+std::vector<std::string> Program::programFigures() {
+    const long long nowMs = SteadyMs(std::chrono::steady_clock::now());
+    const double cpuSeconds = ProcessCpuSeconds();
+    if (!figures_.measuring()) {
+        figures_.start(nowMs, cpuSeconds);
+    }
+    return figures_.Lines(lexicon_, nowMs, cpuSeconds, cameraDescription());
+}
+
 void Program::onFrameTick() {
     // The loop is never re-entered.
     if (inFrame_ || shutDown_) {
@@ -480,16 +499,24 @@ void Program::onFrameTick() {
     loop_->OnFrame(frame, *offsetTable_);
     inFrame_ = false;
     frameRate_.frameAt(SteadySeconds());
+    const double frameMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - handedOver)
+            .count();
     if (!timingLog_.empty() && frameMs_.size() < kTimedFramesAtMost) {
-        frameMs_.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - handedOver)
-                .count());
+        frameMs_.push_back(frameMs);
     }
+    if (figures_.measuring() && !openWindows_.about) {
+        figures_.stop();
+    }
+    figures_.addFrame(SteadyMs(handedOver), frameMs);
     // Long runs read the count of frames processed while the program runs.
     if (++framesProcessed_ % kTimingLogEveryFrames == 0) {
         writeTimingLog();
     }
-    windows_->showCameraFrame(frame);
+    // While nobody is in view, the frames the loop skips are not shown either.
+    if (loop_->lastFrame().processed || !loop_->nobodyHere()) {
+        windows_->showCameraFrame(frame);
+    }
 }
 
 void Program::executeTestClickRequest() {
@@ -622,19 +649,7 @@ void Program::writeTimingLog() const {
     if (timingLog_.empty()) {
         return;
     }
-    std::vector<double> sorted = frameMs_;
-    std::sort(sorted.begin(), sorted.end());
-    std::ofstream out(timingLog_);
-    out << "frames=" << sorted.size() << '\n' << "processed=" << framesProcessed_ << '\n';
-    if (!sorted.empty()) {
-        double sum = 0.0;
-        for (double ms : sorted) {
-            sum += ms;
-        }
-        out << "mean_ms=" << sum / static_cast<double>(sorted.size()) << '\n'
-            << "p95_ms=" << sorted[sorted.size() * 95 / 100] << '\n'
-            << "max_ms=" << sorted.back() << '\n';
-    }
+    std::ofstream(timingLog_) << TimingLogText(frameMs_, framesProcessed_);
 }
 
 }  // namespace veltranix

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "app/shell/program_figures.h"
 #include "app/shell/remote_control.h"
 #include "app/shell/webcam_options_menu.h"
 #include "capture/camera_source.h"
@@ -119,6 +120,9 @@ class Program final : public QObject,
 
     // For the windows: the camera's name and format.
     std::string cameraDescription() const;
+    // For the about window: its figures' lines; measuring starts with the
+    // first call and ends when the window closes.
+    std::vector<std::string> programFigures();
     // The click request that --test-click-request named, executed now.
     void executeTestClickRequest();
 
@@ -201,6 +205,7 @@ class Program final : public QObject,
     std::string timingLog_;
     std::vector<double> frameMs_;
     std::uint64_t framesProcessed_ = 0;
+    ProgramFigures figures_;
     bool inFrame_ = false;
     // Messages said before the windows are shown: shown once they are, or
     // said before an exit during start-up.

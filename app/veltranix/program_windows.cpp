@@ -23,6 +23,7 @@ namespace {
 
 constexpr int kHeadPauseCooldownPeriodMs = 2000;
 constexpr int kHeadPauseCooldownTicks = 2;
+constexpr int kAboutFiguresRefreshMs = 1000;
 
 std::size_t TimerIndex(MainWindowTimer timer) {
     return static_cast<std::size_t>(timer);
@@ -636,6 +637,17 @@ void ProgramWindows::openAbout() {
         new AboutWidget("ABOUT", kAboutSkin, &services_.openWindows.about, *aboutLogic_,
                         services_.lexicon, skins_, [this](AboutItem item) { onAboutItem(item); });
     placePopup(*aboutWindow_, PopupKind::About, PopupOrigin::ButtonMenu);
+    if (services_.programFigures) {
+        aboutLogic_->setFigures(services_.programFigures());
+        auto* refresh = new QTimer(aboutWindow_);
+        connect(refresh, &QTimer::timeout, aboutWindow_, [this] {
+            if (aboutLogic_ && aboutWindow_) {
+                aboutLogic_->setFigures(services_.programFigures());
+                aboutWindow_->update();
+            }
+        });
+        refresh->start(kAboutFiguresRefreshMs);
+    }
 }
 
 void ProgramWindows::openWarning(std::function<void(WarningChoice)> answer) {

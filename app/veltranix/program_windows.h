@@ -65,6 +65,9 @@ struct ProgramWindowsServices {
     std::function<std::string()> cameraDescription;
     // What the pointer and the keys go through, for the about window.
     std::function<std::string()> inputDescription;
+    // The program's live figures for the about window, a line each; they are
+    // measured from the first call until the window closes.
+    std::function<std::vector<std::string>()> programFigures;
 };
 
 // Every window of the program and the notification icon, seen from the

@@ -6,6 +6,7 @@
 #include "app/shell/loading_bar.h"
 #include "app/shell/notice_window.h"
 #include "app/shell/open_document.h"
+#include "app/shell/program_figures.h"
 #include "app/shell/warning_window.h"
 #include "core/version.h"
 #include "tests/fakes/fake_shell.h"
@@ -248,6 +249,35 @@ TEST(AboutWindow, AShortTextHasNoLinksAndShowsTheVersion) {
     for (const ScreenPoint point : {P{300, 216}, P{300, 310}, P{16, 466}}) {
         EXPECT_FALSE(window.OnLeftButtonDown(point));
     }
+}
+
+// The about window's figures for the frames of eight seconds agree with the
+// timing log's; nothing is counted while the window is closed.
+TEST(ProgramFigures, AgreeWithTheTimingLogAndCountOnlyWhileOpen) {
+    Lexicon lexicon;
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::AboutFrames)] = "{fps} {mean} {p95}";
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::AboutCpu)] = "{cpu} %";
+    lexicon.slots[static_cast<std::size_t>(LexiconKey::AboutCamera)] = "{camera}";
+    ProgramFigures figures;
+    figures.addFrame(500, 90.0);
+    figures.start(1000, 2.0);
+    std::vector<double> delaysMs;
+    for (int frame = 0; frame < 200; ++frame) {
+        delaysMs.push_back(1.0 + frame * 37 % 100 / 10.0);
+        figures.addFrame(1000 + 40LL * frame, delaysMs.back());
+    }
+    const std::string log = TimingLogText(delaysMs, 200);
+    const auto logged = [&log](std::string_view name) {
+        return std::stod(log.substr(log.find(name) + name.size()));
+    };
+    char frames[64];
+    std::snprintf(frames, sizeof frames, "25.0 %.1f %.1f", logged("mean_ms="), logged("p95_ms="));
+    EXPECT_EQ(figures.Lines(lexicon, 9000, 2.4, "demo"),
+              (std::vector<std::string>{frames, "5.0 %", "demo"}));
+    figures.stop();
+    figures.addFrame(9040, 90.0);
+    EXPECT_EQ(figures.Lines(lexicon, 9080, 2.5, ""),
+              (std::vector<std::string>{"- - -", "- %", "-"}));
 }
 
 // The English lexicon's texts for each way a camera fails to start.

@@ -180,6 +180,32 @@ TEST(TrackingLoop, NoFaceBacksOffForMoreThanFourSecondsAfterTheRetry) {
     EXPECT_EQ(nextProcessed, FirstFrameMoreThan(harness, 23, 4.0f, 140));
 }
 
+// Nobody in view for more than ten seconds: a frame is looked at twice a
+// second (the frames between are skipped); a face that comes back is found
+// within a second and then every frame is detected again.
+TEST(TrackingLoop, NobodyInViewIsLookedForTwiceASecond) {
+    LoopHarness harness;
+    int lastProcessed = 0;
+    while (harness.frameNumber < 21 + 15 * 25) {
+        const bool nobodyBefore = harness.loop.nobodyHere();
+        if (harness.Step(Away(static_cast<std::uint32_t>(harness.frameNumber))).processed) {
+            if (nobodyBefore) {
+                ASSERT_EQ(harness.frameNumber - lastProcessed, 13) << harness.frameNumber;
+            }
+            lastProcessed = harness.frameNumber;
+        }
+    }
+    ASSERT_TRUE(harness.loop.nobodyHere());
+    const int back = harness.frameNumber;
+    while (harness.StepStill().faceStatus.value_or(FaceStatus::NoFace) == FaceStatus::NoFace &&
+           harness.frameNumber <= back + 25) {
+    }
+    EXPECT_LE(harness.frameNumber - back, 25) << "found within a second";
+    EXPECT_FALSE(harness.loop.nobodyHere());
+    EXPECT_TRUE(harness.StepStill().processed);
+    EXPECT_TRUE(harness.StepStill().processed);
+}
+
 TEST(TrackingLoop, AMisplacedFaceOrAMissingDetectorNeverCalibrates) {
     LoopHarness harness;
     for (int frame = 1; frame <= 140; ++frame) {

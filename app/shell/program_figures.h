@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/lexicon.h"
+
+namespace veltranix {
+
+// Delays from a frame's hand-over by the camera to the pointer's move.
+struct DelaySummary {
+    double meanMs = 0.0;
+    double p95Ms = 0.0;  // the delay at 95 % of the sorted delays
+    double maxMs = 0.0;
+};
+
+// None without delays.
+std::optional<DelaySummary> SummariseDelays(std::vector<double> delaysMs);
+
+// The timing log (VELTRANIX_TIMING_LOG): "frames=", "processed=" and, with
+// delays, "mean_ms=", "p95_ms=" and "max_ms=" lines.
+std::string TimingLogText(const std::vector<double>& delaysMs, std::uint64_t framesProcessed);
+
+// The program's own figures for the about window: frames a second, the
+// frame-to-pointer delay, the CPU share of one core and the camera. Frames
+// are counted only between start() and stop(), while the window is open;
+// the figures cover the last ten seconds. GUI thread.
+class ProgramFigures {
+  public:
+    void start(long long nowMs, double cpuSeconds);
+    void stop();
+    bool measuring() const { return measuring_; }
+    // A frame handed over at `handedOverMs` that moved the pointer `delayMs` later.
+    void addFrame(long long handedOverMs, double delayMs);
+
+    // Three lines in the lexicon's words: frames a second with the delay's
+    // mean and 95th percentile, the CPU share, the camera; "-" for a figure
+    // not measured yet.
+    std::vector<std::string> Lines(const Lexicon& lexicon, long long nowMs, double cpuSeconds,
+                                   std::string_view camera);
+
+  private:
+    struct Frame {
+        long long handedOverMs;
+        double delayMs;
+    };
+    struct CpuReading {
+        long long atMs;
+        double cpuSeconds;
+    };
+    void forgetBefore(long long nowMs);
+
+    bool measuring_ = false;
+    std::deque<Frame> frames_;
+    std::deque<CpuReading> cpu_;
+    long long startMs_ = 0;
+};
+
+}  // namespace veltranix
