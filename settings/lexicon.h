@@ -88,6 +88,9 @@ enum class LexiconKey {
     CameraWaiting,
     NoCamera,
     GestureHold,
+    // Scrolling with the head.
+    Scroll,
+    ScrollSpeed,
     Count
 };
 
@@ -169,6 +172,9 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "cameraWaiting",
     "noCamera",
     "gestureHold",
+    // Scrolling with the head.
+    "scroll",
+    "scrollSpeed",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

@@ -35,6 +35,8 @@ class PointerActionsDwell : public DwellStage {
     std::optional<int> runClock(bool gestureThisFrame) override;
     std::optional<int> onTrigger(int clickKindIndex) override;
     void followHoldProgress(double part) override { actions_.dwellClock.FollowHoldProgress(part); }
+    ScrollFrame followScroll(const HeadMotion& motion, int eyeDistancePixels,
+                             long long nowMs) override;
 
   private:
     PointerActions& actions_;

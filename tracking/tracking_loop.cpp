@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "core/desktop_layout.h"
@@ -419,9 +420,20 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     GestureOutcome mouth;
     std::optional<int> dwellKind;
     DwellStage& dwell = *stages_.dwell;
+    const ScrollFrame scroll = dwell.followScroll(motion, run_.interocularDistance, frameClockMs());
+    if (scroll != ScrollFrame::Off) {
+        // The head scrolls the window under the pointer: the pointer stays.
+        pointerTarget_ = pointer;
+        report_.target = pointer;
+    }
     const bool clickPause = dwell.postClickPauseRunning();
-    // Nothing has moved the pointer since it was read above.
-    const bool still = !clickPause && dwell.headStill(pointer, motion.trackMotion);
+    // Nothing has moved the pointer since it was read above. A head held out
+    // to scroll is not still: the dwell clock that ends the mode waits for
+    // the head to come back.
+    const bool still =
+        !clickPause && dwell.headStill(pointer, scroll == ScrollFrame::Scrolling
+                                                    ? std::numeric_limits<double>::infinity()
+                                                    : motion.trackMotion);
     if (still) {
         const WorkImage& previous = images_[1 - current_];
         eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
@@ -463,7 +475,7 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
         report_.clickRequest = dwell.onTrigger(trigger->first);
         gestureKind_ = static_cast<int>(trigger->second);
     }
-    if (MovesPointer(settings_.pointerMoveMode)) {
+    if (MovesPointer(settings_.pointerMoveMode) && scroll == ScrollFrame::Off) {
         stages_.pointer->placePointer(pointerTarget_);
         pointerTravel_ +=
             std::hypot(pointerTarget_.x - previousTarget_.x, pointerTarget_.y - previousTarget_.y);

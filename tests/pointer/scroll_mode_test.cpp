@@ -1,0 +1,105 @@
+#include "pointer/scroll_mode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pointer/click_codes.h"
+#include "tests/pointer/pointer_rig.h"
+
+namespace veltranix {
+namespace {
+
+using testing::PointerRig;
+using Events = std::vector<std::string>;
+constexpr double kEyes = 60.0;
+
+// Direction: the head down scrolls down; sideways the page goes where the
+// pointer would, through the camera's mirror or the user's inversion.
+TEST(ScrollRate, DeadZoneThenTheHeadsDirectionUnderMirrorAndInversion) {
+    const struct {
+        double x, y;
+        HorizontalSense sense;
+        int vertical, horizontal;  // sign of each rate
+    } cases[] = {
+        {0, 0, HorizontalSense::Mirrored, 0, 0},    {5, -8, HorizontalSense::Mirrored, 0, 0},
+        {0, 20, HorizontalSense::Mirrored, 1, 0},   {0, -20, HorizontalSense::Inverted, -1, 0},
+        {-20, 0, HorizontalSense::Mirrored, 0, 1},  {-20, 0, HorizontalSense::Inverted, 0, -1},
+        {20, 20, HorizontalSense::Mirrored, 1, -1}, {20, -20, HorizontalSense::Inverted, -1, 1},
+    };
+    const auto sign = [](double v) { return (v > 0) - (v < 0); };
+    for (const auto& c : cases) {
+        const ScrollRate rate = ScrollRateFor(c.x, c.y, kEyes, ScrollSpeed::Medium, c.sense);
+        EXPECT_EQ(sign(rate.verticalPerSecond), c.vertical) << c.x << "," << c.y;
+        EXPECT_EQ(sign(rate.horizontalPerSecond), c.horizontal) << c.x << "," << c.y;
+    }
+}
+
+TEST(ScrollRate, GrowsFasterThanTheOffsetUpToACeilingAndWithTheSpeedStep) {
+    const auto down = [](double pixels, ScrollSpeed speed = ScrollSpeed::Medium,
+                         double eyes = kEyes) {
+        return ScrollRateFor(0, pixels, eyes, speed, HorizontalSense::Mirrored).verticalPerSecond;
+    };
+    EXPECT_GT(down(30) - down(20), down(20) - down(10));
+    EXPECT_GT(down(20, ScrollSpeed::Fast), down(20));
+    EXPECT_GT(down(20), down(20, ScrollSpeed::Slow));
+    EXPECT_EQ(down(600), down(1200)) << "a ceiling";
+    EXPECT_EQ(down(20, ScrollSpeed::Medium, 0.0), down(20)) << "no eye distance yet: a typical one";
+    EXPECT_EQ(down(40, ScrollSpeed::Medium, 120.0), down(20)) << "a nearer face moves farther";
+}
+
+// Whole notches as they fall due, from where the head was on the first frame.
+TEST(ScrollModeFrames, NotchesFromTheStartingPositionStopInTheDeadZoneAndAfterTheEnd) {
+    PointerRig rig;
+    ScrollMode& scroll = rig.actions.scroll;
+    const auto follow = [&](double y, long long ms) { return scroll.Follow(300, y, kEyes, ms); };
+    EXPECT_FALSE(follow(400, 0)) << "not started";
+    scroll.Start();
+    EXPECT_FALSE(follow(400, 0)) << "the head's place when the mode began";
+    long long ms = 0;
+    while (ms < 1000) {
+        EXPECT_TRUE(follow(425, ms += 40));
+    }
+    double notches = 0;
+    for (const std::string& event : rig.input.events) {
+        ASSERT_TRUE(event.starts_with("wheel ")) << event;
+        notches += std::stod(event.substr(6));
+    }
+    const double perSecond =
+        ScrollRateFor(0, 25, kEyes, ScrollSpeed::Medium, HorizontalSense::Mirrored)
+            .verticalPerSecond;
+    EXPECT_NEAR(notches, perSecond, 1.0);
+    EXPECT_GE(rig.input.events.size(), 3u) << "in steps, not at once";
+
+    rig.input.events.clear();
+    for (int frame = 0; frame < 10; ++frame) {
+        EXPECT_FALSE(follow(404, ms += 40)) << "back in the dead zone";
+    }
+    follow(380, ms + 5000);  // a stalled camera scrolls no more than a short step
+    EXPECT_LE(rig.input.events.size(), 1u);
+    rig.input.events.clear();
+    scroll.Stop();
+    EXPECT_FALSE(follow(480, ms + 6000));
+    EXPECT_EQ(rig.input.events, Events{});
+}
+
+// The scroll kind starts the mode (its mark on the cursor, the pointer left
+// alone); the next trigger of any kind ends it without a click.
+TEST(ScrollModeFrames, TheScrollKindStartsAndTheNextTriggerEndsWithoutAClick) {
+    PointerRig rig;
+    rig.desktop.pointer = {640, 512};
+    rig.dispatcher.OnDwellTrigger(click_kind::kScroll, rig.triggers);
+    EXPECT_TRUE(rig.actions.scroll.active());
+    EXPECT_EQ(rig.cursors.events, (Events{"still scroll3.ani"}));
+    rig.dwell.CheckStillness({640, 512}, 10.0);  // the head moves: the mark stays
+    EXPECT_EQ(rig.cursors.events, (Events{"still scroll3.ani"}));
+
+    rig.dispatcher.OnDwellTrigger(click_kind::kLeft, rig.triggers);
+    EXPECT_FALSE(rig.actions.scroll.active());
+    EXPECT_EQ(rig.input.Buttons(), Events{});
+    EXPECT_EQ(rig.cursors.events.back(), "restore");
+}
+
+}  // namespace
+}  // namespace veltranix
