@@ -13,6 +13,7 @@ constexpr double kFallbackEyeDistancePixels = 60.0;
 constexpr double kCeilingPerSecond = 40.0;
 // A frame gap longer than this (a stall) scrolls no further than this.
 constexpr long long kLongestStepMs = 200;
+constexpr long long kFrameGapMs = 1000;
 
 double BasePerSecond(ScrollSpeed speed) {
     switch (speed) {
@@ -72,7 +73,9 @@ bool ScrollMode::Follow(double headXPixels, double headYPixels, double eyeDistan
     if (!active_) {
         return false;
     }
-    if (!originX_) {
+    if (!originX_ || nowMs - lastMs_ > kFrameGapMs) {
+        // The first frame, or the first after frames stopped coming (a
+        // pause): scrolling goes on from where the head is now.
         originX_ = headXPixels;
         originY_ = headYPixels;
         lastMs_ = nowMs;

@@ -34,7 +34,7 @@ ScrollRate ScrollRateFor(double offsetXPixels, double offsetYPixels, double eyeD
 
 // The scroll mode: chosen, the pointer stays where it is and the head scrolls
 // the window under it in whole wheel notches, from where the head was on the
-// first frame after the choice. GUI thread.
+// first frame after the choice (or after a gap of frames). GUI thread.
 class ScrollMode {
   public:
     ScrollMode(PointerInputPort& input, const Settings& settings);

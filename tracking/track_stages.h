@@ -110,7 +110,8 @@ class DwellStage {
     // (the frame is then not processed at all); ends the press when its time
     // is up.
     virtual bool holdingFrames() = 0;
-    // Brings back the system cursors if the clock cursor is shown.
+    // Brings back the system cursors if the clock cursor is shown, and ends
+    // the scroll mode; called whenever tracking leaves its frames.
     virtual void restoreSystemCursors() = 0;
     // True while the pause after a click runs (it times itself meanwhile).
     virtual bool postClickPauseRunning() = 0;

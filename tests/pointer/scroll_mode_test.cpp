@@ -76,11 +76,14 @@ TEST(ScrollModeFrames, NotchesFromTheStartingPositionStopInTheDeadZoneAndAfterTh
     for (int frame = 0; frame < 10; ++frame) {
         EXPECT_FALSE(follow(404, ms += 40)) << "back in the dead zone";
     }
-    follow(380, ms + 5000);  // a stalled camera scrolls no more than a short step
-    EXPECT_LE(rig.input.events.size(), 1u);
+    follow(380, ms += 600);  // a late frame scrolls no more than 200 ms' worth
+    EXPECT_EQ(rig.input.events, (Events{"wheel -1"}));
     rig.input.events.clear();
+    EXPECT_FALSE(follow(480, ms += 5000)) << "after a gap, the head's place is the start";
+    EXPECT_FALSE(follow(480, ms += 40));
+    EXPECT_EQ(rig.input.events, Events{});
     scroll.Stop();
-    EXPECT_FALSE(follow(480, ms + 6000));
+    EXPECT_FALSE(follow(520, ms + 40));
     EXPECT_EQ(rig.input.events, Events{});
 }
 
