@@ -8,6 +8,7 @@
 
 #include "core/desktop_layout.h"
 #include "core/timing.h"
+#include "pointer/click_codes.h"
 
 namespace veltranix {
 
@@ -420,7 +421,7 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     GestureOutcome mouth;
     std::optional<int> dwellKind;
     DwellStage& dwell = *stages_.dwell;
-    const ScrollFrame scroll = dwell.followScroll(motion, run_.interocularDistance, frameClockMs());
+    ScrollFrame scroll = dwell.followScroll(motion, run_.interocularDistance, frameClockMs());
     if (scroll != ScrollFrame::Off) {
         // The head scrolls the window under the pointer: the pointer stays.
         pointerTarget_ = pointer;
@@ -474,6 +475,10 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
         report_.trigger = trigger->second;
         report_.clickRequest = dwell.onTrigger(trigger->first);
         gestureKind_ = static_cast<int>(trigger->second);
+        if (report_.clickRequest == click_request::kScroll) {
+            // Scrolling begins: the pointer stays where the choice left it.
+            scroll = ScrollFrame::Holding;
+        }
     }
     if (MovesPointer(settings_.pointerMoveMode) && scroll == ScrollFrame::Off) {
         stages_.pointer->placePointer(pointerTarget_);

@@ -222,8 +222,7 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
     settings.clicMacro = 1;
     settings.autoAjuste = true;
     const auto paint = [&](OptionsMenu& menu, const char* name, ScreenPoint hover, int extraWidth,
-                           int designHeight = kOptionsMenuDesignHeight,
-                           int designWidth = kOptionsMenuDesignWidth) {
+                           int designHeight = kOptionsMenuDesignHeight) {
         menu.OnPointerMoved({ScaleDesignValue(hover.x, size.sizeFactor),
                              ScaleDesignValue(hover.y, size.sizeFactor)});
         for (int tick = 0; tick < 3; ++tick) {
@@ -231,6 +230,7 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
         }
         bool open = false;
         OptionsMenuWidget widget(name, &open, menu, lexicon, skins);
+        const int designWidth = &menu == &mouse ? kMouseMenuDesignWidth : kOptionsMenuDesignWidth;
         const ScreenSize scaled = ScaleDesignSize(designWidth, designHeight, size.sizeFactor);
         widget.resize(scaled.width + extraWidth, scaled.height);
         std::vector<BoxedText> texts;
@@ -242,12 +242,9 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
     // The hover points are in design units.
     paint(webcam, "webcam_options", {250, 380}, 0, kWebcamMenuDesignHeight);
     paint(system, "system_options", {190, 50}, 0);
-    paint(mouse, "mouse_options", {115, 120}, kMouseMenuExtraWidthPx, kOptionsMenuDesignHeight,
-          kMouseMenuDesignWidth);
-    paint(mouse, "mouse_options_eye_test", {40, 120}, kMouseMenuExtraWidthPx,
-          kOptionsMenuDesignHeight, kMouseMenuDesignWidth);
-    paint(mouse, "mouse_options_demo", {250, 210}, kMouseMenuExtraWidthPx, kOptionsMenuDesignHeight,
-          kMouseMenuDesignWidth);
+    paint(mouse, "mouse_options", {115, 120}, kMouseMenuExtraWidthPx);
+    paint(mouse, "mouse_options_eye_test", {40, 120}, kMouseMenuExtraWidthPx);
+    paint(mouse, "mouse_options_demo", {250, 210}, kMouseMenuExtraWidthPx);
     // The mark of head movement switched off.
     settings.pointerMoveMode = 1;
     paint(webcam, "webcam_options_no_head_movement", {250, 380}, 0);

@@ -237,12 +237,8 @@ TEST_F(SettingsLoading, MouseGroupRecreatedAfterDeletionKeepsWhatIsInMemory) {
     EXPECT_EQ(ReadInteger(store, kMouse, "scrollSpeed"), 3);
     settings = Settings{};
     Persistence().LoadMouseSettings();
-    EXPECT_EQ(settings.gestureChoiceRows[0], (GestureChoiceRow{0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(settings.gestureClickMatrix[0], (GestureChoiceRow{0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(settings.scrollSpeed, 3);
-    WriteInteger(store, kMouse, "scrollSpeed", 7);
-    Persistence().LoadMouseSettings();
-    EXPECT_EQ(settings.scrollSpeed, 3) << "kept within the three steps";
 }
 
 TEST_F(SettingsLoading, WebcamRowsSaveTheirFirstFlagDeriveTheirValuesAndComeBackDefault) {
