@@ -1,6 +1,7 @@
 #include "pointer/scroll_mode.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace veltranix {
@@ -15,17 +16,9 @@ constexpr double kCeilingPerSecond = 40.0;
 constexpr long long kLongestStepMs = 200;
 constexpr long long kFrameGapMs = 1000;
 
-double BasePerSecond(ScrollSpeed speed) {
-    switch (speed) {
-        case ScrollSpeed::Slow:
-            return 1.5;
-        case ScrollSpeed::Fast:
-            return 6.0;
-        case ScrollSpeed::Medium:
-            break;
-    }
-    return 3.0;
-}
+// The rate's scale, slow to fast: at twice the dead zone the head scrolls
+// twice this many notches a second.
+constexpr std::array<double, 3> kBasePerSecond{1.5, 3.0, 6.0};
 
 // One axis: 0 in the dead zone, then the base rate times u (1 + u), where u
 // counts dead zones beyond it.
@@ -47,7 +40,8 @@ ScrollSpeed ScrollSpeedFromStored(std::int32_t stored) {
 ScrollRate ScrollRateFor(double offsetXPixels, double offsetYPixels, double eyeDistancePixels,
                          ScrollSpeed speed, HorizontalSense sense) {
     const double eyes = eyeDistancePixels > 0.0 ? eyeDistancePixels : kFallbackEyeDistancePixels;
-    const double base = BasePerSecond(speed);
+    const double base =
+        kBasePerSecond[static_cast<std::size_t>(std::clamp(static_cast<int>(speed), 1, 3) - 1)];
     // Mirrored: the head turning to the user's right lowers the image's x.
     const double towardsRight = sense == HorizontalSense::Mirrored ? -offsetXPixels : offsetXPixels;
     return {AxisRate(offsetYPixels / eyes, base), AxisRate(towardsRight / eyes, base)};
