@@ -12,6 +12,7 @@ enum class PointerButton { Left, Right, Middle };
 enum class KeyDirection { Press, Release };
 enum class KeyExtension { Plain, Extended };
 enum class LockKey { CapsLock, NumLock };
+enum class WheelAxis { Vertical, Horizontal };
 
 // Synthetic pointer input. Events reach the system in call order. Any thread.
 class PointerInputPort {
@@ -23,6 +24,9 @@ class PointerInputPort {
     virtual void moveTo(ScreenPoint point) = 0;
     // Moves the pointer by a relative amount in pixels (the edge nudge).
     virtual void moveBy(int dxPixels, int dyPixels) = 0;
+    // Wheel notches at the pointer's position: positive scrolls down
+    // (vertical) or right (horizontal), negative up or left.
+    virtual void sendWheel(WheelAxis axis, int steps) = 0;
 };
 
 // A key and the shift state that types a character under the current layout.

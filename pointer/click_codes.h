@@ -13,6 +13,7 @@ inline constexpr std::int32_t kRight = 2;
 inline constexpr std::int32_t kDouble = 3;
 inline constexpr std::int32_t kMiddle = 4;
 inline constexpr std::int32_t kDragToggle = 5;
+inline constexpr std::int32_t kScroll = 6;  // the scroll mode starts
 inline constexpr std::int32_t kTimedPress = 10;
 inline constexpr std::int32_t kFirstMacro = 20;  // macro slot 0
 inline constexpr std::int32_t kLastMacro = 25;   // macro slot 5
@@ -28,7 +29,8 @@ inline constexpr int kRight = 2;
 inline constexpr int kDouble = 3;
 inline constexpr int kMiddle = 4;
 inline constexpr int kDrag = 5;
-inline constexpr int kCount = 6;
+inline constexpr int kScroll = 6;
+inline constexpr int kCount = 7;
 }  // namespace click_kind
 
 }  // namespace veltranix

@@ -25,17 +25,33 @@ CursorFeedback::CursorFeedback(CursorPort& cursors, const Settings& settings, Pr
     : cursors_(cursors), settings_(settings), folder_(std::move(folder)) {}
 
 std::filesystem::path CursorFeedback::ClockCursorFileFor(int dwellSeconds) const {
-    return folder_.cursorsFolder() /
-           ("cur" + std::to_string(ClampedDwellSeconds(dwellSeconds)) + ".ani");
+    return folder_.cursorsFolder() / ((scrollMark_ ? "scroll" : "cur") +
+                                      std::to_string(ClampedDwellSeconds(dwellSeconds)) + ".ani");
 }
 
 void CursorFeedback::ShowClockCursor() {
     if (cursors_.installAnimatedCursor(ClockCursorFileFor(settings_.dwellSeconds))) {
         clockShown_ = true;
+        scrollMarkShown_ = false;
     }
 }
 
+void CursorFeedback::SetScrollMark(bool on) {
+    scrollMark_ = on;
+    scrollMarkShown_ = false;
+    RestoreSystemCursors();
+}
+
 void CursorFeedback::RestoreSystemCursors() {
+    if (scrollMark_) {
+        holdStep_ = -1;
+        if (!scrollMarkShown_ &&
+            cursors_.installCursorStill(ClockCursorFileFor(settings_.dwellSeconds), 0.0)) {
+            clockShown_ = true;
+            scrollMarkShown_ = true;
+        }
+        return;
+    }
     if (clockShown_) {
         cursors_.restoreSystemCursors();
         clockShown_ = false;
@@ -50,17 +66,20 @@ void CursorFeedback::ShowHoldProgress(double part) {
     if (step != holdStep_ && cursors_.installCursorStill(ClockCursorFileFor(settings_.dwellSeconds),
                                                          step / static_cast<double>(kHoldSteps))) {
         clockShown_ = true;
+        scrollMarkShown_ = false;
         holdStep_ = step;
     }
 }
 
 ClickExecutor::ClickExecutor(ClickPorts ports, Settings& settings, ProgramFolder folder,
-                             ClickTypeMenu& menu, CursorFeedback& cursorFeedback)
+                             ClickTypeMenu& menu, CursorFeedback& cursorFeedback,
+                             ScrollMode& scroll)
     : ports_(ports),
       settings_(settings),
       folder_(std::move(folder)),
       menu_(menu),
-      cursorFeedback_(cursorFeedback) {}
+      cursorFeedback_(cursorFeedback),
+      scroll_(scroll) {}
 
 PointerButton ClickExecutor::PrimaryButton() const {
     return ports_.desktop.primaryButtonSwapped() ? PointerButton::Right : PointerButton::Left;
@@ -111,6 +130,12 @@ void ClickExecutor::ExecuteClick(std::int32_t clickRequest) {
         case click_request::kTimedPress:
             StartTimedPress();
             // Counted and sounded when the button is released.
+            return;
+        case click_request::kScroll:
+            // Not a click: the sound tells that the mode has begun.
+            scroll_.Start();
+            cursorFeedback_.SetScrollMark(true);
+            PlayClickSound();
             return;
         default:
             if (clickRequest >= click_request::kFirstMacro &&
@@ -173,8 +198,14 @@ void ClickExecutor::ReleaseTimedPress() {
     }
 }
 
+void ClickExecutor::EndScroll() {
+    scroll_.Stop();
+    cursorFeedback_.SetScrollMark(false);
+}
+
 void ClickExecutor::ReleaseHeldButtons() {
     ReleaseTimedPress();
+    EndScroll();
     if (dragButton_) {
         ToggleDrag();
     }

@@ -11,6 +11,7 @@
 #include "core/macro_player_port.h"
 #include "core/program_folder.h"
 #include "pointer/click_type_menu.h"
+#include "pointer/scroll_mode.h"
 #include "settings/settings.h"
 
 namespace veltranix {
@@ -25,8 +26,13 @@ class CursorFeedback {
   public:
     CursorFeedback(CursorPort& cursors, const Settings& settings, ProgramFolder folder);
 
-    // The cursor file for a dwell time: cursors/cur2.ani ... cursors/cur8.ani.
+    // The cursor file for a dwell time: cursors/cur2.ani ... cursors/cur8.ani,
+    // or scroll2.ani ... scroll8.ani (the clock with the scroll mark) while
+    // the scroll mark is on.
     std::filesystem::path ClockCursorFileFor(int dwellSeconds) const;
+    // While on, the system cursors are not brought back: the restore shows
+    // the scroll mark's empty clock instead, and the clock runs marked.
+    void SetScrollMark(bool on);
     // Replaces the system cursors by the clock of the current dwell time.
     void ShowClockCursor();
     // Brings back the system cursors if the clock is shown; cheap otherwise,
@@ -45,6 +51,8 @@ class CursorFeedback {
     ProgramFolder folder_;
     bool clockShown_ = false;
     int holdStep_ = -1;  // the still shown, in sixteenths of the round
+    bool scrollMark_ = false;
+    bool scrollMarkShown_ = false;
 };
 
 struct ClickPorts {
@@ -65,7 +73,7 @@ struct ClickPorts {
 class ClickExecutor {
   public:
     ClickExecutor(ClickPorts ports, Settings& settings, ProgramFolder folder, ClickTypeMenu& menu,
-                  CursorFeedback& cursorFeedback);
+                  CursorFeedback& cursorFeedback, ScrollMode& scroll);
 
     // Carries out one click request (see click_request). With the click-type
     // menu shown, the menu is hidden first and the click acts where it was opened.
@@ -93,6 +101,9 @@ class ClickExecutor {
     std::int64_t requestsExecuted() const { return requestsExecuted_; }
     std::int32_t lastClickRequest() const { return lastClickRequest_; }
     bool dragActive() const { return dragButton_.has_value(); }
+    bool scrolling() const { return scroll_.active(); }
+    // Ends the scroll mode and takes its mark off the cursor.
+    void EndScroll();
 
   private:
     PointerButton PrimaryButton() const;
@@ -107,6 +118,7 @@ class ClickExecutor {
     ProgramFolder folder_;
     ClickTypeMenu& menu_;
     CursorFeedback& cursorFeedback_;
+    ScrollMode& scroll_;
     std::int32_t clickCount_ = 0;
     std::int64_t requestsExecuted_ = 0;
     std::int32_t lastClickRequest_ = 0;

@@ -23,6 +23,7 @@ inline constexpr std::array kClickKindNames{
     ClickKindName{"double", click_kind::kDouble},
     ClickKindName{"middle", click_kind::kMiddle},
     ClickKindName{"drag", click_kind::kDrag},
+    ClickKindName{"scroll", click_kind::kScroll},
 };
 // clang-format on
 static_assert(kClickKindNames.size() == click_kind::kCount, "every click kind has a name");

@@ -18,14 +18,15 @@ struct DesignCell {
     std::int32_t clickRequest;
 };
 
-// The menu's cells in design units; the first six are the plain click types.
-constexpr std::array<DesignCell, 12> kDesignCells{{
+// The menu's cells in design units; the first seven are the plain click types.
+constexpr std::array<DesignCell, 13> kDesignCells{{
     {0, 0, 70, 68, click_request::kDouble},
     {70, 0, 140, 68, click_request::kDragToggle},
     {0, 68, 70, 136, click_request::kRight},
     {70, 68, 140, 136, click_request::kLeft},
     {0, 136, 70, 200, click_request::kTimedPress},
     {70, 136, 140, 200, click_request::kMiddle},
+    {0, 200, 140, 250, click_request::kScroll},
     {140, 0, 231, 38, click_request::kFirstMacro},
     {140, 38, 231, 68, click_request::kFirstMacro + 1},
     {140, 68, 231, 102, click_request::kFirstMacro + 2},
@@ -33,7 +34,7 @@ constexpr std::array<DesignCell, 12> kDesignCells{{
     {140, 136, 231, 170, click_request::kFirstMacro + 4},
     {140, 170, 231, 200, click_request::kFirstMacro + 5},
 }};
-constexpr std::size_t kPlainCellCount = 6;
+constexpr std::size_t kPlainCellCount = 7;
 
 bool StrictlyInside(const ScreenRect& rect, ScreenPoint point) {
     return rect.left < point.x && point.x < rect.right && rect.top < point.y &&

@@ -44,7 +44,8 @@ class ClickTypeMenu {
   public:
     static constexpr int kDesignWidthWithMacros = 231;
     static constexpr int kDesignWidthPlain = 140;
-    static constexpr int kDesignHeight = 201;
+    // Three rows of click types and the scroll row beneath them.
+    static constexpr int kDesignHeight = 251;
 
     ClickTypeMenu(ClickMenuWindowPort& window, const DesktopPort& desktop,
                   const Settings& settings);
@@ -101,7 +102,7 @@ class ClickTypeMenu {
     const DesktopPort& desktop_;
     const Settings& settings_;
     // The plain cells first, then the macro column.
-    std::array<ClickMenuCell, 12> cells_{};
+    std::array<ClickMenuCell, 13> cells_{};
     bool created_ = false;
     bool visible_ = false;
     ScreenRect windowRect_;

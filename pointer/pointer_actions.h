@@ -11,6 +11,7 @@
 #include "pointer/dwell_clock.h"
 #include "pointer/head_shake_detector.h"
 #include "pointer/open_windows.h"
+#include "pointer/scroll_mode.h"
 #include "pointer/trigger_dispatcher.h"
 #include "settings/settings.h"
 
@@ -35,8 +36,9 @@ struct PointerActions {
                    const OpenWindows& openWindows, KeyboardCooperation& keyboards)
         : menu(ports.menuWindow, ports.desktop, settings),
           cursorFeedback(ports.cursors, settings, folder),
+          scroll(ports.input, settings),
           clicks({ports.input, ports.desktop, ports.sound, ports.macros, ports.clock}, settings,
-                 folder, menu, cursorFeedback),
+                 folder, menu, cursorFeedback, scroll),
           dwellClock(ports.clock, settings, cursorFeedback, openWindows, menu),
           dispatcher({ports.desktop, ports.macros, ports.windowAtPoint, settings, openWindows,
                       keyboards, menu, clicks, dwellClock}),
@@ -44,6 +46,7 @@ struct PointerActions {
 
     ClickTypeMenu menu;
     CursorFeedback cursorFeedback;
+    ScrollMode scroll;
     ClickExecutor clicks;
     DwellClock dwellClock;
     TriggerState triggers;

@@ -61,6 +61,12 @@ void TriggerDispatcher::Decide(int clickKindIndex) {
     ClickExecutor& clicks = parts_.clicks;
     ClickTypeMenu& menu = parts_.menu;
 
+    if (clicks.scrolling()) {
+        // Any trigger while the head scrolls ends the scrolling and clicks
+        // nothing: the pointer has stood over the page all along.
+        clicks.EndScroll();
+        return;
+    }
     if (parts_.macros.macroPlaying()) {
         // The click dismisses the player's message about a failed shell command.
         if (parts_.macros.shellErrorShowing()) {

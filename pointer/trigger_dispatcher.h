@@ -29,7 +29,8 @@ struct TriggerDispatcherParts {
 
 // Decides what a fired trigger clicks: the bound kind, or a plain left click
 // over the program's own windows and the companion keyboard, or the click-type
-// menu and later the kind chosen in it. GUI thread.
+// menu and later the kind chosen in it; while the head scrolls, any trigger
+// ends the scrolling instead. GUI thread.
 class TriggerDispatcher {
   public:
     explicit TriggerDispatcher(TriggerDispatcherParts parts);
@@ -39,7 +40,7 @@ class TriggerDispatcher {
     GestureSource Dispatch(TriggerState& triggers);
 
     // Executes at most one click for a fired trigger bound to a click kind
-    // (0..5), clears the frame's triggers and starts the post-click pause.
+    // (0..6), clears the frame's triggers and starts the post-click pause.
     void OnDwellTrigger(int clickKindIndex, TriggerState& triggers);
 
   private:

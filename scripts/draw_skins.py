@@ -262,6 +262,16 @@ def p_power(c, sw=5):
     ]
 
 
+def p_scroll(c, lit):
+    """A page with lines of text and a double arrow beside it: scroll."""
+    out = [rect(-17, -17, 22, 34, fill=WHITE, stroke=c, sw=3, r=2)]
+    out += [path("M -12 %d L 0 %d" % (y, y), stroke=c, sw=2.5) for y in (-9, -2, 5)]
+    out += [path("M 14 -12 L 14 12", stroke=lit, sw=4),
+            path("M 14 -20 L 8 -11 L 20 -11 Z", fill=lit, stroke=lit, sw=1.5),
+            path("M 14 20 L 8 11 L 20 11 Z", fill=lit, stroke=lit, sw=1.5)]
+    return out
+
+
 def p_check(c, sw=7.5):
     return [path("M -15 1 L -5 11 L 15 -12", stroke=c, sw=sw)]
 

@@ -4,6 +4,8 @@
 cursors/cur2.ani .. cur8.ani: the dwell clock. An animated cursor (RIFF
 "ACON") of 20 frames of 32 x 32 pixels that fills a clock face clockwise from
 twelve o'clock; cur N lasts exactly N seconds (each frame 3 N jiffies of 1/60 s).
+cursors/scroll2.ani .. scroll8.ani: the same clocks with the scroll mark, a
+black up-and-down arrow over the face, shown while the head scrolls.
 so/click.wav: a short click. so/sound1.wav: a two-note chime (head shake).
 
 Run from the repository root: python3 scripts/make-resources.py
@@ -25,7 +27,19 @@ def chunk(tag, data):
     return tag + struct.pack("<I", len(data)) + data + padding
 
 
-def clock_pixels(fraction):
+def on_scroll_mark(dx, dy):
+    """The scroll mark: a vertical bar with an arrow head at each end."""
+    if abs(dx) <= 1.2 and abs(dy) <= 11.5:
+        return True
+    tip = 12.5
+    for sign in (-1, 1):
+        along = tip - sign * dy  # 0 at the tip, growing towards the middle
+        if 0 <= along <= 6.5 and abs(dx) <= along * 0.9:
+            return True
+    return False
+
+
+def clock_pixels(fraction, scroll_mark=False):
     """BGRA rows, bottom-up as a DIB stores them; and the AND mask."""
     centre = (SIZE - 1) / 2.0
     outer = 15.0
@@ -51,14 +65,16 @@ def clock_pixels(fraction):
                 pixel = (255, 255, 255, 255)
             if abs(dx) < 0.8 and abs(dy) < 0.8:
                 pixel = (40, 40, 40, 255)
+            if scroll_mark and distance <= outer and on_scroll_mark(dx, dy):
+                pixel = (0, 0, 0, 255)
             line += bytes(pixel)
         rows.append(line)
         mask_rows.append(struct.pack(">I", mask_bits))
     return b"".join(rows), b"".join(mask_rows)
 
 
-def cursor_file(fraction):
-    pixels, mask = clock_pixels(fraction)
+def cursor_file(fraction, scroll_mark=False):
+    pixels, mask = clock_pixels(fraction, scroll_mark)
     header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 32, 0, len(pixels) + len(mask),
                          0, 0, 0, 0)
     image = header + pixels + mask
@@ -68,10 +84,10 @@ def cursor_file(fraction):
     return directory + entry + image
 
 
-def animated_cursor(seconds):
+def animated_cursor(seconds, scroll_mark=False):
     jiffies_per_frame = 3 * seconds  # FRAMES * 3 * seconds / 60 = seconds
     anih = struct.pack("<9I", 36, FRAMES, FRAMES, 0, 0, 0, 0, jiffies_per_frame, 1)
-    frames = b"".join(chunk(b"icon", cursor_file((index + 1) / FRAMES)) for index in range(FRAMES))
+    frames = b"".join(chunk(b"icon", cursor_file((index + 1) / FRAMES, scroll_mark)) for index in range(FRAMES))
     body = b"ACON" + chunk(b"anih", anih) + chunk(b"LIST", b"fram" + frames)
     return b"RIFF" + struct.pack("<I", len(body)) + body
 
@@ -106,6 +122,8 @@ def main():
     for seconds in range(2, 9):
         with open(os.path.join(ROOT, "cursors", "cur%d.ani" % seconds), "wb") as out:
             out.write(animated_cursor(seconds))
+        with open(os.path.join(ROOT, "cursors", "scroll%d.ani" % seconds), "wb") as out:
+            out.write(animated_cursor(seconds, scroll_mark=True))
     write_wave(os.path.join(ROOT, "so", "click.wav"), click())
     write_wave(os.path.join(ROOT, "so", "sound1.wav"), chime())
 

@@ -6,7 +6,7 @@ writes the type's name under it and the macro names in the macro column.
 """
 
 from draw_skins import COLOUR, INK, PAPER, RULE, WHITE, BACK, Skin, circle, face, group, light_face
-from draw_skins import lighter, path, rect
+from draw_skins import lighter, p_scroll, path, rect
 
 MOUSE_BODY = "M -13 -4 L -13 8 A 13 13 0 0 0 13 8 L 13 -4 A 13 13 0 0 0 -13 -4 Z"
 LEFT_BUTTON = "M -13 -3 L -13 -4 A 13 13 0 0 1 0 -17 L 0 -3 Z"
@@ -68,29 +68,37 @@ CELLS = [
     ("timed press", (0, 136, 70, 200), lambda c, l: p_hold(c, l)),
     ("middle click", (70, 136, 140, 200), lambda c, l: p_mouse_with(c, l, "middle")),
 ]
+# The scroll row under the click types, as wide as they are.
+SCROLL_CELL = (0, 200, 140, 250)
+HEIGHT = 251
 MACRO_CELLS = [(0, 38), (38, 68), (68, 102), (102, 136), (136, 170), (170, 200)]
 
 
 def click_menu(name, with_macros):
     width = 231 if with_macros else 140
-    s = Skin(name, width, 201, "Click-type menu" + (" with macros" if with_macros else ""))
-    s.add("background and frame", rect(0, 0, width, 201, fill=BACK),
-          rect(1, 1, width - 2, 199, fill="none", stroke=INK, sw=2))
+    s = Skin(name, width, HEIGHT, "Click-type menu" + (" with macros" if with_macros else ""))
+    s.add("background and frame", rect(0, 0, width, HEIGHT, fill=BACK),
+          rect(1, 1, width - 2, HEIGHT - 2, fill="none", stroke=INK, sw=2))
     lit = COLOUR["orange"]
     for what, (x0, y0, x1, y1), draw in CELLS:
         # The program writes the name in the lowest 18 units of the cell.
         s.add(what + " (the program writes its name under the picture)",
               light_face(s, x0 + 2, y0 + 2, x1 - x0 - 4, y1 - y0 - 4, r=6, sw=2),
               *group((x0 + x1) / 2, y0 + 24, 0.82, draw(INK, lit)))
+    x0, y0, x1, y1 = SCROLL_CELL
+    # The pictogram on the left, the program's word on the right half.
+    s.add("scroll (the program writes its name beside the picture)",
+          light_face(s, x0 + 2, y0 + 2, x1 - x0 - 4, y1 - y0 - 4, r=6, sw=2),
+          *group(x0 + 28, (y0 + y1) / 2, 0.9, p_scroll(INK, lit)))
     if with_macros:
         band = lighter(COLOUR["teal"], 0.82)
-        s.add("macro column", rect(140, 0, 91, 201, fill=band),
-              rect(140, 0, 2, 201, fill=RULE))
+        s.add("macro column", rect(140, 0, 91, HEIGHT, fill=band),
+              rect(140, 0, 2, HEIGHT, fill=RULE))
         for i, (y0, y1) in enumerate(MACRO_CELLS):
             s.add("macro %d (the program writes its name)" % (i + 1),
                   rect(144, y0 + 2.5, 84, y1 - y0 - 5, fill=PAPER, stroke=COLOUR["teal"],
                        sw=1.5, r=5))
-        s.add("frame again, over the column", rect(1, 1, width - 2, 199, fill="none",
+        s.add("frame again, over the column", rect(1, 1, width - 2, HEIGHT - 2, fill="none",
                                                    stroke=INK, sw=2))
     s.write()
 

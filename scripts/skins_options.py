@@ -177,7 +177,11 @@ def pause_picture(n):
     s.write()
 
 
-COLUMNS = [(3, 134), (134, 214), (214, 291), (291, 369), (369, 450), (450, 528), (528, 605)]
+COLUMNS = [(3, 134), (134, 214), (214, 291), (291, 369), (369, 450), (450, 528), (528, 605),
+           (605, 683)]
+WIDTH = 686
+# The scroll speed's three steps, under the scroll column.
+SCROLL_SPEED_ROWS = [(360, 388), (389, 417), (418, 446)]
 ROWS = [(8, 100), (100, 174), (174, 247), (247, 329)]
 
 
@@ -245,12 +249,13 @@ def picture(name, title, body, k=1.1):
 
 
 def mouse_menu():
-    s = Skin("MENU_OP_RATON", 608, 514, "Mouse options menu")
+    s = Skin("MENU_OP_RATON", WIDTH, 514, "Mouse options menu")
     frame(s, ORANGE)
-    s.add("headings row", panel(3, 8, 605, 100))
+    s.add("headings row", panel(3, 8, 683, 100))
     heads = [("left click", mouse_sign(INK, "l")), ("click-type menu", menu_sign(INK)),
              ("right click", mouse_sign(INK, "r")), ("double click", mouse_sign(INK, "l")),
-             ("middle click", mouse_sign(INK, "m")), ("drag", drag_sign(INK, True))]
+             ("middle click", mouse_sign(INK, "m")), ("drag", drag_sign(INK, True)),
+             ("scroll", d.p_scroll(INK, ORANGE))]
     for (x0, x1), (what, body) in zip(COLUMNS[1:], heads):
         s.add(what + " (the program writes its name below)", *group((x0 + x1) / 2, 42, 1.15, body))
     s.add("double click's second press", path("M 424 20 L 434 20 M 429 15 L 429 25", stroke=ORANGE, sw=3))
@@ -279,6 +284,15 @@ def mouse_menu():
             body.append(path("M %d 418 L %d 432" % (x + 15, x + 15), stroke=WHITE, sw=4))
         s.add("hold " + sign, face(s, x, 410, 30, 30, GREEN if sign == "+" else BLUE, r=5, sw=2),
               *body)
+    s.add("scroll speed (the program writes its name)", panel(608, 336, 683, 446))
+    for step, (y0, y1) in enumerate(SCROLL_SPEED_ROWS):
+        arrows = []
+        for i in range(step + 1):
+            x = 660 - 6 * step + 12 * i
+            arrows.append(path("M %d %d L %d %d L %d %d" % (x - 4, y0 + 8, x + 4, y0 + 14, x - 4, y0 + 20),
+                               stroke=INK, sw=3))
+        s.add("scroll speed %d" % (step + 1), light_face(s, 614, y0 + 1, 63, y1 - y0 - 2, r=5, sw=2),
+              *arrows)
     s.add("ok and cancel (the program writes the words)",
           light_face(s, 161, 459, 142, 28, r=6, sw=2.5), light_face(s, 410, 459, 143, 28, r=6, sw=2.5))
     s.write()
@@ -296,6 +310,7 @@ def pictures():
     picture("DESP_OBERT", "click-type menu open", menu_sign(INK))
     picture("ARRASTRA", "dragging", drag_sign(INK, True))
     picture("ARRASTRA_BLANC", "drag at rest", drag_sign(INK, False))
+    picture("DESPLACA", "scrolling", d.p_scroll(INK, ORANGE), k=1.0)
     picture("OK_BLANC", "assigned", d.p_check(GREEN, sw=7), k=0.9)
     for n in range(2, 9):
         picture("RELLOTGE%d" % n, "dwell clock at %d s" % n, clock(INK, n))

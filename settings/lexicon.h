@@ -92,6 +92,9 @@ enum class LexiconKey {
     AboutFrames,
     AboutCpu,
     AboutCamera,
+    // Scrolling with the head.
+    Scroll,
+    ScrollSpeed,
     Count
 };
 
@@ -176,6 +179,9 @@ inline constexpr std::array<std::string_view, kLexiconKeyCount> kLexiconKeyNames
     "aboutFrames",
     "aboutCpu",
     "aboutCamera",
+    // Scrolling with the head.
+    "scroll",
+    "scrollSpeed",
 };
 
 static_assert(!kLexiconKeyNames.back().empty(), "a name for every lexicon key");

@@ -12,9 +12,10 @@ std::int32_t StoredWebcamChoice(const WebcamChoiceRow& row) {
 }
 
 std::int32_t StoredGestureChoice(const GestureChoiceRow& row) {
+    constexpr std::size_t kScrollIndex = 6;
     for (std::size_t index = 0; index < row.size(); ++index) {
         if (row[index] == 1) {
-            return static_cast<std::int32_t>(index) + 1;
+            return index == kScrollIndex ? 8 : static_cast<std::int32_t>(index) + 1;
         }
     }
     return 7;

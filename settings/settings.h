@@ -26,7 +26,8 @@ enum class WebcamRow { Invertir = 0, Velocidad = 1, MoveCara = 2, TipoMoveRatoli
 enum class GestureRow { Eye = 0, Mouth = 1, Dwell = 2 };
 
 using WebcamChoiceRow = std::array<std::int32_t, 3>;
-using GestureChoiceRow = std::array<std::int32_t, 6>;
+// One flag per click kind: left, menu, right, double, middle, drag, scroll.
+using GestureChoiceRow = std::array<std::int32_t, 7>;
 using GestureMatrix = std::array<GestureChoiceRow, 3>;
 
 // One cell of the mouse options menu's gesture table.
@@ -34,7 +35,7 @@ struct GestureCell {
     std::int32_t value = 0;  // 1 = this click kind is assigned to this trigger
     bool enabled = false;    // the cell may be clicked
 };
-using GestureCellRow = std::array<GestureCell, 6>;
+using GestureCellRow = std::array<GestureCell, 7>;
 using GestureCells = std::array<GestureCellRow, 3>;
 
 // The manual eye positions, in camera image pixels.
@@ -46,6 +47,8 @@ struct ManualEyePositions {
 };
 
 inline constexpr std::int32_t kDefaultGestureHoldMs = 500;
+// The stored scroll speed: 1 slow, 2 medium, 3 fast.
+inline constexpr std::int32_t kDefaultScrollSpeed = 2;
 inline constexpr std::int32_t kLongestGestureHoldMs = 5000;
 
 // The user's settings and the values derived from them. Owned by the
@@ -67,6 +70,7 @@ struct Settings {
     // How long the eyes stay closed or the mouth open before the gesture
     // clicks; 0: the frame the movement is seen.
     std::int32_t gestureHoldMs = kDefaultGestureHoldMs;
+    std::int32_t scrollSpeed = kDefaultScrollSpeed;
     // Menu_conf_System.
     std::int32_t so = 0;
     std::int32_t tamany = 0;
@@ -99,14 +103,15 @@ struct Settings {
 
 // The stored number of a webcam row: 1 + the first set flag, or 0 when none is set.
 std::int32_t StoredWebcamChoice(const WebcamChoiceRow& row);
-// The stored number of a gesture row: 1 + the first set flag, or 7 when none is set.
+// The stored number of a gesture row: 1 + the first set flag, or 7 when none
+// is set; the scroll kind, added later, is 8 so that 7 keeps meaning none.
 std::int32_t StoredGestureChoice(const GestureChoiceRow& row);
 
 // The mouse options menu's rule that always leaves a way to click: a sole
 // left-click or click-type-menu assignment cannot be taken away.
 void ApplyClickSafetyRule(GestureCells& cells);
 
-// A click on a gesture cell (row 0..2, cell 0..5): toggles the assignment when
+// A click on a gesture cell (row 0..2, cell 0..6): toggles the assignment when
 // the cell is enabled, then applies the safety rule. False when disabled.
 bool ClickGestureCell(GestureCells& cells, GestureRow row, int cellIndex);
 

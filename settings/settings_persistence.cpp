@@ -252,14 +252,15 @@ StoreStatus SettingsPersistence::SaveWebcamSettings() {
 
 void SettingsPersistence::ReadGestureChoice(GestureRow row, const char* valueName) {
     const auto stored = ReadInteger(store_, kMouse, valueName);
-    if (!stored || *stored < 1 || *stored > 7) {
+    if (!stored || *stored < 1 || *stored > 8) {
         return;
     }
     auto& flags = settings_.gestureChoiceRows[static_cast<std::size_t>(row)];
     if (*stored == 7) {
         flags.fill(0);
     } else {
-        SelectOption(flags, *stored);
+        // 8 is the scroll kind, the seventh flag: 7 was taken by "none".
+        SelectOption(flags, *stored == 8 ? 7 : *stored);
     }
 }
 
@@ -278,6 +279,7 @@ void SettingsPersistence::LoadMouseSettings() {
         WriteBareText(store_, kMouse, "OffSetRefUll", "0");
         WriteBareText(store_, kMouse, "OffSetRefBoca", "0");
         WriteInteger(store_, kMouse, "gestureHoldMs", kDefaultGestureHoldMs);
+        WriteInteger(store_, kMouse, "scrollSpeed", kDefaultScrollSpeed);
         settings_.nivellUll = 55;
         settings_.nivellBoca = 60;
     }
@@ -291,6 +293,8 @@ void SettingsPersistence::LoadMouseSettings() {
     settings_.gestureHoldMs =
         std::clamp(ReadInteger(store_, kMouse, "gestureHoldMs").value_or(kDefaultGestureHoldMs), 0,
                    kLongestGestureHoldMs);
+    settings_.scrollSpeed =
+        std::clamp(ReadInteger(store_, kMouse, "scrollSpeed").value_or(kDefaultScrollSpeed), 1, 3);
     if (!created) {
         ReadIntegerInto(kMouse, "nivellUll", settings_.nivellUll);
         ReadIntegerInto(kMouse, "nivellBoca", settings_.nivellBoca);
@@ -320,7 +324,8 @@ StoreStatus SettingsPersistence::WriteMouseValues() {
                                                  {"clicMacro", settings_.clicMacro},
                                                  {"nivellUll", settings_.nivellUll},
                                                  {"nivellBoca", settings_.nivellBoca},
-                                                 {"gestureHoldMs", settings_.gestureHoldMs}}));
+                                                 {"gestureHoldMs", settings_.gestureHoldMs},
+                                                 {"scrollSpeed", settings_.scrollSpeed}}));
     status = FirstFailure(status, WriteBareText(store_, kMouse, "OffSetRefUll",
                                                 std::to_string(settings_.OffSetRefUll)));
     status = FirstFailure(status, WriteBareText(store_, kMouse, "OffSetRefBoca",

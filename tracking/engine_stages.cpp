@@ -40,6 +40,17 @@ std::optional<int> PointerActionsDwell::onTrigger(int clickKindIndex) {
     return clicks.lastClickRequest();
 }
 
+ScrollFrame PointerActionsDwell::followScroll(const HeadMotion& motion, int eyeDistancePixels,
+                                              long long nowMs) {
+    ScrollMode& scroll = actions_.scroll;
+    if (!scroll.active()) {
+        return ScrollFrame::Off;
+    }
+    return scroll.Follow(motion.trackedX, motion.trackedY, eyeDistancePixels, nowMs)
+               ? ScrollFrame::Scrolling
+               : ScrollFrame::Holding;
+}
+
 bool PointerActionsHeadShake::detect(int x, int y, HeadPauseState pauseState) {
     if (actions_.clicks.dragActive()) {
         return false;

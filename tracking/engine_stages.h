@@ -21,7 +21,12 @@ class PointerActionsDwell : public DwellStage {
     explicit PointerActionsDwell(PointerActions& actions) : actions_(actions) {}
 
     bool holdingFrames() override;
-    void restoreSystemCursors() override { actions_.cursorFeedback.RestoreSystemCursors(); }
+    // Tracking leaves its frames (lost face, a pause, the real mouse): the
+    // scroll mode ends with them, so that it never resumes from a stale place.
+    void restoreSystemCursors() override {
+        actions_.clicks.EndScroll();
+        actions_.cursorFeedback.RestoreSystemCursors();
+    }
     bool followClickMenu(ScreenPoint pointer) override {
         actions_.menu.HideIfPointerFarAway(pointer);
         return actions_.menu.visible();
@@ -35,6 +40,8 @@ class PointerActionsDwell : public DwellStage {
     std::optional<int> runClock(bool gestureThisFrame) override;
     std::optional<int> onTrigger(int clickKindIndex) override;
     void followHoldProgress(double part) override { actions_.dwellClock.FollowHoldProgress(part); }
+    ScrollFrame followScroll(const HeadMotion& motion, int eyeDistancePixels,
+                             long long nowMs) override;
 
   private:
     PointerActions& actions_;

@@ -54,7 +54,7 @@ class HeadlessDesktop : public DesktopPort {
 };
 
 // Records input as texts: "press Left", "release Right", "moveTo 10,20",
-// "moveBy -1,0"; moves also move the desktop's pointer, kept on the screen.
+// "moveBy -1,0", "wheel 2", "hwheel -1"; moves also move the desktop's pointer, kept on the screen.
 class HeadlessPointerInput : public PointerInputPort {
   public:
     explicit HeadlessPointerInput(HeadlessDesktop& desktop) : desktop_(desktop) {}
@@ -69,11 +69,17 @@ class HeadlessPointerInput : public PointerInputPort {
         Record("moveBy " + std::to_string(dxPixels) + "," + std::to_string(dyPixels));
         desktop_.pointer = OnScreen({desktop_.pointer.x + dxPixels, desktop_.pointer.y + dyPixels});
     }
+    void sendWheel(WheelAxis axis, int steps) override {
+        Record((axis == WheelAxis::Vertical ? "wheel " : "hwheel ") + std::to_string(steps));
+    }
     // Only the button events.
     std::vector<std::string> Buttons() const {
         std::vector<std::string> buttons;
         std::copy_if(events.begin(), events.end(), std::back_inserter(buttons),
-                     [](const std::string& event) { return !event.starts_with("move"); });
+                     [](const std::string& event) {
+                         return !event.starts_with("move") &&
+                                event.find("wheel") == std::string::npos;
+                     });
         return buttons;
     }
 

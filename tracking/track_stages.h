@@ -98,6 +98,10 @@ class GestureStage {
                                     long long nowMs) = 0;
 };
 
+// The scroll mode on one frame: off, on with the head in its dead zone, or
+// scrolling.
+enum class ScrollFrame { Off, Holding, Scrolling };
+
 // The dwell clock, the post-click pause and the dispatch of a trigger.
 class DwellStage {
   public:
@@ -106,7 +110,8 @@ class DwellStage {
     // (the frame is then not processed at all); ends the press when its time
     // is up.
     virtual bool holdingFrames() = 0;
-    // Brings back the system cursors if the clock cursor is shown.
+    // Brings back the system cursors if the clock cursor is shown, and ends
+    // the scroll mode; called whenever tracking leaves its frames.
     virtual void restoreSystemCursors() = 0;
     // True while the pause after a click runs (it times itself meanwhile).
     virtual bool postClickPauseRunning() = 0;
@@ -114,14 +119,18 @@ class DwellStage {
     // moved, the clock stops, the cursors come back and false is returned.
     virtual bool headStill(ScreenPoint pointer, double trackMotion) = 0;
     // One still frame of the clock, after the gesture tests (a gesture of
-    // this frame cancels the clock); the click kind (0..5) when it fires.
+    // this frame cancels the clock); the click kind (0..6) when it fires.
     virtual std::optional<int> runClock(bool gestureThisFrame) = 0;
-    // A trigger selected the click kind (0..5); the click request code
+    // A trigger selected the click kind (0..6); the click request code
     // issued, if any.
     virtual std::optional<int> onTrigger(int clickKindIndex) = 0;
     // Every frame: a held gesture's progress (0..1) shown by the cursor; 0
     // when none builds.
     virtual void followHoldProgress(double part) = 0;
+    // Every tracking frame: while the scroll mode is on, the head's position
+    // (camera pixels) scrolls the window under the pointer.
+    virtual ScrollFrame followScroll(const HeadMotion& motion, int eyeDistancePixels,
+                                     long long nowMs) = 0;
 
     // The click-type menu, once per frame: hides it when the pointer has gone
     // far from it; true while it stays shown.

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "core/desktop_layout.h"
 #include "core/timing.h"
+#include "pointer/click_codes.h"
 
 namespace veltranix {
 
@@ -436,9 +438,20 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
     GestureOutcome mouth;
     std::optional<int> dwellKind;
     DwellStage& dwell = *stages_.dwell;
+    ScrollFrame scroll = dwell.followScroll(motion, run_.interocularDistance, frameClockMs());
+    if (scroll != ScrollFrame::Off) {
+        // The head scrolls the window under the pointer: the pointer stays.
+        pointerTarget_ = pointer;
+        report_.target = pointer;
+    }
     const bool clickPause = dwell.postClickPauseRunning();
-    // Nothing has moved the pointer since it was read above.
-    const bool still = !clickPause && dwell.headStill(pointer, motion.trackMotion);
+    // Nothing has moved the pointer since it was read above. A head held out
+    // to scroll is not still: the dwell clock that ends the mode waits for
+    // the head to come back.
+    const bool still =
+        !clickPause && dwell.headStill(pointer, scroll == ScrollFrame::Scrolling
+                                                    ? std::numeric_limits<double>::infinity()
+                                                    : motion.trackMotion);
     if (still) {
         const WorkImage& previous = images_[1 - current_];
         eyes = stages_.gestures->testEyes(images_[current_], previous, motion);
@@ -479,8 +492,12 @@ void TrackingLoop::runTrack(CaptureFrame& frame, ScreenPoint pointerAtFrameStart
         report_.trigger = trigger->second;
         report_.clickRequest = dwell.onTrigger(trigger->first);
         gestureKind_ = static_cast<int>(trigger->second);
+        if (report_.clickRequest == click_request::kScroll) {
+            // Scrolling begins: the pointer stays where the choice left it.
+            scroll = ScrollFrame::Holding;
+        }
     }
-    if (MovesPointer(settings_.pointerMoveMode)) {
+    if (MovesPointer(settings_.pointerMoveMode) && scroll == ScrollFrame::Off) {
         stages_.pointer->placePointer(pointerTarget_);
         pointerTravel_ +=
             std::hypot(pointerTarget_.x - previousTarget_.x, pointerTarget_.y - previousTarget_.y);

@@ -8,21 +8,28 @@ namespace veltranix {
 
 namespace {
 
+// Where a cell's name goes: under the pictogram, or (in the wide scroll
+// row) beside it, centred in the rest of the cell.
+enum class LabelPlace { UnderPicture, BesidePicture };
+
 struct DesignLabel {
     DesignRect cell;
     LexiconKey key;
+    LabelPlace place = LabelPlace::UnderPicture;
 };
 
-// The plain cells, as the menu's hit table has them; the label sits in the
-// lower part of each cell, under the pictogram.
-constexpr std::array<DesignLabel, 6> kLabels{{
+// The plain cells, as the menu's hit table has them.
+constexpr std::array<DesignLabel, 7> kLabels{{
     {{0, 0, 70, 68}, LexiconKey::Double},
     {{70, 0, 140, 68}, LexiconKey::Drag},
     {{0, 68, 70, 136}, LexiconKey::Right},
     {{70, 68, 140, 136}, LexiconKey::Left},
     {{0, 136, 70, 200}, LexiconKey::TimedPress},
     {{70, 136, 140, 200}, LexiconKey::Middel},
+    {{0, 200, 140, 250}, LexiconKey::Scroll, LabelPlace::BesidePicture},
 }};
+// The scroll row's pictogram takes its left part.
+constexpr int kBesidePictureLeft = 52;
 constexpr int kLabelHeight = 13;
 constexpr double kLabelCharWidth = 6.0;
 constexpr int kLabelBottomGap = 5;
@@ -65,11 +72,13 @@ std::vector<ClickMenuText> ClickMenuTexts(
     for (const DesignLabel& label : kLabels) {
         const std::string& text = lexicon.text(label.key);
         const std::size_t length = CharacterCount(text);
-        const int cellWidth = label.cell.right - label.cell.left;
+        const bool beside = label.place == LabelPlace::BesidePicture;
+        const int left = beside ? kBesidePictureLeft : label.cell.left;
+        const int cellWidth = label.cell.right - left;
         const double charWidth = FittingCharWidth(kLabelCharWidth, cellWidth - 6.0, length);
-        const double x =
-            label.cell.left + (cellWidth - charWidth * static_cast<double>(length)) / 2;
-        const int y = label.cell.bottom - kLabelBottomGap - kLabelHeight;
+        const double x = left + (cellWidth - charWidth * static_cast<double>(length)) / 2;
+        const int y = beside ? (label.cell.top + label.cell.bottom - kLabelHeight) / 2
+                             : label.cell.bottom - kLabelBottomGap - kLabelHeight;
         const SkinFont font{ScaleDesignValue(kLabelHeight, sizeFactor),
                             std::max(1, ScaleDesignValue(charWidth, sizeFactor)), FontWeight::Bold,
                             Underline::No};

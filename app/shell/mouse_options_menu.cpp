@@ -11,8 +11,12 @@ namespace {
 
 using enum MouseControlKind;
 
-constexpr std::array<std::array<int, 2>, 7> kColumns{
-    {{3, 134}, {134, 214}, {214, 291}, {291, 369}, {369, 450}, {450, 528}, {528, 605}}};
+constexpr std::array<std::array<int, 2>, 8> kColumns{
+    {{3, 134}, {134, 214}, {214, 291}, {291, 369}, {369, 450}, {450, 528}, {528, 605}, {605, 683}}};
+constexpr int kGestureCellCount = 7;
+// The scroll speed's steps, slow to fast, under the scroll column.
+constexpr std::array<DesignRect, 3> kScrollSpeedSteps{
+    {{614, 361, 677, 387}, {614, 390, 677, 416}, {614, 419, 677, 445}}};
 // Row 0 is the headings; rows 1 to 3 the eye, mouth and dwell triggers.
 constexpr std::array<std::array<int, 2>, 4> kRows{{{8, 100}, {100, 174}, {174, 247}, {247, 329}}};
 
@@ -49,9 +53,13 @@ std::vector<HitCell<MouseControl>> BuildControls() {
         {{MouthTest}, kMouthTestArea},
     };
     for (GestureRow row : {GestureRow::Eye, GestureRow::Mouth, GestureRow::Dwell}) {
-        for (int cell = 0; cell < 6; ++cell) {
+        for (int cell = 0; cell < kGestureCellCount; ++cell) {
             controls.push_back({{TriggerCell, row, cell}, CellDesign(row, cell)});
         }
+    }
+    for (int step = 0; step < static_cast<int>(kScrollSpeedSteps.size()); ++step) {
+        controls.push_back({{ScrollSpeed, GestureRow::Eye, step},
+                            kScrollSpeedSteps[static_cast<std::size_t>(step)]});
     }
     controls.push_back({{ClicMacro}, {214, 331, 291, 419}});
     controls.push_back({{MacroEditor}, {26, 378, 106, 409}});
@@ -75,8 +83,8 @@ DesignRect DesignOf(const MouseControl& control) {
 }
 
 // The picture of a click kind's click, for the demonstrations.
-constexpr std::array<const char*, 6> kClickPictures{"RATOLI",       "DESP_OBERT", "RATOLI_DRET",
-                                                    "RATOLI_DOBLE", "RATOLI_MIG", "ARRASTRA"};
+constexpr std::array<const char*, kGestureCellCount> kClickPictures{
+    "RATOLI", "DESP_OBERT", "RATOLI_DRET", "RATOLI_DOBLE", "RATOLI_MIG", "ARRASTRA", "DESPLACA"};
 
 // A gauge: the frame's design span and the bar's end for an offset.
 struct Gauge {
@@ -232,6 +240,9 @@ void MouseOptionsMenu::Click(const MouseControl& control) {
                 persistence_.RebuildGestureMatrix();
             }
             return;
+        case ScrollSpeed:
+            settings_.scrollSpeed = control.cell + 1;
+            return;
         case ClicMacro: {
             bool menuBound = false;
             for (const GestureCellRow& row : settings_.mouseMenuCells) {
@@ -299,7 +310,7 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
     // The gesture cells: disabled ones greyed, assigned ones checked, the
     // hovered one demonstrating its trigger and its click.
     for (GestureRow row : {GestureRow::Eye, GestureRow::Mouth, GestureRow::Dwell}) {
-        for (int cell = 0; cell < 6; ++cell) {
+        for (int cell = 0; cell < kGestureCellCount; ++cell) {
             const GestureCell& state =
                 settings_
                     .mouseMenuCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(cell)];
@@ -328,9 +339,9 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
     }
 
     // Headings of the click kinds, under their pictures.
-    const std::array<std::optional<LexiconKey>, 6> headings{LexiconKey::Left,   std::nullopt,
-                                                            LexiconKey::Right,  LexiconKey::Double,
-                                                            LexiconKey::Middel, LexiconKey::Drag};
+    const std::array<std::optional<LexiconKey>, kGestureCellCount> headings{
+        LexiconKey::Left,   std::nullopt,     LexiconKey::Right, LexiconKey::Double,
+        LexiconKey::Middel, LexiconKey::Drag, LexiconKey::Scroll};
     for (std::size_t cell = 0; cell < headings.size(); ++cell) {
         if (!headings[cell]) {
             continue;
@@ -367,6 +378,15 @@ OptionsMenuView MouseOptionsMenu::View(const Lexicon& lexicon) const {
                                         {320, 410, 466, 440}, s));
     view.texts.push_back(ScaledMenuText(hold, CentredTextX(502, 62, CharacterCount(hold), 8), 417,
                                         15, 8, {502, 410, 564, 440}, s));
+    // The scroll speed: its name over the three steps, the stored one checked.
+    const std::string& speedWords = lexicon.text(LexiconKey::ScrollSpeed);
+    view.texts.push_back(ScaledMenuText(speedWords,
+                                        CentredTextX(608, 75, CharacterCount(speedWords), 6), 340,
+                                        15, 6, {609, 337, 682, 359}, s));
+    const std::size_t speedStep =
+        static_cast<std::size_t>(std::clamp(settings_.scrollSpeed, 1, 3) - 1);
+    const DesignRect chosen = kScrollSpeedSteps[speedStep];
+    view.checkMarks.push_back(CheckMarkAt(chosen.left + 2, chosen.top + 2, s));
     view.texts.push_back(ScaledMenuText(lexicon.text(LexiconKey::MacroEditorButton), 30, 386, 15, 7,
                                         {26, 378, 106, 409}, s));
     const auto button = [&](LexiconKey key, MouseControlKind kind) {

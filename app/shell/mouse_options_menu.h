@@ -11,6 +11,8 @@
 namespace veltranix {
 
 inline constexpr std::string_view kMouseMenuSkin = "MENU_OP_RATON";
+// Wider than the other options menus by the scroll column.
+inline constexpr int kMouseMenuDesignWidth = 686;
 inline constexpr int kMouseMenuExtraWidthPx = 2;
 
 // The offsets' and the dwell time's limits.
@@ -34,6 +36,7 @@ enum class MouseControlKind {
     EyeTest,
     MouthTest,
     TriggerCell,
+    ScrollSpeed,
     ClicMacro,
     MacroEditor,
     Ok,
@@ -41,7 +44,8 @@ enum class MouseControlKind {
 };
 
 // A control of the mouse options menu; a gesture cell also names its row
-// (eye, mouth, dwell) and its click kind (0 left ... 5 drag).
+// (eye, mouth, dwell) and its click kind (0 left ... 5 drag, 6 scroll); a
+// scroll speed step its stored speed less one in `cell`.
 struct MouseControl {
     MouseControlKind kind = MouseControlKind::Ok;
     GestureRow row = GestureRow::Eye;
@@ -69,9 +73,9 @@ class MouseMenuEngine {
 
 // The mouse options menu: which click each trigger makes (with the rule
 // that always leaves a way to click), the eye and mouth level offsets, the
-// dwell time, how long a gesture is held, the test areas, macros in the click-type menu, the macro
-// editor, two counters. Edits are live; OK stores the mouse group; cancel,
-// and holding the pointer on cancel for 5 s, read it back. GUI thread.
+// dwell time, how long a gesture is held, the scroll speed, the test areas, macros in the
+// click-type menu, the macro editor, two counters. Edits are live; OK stores the mouse group;
+// cancel, and holding the pointer on cancel for 5 s, read it back. GUI thread.
 class MouseOptionsMenu final : public OptionsMenu {
   public:
     static constexpr int kAnimationPeriodMs = 100;

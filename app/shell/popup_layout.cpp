@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/shell/mouse_options_menu.h"
 #include "app/shell/options_menu.h"
 #include "app/shell/skin.h"
 #include "core/desktop_layout.h"
@@ -22,7 +23,7 @@ constexpr std::array<PopupTraits, 10> kPopups{{
     {PopupKind::WebcamOptions, "MOPTIONS", kOptionsMenuDesignWidth, kWebcamMenuDesignHeight, 0,
      Scaling::Scaled, PopupPosition::CentredOnScreen, PointerOnOpen::UpLeft15,
      PointerConfinement::Window, PopupBorder::Thin},
-    {PopupKind::MouseOptions, "MOPTIONSRATOLI", 608, 514, 2, Scaling::Scaled,
+    {PopupKind::MouseOptions, "MOPTIONSRATOLI", kMouseMenuDesignWidth, 514, 2, Scaling::Scaled,
      PopupPosition::CentredOnScreen, PointerOnOpen::UpLeft15, PointerConfinement::Window,
      PopupBorder::Thin},
     {PopupKind::SystemOptions, "MSYSTEM", 608, 514, 0, Scaling::Scaled,

@@ -231,6 +231,15 @@ void MutterRemoteDesktop::sendButton(PointerButton button, KeyDirection directio
     notify("NotifyPointerButton", {code, direction == KeyDirection::Press});
 }
 
+void MutterRemoteDesktop::sendWheel(WheelAxis axis, int steps) {
+    if (steps == 0) {
+        return;
+    }
+    // Axis 0 is vertical, 1 horizontal; positive steps go down or right.
+    const uint axisNumber = axis == WheelAxis::Vertical ? 0 : 1;
+    notify("NotifyPointerAxisDiscrete", {axisNumber, steps});
+}
+
 void MutterRemoteDesktop::moveTo(ScreenPoint point) {
     if (streams_.empty()) {
         const ScreenPoint from = whereabouts_.known();

@@ -39,6 +39,7 @@ class MutterRemoteDesktop : public PointerInputPort, public KeyEventSink {
     void sendButton(PointerButton button, KeyDirection direction) override;
     void moveTo(ScreenPoint point) override;
     void moveBy(int dxPixels, int dyPixels) override;
+    void sendWheel(WheelAxis axis, int steps) override;
     void sendKeycode(std::uint16_t linuxKeyCode, KeyDirection direction) override;
     bool sendKeysym(std::uint32_t keysym, KeyDirection direction) override;
 

@@ -337,6 +337,16 @@ void PortalRemoteDesktop::sendButton(PointerButton button, KeyDirection directio
     notifyLocked("NotifyPointerButton", code, static_cast<uint>(direction == KeyDirection::Press));
 }
 
+void PortalRemoteDesktop::sendWheel(WheelAxis axis, int steps) {
+    if (steps == 0) {
+        return;
+    }
+    // Axis 0 is vertical, 1 horizontal; positive steps go down or right.
+    const uint axisNumber = axis == WheelAxis::Vertical ? 0 : 1;
+    std::lock_guard lock(sendMutex_);
+    notifyLocked("NotifyPointerAxisDiscrete", axisNumber, steps);
+}
+
 void PortalRemoteDesktop::moveTo(ScreenPoint point) {
     std::lock_guard lock(sendMutex_);
     const ScreenPoint from = whereabouts_.known();

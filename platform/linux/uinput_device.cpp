@@ -78,6 +78,10 @@ bool UinputEventWriter::moveTo(int x, int y) {
     return write(EV_ABS, ABS_X, x) && write(EV_ABS, ABS_Y, y) && write(EV_SYN, SYN_REPORT, 0);
 }
 
+bool UinputEventWriter::wheel(std::uint16_t code, int notches) {
+    return write(EV_REL, code, notches) && write(EV_SYN, SYN_REPORT, 0);
+}
+
 bool UinputEventWriter::key(std::uint16_t code, KeyDirection direction) {
     return write(EV_KEY, code, direction == KeyDirection::Press ? 1 : 0) &&
            write(EV_SYN, SYN_REPORT, 0);
@@ -100,14 +104,16 @@ std::unique_ptr<UinputDevice> UinputDevice::Open(PointerWhereabouts& whereabouts
     bool made = pointerFd >= 0 && keyboardFd >= 0;
     // The pointer: an absolute device with three buttons, as a virtual
     // machine's tablet is, which every compositor maps over the desktop.
-    made = made && Control(pointerFd, UI_SET_EVBIT, EV_KEY) &&
-           Control(pointerFd, UI_SET_KEYBIT, BTN_LEFT) &&
-           Control(pointerFd, UI_SET_KEYBIT, BTN_RIGHT) &&
-           Control(pointerFd, UI_SET_KEYBIT, BTN_MIDDLE) &&
-           Control(pointerFd, UI_SET_EVBIT, EV_ABS) &&
-           AbsoluteAxis(pointerFd, ABS_X, axes.maximumX) &&
-           AbsoluteAxis(pointerFd, ABS_Y, axes.maximumY) &&
-           SetUp(pointerFd, "Veltranix head pointer", 1);
+    made =
+        made && Control(pointerFd, UI_SET_EVBIT, EV_KEY) &&
+        Control(pointerFd, UI_SET_KEYBIT, BTN_LEFT) &&
+        Control(pointerFd, UI_SET_KEYBIT, BTN_RIGHT) &&
+        Control(pointerFd, UI_SET_KEYBIT, BTN_MIDDLE) && Control(pointerFd, UI_SET_EVBIT, EV_REL) &&
+        Control(pointerFd, UI_SET_RELBIT, REL_WHEEL) &&
+        Control(pointerFd, UI_SET_RELBIT, REL_HWHEEL) && Control(pointerFd, UI_SET_EVBIT, EV_ABS) &&
+        AbsoluteAxis(pointerFd, ABS_X, axes.maximumX) &&
+        AbsoluteAxis(pointerFd, ABS_Y, axes.maximumY) &&
+        SetUp(pointerFd, "Veltranix head pointer", 1);
     made = made && Control(keyboardFd, UI_SET_EVBIT, EV_KEY);
     for (std::uint16_t code = KEY_ESC; made && code <= kLastKeyboardKey; ++code) {
         made = Control(keyboardFd, UI_SET_KEYBIT, code);
@@ -148,6 +154,19 @@ void UinputDevice::sendButton(PointerButton button, KeyDirection direction) {
     const std::uint16_t code = EvdevButtonCode(button);
     std::lock_guard lock(mutex_);
     pointer_.key(code, direction);
+}
+
+void UinputDevice::sendWheel(WheelAxis axis, int steps) {
+    if (steps == 0) {
+        return;
+    }
+    // The kernel's wheel counts up as positive; its horizontal wheel, right.
+    std::lock_guard lock(mutex_);
+    if (axis == WheelAxis::Vertical) {
+        pointer_.wheel(REL_WHEEL, -steps);
+    } else {
+        pointer_.wheel(REL_HWHEEL, steps);
+    }
 }
 
 void UinputDevice::moveTo(ScreenPoint point) {

@@ -22,6 +22,8 @@ class UinputEventWriter {
     bool moveTo(int x, int y);
     // A key or button by its Linux input event code.
     bool key(std::uint16_t code, KeyDirection direction);
+    // Wheel notches on a relative axis (REL_WHEEL, REL_HWHEEL).
+    bool wheel(std::uint16_t code, int notches);
 
   private:
     bool write(std::uint16_t type, std::uint16_t code, std::int32_t value);
@@ -60,6 +62,7 @@ class UinputDevice : public PointerInputPort, public KeyEventSink {
     void sendButton(PointerButton button, KeyDirection direction) override;
     void moveTo(ScreenPoint point) override;
     void moveBy(int dxPixels, int dyPixels) override;
+    void sendWheel(WheelAxis axis, int steps) override;
     void sendKeycode(std::uint16_t linuxKeyCode, KeyDirection direction) override;
     bool sendKeysym(std::uint32_t, KeyDirection) override { return false; }
 

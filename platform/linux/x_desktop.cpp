@@ -9,6 +9,7 @@
 #include <X11/extensions/Xinerama.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace veltranix {
 namespace {
@@ -319,6 +320,20 @@ void XPointerInput::sendButton(PointerButton button, KeyDirection direction) {
         // sees the request once it has handled the click.
         ActivateWindow(display, connection_->root(), activeBeforeDesktopPress_);
         activeBeforeDesktopPress_ = 0;
+    }
+    XFlush(display);
+}
+
+void XPointerInput::sendWheel(WheelAxis axis, int steps) {
+    // The core protocol's wheel: buttons 4 up, 5 down, 6 left, 7 right, one
+    // click per notch.
+    const bool vertical = axis == WheelAxis::Vertical;
+    const unsigned int number = steps > 0 ? (vertical ? 5 : 7) : (vertical ? 4 : 6);
+    std::lock_guard lock(connection_->mutex());
+    Display* display = connection_->display();
+    for (int step = 0; step < std::abs(steps); ++step) {
+        XTestFakeButtonEvent(display, number, True, CurrentTime);
+        XTestFakeButtonEvent(display, number, False, CurrentTime);
     }
     XFlush(display);
 }

@@ -66,6 +66,7 @@ class XPointerInput : public PointerInputPort {
     // Exact: lands on (x, y), clamped by the server to the screen.
     void moveTo(ScreenPoint point) override;
     void moveBy(int dxPixels, int dyPixels) override;
+    void sendWheel(WheelAxis axis, int steps) override;
 
   private:
     explicit XPointerInput(std::shared_ptr<XDisplayConnection> connection)

@@ -412,7 +412,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         *face_, {1280 - 150, 1024 - 240 + 129, 62, 44},
         [&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }))
         << "no mouse options (" << OpenWindowNames() << "): " << steering_.log;
-    EXPECT_EQ(mouse->width, 610);
+    EXPECT_EQ(mouse->width, 688);
     EXPECT_EQ(mouse->height, 514);
     const WindowPlace mouthDoubleMark{mouse->x + 374, mouse->y + 179, 25, 23};
     ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 380, mouse->y + 192, 60, 42},
@@ -598,7 +598,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
                                        }))
         << "no click-type menu (" << OpenWindowNames() << "): " << steering_.log;
     EXPECT_EQ(menu->width, 140);
-    EXPECT_EQ(menu->height, 201);
+    EXPECT_EQ(menu->height, 251);
     Hold(0.5);
 
     // Resting on its right-click cell: the menu hides and a right click
@@ -619,6 +619,49 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(right->x_root, openedAt().first);
     EXPECT_EQ(right->y_root, openedAt().second);
     EXPECT_FALSE(screen_.Find("CLICK_DESPL").has_value()) << "the menu stayed open";
+
+    // The menu again, and its scroll cell: the pointer stays on the
+    // application and the head tilted down scrolls it down, tilted up up.
+    ASSERT_TRUE(
+        steering_.DwellClickOn(*face_, {440, 380, 120, 80},
+                               [&] { return (menu = screen_.Find("CLICK_DESPL")).has_value(); }))
+        << "no click-type menu (" << OpenWindowNames() << "): " << steering_.log;
+    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 10, menu->y + 205, 120, 40},
+                                       [&] { return !screen_.Find("CLICK_DESPL").has_value(); }))
+        << "the scroll cell was not chosen: " << steering_.log;
+    const double startX = face_->offsetX();
+    const double startY = face_->offsetY();
+    const auto wheel = [&](unsigned int button) {
+        readPresses();
+        return std::count_if(presses.begin(), presses.end(),
+                             [&](const XButtonEvent& press) { return press.button == button; });
+    };
+    // Quicker than TurnTo: crossing the dead zone, the head is not still.
+    const auto tiltTo = [&](double y) {
+        for (double at = face_->offsetY(); std::abs(at - y) > 0.1; Hold(0.04)) {
+            face_->MoveTo(startX, at += std::clamp(y - at, -2.0, 2.0));
+        }
+    };
+    for (const auto& [tilt, toward, away] : {std::tuple{25.0, 5u, 4u}, {-25.0, 4u, 5u}}) {
+        tiltTo(startY + tilt);
+        readPresses();
+        presses.clear();
+        EXPECT_TRUE(WaitFor([&] { return wheel(toward) >= 3; }, 10))
+            << "no wheel button " << toward << " at a tilt of " << tilt;
+        EXPECT_EQ(wheel(away), 0) << "wheel button " << away << " at a tilt of " << tilt;
+    }
+    // Back and still: the dwell ends the mode; tilting then scrolls nothing.
+    face_->TurnTo(startX, startY);
+    Hold(5.0);
+    const Window everywhere = ClickRecordingWindow({0, 0, 1280, 1024});
+    face_->TurnTo(startX, startY + 25);
+    Hold(1.5);
+    std::vector<XButtonEvent> late;
+    ReadPresses(everywhere, late);
+    EXPECT_TRUE(std::none_of(late.begin(), late.end(), [](auto& press) {
+        return press.button > 3;
+    })) << "the head still scrolls after the dwell";
+    XDestroyWindow(display, everywhere);
     XDestroyWindow(display, target);
     XSync(display, False);
 }

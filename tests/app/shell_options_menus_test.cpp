@@ -186,8 +186,10 @@ TEST_F(OptionsMenuLogic, MouseLimitsAndRules) {
 
     // The eye bound to double click, then OK.
     menu.Click({MouseControlKind::TriggerCell, GestureRow::Eye, 3});
+    menu.Click({MouseControlKind::ScrollSpeed, GestureRow::Eye, 2});
     menu.Click({MouseControlKind::Ok});
     EXPECT_EQ(ReadInteger(store, kMouse, "ull"), 4);
+    EXPECT_EQ(ReadInteger(store, kMouse, "scrollSpeed"), 3) << "the fastest step";
     EXPECT_EQ(ReadInteger(store, kMouse, "tempsRellotge"), 8);
     EXPECT_EQ(ReadText(store, kMouse, "OffSetRefUll", 51), "40");
 }

@@ -86,9 +86,9 @@ const std::vector<Box> kWebcamOptionsTexts = {{45, 312, 140, 332},  {212, 307, 3
                                               {364, 477, 496, 497}, {229, 522, 524, 556}};
 const std::vector<Box> kSystemOptionsTexts = {
     {206, 38, 374, 60}, {113, 477, 245, 497}, {362, 477, 494, 497}};
-const std::vector<Box> kMouseOptionsTexts = {{32, 383, 100, 404},  {322, 342, 600, 392},
-                                             {167, 462, 297, 484}, {416, 462, 547, 484},
-                                             {322, 412, 464, 438}, {504, 412, 562, 438}};
+const std::vector<Box> kMouseOptionsTexts = {
+    {32, 383, 100, 404},  {322, 342, 600, 392}, {167, 462, 297, 484}, {416, 462, 547, 484},
+    {322, 412, 464, 438}, {504, 412, 562, 438}, {612, 340, 679, 356}};
 
 const std::vector<SkinCase> kSkins = {
     {"MENU_PRINCIPAL_PAUSA", 160, 240, Box{79.5, 20, 84.5, 40}, kMenuCells, {}},
@@ -116,13 +116,14 @@ const std::vector<SkinCase> kSkins = {
     {"MENUOPCIONS", 608, kWebcamMenuDesignHeight, Box{265, 478, 345, 495},
      Zones(WebcamControlCells()), kWebcamOptionsTexts},
     {"SYSTEM", 604, 514, Box{420, 240, 500, 270}, Zones(SystemControlCells()), kSystemOptionsTexts},
-    {"MENU_OP_RATON", 608, 514, Box{120, 420, 200, 450}, Zones(MouseControlCells()),
+    {"MENU_OP_RATON", 686, 514, Box{120, 420, 200, 450}, Zones(MouseControlCells()),
      kMouseOptionsTexts},
     {"RELATIVO1", 150, 113, std::nullopt, {}, {}},
     {"ABSOLUTE27", 150, 113, std::nullopt, {}, {}},
     {"PAUSE_02", 85, 65, std::nullopt, {}, {}},
     {"RELLOTGE8", 50, 50, std::nullopt, {}, {}},
     {"DESP_OBERT", 50, 50, std::nullopt, {}, {}},
+    {"DESPLACA", 50, 50, std::nullopt, {}, {}},
 };
 
 constexpr double kScales[] = {1.0, 1.4};

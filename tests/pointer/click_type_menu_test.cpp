@@ -17,14 +17,14 @@ TEST(MenuGeometry, SizeAndCellsFollowTheSizeFactorAndTheMacroColumn) {
         int clicMacro;
         ScreenSize windowSize;
         std::size_t cellCount;
-    } cases[] = {{1.0f, 1, {231, 201}, 12}, {1.2f, 1, {277, 241}, 12}, {1.4f, 1, {323, 281}, 12},
-                 {1.0f, 0, {140, 201}, 6},  {1.2f, 0, {168, 241}, 6},  {1.4f, 0, {196, 281}, 6}};
+    } cases[] = {{1.0f, 1, {231, 251}, 13}, {1.2f, 1, {277, 301}, 13}, {1.4f, 1, {323, 351}, 13},
+                 {1.0f, 0, {140, 251}, 7},  {1.2f, 0, {168, 301}, 7},  {1.4f, 0, {196, 351}, 7}};
     const struct {
         int x, y;
         std::int32_t request;
-    } probes[] = {{35, 34, 3},   {105, 34, 5},   {35, 102, 2},   {105, 102, 0},
-                  {35, 168, 10}, {105, 168, 4},  {185, 19, 20},  {185, 53, 21},
-                  {185, 85, 22}, {185, 119, 23}, {185, 153, 24}, {185, 185, 25}};
+    } probes[] = {{35, 34, 3},    {105, 34, 5},   {35, 102, 2},  {105, 102, 0}, {35, 168, 10},
+                  {105, 168, 4},  {70, 225, 6},   {185, 19, 20}, {185, 53, 21}, {185, 85, 22},
+                  {185, 119, 23}, {185, 153, 24}, {185, 185, 25}};
     for (const auto& c : cases) {
         PointerRig rig;
         rig.settings.sizeFactor = c.sizeFactor;
@@ -62,10 +62,10 @@ TEST(MenuCells, EdgesHitNothingAndLeavingKeepsTheLastRequest) {
     EXPECT_FALSE(rig.menu.highlight().has_value());
 }
 
-// At size 1.0 the window is 231 x 201: it moves flush to the right edge once
+// At size 1.0 the window is 231 x 251: it moves flush to the right edge once
 // half its width would cross it, to the left edge once three quarters would,
 // to the top once half its height would, to the bottom once three quarters
-// would. At 1.4 it is 323 x 281: offsets 147, 50 scaled; 105, 36 when re-shown.
+// would. At 1.4 it is 323 x 351: offsets 147, 50 scaled; 105, 36 when re-shown.
 TEST(MenuPlacement, StaysOnTheScreen) {
     constexpr MenuOffsets kScaled = MenuOffsets::Scaled;
     const struct {
@@ -78,15 +78,15 @@ TEST(MenuPlacement, StaysOnTheScreen) {
                  {{1165, 512}, kScaled, 1.0f, {1060, 476}},
                  {{171, 512}, kScaled, 1.0f, {0, 476}},
                  {{172, 512}, kScaled, 1.0f, {67, 476}},
-                 {{640, 99}, kScaled, 1.0f, {535, 0}},
-                 {{640, 100}, kScaled, 1.0f, {535, 64}},
-                 {{640, 875}, kScaled, 1.0f, {535, 823}},
-                 {{640, 874}, kScaled, 1.0f, {535, 838}},
+                 {{640, 124}, kScaled, 1.0f, {535, 0}},
+                 {{640, 125}, kScaled, 1.0f, {535, 89}},
+                 {{640, 838}, kScaled, 1.0f, {535, 773}},
+                 {{640, 837}, kScaled, 1.0f, {535, 801}},
                  {{0, 0}, kScaled, 1.0f, {0, 0}},
-                 {{1280, 1024}, kScaled, 1.0f, {1049, 823}},
+                 {{1280, 1024}, kScaled, 1.0f, {1049, 773}},
                  {{640, 512}, kScaled, 1.4f, {493, 462}},
                  {{640, 512}, MenuOffsets::Unscaled, 1.4f, {535, 476}},
-                 {{1200, 1000}, MenuOffsets::Unscaled, 1.4f, {957, 743}}};
+                 {{1200, 1000}, MenuOffsets::Unscaled, 1.4f, {957, 673}}};
     for (const auto& c : cases) {
         PointerRig rig;  // 1280 x 1024, macro column shown
         rig.settings.sizeFactor = c.sizeFactor;
@@ -108,11 +108,11 @@ TEST(MenuWindow, CreatedWithScaledOffsetsThenReshownWithPlainOnes) {
     rig.menuWindow.canCreate = true;
     ASSERT_TRUE(rig.menu.Open({640, 512}));
     EXPECT_EQ(rig.menu.savedClickPos(), (ScreenPoint{640, 512}));
-    EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{493, 462, 493 + 323, 462 + 281}));
+    EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{493, 462, 493 + 323, 462 + 351}));
     rig.menu.Hide();
     EXPECT_FALSE(rig.menu.visible());
     ASSERT_TRUE(rig.menu.Open({640, 512}));
-    EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{535, 476, 535 + 323, 476 + 281}));
+    EXPECT_EQ(rig.menu.windowRect(), (ScreenRect{535, 476, 535 + 323, 476 + 351}));
     EXPECT_EQ(rig.menuWindow.hides, 1);
 }
 
@@ -126,8 +126,8 @@ TEST(MenuWindow, HidesWhenThePointerGoesMoreThanOneAndAHalfDesignSizesAway) {
     // (535, 476) without it too (the offsets do not depend on the width).
     for (const Case& c : {Case{1, {535 + 346, 476}, false}, Case{1, {535 + 347, 476}, true},
                           Case{1, {535 - 347, 476}, true}, Case{0, {535 + 210, 476}, false},
-                          Case{0, {535 + 211, 476}, true}, Case{0, {535, 476 + 301}, false},
-                          Case{0, {535, 476 + 302}, true}, Case{1, {535, 476 - 302}, true}}) {
+                          Case{0, {535 + 211, 476}, true}, Case{0, {535, 476 + 376}, false},
+                          Case{0, {535, 476 + 377}, true}, Case{1, {535, 476 - 377}, true}}) {
         PointerRig rig;
         rig.settings.clicMacro = c.clicMacro;
         ASSERT_TRUE(rig.menu.Open({640, 512}));

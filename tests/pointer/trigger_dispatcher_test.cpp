@@ -33,7 +33,7 @@ struct RuleCase {
 };
 
 // The click-type menu opened at (640, 512), its corner at (535, 476), 231 x
-// 201, with `chosen` as its request; the pointer then at `pointer`.
+// 251, with `chosen` as its request; the pointer then at `pointer`.
 OpenWindows& MenuShown(R& rig, std::int32_t chosen, ScreenPoint pointer = {640, 512}) {
     EXPECT_TRUE(rig.menu.Open({640, 512}));
     rig.menu.setMenuClickRequest(chosen);

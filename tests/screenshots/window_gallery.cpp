@@ -221,8 +221,8 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
         }
         bool open = false;
         OptionsMenuWidget widget(name, &open, menu, lexicon, skins);
-        const ScreenSize scaled =
-            ScaleDesignSize(kOptionsMenuDesignWidth, designHeight, size.sizeFactor);
+        const int designWidth = &menu == &mouse ? kMouseMenuDesignWidth : kOptionsMenuDesignWidth;
+        const ScreenSize scaled = ScaleDesignSize(designWidth, designHeight, size.sizeFactor);
         widget.resize(scaled.width + extraWidth, scaled.height);
         std::vector<BoxedText> texts;
         for (const MenuText& text : menu.View(lexicon).texts) {

@@ -153,7 +153,7 @@ TEST_F(SettingsLoading, OutOfRangeMissingAndMistypedValuesKeepWhatWasThere) {
         WriteInteger(store, kWebcam, name, value);
     }
     store.createKey(kMouse);
-    WriteInteger(store, kMouse, "ull", 8);
+    WriteInteger(store, kMouse, "ull", 9);
     WriteInteger(store, kMouse, "boca", 0);
     WriteInteger(store, kMouse, "rellotge", 3);
     store.createKey(kSystem);
@@ -228,6 +228,17 @@ TEST_F(SettingsLoading, MouseGroupRecreatedAfterDeletionKeepsWhatIsInMemory) {
     EXPECT_EQ(ReadInteger(store, kMouse, "rellotge"), 3);
     EXPECT_EQ(ReadInteger(store, kMouse, "ull"), 7);
     EXPECT_EQ(settings.tempsRellotge, 6) << "the saved dwell time is the one to revert to";
+
+    // Scroll, the seventh kind, is stored as 8: 7 keeps meaning none.
+    ClickGestureCell(settings.mouseMenuCells, GestureRow::Eye, 6);
+    settings.scrollSpeed = 3;
+    ASSERT_EQ(Persistence().SaveMouseSettings(), StoreStatus::Ok);
+    EXPECT_EQ(ReadInteger(store, kMouse, "ull"), 8);
+    EXPECT_EQ(ReadInteger(store, kMouse, "scrollSpeed"), 3);
+    settings = Settings{};
+    Persistence().LoadMouseSettings();
+    EXPECT_EQ(settings.gestureClickMatrix[0], (GestureChoiceRow{0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(settings.scrollSpeed, 3);
 }
 
 TEST_F(SettingsLoading, WebcamRowsSaveTheirFirstFlagDeriveTheirValuesAndComeBackDefault) {
