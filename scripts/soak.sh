@@ -33,7 +33,8 @@ if [ ! -x "$program_folder/veltranix" ]; then
   bash scripts/install-deps.sh
   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRANIX_TESTS=OFF \
     -DVELTRANIX_BENCHMARKS=OFF
-  cmake --build build/release --target veltranix
+  # The program with its folder's files and the demo video.
+  cmake --build build/release --target veltranix veltranix_program_folder veltranix_demo
 fi
 out=$PWD/build/soak
 mkdir -p "$out"
