@@ -4,8 +4,8 @@
 # for SECONDS (default 600), two at a time, then prints the executions and the
 # coverage each reached. A target that finds a crash or a broken property
 # leaves the input in build/fuzz/findings/ and the script fails; a mended
-# finding goes into the target's seeds (tests/fuzz/corpus/<target>/) so that
-# every later run replays it.
+# finding goes into the target's seeds (tests/fuzz/corpus/<target>/) under a
+# name of its own, so that every later run replays it.
 # With --merge (long runs) the targets run one at a time, and what each run
 # found is merged into its committed seeds, minimised (-merge=1 into a fresh
 # folder that replaces them), and its executions are added to the running
@@ -64,17 +64,22 @@ run_one() {
     "build/fuzz/corpus/$name" "${seeds[@]}" >"build/fuzz/logs/$name.log" 2>&1
 }
 # The seeds, minimised to the inputs that add coverage; the working corpus
-# starts again from them.
+# starts again from them. Seeds named by hand (hand-made inputs and mended
+# findings) always stay; the merge adds, under their hashes, the inputs that
+# cover more than they do.
 merge_one() {
   local name=$1 max_len=$2
   shift 2
-  local fresh="build/fuzz/merged/$name" seeds=()
+  local fresh="build/fuzz/merged/$name" seeds=() hashed='.*/[0-9a-f]{40}'
   for folder in "$@"; do [ -d "$folder" ] && seeds+=("$folder"); done
   rm -rf "$fresh" && mkdir -p "$fresh" "tests/fuzz/corpus/$name"
+  find "tests/fuzz/corpus/$name" -regextype posix-extended -type f ! -regex "$hashed" \
+    -exec cp {} "$fresh/" \;
   build/fuzz/veltranix/"$name" -merge=1 -max_len="$max_len" -timeout=10 "$fresh" \
     "build/fuzz/corpus/$name" "${seeds[@]}" >"build/fuzz/logs/$name-merge.log" 2>&1 || return 1
-  find "tests/fuzz/corpus/$name" -type f -delete
-  cp "$fresh"/* "tests/fuzz/corpus/$name/"
+  find "tests/fuzz/corpus/$name" -regextype posix-extended -type f -regex "$hashed" -delete
+  find "$fresh" -regextype posix-extended -type f -regex "$hashed" \
+    -exec cp {} "tests/fuzz/corpus/$name/" \;
   rm -rf "build/fuzz/corpus/$name" && mv "$fresh" "build/fuzz/corpus/$name"
 }
 pids=()
