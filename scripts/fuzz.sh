@@ -59,7 +59,8 @@ run_one() {
   # New inputs go to the first folder, the working corpus; the seeds are read.
   mkdir -p "build/fuzz/corpus/$name"
   # No allocation stacks: a finding's replay shows them.
-  ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0} build/fuzz/veltranix/"$name" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0} build/fuzz/veltranix/"$name" \
+    -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
     -print_final_stats=1 -artifact_prefix="build/fuzz/findings/$name-" \
     "build/fuzz/corpus/$name" "${seeds[@]}" >"build/fuzz/logs/$name.log" 2>&1
 }
@@ -116,8 +117,9 @@ for name in "${names[@]}"; do
     "${ft:-?}" "$result"
   if [ "$merge" = yes ] && [ "$result" = ok ]; then
     for entry in "${targets[@]}"; do
+      [ "${entry%% *}" = "$name" ] || continue
       # shellcheck disable=SC2086
-      [ "${entry%% *}" = "$name" ] && { merge_one $entry || { echo "$name: merge failed"; status=1; }; }
+      merge_one $entry || { echo "$name: merge failed"; status=1; }
     done
     # target, executions in all, executions per second of the last run, its date
     awk -v name="$name" -v n="${executions:-0}" -v rate="${rate:-0}" -v day="$(date -u +%F)" '
@@ -136,7 +138,11 @@ if [ "$merge" = yes ]; then
   awk -v table="$table" '
     /<!-- fuzz totals end -->/ { print table; skip = 0 }
     !skip { print }
-    /<!-- fuzz totals begin -->/ { skip = 1; print "| target | executions in all | exec/s | corpus files | last run |"; print "|---|---:|---:|---:|---|" }
+    /<!-- fuzz totals begin -->/ {
+      skip = 1
+      print "| target | executions in all | exec/s | corpus files | last run |"
+      print "|---|---:|---:|---:|---|"
+    }
   ' README.md >README.md.new
   mv README.md.new README.md
 fi
