@@ -42,10 +42,12 @@ if [ ${#only[@]} -gt 0 ]; then
   [ ${#chosen[@]} -eq ${#only[@]} ] || { echo "unknown target among: ${only[*]}"; exit 2; }
   targets=("${chosen[@]}")
 fi
+launcher=()
+command -v ccache >/dev/null &&
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS=-O1 -DVELTRANIX_SANITIZE=ON -DVELTRANIX_TESTS=OFF -DVELTRANIX_BENCHMARKS=OFF \
-  -DVELTRANIX_FUZZ=ON $(command -v ccache >/dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-  -DCMAKE_C_COMPILER_LAUNCHER=ccache) >/dev/null
+  -DVELTRANIX_FUZZ=ON "${launcher[@]}" >/dev/null
 names=()
 for entry in "${targets[@]}"; do names+=("${entry%% *}"); done
 cmake --build build/fuzz --target "${names[@]}"
