@@ -33,8 +33,9 @@ IniFile IniFile::parse(std::string_view bytes) {
     }
 
     IniFile file;
-    // An index, not a pointer: the section list grows while parsing.
-    std::optional<std::size_t> current;
+    // Null before the first section, and under a repeated one: its first
+    // occurrence holds the keys.
+    Section* current = nullptr;
     std::string_view rest = text;
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
@@ -52,27 +53,25 @@ IniFile IniFile::parse(std::string_view bytes) {
             const std::string name(Trim(
                 line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
             file.sectionNames_.push_back(name);
-            file.sections_.push_back({name, {}});
-            current = file.sections_.size() - 1;
+            const auto [section, added] = file.sections_.try_emplace(AsciiLower(name));
+            current = added ? &section->second : nullptr;
             continue;
         }
         const auto equals = line.find('=');
-        if (!current || equals == std::string_view::npos) {
+        if (current == nullptr || equals == std::string_view::npos) {
             continue;
         }
         std::string_view value = Trim(line.substr(equals + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
             value = value.substr(1, value.size() - 2);
         }
-        file.sections_[*current].entries.push_back(
-            {std::string(Trim(line.substr(0, equals))), std::string(value)});
+        current->try_emplace(AsciiLower(Trim(line.substr(0, equals))), value);
     }
     return file;
 }
 
 std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::string* error) {
-    constexpr std::size_t kMaxIniBytes = 16 << 20;
-    const FileContent content = ReadWholeFile(path, kMaxIniBytes);
+    const FileContent content = ReadWholeFile(path, kMaxBytes);
     if (content.status != FileReadStatus::Read) {
         if (error != nullptr) {
             *error = content.error;
@@ -82,28 +81,13 @@ std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::str
     return parse(content.bytes);
 }
 
-const IniFile::Section* IniFile::findSection(std::string_view name) const {
-    const std::string wanted = AsciiLower(name);
-    for (const auto& section : sections_) {
-        if (AsciiLower(section.name) == wanted) {
-            return &section;
-        }
-    }
-    return nullptr;
-}
-
 std::string IniFile::value(std::string_view section, std::string_view key) const {
-    const Section* found = findSection(section);
-    if (found == nullptr) {
+    const auto found = sections_.find(AsciiLower(section));
+    if (found == sections_.end()) {
         return {};
     }
-    const std::string wanted = AsciiLower(key);
-    for (const auto& entry : found->entries) {
-        if (AsciiLower(entry.key) == wanted) {
-            return entry.value;
-        }
-    }
-    return {};
+    const auto entry = found->second.find(AsciiLower(key));
+    return entry == found->second.end() ? std::string() : entry->second;
 }
 
 }  // namespace veltranix

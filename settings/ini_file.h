@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace veltranix {
@@ -15,6 +17,9 @@ namespace veltranix {
 // its byte-order mark) or Windows-1252; every text comes out as UTF-8.
 class IniFile {
   public:
+    // The largest file `load` reads.
+    static constexpr std::size_t kMaxBytes = 16 << 20;
+
     static IniFile parse(std::string_view bytes);
     // Nullopt when the file cannot be read (missing, a folder, a read error,
     // larger than 16 MiB); `error`, when given, then names the file and why.
@@ -27,18 +32,11 @@ class IniFile {
     std::string value(std::string_view section, std::string_view key) const;
 
   private:
-    struct Entry {
-        std::string key;
-        std::string value;
-    };
-    struct Section {
-        std::string name;
-        std::vector<Entry> entries;
-    };
-    const Section* findSection(std::string_view name) const;
+    // Names in ASCII lower case, each the first of its name.
+    using Section = std::unordered_map<std::string, std::string>;
 
     std::vector<std::string> sectionNames_;
-    std::vector<Section> sections_;
+    std::unordered_map<std::string, Section> sections_;
 };
 
 }  // namespace veltranix

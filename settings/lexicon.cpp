@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/file_reading.h"
 #include "core/text_codec.h"
 #include "settings/ini_file.h"
 
@@ -29,9 +30,20 @@ std::vector<std::string> SectionNamesWithinBuffer(const IniFile& file) {
     return names;
 }
 
-std::vector<std::string> SectionNamesOf(const std::filesystem::path& path, std::string* error) {
-    const auto file = IniFile::load(path, error);
-    return file ? SectionNamesWithinBuffer(*file) : std::vector<std::string>();
+std::optional<IniFile> Parse(const ProgramFileText& text, std::string* error) {
+    if (!text.bytes) {
+        *error = text.error;
+        return std::nullopt;
+    }
+    return IniFile::parse(*text.bytes);
+}
+
+ProgramFileText TextOf(const std::filesystem::path& path, const FileContent& content) {
+    ProgramFileText text{path.string(), std::nullopt, content.error};
+    if (content.status == FileReadStatus::Read) {
+        text.bytes = content.bytes;
+    }
+    return text;
 }
 
 LexiconLoad MissingCompanionFiles(Lexicon& lexicon, std::string problem,
@@ -45,14 +57,26 @@ LexiconLoad MissingCompanionFiles(Lexicon& lexicon, std::string problem,
 
 LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName,
                         const ProgramFolder& folder, UserInterfacePort& userInterface) {
+    const FileContent lexiconFile = ReadWholeFile(folder.lexiconFile(), IniFile::kMaxBytes);
+    const FileContent configFile = ReadWholeFile(folder.configFile(), IniFile::kMaxBytes);
+    const FileContent keyNamesFile = ReadWholeFile(folder.keyNamesFile(), IniFile::kMaxBytes);
+    return LoadLexicon(lexicon, languageName,
+                       LexiconTexts{TextOf(folder.lexiconFile(), lexiconFile),
+                                    TextOf(folder.configFile(), configFile),
+                                    TextOf(folder.keyNamesFile(), keyNamesFile)},
+                       userInterface);
+}
+
+LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName, const LexiconTexts& texts,
+                        UserInterfacePort& userInterface) {
     lexicon.loadProblem.clear();
     std::string readError;
-    const auto lexiconFile = IniFile::load(folder.lexiconFile(), &readError);
+    const auto lexiconFile = Parse(texts.lexicon, &readError);
     const std::vector<std::string> sections =
         lexiconFile ? SectionNamesWithinBuffer(*lexiconFile) : std::vector<std::string>();
     if (sections.empty()) {
         lexicon.loadProblem =
-            lexiconFile ? folder.lexiconFile().string() + " has no language section" : readError;
+            lexiconFile ? texts.lexicon.path + " has no language section" : readError;
         if (languageName == "Spanish") {
             userInterface.showMessage(kMissingFilesSpanish, kMissingFilesSpanishCaption);
         } else if (languageName == "English") {
@@ -86,8 +110,8 @@ LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName,
     }
     lexicon.positionHintWidth = 12 * (4 + static_cast<int>(longestHint));
 
-    const std::string configFile = folder.configFile().string();
-    const auto config = IniFile::load(folder.configFile(), &readError);
+    const std::string& configFile = texts.config.path;
+    const auto config = Parse(texts.config, &readError);
     if (!config) {
         return MissingCompanionFiles(lexicon, readError, userInterface);
     }
@@ -102,10 +126,10 @@ LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName,
                                      userInterface);
     }
     readError.clear();
-    if (SectionNamesOf(folder.keyNamesFile(), &readError).empty()) {
+    const auto keyNames = Parse(texts.keyNames, &readError);
+    if (!keyNames || SectionNamesWithinBuffer(*keyNames).empty()) {
         return MissingCompanionFiles(
-            lexicon,
-            readError.empty() ? folder.keyNamesFile().string() + " has no section" : readError,
+            lexicon, readError.empty() ? texts.keyNames.path + " has no section" : readError,
             userInterface);
     }
     return LexiconLoad::Loaded;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -225,5 +226,23 @@ inline constexpr std::string_view kMissingFilesEnglishCaption = "Warning";
 // checks the companion files (config.ini with its two switches, contrl.ini).
 LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName,
                         const ProgramFolder& folder, UserInterfacePort& userInterface);
+
+// A file as read: the path that names it in messages, and its bytes, or none
+// and the reason when it could not be read.
+struct ProgramFileText {
+    std::string path;
+    std::optional<std::string_view> bytes;
+    std::string error;
+};
+
+struct LexiconTexts {
+    ProgramFileText lexicon;   // lib_ini/lexico.ini
+    ProgramFileText config;    // config.ini
+    ProgramFileText keyNames;  // lib_ini/contrl.ini
+};
+
+// The same on files already read; the texts outlive the call only as copies.
+LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName, const LexiconTexts& texts,
+                        UserInterfacePort& userInterface);
 
 }  // namespace veltranix

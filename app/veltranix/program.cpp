@@ -49,6 +49,9 @@ namespace veltranix {
 namespace {
 
 constexpr int kFramePeriodMs = 40;
+// Paced by the camera: the tick looks for the next frame within a
+// millisecond of the last one's end, without spinning while it is decoded.
+constexpr int kCameraPacedPeriodMs = 1;
 // Where the pointer goes at exit, from where it is.
 constexpr int kExitPointerShiftPixels = 50;
 // Ten minutes at 25 frames a second: the measurements are short runs.
@@ -103,7 +106,8 @@ Program::Program(ProgramFolder folder, ProgramOptions options)
         timingLog_ = timingLog;
     }
     frameTimer_.setTimerType(Qt::PreciseTimer);
-    frameTimer_.setInterval(kFramePeriodMs);
+    frameTimer_.setInterval(options_.framePacing == FramePacing::Camera ? kCameraPacedPeriodMs
+                                                                        : kFramePeriodMs);
     connect(&frameTimer_, &QTimer::timeout, this, [this] { onFrameTick(); });
 }
 

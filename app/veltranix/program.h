@@ -55,6 +55,10 @@ class DbusControlChannel;
 class ShowWindowService;
 struct PointerActions;
 
+// What paces the frame tick: the 40 ms clock, or (for tests: long runs that
+// fit) the camera, the next frame as soon as the last has been taken.
+enum class FramePacing { Clock, Camera };
+
 struct ProgramOptions {
     // What --camera named, for this run; empty: the stored camera, else the first.
     std::string camera;
@@ -68,6 +72,7 @@ struct ProgramOptions {
     // SIGUSR1 executes this click request (20 to 25 play a macro).
     bool openMacroEditor = false;
     std::optional<int> testClickRequest;
+    FramePacing framePacing = FramePacing::Clock;
     // Raised by SIGTERM and SIGINT (owned by main); null: the program's own,
     // raised only by requestShutdown.
     ExitRequest* exitRequest = nullptr;

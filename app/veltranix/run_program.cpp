@@ -72,7 +72,9 @@ void PrintUsage(std::FILE* out) {
                  "  --config-dir DIR  keep the settings in DIR instead of ~/.config/veltranix\n"
                  "  --list-cameras    list the capture devices and end\n"
                  "  --open-macro-editor         (tests) open the macro editor at start\n"
-                 "  --test-click-request N      (tests) SIGUSR1 executes click request N\n");
+                 "  --test-click-request N      (tests) SIGUSR1 executes click request N\n"
+                 "  --camera-paced              (tests) the next frame as soon as the last is "
+                 "taken, not every 40 ms\n");
 }
 
 bool WaylandSession() {
@@ -105,6 +107,8 @@ int veltranix::RunProgram(int argc, char** argv, std::vector<ExtraCameraSource> 
             options.openMacroEditor = true;
         } else if (argument == "--test-click-request") {
             options.testClickRequest = std::atoi(value("--test-click-request"));
+        } else if (argument == "--camera-paced") {
+            options.framePacing = veltranix::FramePacing::Camera;
         } else if (argument == "--demo") {
             demo = true;
         } else if (argument == "--version") {

@@ -1,28 +1,29 @@
-// libFuzzer target: any bytes as the lexicon (lib_ini/lexico.ini), read the
-// way the program reads it, with Windows-1252 files decoded. Every text comes
-// out as well-formed UTF-8 within its slot's size, and the language's
-// section written back in UTF-8 reads back to the same texts.
+// libFuzzer target: any bytes as the lexicon (lib_ini/lexico.ini), read from
+// memory the way the program reads it, with Windows-1252 files decoded. Every
+// text comes out as well-formed UTF-8 within its slot's size, and the
+// language's section written back in UTF-8 reads back to the same texts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "core/text_codec.h"
-#include "settings/ini_file.h"
 #include "settings/lexicon.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "tests/fuzz/scratch_program_folder.h"
+#include "tests/fuzz/silent_user_interface.h"
 
 namespace {
 
 using namespace veltranix;
 
 using fuzz::SilentUserInterface;
-using fuzz::WriteFile;
 
-ProgramFolder g_folder;
+LexiconTexts TextsWith(std::string_view lexicon) {
+    return LexiconTexts{{"lexico.ini", lexicon, {}},
+                        {"config.ini", "[DebugA]\ndebug=no\n[MetroA]\nmetro=no\n", {}},
+                        {"contrl.ini", "[Controls]\n0x41=A\n", {}}};
+}
 
 void CheckLoaded(const Lexicon& lexicon) {
     using fuzz::Require;
@@ -55,41 +56,36 @@ std::string WriteSection(const Lexicon& lexicon) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_folder = fuzz::ScratchProgramFolder("lexicon-fuzz");
-    WriteFile(g_folder.configFile(), "[DebugA]\ndebug=no\n[MetroA]\nmetro=no\n");
-    WriteFile(g_folder.keyNamesFile(), "[Controls]\n0x41=A\n");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using fuzz::Require;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    WriteFile(g_folder.lexiconFile(), bytes);
     SilentUserInterface userInterface;
-    const IniFile parsed = IniFile::parse(bytes);
-    // The stored language as the program finds it on its first start, and the
-    // file's first language as after a choice in the options.
-    for (const std::string& language :
-         {std::string("English"),
-          parsed.sectionNames().empty() ? std::string() : parsed.sectionNames().front()}) {
+    // The stored language as the program finds it on its first start, then
+    // the file's first language as after a choice in the options.
+    std::string language = "English";
+    for (int pass = 0; pass < 2; ++pass) {
         Lexicon lexicon;
-        if (LoadLexicon(lexicon, language, g_folder, userInterface) != LexiconLoad::Loaded) {
+        if (LoadLexicon(lexicon, language, TextsWith(bytes), userInterface) !=
+            LexiconLoad::Loaded) {
             Require(!lexicon.loadProblem.empty(), "a refused lexicon says why");
-            continue;
+            return 0;
         }
+        const std::string first =
+            lexicon.languageList.empty() ? std::string() : lexicon.languageList.front();
+        const bool again = pass == 0 && first != language;
+        language = first;
         CheckLoaded(lexicon);
         // A section name ends at its first ']' and its line.
-        if (lexicon.languageName.find_first_of("]\n") != std::string::npos) {
-            continue;
+        if (lexicon.languageName.find_first_of("]\n") == std::string::npos) {
+            Lexicon written;
+            if (LoadLexicon(written, lexicon.languageName, TextsWith(WriteSection(lexicon)),
+                            userInterface) == LexiconLoad::Loaded) {
+                Require(written.slots == lexicon.slots, "the texts written back read back equal");
+            }
         }
-        Lexicon again;
-        WriteFile(g_folder.lexiconFile(), WriteSection(lexicon));
-        if (LoadLexicon(again, lexicon.languageName, g_folder, userInterface) ==
-            LexiconLoad::Loaded) {
-            Require(again.slots == lexicon.slots, "the texts written back read back equal");
+        if (!again) {
+            break;
         }
-        WriteFile(g_folder.lexiconFile(), bytes);
     }
     return 0;
 }

@@ -1,11 +1,10 @@
 // libFuzzer target: any bytes as the program folder's config.ini and
-// contrl.ini. The switches and key names the program reads are well-formed
-// text within their sizes, and the start-up check accepts exactly the files
-// that hold both switches and a section of key names.
+// contrl.ini, read from memory. The switches and key names the program reads
+// are well-formed text within their sizes, and the start-up check accepts
+// exactly the files that hold both switches and a section of key names.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -14,16 +13,13 @@
 #include "settings/ini_file.h"
 #include "settings/lexicon.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "tests/fuzz/scratch_program_folder.h"
+#include "tests/fuzz/silent_user_interface.h"
 
 namespace {
 
 using namespace veltranix;
 
 using fuzz::SilentUserInterface;
-using fuzz::WriteFile;
-
-ProgramFolder g_folder;
 
 bool IsWellFormedUtf16(std::u16string_view text) {
     for (std::size_t index = 0; index < text.size(); ++index) {
@@ -42,22 +38,19 @@ bool IsWellFormedUtf16(std::u16string_view text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_folder = fuzz::ScratchProgramFolder("ini-fuzz");
-    WriteFile(g_folder.lexiconFile(), "[English]\nok=OK\ne4=Warning\ne8=Files missing\n");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using fuzz::Require;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    WriteFile(g_folder.configFile(), bytes);
-    WriteFile(g_folder.keyNamesFile(), bytes);
     const IniFile file = IniFile::parse(bytes);
 
     SilentUserInterface userInterface;
     Lexicon lexicon;
-    const LexiconLoad load = LoadLexicon(lexicon, "English", g_folder, userInterface);
+    const LexiconLoad load = LoadLexicon(
+        lexicon, "English",
+        LexiconTexts{{"lexico.ini", "[English]\nok=OK\ne4=Warning\ne8=Files missing\n", {}},
+                     {"config.ini", bytes, {}},
+                     {"contrl.ini", bytes, {}}},
+        userInterface);
     for (const std::string* text : {&lexicon.debugSwitch, &lexicon.metroSwitch}) {
         Require(IsValidUtf8(*text) && Utf8Length(*text) <= kLexiconSlotCharacters,
                 "the switches are UTF-8 within their buffer");
@@ -71,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "start-up goes on exactly when both switches and a key-name section are there");
     Require(load == LexiconLoad::Loaded || !lexicon.loadProblem.empty(), "a refused file says why");
 
-    const KeyNames names = KeyNames::load(g_folder.keyNamesFile());
+    const KeyNames names(file);
     for (unsigned key = 0; key < 256; ++key) {
         const std::u16string name = names.name(static_cast<std::uint16_t>(key));
         Require(name.size() <= 3999, "a key name fits the description");
