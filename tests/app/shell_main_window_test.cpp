@@ -4,14 +4,13 @@
 
 #include "app/shell/main_window_logic.h"
 #include "app/shell/remote_control.h"
-#include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/recording_shell_actions.h"
+#include "tracking/headless_ports.h"
 
 namespace veltranix {
 namespace {
 
-using testing::EventJournal;
-using testing::FakeDesktop;
+using EventJournal = PortLog;
 using testing::RecordingShellActions;
 
 struct MainWindowRig {
@@ -30,7 +29,7 @@ struct MainWindowRig {
     }
 
     RecordingShellActions actions;
-    FakeDesktop desktop;
+    HeadlessDesktop desktop;
     Settings settings;
     OpenWindows openWindows;
     MainWindowLogic logic{actions, desktop, settings, openWindows};

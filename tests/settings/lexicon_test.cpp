@@ -7,14 +7,12 @@
 
 #include "core/text_codec.h"
 #include "settings/ini_file.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/support/temporary_folder.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix {
 namespace {
 
-using testing::FakeUserInterface;
-using testing::ShownMessage;
 using testing::WriteFile;
 
 constexpr const char* kConfig = "[DebugA]\r\ndebug=no\r\n[MetroA]\r\nmetro=no\r\n";
@@ -37,7 +35,7 @@ class LexiconLoading : public ::testing::Test {
     testing::TemporaryFolder temporary;
     ProgramFolder folder;
     Lexicon lexicon;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
 };
 
 TEST_F(LexiconLoading, FillsTheSlotsOfTheLanguageAndLeavesMissingKeysEmpty) {
