@@ -207,6 +207,8 @@ TEST(SetupBarPresses, ActOnTheButtonUnderThePointer) {
         {kAuto, {190, 500}, false, {}},
         {kManual, {350, 500}, false, OpenedFromSetup("open WebcamOptions from SetupBarManual")},
         {kManual, {20, 500}, false, {"clear marks"}},
+        {kManual, {165, 520}, true, {"start marked"}},
+        {kManual, {165, 520}, false, {}},  // start without a confirmed pair
         {kAuto, {351, 878}, false, OpenedFromSetup("open MouseOptions from SetupBarAutomatic"), 2},
         {kAuto, {333, 878}, false, {}, 2},
     };
