@@ -47,10 +47,9 @@ TEST_F(LexiconLoading, FillsTheSlotsOfTheLanguageAndLeavesMissingKeysEmpty) {
     EXPECT_EQ(lexicon.text(LexiconKey::Cancel), "Cancel");
     EXPECT_EQ(lexicon.text(LexiconKey::Sound), "") << "a key missing from the section";
     EXPECT_EQ(lexicon.languageList, (std::vector<std::string>{"Spanish", "English"}));
-    EXPECT_EQ(lexicon.languageIndex, 1);
-    EXPECT_EQ(lexicon.languageName, "English");
-    EXPECT_EQ(lexicon.debugSwitch, "no");
-    EXPECT_EQ(lexicon.metroSwitch, "no");
+    EXPECT_EQ(std::tie(lexicon.languageIndex, lexicon.languageName, lexicon.debugSwitch,
+                       lexicon.metroSwitch),
+              std::tuple(1, "English", "no", "no"));
     EXPECT_TRUE(userInterface.messages.empty());
 
     ASSERT_EQ(Load("Spanish"), LexiconLoad::Loaded);

@@ -218,10 +218,10 @@ TEST_F(SettingsLoading, MouseGroupRecreatedAfterDeletionKeepsWhatIsInMemory) {
     ASSERT_EQ(Persistence().SaveMouseSettings(), StoreStatus::Ok);
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefUll")->bytes, "-4");  // bare decimal text
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefBoca")->bytes, "0");
-    EXPECT_EQ(ReadInteger(store, kMouse, "nivellBoca"), 70);
-    EXPECT_EQ(ReadInteger(store, kMouse, "tempsRellotge"), 6);
-    EXPECT_EQ(ReadInteger(store, kMouse, "rellotge"), 3);
-    EXPECT_EQ(ReadInteger(store, kMouse, "ull"), 7);
+    for (const auto& [name, value] :
+         {std::pair{"nivellBoca", 70}, {"tempsRellotge", 6}, {"rellotge", 3}, {"ull", 7}}) {
+        EXPECT_EQ(ReadInteger(store, kMouse, name), value) << name;
+    }
     EXPECT_EQ(settings.tempsRellotge, 6) << "the saved dwell time is the one to revert to";
 
     // Scroll, the seventh kind, is stored as 8: 7 keeps meaning none.
