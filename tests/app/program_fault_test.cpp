@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -455,19 +454,8 @@ TEST_F(ProgramFaultTest, AProfileNameInUseIsSaidWhileFramesGoOn) {
 
 TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
     const std::string display = ":" + std::to_string(90 + getpid() % 9);
-    pid_t server = fork();
-    if (server == 0) {
-        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    // The server ends with the test, whatever its outcome.
-    const std::shared_ptr<void> stopServer(nullptr, [&server](void*) {
-        if (server > 0) {
-            kill(server, SIGTERM);
-            waitpid(server, nullptr, 0);
-        }
-    });
+    RunningProgram server(
+        {"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {});
     Display* other = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (other = XOpenDisplay(display.c_str())) != nullptr; }, 10));
     XCloseDisplay(other);
@@ -475,9 +463,7 @@ TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return program->Said("camera"); }, 60)) << program->output();
     Hold(2);
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
-    server = -1;
+    ASSERT_TRUE(server.Terminate(10).has_value());
     ASSERT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 15))
         << "the program outlived its X server";
     EXPECT_LT(*program->Poll(), 128) << "ended by a signal: " << program->output();

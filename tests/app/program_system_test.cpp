@@ -12,6 +12,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <filesystem>
@@ -52,6 +53,17 @@ using testing::WaitFor;
 
 using testing::WindowPlace;
 using testing::XInput;
+
+// A window's place, corner and size, to compare with the expected ones at once.
+std::array<int, 4> Box(const WindowPlace& place) {
+    return {place.x, place.y, place.width, place.height};
+}
+std::pair<int, int> Corner(const WindowPlace& place) {
+    return {place.x, place.y};
+}
+std::pair<int, int> Size(const WindowPlace& place) {
+    return {place.width, place.height};
+}
 
 // The X side of what a user sees: the pointer, the program's windows, the cursor.
 class ScreenWatcher {
@@ -173,6 +185,29 @@ class ProgramSystemTest : public ::testing::Test {
 
     // The program's windows now shown, for a failure's message.
     std::string OpenWindowNames() const { return testing::ShownWindows(screen_.display()); }
+    // A failed step's message: `what`, the windows shown and the steering.
+    std::string Why(const std::string& what) const {
+        return what + " (" + OpenWindowNames() + "): " + steering_.log;
+    }
+    // Holds while a window of this name is shown, with its place in `place`.
+    std::function<bool()> Shown(const char* name, std::optional<WindowPlace>& place) {
+        return [this, name, &place] { return (place = screen_.Find(name)).has_value(); };
+    }
+    std::function<bool()> Gone(const char* name) {
+        return [this, name] { return !screen_.Find(name).has_value(); };
+    }
+    // Waits until the main window is `width` (0: any) by `height` pixels.
+    bool MainBecomes(std::optional<WindowPlace>& main, int width, int height, double seconds = 10) {
+        return WaitFor(
+            [&] {
+                main = screen_.Find("Veltranix");
+                return main && (width == 0 || main->width == width) && main->height == height;
+            },
+            seconds);
+    }
+    bool DwellClickOn(const WindowPlace& target, const std::function<bool()>& done) {
+        return steering_.DwellClickOn(*face_, target, done);
+    }
 
     // Starts the program on the steered face, with `extra` arguments.
     std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& extra = {}) {
@@ -269,19 +304,15 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     // Start-up: the large form in the middle of the work area (the whole
     // screen: this server has no panels), the loading bar with its hint.
     std::optional<WindowPlace> main;
-    ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30));
-    EXPECT_EQ(main->width, 640);
-    EXPECT_EQ(main->height, 560);
-    EXPECT_EQ(main->x, (1280 - 640) / 2);
-    EXPECT_EQ(main->y, (1024 - 560) / 2);
+    ASSERT_TRUE(WaitFor(Shown("Veltranix", main), 30));
+    EXPECT_EQ(Box(*main), (std::array{(1280 - 640) / 2, (1024 - 560) / 2, 640, 560}));
     std::optional<WindowPlace> bar;
-    ASSERT_TRUE(WaitFor([&] { return (bar = screen_.Find("BarraDeCarga")).has_value(); }, 20));
+    ASSERT_TRUE(WaitFor(Shown("BarraDeCarga", bar), 20));
 
     // The face holds still: calibration, then the window docks in the corner.
     ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = screen_.Find("Veltranix")); }, 60))
         << "the window never docked";
-    EXPECT_EQ(main->x, 1280 - 160);
-    EXPECT_EQ(main->y, 1024 - 122);
+    EXPECT_EQ(Corner(*main), std::pair(1280 - 160, 1024 - 122));
     EXPECT_FALSE(screen_.Find("BarraDeCarga").has_value());
 
     // Moving the face moves the pointer.
@@ -292,26 +323,14 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
 
     // The pointer on the docked window turns it into the button menu.
     ASSERT_TRUE(steering_.PassInto(*face_, {main->x + 90, main->y + 13, 60, 40}));
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->height == 240;
-        },
-        10))
-        << "no button menu";
-    EXPECT_EQ(main->x, 1280 - 160);
-    EXPECT_EQ(main->y, 1024 - 240);
+    ASSERT_TRUE(MainBecomes(main, 0, 240)) << "no button menu";
+    EXPECT_EQ(Corner(*main), std::pair(1280 - 160, 1024 - 240));
 
     // A dwell click on pause (right column, first row) opens the pause window.
     std::optional<WindowPlace> pause;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {main->x + 90, main->y + 8, 62, 46},
-                                       [&] { return (pause = screen_.Find("PAUSE")).has_value(); }))
-        << "the dwell click did not open the pause window (" << OpenWindowNames()
-        << "): " << steering_.log;
-    EXPECT_EQ(pause->width, 160);
-    EXPECT_EQ(pause->height, 120);
-    EXPECT_EQ(pause->x, 1280 - 160);
-    EXPECT_EQ(pause->y, 1024 - 120 - 2);
+    ASSERT_TRUE(DwellClickOn({main->x + 90, main->y + 8, 62, 46}, Shown("PAUSE", pause)))
+        << Why("the dwell click did not open the pause window");
+    EXPECT_EQ(Box(*pause), (std::array{1280 - 160, 1024 - 120 - 2, 160, 120}));
     // The pointer cannot leave it, however far the head turns.
     const double inPauseX = face_->offsetX();
     const double inPauseY = face_->offsetY();
@@ -324,10 +343,8 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     face_->TurnTo(inPauseX, inPauseY);
 
     // A dwell click on yes pauses tracking: the head no longer moves the pointer.
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {pause->x + 14, pause->y + 60, 50, 50},
-                                       [&] { return !screen_.Find("PAUSE").has_value(); }))
-        << "the dwell click on yes did not close the pause window (" << OpenWindowNames()
-        << "): " << steering_.log;
+    ASSERT_TRUE(DwellClickOn({pause->x + 14, pause->y + 60, 50, 50}, Gone("PAUSE")))
+        << Why("the dwell click on yes did not close the pause window");
     Hold(1.0);
     const auto pausedAt = screen_.Pointer();
     face_->TurnTo(face_->offsetX() + 20, face_->offsetY());
@@ -356,10 +373,8 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     // Hide (left column, last row): the window goes. The head turns away
     // from the corner; a second start of the program shows the window again
     // and ends.
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {1280 - 150, 1024 - 52, 60, 40},
-                                       [&] { return !screen_.Find("Veltranix").has_value(); }))
-        << "the dwell click did not hide the window (" << OpenWindowNames()
-        << "): " << steering_.log;
+    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 52, 60, 40}, Gone("Veltranix")))
+        << Why("the dwell click did not hide the window");
     ASSERT_TRUE(steering_.SteerInto(*face_, {560, 440, 160, 140})) << steering_.log;
     EXPECT_FALSE(screen_.Find("Veltranix").has_value());
     const std::unique_ptr<RunningProgram> second = Start();
@@ -371,19 +386,17 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
             return main && main->width == 160 && main->x == 1280 - 160;
         },
         10))
-        << "the second start did not show the window (" << OpenWindowNames() << ")";
+        << Why("the second start did not show the window");
 
     // Exit: the exit button lies where the docked window's bottom-right is;
     // resting there shows the menu with the pointer on exit, and the dwell
     // clicks it; then yes in the exit confirmation.
     std::optional<WindowPlace> exit;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {1280 - 70, 1024 - 240 + 188, 60, 44},
-                                       [&] { return (exit = screen_.Find("SALIDA")).has_value(); }))
-        << "the dwell click did not open the exit confirmation (" << OpenWindowNames()
-        << "): " << steering_.log;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {exit->x + 14, exit->y + 60, 50, 50},
-                                       [&] { return program->Poll().has_value(); }))
-        << "the program did not end (" << OpenWindowNames() << "): " << steering_.log;
+    ASSERT_TRUE(DwellClickOn({1280 - 70, 1024 - 240 + 188, 60, 44}, Shown("SALIDA", exit)))
+        << Why("the dwell click did not open the exit confirmation");
+    ASSERT_TRUE(DwellClickOn({exit->x + 14, exit->y + 60, 50, 50}, [&] {
+        return program->Poll().has_value();
+    })) << Why("the program did not end");
     EXPECT_EQ(*program->Poll(), 0);
     // The desktop shows the restored arrow, but XFixes reports no image of a
     // cursor whose maker's client slot is free until new clients take it.
@@ -408,18 +421,15 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     // Mouse options, from the button menu (left, third row): the mouth makes
     // a double click (the fourth kind); OK.
     std::optional<WindowPlace> mouse;
-    ASSERT_TRUE(steering_.DwellClickOn(
-        *face_, {1280 - 150, 1024 - 240 + 129, 62, 44},
-        [&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }))
-        << "no mouse options (" << OpenWindowNames() << "): " << steering_.log;
-    EXPECT_EQ(mouse->width, 688);
-    EXPECT_EQ(mouse->height, 514);
+    ASSERT_TRUE(
+        DwellClickOn({1280 - 150, 1024 - 240 + 129, 62, 44}, Shown("MOPTIONSRATOLI", mouse)))
+        << Why("no mouse options");
+    EXPECT_EQ(Size(*mouse), std::pair(688, 514));
     const WindowPlace mouthDoubleMark{mouse->x + 374, mouse->y + 179, 25, 23};
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 380, mouse->y + 192, 60, 42},
-                                       [&] { return screen_.GreenPixels(mouthDoubleMark) > 15; }))
+    ASSERT_TRUE(DwellClickOn({mouse->x + 380, mouse->y + 192, 60, 42},
+                             [&] { return screen_.GreenPixels(mouthDoubleMark) > 15; }))
         << "the mouth's double click was not checked: " << steering_.log;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {mouse->x + 172, mouse->y + 463, 120, 20},
-                                       [&] { return !screen_.Find("MOPTIONSRATOLI").has_value(); }))
+    ASSERT_TRUE(DwellClickOn({mouse->x + 172, mouse->y + 463, 120, 20}, Gone("MOPTIONSRATOLI")))
         << "OK did not close the mouse options: " << steering_.log;
     EXPECT_EQ(Stored(store_keys::kMouse, "boca"), 4);
 
@@ -458,61 +468,40 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     // System options (left, second row): the medium size, OK; the docked
     // window takes the new size.
     ASSERT_TRUE(steering_.PassInto(*face_, {1280 - 150, 1024 - 110, 60, 40}));
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            const auto main = screen_.Find("Veltranix");
-            return main && main->height == 240;
-        },
-        10))
-        << "no button menu";
-    std::optional<WindowPlace> system;
-    ASSERT_TRUE(
-        steering_.DwellClickOn(*face_, {1280 - 150, 1024 - 240 + 68, 62, 46},
-                               [&] { return (system = screen_.Find("MSYSTEM")).has_value(); }))
-        << "no system options (" << OpenWindowNames() << "): " << steering_.log;
-    const WindowPlace mediumMark{system->x + 177, system->y + 236, 25, 23};
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 182, system->y + 242, 14, 11},
-                                       [&] { return screen_.GreenPixels(mediumMark) > 15; }))
-        << "medium was not checked: " << steering_.log;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {system->x + 116, system->y + 476, 126, 20},
-                                       [&] { return !screen_.Find("MSYSTEM").has_value(); }))
-        << "OK did not close the system options: " << steering_.log;
     std::optional<WindowPlace> main;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->width == 192 && main->height == 144;
-        },
-        10))
-        << "the docked window did not take the medium size (" << OpenWindowNames() << ")";
-    EXPECT_EQ(main->x, 1280 - 192);
-    EXPECT_EQ(main->y, 1024 - 146);
+    ASSERT_TRUE(MainBecomes(main, 0, 240)) << "no button menu";
+    std::optional<WindowPlace> system;
+    ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 240 + 68, 62, 46}, Shown("MSYSTEM", system)))
+        << Why("no system options");
+    const WindowPlace mediumMark{system->x + 177, system->y + 236, 25, 23};
+    ASSERT_TRUE(DwellClickOn({system->x + 182, system->y + 242, 14, 11},
+                             [&] { return screen_.GreenPixels(mediumMark) > 15; }))
+        << "medium was not checked: " << steering_.log;
+    ASSERT_TRUE(DwellClickOn({system->x + 116, system->y + 476, 126, 20}, Gone("MSYSTEM")))
+        << "OK did not close the system options: " << steering_.log;
+    ASSERT_TRUE(MainBecomes(main, 192, 144)) << Why("not at the medium size");
+    EXPECT_EQ(Corner(*main), std::pair(1280 - 192, 1024 - 146));
     EXPECT_EQ(Stored(store_keys::kSystem, "tamany"), 1);
 
     // Webcam options (right, third row of the larger menu): relative mode,
     // chosen near the screen's middle where the head rests; then OK, with
     // the head now a joystick.
     std::optional<WindowPlace> webcam;
-    ASSERT_TRUE(
-        steering_.DwellClickOn(*face_, {1280 - 84, 1024 - 288 + 153, 72, 56},
-                               [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
-        << "no webcam options (" << OpenWindowNames() << "): " << steering_.log;
-    EXPECT_EQ(webcam->width, 729);
-    EXPECT_EQ(webcam->height, 684);
+    ASSERT_TRUE(DwellClickOn({1280 - 84, 1024 - 288 + 153, 72, 56}, Shown("MOPTIONS", webcam)))
+        << Why("no webcam options");
+    EXPECT_EQ(Size(*webcam), std::pair(729, 684));
     const WindowPlace relativeMark{webcam->x + 206, webcam->y + 372, 30, 27};
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {590, 572, 100, 36},
-                                       [&] { return screen_.GreenPixels(relativeMark) > 15; }))
+    ASSERT_TRUE(
+        DwellClickOn({590, 572, 100, 36}, [&] { return screen_.GreenPixels(relativeMark) > 15; }))
         << "relative was not checked: " << steering_.log;
-    ASSERT_TRUE(JoystickDwellClickOn({webcam->x + 136, webcam->y + 573, 160, 22},
-                                     [&] { return !screen_.Find("MOPTIONS").has_value(); }))
+    ASSERT_TRUE(JoystickDwellClickOn({webcam->x + 136, webcam->y + 573, 160, 22}, Gone("MOPTIONS")))
         << "OK did not close the webcam options: " << steering_.log;
     EXPECT_EQ(Stored(store_keys::kWebcam, "tipoMoveRatoli"), 2);
 }
 
 // A helper marks the eyes on the still picture with a mouse (before tracking
-// runs, the head does not move the pointer); a pair too near the picture's
-// edge is refused; tracking then starts from the marked eyes, and the face
-// alone opens the click-type menu by dwelling and picks a right click from it.
+// runs, the head does not move the pointer); tracking then starts from the marked eyes, and the
+// face alone opens the click-type menu by dwelling and picks a right click from it.
 TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick) {
     // The dwell clock opens the click-type menu (kind 1, stored as 2).
     StoreMouse("rellotge", 2);
@@ -521,7 +510,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     const std::unique_ptr<RunningProgram> program = Start();
     ASSERT_TRUE(program->started());
     std::optional<WindowPlace> main;
-    ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30));
+    ASSERT_TRUE(WaitFor(Shown("Veltranix", main), 30));
     ASSERT_EQ(main->height, 560);
 
     // The set-up bar's manual button: the eye positions window opens over
@@ -529,31 +518,14 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     XInput(screen_.display()).ClickAt(main->x + 455, main->y + 520);
     face_->MoveTo(0, 0);
     std::optional<WindowPlace> eyes;
-    ASSERT_TRUE(WaitFor([&] { return (eyes = screen_.Find("TRANSPARENT")).has_value(); }, 10))
-        << OpenWindowNames();
-    EXPECT_EQ(eyes->x, main->x);
-    EXPECT_EQ(eyes->y, main->y);
-    EXPECT_EQ(eyes->width, 640);
-    EXPECT_EQ(eyes->height, 482);
+    ASSERT_TRUE(WaitFor(Shown("TRANSPARENT", eyes), 10)) << OpenWindowNames();
+    EXPECT_EQ(Box(*eyes), (std::array{main->x, main->y, 640, 482}));
     Hold(1.5);
 
-    // Markers walked down to a level pair whose search would leave the
-    // picture: refused, not stored; the start button does nothing.
+    // The markers to the eyes of the face in the picture, a marker at a time.
     auto clickPicture = [&](int x, int y) {
         XInput(screen_.display()).ClickAt(eyes->x + x, eyes->y + y);
     };
-    for (const auto& [x, y] : std::vector<std::pair<int, int>>{
-             {313, 279}, {423, 279}, {313, 339}, {423, 339}, {313, 390}, {423, 390}}) {
-        clickPicture(x, y);
-    }
-    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), 339);
-    XInput(screen_.display()).ClickAt(main->x + 165, main->y + 520);
-    Hold(2.0);
-    main = screen_.Find("Veltranix");
-    ASSERT_TRUE(main.has_value());
-    EXPECT_EQ(main->height, 560) << "tracking started from a refused pair";
-
-    // Back up to the eyes of the face in the picture, a marker at a time.
     const testing::FaceSequence face;
     const cv::Point2d leftEye = face.leftEye({});
     const cv::Point2d rightEye = face.rightEye({});
@@ -590,30 +562,22 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     // is 105 left of and 36 above it.
     std::optional<WindowPlace> menu;
     auto openedAt = [&] { return std::make_pair(menu->x + 105, menu->y + 36); };
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {560, 480, 160, 100},
-                                       [&] {
-                                           menu = screen_.Find("CLICK_DESPL");
-                                           return menu && application.Contains(openedAt().first,
-                                                                               openedAt().second);
-                                       }))
-        << "no click-type menu (" << OpenWindowNames() << "): " << steering_.log;
-    EXPECT_EQ(menu->width, 140);
-    EXPECT_EQ(menu->height, 251);
+    ASSERT_TRUE(DwellClickOn({560, 480, 160, 100}, [&] {
+        menu = screen_.Find("CLICK_DESPL");
+        return menu && application.Contains(openedAt().first, openedAt().second);
+    })) << Why("no click-type menu");
+    EXPECT_EQ(Size(*menu), std::pair(140, 251));
     Hold(0.5);
 
     // Resting on its right-click cell: the menu hides and a right click
     // lands where the menu was opened.
     readPresses();
     presses.clear();
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 10, menu->y + 76, 50, 52},
-                                       [&] {
-                                           readPresses();
-                                           return std::any_of(presses.begin(), presses.end(),
-                                                              [](const XButtonEvent& press) {
-                                                                  return press.button == 3;
-                                                              });
-                                       }))
-        << "no right click from the menu (" << OpenWindowNames() << "): " << steering_.log;
+    ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 76, 50, 52}, [&] {
+        readPresses();
+        return std::any_of(presses.begin(), presses.end(),
+                           [](const XButtonEvent& press) { return press.button == 3; });
+    })) << Why("no right click from the menu");
     const auto right = std::find_if(presses.begin(), presses.end(),
                                     [](const XButtonEvent& press) { return press.button == 3; });
     EXPECT_EQ(right->x_root, openedAt().first);
@@ -622,12 +586,9 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // The menu again, and its scroll cell: the pointer stays on the
     // application and the head tilted down scrolls it down, tilted up up.
-    ASSERT_TRUE(
-        steering_.DwellClickOn(*face_, {440, 380, 120, 80},
-                               [&] { return (menu = screen_.Find("CLICK_DESPL")).has_value(); }))
-        << "no click-type menu (" << OpenWindowNames() << "): " << steering_.log;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 10, menu->y + 205, 120, 40},
-                                       [&] { return !screen_.Find("CLICK_DESPL").has_value(); }))
+    ASSERT_TRUE(DwellClickOn({440, 380, 120, 80}, Shown("CLICK_DESPL", menu)))
+        << Why("no click-type menu");
+    ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 205, 120, 40}, Gone("CLICK_DESPL")))
         << "the scroll cell was not chosen: " << steering_.log;
     const double startX = face_->offsetX();
     const double startY = face_->offsetY();
@@ -828,15 +789,13 @@ TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
     face_->MoveTo(200, 0);
     const std::unique_ptr<RunningProgram> program = Start();
     std::optional<WindowPlace> main;
-    ASSERT_TRUE(WaitFor([&] { return (main = screen_.Find("Veltranix")).has_value(); }, 30))
-        << OpenWindowNames();
+    ASSERT_TRUE(WaitFor(Shown("Veltranix", main), 30)) << OpenWindowNames();
     std::optional<WindowPlace> mouse;
     XInput(screen_.display()).ClickAt(main->x + 200, main->y + 500);
-    ASSERT_TRUE(WaitFor([&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }, 10))
-        << OpenWindowNames();
+    ASSERT_TRUE(WaitFor(Shown("MOPTIONSRATOLI", mouse), 10)) << OpenWindowNames();
     std::optional<WindowPlace> editor;
     XInput(screen_.display()).ClickAt(mouse->x + 66, mouse->y + 393);
-    ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 10));
+    ASSERT_TRUE(WaitFor(Shown("MACROS", editor), 10));
     face_->MoveTo(0, 0);
     const auto setUpGoesOn = [&] {
         const std::optional<WindowPlace> now = screen_.Find("Veltranix");
@@ -844,7 +803,7 @@ TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
     };
     EXPECT_FALSE(WaitFor(setUpGoesOn, 8)) << OpenWindowNames();
     XInput(screen_.display()).ClickAt(editor->x + kEditorCancel.x, editor->y + kEditorCancel.y);
-    ASSERT_TRUE(WaitFor([&] { return (mouse = screen_.Find("MOPTIONSRATOLI")).has_value(); }, 10))
+    ASSERT_TRUE(WaitFor(Shown("MOPTIONSRATOLI", mouse), 10))
         << "the mouse options did not come back: " << OpenWindowNames();
     XInput(screen_.display()).ClickAt(mouse->x + 480, mouse->y + 473);
     EXPECT_TRUE(WaitFor(setUpGoesOn, 30)) << OpenWindowNames();
@@ -902,7 +861,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     // The editor, once the set-up's windows have gone from in front of it.
     std::optional<WindowPlace> editor;
     const auto waitForEditor = [&] {
-        ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 30));
+        ASSERT_TRUE(WaitFor(Shown("MACROS", editor), 30));
         // The loading bar goes once the face is found and the window docks.
         ASSERT_TRUE(WaitFor(
             [&] {
@@ -920,10 +879,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     std::unique_ptr<RunningProgram> program = start({});
     ASSERT_TRUE(program->started());
     waitForEditor();
-    EXPECT_EQ(editor->width, 640);
-    EXPECT_EQ(editor->height, 480);
-    EXPECT_EQ(editor->x, 1280 / 2 - 304);
-    EXPECT_EQ(editor->y, 1024 / 2 - 257);
+    EXPECT_EQ(Box(*editor), (std::array{1280 / 2 - 304, 1024 / 2 - 257, 640, 480}));
     EXPECT_NE(TextWindow::FocusWindow(display), text.window()) << "the editor took no focus";
 
     click(kSlot3);
@@ -942,8 +898,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     click(kClearName);
     input.Type("Hello");
     click(kEditorOk);
-    ASSERT_TRUE(WaitFor([&] { return !screen_.Find("MACROS").has_value(); }, 5))
-        << "OK did not close the editor";
+    ASSERT_TRUE(WaitFor(Gone("MACROS"), 5)) << "OK did not close the editor";
     EXPECT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";
     const std::string expected = EncodeMacroFile(ExpectedRecording());
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected)
@@ -958,12 +913,12 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
     click(kNewProfile);
     std::optional<WindowPlace> dialog;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = screen_.Find("New profile")).has_value(); }, 5));
+    ASSERT_TRUE(WaitFor(Shown("New profile", dialog), 5));
     EXPECT_FALSE(screen_.Find("MACROS").has_value()) << "the editor stays shown behind the dialog";
     // The blank is refused; the name is typed into the focused box.
     input.Type("Sec ond");
     input.Tap(XK_Return);
-    ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 5));
+    ASSERT_TRUE(WaitFor(Shown("MACROS", editor), 5));
     EXPECT_EQ(FolderFiles(macros), (std::vector<std::string>{"Default.cfg", "Second.cfg"}));
     EXPECT_EQ(testing::ReadFile(macros / "Second.cfg"), EncodeMacroFile(DefaultMacroSet()));
     EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
@@ -974,14 +929,14 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_TRUE(
         WaitFor([&] { return StoredProfile(folder_.path() / "config") == "Second.cfg"; }, 3));
     click(kDeleteProfile);
-    ASSERT_TRUE(WaitFor([&] { return (dialog = screen_.Find("Delete profile")).has_value(); }, 5));
+    ASSERT_TRUE(WaitFor(Shown("Delete profile", dialog), 5));
     input.ClickAt(dialog->x + kDialogOk.x, dialog->y + kDialogOk.y);
-    ASSERT_TRUE(WaitFor([&] { return (editor = screen_.Find("MACROS")).has_value(); }, 5));
+    ASSERT_TRUE(WaitFor(Shown("MACROS", editor), 5));
     EXPECT_EQ(FolderFiles(macros), std::vector<std::string>{"Default.cfg"});
     EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
     click(kEditorCancel);
-    ASSERT_TRUE(WaitFor([&] { return !screen_.Find("MACROS").has_value(); }, 5));
+    ASSERT_TRUE(WaitFor(Gone("MACROS"), 5));
     ASSERT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";
 
     // Macro 3 through its click request, typed into the text window.
@@ -1004,7 +959,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
         {XK_o, false},      {XK_c, true},
         {XK_eacute, false}, {static_cast<KeySym>(KeysymForCharacter(U'\u03A9')), false}};
     EXPECT_EQ(typed, want);
-    EXPECT_TRUE(WaitFor([&] { return !screen_.Find("PauseMacro").has_value(); }, 5));
+    EXPECT_TRUE(WaitFor(Gone("PauseMacro"), 5));
     MapKeycode(display, graveKey, XK_grave, XK_asciitilde);
     EXPECT_TRUE(program->Terminate(10).has_value());
 }
@@ -1014,10 +969,9 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
 // joined by Xinerama.
 struct DesktopSetup {
     const char* name;
-    const char* server;  // the server's path
-    std::vector<std::string> screens;
-    std::vector<std::string> environment;  // the program's
-    const char* resources;                 // the root window's RESOURCE_MANAGER
+    const char* secondMonitor;  // its size: Xephyr with two monitors; "": Xvfb with one
+    const char* environment;    // a variable of the program's, or ""
+    const char* resources;      // the root window's RESOURCE_MANAGER
     int scale;
 };
 
@@ -1026,8 +980,10 @@ class OwnDesktop {
     explicit OwnDesktop(const DesktopSetup& setup) {
         const char* outer = std::getenv("DISPLAY");
         outer_ = outer != nullptr ? outer : "";
-        if (!std::filesystem::exists(setup.server)) {
-            missing_ = setup.server;
+        const bool nested = *setup.secondMonitor != '\0';
+        const char* server = nested ? "/usr/bin/Xephyr" : "/usr/bin/Xvfb";
+        if (!std::filesystem::exists(server)) {
+            missing_ = server;
             return;
         }
         int number = 300 + static_cast<int>(getpid() % 300);
@@ -1036,14 +992,19 @@ class OwnDesktop {
             ++number;
         }
         const std::string name = ":" + std::to_string(number);
-        std::vector<std::string> arguments{setup.server, name, "-nolisten", "tcp", "-noreset"};
-        arguments.insert(arguments.end(), setup.screens.begin(), setup.screens.end());
+        std::vector<std::string> arguments{server, name, "-nolisten", "tcp", "-noreset"};
+        for (const std::string& screen :
+             nested ? std::vector<std::string>{"+xinerama", "-screen", "1920x1080", "-screen",
+                                               setup.secondMonitor}
+                    : std::vector<std::string>{"-screen", "0", "1920x1080x24"}) {
+            arguments.push_back(screen);
+        }
         server_ = std::make_unique<RunningProgram>(arguments,
                                                    std::vector<std::string>{"DISPLAY=" + outer_});
         Display* display = nullptr;
         WaitFor([&] { return (display = XOpenDisplay(name.c_str())) != nullptr; }, 15);
         if (display == nullptr) {
-            missing_ = std::string(setup.server) + " did not start";
+            missing_ = std::string(server) + " did not start";
             return;
         }
         if (*setup.resources != '\0') {
@@ -1097,7 +1058,10 @@ TEST_P(DesktopSetupTest, WindowsKeepToThePrimaryMonitorAtTheDesktopsScale) {
         return primary.Contains(window.x, window.y) &&
                primary.Contains(window.x + window.width - 1, window.y + window.height - 1);
     };
-    std::vector<std::string> environment = setup.environment;
+    std::vector<std::string> environment;
+    if (*setup.environment != '\0') {
+        environment.push_back(setup.environment);
+    }
     for (std::string& variable : testing::ProgramEnvironment(folder_.path())) {
         environment.push_back(std::move(variable));
     }
@@ -1120,53 +1084,25 @@ TEST_P(DesktopSetupTest, WindowsKeepToThePrimaryMonitorAtTheDesktopsScale) {
     EXPECT_EQ(main->width, 640 * startupHeight / 560);
     EXPECT_TRUE(inside(*main) && inside(*bar)) << OpenWindowNames();
     EXPECT_EQ(bar->height, 30 * s);
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            main = screen_.Find("Veltranix");
-            return main && main->width == 160 * s && main->height == 120 * s;
-        },
-        90))
-        << "not docked: " << OpenWindowNames();
+    ASSERT_TRUE(MainBecomes(main, 160 * s, 120 * s, 90)) << Why("not docked");
     EXPECT_TRUE(inside(*main)) << OpenWindowNames();
     EXPECT_EQ(main->x + main->width, 1920);
 
     steering_.LearnGain(*face_);
     std::optional<WindowPlace> webcam;
     ASSERT_TRUE(
-        steering_.DwellClickOn(*face_, {1920 - 68 * s, 1080 - 109 * s, 58 * s, 40 * s},
-                               [&] { return (webcam = screen_.Find("MOPTIONS")).has_value(); }))
-        << "no webcam options (" << OpenWindowNames() << "): " << steering_.log;
+        DwellClickOn({1920 - 68 * s, 1080 - 109 * s, 58 * s, 40 * s}, Shown("MOPTIONS", webcam)))
+        << Why("no webcam options");
     EXPECT_TRUE(inside(*webcam)) << OpenWindowNames();
-    EXPECT_EQ(webcam->width, s == 1 ? 608 : 1152);
-    EXPECT_EQ(webcam->height, s == 1 ? 570 : 1080);
+    EXPECT_EQ(Size(*webcam), std::pair(s == 1 ? 608 : 1152, s == 1 ? 570 : 1080));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Desktops, DesktopSetupTest,
-    ::testing::Values(DesktopSetup{"QtScaleFactor2",
-                                   "/usr/bin/Xvfb",
-                                   {"-screen", "0", "1920x1080x24"},
-                                   {"QT_SCALE_FACTOR=2"},
-                                   "",
-                                   2},
-                      DesktopSetup{"XftDpi192",
-                                   "/usr/bin/Xvfb",
-                                   {"-screen", "0", "1920x1080x24"},
-                                   {},
-                                   "Xft.dpi:\t192\n",
-                                   2},
-                      DesktopSetup{"UnequalMonitors",
-                                   "/usr/bin/Xephyr",
-                                   {"+xinerama", "-screen", "1920x1080", "-screen", "1280x1024"},
-                                   {},
-                                   "",
-                                   1},
-                      DesktopSetup{"TwoEqualMonitors",
-                                   "/usr/bin/Xephyr",
-                                   {"+xinerama", "-screen", "1920x1080", "-screen", "1920x1080"},
-                                   {},
-                                   "",
-                                   1}),
+    ::testing::Values(DesktopSetup{"QtScaleFactor2", "", "QT_SCALE_FACTOR=2", "", 2},
+                      DesktopSetup{"XftDpi192", "", "", "Xft.dpi:\t192\n", 2},
+                      DesktopSetup{"UnequalMonitors", "1280x1024", "", "", 1},
+                      DesktopSetup{"TwoEqualMonitors", "1920x1080", "", "", 1}),
     [](const ::testing::TestParamInfo<DesktopSetup>& setup) { return setup.param.name; });
 
 // The work area; the name of the focus window.
@@ -1259,7 +1195,7 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
         std::optional<WindowPlace> shown;
         const auto open = [&, name = name] { return (shown = screen_.Find(name)).has_value(); };
         ASSERT_TRUE(steering_.PassInto(*face_, {docked.x + 90, docked.y + 13, 60, 40}));
-        ASSERT_TRUE(steering_.DwellClickOn(*face_, opener, open)) << name << steering_.log;
+        ASSERT_TRUE(DwellClickOn(opener, open)) << name << steering_.log;
         // A window manager may map it where it likes before the program places it.
         Hold(1);
         ASSERT_TRUE(open()) << name;
@@ -1272,11 +1208,10 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
     // which some window managers answer by taking the focus from every window.
     stage = "CLICK_DESPL";
     std::optional<WindowPlace> menu;
-    const auto open = [&] { return (menu = screen_.Find("CLICK_DESPL")).has_value(); };
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {200, 780, 400, 120}, open)) << steering_.log;
-    ASSERT_TRUE(steering_.DwellClickOn(*face_, {menu->x + 78, menu->y + 76, 52, 52}, [&] {
-        return !open();
-    })) << steering_.log;
+    const auto open = Shown("CLICK_DESPL", menu);
+    ASSERT_TRUE(DwellClickOn({200, 780, 400, 120}, open)) << steering_.log;
+    ASSERT_TRUE(DwellClickOn({menu->x + 78, menu->y + 76, 52, 52}, [&] { return !open(); }))
+        << steering_.log;
     XInput(display).Type("typed");
     EXPECT_TRUE(WaitFor([&] { return testing::ReadFile(typed) == "typed"; }, 5));
     sampler.request_stop();

@@ -4,14 +4,13 @@
 
 #include "app/shell/main_window_logic.h"
 #include "app/shell/remote_control.h"
-#include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/recording_shell_actions.h"
+#include "tracking/headless_ports.h"
 
 namespace veltranix {
 namespace {
 
-using testing::EventJournal;
-using testing::FakeDesktop;
+using EventJournal = PortLog;
 using testing::RecordingShellActions;
 
 struct MainWindowRig {
@@ -30,7 +29,7 @@ struct MainWindowRig {
     }
 
     RecordingShellActions actions;
-    FakeDesktop desktop;
+    HeadlessDesktop desktop;
     Settings settings;
     OpenWindows openWindows;
     MainWindowLogic logic{actions, desktop, settings, openWindows};
@@ -208,6 +207,8 @@ TEST(SetupBarPresses, ActOnTheButtonUnderThePointer) {
         {kAuto, {190, 500}, false, {}},
         {kManual, {350, 500}, false, OpenedFromSetup("open WebcamOptions from SetupBarManual")},
         {kManual, {20, 500}, false, {"clear marks"}},
+        {kManual, {165, 520}, true, {"start marked"}},
+        {kManual, {165, 520}, false, {}},  // start without a confirmed pair
         {kAuto, {351, 878}, false, OpenedFromSetup("open MouseOptions from SetupBarAutomatic"), 2},
         {kAuto, {333, 878}, false, {}, 2},
     };

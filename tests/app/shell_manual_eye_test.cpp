@@ -79,6 +79,7 @@ TEST(ManualEyeWindow, ClicksMoveTheNearerMarkerAndOnlyValidPairsAreKept) {
         {"new valid pair stored", {{300, 230}, {405, 230}}, {300, 230}, {405, 230}, Valid, true, 2},
         {"tilted", {{423, 240}}, {313, 219}, {423, 240}, Tilted, false, 0},
         {"crossed: in order", {{380, 100}, {300, 100}}, {300, 100}, {313, 219}, Tilted, false, 0},
+        {"near the edge", kToTheBottomEdge, {313, 385}, {423, 385}, OutsideImage, false, 1},
     };
     for (const auto& c : cases) {
         RecordingEyeActions actions;

@@ -6,9 +6,9 @@
 
 #include "app/shell/system_options_menu.h"
 #include "settings/store_tree.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/fakes/recording_menu_host.h"
 #include "tests/support/temporary_folder.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix {
 namespace {
@@ -36,7 +36,7 @@ class OptionsMenuLogic : public ::testing::Test {
     Settings settings;
     Lexicon lexicon;
     StoreTree store;
-    testing::FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
     SettingsObserver observer;
     SettingsPersistence persistence{settings, lexicon,           store, folder, userInterface,
                                     observer, kLanguageEnglishUs};

@@ -10,14 +10,14 @@
 #include "app/shell/warning_window.h"
 #include "core/version.h"
 #include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/fakes/recording_shell_actions.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix {
 namespace {
 
 using testing::RecordingShellActions;
-using J = testing::EventJournal;
+using J = PortLog;
 using P = ScreenPoint;
 constexpr auto kNone = std::nullopt;
 
@@ -303,14 +303,14 @@ TEST(OpenDocument, AFailureNamesTheFileAndTheReason) {
     lexicon.slots[static_cast<std::size_t>(LexiconKey::E4)] = "Warning";
     lexicon.slots[static_cast<std::size_t>(LexiconKey::ShellError)] = "No program.";
     lexicon.slots[static_cast<std::size_t>(LexiconKey::ShellError01)] = "Not found.";
-    const std::pair<int, std::vector<testing::ShownMessage>> cases[] = {
+    const std::pair<int, std::vector<ShownMessage>> cases[] = {
         {kShellOpened, {}},
         {kShellNoAssociation, {{"No program.\n\n< English.pdf >", "Warning"}}},
         {kShellFileNotFound, {{"Not found.\n\n< English.pdf >", "Warning"}}},
     };
     for (const auto& [result, expected] : cases) {
         testing::FakeShell shell;
-        testing::FakeUserInterface userInterface;
+        HeadlessUserInterface userInterface;
         shell.setResult("/opt/v/manuals/English.pdf", result);
         OpenDocument("/opt/v/manuals/English.pdf", shell, userInterface, lexicon);
         EXPECT_EQ(shell.opened(), std::vector<std::string>{"/opt/v/manuals/English.pdf"});

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -11,8 +12,6 @@ namespace veltranix {
 
 namespace {
 
-// Read again at least this often, in frames, whatever the file's status says.
-constexpr int kRereadFrames = 25;
 constexpr int kMostPixelsDown = 100;
 
 std::string_view Trim(std::string_view text) {
@@ -106,52 +105,28 @@ void ApplyControlText(std::string_view text, SteeredControl& control) {
     }
 }
 
-SteeredFace::SteeredFace(SyntheticFace face, std::filesystem::path controlFile,
-                         std::chrono::milliseconds now)
-    : face_(std::move(face)), controlFile_(std::move(controlFile)), health_(now) {}
-
-void SteeredFace::readControlFileIfChanged() {
-    std::error_code error;
-    const std::filesystem::file_time_type time =
-        std::filesystem::last_write_time(controlFile_, error);
-    if (error) {
-        // No control file (yet, or between a writer's steps): the last settings hold.
-        return;
-    }
-    const std::uintmax_t size = std::filesystem::file_size(controlFile_, error);
-    if (error) {
-        return;
-    }
-    const bool changed = !seenTime_ || *seenTime_ != time || seenSize_ != size;
-    if (!changed && ++framesSinceRead_ < kRereadFrames) {
-        return;
-    }
-    std::ifstream file(controlFile_, std::ios::binary);
-    if (!file) {
-        return;
-    }
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    ApplyControlText(text, control_);
-    seenTime_ = time;
-    seenSize_ = size;
-    framesSinceRead_ = 0;
+// The control file as it is now; none (yet) or unreadable: the defaults.
+SteeredControl ReadControl(const std::filesystem::path& controlFile) {
+    SteeredControl control;
+    std::ifstream file(controlFile, std::ios::binary);
+    ApplyControlText(std::string(std::istreambuf_iterator<char>(file), {}), control);
+    return control;
 }
 
-void SteeredFace::produceFrame(std::chrono::milliseconds now, FrameMailbox& mailbox) {
-    readControlFileIfChanged();
-    if (!control_.present) {
+void SteeredFaceCamera::produceFrame(std::chrono::milliseconds now) {
+    const SteeredControl control = ReadControl(controlFile_);
+    if (!control.present) {
         health_.deviceLost(now);
         return;
     }
-    if (control_.frozen) {
+    if (control.frozen) {
         health_.checkFrozen(now);
         return;
     }
-    FaceScene scene = control_.scene;
+    FaceScene scene = control.scene;
     scene.noiseSeed = noiseSeed_++;
-    SyntheticFace::ToLayout(face_.renderBgr(scene), control_.layout, mailbox.back());
-    mailbox.publish(control_.layout);
+    SyntheticFace::ToLayout(face_.renderBgr(scene), control.layout, mailbox_.back());
+    mailbox_.publish(control.layout);
     health_.frameArrived(now);
 }
 
@@ -166,10 +141,7 @@ OpenedCamera SteeredFaceCamera::Open(const std::filesystem::path& photograph,
     std::unique_ptr<SteeredFaceCamera> camera(
         new SteeredFaceCamera(*std::move(face), controlFile, std::move(clock)));
     camera->thread_ = std::jthread([raw = camera.get()](std::stop_token stop) { raw->run(stop); });
-    SteeredControl control;
-    std::ifstream file(controlFile, std::ios::binary);
-    ApplyControlText(std::string(std::istreambuf_iterator<char>(file), {}), control);
-    if (!control.present) {
+    if (!ReadControl(controlFile).present) {
         return {std::move(camera),
                 {CameraFailure::NoDevice, controlFile.string() + ": present=0, as unplugged"},
                 true};
@@ -180,7 +152,9 @@ OpenedCamera SteeredFaceCamera::Open(const std::filesystem::path& photograph,
 SteeredFaceCamera::SteeredFaceCamera(SyntheticFace face, const std::filesystem::path& controlFile,
                                      std::shared_ptr<CameraClock> clock)
     : clock_(std::move(clock)),
-      face_(std::move(face), controlFile, clock_->now()),
+      face_(std::move(face)),
+      controlFile_(controlFile),
+      health_(clock_->now()),
       description_("steered face (" + controlFile.string() + ") 640 x 480") {}
 
 SteeredFaceCamera::~SteeredFaceCamera() {
@@ -198,7 +172,7 @@ void SteeredFaceCamera::run(std::stop_token stop) {
             clock_->sleepFor(next - now);
             continue;
         }
-        face_.produceFrame(now, mailbox_);
+        produceFrame(now);
         next += kFramePeriod;
         if (next < now) {
             // Fell behind (a stalled machine): no burst of frames to catch up.

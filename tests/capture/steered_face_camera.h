@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -32,38 +31,9 @@ struct SteeredControl {
 // text leaves out keep their value.
 void ApplyControlText(std::string_view text, SteeredControl& control);
 
-// The steered face's frame production, without a thread: one call per frame
-// period. The control file is looked at (one status query) on every call and
-// read again when its time or size changed, and once a second in any case
-// (a replacement within one file-time tick changes neither).
-class SteeredFace {
-  public:
-    SteeredFace(SyntheticFace face, std::filesystem::path controlFile,
-                std::chrono::milliseconds now);
-
-    // Delivers one rendered frame into `mailbox`, unless the control file
-    // says the camera is absent or frozen; keeps the health up to date.
-    void produceFrame(std::chrono::milliseconds now, FrameMailbox& mailbox);
-
-    CameraStatus status() const { return health_.status(); }
-    const SteeredControl& control() const { return control_; }
-
-  private:
-    void readControlFileIfChanged();
-
-    SyntheticFace face_;
-    std::filesystem::path controlFile_;
-    std::optional<std::filesystem::file_time_type> seenTime_;
-    std::uintmax_t seenSize_ = 0;
-    int framesSinceRead_ = 0;
-    SteeredControl control_;
-    std::uint32_t noiseSeed_ = 1;
-    std::vector<std::uint8_t> frameBytes_;
-    CameraHealthMonitor health_;
-};
-
 // The steered face as a camera: 25 frames a second on a thread of its own,
-// steered by the control file while the program runs.
+// steered by the control file, which it reads before every frame (the tests
+// replace it whole), while the program runs.
 class SteeredFaceCamera : public CameraSource {
   public:
     static constexpr std::chrono::milliseconds kFramePeriod{40};
@@ -77,16 +47,21 @@ class SteeredFaceCamera : public CameraSource {
     ~SteeredFaceCamera() override;
 
     bool takeNewestFrame(std::vector<std::uint8_t>& bytes, FrameLayout& layout) override;
-    CameraStatus status() const override { return face_.status(); }
+    CameraStatus status() const override { return health_.status(); }
     std::string description() const override { return description_; }
 
   private:
     SteeredFaceCamera(SyntheticFace face, const std::filesystem::path& controlFile,
                       std::shared_ptr<CameraClock> clock);
     void run(std::stop_token stop);
+    // One frame period: a frame into the mailbox unless the camera is absent or frozen.
+    void produceFrame(std::chrono::milliseconds now);
 
     std::shared_ptr<CameraClock> clock_;
-    SteeredFace face_;
+    SyntheticFace face_;
+    std::filesystem::path controlFile_;
+    std::uint32_t noiseSeed_ = 1;
+    CameraHealthMonitor health_;
     FrameMailbox mailbox_;
     std::string description_;
     std::jthread thread_;  // last: stopped and joined before the members above go

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/shell/shell_actions_port.h"
-#include "tests/fakes/event_journal.h"
+#include "tracking/headless_ports.h"
 
 namespace veltranix::testing {
 
@@ -72,7 +72,7 @@ class RecordingShellActions : public ShellActionsPort {
         return kNames[static_cast<std::size_t>(popup)];
     }
 
-    EventJournal journal;
+    PortLog journal;
     int repaints = 0;
     bool paused = false;
     bool eyesMarked = false;

@@ -8,13 +8,12 @@
 
 #include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_user_interface.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix {
 namespace {
 
 using testing::FakeClipboard;
-using testing::FakeUserInterface;
 using testing::RecordingKeyboard;
 
 constexpr std::uint16_t kShift = 0x10;
@@ -69,7 +68,7 @@ class KeyCaptureTest : public ::testing::Test {
     KeyNames names;
     FakeClipboard clipboard;
     Lexicon lexicon;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
     KeyRecorder recorder;
 
     // "Hello" typed with Shift for the capital.
@@ -155,7 +154,7 @@ TEST_F(KeyCaptureTest, WhatDoesNotFitIsRefusedWithTheFullMessage) {
     EXPECT_FALSE(recorder.AddTextAsKeys(std::u16string(1000, u'\u00E9')));  // 12 each
     EXPECT_EQ(Entries(), "");
     EXPECT_EQ(userInterface.messages,
-              (std::vector<testing::ShownMessage>{{"The macro is full.", "Warning"}}));
+              (std::vector<ShownMessage>{{"The macro is full.", "Warning"}}));
     for (int index = 0; index < 1950; ++index) {
         recorder.AppendDisplayChar(u'x');
     }

@@ -26,11 +26,10 @@ TEST_F(MacroEditorTest, OpeningSwitchesTheLocksOffAndShowsSlotOneInNameMode) {
     keyboard.setLock(LockKey::CapsLock, true);
     keyboard.setLock(LockKey::NumLock, true);
     editor.Open();
-    EXPECT_FALSE(keyboard.lockKeyOn(LockKey::CapsLock));
-    EXPECT_FALSE(keyboard.lockKeyOn(LockKey::NumLock));
-    EXPECT_EQ(editor.currentMacro(), 0);
-    EXPECT_EQ(editor.mode(), EditorMode::Name);
-    EXPECT_EQ(editor.nameField(), u"ESCAPE");
+    EXPECT_EQ(
+        std::tuple(keyboard.lockKeyOn(LockKey::CapsLock), keyboard.lockKeyOn(LockKey::NumLock),
+                   editor.currentMacro(), editor.mode(), editor.nameField()),
+        std::tuple(false, false, 0, EditorMode::Name, std::u16string(u"ESCAPE")));
     EXPECT_EQ(editor.profileList(), std::vector<std::string>{"Default.cfg"});
     EXPECT_EQ(editor.shownProfile(), "Default.cfg");
 }
@@ -79,11 +78,9 @@ TEST_F(MacroEditorTest, ARunCommandTakesAShellEntryAndTwoPauses) {
     EXPECT_EQ(editor.AddShellEntry(u"xterm -e top", ShellSource::RunDialog),
               ShellEntryResult::Added);
     const MacroSlot& slot = Slot(0);
-    EXPECT_EQ(slot.keyValue[4], kShellMark);
+    EXPECT_EQ(std::tuple(slot.keyValue[4], slot.keyValue[5], slot.keyValue[6], slot.count),
+              std::tuple(kShellMark, kPauseMark, kPauseMark, 6));
     EXPECT_EQ(slot.shellCommand.at(4), u"xterm -e top");
-    EXPECT_EQ(slot.keyValue[5], kPauseMark);
-    EXPECT_EQ(slot.keyValue[6], kPauseMark);
-    EXPECT_EQ(slot.count, 6);
     EXPECT_EQ(recorder.insertPos(), 7);
     EXPECT_EQ(slot.displayText, u"[ RUN : xterm -e top ]");
     EXPECT_EQ(editor.AddShellEntry(u"", ShellSource::RunDialog), ShellEntryResult::Empty);

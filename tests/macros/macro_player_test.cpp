@@ -9,16 +9,15 @@
 #include <string>
 #include <thread>
 
-#include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_macro_playback_display.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/support/macro_entries.h"
+#include "tracking/manual_clock.h"
 
 namespace veltranix {
 namespace {
 
-using testing::FakeClock;
 using testing::FakeMacroPlaybackDisplay;
 using testing::FakeShell;
 using testing::RecordingKeyboard;
@@ -69,7 +68,7 @@ class MacroPlayerTest : public ::testing::Test {
         return keyboard.sent();
     }
 
-    FakeClock clock;
+    ManualClock clock{{12, 0, 0, 0}};
     std::unique_ptr<MacroSets> sets;
     RecordingKeyboard keyboard;
     FakeShell shell;

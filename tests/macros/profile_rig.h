@@ -10,8 +10,8 @@
 #include "settings/store_tree.h"
 #include "tests/fakes/fake_keyboard.h"
 #include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/support/temporary_folder.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix::testing {
 
@@ -37,7 +37,7 @@ struct ProfileRig {
     Settings settings;
     Lexicon lexicon;
     StoreTree settingsStore;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
     SettingsObserver observer;
     SettingsPersistence persistence{
         settings,      lexicon,  settingsStore,     ProgramFolder{folder.path()},

@@ -138,7 +138,7 @@ TEST_F(ProfilesTest, CreatingAnExistingNameTellsTheUserAndTouchesNothing) {
     const std::string before = ReadFile(macrosDir / "Work.cfg");
     EXPECT_EQ(profiles.CreateProfile("Work"), ProfileCreation::AlreadyExists);
     EXPECT_EQ(ReadFile(macrosDir / "Work.cfg"), before);
-    EXPECT_EQ(userInterface.messages, (std::vector<testing::ShownMessage>{{"Exists.", "Warning"}}));
+    EXPECT_EQ(userInterface.messages, (std::vector<ShownMessage>{{"Exists.", "Warning"}}));
 }
 
 TEST(ProfileNames, TheBoxFilterAndTheFileName) {

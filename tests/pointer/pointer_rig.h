@@ -8,7 +8,6 @@
 #include "pointer/pointer_actions.h"
 #include "pointer/trigger_dispatcher.h"
 #include "settings/settings.h"
-#include "tests/fakes/event_journal.h"
 #include "tests/support/engine_settings.h"
 #include "tracking/headless_ports.h"
 #include "tracking/manual_clock.h"
@@ -18,15 +17,14 @@ namespace veltranix::testing {
 // The manual clock from 10:00, noting each sleep ("sleep 2") in the journal.
 class JournalledClock : public ManualClock {
   public:
-    explicit JournalledClock(EventJournal& journal)
-        : ManualClock({10, 0, 0, 0}), journal_(journal) {}
+    explicit JournalledClock(PortLog& journal) : ManualClock({10, 0, 0, 0}), journal_(journal) {}
     void sleepMs(int durationMs) override {
         Note(&journal_, "sleep " + std::to_string(durationMs));
         ManualClock::sleepMs(durationMs);
     }
 
   private:
-    EventJournal& journal_;
+    PortLog& journal_;
 };
 
 // Every pointer-action component wired to recording fakes, on a 1280 x 1024
@@ -51,7 +49,7 @@ struct PointerRig {
 
     Settings settings = FreshTrackingSettings();
     ProgramFolder folder{"/opt/veltranix"};
-    EventJournal journal;
+    PortLog journal;
     HeadlessDesktop desktop;
     HeadlessPointerInput input{desktop};
     HeadlessCursors cursors;

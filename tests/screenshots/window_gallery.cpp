@@ -26,14 +26,13 @@
 #include "app/ui/options_menu_widget.h"
 #include "app/ui/popup_widgets.h"
 #include "settings/store_tree.h"
-#include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_user_interface.h"
-#include "tests/fakes/recording_click_menu_window.h"
 #include "tests/fakes/recording_menu_host.h"
 #include "tests/fakes/recording_shell_actions.h"
 #include "tests/macros/profile_rig.h"
 #include "tests/support/face_sequence.h"
+#include "tracking/headless_ports.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix::testing {
 namespace {
@@ -86,7 +85,7 @@ QImage WithLoadingBar(QImage form, const QImage& bar) {
 void PaintMainWindow(const Lexicon& lexicon, const WindowSize& size, SkinLibrary& skins,
                      const PictureVisit& visit) {
     // Room for the start-up form at the desktop scale.
-    FakeDesktop desktop({3840, 2160});
+    HeadlessDesktop desktop({3840, 2160});
     Settings settings;
     settings.tamany = size.tamany;
     settings.sizeFactor = size.sizeFactor;
@@ -193,7 +192,7 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
     Lexicon lexicon = constLexicon;
     Settings settings;
     StoreTree store;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
     SettingsObserver observer;
     SettingsPersistence persistence(settings, lexicon, store,
                                     ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER}, userInterface,
@@ -243,14 +242,14 @@ void PaintOptionsMenus(const Lexicon& constLexicon, const WindowSize& size, Skin
 
 void PaintClickTypeMenus(const Lexicon& lexicon, const WindowSize& size, SkinLibrary& skins,
                          const PictureVisit& visit) {
-    FakeDesktop desktop;
+    HeadlessDesktop desktop;
     std::array<std::string, kMacroSlotCount> longNames = MacroNames(DefaultMacroSet());
     longNames[5] = "Abrir el navegador";
     for (const int clicMacro : {1, 0}) {
         Settings settings;
         settings.sizeFactor = size.sizeFactor;
         settings.clicMacro = clicMacro;
-        RecordingClickMenuWindow port;
+        HeadlessClickMenuWindow port;
         ClickTypeMenu menu(port, desktop, settings);
         ClickMenuWidget widget(menu, settings, lexicon, skins,
                                [] { return MacroNames(DefaultMacroSet()); });
@@ -343,7 +342,7 @@ void PaintMacroWindows(const Lexicon& lexicon, const WindowSize& size, SkinLibra
 
 std::optional<Lexicon> LoadLanguage(const char* language) {
     Lexicon lexicon;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
     if (LoadLexicon(lexicon, language, ProgramFolder{VELTRANIX_SOURCE_PROGRAM_FOLDER},
                     userInterface) != LexiconLoad::Loaded) {
         return std::nullopt;

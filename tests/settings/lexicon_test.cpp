@@ -7,14 +7,12 @@
 
 #include "core/text_codec.h"
 #include "settings/ini_file.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/support/temporary_folder.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix {
 namespace {
 
-using testing::FakeUserInterface;
-using testing::ShownMessage;
 using testing::WriteFile;
 
 constexpr const char* kConfig = "[DebugA]\r\ndebug=no\r\n[MetroA]\r\nmetro=no\r\n";
@@ -37,7 +35,7 @@ class LexiconLoading : public ::testing::Test {
     testing::TemporaryFolder temporary;
     ProgramFolder folder;
     Lexicon lexicon;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
 };
 
 TEST_F(LexiconLoading, FillsTheSlotsOfTheLanguageAndLeavesMissingKeysEmpty) {
@@ -49,10 +47,9 @@ TEST_F(LexiconLoading, FillsTheSlotsOfTheLanguageAndLeavesMissingKeysEmpty) {
     EXPECT_EQ(lexicon.text(LexiconKey::Cancel), "Cancel");
     EXPECT_EQ(lexicon.text(LexiconKey::Sound), "") << "a key missing from the section";
     EXPECT_EQ(lexicon.languageList, (std::vector<std::string>{"Spanish", "English"}));
-    EXPECT_EQ(lexicon.languageIndex, 1);
-    EXPECT_EQ(lexicon.languageName, "English");
-    EXPECT_EQ(lexicon.debugSwitch, "no");
-    EXPECT_EQ(lexicon.metroSwitch, "no");
+    EXPECT_EQ(std::tie(lexicon.languageIndex, lexicon.languageName, lexicon.debugSwitch,
+                       lexicon.metroSwitch),
+              std::tuple(1, "English", "no", "no"));
     EXPECT_TRUE(userInterface.messages.empty());
 
     ASSERT_EQ(Load("Spanish"), LexiconLoad::Loaded);

@@ -6,14 +6,13 @@
 #include <tuple>
 
 #include "settings/store_tree.h"
-#include "tests/fakes/fake_user_interface.h"
 #include "tests/support/temporary_folder.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix {
 namespace {
 
 using namespace store_keys;
-using testing::FakeUserInterface;
 using testing::WriteFile;
 
 class RecordingObserver : public SettingsObserver {
@@ -53,7 +52,7 @@ class SettingsLoading : public ::testing::Test {
     Settings settings;
     Lexicon lexicon;
     StoreTree store;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
     RecordingObserver observer;
 };
 
@@ -76,20 +75,16 @@ TEST_F(SettingsLoading, FirstStartCreatesEveryGroupWithItsDefaults) {
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefBoca")->bytes, "0");
 
     EXPECT_EQ(lexicon.text(LexiconKey::Ok), "OK");
-    EXPECT_TRUE(settings.trasPausa);
-    EXPECT_FLOAT_EQ(settings.sizeFactor, 1.0f);
     // Mouth opening is a left click; eyes and dwell do nothing; absolute movement.
     EXPECT_EQ(settings.gestureClickMatrix,
               (GestureMatrix{{{0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}}}));
-    EXPECT_EQ(settings.pointerMoveMode, 3);
-    EXPECT_FALSE(settings.invertX);
+    EXPECT_EQ(std::tuple(settings.trasPausa, settings.sizeFactor, settings.pointerMoveMode,
+                         settings.invertX, settings.dwellSeconds, settings.eyeThreshold,
+                         settings.mouthThreshold, settings.profileName),
+              std::tuple(true, 1.0f, 3, false, 3, 55, 60, std::string("Default.cfg")));
     EXPECT_DOUBLE_EQ(settings.speedGain, 0.6);
     EXPECT_DOUBLE_EQ(settings.moveCaraCurve, 45.0);
     EXPECT_DOUBLE_EQ(settings.moveCaraSpan, 100.0);
-    EXPECT_EQ(settings.dwellSeconds, 3);
-    EXPECT_EQ(settings.eyeThreshold, 55);
-    EXPECT_EQ(settings.mouthThreshold, 60);
-    EXPECT_EQ(settings.profileName, "Default.cfg");
     EXPECT_EQ(observer.layouts,
               (std::vector<LayoutTarget>{LayoutTarget::MainWindow, LayoutTarget::SystemMenu,
                                          LayoutTarget::WebcamMenu, LayoutTarget::MouseMenu,
@@ -223,10 +218,10 @@ TEST_F(SettingsLoading, MouseGroupRecreatedAfterDeletionKeepsWhatIsInMemory) {
     ASSERT_EQ(Persistence().SaveMouseSettings(), StoreStatus::Ok);
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefUll")->bytes, "-4");  // bare decimal text
     EXPECT_EQ(store.readValue(kMouse, "OffSetRefBoca")->bytes, "0");
-    EXPECT_EQ(ReadInteger(store, kMouse, "nivellBoca"), 70);
-    EXPECT_EQ(ReadInteger(store, kMouse, "tempsRellotge"), 6);
-    EXPECT_EQ(ReadInteger(store, kMouse, "rellotge"), 3);
-    EXPECT_EQ(ReadInteger(store, kMouse, "ull"), 7);
+    for (const auto& [name, value] :
+         {std::pair{"nivellBoca", 70}, {"tempsRellotge", 6}, {"rellotge", 3}, {"ull", 7}}) {
+        EXPECT_EQ(ReadInteger(store, kMouse, name), value) << name;
+    }
     EXPECT_EQ(settings.tempsRellotge, 6) << "the saved dwell time is the one to revert to";
 
     // Scroll, the seventh kind, is stored as 8: 7 keeps meaning none.

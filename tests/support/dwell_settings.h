@@ -13,7 +13,7 @@
 #include "settings/lexicon.h"
 #include "settings/settings.h"
 #include "settings/settings_persistence.h"
-#include "tests/fakes/fake_user_interface.h"
+#include "tracking/headless_user_interface.h"
 
 namespace veltranix::testing {
 
@@ -51,7 +51,7 @@ inline void PrepareFirstStartSettings(const std::filesystem::path& configDir,
     store.open();
     Settings settings;
     Lexicon lexicon;
-    FakeUserInterface userInterface;
+    HeadlessUserInterface userInterface;
     SettingsObserver observer;
     SettingsPersistence persistence(settings, lexicon, store, ProgramFolder{programFolder},
                                     userInterface, observer, kLanguageEnglishUs);
