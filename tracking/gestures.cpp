@@ -58,6 +58,9 @@ constexpr double kEyeClosedChange = 0.55;
 constexpr double kMouthOpenChange = 1.2;
 // A face changed this long becomes the reference.
 constexpr int kRelearnMs = 3000;
+// The longest the pointer holds still past the hold for a gesture that does
+// not complete.
+constexpr long long kLongestBuildingPastHoldMs = 1500;
 // Eye patches this much darker than their references show opened eyes.
 constexpr double kOpenerDarkRatio = 1.08;
 constexpr int kOpenerFrames = 3;
@@ -390,6 +393,7 @@ void GestureDetector::startRun(const TrackingRun& run, const WorkImage&) {
     mouthHold_ = {};
     building_ = false;
     buildingClicked_ = false;
+    risingSinceMs_.reset();
     firstEye_.allocate(kEyePatchColumns, kEyePatchRows);
     secondEye_.allocate(kEyePatchColumns, kEyePatchRows);
     mouth_.allocate(kMouthPatchColumns, kMouthPatchRows);
@@ -566,6 +570,11 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
             std::max(eyeHold_.progress(nowMs, holdMs), mouthHold_.progress(nowMs, holdMs));
     }
     const bool rising = std::max({eyeActivityPart_, mouthActivityPart_, eyePart, mouthPart}) > 0.5;
+    if (!rising) {
+        risingSinceMs_.reset();
+    } else if (!risingSinceMs_) {
+        risingSinceMs_ = nowMs;
+    }
     if (held.eyesFired || held.mouthFired || movementFired_) {
         // Still on the click's frame: the click lands where the pointer stood.
         held.building = true;
@@ -575,7 +584,11 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         if (!rising) {
             buildingClicked_ = false;
         }
-        building_ = rising && !buildingClicked_;
+        // A face that stays changed without the gesture completing (a measure
+        // off its level, a grimace) gives the pointer back to the head.
+        const bool overdue = risingSinceMs_ && nowMs - *risingSinceMs_ >
+                                                   std::max(holdMs, 0) + kLongestBuildingPastHoldMs;
+        building_ = rising && !buildingClicked_ && !overdue;
         held.building = building_;
     }
     eyeActivityPart_ = 0.0;
