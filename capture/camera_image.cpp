@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
 
 #if defined(__x86_64__)
 #include <emmintrin.h>

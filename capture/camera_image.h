@@ -5,9 +5,12 @@
 #include <vector>
 
 #include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
 
 #include "capture/capture_frame.h"
+
+namespace cv {
+class VideoCapture;
+}
 
 namespace veltranix {
 
