@@ -1,8 +1,7 @@
-# Replays real-face clips beside the source tree (a talking presenter,
-# deliberate eye closures, a phone clip stored sideways with a rotation flag)
-# and checks the gesture figures: each tracked, no click while talking or
-# blinking, every deliberate closure caught, the pointer still during it.
-# Skipped when the clips are not there.
+# Replays real-face clips beside the source tree (a talking presenter, eye
+# closures, a clip stored sideways) and checks the gesture figures: tracked,
+# no click while talking or blinking, every deliberate closure caught, the
+# pointer still during it. Skipped when the clips are not there.
 if(NOT EXISTS ${FOLDER}/events.csv)
   message("SKIPPED: no real-face clips in ${FOLDER}")
   return()
