@@ -1,14 +1,54 @@
 #include "capture/camera_image.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
 
 #if defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
 namespace veltranix {
+
+PictureTurn TakeOverPictureTurn(cv::VideoCapture& video) {
+    if (!video.set(cv::CAP_PROP_ORIENTATION_AUTO, 0)) {
+        return PictureTurn::None;
+    }
+    // The flag is the anticlockwise angle, in degrees, that shows the stored
+    // picture upright.
+    switch (static_cast<int>(std::lround(video.get(cv::CAP_PROP_ORIENTATION_META))) % 360) {
+        case 90:
+        case -270:
+            return PictureTurn::QuarterAnticlockwise;
+        case 180:
+        case -180:
+            return PictureTurn::HalfTurn;
+        case 270:
+        case -90:
+            return PictureTurn::QuarterClockwise;
+        default:
+            return PictureTurn::None;
+    }
+}
+
+void TurnPicture(const cv::Mat& stored, cv::Mat& turned, PictureTurn turn) {
+    switch (turn) {
+        case PictureTurn::None:
+            turned = stored;
+            return;
+        case PictureTurn::QuarterClockwise:
+            cv::rotate(stored, turned, cv::ROTATE_90_CLOCKWISE);
+            return;
+        case PictureTurn::HalfTurn:
+            cv::rotate(stored, turned, cv::ROTATE_180);
+            return;
+        case PictureTurn::QuarterAnticlockwise:
+            cv::rotate(stored, turned, cv::ROTATE_90_COUNTERCLOCKWISE);
+            return;
+    }
+}
 
 std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame) {
     const std::string size = std::to_string(picture.cols) + " x " + std::to_string(picture.rows);

@@ -8,6 +8,10 @@
 
 #include "capture/capture_frame.h"
 
+namespace cv {
+class VideoCapture;
+}
+
 namespace veltranix {
 
 // Makes a camera picture of any size into a 640 x 480 blue-green-red frame:
@@ -15,6 +19,17 @@ namespace veltranix {
 // taken as well. Returns an empty string, or why the picture cannot be used
 // (empty, or too small to hold a 4:3 part of at least one pixel).
 std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame);
+
+// How a video file's pictures are turned to be shown upright.
+enum class PictureTurn { None, QuarterClockwise, HalfTurn, QuarterAnticlockwise };
+
+// Takes the turning of a just-opened video's pictures over from the reader
+// and returns the turn its rotation flag asks for (None when the reader
+// cannot leave the turning to us). OpenCV 4.6 turns pictures flagged with a
+// quarter turn the wrong way, upside down.
+PictureTurn TakeOverPictureTurn(cv::VideoCapture& video);
+// The picture turned (`turned` shares `stored`'s pixels when there is no turn).
+void TurnPicture(const cv::Mat& stored, cv::Mat& turned, PictureTurn turn);
 
 // Writes a 640 x 480 blue-green-red frame (top row first) into `bytes` in a
 // capture layout; `bytes` is resized to the layout's size.

@@ -37,13 +37,15 @@ OpenedCamera VideoFileCamera::Open(const std::filesystem::path& file) {
         }
     } else if (!camera->video_.open(file.string()) || !camera->video_.isOpened()) {
         return CameraFailed(CameraFailure::StepFailed, file.string() + ": not a readable video");
+    } else {
+        camera->turn_ = TakeOverPictureTurn(camera->video_);
     }
     if (const std::string problem = camera->deliverNextPicture(); !problem.empty()) {
         return CameraFailed(CameraFailure::StepFailed, file.string() + ": " + problem);
     }
     const cv::Size size =
         camera->y4m_ ? cv::Size(camera->y4m_->header().width, camera->y4m_->header().height)
-                     : camera->picture_.size();
+                     : camera->turned_.size();
     camera->description_ = file.string() + " (video file) " + std::to_string(size.width) + " x " +
                            std::to_string(size.height) + " as 640 x 480";
     camera->thread_ = std::jthread([raw = camera.get()](std::stop_token stop) { raw->run(stop); });
@@ -68,20 +70,25 @@ std::string VideoFileCamera::deliverNextPicture() {
         // The end: from the beginning again, reopening the file if it cannot seek.
         if (!video_.set(cv::CAP_PROP_POS_FRAMES, 0) || !video_.read(picture_) || picture_.empty()) {
             video_.release();
-            if (!video_.open(file_.string()) || !video_.read(picture_) || picture_.empty()) {
+            if (!video_.open(file_.string())) {
+                return "no picture could be read";
+            }
+            turn_ = TakeOverPictureTurn(video_);
+            if (!video_.read(picture_) || picture_.empty()) {
                 return "no picture could be read";
             }
         }
     }
+    TurnPicture(picture_, turned_, turn_);
     FrameLayout layout = FrameLayout::Rgb24BottomUp;
-    if (picture_.cols == kFrameWidth / 2 && picture_.rows == kFrameHeight / 2 &&
-        picture_.type() == CV_8UC3) {
+    if (turned_.cols == kFrameWidth / 2 && turned_.rows == kFrameHeight / 2 &&
+        turned_.type() == CV_8UC3) {
         // Half the bytes of the colour layout, and the engine reads the luma
         // plane as it is.
         layout = FrameLayout::I420;
-        HalfSizeBgrToI420(picture_, frame_, mailbox_.back());
+        HalfSizeBgrToI420(turned_, frame_, mailbox_.back());
     } else {
-        if (std::string problem = CropToCameraFrame(picture_, frame_); !problem.empty()) {
+        if (std::string problem = CropToCameraFrame(turned_, frame_); !problem.empty()) {
             return problem;
         }
         BgrToLayout(frame_, layout, mailbox_.back());

@@ -8,13 +8,15 @@
 #include <opencv2/videoio.hpp>
 
 #include "capture/camera_health.h"
+#include "capture/camera_image.h"
 #include "capture/camera_source.h"
 #include "capture/frame_mailbox.h"
 #include "capture/y4m_reader.h"
 
 namespace veltranix {
 
-// A video file played as the camera: each picture centre-cropped to 4:3,
+// A video file played as the camera: each picture turned upright as its
+// rotation flag asks, centre-cropped to 4:3,
 // scaled to 640 x 480 and delivered bottom-up blue-green-red. A YUV4MPEG2
 // file of 640 x 480 or 320 x 240 is delivered as I420, as it is or doubled,
 // without decoding, as a webcam delivers its frames. The video is
@@ -45,9 +47,11 @@ class VideoFileCamera : public CameraSource {
     std::filesystem::path file_;
     // Capture thread only, once started: one of the two readers.
     cv::VideoCapture video_;
+    PictureTurn turn_ = PictureTurn::None;
     std::optional<Y4mReader> y4m_;
     std::vector<std::uint8_t> y4mFrame_;
     cv::Mat picture_;
+    cv::Mat turned_;  // the picture upright
     cv::Mat frame_;
     std::string description_;
     FrameMailbox mailbox_;

@@ -58,6 +58,9 @@ constexpr double kEyeClosedChange = 0.55;
 constexpr double kMouthOpenChange = 1.2;
 // A face changed this long becomes the reference.
 constexpr int kRelearnMs = 3000;
+// The longest a face may stay changed past the hold without a click: the
+// pointer holds still no longer.
+constexpr long long kLongestBuildingPastHoldMs = 1500;
 // Eye patches this much darker than their references show opened eyes.
 constexpr double kOpenerDarkRatio = 1.08;
 constexpr int kOpenerFrames = 3;
@@ -390,6 +393,7 @@ void GestureDetector::startRun(const TrackingRun& run, const WorkImage&) {
     mouthHold_ = {};
     building_ = false;
     buildingClicked_ = false;
+    risingSinceMs_.reset();
     firstEye_.allocate(kEyePatchColumns, kEyePatchRows);
     secondEye_.allocate(kEyePatchColumns, kEyePatchRows);
     mouth_.allocate(kMouthPatchColumns, kMouthPatchRows);
@@ -550,6 +554,19 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     }
 
     const int holdMs = settings_.gestureHoldMs;
+    const bool rising = std::max({eyeActivityPart_, mouthActivityPart_, eyePart, mouthPart}) > 0.5;
+    if (!rising) {
+        risingSinceMs_.reset();
+        buildingClicked_ = false;
+    } else if (!risingSinceMs_) {
+        risingSinceMs_ = nowMs;
+    }
+    // A face that stays changed long past the hold without a click (a measure
+    // off its level, a grimace, puffed cheeks) gives the pointer back to the
+    // head, and its mouth does not click until the face settles or the
+    // reference is taken afresh.
+    const bool overdue = risingSinceMs_ &&
+                         nowMs - *risingSinceMs_ > std::max(holdMs, 0) + kLongestBuildingPastHoldMs;
     if (holdMs > 0) {
         // Closed eyes with a mouth at rest; an open mouth whatever the eyes do.
         const bool eyesClosed = eyePart >= 1.0 && !eyesOpener && mouthPart < 0.5;
@@ -561,21 +578,19 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
             // The jaw still moves past its level: talking, not a held mouth.
             mouthHold_.sinceMs = nowMs;
         }
-        held.mouthFired = mouthHold_.follow(mouthOpen && !held.eyesFired, nowMs, holdMs);
+        held.mouthFired =
+            mouthHold_.follow(mouthOpen && !held.eyesFired && !overdue, nowMs, holdMs);
         held.progress =
             std::max(eyeHold_.progress(nowMs, holdMs), mouthHold_.progress(nowMs, holdMs));
     }
-    const bool rising = std::max({eyeActivityPart_, mouthActivityPart_, eyePart, mouthPart}) > 0.5;
     if (held.eyesFired || held.mouthFired || movementFired_) {
         // Still on the click's frame: the click lands where the pointer stood.
         held.building = true;
         building_ = false;
         buildingClicked_ = true;
+        risingSinceMs_ = nowMs;  // a next gesture gets its own time
     } else {
-        if (!rising) {
-            buildingClicked_ = false;
-        }
-        building_ = rising && !buildingClicked_;
+        building_ = rising && !buildingClicked_ && !overdue;
         held.building = building_;
     }
     eyeActivityPart_ = 0.0;

@@ -156,6 +156,7 @@ class GestureDetector : public GestureStage {
     HoldTimer mouthHold_;
     bool building_ = false;
     bool buildingClicked_ = false;
+    std::optional<long long> risingSinceMs_;
     bool movementFired_ = false;
 };
 

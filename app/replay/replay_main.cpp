@@ -336,16 +336,35 @@ std::optional<ScreenPoint> CellCentre(const ClickTypeMenu& menu, std::int32_t re
     return std::nullopt;
 }
 
-// The pictures the engine gets: each stored picture once, or, timed by the
-// video's own time stamps, the picture shown at every 40 ms tick (as a
-// camera of 25 frames a second would see the scene).
+// The pictures the engine gets, turned upright: each stored picture once, or,
+// timed by the video's own time stamps, the picture shown at every 40 ms tick
+// (as a camera of 25 frames a second would see the scene).
 class PictureSource {
   public:
     enum class Timing { EachPicture, TimeStamps };
-    PictureSource(cv::VideoCapture& video, Timing timing) : video_(video), timing_(timing) {}
+    PictureSource(cv::VideoCapture& video, Timing timing)
+        : video_(video), timing_(timing), turn_(TakeOverPictureTurn(video)) {}
 
     // The next picture; false at the end of the video.
     bool next(cv::Mat& picture) {
+        if (!nextAsStored(stored_)) {
+            return false;
+        }
+        TurnPicture(stored_, picture, turn_);
+        return true;
+    }
+    void rewind() {
+        video_.set(cv::CAP_PROP_POS_FRAMES, 0);
+        tick_ = 0;
+        current_.release();
+        haveNext_ = false;
+        ended_ = false;
+    }
+    // The video time of the last picture's tick.
+    double seconds() const { return seconds_; }
+
+  private:
+    bool nextAsStored(cv::Mat& picture) {
         if (timing_ == Timing::EachPicture) {
             seconds_ = tick_++ * kTickMs / 1000.0;
             return video_.read(picture) && !picture.empty();
@@ -372,20 +391,12 @@ class PictureSource {
         ++tick_;
         return true;
     }
-    void rewind() {
-        video_.set(cv::CAP_PROP_POS_FRAMES, 0);
-        tick_ = 0;
-        current_.release();
-        haveNext_ = false;
-        ended_ = false;
-    }
-    // The video time of the last picture's tick.
-    double seconds() const { return seconds_; }
 
-  private:
     static constexpr double kTickMs = 40.0;
     cv::VideoCapture& video_;
     Timing timing_;
+    PictureTurn turn_;
+    cv::Mat stored_;
     long tick_ = 0;
     double seconds_ = 0.0;
     cv::Mat current_;

@@ -113,6 +113,30 @@ TEST(VideoFileCamera, PlaysYuv4mpegFramesInTurn) {
     }
 }
 
+// A phone's portrait clip is stored sideways with a rotation flag in its track
+// header (a quarter turn clockwise to show it, as phones write it).
+TEST(VideoFileCamera, TurnsAFlaggedVideoUpright) {
+    testing::TemporaryFolder folder;
+    const std::filesystem::path file = folder.path() / "turned.mp4";
+    {
+        cv::VideoWriter writer(file.string(), cv::CAP_FFMPEG,
+                               cv::VideoWriter::fourcc('m', 'p', '4', 'v'), 25.0, {640, 480});
+        cv::Mat picture(480, 640, CV_8UC3, cv::Scalar(0, 0, 0));
+        picture.rowRange(0, 240).setTo(cv::Scalar(255, 255, 255));  // the stored top half
+        writer.write(picture);
+    }
+    std::string video = testing::ReadFile(file);
+    video.replace(video.find("tkhd") + 44, 16,
+                  std::string("\0\0\0\0\0\1\0\0\0\0\0\0\xff\xff\0\0", 16));
+    testing::WriteFile(file, video);
+    OpenedCamera opened = VideoFileCamera::Open(file);
+    ASSERT_NE(opened.source, nullptr) << opened.error.step;
+    const std::vector<std::uint8_t> frame = NextFrame(*opened.source);  // bottom row first
+    ASSERT_FALSE(frame.empty());
+    EXPECT_GT(frame[240 * 1920 + 540 * 3], 200);  // the stored top shown on the right
+    EXPECT_LT(frame[240 * 1920 + 100 * 3], 50);
+}
+
 TEST(VideoFileCamera, RefusesAVideoTooNarrowToCrop) {
     testing::TemporaryFolder folder;
     const std::filesystem::path file = folder.path() / "thin.avi";

@@ -166,10 +166,14 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
     FaceScene open;
     open.mouthOpening = 16;
     std::vector<FaceScene> talking;
-    for (int frame = 0; frame < 36; ++frame) {
+    std::vector<FaceScene> narrowed;  // eyes half shut: past half the level, never closed
+    for (int frame = 0; frame < 75; ++frame) {
         talking.push_back({0.0, 0.0, 1.5, 400 + std::uint32_t(frame)});
         talking.back().mouthOpening = std::array{4, 8, 12, 8, 4, 0}[frame % 6];
+        narrowed.push_back({0.3 * frame, 0.0, 1.5, 400 + std::uint32_t(frame)});
+        narrowed.back().firstLidDown = narrowed.back().secondLidDown = 10;
     }
+    talking.resize(36);
     const struct {
         const char* what;
         GestureRow row;
@@ -184,6 +188,7 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
         {"eyes closed, the head drifting", GestureRow::Eye, 500, hold(shut, 20, 0.3), 1},
         {"talking", GestureRow::Mouth, 500, talking, 0},
         {"the mouth open for 0.8 s", GestureRow::Mouth, 500, hold(open, 20, 0.0), 1},
+        {"eyes half shut for 3 s, the head drifting", GestureRow::Eye, 500, narrowed, 0},
     };
     for (const auto& c : cases) {
         TrackedFace face;
@@ -195,6 +200,7 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
         std::optional<ScreenPoint> held;
         std::size_t clicks = 0;
         bool built = false;
+        int stillFrames = 0;
         for (const FaceScene& scene : c.scenes) {
             const FrameReport& report = harness.Step(scene);
             if (report.gestureBuilding && held) {
@@ -202,6 +208,8 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
             }
             held = report.gestureBuilding ? std::optional(harness.desktop.pointer) : std::nullopt;
             built = built || report.gestureBuilding;
+            stillFrames = report.gestureBuilding ? stillFrames + 1 : 0;
+            EXPECT_LE(stillFrames * harness.frameMs, c.holdMs + 1540) << c.what << ": held on";
             clicks += report.clickRequest ? 1 : 0;
         }
         EXPECT_EQ(clicks, c.clicks) << c.what << "; " << face.Activities();
