@@ -3,7 +3,7 @@
 # least two of its sources include (themselves or through our own headers),
 # instead of parsing them in every source.
 # X11's headers stay out: their macros (None, Bool, Status) would reach every
-# source of the target.
+# source of the target; so do Qt's keywords (below).
 set(veltranix_precompiled_header_pattern
   "^([a-z_]+|Q[A-Za-z]+|Qt[A-Za-z]+/Q[A-Za-z]+|opencv2/[a-z_/]+\\.hpp|gtest/gtest\\.h)$")
 
@@ -40,6 +40,24 @@ function(veltranix_system_includes file result)
   set(${result} ${headers} PARENT_SCOPE)
 endfunction()
 
+# The compile definitions of `target` (its `definitions` property) and of the
+# targets it links (their interface), transitively.
+function(veltranix_compile_definitions target definitions links result)
+  get_target_property(found ${target} ${definitions})
+  if(NOT found)
+    set(found)
+  endif()
+  get_target_property(linked ${target} ${links})
+  foreach(library IN LISTS linked)
+    if(TARGET ${library})
+      veltranix_compile_definitions(${library} INTERFACE_COMPILE_DEFINITIONS
+        INTERFACE_LINK_LIBRARIES more)
+      list(APPEND found ${more})
+    endif()
+  endforeach()
+  set(${result} ${found} PARENT_SCOPE)
+endfunction()
+
 function(veltranix_precompile_target target)
   get_target_property(type ${target} TYPE)
   if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|OBJECT_LIBRARY)$")
@@ -74,7 +92,16 @@ function(veltranix_precompile_target target)
   # The headers of at least two sources, in a fixed order.
   set(shared)
   foreach(header IN LISTS seen)
-    if(${users_${header}} GREATER_EQUAL 2)
+    if(${users_${header}} LESS 2)
+      continue()
+    elseif(header MATCHES "^Q")
+      # Qt's keywords (signals, slots) are macros that would reach sources
+      # which use those names, unless the target switches them off.
+      veltranix_compile_definitions(${target} COMPILE_DEFINITIONS LINK_LIBRARIES definitions)
+      if("QT_NO_KEYWORDS" IN_LIST definitions)
+        list(APPEND shared "<${header}>")
+      endif()
+    else()
       list(APPEND shared "<${header}>")
     endif()
   endforeach()
