@@ -24,9 +24,10 @@ MacroSlot DefaultSlot(std::u16string name,
 
 void ClearMacroSet(MacroSet& set) {
     for (MacroSlot& slot : set) {
-        slot.keyValue.fill(0);
-        slot.pressFlag.fill(0);
-        slot.unicodeFlag.fill(0);
+        // Whole arrays at once: every read starts here.
+        slot.keyValue = {};
+        slot.pressFlag = {};
+        slot.unicodeFlag = {};
         slot.displayText.clear();
         slot.name.clear();
         slot.count = 0;

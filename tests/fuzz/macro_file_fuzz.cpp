@@ -13,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::u16string text = DecodeMacroFileText(bytes);
     const MacroFileKind kind = ClassifyMacroFileText(text);
-    auto set = std::make_unique<MacroSet>();
+    // The sets are large: made once, and emptied by each read.
+    static auto set = std::make_unique<MacroSet>();
+    static auto again = std::make_unique<MacroSet>();
     ReadMacroFileText(text, *set,
                       kind == MacroFileKind::Old ? MacroFileLayout::Old : MacroFileLayout::Current);
     for (const MacroSlot& slot : *set) {
@@ -35,7 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // read back unchanged, apart from the entries beyond `count` and the
     // commands of entries beyond it, which are not written.
     const std::string written = EncodeMacroFile(*set);
-    auto again = std::make_unique<MacroSet>();
     ReadMacroFileText(DecodeMacroFileText(written), *again, MacroFileLayout::Current);
     if (EncodeMacroFile(*again) != written) {
         std::abort();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/text_codec.h"
 #include "macros/key_capture.h"
@@ -41,7 +42,7 @@ bool IsWellFormedUtf16(std::u16string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using fuzz::Require;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const IniFile file = IniFile::parse(bytes);
+    IniFile file = IniFile::parse(bytes);
 
     SilentUserInterface userInterface;
     Lexicon lexicon;
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "start-up goes on exactly when both switches and a key-name section are there");
     Require(load == LexiconLoad::Loaded || !lexicon.loadProblem.empty(), "a refused file says why");
 
-    const KeyNames names(file);
+    const KeyNames names(std::move(file));
     for (unsigned key = 0; key < 256; ++key) {
         const std::u16string name = names.name(static_cast<std::uint16_t>(key));
         Require(name.size() <= 3999, "a key name fits the description");
