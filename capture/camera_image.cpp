@@ -14,7 +14,7 @@ namespace veltranix {
 
 PictureTurn TakeOverPictureTurn(cv::VideoCapture& video) {
     if (!video.set(cv::CAP_PROP_ORIENTATION_AUTO, 0)) {
-        return PictureTurn::None;
+        return PictureTurn::Upright;
     }
     // The flag is the anticlockwise angle, in degrees, that shows the stored
     // picture upright.
@@ -29,13 +29,13 @@ PictureTurn TakeOverPictureTurn(cv::VideoCapture& video) {
         case -90:
             return PictureTurn::QuarterClockwise;
         default:
-            return PictureTurn::None;
+            return PictureTurn::Upright;
     }
 }
 
 void TurnPicture(const cv::Mat& stored, cv::Mat& turned, PictureTurn turn) {
     switch (turn) {
-        case PictureTurn::None:
+        case PictureTurn::Upright:
             turned = stored;
             return;
         case PictureTurn::QuarterClockwise:

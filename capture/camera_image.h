@@ -21,7 +21,7 @@ namespace veltranix {
 std::string CropToCameraFrame(const cv::Mat& picture, cv::Mat& frame);
 
 // How a video file's pictures are turned to be shown upright.
-enum class PictureTurn { None, QuarterClockwise, HalfTurn, QuarterAnticlockwise };
+enum class PictureTurn { Upright, QuarterClockwise, HalfTurn, QuarterAnticlockwise };
 
 // Takes the turning of a just-opened video's pictures over from the reader
 // and returns the turn its rotation flag asks for (None when the reader

@@ -47,7 +47,7 @@ class VideoFileCamera : public CameraSource {
     std::filesystem::path file_;
     // Capture thread only, once started: one of the two readers.
     cv::VideoCapture video_;
-    PictureTurn turn_ = PictureTurn::None;
+    PictureTurn turn_ = PictureTurn::Upright;
     std::optional<Y4mReader> y4m_;
     std::vector<std::uint8_t> y4mFrame_;
     cv::Mat picture_;
