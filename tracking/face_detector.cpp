@@ -14,13 +14,6 @@ namespace {
 constexpr double kScaleStep = 1.1;
 constexpr int kMinimumNeighbours = 2;
 constexpr int kSmallestSide = 20;
-// A followed face is looked for this far beyond its box, as a share of its
-// width, and at sides within 7/8 to 8/7 of its own (a step of the ladder
-// either way).
-constexpr int kFollowMarginDivisor = 5;
-// Every so many detections of a followed face, the whole picture is searched
-// for a placeable face nearer its centre.
-constexpr int kNearerFaceCheckPeriod = 8;
 // The grouping of accepted windows that the cascade's own search uses.
 constexpr double kGroupEps = 0.2;
 
@@ -53,12 +46,6 @@ constexpr std::array<FarFacePart, kFarFacePartCount> BuildFarFaceParts() {
     return parts;
 }
 constexpr std::array<FarFacePart, kFarFacePartCount> kFarFaceParts = BuildFarFaceParts();
-
-bool SameFace(const FaceRect& a, const FaceRect& b) {
-    const int centreX = a.x + a.width / 2;
-    const int centreY = a.y + a.height / 2;
-    return centreX >= b.x && centreX < b.x + b.width && centreY >= b.y && centreY < b.y + b.height;
-}
 
 }  // namespace
 
@@ -231,73 +218,38 @@ void FaceDetector::searchFarPart() {
     }
 }
 
-std::optional<FaceRect> FaceDetector::searchAround(const FaceRect& face) {
-    const int margin = std::max(2, face.width / kFollowMarginDivisor);
-    const cv::Rect area = cv::Rect(face.x - margin, face.y - margin, face.width + 2 * margin,
-                                   face.height + 2 * margin) &
-                          cv::Rect(0, 0, kDetectionWidth, kDetectionHeight);
-    const int minimumSide = std::max(kSmallestSide, face.width * 7 / 8);
-    const int maximumSide = face.width * 8 / 7 + 1;
-    if (area.width < minimumSide || area.height < minimumSide) {
-        return std::nullopt;
-    }
+std::optional<FaceRect> FaceDetector::searchEverySize() {
     found_.clear();
-    classifier_.detectMultiScale(detectionImage_(area), found_, kScaleStep, kMinimumNeighbours,
-                                 cv::CASCADE_DO_CANNY_PRUNING, cv::Size(minimumSide, minimumSide),
-                                 cv::Size(maximumSide, maximumSide));
-    candidates_.clear();
+    classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
+                                 cv::CASCADE_DO_CANNY_PRUNING,
+                                 cv::Size(kSmallestSide, kSmallestSide));
+    rects_.clear();
     for (const cv::Rect& rect : found_) {
-        candidates_.push_back({rect.x + area.x, rect.y + area.y, rect.width, rect.height});
+        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
     }
-    const std::optional<std::size_t> chosen = ChooseNearestCentre(candidates_);
+    const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
     if (!chosen) {
         return std::nullopt;
     }
-    return candidates_[*chosen];
-}
-
-std::optional<FaceRect> FaceDetector::searchFollowed(const FaceRect& followed) {
-    const std::optional<FaceRect> found = searchAround(followed);
-    if (!found) {
-        return std::nullopt;
-    }
-    rects_.push_back(*found);
-    if (++followedDetections_ % kNearerFaceCheckPeriod != 0) {
-        return found;
-    }
-    searchHalved();
-    // The followed face found again on the halved image is not another face.
-    const auto others = std::remove_if(rects_.begin() + 1, rects_.end(), [&](const FaceRect& rect) {
-        return SameFace(rect, *found) || SameFace(*found, rect);
-    });
-    rects_.erase(others, rects_.end());
-    const std::size_t chosen = ChooseNearestCentre(rects_).value_or(0);
-    if (chosen != 0) {
-        rects_[chosen] = searchAround(rects_[chosen]).value_or(rects_[chosen]);
-    }
-    return rects_[chosen];
+    return rects_[*chosen];
 }
 
 std::optional<FaceRect> FaceDetector::searchWithoutFace(FaceReach reach) {
     // Near faces and a part of the far ones in turn: each detection about
-    // the same work. A lost face is looked for near at once.
-    if (reach == FaceReach::NearEnoughToPlace || followed_ || nextSearchNear_) {
+    // the same work.
+    if (reach == FaceReach::NearEnoughToPlace || nextSearchNear_) {
         nextSearchNear_ = reach != FaceReach::Any;
         searchHalved();
     } else {
         nextSearchNear_ = true;
         searchFarPart();
     }
-    const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
-    if (!chosen) {
+    if (rects_.empty()) {
         return std::nullopt;
     }
-    FaceRect& face = rects_[*chosen];
-    if (face.width >= kLargeFaceSide) {
-        // Found on the halved image: its box at full size.
-        face = searchAround(face).value_or(face);
-    }
-    return face;
+    // A face: the picture searched at every size at once, as every detection
+    // while a face is in view, so that its box and choice are those.
+    return searchEverySize();
 }
 
 std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach reach) {
@@ -306,17 +258,14 @@ std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach 
         return std::nullopt;
     }
     prepareDetectionImage(image);
-    std::optional<FaceRect> chosen;
-    if (followed_) {
-        chosen = searchFollowed(*followed_);
-    }
+    const bool wasInView = faceInView_;
+    const std::optional<FaceRect> chosen = wasInView ? searchEverySize() : searchWithoutFace(reach);
+    faceInView_ = chosen.has_value();
     if (!chosen) {
-        rects_.clear();
-        chosen = searchWithoutFace(reach);
-    }
-    followed_ = chosen;
-    if (!chosen) {
-        followedDetections_ = 0;
+        if (wasInView) {
+            // A face lost: the whole picture has just been searched.
+            farPartsLeft_ = 0;
+        }
         return std::nullopt;
     }
     // Once this face is lost, the far faces are searched for anew.

@@ -118,12 +118,11 @@ class FaceDetector {
 
     // One detection on the current image. None when no face was found (the
     // placement is then the no-face one). Requires a loaded cascade.
-    // A face found is followed: the next detection looks for it around where
-    // it was, at sizes near its own, and now and then for a face nearer the
-    // picture's centre. Without a face, detections look in turn for faces
-    // near enough to be placed, over the whole picture (at once when the
-    // followed face is lost), and for far faces in one part of the search;
-    // `farSearchUnfinished()` tells whether parts are left.
+    // While a face is in view, each detection searches the picture at every
+    // size. Without one, detections look in turn for faces near enough to be
+    // placed, over the whole picture, and for far faces in one part of the
+    // search; `farSearchUnfinished()` tells whether parts are left. A face
+    // found so is searched for at every size on the same picture.
     std::optional<Detection> detect(const WorkImage& image, FaceReach reach = FaceReach::Any);
 
     // Since the last face was lost, not every part of the picture has been
@@ -161,11 +160,9 @@ class FaceDetector {
     // The next part of the search for far faces: appends to `rects_` the
     // faces the windows accepted since the search began make up.
     void searchFarPart();
-    // Searches around a face at sizes near its own; the nearest to the
-    // centre of what is found there, in 160 x 120 units.
-    std::optional<FaceRect> searchAround(const FaceRect& face);
+    // The picture at every size: fills `rects_`; the nearest to the centre.
+    std::optional<FaceRect> searchEverySize();
     std::optional<FaceRect> searchWithoutFace(FaceReach reach);
-    std::optional<FaceRect> searchFollowed(const FaceRect& followed);
 
     cv::CascadeClassifier classifier_;
     std::string loadError_;
@@ -173,10 +170,8 @@ class FaceDetector {
     cv::Mat halfImage_ = cv::Mat(kDetectionHeight / 2, kDetectionWidth / 2, CV_8UC1);
     std::vector<cv::Rect> found_;
     std::vector<FaceRect> rects_;
-    std::vector<FaceRect> candidates_;
     std::vector<cv::Rect> farWindows_;
-    std::optional<FaceRect> followed_;
-    int followedDetections_ = 0;
+    bool faceInView_ = false;
     std::size_t nextFarPart_ = 0;
     int farPartsLeft_ = kFarFacePartCount;
     bool nextSearchNear_ = true;
