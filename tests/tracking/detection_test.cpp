@@ -152,43 +152,26 @@ TEST(Cascade, FindsThePhotographedFaceWhereItIsAndNothingElse) {
     }
 }
 
-// Faces the detection must have come to and kept within a fraction of a
-// second (20 frames) of the picture's showing: a face too far to be placed (the frame halved on
-// the empty wall), and a face nearer the centre joining a followed one.
-TEST(Cascade, FarFacesAndFacesNearerTheCentreAreFoundSoon) {
+// A face too far to be placed (the frame halved on the empty wall) is found,
+// and said too far, within a fraction of a second (20 frames).
+TEST(Cascade, AFarFaceIsFoundSoon) {
     const testing::FaceSequence faces;
     testing::FaceScene wall{0.0, 0.0, 1.5, 4};
     wall.faceVisible = false;
     cv::Mat far = faces.renderBgr(wall);
     cv::resize(faces.renderBgr({0.0, 0.0, 1.5, 4}), far(cv::Rect(160, 120, 320, 240)), {320, 240});
-    cv::Mat two = faces.renderBgr({-170.0, 0.0, 1.5, 5});
-    const cv::Mat beside = two.clone();
-    faces.renderBgr({60.0, 0.0, 1.5, 5}).colRange(265, 640).copyTo(two.colRange(265, 640));
-    const struct {
-        const cv::Mat* before;
-        const cv::Mat* picture;
-        double centreX;
-        double width;
-        FaceStatus status;
-    } cases[] = {{nullptr, &far, 320.0, 106.0, FaceStatus::TooFar},
-                 {&beside, &two, 380.0, 213.0, FaceStatus::WellPlaced}};
-    for (const auto& c : cases) {
-        FaceDetector detector;
-        ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE));
-        for (int look = 0; c.before && look < 4; ++look) {
-            ASSERT_TRUE(detector.detect(Grey(*c.before)).has_value());
-        }
-        const WorkImage image = Grey(*c.picture);
-        std::optional<Detection> found;
-        for (int look = 0; look < 20; ++look) {
-            found = detector.detect(image);
-        }
-        ASSERT_TRUE(found.has_value()) << c.centreX;
-        EXPECT_EQ(found->placement.status, c.status) << c.centreX;
-        const FaceRect rect = detector.lastRects()[0];
-        EXPECT_NEAR((rect.x + rect.width / 2.0) * 4, c.centreX, 16.0);
-        EXPECT_NEAR(rect.width * 4, c.width, 25.0);
+    FaceDetector detector;
+    ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE));
+    const WorkImage image = Grey(far);
+    std::optional<Detection> found;
+    for (int look = 0; look < 20; ++look) {
+        found = detector.detect(image);
     }
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->placement.status, FaceStatus::TooFar);
+    const FaceRect rect = detector.lastRects()[0];
+    EXPECT_NEAR((rect.x + rect.width / 2.0) * 4, 320.0, 16.0);
+    EXPECT_NEAR(rect.width * 4, 106.0, 25.0);
 }
 
 }  // namespace
