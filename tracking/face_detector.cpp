@@ -9,6 +9,45 @@
 #include "core/timing.h"
 
 namespace veltranix {
+namespace {
+
+constexpr double kScaleStep = 1.1;
+constexpr int kMinimumNeighbours = 2;
+constexpr int kSmallestSide = 20;
+// The grouping of accepted windows that the cascade's own search uses.
+constexpr double kGroupEps = 0.2;
+
+struct FarFacePart {
+    int minimumSide = 0;
+    int maximumSide = 0;
+    int firstRow = 0;  // of the windows' top edges
+    int endRow = 0;
+};
+
+// Window sides of the cascade's ladder (20 x 1.1^k) below kLargeFaceSide, in
+// three bands, each split by the windows' top rows into parts of roughly
+// equal work.
+constexpr std::array<FarFacePart, kFarFacePartCount> BuildFarFaceParts() {
+    struct SideBand {
+        int minimumSide;
+        int maximumSide;
+        int rowBands;
+    };
+    constexpr SideBand bands[] = {{20, 22, 4}, {24, 27, 2}, {29, 39, 2}};
+    std::array<FarFacePart, kFarFacePartCount> parts{};
+    std::size_t next = 0;
+    for (const SideBand& band : bands) {
+        const int origins = kDetectionHeight - band.minimumSide + 1;
+        for (int row = 0; row < band.rowBands; ++row) {
+            parts[next++] = {band.minimumSide, band.maximumSide, origins * row / band.rowBands,
+                             origins * (row + 1) / band.rowBands};
+        }
+    }
+    return parts;
+}
+constexpr std::array<FarFacePart, kFarFacePartCount> kFarFaceParts = BuildFarFaceParts();
+
+}  // namespace
 
 Placement CheckPlacement(int boxX, int boxY, double width, double height) {
     Placement result;
@@ -122,8 +161,8 @@ const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int
     }
     prepareDetectionImage(image);
     found_.clear();
-    classifier_.detectMultiScale(detectionImage_, found_, 1.1, 2, cv::CASCADE_DO_CANNY_PRUNING,
-                                 cv::Size(minimumSide, minimumSide));
+    classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
+                                 cv::CASCADE_DO_CANNY_PRUNING, cv::Size(minimumSide, minimumSide));
     for (const cv::Rect& rect : found_) {
         rects_.push_back({rect.x, rect.y, rect.width, rect.height});
     }
@@ -136,27 +175,102 @@ const std::vector<FaceRect>& FaceDetector::findLargeFaces(const WorkImage& image
         return rects_;
     }
     prepareDetectionImage(image);
+    searchHalved();
+    return rects_;
+}
+
+void FaceDetector::searchHalved() {
     cv::resize(detectionImage_, halfImage_, halfImage_.size(), 0.0, 0.0, cv::INTER_AREA);
     found_.clear();
-    classifier_.detectMultiScale(halfImage_, found_, 1.1, 2, cv::CASCADE_DO_CANNY_PRUNING,
+    classifier_.detectMultiScale(halfImage_, found_, kScaleStep, kMinimumNeighbours,
+                                 cv::CASCADE_DO_CANNY_PRUNING,
                                  cv::Size(kLargeFaceSide / 2, kLargeFaceSide / 2));
     for (const cv::Rect& rect : found_) {
         rects_.push_back({2 * rect.x, 2 * rect.y, 2 * rect.width, 2 * rect.height});
     }
-    return rects_;
 }
 
-std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach reach) {
-    if (reach == FaceReach::NearEnoughToPlace) {
-        findLargeFaces(image);
-    } else {
-        findFaces(image, 20);
+void FaceDetector::searchFarPart() {
+    if (nextFarPart_ == 0) {
+        farWindows_.clear();
+    }
+    const FarFacePart& part = kFarFaceParts[nextFarPart_];
+    nextFarPart_ = (nextFarPart_ + 1) % kFarFaceParts.size();
+    farPartsLeft_ = std::max(0, farPartsLeft_ - 1);
+    const int bandEnd = std::min(kDetectionHeight, part.endRow + part.maximumSide);
+    found_.clear();
+    // Every window the cascade accepts, grouped below with those of the parts
+    // before, as one search of the whole picture would group them.
+    classifier_.detectMultiScale(
+        detectionImage_(cv::Range(part.firstRow, bandEnd), cv::Range::all()), found_, kScaleStep, 0,
+        cv::CASCADE_DO_CANNY_PRUNING, cv::Size(part.minimumSide, part.minimumSide),
+        cv::Size(part.maximumSide, part.maximumSide));
+    for (cv::Rect rect : found_) {
+        rect.y += part.firstRow;
+        if (rect.y < part.endRow) {
+            farWindows_.push_back(rect);
+        }
+    }
+    found_ = farWindows_;
+    cv::groupRectangles(found_, kMinimumNeighbours, kGroupEps);
+    for (const cv::Rect& rect : found_) {
+        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
+    }
+}
+
+std::optional<FaceRect> FaceDetector::searchEverySize() {
+    found_.clear();
+    classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
+                                 cv::CASCADE_DO_CANNY_PRUNING,
+                                 cv::Size(kSmallestSide, kSmallestSide));
+    rects_.clear();
+    for (const cv::Rect& rect : found_) {
+        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
     }
     const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
     if (!chosen) {
         return std::nullopt;
     }
-    return accumulate(rects_[*chosen]);
+    return rects_[*chosen];
+}
+
+std::optional<FaceRect> FaceDetector::searchWithoutFace(FaceReach reach) {
+    // Near faces and a part of the far ones in turn: each detection about
+    // the same work.
+    if (reach == FaceReach::NearEnoughToPlace || nextSearchNear_) {
+        nextSearchNear_ = reach != FaceReach::Any;
+        searchHalved();
+    } else {
+        nextSearchNear_ = true;
+        searchFarPart();
+    }
+    if (rects_.empty()) {
+        return std::nullopt;
+    }
+    // A face: the picture searched at every size at once, as every detection
+    // while a face is in view, so that its box and choice are those.
+    return searchEverySize();
+}
+
+std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach reach) {
+    rects_.clear();
+    if (classifier_.empty()) {
+        return std::nullopt;
+    }
+    prepareDetectionImage(image);
+    const bool wasInView = faceInView_;
+    const std::optional<FaceRect> chosen = wasInView ? searchEverySize() : searchWithoutFace(reach);
+    faceInView_ = chosen.has_value();
+    if (!chosen) {
+        if (wasInView) {
+            // A face lost: the whole picture has just been searched.
+            farPartsLeft_ = 0;
+        }
+        return std::nullopt;
+    }
+    // Once this face is lost, the far faces are searched for anew.
+    farPartsLeft_ = kFarFacePartCount;
+    return accumulate(*chosen);
 }
 
 Detection FaceDetector::accumulate(const FaceRect& chosen) {

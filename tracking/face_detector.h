@@ -99,6 +99,10 @@ inline constexpr int kLargeFaceSide = 40;
 // Which faces a detection looks for: any, or only those near enough to the
 // camera to be placed (found for a quarter of the work).
 enum class FaceReach { Any, NearEnoughToPlace };
+// The search for faces too far away to be placed (sides below
+// kLargeFaceSide) is spread over this many detections, each a band of window
+// sides over a band of rows of the picture, every other detection.
+inline constexpr int kFarFacePartCount = 8;
 
 // Finds the face with the cascade classifier and keeps the running averages
 // (three face-box samples, eight widths) that live for the whole program run.
@@ -114,7 +118,16 @@ class FaceDetector {
 
     // One detection on the current image. None when no face was found (the
     // placement is then the no-face one). Requires a loaded cascade.
+    // While a face is in view, each detection searches the picture at every
+    // size. Without one, detections look in turn for faces near enough to be
+    // placed, over the whole picture, and for far faces in one part of the
+    // search; `farSearchUnfinished()` tells whether parts are left. A face
+    // found so is searched for at every size on the same picture.
     std::optional<Detection> detect(const WorkImage& image, FaceReach reach = FaceReach::Any);
+
+    // Since the last face was lost, not every part of the picture has been
+    // searched for far faces yet.
+    bool farSearchUnfinished() const { return farPartsLeft_ > 0; }
 
     // Runs the classifier alone on the image sampled to 160 x 120 and
     // equalised: the rectangles found (160 x 120 units) with at least the
@@ -141,6 +154,15 @@ class FaceDetector {
 
   private:
     void prepareDetectionImage(const WorkImage& image);
+    // The faces of at least kLargeFaceSide on the prepared image halved,
+    // appended to `rects_`.
+    void searchHalved();
+    // The next part of the search for far faces: appends to `rects_` the
+    // faces the windows accepted since the search began make up.
+    void searchFarPart();
+    // The picture at every size: fills `rects_`; the nearest to the centre.
+    std::optional<FaceRect> searchEverySize();
+    std::optional<FaceRect> searchWithoutFace(FaceReach reach);
 
     cv::CascadeClassifier classifier_;
     std::string loadError_;
@@ -148,6 +170,11 @@ class FaceDetector {
     cv::Mat halfImage_ = cv::Mat(kDetectionHeight / 2, kDetectionWidth / 2, CV_8UC1);
     std::vector<cv::Rect> found_;
     std::vector<FaceRect> rects_;
+    std::vector<cv::Rect> farWindows_;
+    bool faceInView_ = false;
+    std::size_t nextFarPart_ = 0;
+    int farPartsLeft_ = kFarFacePartCount;
+    bool nextSearchNear_ = true;
     std::array<FaceRect, 3> samples_{};
     int nextSample_ = 0;
     std::array<int, 8> widthRing_{};

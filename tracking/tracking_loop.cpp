@@ -292,8 +292,8 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
         ports_.windows.openLoadingBar();
         ports_.clock.sleepMs(kShortSleepMs);
     }
-    const std::optional<Detection> detection = detector_.detect(
-        images_[current_], nobodyHere() ? FaceReach::NearEnoughToPlace : FaceReach::Any);
+    const FaceReach reach = nobodyHere() ? FaceReach::NearEnoughToPlace : FaceReach::Any;
+    const std::optional<Detection> detection = detector_.detect(images_[current_], reach);
     lastDetectMs_ = frameClockMs();
     if (!detection) {
         if (!noFaceSinceMs_) {
@@ -301,7 +301,10 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
         }
         shared_.faceStatus.store(static_cast<std::int32_t>(FaceStatus::NoFace));
         shared_.steadyProgress.store(0);
-        detectPaused_ = true;
+        // Detection backs off once the far faces have been looked for everywhere.
+        if (reach == FaceReach::NearEnoughToPlace || !detector_.farSearchUnfinished()) {
+            detectPaused_ = true;
+        }
         report_.faceStatus = FaceStatus::NoFace;
         report_.facePlaced = false;
         return;

@@ -9,6 +9,7 @@ namespace veltranix {
 namespace {
 
 constexpr long long kFiguresSpanMs = 10000;
+constexpr double kFrameRateSpanSeconds = 2.0;
 
 std::string OneDecimal(double value) {
     char text[32];
@@ -55,10 +56,32 @@ std::string TimingLogText(const std::vector<double>& delaysMs, std::uint64_t fra
     return out.str();
 }
 
+void FrameRate::frameAt(double steadySeconds) {
+    if (!firstSeconds_) {
+        firstSeconds_ = steadySeconds;
+    }
+    frameSeconds_.push_back(steadySeconds);
+    while (frameSeconds_.front() < steadySeconds - kFrameRateSpanSeconds) {
+        frameSeconds_.pop_front();
+    }
+}
+
+double FrameRate::perSecond(double steadySeconds) const {
+    if (!firstSeconds_) {
+        return 0.0;
+    }
+    const double spanStart = steadySeconds - kFrameRateSpanSeconds;
+    const auto frames = std::count_if(frameSeconds_.begin(), frameSeconds_.end(),
+                                      [&](double at) { return at >= spanStart; });
+    // Right after the start the span is the time since the first frame; a
+    // stalled camera reads falling, down to zero.
+    const double span = std::min(kFrameRateSpanSeconds, steadySeconds - *firstSeconds_);
+    return span > 0.0 ? static_cast<double>(frames) / span : 0.0;
+}
+
 void ProgramFigures::start(long long nowMs, double cpuSeconds) {
     frames_.clear();
     cpu_.assign(1, {nowMs, cpuSeconds});
-    startMs_ = nowMs;
     measuring_ = true;
 }
 
@@ -69,6 +92,7 @@ void ProgramFigures::stop() {
 }
 
 void ProgramFigures::addFrame(long long handedOverMs, double delayMs) {
+    frameRate_.frameAt(static_cast<double>(handedOverMs) / 1000.0);
     if (measuring_) {
         frames_.push_back({handedOverMs, delayMs});
         forgetBefore(handedOverMs);
@@ -87,16 +111,12 @@ void ProgramFigures::forgetBefore(long long nowMs) {
 
 std::vector<std::string> ProgramFigures::Lines(const Lexicon& lexicon, long long nowMs,
                                                double cpuSeconds, std::string_view camera) {
-    std::string framesPerSecond = "-";
+    std::string perSecond = "-";
     std::string cpuShare = "-";
     std::optional<DelaySummary> delays;
     if (measuring_) {
         forgetBefore(nowMs);
-        const long long spanMs = std::min(nowMs - startMs_, kFiguresSpanMs);
-        if (spanMs > 0) {
-            framesPerSecond = OneDecimal(static_cast<double>(frames_.size()) * 1000.0 /
-                                         static_cast<double>(spanMs));
-        }
+        perSecond = OneDecimal(framesPerSecond(nowMs));
         const CpuReading& first = cpu_.front();
         if (nowMs > first.atMs) {
             cpuShare = OneDecimal(100.0 * (cpuSeconds - first.cpuSeconds) * 1000.0 /
@@ -110,7 +130,7 @@ std::vector<std::string> ProgramFigures::Lines(const Lexicon& lexicon, long long
         delays = SummariseDelays(std::move(delaysMs));
     }
     return {Filled(lexicon.text(LexiconKey::AboutFrames),
-                   {{"fps", framesPerSecond},
+                   {{"fps", perSecond},
                     {"mean", delays ? OneDecimal(delays->meanMs) : "-"},
                     {"p95", delays ? OneDecimal(delays->p95Ms) : "-"}}),
             Filled(lexicon.text(LexiconKey::AboutCpu), {{"cpu", cpuShare}}),

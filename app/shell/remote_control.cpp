@@ -7,8 +7,6 @@
 namespace veltranix {
 namespace {
 
-constexpr double kFrameRateSpanSeconds = 2.0;
-
 ControlAnswer Refused(ControlRefusal refusal, std::string reason) {
     return {refusal, std::move(reason)};
 }
@@ -21,25 +19,6 @@ std::string WithoutSuffix(std::string fileName) {
 }
 
 }  // namespace
-
-void FrameRate::frameAt(double steadySeconds) {
-    frameSeconds_.push_back(steadySeconds);
-    while (!frameSeconds_.empty() &&
-           frameSeconds_.front() <= steadySeconds - kFrameRateSpanSeconds) {
-        frameSeconds_.pop_front();
-    }
-}
-
-double FrameRate::perSecond(double steadySeconds) const {
-    const auto first = std::find_if(frameSeconds_.begin(), frameSeconds_.end(), [&](double at) {
-        return at > steadySeconds - kFrameRateSpanSeconds;
-    });
-    const auto frames = std::distance(first, frameSeconds_.end());
-    // The intervals between the frames seen, over the time since the first:
-    // right after the start as well as a stalled camera read true.
-    const double span = frames >= 2 ? steadySeconds - *first : 0.0;
-    return span > 0.0 ? static_cast<double>(frames - 1) / span : 0.0;
-}
 
 bool RemoteControl::windowHasUser() const {
     const OpenWindows& open = parts_.openWindows;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "app/shell/main_window_logic.h"
+#include "app/shell/program_figures.h"
 #include "app/shell/shell_actions_port.h"
 #include "core/control_port.h"
 #include "core/macro_player_port.h"
@@ -15,17 +15,6 @@
 #include "tracking/tracking_loop.h"
 
 namespace veltranix {
-
-// Frames a second over the last two seconds, from the steady times (in
-// ascending order) at which frames were handled.
-class FrameRate {
-  public:
-    void frameAt(double steadySeconds);
-    double perSecond(double steadySeconds) const;
-
-  private:
-    std::deque<double> frameSeconds_;
-};
 
 struct RemoteControlParts {
     ShellActionsPort& actions;

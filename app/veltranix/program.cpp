@@ -62,11 +62,6 @@ constexpr std::uint64_t kTimingLogEveryFrames = 250;
 // itself: nothing tracks the head yet to answer it.
 constexpr int kExitMessageMs = 20000;
 
-double SteadySeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // Used when there is no session bus: the program runs, without its companion.
 class NoCompanion : public CompanionPort {
   public:
@@ -282,7 +277,8 @@ std::optional<int> Program::start() {
     windows_->createMainWindow();
     remoteControl_ = std::make_unique<RemoteControl>(RemoteControlParts{
         *windows_, windows_->mainWindowLogic(), shared_, openWindows_, *actions_, *player_,
-        *profiles_, [this] { return frameRate_.perSecond(SteadySeconds()); },
+        *profiles_,
+        [this] { return figures_.framesPerSecond(SteadyMs(std::chrono::steady_clock::now())); },
         [this] { return input_->description(); }});
     if (companion_) {
         control_ = std::make_unique<DbusControlChannel>(*companion_, *remoteControl_);
@@ -502,7 +498,6 @@ void Program::onFrameTick() {
     inFrame_ = true;
     loop_->OnFrame(frame, *offsetTable_);
     inFrame_ = false;
-    frameRate_.frameAt(SteadySeconds());
     const double frameMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - handedOver)
             .count();

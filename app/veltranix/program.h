@@ -190,7 +190,6 @@ class Program final : public QObject,
     std::unique_ptr<PersistenceActions> settingsActions_;
     std::unique_ptr<TrackingLoop> loop_;
     // Other programs' requests on the session bus; none without a bus.
-    FrameRate frameRate_;
     std::unique_ptr<RemoteControl> remoteControl_;
     std::unique_ptr<DbusControlChannel> control_;
 

@@ -2,6 +2,8 @@
 
 #include <tuple>
 
+#include <opencv2/imgproc.hpp>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -116,8 +118,17 @@ TEST(Cascade, MissingOrBrokenFileIsRefusedWithItsName) {
     EXPECT_NE(detector.loadError().find("README.md"), std::string::npos);
 }
 
+WorkImage Grey(const cv::Mat& bgr) {
+    std::vector<std::uint8_t> bytes;
+    testing::FaceSequence::ToLayout(bgr, FrameLayout::I420, bytes);
+    WorkImage image(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    return image;
+}
+
 // The shipped cascade finds the face, and nothing else, across the frame and
 // with camera noise: a second box could win the nearest-to-centre choice.
+// The second look follows the face found by the first.
 TEST(Cascade, FindsThePhotographedFaceWhereItIsAndNothingElse) {
     FaceDetector detector;
     ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE)) << detector.loadError();
@@ -127,19 +138,40 @@ TEST(Cascade, FindsThePhotographedFaceWhereItIsAndNothingElse) {
         {100.0, 50.0, 6.0},   {0.0, -40.0, 6.0},  {-100.0, 50.0, 6.0}, {100.0, -40.0, 1.5}};
     for (const auto& [offsetX, offsetY, noiseSigma] : places) {
         const testing::FaceScene scene{offsetX, offsetY, noiseSigma, 3};
-        std::vector<std::uint8_t> bytes;
-        testing::FaceSequence::ToLayout(faces.renderBgr(scene), FrameLayout::I420, bytes);
-        WorkImage image(kFramePixels);
-        FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
-        ASSERT_TRUE(detector.detect(image).has_value()) << offsetX << ", " << offsetY;
-        ASSERT_EQ(detector.lastRects().size(), 1u) << offsetX << ", " << offsetY;
-        const FaceRect& rect = detector.lastRects()[0];
-        // The photograph's face box is 97 pixels wide, 213 in the frame.
-        const cv::Point2d centre = faces.toFrame({225.5, 114.5}, scene);
-        EXPECT_NEAR((rect.x + rect.width / 2.0) * 4, centre.x, 12.0) << offsetX;
-        EXPECT_NEAR((rect.y + rect.height / 2.0) * 4, centre.y, 12.0) << offsetX;
-        EXPECT_NEAR(rect.width * 4, 213.0, 25.0) << offsetX;
+        const WorkImage image = Grey(faces.renderBgr(scene));
+        for (int look = 0; look < 2; ++look) {
+            ASSERT_TRUE(detector.detect(image).has_value()) << offsetX << ", " << offsetY;
+            ASSERT_EQ(detector.lastRects().size(), 1u) << offsetX << ", " << offsetY;
+            const FaceRect& rect = detector.lastRects()[0];
+            // The photograph's face box is 97 pixels wide, 213 in the frame.
+            const cv::Point2d centre = faces.toFrame({225.5, 114.5}, scene);
+            EXPECT_NEAR((rect.x + rect.width / 2.0) * 4, centre.x, 12.0) << offsetX;
+            EXPECT_NEAR((rect.y + rect.height / 2.0) * 4, centre.y, 12.0) << offsetX;
+            EXPECT_NEAR(rect.width * 4, 213.0, 25.0) << offsetX;
+        }
     }
+}
+
+// A face too far to be placed (the frame halved on the empty wall) is found,
+// and said too far, within a fraction of a second (20 frames).
+TEST(Cascade, AFarFaceIsFoundSoon) {
+    const testing::FaceSequence faces;
+    testing::FaceScene wall{0.0, 0.0, 1.5, 4};
+    wall.faceVisible = false;
+    cv::Mat far = faces.renderBgr(wall);
+    cv::resize(faces.renderBgr({0.0, 0.0, 1.5, 4}), far(cv::Rect(160, 120, 320, 240)), {320, 240});
+    FaceDetector detector;
+    ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE));
+    const WorkImage image = Grey(far);
+    std::optional<Detection> found;
+    for (int look = 0; look < 20; ++look) {
+        found = detector.detect(image);
+    }
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->placement.status, FaceStatus::TooFar);
+    const FaceRect rect = detector.lastRects()[0];
+    EXPECT_NEAR((rect.x + rect.width / 2.0) * 4, 320.0, 16.0);
+    EXPECT_NEAR(rect.width * 4, 106.0, 25.0);
 }
 
 }  // namespace

@@ -163,6 +163,8 @@ TEST(TrackingLoop, TheHoldStopsTheCountdownAndADisturbanceRestartsOnlyIt) {
     EXPECT_EQ(calibrated, FirstFrameMoreThan(harness, restart, 3.0f, 300));
 }
 
+// Far faces are looked for a part of the picture at a time: the back-off
+// waits until every part has been searched, within a fraction of a second.
 TEST(TrackingLoop, NoFaceBacksOffForMoreThanFourSecondsAfterTheRetry) {
     LoopHarness harness;
     for (int frame = 1; frame <= 21; ++frame) {
@@ -172,12 +174,16 @@ TEST(TrackingLoop, NoFaceBacksOffForMoreThanFourSecondsAfterTheRetry) {
     ASSERT_TRUE(failed.processed);
     EXPECT_EQ(failed.faceStatus, FaceStatus::NoFace);
     EXPECT_EQ(harness.shared.faceStatus.load(), 100);
-    EXPECT_TRUE(harness.Step(Away(1)).processed) << "one more detection right after";
+    int retry = 22;
+    while (harness.Step(Away(1)).processed && harness.frameNumber < 60) {
+        retry = harness.frameNumber;
+    }
+    EXPECT_LT(retry, 22 + 20) << "one more detection right after the search";
     int nextProcessed = -1;
-    while (nextProcessed < 0 && harness.frameNumber < 140) {
+    while (nextProcessed < 0 && harness.frameNumber < 200) {
         nextProcessed = harness.Step(Away(1)).processed ? harness.frameNumber : -1;
     }
-    EXPECT_EQ(nextProcessed, FirstFrameMoreThan(harness, 23, 4.0f, 140));
+    EXPECT_EQ(nextProcessed, FirstFrameMoreThan(harness, retry, 4.0f, 200));
 }
 
 // Nobody in view for more than ten seconds: a frame is looked at twice a
