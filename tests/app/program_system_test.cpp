@@ -1194,8 +1194,14 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
         stage = name;
         std::optional<WindowPlace> shown;
         const auto open = [&, name = name] { return (shown = screen_.Find(name)).has_value(); };
-        ASSERT_TRUE(steering_.PassInto(*face_, {docked.x + 90, docked.y + 13, 60, 40}));
-        ASSERT_TRUE(DwellClickOn(opener, open)) << name << steering_.log;
+        // A head that overshoots the docked window closes the button menu
+        // again, as it would for a user, who then passes in once more.
+        bool opened = false;
+        for (int pass = 0; pass < 2 && !opened; ++pass) {
+            ASSERT_TRUE(steering_.PassInto(*face_, {docked.x + 90, docked.y + 13, 60, 40}));
+            opened = DwellClickOn(opener, open);
+        }
+        ASSERT_TRUE(opened) << name << steering_.log;
         // A window manager may map it where it likes before the program places it.
         Hold(1);
         ASSERT_TRUE(open()) << name;
