@@ -1,5 +1,6 @@
 #include "core/text_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -123,12 +124,19 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t maxCodePoints) {
 }
 
 std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& character : lower) {
-        if (character >= 'A' && character <= 'Z') {
-            character = static_cast<char>(character - 'A' + 'a');
+    // A table rather than a test per byte: names are lowered in every read of
+    // a settings file, and fuzzed builds trace each test.
+    static constexpr std::array<char, 256> kLowerCase = [] {
+        std::array<char, 256> table{};
+        for (int byte = 0; byte < 256; ++byte) {
+            table[static_cast<std::size_t>(byte)] =
+                static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte);
         }
-    }
+        return table;
+    }();
+    std::string lower(text.size(), '\0');
+    std::transform(text.begin(), text.end(), lower.begin(),
+                   [](char byte) { return kLowerCase[static_cast<unsigned char>(byte)]; });
     return lower;
 }
 

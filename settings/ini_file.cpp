@@ -1,8 +1,5 @@
 #include "settings/ini_file.h"
 
-#include <algorithm>
-#include <array>
-
 #include "core/file_reading.h"
 #include "core/text_codec.h"
 
@@ -17,25 +14,6 @@ std::string_view Trim(std::string_view text) {
     }
     const auto last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
-}
-
-// ASCII letters lower-cased through a table rather than a test per byte:
-// names are looked up in every read, and fuzzed builds trace each test.
-constexpr std::array<char, 256> kLowerCase = [] {
-    std::array<char, 256> table{};
-    for (int byte = 0; byte < 256; ++byte) {
-        table[static_cast<std::size_t>(byte)] =
-            static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte);
-    }
-    return table;
-}();
-
-// Short names stay within the string's own buffer: no allocation.
-std::string LowerName(std::string_view name) {
-    std::string lower(name.size(), '\0');
-    std::transform(name.begin(), name.end(), lower.begin(),
-                   [](char byte) { return kLowerCase[static_cast<unsigned char>(byte)]; });
-    return lower;
 }
 
 }  // namespace
@@ -74,7 +52,7 @@ IniFile IniFile::parse(std::string_view bytes) {
             const std::string name(Trim(
                 line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
             file.sectionNames_.push_back(name);
-            const auto [section, added] = file.sections_.try_emplace(LowerName(name));
+            const auto [section, added] = file.sections_.try_emplace(AsciiLower(name));
             current = added ? &section->second : nullptr;
             continue;
         }
@@ -86,7 +64,7 @@ IniFile IniFile::parse(std::string_view bytes) {
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
             value = value.substr(1, value.size() - 2);
         }
-        current->try_emplace(LowerName(Trim(line.substr(0, equals))), value);
+        current->try_emplace(AsciiLower(Trim(line.substr(0, equals))), value);
     }
     return file;
 }
@@ -103,11 +81,11 @@ std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::str
 }
 
 std::string IniFile::value(std::string_view section, std::string_view key) const {
-    const auto found = sections_.find(LowerName(section));
+    const auto found = sections_.find(AsciiLower(section));
     if (found == sections_.end()) {
         return {};
     }
-    const auto entry = found->second.find(LowerName(key));
+    const auto entry = found->second.find(AsciiLower(key));
     return entry == found->second.end() ? std::string() : entry->second;
 }
 
