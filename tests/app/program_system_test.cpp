@@ -94,17 +94,6 @@ class ScreenWatcher {
         return testing::FindShownWindow(display_, name);
     }
 
-    std::vector<std::uint32_t> CursorPixels() const {
-        std::vector<std::uint32_t> pixels;
-        if (XFixesCursorImage* image = XFixesGetCursorImage(display_)) {
-            for (int i = 0; i < image->width * image->height; ++i) {
-                pixels.push_back(static_cast<std::uint32_t>(image->pixels[i]));
-            }
-            XFree(image);
-        }
-        return pixels;
-    }
-
     // Pixels of the check marks' green in a screen area.
     int GreenPixels(const WindowPlace& area) const {
         XImage* image = XGetImage(display_, DefaultRootWindow(display_), area.x, area.y, area.width,
@@ -266,7 +255,7 @@ class ProgramSystemTest : public ::testing::Test {
         XWarpPointer(screen_.display(), None, application_, 0, 0, 0, 0, 50, 50);
         XSync(screen_.display(), False);
         Hold(0.2);
-        return screen_.CursorPixels();
+        return testing::CurrentCursor(screen_.display()).pixels;
     }
 
     ScreenWatcher screen_;
