@@ -29,14 +29,11 @@ TEST(HeadBox, FollowsTheSpeedGainAndHalvesRoundDown) {
 // the screen height. A 4096 x 960 screen with moveCara 3: the dead zone (960)
 // reaches the limit; its edge is still inside it.
 TEST(RelativeStep, WorkedFiguresOfA1280By1024Screen) {
-    for (const auto& [distance, deadZone, most, limit, step] : {std::tuple{150, 100, 170, 1024, 0},
-                                                                {500, 100, 170, 1024, 32},
-                                                                {-500, 100, 170, 1024, -32},
-                                                                {99, 100, 170, 1024, 0},
-                                                                {1024, 100, 170, 1024, 170},
-                                                                {1025, 100, 170, 1024, 170},
-                                                                {960, 960, 544, 960, 0},
-                                                                {-960, 960, 544, 960, 0}}) {
+    const std::tuple<int, int, int, int, int> cases[] = {
+        {150, 100, 170, 1024, 0}, {500, 100, 170, 1024, 32},   {-500, 100, 170, 1024, -32},
+        {99, 100, 170, 1024, 0},  {1024, 100, 170, 1024, 170}, {1025, 100, 170, 1024, 170},
+        {960, 960, 544, 960, 0},  {-960, 960, 544, 960, 0}};
+    for (const auto& [distance, deadZone, most, limit, step] : cases) {
         EXPECT_EQ(RelativeStep(distance, deadZone, most, limit), step) << distance;
     }
 }

@@ -24,18 +24,11 @@ TEST(NearDisc, FilledDiscCentredOneRightOneDown) {
     // The position itself; at 0 degrees dx 1 to 26 (26 off the grid); with pi
     // as 3.1416, 25 cos 180 degrees is -24.99999..., truncated to -24 (row -23
     // at 270 degrees); sin 90 degrees truncates to 24; (20, 20) is outside.
-    for (const auto& [dx, dy, inside] : {std::tuple{0, 0, true},
-                                         {1, 1, true},
-                                         {25, 1, true},
-                                         {26, 1, false},
-                                         {-23, 1, true},
-                                         {-24, 1, false},
-                                         {1, 25, true},
-                                         {1, 26, false},
-                                         {1, -23, true},
-                                         {1, -24, false},
-                                         {20, 20, false},
-                                         {15, 15, true}}) {
+    const std::tuple<int, int, bool> probes[] = {{0, 0, true},    {1, 1, true},    {25, 1, true},
+                                                 {26, 1, false},  {-23, 1, true},  {-24, 1, false},
+                                                 {1, 25, true},   {1, 26, false},  {1, -23, true},
+                                                 {1, -24, false}, {20, 20, false}, {15, 15, true}};
+    for (const auto& [dx, dy, inside] : probes) {
         EXPECT_EQ(Contains(disc, dx, dy), inside) << dx << "," << dy;
     }
     // Ordered by dx, then dy, without repeats.
