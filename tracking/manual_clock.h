@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "core/clock.h"
 
@@ -17,12 +19,19 @@ class ManualClock : public Clock {
         return {static_cast<int>(dayMs / 3600000), static_cast<int>(dayMs / 60000 % 60),
                 static_cast<int>(dayMs / 1000 % 60), static_cast<int>(dayMs % 1000)};
     }
-    void sleepMs(int durationMs) override { advanceMs(durationMs); }
+    void sleepMs(int durationMs) override {
+        if (sleepLog != nullptr) {
+            sleepLog->push_back("sleep " + std::to_string(durationMs));
+        }
+        advanceMs(durationMs);
+    }
     void advanceMs(int durationMs) { nowMs_ += durationMs; }
     // Jumps to a time of the day it started on.
     void set(SystemTime time) { nowMs_ = ToMs(time); }
     // Milliseconds since the start of the day it started on.
     long long nowMs() const { return nowMs_; }
+    // Notes each sleep ("sleep 2") here when set; for one thread only.
+    std::vector<std::string>* sleepLog = nullptr;
 
   private:
     static long long ToMs(const SystemTime& time) {

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -30,6 +31,7 @@
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/x_keyboard_input.h"
 #include "settings/settings.h"
+#include "tests/platform/x_event_recorder.h"
 #include "tests/platform/x_screen.h"
 #include "tests/platform/x_test_display.h"
 #include "tests/support/dwell_settings.h"
@@ -52,6 +54,7 @@ using testing::Hold;
 using testing::WaitFor;
 
 using testing::WindowPlace;
+using testing::XEventRecorder;
 using testing::XInput;
 
 // A window's place, corner and size, to compare with the expected ones at once.
@@ -63,6 +66,14 @@ std::pair<int, int> Corner(const WindowPlace& place) {
 }
 std::pair<int, int> Size(const WindowPlace& place) {
     return {place.width, place.height};
+}
+// The button presses a window of the user's application has got.
+std::vector<XEventRecorder::ButtonEvent> Presses(XEventRecorder& window) {
+    window.drain();
+    std::vector<XEventRecorder::ButtonEvent> presses;
+    std::copy_if(window.buttons.begin(), window.buttons.end(), std::back_inserter(presses),
+                 [](const auto& button) { return button.press; });
+    return presses;
 }
 
 // The X side of what a user sees: the pointer, the program's windows, the cursor.
@@ -81,17 +92,6 @@ class ScreenWatcher {
     // A mapped top-level window with this name.
     std::optional<WindowPlace> Find(const std::string& name) const {
         return testing::FindShownWindow(display_, name);
-    }
-
-    std::vector<std::uint32_t> CursorPixels() const {
-        std::vector<std::uint32_t> pixels;
-        if (XFixesCursorImage* image = XFixesGetCursorImage(display_)) {
-            for (int i = 0; i < image->width * image->height; ++i) {
-                pixels.push_back(static_cast<std::uint32_t>(image->pixels[i]));
-            }
-            XFree(image);
-        }
-        return pixels;
     }
 
     // Pixels of the check marks' green in a screen area.
@@ -155,32 +155,6 @@ class ProgramSystemTest : public ::testing::Test {
         XSync(display, False);
         testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
         face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
-    }
-
-    // A window of the user's application at `place` that notes the button
-    // presses it gets.
-    Window ClickRecordingWindow(const WindowPlace& place) {
-        Display* display = screen_.display();
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = True;
-        attributes.event_mask = ButtonPressMask;
-        const Window window =
-            XCreateWindow(display, DefaultRootWindow(display), place.x, place.y, place.width,
-                          place.height, 0, CopyFromParent, InputOutput, CopyFromParent,
-                          CWOverrideRedirect | CWEventMask, &attributes);
-        XMapWindow(display, window);
-        XSync(display, False);
-        return window;
-    }
-    // Adds the presses `window` got since the last call to `presses`.
-    void ReadPresses(Window window, std::vector<XButtonEvent>& presses) {
-        while (XPending(screen_.display()) > 0) {
-            XEvent event;
-            XNextEvent(screen_.display(), &event);
-            if (event.type == ButtonPress && event.xbutton.window == window) {
-                presses.push_back(event.xbutton);
-            }
-        }
     }
 
     // The program's windows now shown, for a failure's message.
@@ -281,7 +255,7 @@ class ProgramSystemTest : public ::testing::Test {
         XWarpPointer(screen_.display(), None, application_, 0, 0, 0, 0, 50, 50);
         XSync(screen_.display(), False);
         Hold(0.2);
-        return screen_.CursorPixels();
+        return testing::CurrentCursor(screen_.display()).pixels;
     }
 
     ScreenWatcher screen_;
@@ -411,7 +385,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     Display* display = screen_.display();
     // A window of the user's application that notes the clicks it gets.
     const WindowPlace clickTarget{160, 300, 300, 300};
-    const Window clickWindow = ClickRecordingWindow(clickTarget);
+    XEventRecorder clickWindow(testing::TestDisplayName(), clickTarget);
     XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 640, 512);
     XSync(display, False);
     const std::unique_ptr<RunningProgram> program = StartDocked();
@@ -435,9 +409,9 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
 
     // Holding the mouth open over the application's window double-clicks it,
     // well before the dwell clock would click.
-    std::vector<XButtonEvent> presses;
+    std::vector<XEventRecorder::ButtonEvent> presses;
     const auto notePresses = [&] {
-        ReadPresses(clickWindow, presses);
+        presses = Presses(clickWindow);
         return presses.size() >= 2;
     };
     bool doubleClicked = false;
@@ -448,8 +422,8 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         if (!steering_.WaitForStillPointer()) {
             steering_.log += "the pointer never came to a stop; ";
         }
-        notePresses();
-        presses.clear();
+        clickWindow.drain();
+        clickWindow.buttons.clear();
         // Held open past the default hold of 0.5 s.
         for (int frame = 0; frame < 22; ++frame) {
             face_->OpenMouth(frame == 0 || frame == 20 ? 8 : frame == 21 ? 0 : 16);
@@ -552,11 +526,14 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     ASSERT_GT(std::abs(steering_.gainY()), 2.0) << "the pointer does not follow the head";
 
     // A window of the user's application that records the clicks it gets.
-    Display* display = screen_.display();
     const WindowPlace application{400, 350, 480, 360};
-    const Window target = ClickRecordingWindow(application);
-    std::vector<XButtonEvent> presses;
-    auto readPresses = [&] { ReadPresses(target, presses); };
+    XEventRecorder target(testing::TestDisplayName(), application);
+    std::vector<XEventRecorder::ButtonEvent> presses;
+    const auto readPresses = [&] { presses = Presses(target); };
+    const auto forgetPresses = [&] {
+        target.drain();
+        target.buttons.clear();
+    };
 
     // Resting on the application opens the menu at the pointer: its corner
     // is 105 left of and 36 above it.
@@ -571,17 +548,14 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 
     // Resting on its right-click cell: the menu hides and a right click
     // lands where the menu was opened.
-    readPresses();
-    presses.clear();
+    forgetPresses();
+    const auto isRight = [](const auto& press) { return press.button == 3; };
     ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 76, 50, 52}, [&] {
         readPresses();
-        return std::any_of(presses.begin(), presses.end(),
-                           [](const XButtonEvent& press) { return press.button == 3; });
+        return std::any_of(presses.begin(), presses.end(), isRight);
     })) << Why("no right click from the menu");
-    const auto right = std::find_if(presses.begin(), presses.end(),
-                                    [](const XButtonEvent& press) { return press.button == 3; });
-    EXPECT_EQ(right->x_root, openedAt().first);
-    EXPECT_EQ(right->y_root, openedAt().second);
+    const auto right = std::find_if(presses.begin(), presses.end(), isRight);
+    EXPECT_EQ(std::pair(right->rootX, right->rootY), openedAt());
     EXPECT_FALSE(screen_.Find("CLICK_DESPL").has_value()) << "the menu stayed open";
 
     // The menu again, and its scroll cell: the pointer stays on the
@@ -595,7 +569,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     const auto wheel = [&](unsigned int button) {
         readPresses();
         return std::count_if(presses.begin(), presses.end(),
-                             [&](const XButtonEvent& press) { return press.button == button; });
+                             [&](const auto& press) { return press.button == button; });
     };
     // Quicker than TurnTo: crossing the dead zone, the head is not still.
     const auto tiltTo = [&](double y) {
@@ -605,8 +579,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     };
     for (const auto& [tilt, toward, away] : {std::tuple{25.0, 5u, 4u}, {-25.0, 4u, 5u}}) {
         tiltTo(startY + tilt);
-        readPresses();
-        presses.clear();
+        forgetPresses();
         EXPECT_TRUE(WaitFor([&] { return wheel(toward) >= 3; }, 10))
             << "no wheel button " << toward << " at a tilt of " << tilt;
         EXPECT_EQ(wheel(away), 0) << "wheel button " << away << " at a tilt of " << tilt;
@@ -614,80 +587,14 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     // Back and still: the dwell ends the mode; tilting then scrolls nothing.
     face_->TurnTo(startX, startY);
     Hold(5.0);
-    const Window everywhere = ClickRecordingWindow({0, 0, 1280, 1024});
+    XEventRecorder everywhere(testing::TestDisplayName());
     face_->TurnTo(startX, startY + 25);
     Hold(1.5);
-    std::vector<XButtonEvent> late;
-    ReadPresses(everywhere, late);
+    const auto late = Presses(everywhere);
     EXPECT_TRUE(std::none_of(late.begin(), late.end(), [](auto& press) {
         return press.button > 3;
     })) << "the head still scrolls after the dwell";
-    XDestroyWindow(display, everywhere);
-    XDestroyWindow(display, target);
-    XSync(display, False);
 }
-
-// A window of the user's text application: it has the keyboard focus and
-// notes every key press that reaches it, with the Control state.
-class TextWindow {
-  public:
-    struct Typed {
-        KeySym keysym = 0;
-        bool control = false;
-        friend bool operator==(const Typed&, const Typed&) = default;
-    };
-
-    explicit TextWindow(Display* display) : display_(display) {
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = True;
-        attributes.event_mask = KeyPressMask | KeyReleaseMask;
-        window_ = XCreateWindow(display, DefaultRootWindow(display), 0, 300, 300, 100, 0,
-                                CopyFromParent, InputOutput, CopyFromParent,
-                                CWOverrideRedirect | CWEventMask, &attributes);
-        XMapWindow(display, window_);
-        XSync(display, False);
-    }
-    ~TextWindow() { XDestroyWindow(display_, window_); }
-    Window window() const { return window_; }
-
-    void Focus() const {
-        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-        XSync(display_, False);
-    }
-    bool HasFocus() const { return FocusWindow(display_) == window_; }
-
-    // The key presses that arrived since the last call, modifiers left out.
-    std::vector<Typed> Take() {
-        std::vector<Typed> typed;
-        while (XPending(display_) > 0) {
-            XEvent event;
-            XNextEvent(display_, &event);
-            if (event.type == MappingNotify) {
-                // The player lends keycodes to characters the layout lacks.
-                XRefreshKeyboardMapping(&event.xmapping);
-            } else if (event.type == KeyPress && event.xkey.window == window_) {
-                char text[16];
-                KeySym keysym = 0;
-                XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
-                if (!IsModifierKey(keysym)) {
-                    typed.push_back({keysym, (event.xkey.state & ControlMask) != 0});
-                }
-            }
-        }
-        return typed;
-    }
-
-    static Window FocusWindow(Display* display) {
-        Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(display, &focus, &revert);
-        return focus;
-    }
-
-  private:
-    Display* display_;
-    Window window_ = 0;
-};
 
 // The macro editor's controls, by their centre in design units at size 1.0.
 struct EditorSpot {
@@ -851,8 +758,8 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     const unsigned int spareKey = SpareKeycode(display);
     ASSERT_NE(spareKey, 0u);
     MapKeycode(display, graveKey, XK_eacute, XK_Eacute);
-    TextWindow text(display);
-    text.Focus();
+    // The user's text application, with the keyboard focus.
+    XEventRecorder text(testing::TestDisplayName(), WindowPlace{0, 300, 300, 100});
     XInput input(display);
     const auto start = [&](std::vector<std::string> extra) {
         extra.insert(extra.begin(), "--open-macro-editor");
@@ -880,7 +787,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     ASSERT_TRUE(program->started());
     waitForEditor();
     EXPECT_EQ(Box(*editor), (std::array{1280 / 2 - 304, 1024 / 2 - 257, 640, 480}));
-    EXPECT_NE(TextWindow::FocusWindow(display), text.window()) << "the editor took no focus";
+    EXPECT_FALSE(text.hasFocus()) << "the editor took no focus";
 
     click(kSlot3);
     click(kRecordMode);
@@ -899,7 +806,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     input.Type("Hello");
     click(kEditorOk);
     ASSERT_TRUE(WaitFor(Gone("MACROS"), 5)) << "OK did not close the editor";
-    EXPECT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";
+    EXPECT_TRUE(WaitFor([&] { return text.hasFocus(); }, 3)) << "the focus did not come back";
     const std::string expected = EncodeMacroFile(ExpectedRecording());
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected)
         << MacroFileText(testing::ReadFile(macros / "Default.cfg"));
@@ -937,23 +844,28 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
     click(kEditorCancel);
     ASSERT_TRUE(WaitFor(Gone("MACROS"), 5));
-    ASSERT_TRUE(WaitFor([&] { return text.HasFocus(); }, 3)) << "the focus did not come back";
+    ASSERT_TRUE(WaitFor([&] { return text.hasFocus(); }, 3)) << "the focus did not come back";
 
     // Macro 3 through its click request, typed into the text window.
-    text.Take();
+    text.drain();
+    text.keys.clear();
     kill(program->pid(), SIGUSR1);
     EXPECT_TRUE(WaitFor([&] { return screen_.Find("PauseMacro").has_value(); }, 3))
         << "no progress window for a macro with pauses";
-    std::vector<TextWindow::Typed> typed;
-    WaitFor(
+    // The keys typed, modifiers left out, each with the Control state.
+    std::vector<std::pair<KeySym, bool>> typed;
+    text.waitUntil(
         [&] {
-            for (const TextWindow::Typed& key : text.Take()) {
-                typed.push_back(key);
+            typed.clear();
+            for (const XEventRecorder::KeyEvent& key : text.keys) {
+                if (key.press && !IsModifierKey(key.keysym)) {
+                    typed.emplace_back(key.keysym, (key.state & ControlMask) != 0);
+                }
             }
             return typed.size() >= 8;
         },
-        10);
-    const std::vector<TextWindow::Typed> want = {
+        std::chrono::seconds(10));
+    const std::vector<std::pair<KeySym, bool>> want = {
         {XK_H, false},      {XK_e, false},
         {XK_l, false},      {XK_l, false},
         {XK_o, false},      {XK_c, true},

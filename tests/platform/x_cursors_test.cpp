@@ -17,29 +17,10 @@
 namespace veltranix {
 namespace {
 
+using testing::CurrentCursor;
+using testing::ShownCursor;
 using testing::TestDisplayName;
 using testing::XEventRecorder;
-
-struct ShownCursor {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-    std::string name;
-};
-
-ShownCursor CurrentCursor(Display* display) {
-    ShownCursor shown;
-    XFixesCursorImage* image = XFixesGetCursorImage(display);
-    if (image == nullptr) {
-        return shown;
-    }
-    shown.width = image->width;
-    shown.height = image->height;
-    shown.pixels.assign(image->pixels, image->pixels + image->width * image->height);
-    shown.name = image->name != nullptr ? image->name : "";
-    XFree(image);
-    return shown;
-}
 
 class XCursorsTest : public ::testing::Test {
   protected:

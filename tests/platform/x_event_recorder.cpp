@@ -15,20 +15,22 @@ std::u32string TextOfKeysym(KeySym keysym) {
     return character != 0 ? std::u32string(1, static_cast<char32_t>(character)) : std::u32string();
 }
 
-XEventRecorder::XEventRecorder(const std::string& displayName) {
+XEventRecorder::XEventRecorder(const std::string& displayName, std::optional<WindowPlace> area) {
     display_ = XOpenDisplay(displayName.c_str());
     if (display_ == nullptr) {
         throw std::runtime_error("the test client cannot open display " + displayName);
     }
     const int screen = DefaultScreen(display_);
+    const WindowPlace place = area.value_or(
+        WindowPlace{0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)});
     XSetWindowAttributes attributes{};
     attributes.event_mask = ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask |
                             ExposureMask | StructureNotifyMask;
     attributes.override_redirect = True;
-    window_ =
-        XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, DisplayWidth(display_, screen),
-                      DisplayHeight(display_, screen), 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWEventMask | CWOverrideRedirect, &attributes);
+    window_ = XCreateWindow(display_, DefaultRootWindow(display_), place.x, place.y,
+                            static_cast<unsigned>(place.width), static_cast<unsigned>(place.height),
+                            0, CopyFromParent, InputOutput, CopyFromParent,
+                            CWEventMask | CWOverrideRedirect, &attributes);
     // Follow keymap changes as toolkits do, through the XKB map notifications.
     int opcode = 0;
     int errorBase = 0;
@@ -53,20 +55,27 @@ XEventRecorder::~XEventRecorder() {
     }
 }
 
+bool XEventRecorder::hasFocus() const {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    return focus == window_;
+}
+
 void XEventRecorder::handle(XEvent& event) {
     switch (event.type) {
         case ButtonPress:
         case ButtonRelease:
             buttons.push_back({event.xbutton.button, event.type == ButtonPress,
-                               event.xbutton.x_root, event.xbutton.y_root});
+                               event.xbutton.x_root, event.xbutton.y_root, event.xbutton.time});
             break;
         case KeyPress:
         case KeyRelease: {
             KeySym keysym = NoSymbol;
             char buffer[16];
             XLookupString(&event.xkey, buffer, sizeof buffer, &keysym, nullptr);
-            keys.push_back(
-                {event.xkey.keycode, event.type == KeyPress, keysym, TextOfKeysym(keysym)});
+            keys.push_back({event.xkey.keycode, event.type == KeyPress, keysym,
+                            TextOfKeysym(keysym), event.xkey.state});
             break;
         }
         case MappingNotify:

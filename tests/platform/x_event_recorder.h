@@ -4,14 +4,18 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/platform/x_screen.h"
+
 namespace veltranix::testing {
 
-// A small X client for the tests: one window covering the screen that
-// records the button and key events it receives. It has its own connection,
-// so what it sees has gone through the server like any application's input.
+// A small X client for the tests: one window (by default covering the
+// screen) that takes the keyboard focus and records the button and key events
+// it receives. It has its own connection, so what it sees has gone through
+// the server like any application's input.
 class XEventRecorder {
   public:
     struct ButtonEvent {
@@ -19,21 +23,25 @@ class XEventRecorder {
         bool press = false;
         int rootX = 0;
         int rootY = 0;
+        Time time = 0;
     };
     struct KeyEvent {
         unsigned int keycode = 0;
         bool press = false;
         KeySym keysym = 0;  // as the client's keymap reads it with the event's state
         std::u32string text;
+        unsigned int state = 0;  // the modifiers held
     };
 
-    explicit XEventRecorder(const std::string& displayName);
+    explicit XEventRecorder(const std::string& displayName,
+                            std::optional<WindowPlace> area = std::nullopt);
     ~XEventRecorder();
     XEventRecorder(const XEventRecorder&) = delete;
     XEventRecorder& operator=(const XEventRecorder&) = delete;
 
     Display* display() const { return display_; }
     Window window() const { return window_; }
+    bool hasFocus() const;
 
     // Reads events until `done` holds or the time runs out; true when it held.
     bool waitUntil(const std::function<bool()>& done,

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+#include <cstdint>
 
 #include <optional>
 #include <string>
@@ -109,6 +112,28 @@ inline std::string ShownWindows(Display* display) {
     }
     const auto [x, y] = PointerPosition(display);
     return view + "pointer at " + std::to_string(x) + "," + std::to_string(y);
+}
+
+struct ShownCursor {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::string name;
+};
+
+// The pointer's cursor as the server shows it now.
+inline ShownCursor CurrentCursor(Display* display) {
+    ShownCursor shown;
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    if (image == nullptr) {
+        return shown;
+    }
+    shown.width = image->width;
+    shown.height = image->height;
+    shown.pixels.assign(image->pixels, image->pixels + image->width * image->height);
+    shown.name = image->name != nullptr ? image->name : "";
+    XFree(image);
+    return shown;
 }
 
 }  // namespace veltranix::testing

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "pointer/click_codes.h"
-#include "tests/pointer/pointer_rig.h"
+#include "tests/tracking/loop_harness.h"
 
 namespace veltranix {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/pointer/pointer_rig.h"
+#include "tests/tracking/loop_harness.h"
 
 namespace veltranix {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "pointer/click_codes.h"
-#include "tests/pointer/pointer_rig.h"
+#include "tests/tracking/loop_harness.h"
 
 namespace veltranix {
 namespace {

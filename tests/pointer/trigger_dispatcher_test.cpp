@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pointer/click_codes.h"
-#include "tests/pointer/pointer_rig.h"
+#include "tests/tracking/loop_harness.h"
 
 namespace veltranix {
 namespace {
@@ -105,9 +105,9 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"MessageClickedEvenWhileMainWindowHidden", kind::kMenu, kLeft,
                  [](R& r) { r.openWindows = {.notice = true, .mainWindowHiddenByUser = true}; }},
         RuleCase{"PointerOverMacroEditor", kind::kRight, kLeft,
-                 [](R& r) { r.windowAtPoint.window = OwnWindowAtPoint::MacroEditor; }},
+                 [](R& r) { r.engine.windowAtPoint.window = OwnWindowAtPoint::MacroEditor; }},
         RuleCase{"PointerOverProfileNameDialog", kind::kDouble, kLeft,
-                 [](R& r) { r.windowAtPoint.window = OwnWindowAtPoint::ProfileNameDialog; }},
+                 [](R& r) { r.engine.windowAtPoint.window = OwnWindowAtPoint::ProfileNameDialog; }},
         RuleCase{"InsideShownProfileNameDialog", kind::kRight, kLeft,
                  [](R& r) {
                      r.openWindows = {.profileNameDialogShown = true,

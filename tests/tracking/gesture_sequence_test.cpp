@@ -109,17 +109,27 @@ class TrackedFace {
     std::unique_ptr<LoopHarness> harness_;
 };
 
-TEST(GestureSequences, BlinksWithTheEyesBoundToLeftClickClickOnce) {
-    for (const int framesDown : {2, 3, 4}) {
+TEST(GestureSequences, ABlinkOrAMouthOpeningClicksTheBoundKindOnce) {
+    const struct {
+        GestureRow row;
+        int kind;
+        std::vector<FaceScene> scenes;
+        int request;
+        std::size_t buttonEvents;
+    } cases[] = {
+        {GestureRow::Eye, click_kind::kLeft, testing::BlinkScenes(2, 200), click_request::kLeft, 2},
+        {GestureRow::Eye, click_kind::kLeft, testing::BlinkScenes(3, 200), click_request::kLeft, 2},
+        {GestureRow::Eye, click_kind::kLeft, testing::BlinkScenes(4, 200), click_request::kLeft, 2},
+        {GestureRow::Mouth, click_kind::kDouble, testing::MouthOpeningScenes(200),
+         click_request::kDouble, 4},
+    };
+    for (const auto& c : cases) {
         TrackedFace face;
-        face.Bind(GestureRow::Eye, click_kind::kLeft);
+        face.Bind(c.row, c.kind);
         face.PlayStill(3, 100);
-        const std::vector<int> requests = face.Play(testing::BlinkScenes(framesDown, 200));
-        const std::vector<int> after = face.PlayStill(20, 300);
-        EXPECT_EQ(requests, std::vector<int>{click_request::kLeft})
-            << framesDown << " frames down; " << face.Activities();
-        EXPECT_TRUE(after.empty());
-        EXPECT_EQ(face.harness().input.Buttons().size(), 2u);
+        EXPECT_EQ(face.Play(c.scenes), std::vector<int>{c.request}) << face.Activities();
+        EXPECT_TRUE(face.PlayStill(20, 300).empty());
+        EXPECT_EQ(face.harness().input.Buttons().size(), c.buttonEvents);
     }
 }
 
@@ -136,15 +146,6 @@ TEST(GestureSequences, AWinkAndABlinkWhileTalkingDoNotClick) {
         EXPECT_GT(wink ? face.maxSecondEye : face.maxMouth,
                   wink ? face.harness().settings.eyeThreshold : 0.0);
     }
-}
-
-TEST(GestureSequences, AMouthOpeningBoundToDoubleClickDoubleClicksOnce) {
-    TrackedFace face;
-    face.Bind(GestureRow::Mouth, click_kind::kDouble);
-    face.PlayStill(3, 100);
-    const std::vector<int> requests = face.Play(testing::MouthOpeningScenes(200));
-    EXPECT_EQ(requests, std::vector<int>{click_request::kDouble}) << face.Activities();
-    EXPECT_EQ(face.harness().input.Buttons().size(), 4u);
 }
 
 // Held gestures: the eyes stay closed or the mouth open for the hold before

@@ -106,4 +106,38 @@ struct LoopHarness {
     int frameMs = 40;
 };
 
+// The engine's pointer actions on their own, no frame stepped, with one
+// journal of all their events in order, sleeps included.
+struct PointerRig : LoopHarness {
+    PointerRig() {
+        settings.so = 1;
+        settings.clicMacro = 1;
+        for (PortLog** log : {&input.log, &cursors.log, &sound.log, &macros.log, &menuWindow.log}) {
+            *log = &journal;
+        }
+        clock.sleepLog = &journal;
+    }
+
+    // Binds one trigger row (eye, mouth, dwell) to one click kind only.
+    void Bind(GestureRow row, int clickKindIndex) {
+        auto& flags = settings.gestureClickMatrix[static_cast<int>(row)];
+        flags.fill(0);
+        flags[clickKindIndex] = 1;
+    }
+
+    PortLog journal;
+    const ProgramFolder folder{VELTRANIX_SOURCE_PROGRAM_FOLDER};
+    HeadlessSound& sound = engine.sound;
+    HeadlessClickMenuWindow& menuWindow = engine.menuWindow;
+    OpenWindows& openWindows = engine.openWindows;
+    KeyboardCooperation& keyboards = engine.keyboards;
+    PointerActions& actions = engine.actions;
+    ClickTypeMenu& menu = actions.menu;
+    CursorFeedback& cursorFeedback = actions.cursorFeedback;
+    ClickExecutor& clicks = actions.clicks;
+    DwellClock& dwell = actions.dwellClock;
+    TriggerState& triggers = actions.triggers;
+    TriggerDispatcher& dispatcher = actions.dispatcher;
+};
+
 }  // namespace veltranix::testing

@@ -25,18 +25,17 @@ TEST(HeadBox, FollowsTheSpeedGainAndHalvesRoundDown) {
     }
 }
 
+// moveCara 2 on a 1280 x 1024 screen: dead zone 100, largest step 170, limit
+// the screen height. A 4096 x 960 screen with moveCara 3: the dead zone (960)
+// reaches the limit; its edge is still inside it.
 TEST(RelativeStep, WorkedFiguresOfA1280By1024Screen) {
-    // moveCara 2: dead zone 100, largest step 170, limit the screen height.
-    EXPECT_EQ(RelativeStep(150, 100, 170, 1024), 0);
-    EXPECT_EQ(RelativeStep(500, 100, 170, 1024), 32);
-    EXPECT_EQ(RelativeStep(-500, 100, 170, 1024), -32);
-    EXPECT_EQ(RelativeStep(99, 100, 170, 1024), 0);
-    EXPECT_EQ(RelativeStep(1024, 100, 170, 1024), 170);
-    EXPECT_EQ(RelativeStep(1025, 100, 170, 1024), 170);
-    // A 4096 x 960 screen with moveCara 3: the dead zone (960) reaches the
-    // limit; its edge is still inside it.
-    EXPECT_EQ(RelativeStep(960, 960, 544, 960), 0);
-    EXPECT_EQ(RelativeStep(-960, 960, 544, 960), 0);
+    const std::tuple<int, int, int, int, int> cases[] = {
+        {150, 100, 170, 1024, 0}, {500, 100, 170, 1024, 32},   {-500, 100, 170, 1024, -32},
+        {99, 100, 170, 1024, 0},  {1024, 100, 170, 1024, 170}, {1025, 100, 170, 1024, 170},
+        {960, 960, 544, 960, 0},  {-960, 960, 544, 960, 0}};
+    for (const auto& [distance, deadZone, most, limit, step] : cases) {
+        EXPECT_EQ(RelativeStep(distance, deadZone, most, limit), step) << distance;
+    }
 }
 
 // A mapper on a 1280 x 1024 screen whose head box (speed 3) spans x 304..336
@@ -240,20 +239,17 @@ using testing::FixedCalendar;
 using testing::FixedSystem;
 
 TEST(StatsLogFile, OnlyTheExactSwitchWritesAndMidnightDoesNotGoNegative) {
+    ManualClock clock(SystemTime{23, 59, 59, 0});
+    FixedCalendar calendar;
+    FixedSystem system;
     for (const char* debugSwitch : {"SI", "si ", ""}) {
         testing::TemporaryFolder folder;
-        ManualClock clock(SystemTime{14, 7, 9, 45});
-        FixedCalendar calendar;
-        FixedSystem system;
         StatsLog log({clock, calendar, system}, debugSwitch, folder.path());
         log.WriteHeader(FrameLayout::I420);
         log.WriteLine(87, 40, 79, 1, 2, {3, 4}, -1);
         EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << '"' << debugSwitch << '"';
     }
     testing::TemporaryFolder folder;
-    ManualClock clock(SystemTime{23, 59, 59, 0});
-    FixedCalendar calendar;
-    FixedSystem system;
     StatsLog log({clock, calendar, system}, "si", folder.path());
     log.WriteLine(1, 2, 3, 4, 5, {6, 7}, 8);  // before the header: nothing
     log.WriteHeader(FrameLayout::I420);

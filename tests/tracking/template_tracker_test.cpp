@@ -21,19 +21,16 @@ bool Contains(const std::vector<DiscPoint>& disc, int dx, int dy) {
 
 TEST(NearDisc, FilledDiscCentredOneRightOneDown) {
     const std::vector<DiscPoint> disc = BuildNearDisc(25);
-    EXPECT_TRUE(Contains(disc, 0, 0)) << "the position itself";
-    EXPECT_TRUE(Contains(disc, 1, 1));
-    EXPECT_TRUE(Contains(disc, 25, 1)) << "0 degrees: dx 1 to 26, 26 off the grid";
-    EXPECT_FALSE(Contains(disc, 26, 1));
-    // With pi as 3.1416, 25 cos 180 degrees is -24.99999...: truncated to -24.
-    EXPECT_TRUE(Contains(disc, -23, 1)) << "180 degrees";
-    EXPECT_FALSE(Contains(disc, -24, 1));
-    EXPECT_TRUE(Contains(disc, 1, 25)) << "90 degrees: sin truncates to 24";
-    EXPECT_FALSE(Contains(disc, 1, 26));
-    EXPECT_TRUE(Contains(disc, 1, -23)) << "270 degrees: -24.99999... truncates to -24, row -23";
-    EXPECT_FALSE(Contains(disc, 1, -24));
-    EXPECT_FALSE(Contains(disc, 20, 20)) << "outside the circle";
-    EXPECT_TRUE(Contains(disc, 15, 15));
+    // The position itself; at 0 degrees dx 1 to 26 (26 off the grid); with pi
+    // as 3.1416, 25 cos 180 degrees is -24.99999..., truncated to -24 (row -23
+    // at 270 degrees); sin 90 degrees truncates to 24; (20, 20) is outside.
+    const std::tuple<int, int, bool> probes[] = {{0, 0, true},    {1, 1, true},    {25, 1, true},
+                                                 {26, 1, false},  {-23, 1, true},  {-24, 1, false},
+                                                 {1, 25, true},   {1, 26, false},  {1, -23, true},
+                                                 {1, -24, false}, {20, 20, false}, {15, 15, true}};
+    for (const auto& [dx, dy, inside] : probes) {
+        EXPECT_EQ(Contains(disc, dx, dy), inside) << dx << "," << dy;
+    }
     // Ordered by dx, then dy, without repeats.
     for (std::size_t i = 1; i < disc.size(); ++i) {
         const bool ordered = disc[i - 1].dx < disc[i].dx ||
@@ -188,10 +185,9 @@ TEST(TemplateMatch, VectorisedMatchIsBitIdenticalToThePlainSum) {
         for (const WorkImage& image : c.images) {
             const MatchResult a = plain.matchPlain(image);
             const MatchResult b = fast.match(image);
-            EXPECT_EQ(a.bestPosition, b.bestPosition) << c.name;
-            EXPECT_EQ(a.cost, b.cost) << c.name;
-            EXPECT_EQ(a.centroidX, b.centroidX) << c.name;
-            EXPECT_EQ(a.centroidY, b.centroidY) << c.name;
+            EXPECT_EQ(std::tie(a.bestPosition, a.cost, a.centroidX, a.centroidY),
+                      std::tie(b.bestPosition, b.cost, b.centroidX, b.centroidY))
+                << c.name;
             EXPECT_EQ(plain.matchMap(), fast.matchMap()) << c.name;
         }
     }
