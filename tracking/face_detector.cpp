@@ -163,9 +163,7 @@ const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int
     found_.clear();
     classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
                                  cv::CASCADE_DO_CANNY_PRUNING, cv::Size(minimumSide, minimumSide));
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
-    }
+    appendFound(1);
     return rects_;
 }
 
@@ -179,15 +177,19 @@ const std::vector<FaceRect>& FaceDetector::findLargeFaces(const WorkImage& image
     return rects_;
 }
 
+void FaceDetector::appendFound(int scale) {
+    for (const cv::Rect& rect : found_) {
+        rects_.push_back({scale * rect.x, scale * rect.y, scale * rect.width, scale * rect.height});
+    }
+}
+
 void FaceDetector::searchHalved() {
     cv::resize(detectionImage_, halfImage_, halfImage_.size(), 0.0, 0.0, cv::INTER_AREA);
     found_.clear();
     classifier_.detectMultiScale(halfImage_, found_, kScaleStep, kMinimumNeighbours,
                                  cv::CASCADE_DO_CANNY_PRUNING,
                                  cv::Size(kLargeFaceSide / 2, kLargeFaceSide / 2));
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({2 * rect.x, 2 * rect.y, 2 * rect.width, 2 * rect.height});
-    }
+    appendFound(2);
 }
 
 void FaceDetector::searchFarPart() {
@@ -213,9 +215,7 @@ void FaceDetector::searchFarPart() {
     }
     found_ = farWindows_;
     cv::groupRectangles(found_, kMinimumNeighbours, kGroupEps);
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
-    }
+    appendFound(1);
 }
 
 std::optional<FaceRect> FaceDetector::searchEverySize() {
@@ -224,9 +224,7 @@ std::optional<FaceRect> FaceDetector::searchEverySize() {
                                  cv::CASCADE_DO_CANNY_PRUNING,
                                  cv::Size(kSmallestSide, kSmallestSide));
     rects_.clear();
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
-    }
+    appendFound(1);
     const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
     if (!chosen) {
         return std::nullopt;

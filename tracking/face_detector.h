@@ -154,6 +154,8 @@ class FaceDetector {
 
   private:
     void prepareDetectionImage(const WorkImage& image);
+    // Appends `found_` to `rects_`, multiplied by `scale` into 160 x 120 units.
+    void appendFound(int scale);
     // The faces of at least kLargeFaceSide on the prepared image halved,
     // appended to `rects_`.
     void searchHalved();
