@@ -160,10 +160,7 @@ const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int
         return rects_;
     }
     prepareDetectionImage(image);
-    found_.clear();
-    classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
-                                 cv::CASCADE_DO_CANNY_PRUNING, cv::Size(minimumSide, minimumSide));
-    appendFound(1);
+    searchWholePicture(minimumSide);
     return rects_;
 }
 
@@ -218,13 +215,16 @@ void FaceDetector::searchFarPart() {
     appendFound(1);
 }
 
-std::optional<FaceRect> FaceDetector::searchEverySize() {
+void FaceDetector::searchWholePicture(int minimumSide) {
     found_.clear();
     classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
-                                 cv::CASCADE_DO_CANNY_PRUNING,
-                                 cv::Size(kSmallestSide, kSmallestSide));
+                                 cv::CASCADE_DO_CANNY_PRUNING, cv::Size(minimumSide, minimumSide));
     rects_.clear();
     appendFound(1);
+}
+
+std::optional<FaceRect> FaceDetector::searchEverySize() {
+    searchWholePicture(kSmallestSide);
     const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
     if (!chosen) {
         return std::nullopt;

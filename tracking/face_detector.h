@@ -162,6 +162,8 @@ class FaceDetector {
     // The next part of the search for far faces: appends to `rects_` the
     // faces the windows accepted since the search began make up.
     void searchFarPart();
+    // The prepared picture with windows of at least `minimumSide`: fills `rects_`.
+    void searchWholePicture(int minimumSide);
     // The picture at every size: fills `rects_`; the nearest to the centre.
     std::optional<FaceRect> searchEverySize();
     std::optional<FaceRect> searchWithoutFace(FaceReach reach);
