@@ -190,12 +190,11 @@ void FaceDetector::searchHalved() {
 }
 
 void FaceDetector::searchFarPart() {
-    if (nextFarPart_ == 0) {
+    const std::size_t partIndex = static_cast<std::size_t>(searchTurn_ / 2) % kFarFaceParts.size();
+    if (partIndex == 0) {
         farWindows_.clear();
     }
-    const FarFacePart& part = kFarFaceParts[nextFarPart_];
-    nextFarPart_ = (nextFarPart_ + 1) % kFarFaceParts.size();
-    farPartsLeft_ = std::max(0, farPartsLeft_ - 1);
+    const FarFacePart& part = kFarFaceParts[partIndex];
     const int bandEnd = std::min(kDetectionHeight, part.endRow + part.maximumSide);
     found_.clear();
     // Every window the cascade accepts, grouped below with those of the parts
@@ -235,12 +234,20 @@ std::optional<FaceRect> FaceDetector::searchEverySize() {
 std::optional<FaceRect> FaceDetector::searchWithoutFace(FaceReach reach) {
     // Near faces and a part of the far ones in turn: each detection about
     // the same work.
-    if (reach == FaceReach::NearEnoughToPlace || nextSearchNear_) {
-        nextSearchNear_ = reach != FaceReach::Any;
+    if (reach == FaceReach::NearEnoughToPlace) {
+        // The next turn for any face looks for near ones again.
+        searchTurn_ -= searchTurn_ % 2;
         searchHalved();
     } else {
-        nextSearchNear_ = true;
-        searchFarPart();
+        if (searchTurn_ % 2 == 0) {
+            searchHalved();
+        } else {
+            searchFarPart();
+        }
+        // Past the first round the count runs over its second one, keeping
+        // the turn's kind and part.
+        searchTurn_ =
+            searchTurn_ + 1 < 4 * kFarFacePartCount ? searchTurn_ + 1 : 2 * kFarFacePartCount;
     }
     if (rects_.empty()) {
         return std::nullopt;
@@ -262,12 +269,12 @@ std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach 
     if (!chosen) {
         if (wasInView) {
             // A face lost: the whole picture has just been searched.
-            farPartsLeft_ = 0;
+            searchTurn_ = 2 * kFarFacePartCount;
         }
         return std::nullopt;
     }
     // Once this face is lost, the far faces are searched for anew.
-    farPartsLeft_ = kFarFacePartCount;
+    searchTurn_ = 0;
     return accumulate(*chosen);
 }
 
