@@ -88,6 +88,23 @@ void BM_DetectFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_DetectFrame)->ArgsProduct({{0, 1}, {0, 1}});
 
+// The cascade over the 160 x 120 detection picture with the face, window
+// sides from the argument (a step of the ladder 20 x 1.1^k) up: differences
+// between arguments give where a search at every size spends its time.
+void BM_FindFacesFromSide(benchmark::State& state) {
+    const WorkImage image = GreyFace(0.0, 1);
+    cv::setNumThreads(0);
+    FaceDetector detector;
+    if (!detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE)) {
+        state.SkipWithError(detector.loadError().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(detector.findFaces(image, static_cast<int>(state.range(0))));
+    }
+}
+BENCHMARK(BM_FindFacesFromSide)->Arg(20)->Arg(24)->Arg(29)->Arg(35)->Arg(43)->Arg(52)->Arg(63);
+
 // Matching with normalisation and centroid; argument 1 is the plain reference.
 void BM_MatchTemplate(benchmark::State& state) {
     TemplateTracker tracker(BuildNearDisc(25));

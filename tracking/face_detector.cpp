@@ -160,12 +160,7 @@ const std::vector<FaceRect>& FaceDetector::findFaces(const WorkImage& image, int
         return rects_;
     }
     prepareDetectionImage(image);
-    found_.clear();
-    classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
-                                 cv::CASCADE_DO_CANNY_PRUNING, cv::Size(minimumSide, minimumSide));
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
-    }
+    searchWholePicture(minimumSide);
     return rects_;
 }
 
@@ -179,24 +174,27 @@ const std::vector<FaceRect>& FaceDetector::findLargeFaces(const WorkImage& image
     return rects_;
 }
 
+void FaceDetector::appendFound(int scale) {
+    for (const cv::Rect& rect : found_) {
+        rects_.push_back({scale * rect.x, scale * rect.y, scale * rect.width, scale * rect.height});
+    }
+}
+
 void FaceDetector::searchHalved() {
     cv::resize(detectionImage_, halfImage_, halfImage_.size(), 0.0, 0.0, cv::INTER_AREA);
     found_.clear();
     classifier_.detectMultiScale(halfImage_, found_, kScaleStep, kMinimumNeighbours,
                                  cv::CASCADE_DO_CANNY_PRUNING,
                                  cv::Size(kLargeFaceSide / 2, kLargeFaceSide / 2));
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({2 * rect.x, 2 * rect.y, 2 * rect.width, 2 * rect.height});
-    }
+    appendFound(2);
 }
 
 void FaceDetector::searchFarPart() {
-    if (nextFarPart_ == 0) {
+    const std::size_t partIndex = static_cast<std::size_t>(searchTurn_ / 2) % kFarFaceParts.size();
+    if (partIndex == 0) {
         farWindows_.clear();
     }
-    const FarFacePart& part = kFarFaceParts[nextFarPart_];
-    nextFarPart_ = (nextFarPart_ + 1) % kFarFaceParts.size();
-    farPartsLeft_ = std::max(0, farPartsLeft_ - 1);
+    const FarFacePart& part = kFarFaceParts[partIndex];
     const int bandEnd = std::min(kDetectionHeight, part.endRow + part.maximumSide);
     found_.clear();
     // Every window the cascade accepts, grouped below with those of the parts
@@ -213,20 +211,19 @@ void FaceDetector::searchFarPart() {
     }
     found_ = farWindows_;
     cv::groupRectangles(found_, kMinimumNeighbours, kGroupEps);
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
-    }
+    appendFound(1);
+}
+
+void FaceDetector::searchWholePicture(int minimumSide) {
+    found_.clear();
+    classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
+                                 cv::CASCADE_DO_CANNY_PRUNING, cv::Size(minimumSide, minimumSide));
+    rects_.clear();
+    appendFound(1);
 }
 
 std::optional<FaceRect> FaceDetector::searchEverySize() {
-    found_.clear();
-    classifier_.detectMultiScale(detectionImage_, found_, kScaleStep, kMinimumNeighbours,
-                                 cv::CASCADE_DO_CANNY_PRUNING,
-                                 cv::Size(kSmallestSide, kSmallestSide));
-    rects_.clear();
-    for (const cv::Rect& rect : found_) {
-        rects_.push_back({rect.x, rect.y, rect.width, rect.height});
-    }
+    searchWholePicture(kSmallestSide);
     const std::optional<std::size_t> chosen = ChooseNearestCentre(rects_);
     if (!chosen) {
         return std::nullopt;
@@ -237,12 +234,20 @@ std::optional<FaceRect> FaceDetector::searchEverySize() {
 std::optional<FaceRect> FaceDetector::searchWithoutFace(FaceReach reach) {
     // Near faces and a part of the far ones in turn: each detection about
     // the same work.
-    if (reach == FaceReach::NearEnoughToPlace || nextSearchNear_) {
-        nextSearchNear_ = reach != FaceReach::Any;
+    if (reach == FaceReach::NearEnoughToPlace) {
+        // The next turn for any face looks for near ones again.
+        searchTurn_ -= searchTurn_ % 2;
         searchHalved();
     } else {
-        nextSearchNear_ = true;
-        searchFarPart();
+        if (searchTurn_ % 2 == 0) {
+            searchHalved();
+        } else {
+            searchFarPart();
+        }
+        // Past the first round the count runs over its second one, keeping
+        // the turn's kind and part.
+        searchTurn_ =
+            searchTurn_ + 1 < 4 * kFarFacePartCount ? searchTurn_ + 1 : 2 * kFarFacePartCount;
     }
     if (rects_.empty()) {
         return std::nullopt;
@@ -264,12 +269,12 @@ std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach 
     if (!chosen) {
         if (wasInView) {
             // A face lost: the whole picture has just been searched.
-            farPartsLeft_ = 0;
+            searchTurn_ = 2 * kFarFacePartCount;
         }
         return std::nullopt;
     }
     // Once this face is lost, the far faces are searched for anew.
-    farPartsLeft_ = kFarFacePartCount;
+    searchTurn_ = 0;
     return accumulate(*chosen);
 }
 

@@ -127,7 +127,7 @@ class FaceDetector {
 
     // Since the last face was lost, not every part of the picture has been
     // searched for far faces yet.
-    bool farSearchUnfinished() const { return farPartsLeft_ > 0; }
+    bool farSearchUnfinished() const { return searchTurn_ < 2 * kFarFacePartCount; }
 
     // Runs the classifier alone on the image sampled to 160 x 120 and
     // equalised: the rectangles found (160 x 120 units) with at least the
@@ -154,12 +154,16 @@ class FaceDetector {
 
   private:
     void prepareDetectionImage(const WorkImage& image);
+    // Appends `found_` to `rects_`, multiplied by `scale` into 160 x 120 units.
+    void appendFound(int scale);
     // The faces of at least kLargeFaceSide on the prepared image halved,
     // appended to `rects_`.
     void searchHalved();
     // The next part of the search for far faces: appends to `rects_` the
     // faces the windows accepted since the search began make up.
     void searchFarPart();
+    // The prepared picture with windows of at least `minimumSide`: fills `rects_`.
+    void searchWholePicture(int minimumSide);
     // The picture at every size: fills `rects_`; the nearest to the centre.
     std::optional<FaceRect> searchEverySize();
     std::optional<FaceRect> searchWithoutFace(FaceReach reach);
@@ -172,9 +176,10 @@ class FaceDetector {
     std::vector<FaceRect> rects_;
     std::vector<cv::Rect> farWindows_;
     bool faceInView_ = false;
-    std::size_t nextFarPart_ = 0;
-    int farPartsLeft_ = kFarFacePartCount;
-    bool nextSearchNear_ = true;
+    // Turns of the search without a face since it began: even turns look for
+    // near faces, odd ones for far faces in part (turn / 2) mod
+    // kFarFacePartCount; from 2 x kFarFacePartCount on, every part is done.
+    int searchTurn_ = 0;
     std::array<FaceRect, 3> samples_{};
     int nextSample_ = 0;
     std::array<int, 8> widthRing_{};
