@@ -22,10 +22,17 @@ constexpr int kOffsetFromPointerPixels = 12;
 
 class FollowingClockCursor::Window : public QWidget {
   public:
-    explicit Window(AnimatedCursor cursor) : QWidget(nullptr), cursor_(std::move(cursor)) {
+    explicit Window(AnimatedCursor cursor) : QWidget(nullptr) {
         MakeFocusFree(*this, Qt::WindowTransparentForInput);
         setWindowTitle("VeltranixClockCursor");
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        replace(std::move(cursor));
+    }
+
+    // A new animation, from its start; the next `advance` shows it.
+    void replace(AnimatedCursor cursor) {
+        cursor_ = std::move(cursor);
+        frames_.clear();
         int width = 1;
         int height = 1;
         for (const CursorImage& image : cursor_.images) {
@@ -47,7 +54,16 @@ class FollowingClockCursor::Window : public QWidget {
         if (!frames_.empty()) {
             setMask(QBitmap::fromImage(frames_.front().createAlphaMask()));
         }
+        shown_ = 0;
         started_.start();
+        update();
+    }
+
+    // Stops the animation at the step standing for `part` of it.
+    void standStill(double part) {
+        if (!cursor_.steps.empty()) {
+            cursor_.steps = {cursor_.steps[cursor_.stepAt(part)]};
+        }
     }
 
     void advance() {
@@ -96,16 +112,35 @@ FollowingClockCursor::FollowingClockCursor(const DesktopPort& desktop, CursorPor
 FollowingClockCursor::~FollowingClockCursor() = default;
 
 bool FollowingClockCursor::installAnimatedCursor(const std::filesystem::path& aniFile) {
+    return show(aniFile, std::nullopt);
+}
+
+bool FollowingClockCursor::installCursorStill(const std::filesystem::path& aniFile, double part) {
+    return show(aniFile, part);
+}
+
+bool FollowingClockCursor::show(const std::filesystem::path& aniFile,
+                                std::optional<double> stillPart) {
     AnimatedCursor cursor;
     std::string error;
     if (!ReadAnimatedCursorFile(aniFile, &cursor, &error) || cursor.images.empty()) {
         std::fprintf(stderr, "veltranix: %s: %s\n", aniFile.string().c_str(), error.c_str());
         return false;
     }
-    window_ = std::make_unique<Window>(std::move(cursor));
+    // The window already shown is kept: a new one would flash at each step.
+    const bool fresh = !window_;
+    if (fresh) {
+        window_ = std::make_unique<Window>(std::move(cursor));
+    } else {
+        window_->replace(std::move(cursor));
+    }
+    if (stillPart) {
+        window_->standStill(*stillPart);
+    }
     follow();
-    window_->show();
-
+    if (fresh) {
+        window_->show();
+    }
     followTimer_.start();
     return true;
 }

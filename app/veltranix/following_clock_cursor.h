@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -24,11 +25,14 @@ class FollowingClockCursor : public CursorPort {
     ~FollowingClockCursor() override;
 
     bool installAnimatedCursor(const std::filesystem::path& aniFile) override;
+    // The clock stands at `part` of its round, for a held gesture's progress.
+    bool installCursorStill(const std::filesystem::path& aniFile, double part) override;
     void restoreSystemCursors() override;
     void showHandCursor() override;
 
   private:
     class Window;
+    bool show(const std::filesystem::path& aniFile, std::optional<double> stillPart);
     void follow();
 
     const DesktopPort& desktop_;

@@ -1,5 +1,7 @@
 #include "platform/linux/ani_cursor_file.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -189,6 +191,11 @@ int AnimatedCursor::durationMs() const {
         total += step.delayMs;
     }
     return total;
+}
+
+std::size_t AnimatedCursor::stepAt(double part) const {
+    const auto last = static_cast<double>(steps.size() - 1);
+    return static_cast<std::size_t>(std::lround(std::clamp(part, 0.0, 1.0) * last));
 }
 
 bool ParseAnimatedCursor(std::string_view bytes, AnimatedCursor* cursor, std::string* error) {

@@ -29,6 +29,8 @@ struct AnimatedCursor {
     std::vector<CursorStep> steps;
 
     int durationMs() const;
+    // The step that stands for `part` (0..1) of the animation; requires steps.
+    std::size_t stepAt(double part) const;
 };
 
 // Reads a Windows animated cursor (RIFF "ACON": "anih" header, optional

@@ -1,7 +1,6 @@
 #include "platform/linux/x_cursors.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
@@ -100,9 +99,7 @@ bool XCursors::installCursorStill(const std::filesystem::path& aniFile, double p
     if (!ReadAnimatedCursorFile(aniFile, &animation, nullptr) || animation.steps.empty()) {
         return false;
     }
-    const auto last = static_cast<double>(animation.steps.size() - 1);
-    const auto step = static_cast<std::size_t>(std::lround(std::clamp(part, 0.0, 1.0) * last));
-    return install(animation, std::span(animation.steps).subspan(step, 1));
+    return install(animation, std::span(animation.steps).subspan(animation.stepAt(part), 1));
 }
 
 bool XCursors::install(const AnimatedCursor& animation, std::span<const CursorStep> steps) {

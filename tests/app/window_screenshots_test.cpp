@@ -3,6 +3,7 @@
 // window. The window_screenshots tool writes the same pictures as PNG files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include <QAbstractButton>
@@ -11,7 +12,9 @@
 #include <QLabel>
 
 #include "app/ui/skin_painting.h"
+#include "app/veltranix/following_clock_cursor.h"
 #include "tests/screenshots/window_gallery.h"
+#include "tracking/headless_ports.h"
 
 // Fontconfig, loaded by Qt's font set-up, leaks at load time; our own code
 // keeps its leak check in the other suites.
@@ -74,13 +77,17 @@ void ExpectChildTextsFit(const QWidget& window, const std::string& where) {
     }
 }
 
-class WindowScreenshots : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(WindowScreenshots, EveryWindowIsPaintedAndItsTextsFitInEverySize) {
+void StartQt() {
     static int argc = 1;
     static char name[] = "window_screenshots_test";
     static char* argv[] = {name, nullptr};
     static QApplication application(argc, argv);
+}
+
+class WindowScreenshots : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(WindowScreenshots, EveryWindowIsPaintedAndItsTextsFitInEverySize) {
+    StartQt();
     const std::optional<Lexicon> lexicon = LoadLanguage(GetParam());
     ASSERT_TRUE(lexicon.has_value());
     for (const WindowSize& size : kWindowSizes) {
@@ -98,6 +105,39 @@ TEST_P(WindowScreenshots, EveryWindowIsPaintedAndItsTextsFitInEverySize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, WindowScreenshots, ::testing::ValuesIn(kLanguages));
+
+// Where the pointer's cursor cannot be changed, a held gesture's progress is
+// the clock standing still in the one window that follows the pointer.
+TEST(FollowingClockCursor, AHoldShowsTheClockStandingAtItsPartInOneWindow) {
+    StartQt();
+    HeadlessDesktop desktop;
+    HeadlessCursors xCursors;
+    FollowingClockCursor cursor(desktop, xCursors);
+    const std::filesystem::path file =
+        ProgramFolder{VELTRANIX_PROGRAM_FOLDER}.cursorsFolder() / "cur3.ani";
+    AnimatedCursor animation;
+    ASSERT_TRUE(ReadAnimatedCursorFile(file, &animation, nullptr));
+    const QWidget* first = nullptr;
+    for (const double part : {0.0, 0.5, 1.0}) {
+        ASSERT_TRUE(cursor.installCursorStill(file, part));
+        const QWidgetList shown = QApplication::topLevelWidgets();
+        const auto window = std::find_if(shown.begin(), shown.end(), [](const QWidget* widget) {
+            return widget->windowTitle() == "VeltranixClockCursor";
+        });
+        ASSERT_NE(window, shown.end());
+        EXPECT_EQ(*window, first = first ? first : *window) << "a new window at part " << part;
+        const CursorImage& wanted =
+            animation.images[animation.steps[animation.stepAt(part)].imageIndex];
+        const QImage painted = (*window)->grab().toImage();
+        for (std::size_t at = 0; at < wanted.argbPixels.size(); ++at) {
+            const int x = static_cast<int>(at) % wanted.width,
+                      y = static_cast<int>(at) / wanted.width;
+            ASSERT_TRUE(wanted.argbPixels[at] >> 24 != 0xFF ||
+                        painted.pixel(x, y) == wanted.argbPixels[at])
+                << "not the clock at part " << part;
+        }
+    }
+}
 
 }  // namespace
 }  // namespace veltranix::testing
