@@ -1,5 +1,6 @@
 #include "core/text_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -89,27 +90,30 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-    for (std::size_t index = 0; index < bytes.size();) {
+    // Runs of ASCII, most of every file, are skipped a run at a time.
+    const auto isAscii = [](char byte) { return static_cast<unsigned char>(byte) < 0x80; };
+    for (auto at = std::find_if_not(bytes.begin(), bytes.end(), isAscii); at != bytes.end();
+         at = std::find_if_not(at, bytes.end(), isAscii)) {
+        const auto index = static_cast<std::size_t>(at - bytes.begin());
         const std::size_t length = SequenceLength(bytes, index);
         if (length == 0) {
             return false;
         }
-        index += length;
+        at += static_cast<std::ptrdiff_t>(length);
     }
     return true;
 }
 
 std::size_t Utf8Length(std::string_view text) {
-    std::size_t count = 0;
-    for (const char byte : text) {
-        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
-    return count;
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    }));
 }
 
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxCodePoints) {
+    if (text.size() <= maxCodePoints) {
+        return text;  // no more code points than bytes
+    }
     std::size_t count = 0;
     for (std::size_t index = 0; index < text.size(); ++index) {
         if ((static_cast<unsigned char>(text[index]) & 0xC0) != 0x80) {
@@ -124,11 +128,10 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t maxCodePoints) {
 
 std::string AsciiLower(std::string_view text) {
     std::string lower(text);
-    for (char& character : lower) {
-        if (character >= 'A' && character <= 'Z') {
-            character = static_cast<char>(character - 'A' + 'a');
-        }
-    }
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char character) {
+        return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a')
+                                                    : character;
+    });
     return lower;
 }
 
