@@ -75,11 +75,17 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
 std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (const char byte : bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        if (value < 0x80) {
-            out.push_back(byte);
-        } else if (value < 0xA0) {
+    const auto isAscii = [](char byte) { return static_cast<unsigned char>(byte) < 0x80; };
+    for (auto at = bytes.begin(); at != bytes.end(); ++at) {
+        // ASCII as it is, a run at a time.
+        const auto high = std::find_if_not(at, bytes.end(), isAscii);
+        out.append(at, high);
+        if (high == bytes.end()) {
+            break;
+        }
+        at = high;
+        const auto value = static_cast<unsigned char>(*high);
+        if (value < 0xA0) {
             const char32_t mapped = kWindows1252High[value - 0x80];
             AppendUtf8(out, mapped != 0 ? mapped : 0xFFFD);
         } else {
