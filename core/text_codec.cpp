@@ -75,11 +75,17 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
 std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (const char byte : bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        if (value < 0x80) {
-            out.push_back(byte);
-        } else if (value < 0xA0) {
+    const auto isAscii = [](char byte) { return static_cast<unsigned char>(byte) < 0x80; };
+    for (auto at = bytes.begin(); at != bytes.end(); ++at) {
+        // ASCII as it is, a run at a time.
+        const auto high = std::find_if_not(at, bytes.end(), isAscii);
+        out.append(at, high);
+        if (high == bytes.end()) {
+            break;
+        }
+        at = high;
+        const auto value = static_cast<unsigned char>(*high);
+        if (value < 0xA0) {
             const char32_t mapped = kWindows1252High[value - 0x80];
             AppendUtf8(out, mapped != 0 ? mapped : 0xFFFD);
         } else {
@@ -90,27 +96,30 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-    for (std::size_t index = 0; index < bytes.size();) {
+    // Runs of ASCII, most of every file, are skipped a run at a time.
+    const auto isAscii = [](char byte) { return static_cast<unsigned char>(byte) < 0x80; };
+    for (auto at = std::find_if_not(bytes.begin(), bytes.end(), isAscii); at != bytes.end();
+         at = std::find_if_not(at, bytes.end(), isAscii)) {
+        const auto index = static_cast<std::size_t>(at - bytes.begin());
         const std::size_t length = SequenceLength(bytes, index);
         if (length == 0) {
             return false;
         }
-        index += length;
+        at += static_cast<std::ptrdiff_t>(length);
     }
     return true;
 }
 
 std::size_t Utf8Length(std::string_view text) {
-    std::size_t count = 0;
-    for (const char byte : text) {
-        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
-    return count;
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    }));
 }
 
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxCodePoints) {
+    if (text.size() <= maxCodePoints) {
+        return text;  // no more code points than bytes
+    }
     std::size_t count = 0;
     for (std::size_t index = 0; index < text.size(); ++index) {
         if ((static_cast<unsigned char>(text[index]) & 0xC0) != 0x80) {

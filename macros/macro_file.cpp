@@ -1,7 +1,10 @@
 #include "macros/macro_file.h"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -32,9 +35,9 @@ constexpr std::size_t kShellIndexDigits = 5;
 enum class Section { None, Name, Count, Keys, PressFlags, UnicodeFlags, Text, Shell };
 
 void AppendNumber(std::u16string& out, int value) {
-    for (const char digit : std::to_string(value)) {
-        out.push_back(static_cast<char16_t>(digit));
-    }
+    std::array<char, 12> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    out.append(digits.data(), end);
 }
 
 template <std::size_t Size, typename Value>
@@ -47,20 +50,22 @@ void AppendValueLine(std::u16string& out, const std::array<Value, Size>& values,
     out.push_back(u'\n');
 }
 
-// The file's bytes for `text` written in text mode: LF becomes CR LF.
+// The file's bytes for `text` written in text mode: LF becomes CR LF. Sized
+// once and filled in place: files of thousands of entries are written whole.
 std::string ToFileBytes(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    bytes.reserve(2 + text.size() * 2 + text.size() / 8);
-    const auto putUnit = [&bytes](char16_t unit) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    };
-    for (const char16_t unit : text) {
+    const auto lineEnds = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
+    std::string bytes(2 + 2 * (text.size() + lineEnds), '\0');
+    bytes[0] = '\xFF';
+    bytes[1] = '\xFE';
+    char* out = bytes.data() + 2;
+    std::for_each(text.begin(), text.end(), [&out](char16_t unit) {
         if (unit == u'\n') {
-            putUnit(u'\r');
+            *out++ = '\r';
+            *out++ = '\0';
         }
-        putUnit(unit);
-    }
+        *out++ = static_cast<char>(unit & 0xFF);
+        *out++ = static_cast<char>(unit >> 8);
+    });
     return bytes;
 }
 
@@ -336,24 +341,37 @@ std::u16string DecodeMacroFileText(std::string_view bytes) {
         if (bytes.starts_with("\xFF\xFE")) {
             bytes.remove_prefix(2);
         }
-        raw.reserve(bytes.size() / 2 + 1);
-        for (std::size_t index = 0; index + 1 < bytes.size(); index += 2) {
-            raw.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[index]) |
-                                                static_cast<unsigned char>(bytes[index + 1]) << 8));
+        raw.resize(bytes.size() / 2 + bytes.size() % 2);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(raw.data(), bytes.data(), bytes.size() / 2 * 2);
+        } else {
+            for (std::size_t index = 0; index + 1 < bytes.size(); index += 2) {
+                raw[index / 2] =
+                    static_cast<char16_t>(static_cast<unsigned char>(bytes[index]) |
+                                          static_cast<unsigned char>(bytes[index + 1]) << 8);
+            }
         }
         if (bytes.size() % 2 != 0) {
-            raw.push_back(u'\uFFFD');
+            raw.back() = u'\uFFFD';
         }
     }
-    std::u16string text;
-    text.reserve(raw.size());
-    for (std::size_t index = 0; index < raw.size(); ++index) {
-        if (raw[index] == u'\r' && index + 1 < raw.size() && raw[index + 1] == u'\n') {
-            continue;
-        }
-        text.push_back(raw[index]);
+    // Every CR LF becomes LF, in place: a CR alone stays.
+    constexpr std::u16string_view kCrLf = u"\r\n";
+    std::size_t kept = raw.find(kCrLf);
+    for (std::size_t from = kept; from != std::u16string::npos;) {
+        const std::size_t next = raw.find(kCrLf, from + 1);
+        const std::size_t end = next == std::u16string::npos ? raw.size() : next;
+        // From the LF of this pair up to the next pair's CR.
+        std::copy(raw.begin() + static_cast<std::ptrdiff_t>(from + 1),
+                  raw.begin() + static_cast<std::ptrdiff_t>(end),
+                  raw.begin() + static_cast<std::ptrdiff_t>(kept));
+        kept += end - from - 1;
+        from = next;
     }
-    return text;
+    if (kept != std::u16string::npos) {
+        raw.resize(kept);
+    }
+    return raw;
 }
 
 MacroFileKind ClassifyMacroFileText(std::u16string_view text) {

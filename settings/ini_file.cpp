@@ -1,5 +1,7 @@
 #include "settings/ini_file.h"
 
+#include <algorithm>
+
 #include "core/file_reading.h"
 #include "core/text_codec.h"
 
@@ -81,11 +83,16 @@ std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::str
 }
 
 std::string IniFile::value(std::string_view section, std::string_view key) const {
-    const auto found = sections_.find(AsciiLower(section));
+    const auto find = [](const auto& names, std::string_view name) {
+        const bool lower = std::none_of(name.begin(), name.end(),
+                                        [](char byte) { return byte >= 'A' && byte <= 'Z'; });
+        return lower ? names.find(name) : names.find(AsciiLower(name));
+    };
+    const auto found = find(sections_, section);
     if (found == sections_.end()) {
         return {};
     }
-    const auto entry = found->second.find(AsciiLower(key));
+    const auto entry = find(found->second, key);
     return entry == found->second.end() ? std::string() : entry->second;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,11 +33,20 @@ class IniFile {
     std::string value(std::string_view section, std::string_view key) const;
 
   private:
+    // Looks names up by view: a name already in lower case is not copied.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const {
+            return std::hash<std::string_view>{}(name);
+        }
+    };
+    template <typename Value>
+    using ByName = std::unordered_map<std::string, Value, NameHash, std::equal_to<>>;
     // Names in ASCII lower case, each the first of its name.
-    using Section = std::unordered_map<std::string, std::string>;
+    using Section = ByName<std::string>;
 
     std::vector<std::string> sectionNames_;
-    std::unordered_map<std::string, Section> sections_;
+    ByName<Section> sections_;
 };
 
 }  // namespace veltranix

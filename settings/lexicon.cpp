@@ -97,10 +97,11 @@ LexiconLoad LoadLexicon(Lexicon& lexicon, std::string_view languageName, const L
     lexicon.languageIndex =
         lexicon.languageListBuilt ? static_cast<int>(found - lexicon.languageList.begin()) : 0;
 
+    // Names compare without regard to case: lower-cased once, not for every key.
+    const std::string section = AsciiLower(lexicon.languageName);
     for (std::size_t key = 0; key < kLexiconKeyCount; ++key) {
         lexicon.slots[key] =
-            Utf8Prefix(lexiconFile->value(lexicon.languageName, kLexiconKeyNames[key]),
-                       kLexiconSlotCharacters);
+            Utf8Prefix(lexiconFile->value(section, kLexiconKeyNames[key]), kLexiconSlotCharacters);
     }
 
     std::size_t longestHint = 0;

@@ -291,13 +291,16 @@ StoreStatus StoreTree::createKey(std::string_view keyPath) {
         return StoreStatus::Refused;
     }
     const std::string lower = AsciiLower(path);
+    if (keys_.contains(lower)) {
+        return StoreStatus::Ok;  // an existing key already has its parents
+    }
     // Below its nearest existing parent a new key is spelled as that parent
     // is, so that the text form, which names only the deepest keys, reads
     // back with every key spelled as before.
     std::string spelled = path;
     for (std::size_t end = path.rfind('\\'); end != std::string::npos && end > 0;
          end = path.rfind('\\', end - 1)) {
-        const auto parent = keys_.find(lower.substr(0, end));
+        const auto parent = keys_.find(std::string_view(lower).substr(0, end));
         if (parent != keys_.end()) {
             spelled.replace(0, end, parent->second.path);
             break;

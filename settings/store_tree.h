@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -76,8 +77,8 @@ class StoreTree : public SettingsStore {
     Key* findKey(std::string_view keyPath);
     const Key* findKey(std::string_view keyPath) const;
 
-    // Keyed by the lower-cased path.
-    std::map<std::string, Key> keys_;
+    // Keyed by the lower-cased path; looked up by view.
+    std::map<std::string, Key, std::less<>> keys_;
 };
 
 struct StoreTree::Parsed {

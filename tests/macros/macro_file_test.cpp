@@ -279,6 +279,23 @@ TEST_F(MacroFileTest, ALinkNamedLikeAProfileIsNotRead) {
     EXPECT_EQ(store.LoadMacroFile(), MacroFileLoad::Invalid);
 }
 
+// As the C library's text mode reads: only a CR right before an LF goes.
+TEST(Utf16Codec, FileTextDropsTheCrOfEachCrLf) {
+    const struct {
+        std::string bytes;
+        std::u16string text;
+    } cases[] = {
+        {Utf16File("a\r\nb\r\n"), u"a\nb\n"},
+        {Utf16File("\r\r\n\r"), u"\r\n\r"},
+        {Utf16File("\r\n\r\n\n\r"), u"\n\n\n\r"},
+        {Utf16File("a") + "b", u"a\uFFFD"},  // an odd last byte
+        {"\xEF\xBB\xBF\r\r\nx\r", u"\r\nx\r"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecodeMacroFileText(c.bytes), c.text) << c.bytes.size();
+    }
+}
+
 TEST(Utf16Codec, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD");      // overlong
