@@ -22,58 +22,50 @@ constexpr int kOffsetFromPointerPixels = 12;
 
 class FollowingClockCursor::Window : public QWidget {
   public:
-    explicit Window(AnimatedCursor cursor) : QWidget(nullptr) {
+    Window() : QWidget(nullptr) {
         MakeFocusFree(*this, Qt::WindowTransparentForInput);
         setWindowTitle("VeltranixClockCursor");
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        replace(std::move(cursor));
     }
 
-    // A new animation, from its start; the next `advance` shows it.
-    void replace(AnimatedCursor cursor) {
-        cursor_ = std::move(cursor);
+    // Converts the cursor's pictures once per cursor file read.
+    void takePictures(const AnimatedCursor& cursor) {
         frames_.clear();
         int width = 1;
         int height = 1;
-        for (const CursorImage& image : cursor_.images) {
+        for (const CursorImage& image : cursor.images) {
             width = std::max(width, image.width);
             height = std::max(height, image.height);
             QImage frame(image.width, image.height, QImage::Format_ARGB32);
             for (int y = 0; y < image.height; ++y) {
-                for (int x = 0; x < image.width; ++x) {
-                    frame.setPixel(x, y,
-                                   image.argbPixels[static_cast<std::size_t>(y * image.width + x)]);
-                }
+                auto* row = reinterpret_cast<QRgb*>(frame.scanLine(y));
+                std::copy_n(image.argbPixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width,
+                            image.width, row);
             }
             frames_.push_back(frame);
         }
         setFixedSize(width, height);
-        // Shaped rather than translucent: on GNOME an XWayland window with an
-        // alpha channel near the pointer takes the pointer from the native
-        // windows for good.
-        if (!frames_.empty()) {
-            setMask(QBitmap::fromImage(frames_.front().createAlphaMask()));
-        }
-        shown_ = 0;
-        started_.start();
-        update();
+        shown_ = frames_.size();
     }
 
-    // Stops the animation at the step standing for `part` of it.
-    void standStill(double part) {
-        if (!cursor_.steps.empty()) {
-            cursor_.steps = {cursor_.steps[cursor_.stepAt(part)]};
-        }
+    // Plays `steps` from their start; one step stands still.
+    void play(std::vector<CursorStep> steps) {
+        steps_ = std::move(steps);
+        started_.start();
+        advance();
     }
 
     void advance() {
-        if (cursor_.steps.empty()) {
+        if (steps_.empty()) {
             return;
         }
-        const int duration = std::max(1, cursor_.durationMs());
-        int left = static_cast<int>(started_.elapsed() % duration);
-        std::size_t image = cursor_.steps.back().imageIndex;
-        for (const CursorStep& step : cursor_.steps) {
+        int duration = 0;
+        for (const CursorStep& step : steps_) {
+            duration += step.delayMs;
+        }
+        int left = static_cast<int>(started_.elapsed() % std::max(1, duration));
+        std::size_t image = steps_.back().imageIndex;
+        for (const CursorStep& step : steps_) {
             if (left < step.delayMs) {
                 image = step.imageIndex;
                 break;
@@ -82,6 +74,9 @@ class FollowingClockCursor::Window : public QWidget {
         }
         if (image != shown_ && image < frames_.size()) {
             shown_ = image;
+            // Shaped rather than translucent: on GNOME an XWayland window with
+            // an alpha channel near the pointer takes the pointer from the
+            // native windows for good.
             setMask(QBitmap::fromImage(frames_[shown_].createAlphaMask()));
             update();
         }
@@ -97,7 +92,7 @@ class FollowingClockCursor::Window : public QWidget {
     }
 
   private:
-    AnimatedCursor cursor_;
+    std::vector<CursorStep> steps_;
     std::vector<QImage> frames_;
     std::size_t shown_ = 0;
     QElapsedTimer started_;
@@ -121,22 +116,23 @@ bool FollowingClockCursor::installCursorStill(const std::filesystem::path& aniFi
 
 bool FollowingClockCursor::show(const std::filesystem::path& aniFile,
                                 std::optional<double> stillPart) {
-    AnimatedCursor cursor;
     std::string error;
-    if (!ReadAnimatedCursorFile(aniFile, &cursor, &error) || cursor.images.empty()) {
+    const AnimatedCursor* cursor = files_.load(aniFile, &error);
+    if (cursor == nullptr) {
         std::fprintf(stderr, "veltranix: %s: %s\n", aniFile.string().c_str(), error.c_str());
         return false;
     }
     // The window already shown is kept: a new one would flash at each step.
     const bool fresh = !window_;
     if (fresh) {
-        window_ = std::make_unique<Window>(std::move(cursor));
-    } else {
-        window_->replace(std::move(cursor));
+        window_ = std::make_unique<Window>();
     }
-    if (stillPart) {
-        window_->standStill(*stillPart);
+    if (fresh || picturesRead_ != files_.reads()) {
+        window_->takePictures(*cursor);
+        picturesRead_ = files_.reads();
     }
+    window_->play(stillPart ? std::vector{cursor->steps[cursor->stepAt(*stillPart)]}
+                            : cursor->steps);
     follow();
     if (fresh) {
         window_->show();

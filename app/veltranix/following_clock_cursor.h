@@ -37,6 +37,8 @@ class FollowingClockCursor : public CursorPort {
 
     const DesktopPort& desktop_;
     CursorPort& xCursors_;
+    AnimatedCursorCache files_;
+    int picturesRead_ = 0;
     std::unique_ptr<Window> window_;
     QTimer followTimer_;
 };

@@ -334,4 +334,29 @@ bool ReadAnimatedCursorFile(const std::filesystem::path& path, AnimatedCursor* c
     return true;
 }
 
+const AnimatedCursor* AnimatedCursorCache::load(const std::filesystem::path& path,
+                                                std::string* error) {
+    std::error_code failed;
+    const auto written = std::filesystem::last_write_time(path, failed);
+    if (cursor_ && !failed && path == path_ && written == written_) {
+        return &*cursor_;
+    }
+    cursor_.reset();
+    AnimatedCursor cursor;
+    if (!ReadAnimatedCursorFile(path, &cursor, error)) {
+        return nullptr;
+    }
+    if (cursor.images.empty() || cursor.steps.empty()) {
+        if (error != nullptr) {
+            *error = "the cursor has no pictures";
+        }
+        return nullptr;
+    }
+    path_ = path;
+    written_ = written;
+    cursor_ = std::move(cursor);
+    ++reads_;
+    return &*cursor_;
+}
+
 }  // namespace veltranix

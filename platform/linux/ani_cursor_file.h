@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,5 +42,22 @@ struct AnimatedCursor {
 bool ParseAnimatedCursor(std::string_view bytes, AnimatedCursor* cursor, std::string* error);
 bool ReadAnimatedCursorFile(const std::filesystem::path& path, AnimatedCursor* cursor,
                             std::string* error);
+
+// The last cursor file read, kept while the file stays as it was: a held
+// gesture's progress shows one file's pictures in turn, a step at a time.
+class AnimatedCursorCache {
+  public:
+    // The file's cursor, with at least one image and one step; null when it
+    // cannot be read (`error`, when given, says why).
+    const AnimatedCursor* load(const std::filesystem::path& path, std::string* error);
+    // Counts the reads: a cursor's pictures change only with it.
+    int reads() const { return reads_; }
+
+  private:
+    int reads_ = 0;
+    std::filesystem::path path_;
+    std::filesystem::file_time_type written_;
+    std::optional<AnimatedCursor> cursor_;
+};
 
 }  // namespace veltranix

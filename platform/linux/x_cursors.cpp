@@ -87,19 +87,14 @@ std::unique_ptr<XCursors> XCursors::Create(std::shared_ptr<XDisplayConnection> c
 }
 
 bool XCursors::installAnimatedCursor(const std::filesystem::path& aniFile) {
-    AnimatedCursor animation;
-    if (!ReadAnimatedCursorFile(aniFile, &animation, nullptr)) {
-        return false;
-    }
-    return install(animation, animation.steps);
+    const AnimatedCursor* animation = files_.load(aniFile, nullptr);
+    return animation != nullptr && install(*animation, animation->steps);
 }
 
 bool XCursors::installCursorStill(const std::filesystem::path& aniFile, double part) {
-    AnimatedCursor animation;
-    if (!ReadAnimatedCursorFile(aniFile, &animation, nullptr) || animation.steps.empty()) {
-        return false;
-    }
-    return install(animation, std::span(animation.steps).subspan(animation.stepAt(part), 1));
+    const AnimatedCursor* animation = files_.load(aniFile, nullptr);
+    return animation != nullptr &&
+           install(*animation, std::span(animation->steps).subspan(animation->stepAt(part), 1));
 }
 
 bool XCursors::install(const AnimatedCursor& animation, std::span<const CursorStep> steps) {

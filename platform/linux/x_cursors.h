@@ -43,6 +43,7 @@ class XCursors : public CursorPort {
     bool install(const AnimatedCursor& animation, std::span<const CursorStep> steps);
 
     std::shared_ptr<XDisplayConnection> connection_;
+    AnimatedCursorCache files_;
 };
 
 }  // namespace veltranix

@@ -129,5 +129,24 @@ TEST(AnimatedCursorFile, MissingFileIsReported) {
     EXPECT_NE(error.find("cur5.ani"), std::string::npos);
 }
 
+TEST(AnimatedCursorFile, TheCacheReadsAFileAgainOnlyWhenItChanges) {
+    testing::TemporaryFolder folder;
+    const auto file = folder.path() / "clock.ani";
+    std::filesystem::copy_file(ClockCursorFile(2), file);
+    AnimatedCursorCache cache;
+    ASSERT_NE(cache.load(file, nullptr), nullptr);
+    ASSERT_NE(cache.load(file, nullptr), nullptr);
+    EXPECT_EQ(cache.reads(), 1);
+    std::filesystem::copy_file(ClockCursorFile(3), file,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::last_write_time(
+        file, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
+    const AnimatedCursor* changed = cache.load(file, nullptr);
+    ASSERT_NE(changed, nullptr);
+    EXPECT_EQ(changed->durationMs(), 3000);
+    std::filesystem::remove(file);
+    EXPECT_EQ(cache.load(file, nullptr), nullptr);
+}
+
 }  // namespace
 }  // namespace veltranix
