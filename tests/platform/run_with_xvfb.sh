@@ -9,6 +9,11 @@ if [ "${VELTRANIX_SKIP_X_TESTS:-}" = "1" ]; then
   echo "VELTRANIX_SKIP_X_TESTS=1: the desktop tests are skipped"
   exit 77
 fi
+# VELTRANIX_OWN_PROCESSES=1: in a PID and mount namespace of its own.
+if [ "${VELTRANIX_OWN_PROCESSES:-}" = "1" ]; then
+  export VELTRANIX_OWN_PROCESSES=entered
+  exec unshare -p -f --mount-proc bash "$0" "$@"
+fi
 for tool in Xvfb dbus-run-session; do
   if ! command -v "$tool" >/dev/null; then
     echo "$tool is not installed: scripts/install-deps.sh installs it" >&2
