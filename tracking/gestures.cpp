@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "core/timing.h"
 
@@ -56,6 +57,13 @@ constexpr long long kHoldGapMs = 120;
 // open mouth, measured on real faces.
 constexpr double kEyeClosedChange = 0.55;
 constexpr double kMouthOpenChange = 1.2;
+// The usual appearance: a picture of each patch this often, and how many of
+// the others must resemble one (within this part of the gesture's level) for
+// it to be what the face shows most of the time.
+constexpr long long kPictureEveryMs = 400;
+constexpr int kPictureShiftPixels = 2;
+constexpr int kUsualMinimumAlike = 6;
+constexpr double kAlikePart = 0.7;
 // A face changed this long becomes the reference.
 constexpr int kRelearnMs = 3000;
 // The longest a face may stay changed past the hold without a click: the
@@ -69,7 +77,7 @@ constexpr double kDarkBelow = -1.2;
 // An open mouth darkens the middle columns of its patch by this share of its pixels
 // past the reference (the mouth's inside); puffed cheeks or a smile change the
 // patch as much without, measured on real faces.
-constexpr double kOpenMouthCentreDarkening = 0.04;
+constexpr double kOpenMouthCentreDarkening = 0.03;
 // Eye patches this much lighter than their references show lids down: a face
 // changed that way is not taken as the reference, whatever the time.
 constexpr double kCloserDarkRatio = 0.8;
@@ -237,7 +245,78 @@ std::optional<PatchReference::Change> PatchReference::change(int left, int top,
         dark += (value - mean) * scale < kDarkBelow ? 1 : 0;
     }
     return Change{bestSum / static_cast<double>(pixels), dark / static_cast<double>(pixels),
-                  CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation)};
+                  CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation),
+                  *best};
+}
+
+double PatchReference::differenceFrom(const PatchReference& other) const {
+    if (values.empty() || values.size() != other.values.size()) {
+        return std::numeric_limits<double>::max();
+    }
+    // The least over shifts of up to 2 pixels, on every other pixel of the
+    // part both cover: two pictures of a face seldom stand exactly in place.
+    double best = std::numeric_limits<double>::max();
+    for (int dx = -kPictureShiftPixels; dx <= kPictureShiftPixels; ++dx) {
+        for (int dy = -kPictureShiftPixels; dy <= kPictureShiftPixels; ++dy) {
+            double sum = 0.0;
+            int counted = 0;
+            for (int column = kPictureShiftPixels; column < columns - kPictureShiftPixels;
+                 column += 2) {
+                const float* mine = values.data() + column * rows;
+                const float* theirs = other.values.data() + (column + dx) * rows + dy;
+                for (int row = kPictureShiftPixels; row < rows - kPictureShiftPixels; row += 2) {
+                    sum += std::abs(mine[row] - theirs[row]);
+                    ++counted;
+                }
+            }
+            best = std::min(best, sum / std::max(counted, 1));
+        }
+    }
+    return best;
+}
+
+void UsualAppearance::clear() {
+    pictures_.clear();
+    differences_.assign(static_cast<std::size_t>(kPictures * kPictures), 0.0);
+    next_ = 0;
+}
+
+void UsualAppearance::add(int left, int top, const WorkImage& image, const PatchReference& shape) {
+    PatchReference picture;
+    picture.columns = shape.columns;
+    picture.rows = shape.rows;
+    if (!picture.take(left, top, image)) {
+        return;
+    }
+    const std::size_t slot = next_;
+    if (slot < pictures_.size()) {
+        pictures_[slot] = std::move(picture);
+    } else {
+        pictures_.push_back(std::move(picture));
+    }
+    next_ = (next_ + 1) % kPictures;
+    for (std::size_t other = 0; other < pictures_.size(); ++other) {
+        const double difference = pictures_[slot].differenceFrom(pictures_[other]);
+        differences_[slot * kPictures + other] = difference;
+        differences_[other * kPictures + slot] = difference;
+    }
+}
+
+const PatchReference* UsualAppearance::usual(double alikeBelow, int minimumAlike) const {
+    const PatchReference* found = nullptr;
+    int mostAlike = 0;
+    for (std::size_t picture = 0; picture < pictures_.size(); ++picture) {
+        int alike = 0;
+        for (std::size_t other = 0; other < pictures_.size(); ++other) {
+            alike += other != picture && differences_[picture * kPictures + other] < alikeBelow;
+        }
+        const auto others = static_cast<int>(pictures_.size()) - 1;
+        if (alike >= minimumAlike && 2 * alike > others && alike > mostAlike) {
+            mostAlike = alike;
+            found = &pictures_[picture];
+        }
+    }
+    return found;
 }
 
 bool HoldTimer::follow(bool held, long long nowMs, int holdMs) {
@@ -386,6 +465,10 @@ void GestureDetector::startRun(const TrackingRun& run, const WorkImage&) {
     firstEyeReference_ = {kEyePatchColumns, kEyePatchRows, {}, 0.0};
     secondEyeReference_ = {kEyePatchColumns, kEyePatchRows, {}, 0.0};
     mouthReference_ = {kMouthPatchColumns, kMouthPatchRows, {}, 0.0};
+    firstEyeUsual_.clear();
+    secondEyeUsual_.clear();
+    mouthUsual_.clear();
+    lastPictureMs_.reset();
     eyesChanged_ = {};
     mouthChanged_ = {};
     openerFrames_ = 0;
@@ -406,6 +489,9 @@ void GestureDetector::endRun() {
     firstEyeReference_.values = {};
     secondEyeReference_.values = {};
     mouthReference_.values = {};
+    firstEyeUsual_.clear();
+    secondEyeUsual_.clear();
+    mouthUsual_.clear();
 }
 
 bool GestureDetector::Bound(GestureRow row) const {
@@ -529,6 +615,33 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         held.mouthOpening = mouthPart;
     }
 
+    // The references follow what the face shows most of the time, so one
+    // taken during a closure, a word or a bowed head is mended; never with
+    // lids lower or a mouth more open than the reference shows.
+    if (!lastPictureMs_ || nowMs - *lastPictureMs_ >= kPictureEveryMs) {
+        lastPictureMs_ = nowMs;
+        UsualAppearance* eyeUsual[] = {&firstEyeUsual_, &secondEyeUsual_};
+        for (int eye = 0; eye < 2 && eyeChanges[0] && eyeChanges[1]; ++eye) {
+            PatchReference& reference = *eyeReferences[eye];
+            eyeUsual[eye]->add(eyeChanges[eye]->at.x, eyeChanges[eye]->at.y, current, reference);
+            const double alike = kAlikePart * kEyeClosedChange;
+            const PatchReference* usual = eyeUsual[eye]->usual(alike, kUsualMinimumAlike);
+            if (usual && usual->differenceFrom(reference) >= alike &&
+                usual->darkShare >= reference.darkShare * kCloserDarkRatio) {
+                reference = *usual;
+                eyesChanged_ = {};
+            }
+        }
+        if (mouthChange) {
+            mouthUsual_.add(mouthChange->at.x, mouthChange->at.y, current, mouthReference_);
+            const double alike = kAlikePart * kMouthOpenChange;
+            const PatchReference* usual = mouthUsual_.usual(alike, kUsualMinimumAlike);
+            if (usual && usual->differenceFrom(mouthReference_) >= alike) {
+                mouthReference_ = *usual;
+                mouthChanged_ = {};
+            }
+        }
+    }
     // A reference is taken afresh when the face stays changed, or the eyes
     // open wider than it shows them: one taken mid-blink or on a turned head
     // does not last.

@@ -52,7 +52,7 @@ struct GesturePatch {
     int measure(int left, int top, const WorkImage& currentImage, const WorkImage& previousImage);
 };
 
-// A patch as the run first saw it, each value taken from the patch's mean and
+// A patch as the face shows it at rest, each value taken from the patch's mean and
 // divided by its mean deviation, column by column.
 struct PatchReference {
     int columns = 0;
@@ -69,6 +69,7 @@ struct PatchReference {
         double difference = 0.0;
         double darkShare = 0.0;  // of the current patch, where it matches best
         double centreDarkShare = 0.0;
+        ScreenPoint at;  // the top-left corner where it matches best
     };
 
     // Takes the reference at (left, top); false (and empty) when the patch
@@ -79,6 +80,29 @@ struct PatchReference {
     // least, over shifts of up to 3 pixels, of the mean absolute difference
     // of the normalised values. None when empty or outside the image.
     std::optional<Change> change(int left, int top, const WorkImage& image) const;
+    // The mean absolute difference of the normalised values of two references
+    // of the same size, the least over shifts of up to 2 pixels.
+    double differenceFrom(const PatchReference& other) const;
+};
+
+// Pictures of one patch taken now and then while tracking runs, and how much
+// each two of them differ: the one most others resemble is what the face
+// shows most of the time, whatever it showed when the run began.
+class UsualAppearance {
+  public:
+    static constexpr int kPictures = 16;
+
+    void clear();
+    // Takes a picture at (left, top), in place of the oldest when full.
+    void add(int left, int top, const WorkImage& image, const PatchReference& shape);
+    // The picture that at least `minimumAlike` others, and most of the
+    // others, differ from by less than `alikeBelow`; null when none does.
+    const PatchReference* usual(double alikeBelow, int minimumAlike) const;
+
+  private:
+    std::vector<PatchReference> pictures_;
+    std::vector<double> differences_;  // kPictures x kPictures
+    std::size_t next_ = 0;
 };
 
 // A gesture kept for a time: closed (or open) since `sinceMs`, clicked once.
@@ -142,11 +166,15 @@ class GestureDetector : public GestureStage {
     GesturePatch mouth_;
     bool eyesFiredThisFrame_ = false;
     std::optional<int> eyeTestMouthActivity_;
-    // The held gestures: the run's first picture of the patches, this
+    // The held gestures: the patches as the face usually shows them, this
     // frame's activities, the holds and whether a gesture is building.
     PatchReference firstEyeReference_;
     PatchReference secondEyeReference_;
     PatchReference mouthReference_;
+    UsualAppearance firstEyeUsual_;
+    UsualAppearance secondEyeUsual_;
+    UsualAppearance mouthUsual_;
+    std::optional<long long> lastPictureMs_;
     HoldTimer eyesChanged_;
     HoldTimer mouthChanged_;
     int openerFrames_ = 0;

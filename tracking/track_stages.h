@@ -55,9 +55,9 @@ struct GestureOutcome {
 };
 
 // The held gestures on one tracking frame: eyes kept closed or the mouth kept
-// open, measured against the face as the run first saw it.
+// open, measured against the face as it usually looks.
 struct HeldGestures {
-    // 0: as at the run's start; 1: as far as a closed eye (the less closed
+    // 0: as the face usually looks; 1: as far as a closed eye (the less closed
     // one of the two) or an open mouth.
     std::optional<double> eyeClosure;
     std::optional<double> mouthOpening;

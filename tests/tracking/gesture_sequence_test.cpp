@@ -175,21 +175,30 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
         narrowed.back().firstLidDown = narrowed.back().secondLidDown = 10;
     }
     talking.resize(36);
+    // Tracking starts on an open mouth; then a closed mouth, opened briefly
+    // each second (never changed for long at a stretch), then held open.
+    std::vector<FaceScene> mended;
+    for (int frame = 0; frame < 120; ++frame) {
+        mended.push_back({0.0, 0.0, 1.5, 500 + std::uint32_t(frame)});
+        mended.back().mouthOpening = frame % 25 < 4 || frame >= 100 ? 16 : 0;
+    }
     const struct {
         const char* what;
         GestureRow row;
         std::int32_t holdMs;
         std::vector<FaceScene> scenes;
         std::size_t clicks;
+        int mouthOpeningAtStart;
     } cases[] = {
-        {"a blink of 4 frames, held", GestureRow::Eye, 500, testing::BlinkScenes(4, 200), 0},
-        {"a blink of 4 frames, no hold", GestureRow::Eye, 0, testing::BlinkScenes(4, 200), 1},
-        {"eyes closed for 0.8 s", GestureRow::Eye, 500, hold(shut, 20, 0.0), 1},
-        {"eyes closed for 2 s", GestureRow::Eye, 500, hold(shut, 50, 0.0), 1},
-        {"eyes closed, the head drifting", GestureRow::Eye, 500, hold(shut, 20, 0.3), 1},
-        {"talking", GestureRow::Mouth, 500, talking, 0},
-        {"the mouth open for 0.8 s", GestureRow::Mouth, 500, hold(open, 20, 0.0), 1},
-        {"eyes half shut for 3 s, the head drifting", GestureRow::Eye, 500, narrowed, 0},
+        {"a blink of 4 frames, held", GestureRow::Eye, 500, testing::BlinkScenes(4, 200), 0, 0},
+        {"a blink of 4 frames, no hold", GestureRow::Eye, 0, testing::BlinkScenes(4, 200), 1, 0},
+        {"eyes closed for 0.8 s", GestureRow::Eye, 500, hold(shut, 20, 0.0), 1, 0},
+        {"eyes closed for 2 s", GestureRow::Eye, 500, hold(shut, 50, 0.0), 1, 0},
+        {"eyes closed, the head drifting", GestureRow::Eye, 500, hold(shut, 20, 0.3), 1, 0},
+        {"talking", GestureRow::Mouth, 500, talking, 0, 0},
+        {"the mouth open for 0.8 s", GestureRow::Mouth, 500, hold(open, 20, 0.0), 1, 0},
+        {"eyes half shut for 3 s, the head drifting", GestureRow::Eye, 500, narrowed, 0, 0},
+        {"the mouth open after a start on an open mouth", GestureRow::Mouth, 500, mended, 1, 16},
     };
     for (const auto& c : cases) {
         TrackedFace face;
@@ -197,7 +206,12 @@ TEST(GestureSequences, HeldGesturesClickOncePastTheHoldWithThePointerStill) {
         harness.settings.gestureHoldMs = c.holdMs;
         harness.settings.pointerMoveMode = 3;
         face.Bind(c.row, click_kind::kLeft);
-        face.PlayStill(3, 100);
+        std::vector<FaceScene> start(3);
+        for (std::uint32_t frame = 0; frame < 3; ++frame) {
+            start[frame].noiseSeed = 100 + frame;
+            start[frame].mouthOpening = c.mouthOpeningAtStart;
+        }
+        face.Play(start);
         std::optional<ScreenPoint> held;
         std::size_t clicks = 0;
         bool built = false;
