@@ -182,7 +182,15 @@ void SteeredFaceCamera::run(std::stop_token stop) {
 }
 
 bool SteeredFaceCamera::takeNewestFrame(std::vector<std::uint8_t>& bytes, FrameLayout& layout) {
-    return mailbox_.take(bytes, layout).has_value();
+    if (!mailbox_.take(bytes, layout)) {
+        return false;
+    }
+    // Whole, for the steering, which waits on frames rather than time.
+    const std::filesystem::path next = controlFile_.string() + ".taken.next";
+    std::ofstream(next) << ++framesTaken_ << "\n";
+    std::error_code ignored;
+    std::filesystem::rename(next, controlFile_.string() + ".taken", ignored);
+    return true;
 }
 
 }  // namespace veltranix

@@ -33,7 +33,8 @@ void ApplyControlText(std::string_view text, SteeredControl& control);
 
 // The steered face as a camera: 25 frames a second on a thread of its own,
 // steered by the control file, which it reads before every frame (the tests
-// replace it whole), while the program runs.
+// replace it whole), while the program runs. The count of frames taken is
+// written beside it, in "<control file>.taken".
 class SteeredFaceCamera : public CameraSource {
   public:
     static constexpr std::chrono::milliseconds kFramePeriod{40};
@@ -61,6 +62,7 @@ class SteeredFaceCamera : public CameraSource {
     SyntheticFace face_;
     std::filesystem::path controlFile_;
     std::uint32_t noiseSeed_ = 1;
+    long framesTaken_ = 0;  // written beside the control file as "<control>.taken"
     CameraHealthMonitor health_;
     FrameMailbox mailbox_;
     std::string description_;

@@ -24,6 +24,13 @@ class SteeredFace {
     explicit SteeredFace(std::filesystem::path control) : control_(std::move(control)) { Write(); }
 
     const std::filesystem::path& control() const { return control_; }
+    // The frames the program has taken from the camera so far.
+    long FramesTaken() const {
+        std::ifstream in(control_.string() + ".taken");
+        long frames = 0;
+        in >> frames;
+        return frames;
+    }
     double offsetX() const { return offsetX_; }
     double offsetY() const { return offsetY_; }
 
@@ -87,17 +94,26 @@ class HeadSteering {
     using Point = std::pair<int, int>;
     explicit HeadSteering(std::function<Point()> pointer) : pointer_(std::move(pointer)) {}
 
-    // Where the pointer comes to rest once the head is still.
-    Point SettledPointer() {
+    // Where the pointer comes to rest once the head is still: unmoved for
+    // 0.3 s and for six frames the program took, so that a stalled program
+    // does not pass for a settled pointer.
+    Point SettledPointer(const SteeredFace& face) {
+        constexpr long kStillFrames = 6;
         Point last = pointer_();
-        int stillPolls = 0;
-        for (int poll = 0; poll < 40 && stillPolls < 3; ++poll) {
+        long stillSince = face.FramesTaken();
+        for (int poll = 0, stillPolls = 0; poll < 80; ++poll) {
             Hold(0.1);
             const Point now = pointer_();
-            stillPolls =
-                std::abs(now.first - last.first) <= 2 && std::abs(now.second - last.second) <= 2
-                    ? stillPolls + 1
-                    : 0;
+            const long frames = face.FramesTaken();
+            const bool moved =
+                std::abs(now.first - last.first) > 2 || std::abs(now.second - last.second) > 2;
+            // A camera opened again counts from 0.
+            if (moved || frames < stillSince) {
+                stillPolls = 0;
+                stillSince = frames;
+            } else if (++stillPolls >= 3 && frames - stillSince >= kStillFrames) {
+                return now;
+            }
             last = now;
         }
         return last;
@@ -127,13 +143,13 @@ class HeadSteering {
 
     // Turns the head a little each way and back.
     void LearnGain(SteeredFace& face) {
-        const auto [x0, y0] = SettledPointer();
+        const auto [x0, y0] = SettledPointer(face);
         face.TurnTo(face.offsetX() + 8, face.offsetY() + 8);
-        const auto [x1, y1] = SettledPointer();
+        const auto [x1, y1] = SettledPointer(face);
         gainX_ = (x1 - x0) / 8.0;
         gainY_ = (y1 - y0) / 8.0;
         face.TurnTo(face.offsetX() - 8, face.offsetY() - 8);
-        SettledPointer();
+        SettledPointer(face);
     }
     double gainX() const { return gainX_; }
     double gainY() const { return gainY_; }
@@ -153,7 +169,7 @@ class HeadSteering {
     // Turns the head until the pointer rests inside `target` (aiming at its middle).
     bool SteerInto(SteeredFace& face, const WindowPlace& target) {
         for (int step = 0; step < 12; ++step) {
-            const auto [x, y] = SettledPointer();
+            const auto [x, y] = SettledPointer(face);
             log += "pointer " + std::to_string(x) + "," + std::to_string(y) + " head " +
                    std::to_string(face.offsetX()) + "," + std::to_string(face.offsetY()) + "; ";
             if (target.Contains(x, y)) {
