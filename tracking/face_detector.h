@@ -102,10 +102,10 @@ enum class FaceReach { Any, NearEnoughToPlace };
 // How a detection looks for a face that was in view at the last one: the
 // whole picture at every size, or first only around the face at its own
 // sizes (a tenth of the work), taking the box of the last search at every
-// size again while the face is found where that search saw it. The face
-// searched for at every size after all when the follow does not find it
-// there, or when the averaged box is near a placement limit or moves more
-// than half the steadiness limit.
+// size again while the face is found where that search saw it. Every size is
+// searched after all when the follow does not find it there, or when the
+// averaged box is near a placement limit or moves more than half the
+// steadiness limit.
 enum class FaceSearch { EverySize, Follow };
 // The face's centre may move this far (640 x 480 units) between detections
 // for the countdown to go on.
@@ -131,10 +131,11 @@ class FaceDetector {
     // One detection on the current image. None when no face was found (the
     // placement is then the no-face one). Requires a loaded cascade.
     // While a face is in view, each detection searches the picture at every
-    // size, or follows the face as `search` says. Without one, detections look in turn for faces
-    // near enough to be placed, over the whole picture, and for far faces in one part of the
-    // search; `farSearchUnfinished()` tells whether parts are left. A face
-    // found so is searched for at every size on the same picture.
+    // size, or follows the face as `search` says. Without one, detections
+    // look in turn for faces near enough to be placed, over the whole
+    // picture, and for far faces in one part of the search;
+    // `farSearchUnfinished()` tells whether parts are left. A face found so
+    // is searched for at every size on the same picture.
     std::optional<Detection> detect(const WorkImage& image, FaceReach reach = FaceReach::Any,
                                     FaceSearch search = FaceSearch::EverySize);
     // How the last detection searched.
