@@ -223,16 +223,15 @@ TEST_P(FollowedFace, CalibratesAsTheSearchAtEverySize) {
     EXPECT_GT(followed, calibrated[0]->first / 3) << "the face was hardly followed";
 }
 
-const std::vector<FaceScene> kDriftIn = DriftScenes(-150.0, 20.0, 2.5, 200, 3);
-
 INSTANTIATE_TEST_SUITE_P(
     Sequences, FollowedFace,
     ::testing::Values(
         FollowCase{"Still",
                    [](int n) {
-                       return FaceScene{0, 0, 1.5, 7u + n};
+                       return FaceScene{0.0, 0.0, 1.5, n + 7u};
                    }},
-        FollowCase{"DriftsInThenRests", [](int n) { return kDriftIn[n]; }},
+        FollowCase{"DriftsInThenRests",
+                   [](int n) { return DriftScenes(-150.0, 20.0, 2.5, 200, 3)[n]; }},
         FollowCase{"MovesDuringTheCountdown",
                    [](int n) {
                        return FaceScene{n < 90 ? 0.0 : 24.0, n < 110 ? 0.0 : 6.0, 1.5, 5u + n};
