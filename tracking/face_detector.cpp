@@ -16,6 +16,38 @@ constexpr int kMinimumNeighbours = 2;
 constexpr int kSmallestSide = 20;
 // The grouping of accepted windows that the cascade's own search uses.
 constexpr double kGroupEps = 0.2;
+// The follow searches around the face with this margin (a share of its
+// side) at the sizes within this ratio of its own: the two or three steps of
+// the ladder nearest it.
+constexpr int kFollowMarginDivisor = 4;
+constexpr double kFollowSizeRatio = 1.15;
+// The follow takes the face for unmoved while its box stays within a pixel
+// of the picture (160 x 120) of where it was on the picture of the last
+// search at every size.
+constexpr int kFollowToleranceUnits = 1;
+// A box this close (640 x 480 units) to a placement limit is searched for at
+// every size: the boxes of that search jitter by about this much.
+constexpr int kPlacementMarginPixels = 8;
+
+// Whether moving the placement's box or sizes by up to the margin changes
+// its status.
+bool NearPlacementLimit(int boxX, int boxY, double width, double height) {
+    const FaceStatus status = CheckPlacement(boxX, boxY, width, height).status;
+    constexpr int m = kPlacementMarginPixels;
+    for (int dx : {-m, 0, m}) {
+        for (int dy : {-m, 0, m}) {
+            for (int dw : {-m, 0, m}) {
+                for (int dh : {-m, 0, m}) {
+                    if (CheckPlacement(boxX + dx, boxY + dy, width + dw, height + dh).status !=
+                        status) {
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
 
 struct FarFacePart {
     int minimumSide = 0;
@@ -141,6 +173,8 @@ bool FaceDetector::loadCascade(const std::filesystem::path& cascadeFile) {
 
 void FaceDetector::releaseCascade() {
     classifier_ = cv::CascadeClassifier();
+    // The next detections come after a while: search every size first.
+    followedAtSearch_.reset();
 }
 
 void FaceDetector::prepareDetectionImage(const WorkImage& image) {
@@ -257,13 +291,67 @@ std::optional<FaceRect> FaceDetector::searchWithoutFace(FaceReach reach) {
     return searchEverySize();
 }
 
-std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach reach) {
+std::optional<FaceRect> FaceDetector::searchAround(const FaceRect& face) {
+    const int margin = std::max(2, face.width / kFollowMarginDivisor);
+    const cv::Rect area = cv::Rect(face.x - margin, face.y - margin, face.width + 2 * margin,
+                                   face.height + 2 * margin) &
+                          cv::Rect(0, 0, kDetectionWidth, kDetectionHeight);
+    const int least = static_cast<int>(face.width / kFollowSizeRatio);
+    const int most = static_cast<int>(std::ceil(face.width * kFollowSizeRatio));
+    found_.clear();
+    if (!area.empty()) {
+        classifier_.detectMultiScale(detectionImage_(area), found_, kScaleStep, kMinimumNeighbours,
+                                     cv::CASCADE_DO_CANNY_PRUNING, cv::Size(least, least),
+                                     cv::Size(most, most));
+    }
+    rects_.clear();
+    std::optional<FaceRect> nearest;
+    int nearestDistance = 0;
+    for (const cv::Rect& rect : found_) {
+        const FaceRect found{rect.x + area.x, rect.y + area.y, rect.width, rect.height};
+        rects_.push_back(found);
+        const int distance = std::abs(found.x - face.x) + std::abs(found.y - face.y) +
+                             std::abs(found.width - face.width);
+        if (!nearest || distance < nearestDistance) {
+            nearest = found;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+std::optional<Detection> FaceDetector::follow() {
+    const std::optional<FaceRect> followed = searchAround(searchedFace_);
+    if (!followed || !followedAtSearch_ ||
+        std::abs(followed->x - followedAtSearch_->x) > kFollowToleranceUnits ||
+        std::abs(followed->y - followedAtSearch_->y) > kFollowToleranceUnits ||
+        std::abs(followed->width - followedAtSearch_->width) > kFollowToleranceUnits) {
+        return std::nullopt;
+    }
+    const Averages before = averages_;
+    const Detection detection = accumulate(searchedFace_);
+    if (detection.faceMotion > kSteadyMotionPixels / 2 || nearPlacementLimit_) {
+        averages_ = before;
+        return std::nullopt;
+    }
+    return detection;
+}
+
+std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach reach,
+                                              FaceSearch search) {
     rects_.clear();
     if (classifier_.empty()) {
         return std::nullopt;
     }
     prepareDetectionImage(image);
     const bool wasInView = faceInView_;
+    if (wasInView && search == FaceSearch::Follow) {
+        if (const std::optional<Detection> followed = follow()) {
+            lastSearch_ = FaceSearch::Follow;
+            return followed;
+        }
+    }
+    lastSearch_ = FaceSearch::EverySize;
     const std::optional<FaceRect> chosen = wasInView ? searchEverySize() : searchWithoutFace(reach);
     faceInView_ = chosen.has_value();
     if (!chosen) {
@@ -275,19 +363,27 @@ std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach 
     }
     // Once this face is lost, the far faces are searched for anew.
     searchTurn_ = 0;
+    // What the follow finds on this picture is where it must find the face on
+    // the next ones; `lastRects()` stays the search's.
+    std::vector<FaceRect> searched;
+    searched.swap(rects_);
+    searchedFace_ = *chosen;
+    followedAtSearch_ = searchAround(*chosen);
+    rects_.swap(searched);
     return accumulate(*chosen);
 }
 
 Detection FaceDetector::accumulate(const FaceRect& chosen) {
-    samples_[static_cast<std::size_t>(nextSample_)] = {4 * chosen.x, 4 * chosen.y,
-                                                       TruncateTowardZero(4.0 * chosen.width),
-                                                       TruncateTowardZero(4.0 * chosen.height)};
-    nextSample_ = (nextSample_ + 1) % 3;
+    Averages& a = averages_;
+    a.samples[static_cast<std::size_t>(a.nextSample)] = {4 * chosen.x, 4 * chosen.y,
+                                                         TruncateTowardZero(4.0 * chosen.width),
+                                                         TruncateTowardZero(4.0 * chosen.height)};
+    a.nextSample = (a.nextSample + 1) % 3;
 
     Detection result;
     AveragedFace& face = result.face;
     int sumX = 0, sumY = 0, sumWidth = 0, sumHeight = 0;
-    for (const FaceRect& sample : samples_) {
+    for (const FaceRect& sample : a.samples) {
         sumX += sample.x;
         sumY += sample.y;
         sumWidth += sample.width;
@@ -299,24 +395,26 @@ Detection FaceDetector::accumulate(const FaceRect& chosen) {
     face.meanHeight = sumHeight / 3;
 
     const float roundedWidth = std::round(static_cast<float>(face.meanWidth) / 4.0f) * 4.0f;
-    widthRing_[static_cast<std::size_t>(nextWidth_)] = TruncateTowardZero(roundedWidth);
-    nextWidth_ = (nextWidth_ + 1) % 8;
+    a.widthRing[static_cast<std::size_t>(a.nextWidth)] = TruncateTowardZero(roundedWidth);
+    a.nextWidth = (a.nextWidth + 1) % 8;
     int ringSum = 0;
-    for (int width : widthRing_) {
+    for (int width : a.widthRing) {
         ringSum += width;
     }
     const double ringMean = ringSum * 0.125;
 
-    result.placement = CheckPlacement(RoundHalfDown(face.meanX * 0.25) * 4,
-                                      RoundHalfDown(face.meanY * 0.25) * 4, ringMean, roundedWidth);
+    const int boxX = RoundHalfDown(face.meanX * 0.25) * 4;
+    const int boxY = RoundHalfDown(face.meanY * 0.25) * 4;
+    result.placement = CheckPlacement(boxX, boxY, ringMean, roundedWidth);
+    nearPlacementLimit_ = NearPlacementLimit(boxX, boxY, ringMean, roundedWidth);
 
     face.centreX = static_cast<float>(face.meanWidth) * 0.5f + static_cast<float>(face.meanX);
     face.centreY = static_cast<float>(face.meanHeight) * 0.5f + static_cast<float>(face.meanY);
     const double storedX = RoundHalfDown(face.centreX / 4.0f) * 4;
     const double storedY = RoundHalfDown(face.centreY / 4.0f) * 4;
-    result.faceMotion = std::hypot(storedX - previousCentreX_, storedY - previousCentreY_);
-    previousCentreX_ = storedX;
-    previousCentreY_ = storedY;
+    result.faceMotion = std::hypot(storedX - a.previousCentreX, storedY - a.previousCentreY);
+    a.previousCentreX = storedX;
+    a.previousCentreY = storedY;
     return result;
 }
 

@@ -99,6 +99,18 @@ inline constexpr int kLargeFaceSide = 40;
 // Which faces a detection looks for: any, or only those near enough to the
 // camera to be placed (found for a quarter of the work).
 enum class FaceReach { Any, NearEnoughToPlace };
+// How a detection looks for a face that was in view at the last one: the
+// whole picture at every size, or first only around the face at its own
+// sizes (a tenth of the work), taking the box of the last search at every
+// size again while the face is found where that search saw it. Every size is
+// searched after all when the follow does not find it there, or when the
+// averaged box is near a placement limit or moves more than half the
+// steadiness limit.
+enum class FaceSearch { EverySize, Follow };
+// The face's centre may move this far (640 x 480 units) between detections
+// for the countdown to go on.
+inline constexpr double kSteadyMotionPixels = 8.0;
+
 // The search for faces too far away to be placed (sides below
 // kLargeFaceSide) is spread over this many detections, each a band of window
 // sides over a band of rows of the picture, every other detection.
@@ -119,11 +131,15 @@ class FaceDetector {
     // One detection on the current image. None when no face was found (the
     // placement is then the no-face one). Requires a loaded cascade.
     // While a face is in view, each detection searches the picture at every
-    // size. Without one, detections look in turn for faces near enough to be
-    // placed, over the whole picture, and for far faces in one part of the
-    // search; `farSearchUnfinished()` tells whether parts are left. A face
-    // found so is searched for at every size on the same picture.
-    std::optional<Detection> detect(const WorkImage& image, FaceReach reach = FaceReach::Any);
+    // size, or follows the face as `search` says. Without one, detections
+    // look in turn for faces near enough to be placed, over the whole
+    // picture, and for far faces in one part of the search;
+    // `farSearchUnfinished()` tells whether parts are left. A face found so
+    // is searched for at every size on the same picture.
+    std::optional<Detection> detect(const WorkImage& image, FaceReach reach = FaceReach::Any,
+                                    FaceSearch search = FaceSearch::EverySize);
+    // How the last detection searched.
+    FaceSearch lastSearch() const { return lastSearch_; }
 
     // Since the last face was lost, not every part of the picture has been
     // searched for far faces yet.
@@ -142,7 +158,8 @@ class FaceDetector {
     // The face centre stored by the last detection (640 x 480 units,
     // multiples of 4).
     ScreenPoint storedCentre() const {
-        return {static_cast<int>(previousCentreX_), static_cast<int>(previousCentreY_)};
+        return {static_cast<int>(averages_.previousCentreX),
+                static_cast<int>(averages_.previousCentreY)};
     }
 
     // The rectangles of the last detection, in 160 x 120 units.
@@ -153,6 +170,15 @@ class FaceDetector {
     Detection accumulate(const FaceRect& chosen);
 
   private:
+    // What `accumulate` keeps between detections; copied to try a box out.
+    struct Averages {
+        std::array<FaceRect, 3> samples{};
+        int nextSample = 0;
+        std::array<int, 8> widthRing{};
+        int nextWidth = 0;
+        double previousCentreX = 0.0;
+        double previousCentreY = 0.0;
+    };
     void prepareDetectionImage(const WorkImage& image);
     // Appends `found_` to `rects_`, multiplied by `scale` into 160 x 120 units.
     void appendFound(int scale);
@@ -167,6 +193,13 @@ class FaceDetector {
     // The picture at every size: fills `rects_`; the nearest to the centre.
     std::optional<FaceRect> searchEverySize();
     std::optional<FaceRect> searchWithoutFace(FaceReach reach);
+    // The prepared picture around `face` at the sizes nearest its own: fills
+    // `rects_`; the one nearest `face`.
+    std::optional<FaceRect> searchAround(const FaceRect& face);
+    // The detection of the box of the last search at every size again, when
+    // the follow finds the face where that search saw it and the result
+    // stays clear of the placement and steadiness limits.
+    std::optional<Detection> follow();
 
     cv::CascadeClassifier classifier_;
     std::string loadError_;
@@ -180,12 +213,14 @@ class FaceDetector {
     // near faces, odd ones for far faces in part (turn / 2) mod
     // kFarFacePartCount; from 2 x kFarFacePartCount on, every part is done.
     int searchTurn_ = 0;
-    std::array<FaceRect, 3> samples_{};
-    int nextSample_ = 0;
-    std::array<int, 8> widthRing_{};
-    int nextWidth_ = 0;
-    double previousCentreX_ = 0.0;
-    double previousCentreY_ = 0.0;
+    Averages averages_;
+    // The box the last search at every size chose, and what the follow
+    // found around it on the same picture (160 x 120 units).
+    FaceRect searchedFace_;
+    std::optional<FaceRect> followedAtSearch_;
+    FaceSearch lastSearch_ = FaceSearch::EverySize;
+    // The box `accumulate` placed last is near a placement limit.
+    bool nearPlacementLimit_ = false;
 };
 
 }  // namespace veltranix

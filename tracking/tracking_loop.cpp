@@ -23,7 +23,11 @@ constexpr long long kNobodyDetectPeriodMs = 500;
 constexpr float kSettleSeconds = 1.0f;
 constexpr float kSteadySeconds = 3.0f;
 constexpr float kManualMouseStillSeconds = 3.0f;
-constexpr double kSteadyMotionPixels = 8.0;
+// A face in view is searched for at every size at least this often, so that
+// a face nearer the centre is still chosen; and on every frame of the
+// countdown's last part, whose boxes are averaged into the calibration.
+constexpr long long kFullFaceSearchPeriodMs = 1000;
+constexpr float kCountdownEndSeconds = 0.6f;
 constexpr float kLostFaceCost = 35.0f;
 constexpr int kShortSleepMs = 2;
 constexpr float kRestartShowSeconds = 0.5f;
@@ -293,8 +297,19 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
         ports_.clock.sleepMs(kShortSleepMs);
     }
     const FaceReach reach = nobodyHere() ? FaceReach::NearEnoughToPlace : FaceReach::Any;
-    const std::optional<Detection> detection = detector_.detect(images_[current_], reach);
-    lastDetectMs_ = frameClockMs();
+    const long long frameMs = frameClockMs();
+    const bool countdownEnding =
+        steadyStarted_ &&
+        ElapsedMoreThan(steadyStart_, ports_.clock.utcNow(), kSteadySeconds - kCountdownEndSeconds);
+    const FaceSearch search = stillFaceSearch_ == FaceSearch::Follow && !countdownEnding &&
+                                      frameMs - lastFullSearchMs_ < kFullFaceSearchPeriodMs
+                                  ? FaceSearch::Follow
+                                  : FaceSearch::EverySize;
+    const std::optional<Detection> detection = detector_.detect(images_[current_], reach, search);
+    lastDetectMs_ = frameMs;
+    if (detector_.lastSearch() == FaceSearch::EverySize) {
+        lastFullSearchMs_ = frameMs;
+    }
     if (!detection) {
         if (!noFaceSinceMs_) {
             noFaceSinceMs_ = lastDetectMs_;
@@ -315,6 +330,7 @@ void TrackingLoop::runDetect(CaptureFrame& frame) {
     report_.faceStatus = placement.status;
     report_.facePlaced = placement.placed;
     report_.faceMotion = detection->faceMotion;
+    report_.faceSearch = detector_.lastSearch();
     report_.face = FaceRect{detection->face.meanX, detection->face.meanY, detection->face.meanWidth,
                             detection->face.meanHeight};
     drawDetection(frame, *detection);

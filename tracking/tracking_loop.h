@@ -56,7 +56,8 @@ struct FrameReport {
     bool processed = false;                       // false: skipped (warm-up, back-off)
     std::optional<FaceStatus> faceStatus;
     std::optional<bool> facePlaced;
-    std::optional<FaceRect> face;  // averaged face box, 640 x 480 units
+    std::optional<FaceRect> face;          // averaged face box, 640 x 480 units
+    std::optional<FaceSearch> faceSearch;  // how the face was found
     std::optional<double> faceMotion;
     std::optional<float> matchCost;
     std::optional<double> trackedX;
@@ -98,6 +99,9 @@ class TrackingLoop {
 
     const FrameReport& lastFrame() const { return report_; }
 
+    // How a still face in view is detected: followed between searches at
+    // every size (the default), or searched for at every size on each frame.
+    void setStillFaceSearch(FaceSearch search) { stillFaceSearch_ = search; }
     // Eyes placed by hand: the next frame builds the template on them.
     void startWithEyes(const EyeLine& eyes);
     // The windows' way to make the next calibration wait the settling second again.
@@ -161,6 +165,8 @@ class TrackingLoop {
     // last seen, and of the latest detection.
     std::optional<long long> noFaceSinceMs_;
     long long lastDetectMs_ = 0;
+    long long lastFullSearchMs_ = 0;
+    FaceSearch stillFaceSearch_ = FaceSearch::Follow;
     bool cascadeUnloaded_ = true;
     bool detectorFailed_ = false;
     bool unexpectedFrameReported_ = false;

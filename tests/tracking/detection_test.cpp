@@ -1,14 +1,18 @@
 #include "tracking/face_detector.h"
 
+#include <filesystem>
 #include <tuple>
 
 #include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "capture/camera_image.h"
 #include "tests/support/face_sequence.h"
+#include "tests/tracking/loop_harness.h"
 #include "tracking/work_image.h"
 
 namespace veltranix {
@@ -173,6 +177,67 @@ TEST(Cascade, AFarFaceIsFoundSoon) {
     EXPECT_NEAR((rect.x + rect.width / 2.0) * 4, 320.0, 16.0);
     EXPECT_NEAR(rect.width * 4, 106.0, 25.0);
 }
+
+struct FollowCase {
+    const char* name;
+    FaceScene (*sceneOf)(int frame);  // none: the real clip `clip`
+    const char* clip = nullptr;
+};
+
+const std::filesystem::path kRealFaces = VELTRANIX_SHARED_TESTDATA "/realfaces";
+
+class FollowedFace : public ::testing::TestWithParam<FollowCase> {};
+
+// A still face is followed cheaply, yet calibrates on the same frame with
+// the same box as when every frame searches at every size.
+TEST_P(FollowedFace, CalibratesAsTheSearchAtEverySize) {
+    const FollowCase& c = GetParam();
+    if (c.clip && !std::filesystem::exists(kRealFaces)) {
+        GTEST_SKIP() << kRealFaces << " is absent";
+    }
+    std::optional<std::pair<int, FaceRect>> calibrated[2];
+    int followed = 0;
+    for (const FaceSearch search : {FaceSearch::EverySize, FaceSearch::Follow}) {
+        testing::LoopHarness harness;
+        harness.loop.setStillFaceSearch(search);
+        cv::VideoCapture video;
+        cv::Mat picture, bgr;
+        while (harness.frameNumber < 250) {
+            if (c.clip) {
+                ASSERT_TRUE((video.isOpened() || video.open(kRealFaces / c.clip)) &&
+                            video.read(picture));
+                ASSERT_EQ(CropToCameraFrame(picture, bgr), "");
+            } else {
+                bgr = harness.faces.renderBgr(c.sceneOf(harness.frameNumber));
+            }
+            const FrameReport& report = harness.StepFrame(bgr);
+            followed += report.faceSearch == FaceSearch::Follow ? 1 : 0;
+            if (report.calibration) {
+                calibrated[static_cast<int>(search)] = {harness.frameNumber, *report.face};
+                break;
+            }
+        }
+    }
+    ASSERT_TRUE(calibrated[0].has_value());
+    EXPECT_EQ(calibrated[1], calibrated[0]);
+    EXPECT_GT(followed, calibrated[0]->first / 3) << "the face was hardly followed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, FollowedFace,
+    ::testing::Values(
+        FollowCase{"Still",
+                   [](int n) {
+                       return FaceScene{0.0, 0.0, 1.5, n + 7u};
+                   }},
+        FollowCase{"DriftsInThenRests",
+                   [](int n) { return DriftScenes(-150.0, 20.0, 2.5, 200, 3)[n]; }},
+        FollowCase{"MovesDuringTheCountdown",
+                   [](int n) {
+                       return FaceScene{n < 90 ? 0.0 : 24.0, n < 110 ? 0.0 : 6.0, 1.5, 5u + n};
+                   }},
+        FollowCase{"ClipTalking", nullptr, "01_webcam_talking_mouth_open_head_turns.mp4"}),
+    [](const ::testing::TestParamInfo<FollowCase>& caseInfo) { return caseInfo.param.name; });
 
 }  // namespace
 }  // namespace veltranix
