@@ -81,6 +81,15 @@ constexpr double kOpenMouthCentreDarkening = 0.03;
 // Eye patches this much lighter than their references show lids down: a face
 // changed that way is not taken as the reference, whatever the time.
 constexpr double kCloserDarkRatio = 0.8;
+// The first frames of an opening jaw or a closing lid move the tracked point
+// by a pixel or so before the change reaches half its level: a change this
+// far above its resting value holds back a small head movement for this
+// long, which is let go when no gesture follows.
+constexpr double kRiseAboveRest = 0.12;
+constexpr double kHoldBackMovePx = 1.5;
+constexpr long long kHoldBackMs = 120;
+// The resting value: the least change lately, rising by at most this a second.
+constexpr double kRestRisePerSecond = 0.25;
 
 // The patch at (left, top): its values, their mean and mean deviation; false
 // outside the image.
@@ -477,6 +486,9 @@ void GestureDetector::startRun(const TrackingRun& run, const WorkImage&) {
     building_ = false;
     buildingClicked_ = false;
     risingSinceMs_.reset();
+    eyeRest_ = {};
+    mouthRest_ = {};
+    holdBackSinceMs_.reset();
     firstEye_.allocate(kEyePatchColumns, kEyePatchRows);
     secondEye_.allocate(kEyePatchColumns, kEyePatchRows);
     mouth_.allocate(kMouthPatchColumns, kMouthPatchRows);
@@ -666,13 +678,34 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         }
     }
 
+    double rise = 0.0;
+    const double restRise =
+        kRestRisePerSecond * static_cast<double>(nowMs - lastHeldFrameMs_) / 1000;
+    lastHeldFrameMs_ = nowMs;
+    const auto followRest = [&](std::optional<double>& rest, const std::optional<double>& part) {
+        if (part) {
+            rest = std::min(*part, rest.value_or(*part) + restRise);
+            rise = std::max(rise, *part - *rest);
+        }
+    };
+    followRest(eyeRest_, held.eyeClosure);
+    followRest(mouthRest_, held.mouthOpening);
+    if (rise < kRiseAboveRest) {
+        holdBackSinceMs_.reset();
+    } else if (!holdBackSinceMs_) {
+        holdBackSinceMs_ = nowMs;
+    }
+    const bool heldBack = holdBackSinceMs_ && nowMs - *holdBackSinceMs_ < kHoldBackMs &&
+                          motion.trackMotion <= kHoldBackMovePx;
+
     const int holdMs = settings_.gestureHoldMs;
     const bool rising = std::max({eyeActivityPart_, mouthActivityPart_, eyePart, mouthPart}) > 0.5;
     if (!rising) {
         risingSinceMs_.reset();
         buildingClicked_ = false;
     } else if (!risingSinceMs_) {
-        risingSinceMs_ = nowMs;
+        // The time held back counts towards the longest the pointer stays.
+        risingSinceMs_ = std::max(holdBackSinceMs_.value_or(nowMs), nowMs - kHoldBackMs);
     }
     // A face that stays changed long past the hold without a click (a measure
     // off its level, a grimace, puffed cheeks) gives the pointer back to the
@@ -704,7 +737,7 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         risingSinceMs_ = nowMs;  // a next gesture gets its own time
     } else {
         building_ = rising && !buildingClicked_ && !overdue;
-        held.building = building_;
+        held.building = building_ || (heldBack && !buildingClicked_);
     }
     eyeActivityPart_ = 0.0;
     mouthActivityPart_ = 0.0;

@@ -185,6 +185,11 @@ class GestureDetector : public GestureStage {
     bool building_ = false;
     bool buildingClicked_ = false;
     std::optional<long long> risingSinceMs_;
+    // The changes' resting values, and since when one has risen above its own.
+    std::optional<double> eyeRest_;
+    std::optional<double> mouthRest_;
+    std::optional<long long> holdBackSinceMs_;
+    long long lastHeldFrameMs_ = 0;
     bool movementFired_ = false;
 };
 

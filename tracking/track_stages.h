@@ -62,8 +62,9 @@ struct HeldGestures {
     std::optional<double> eyeClosure;
     std::optional<double> mouthOpening;
     // A gesture is on its way (activity past half its level), from its rise
-    // until it clicks or fades, 1.5 s past the hold at most: the pointer
-    // holds still meanwhile.
+    // until it clicks or fades, 1.5 s past the hold at most, or a change has
+    // just left its resting value (0.12 s at most, on a nearly still head):
+    // the pointer holds still meanwhile.
     bool building = false;
     // How much of the hold the longer-held gesture has done, 0..1.
     double progress = 0.0;

@@ -8,6 +8,7 @@ if(NOT EXISTS ${FOLDER}/events.csv)
 endif()
 file(REMOVE_RECURSE ${WORK})
 foreach(clip 08_presenter_talking_blinks 03_studio_winks_eyes_squeezed_shut
+        01_webcam_talking_mouth_open_head_turns
         06_dim_overhead_light_gaze_right_rotated_vfr)
   execute_process(COMMAND ${TOOL} --video ${FOLDER}/${clip}.mp4 --config-dir ${WORK}/${clip}
                     --loop --events ${FOLDER}/events.csv --framing ${FOLDER}/framing.csv
