@@ -628,8 +628,8 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     }
 
     // The references follow what the face shows most of the time, so one
-    // taken during a closure, a word or a bowed head is mended; never with
-    // lids lower or a mouth more open than the reference shows.
+    // taken during a closure, a word or a bowed head is mended; an eye's
+    // never with lids lower than the reference shows.
     if (!lastPictureMs_ || nowMs - *lastPictureMs_ >= kPictureEveryMs) {
         lastPictureMs_ = nowMs;
         UsualAppearance* eyeUsual[] = {&firstEyeUsual_, &secondEyeUsual_};
