@@ -28,7 +28,6 @@
 #include "core/settings_store.h"
 #include "core/virtual_key_table.h"
 #include "macros/macro_file.h"
-#include "macros/utf16.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/x_desktop.h"
 #include "platform/linux/x_keyboard_input.h"
@@ -115,8 +114,7 @@ class ProgramSystemTest : public ::testing::Test {
         ASSERT_NE(arrow, 0u) << "no cursor theme with left_ptr";
         XFixesSetCursorName(display, arrow, "left_ptr");
         XDefineCursor(display, DefaultRootWindow(display), arrow);
-        // A window of the user's application in the top-left corner, away
-        // from where the test steers, showing the theme's arrow.
+        // The user's application, away from where the test steers.
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
         attributes.cursor = arrow;
@@ -124,8 +122,7 @@ class ProgramSystemTest : public ::testing::Test {
             XCreateWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, CopyFromParent,
                           InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
         XMapWindow(display, application_);
-        // Beside it a window with the core X cursor: passing over it makes the
-        // server take up the application's cursor afresh.
+        // Passing over this one makes the server take the application's cursor afresh.
         attributes.cursor = XCreateFontCursor(display, 0);
         otherWindow_ =
             XCreateWindow(display, DefaultRootWindow(display), 100, 0, 100, 100, 0, CopyFromParent,
@@ -223,27 +220,23 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     const std::unique_ptr<RunningProgram> program = Start();
     ASSERT_TRUE(program->started());
 
-    // Start-up: the large form in the middle of the work area (the whole
-    // screen: this server has no panels), the loading bar with its hint.
+    // The start-up form in the middle of the work area (no panels here), the loading bar.
     std::optional<WindowPlace> main;
     ASSERT_TRUE(WaitFor(Shown("Veltranix", main), 30));
     EXPECT_EQ(Box(*main), (std::array{(1280 - 640) / 2, (1024 - 560) / 2, 640, 560}));
     std::optional<WindowPlace> bar;
     ASSERT_TRUE(WaitFor(Shown("BarraDeCarga", bar), 20));
 
-    // The face holds still: calibration, then the window docks in the corner.
     ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = Find("Veltranix")); }, 60))
         << "the window never docked";
     EXPECT_EQ(Corner(*main), std::pair(1280 - 160, 1024 - 122));
     EXPECT_FALSE(Find("BarraDeCarga").has_value());
 
-    // Moving the face moves the pointer.
     steering_.LearnGain(*face_);
     EXPECT_GT(std::abs(steering_.gainX()), 2.0) << "the pointer did not follow the head sideways";
     EXPECT_GT(std::abs(steering_.gainY()), 2.0)
         << "the pointer did not follow the head up and down";
 
-    // The pointer on the docked window turns it into the button menu.
     ASSERT_TRUE(steering_.PassInto(*face_, {main->x + 90, main->y + 13, 60, 40}));
     ASSERT_TRUE(MainBecomes(main, 0, 240)) << "no button menu";
     EXPECT_EQ(Corner(*main), std::pair(1280 - 160, 1024 - 240));
@@ -264,7 +257,7 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     }
     face_->TurnTo(inPauseX, inPauseY);
 
-    // A dwell click on yes pauses tracking: the head no longer moves the pointer.
+    // Yes pauses tracking.
     ASSERT_TRUE(DwellClickOn({pause->x + 14, pause->y + 60, 50, 50}, Gone("PAUSE")))
         << Why("the dwell click on yes did not close the pause window");
     Hold(1.0);
@@ -292,9 +285,7 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     }
     ASSERT_TRUE(resumed) << "the head shake did not resume tracking";
 
-    // Hide (left column, last row): the window goes. The head turns away
-    // from the corner; a second start of the program shows the window again
-    // and ends.
+    // Hide (left column, last row); a second start shows the window again and ends.
     ASSERT_TRUE(DwellClickOn({1280 - 150, 1024 - 52, 60, 40}, Gone("Veltranix")))
         << Why("the dwell click did not hide the window");
     ASSERT_TRUE(steering_.SteerInto(*face_, {560, 440, 160, 140})) << steering_.log;
@@ -310,9 +301,7 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
         10))
         << Why("the second start did not show the window");
 
-    // Exit: the exit button lies where the docked window's bottom-right is;
-    // resting there shows the menu with the pointer on exit, and the dwell
-    // clicks it; then yes in the exit confirmation.
+    // Exit lies under the docked window's bottom-right: the rest there clicks it.
     std::optional<WindowPlace> exit;
     ASSERT_TRUE(DwellClickOn({1280 - 70, 1024 - 240 + 188, 60, 44}, Shown("SALIDA", exit)))
         << Why("the dwell click did not open the exit confirmation");
@@ -331,7 +320,6 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
 
 TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     Display* display = screen();
-    // A window of the user's application that notes the clicks it gets.
     const WindowPlace clickTarget{160, 300, 300, 300};
     XEventRecorder clickWindow(testing::TestDisplayName(), clickTarget);
     XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 640, 512);
@@ -340,8 +328,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(program) << "the program never docked";
     steering_.LearnGain(*face_);
 
-    // Mouse options, from the button menu (left, third row): the mouth makes
-    // a double click (the fourth kind); OK.
+    // Mouse options (left, third row): the mouth makes a double click (the fourth kind).
     std::optional<WindowPlace> mouse;
     ASSERT_TRUE(
         DwellClickOn({1280 - 150, 1024 - 240 + 129, 62, 44}, Shown("MOPTIONSRATOLI", mouse)))
@@ -355,8 +342,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         << "OK did not close the mouse options: " << steering_.log;
     EXPECT_EQ(Stored(store_keys::kMouse, "boca"), 4);
 
-    // Holding the mouth open over the application's window double-clicks it,
-    // well before the dwell clock would click.
+    // The mouth held open double-clicks, well before the dwell clock would click.
     std::vector<XEventRecorder::ButtonEvent> presses;
     const auto notePresses = [&] {
         presses = Presses(clickWindow);
@@ -382,13 +368,9 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         // Away and back: the dwell clock starts again.
         face_->TurnTo(face_->offsetX() + 3, face_->offsetY());
     }
-    EXPECT_TRUE(doubleClicked) << presses.size() << " presses (" << OpenWindowNames()
-                               << "), mouth level "
-                               << Stored(store_keys::kMouse, "nivellBoca").value_or(-1) << ": "
-                               << steering_.log;
+    EXPECT_TRUE(doubleClicked) << Why(std::to_string(presses.size()) + " presses");
 
-    // System options (left, second row): the medium size, OK; the docked
-    // window takes the new size.
+    // System options (left, second row): the medium size, OK.
     ASSERT_TRUE(steering_.PassInto(*face_, {1280 - 150, 1024 - 110, 60, 40}));
     std::optional<WindowPlace> main;
     ASSERT_TRUE(MainBecomes(main, 0, 240)) << "no button menu";
@@ -406,9 +388,8 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     EXPECT_EQ(Stored(store_keys::kSystem, "tamany"), 1);
 }
 
-// A helper marks the eyes on the still picture with a mouse (before tracking
-// runs, the head does not move the pointer); tracking then starts from the marked eyes, and the
-// face alone opens the click-type menu by dwelling and picks a right click from it.
+// A helper marks the eyes with a mouse; tracking starts from them, and the face
+// alone picks a right click and scrolling from the click-type menu.
 TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick) {
     // The dwell clock opens the click-type menu (kind 1, stored as 2).
     StoreMouse("rellotge", 2);
@@ -420,8 +401,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     ASSERT_TRUE(WaitFor(Shown("Veltranix", main), 30));
     ASSERT_EQ(main->height, 560);
 
-    // The set-up bar's manual button: the eye positions window opens over
-    // the camera picture, with a still picture of the face now in front.
+    // The set-up bar's manual button: the eye positions window over the camera picture.
     XInput(screen()).ClickAt(main->x + 455, main->y + 520);
     face_->MoveTo(0, 0);
     std::optional<WindowPlace> eyes;
@@ -429,7 +409,6 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(Box(*eyes), (std::array{main->x, main->y, 640, 482}));
     Hold(1.5);
 
-    // The markers to the eyes of the face in the picture, a marker at a time.
     auto clickPicture = [&](int x, int y) { XInput(screen()).ClickAt(eyes->x + x, eyes->y + y); };
     const testing::FaceSequence face;
     const cv::Point2d leftEye = face.leftEye({});
@@ -447,7 +426,6 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretX"), rightX);
     EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretY"), rightY);
 
-    // Start: tracking runs from the marked eyes, the window docks.
     XInput(screen()).ClickAt(main->x + 165, main->y + 520);
     ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = Find("Veltranix")); }, 20))
         << "tracking did not start from the marked eyes (" << OpenWindowNames() << ")";
@@ -456,7 +434,6 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     ASSERT_GT(std::abs(steering_.gainX()), 2.0) << "the pointer does not follow the head";
     ASSERT_GT(std::abs(steering_.gainY()), 2.0) << "the pointer does not follow the head";
 
-    // A window of the user's application that records the clicks it gets.
     const WindowPlace application{400, 350, 480, 360};
     XEventRecorder target(testing::TestDisplayName(), application);
     std::vector<XEventRecorder::ButtonEvent> presses;
@@ -477,8 +454,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(Size(*menu), std::pair(140, 251));
     Hold(0.5);
 
-    // Resting on its right-click cell: the menu hides and a right click
-    // lands where the menu was opened.
+    // Its right-click cell: a right click lands where the menu was opened.
     forgetPresses();
     const auto isRight = [](const auto& press) { return press.button == 3; };
     ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 76, 50, 52}, [&] {
@@ -489,8 +465,7 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(std::pair(right->rootX, right->rootY), openedAt());
     EXPECT_FALSE(Find("CLICK_DESPL").has_value()) << "the menu stayed open";
 
-    // The menu again, and its scroll cell: the pointer stays on the
-    // application and the head tilted down scrolls it down, tilted up up.
+    // Its scroll cell: the head tilted down scrolls down, tilted up up.
     ASSERT_TRUE(DwellClickOn({440, 380, 120, 80}, Shown("CLICK_DESPL", menu)))
         << Why("no click-type menu");
     ASSERT_TRUE(DwellClickOn({menu->x + 10, menu->y + 205, 120, 40}, Gone("CLICK_DESPL")))
@@ -560,11 +535,6 @@ std::string StoredProfile(const std::filesystem::path& configDir) {
     return testing::StoredText(configDir, store_keys::kProfileRead, "Perfil");
 }
 
-// The file's text, for a failure's message.
-std::string MacroFileText(const std::string& bytes) {
-    return Utf16ToUtf8(DecodeMacroFileText(bytes));
-}
-
 // A free keycode whose key is no key of the key table: typing a character
 // the layout lacks on it reaches the editor as a character of no key.
 unsigned int SpareKeycode(Display* display) {
@@ -610,10 +580,8 @@ MacroSet ExpectedRecording() {
     return set;
 }
 
-// A helper opens the mouse options from the set-up bar and the macro editor
-// from there: set-up waits behind the editor (no loading bar, no docking
-// although the face is in place) and goes on once the mouse options it came
-// from have closed.
+// The macro editor opened from the set-up bar's mouse options: set-up waits
+// behind it (no loading bar, no docking) until the mouse options close.
 TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
     face_->MoveTo(200, 0);
     const std::unique_ptr<RunningProgram> program = Start();
@@ -653,9 +621,7 @@ TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
         },
         90))
         << OpenWindowNames();
-    // The dwell clicks record mode (a plain click on the editor), then its
-    // open-file tool, which only record mode enables: on a stalled machine
-    // the first rest may end before its click.
+    // Record mode, then its open-file tool (a stalled machine may need a second try).
     steering_.LearnGain(*face_);
     std::optional<WindowPlace> dialog;
     for (int attempt = 0; attempt < 2 && !dialog; ++attempt) {
@@ -683,18 +649,15 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     const unsigned int spareKey = SpareKeycode(display);
     ASSERT_NE(spareKey, 0u);
     MapKeycode(display, graveKey, XK_eacute, XK_Eacute);
-    // The user's text application, with the keyboard focus.
     XEventRecorder text(testing::TestDisplayName(), WindowPlace{0, 300, 300, 100});
     XInput input(display);
     const auto start = [&](std::vector<std::string> extra) {
         extra.insert(extra.begin(), "--open-macro-editor");
         return Start(extra);
     };
-    // The editor, once the set-up's windows have gone from in front of it.
     std::optional<WindowPlace> editor;
     const auto waitForEditor = [&] {
         ASSERT_TRUE(WaitFor(Shown("MACROS", editor), 30));
-        // The loading bar goes once the face is found and the window docks.
         ASSERT_TRUE(WaitFor(
             [&] {
                 const std::optional<WindowPlace> main = Find("Veltranix");
@@ -733,13 +696,11 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     ASSERT_TRUE(WaitFor(Gone("MACROS"), 5)) << "OK did not close the editor";
     EXPECT_TRUE(WaitFor([&] { return text.hasFocus(); }, 3)) << "the focus did not come back";
     const std::string expected = EncodeMacroFile(ExpectedRecording());
-    EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected)
-        << MacroFileText(testing::ReadFile(macros / "Default.cfg"));
+    EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
     EXPECT_EQ(program->Terminate(10), 0);
     program.reset();
 
-    // Again: the file is read back as it was written; then a second profile
-    // is made, chosen and deleted through the profile name dialog.
+    // Read back as written; a second profile made, chosen and deleted.
     program = start({"--test-click-request", "22"});
     waitForEditor();
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
@@ -779,7 +740,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     kill(program->pid(), SIGUSR1);
     EXPECT_TRUE(WaitFor([&] { return Find("PauseMacro").has_value(); }, 3))
         << "no progress window for a macro with pauses";
-    // The keys typed, modifiers left out, each with the Control state.
     std::vector<std::pair<KeySym, bool>> typed;
     text.waitUntil(
         [&] {
@@ -886,9 +846,8 @@ class DesktopSetupTest : public OwnDesktopFirst,
     }
 };
 
-// The docked window at twice its size on a scaled desktop, in the primary
-// monitor's corner; the webcam options, the tallest popup, centred on that
-// monitor and inside it (at scale 2 as large as 1080 pixels allow).
+// The docked window at the desktop's scale in the primary monitor's corner;
+// the webcam options, the tallest popup, inside that monitor.
 TEST_P(DesktopSetupTest, WindowsKeepToThePrimaryMonitorAtTheDesktopsScale) {
     const DesktopSetup& setup = GetParam();
     const int s = setup.scale;
@@ -907,8 +866,7 @@ TEST_P(DesktopSetupTest, WindowsKeepToThePrimaryMonitorAtTheDesktopsScale) {
     RunningProgram program(testing::SteeredProgramArguments(VELTRANIX_PROGRAM, face_->control(),
                                                             folder_.path() / "config"),
                            environment);
-    // The start-up form and the face-position bar at the desktop scale; the
-    // form as large as the 1080 rows hold it (640 x 560 at 96 dpi).
+    // The start-up form (640 x 560 at 96 dpi) as large as 1080 rows hold it.
     const int startupHeight = std::min(560 * s, 1080);
     std::optional<WindowPlace> main;
     std::optional<WindowPlace> bar;
@@ -977,8 +935,7 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
     if (!panel.empty()) {
         strut.emplace(panel, std::vector<std::string>{});
     }
-    // The terminal over the screen's middle, the bare desktop below; the user
-    // clicks into it (once the manager runs).
+    // The terminal over the screen's middle, clicked into; the bare desktop below.
     const std::filesystem::path typed = folder_.path() / "typed.txt";
     RunningProgram terminal({"/usr/bin/xterm", "-T", "UserTerminal", "-geometry", "140x48+100+40",
                              "-e", "sh", "-c", "stty -icanon; cat > " + typed.string()},
@@ -1010,8 +967,7 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
     stage = "docked";
     steering_.LearnGain(*face_);
 
-    // Each popup from its cell of the button menu (which grows up from the
-    // docked window's bottom), closed by its own button.
+    // Each popup from its cell of the button menu, closed by its own button.
     const int top = docked.y + 122 - 240;
     for (const auto& [name, opener, closer] :
          std::vector<std::tuple<const char*, WindowPlace, WindowPlace>>{
@@ -1022,8 +978,7 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
         stage = name;
         std::optional<WindowPlace> shown;
         const auto open = [&, name = name] { return (shown = Find(name)).has_value(); };
-        // A head that overshoots the docked window closes the button menu
-        // again, as it would for a user, who then passes in once more.
+        // A head that overshoots closes the button menu: pass in once more.
         bool opened = false;
         for (int pass = 0; pass < 2 && !opened; ++pass) {
             ASSERT_TRUE(steering_.PassInto(*face_, {docked.x + 90, docked.y + 13, 60, 40}));
@@ -1038,8 +993,8 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
             [&] { return !open(); }))
             << name << steering_.log;
     }
-    // The click-type menu over the bare desktop; its left click lands there,
-    // which some window managers answer by taking the focus from every window.
+    // A left click from the click-type menu on the bare desktop, where some
+    // window managers take the focus from every window.
     stage = "CLICK_DESPL";
     std::optional<WindowPlace> menu;
     const auto open = Shown("CLICK_DESPL", menu);
