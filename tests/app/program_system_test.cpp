@@ -490,16 +490,6 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
             << "no wheel button " << toward << " at a tilt of " << tilt;
         EXPECT_EQ(wheel(away), 0) << "wheel button " << away << " at a tilt of " << tilt;
     }
-    // Back and still: the dwell ends the mode; tilting then scrolls nothing.
-    face_->TurnTo(startX, startY);
-    Hold(5.0);
-    XEventRecorder everywhere(testing::TestDisplayName());
-    face_->TurnTo(startX, startY + 25);
-    Hold(1.5);
-    const auto late = Presses(everywhere);
-    EXPECT_TRUE(std::none_of(late.begin(), late.end(), [](auto& press) {
-        return press.button > 3;
-    })) << "the head still scrolls after the dwell";
 }
 
 // The macro editor's controls, by their centre in design units at size 1.0.
