@@ -389,11 +389,8 @@ TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
     Terminate(*program, 3);
 
     const fs::path portalLog = folder_.path() / "portal.log";
-    testing::SpawnedProcess portal(
-        {VELTRANIX_FAKE_PORTAL, portalLog.string(), "--silent-start"}, {},
-        testing::StreamsInto(folder_.path() / "portal.out", testing::Streams::OutputAndErrors)
-            .actions(),
-        testing::EndWith::Kill);
+    RunningProgram portal({VELTRANIX_FAKE_PORTAL, portalLog.string(), "--silent-start"}, {},
+                          folder_.path() / "portal.out", testing::Streams::OutputAndErrors);
     ASSERT_TRUE(WaitFor([&] { return ReadFile(folder_.path() / "portal.out") == "ready\n"; }, 30));
     program = Start({"XDG_SESSION_TYPE=wayland"});
     ASSERT_TRUE(
