@@ -177,10 +177,13 @@ class ProgramSystemTest : public ::testing::Test {
         return ended ? nullptr : std::move(program);
     }
 
-    void StoreMouse(const char* name, std::int32_t value) {
+    void Store(const char* key, const char* name, std::int32_t value) {
         FileSettingsStore store(testing::StoreIn(folder_.path() / "config"));
         store.open();
-        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, name, value), StoreStatus::Ok);
+        ASSERT_EQ(WriteInteger(store, key, name, value), StoreStatus::Ok);
+    }
+    void StoreMouse(const char* name, std::int32_t value) {
+        Store(store_keys::kMouse, name, value);
     }
 
     std::optional<std::int32_t> Stored(const char* key, const char* name) {
@@ -509,18 +512,6 @@ constexpr EditorSpot kEditorOk{197, 461};
 constexpr EditorSpot kEditorCancel{443, 461};
 constexpr EditorSpot kDialogOk{45, 75};
 
-// Settings for the editor's test: the pointer does not follow the head and
-// no trigger clicks, so that only the test's pointer and keys act.
-void PrepareQuietSettings(const std::filesystem::path& configDir) {
-    testing::PrepareDwellSettings(configDir, VELTRANIX_PROGRAM_FOLDER);
-    FileSettingsStore store(testing::StoreIn(configDir));
-    store.open();
-    ASSERT_EQ(WriteInteger(store, store_keys::kWebcam, "tipoMoveRatoli", 1), StoreStatus::Ok);
-    for (const char* trigger : {"ull", "boca", "rellotge"}) {
-        ASSERT_EQ(WriteInteger(store, store_keys::kMouse, trigger, 7), StoreStatus::Ok);
-    }
-}
-
 std::string StoredProfile(const std::filesystem::path& configDir) {
     return testing::StoredText(configDir, store_keys::kProfileRead, "Perfil");
 }
@@ -630,7 +621,11 @@ TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
 
 TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     Display* display = screen();
-    PrepareQuietSettings(folder_.path() / "config");
+    // No head-driven pointer, no trigger: only the test's pointer and keys act.
+    Store(store_keys::kWebcam, "tipoMoveRatoli", 1);
+    for (const char* trigger : {"ull", "boca", "rellotge"}) {
+        StoreMouse(trigger, 7);
+    }
     // The program keeps its macros beside itself, where it may write.
     const std::filesystem::path macros = std::filesystem::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
     std::filesystem::remove_all(macros);
