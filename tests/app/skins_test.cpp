@@ -44,10 +44,6 @@ struct SkinCase {
     std::vector<Box> textAreas;     // where the program writes words
 };
 
-void PrintTo(const SkinCase& skin, std::ostream* out) {
-    *out << skin.name;
-}
-
 template <typename Rect>
 Box ToBox(const Rect& r) {
     return {double(r.left), double(r.top), double(r.right), double(r.bottom)};
