@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +43,7 @@ namespace veltranix {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing::FolderContents;
 using testing::Hold;
 using testing::ReadFile;
 using testing::WaitFor;
@@ -51,18 +51,6 @@ namespace fs = std::filesystem;
 
 bool Shell(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Every file of a folder with its bytes.
-std::map<std::string, std::string> FolderContents(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().filename().string()] = ReadFile(entry.path());
-        }
-    }
-    return files;
 }
 
 // The English text of a lexicon key, as the program shows it.
@@ -401,11 +389,8 @@ TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
     Terminate(*program, 3);
 
     const fs::path portalLog = folder_.path() / "portal.log";
-    testing::SpawnedProcess portal(
-        {VELTRANIX_FAKE_PORTAL, portalLog.string(), "--silent-start"}, {},
-        testing::StreamsInto(folder_.path() / "portal.out", testing::Streams::OutputAndErrors)
-            .actions(),
-        testing::EndWith::Kill);
+    RunningProgram portal({VELTRANIX_FAKE_PORTAL, portalLog.string(), "--silent-start"}, {},
+                          folder_.path() / "portal.out", testing::Streams::OutputAndErrors);
     ASSERT_TRUE(WaitFor([&] { return ReadFile(folder_.path() / "portal.out") == "ready\n"; }, 30));
     program = Start({"XDG_SESSION_TYPE=wayland"});
     ASSERT_TRUE(

@@ -41,10 +41,8 @@ void ExpectInside(const BoxedText& boxed, const std::string& where) {
     const SkinText& text = boxed.text;
     const ScreenRect& box = boxed.box;
     const int width = SkinTextWidth(text);
-    const std::string what = where + ": \"" + text.text + "\" is " + std::to_string(width) +
-                             " px wide at " + std::to_string(text.origin.x) + "," +
-                             std::to_string(text.origin.y) + " in a box from x " +
-                             std::to_string(box.left) + " to " + std::to_string(box.right);
+    const std::string what = where + ": \"" + text.text + "\" " + std::to_string(width) +
+                             " px wide at x " + std::to_string(text.origin.x);
     EXPECT_GE(text.origin.x, box.left) << what;
     EXPECT_LE(text.origin.x + width, box.right) << what;
     if (boxed.fit == Fit::AcrossAndDown) {

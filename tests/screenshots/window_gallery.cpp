@@ -152,10 +152,6 @@ void PaintPopups(const Lexicon& lexicon, const WindowSize& size, SkinLibrary& sk
         widget.resize(rect.right, rect.bottom);
         const std::string name = kind == ConfirmationKind::Pause ? "pause" : "exit";
         visit({name, Paint(widget), Across({logic.Question(lexicon)}, widget.width()), nullptr});
-        // The middle of the yes button.
-        const ScreenRect yes = ScaleDesignRect({40, 85, 40, 85}, size.sizeFactor);
-        logic.OnPointerMoved({yes.left, yes.top});
-        visit({name + "_yes_hovered", Paint(widget), {}, nullptr});
     }
     // A popup of texts over its skin, at its design size.
     const auto paintTextPopup = [&](const auto& logic, QWidget& widget, int designWidth,
@@ -264,10 +260,6 @@ void PaintClickTypeMenus(const Lexicon& lexicon, const WindowSize& size, SkinLib
             }
         }
         visit({name, Paint(widget), texts, nullptr});
-        // The pointer on the right-click cell.
-        const ScreenRect right = ScaleDesignRect({35, 100, 35, 100}, size.sizeFactor);
-        menu.OnPointerMovedInWindow({right.left, right.top});
-        visit({name + "_right_hovered", Paint(widget), {}, nullptr});
     }
 }
 
@@ -290,12 +282,6 @@ void PaintManualEyeWindow(const Lexicon& lexicon, float desktopScale, SkinLibrar
     widget.SetStillFrame(frame);
     logic.OnPointerMoved({300, 260});
     visit({"manual_eyes_stored", Paint(widget), verdicts, nullptr});
-    // Walked down to a pair whose search would leave the picture: refused.
-    for (const ScreenPoint click : {ScreenPoint{423, 300}, ScreenPoint{313, 300},
-                                    ScreenPoint{423, 385}, ScreenPoint{313, 385}}) {
-        logic.OnLeftButtonDown(click);
-    }
-    visit({"manual_eyes_refused", Paint(widget), {}, nullptr});
 }
 
 // The editor on a real profile folder, in the picture's language.

@@ -52,49 +52,6 @@ enum class EndWith {
     TerminateThenKill,  // SIGTERM, and SIGKILL after 5 s
 };
 
-// A process started by SpawnProgram, ended when this goes.
-class SpawnedProcess {
-  public:
-    SpawnedProcess(const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment,
-                   const posix_spawn_file_actions_t* actions, EndWith end)
-        : pid_(SpawnProgram(arguments, environment, actions)), end_(end) {}
-    ~SpawnedProcess() {
-        if (pid_ <= 0 || Poll()) {
-            return;
-        }
-        if (end_ == EndWith::TerminateThenKill) {
-            kill(pid_, SIGTERM);
-            if (WaitFor([this] { return Poll().has_value(); }, 5)) {
-                return;
-            }
-        }
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    SpawnedProcess(const SpawnedProcess&) = delete;
-    SpawnedProcess& operator=(const SpawnedProcess&) = delete;
-
-    bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
-    // The exit code once the process has ended (128 + the signal that ended
-    // it); none while it runs.
-    std::optional<int> Poll() {
-        if (!exitCode_ && pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-        }
-        return exitCode_;
-    }
-
-  private:
-    pid_t pid_;
-    EndWith end_;
-    std::optional<int> exitCode_;
-};
-
 // Which of a spawned process's streams go into a file.
 enum class Streams {
     Errors,           // standard error
@@ -124,19 +81,49 @@ class StreamsInto {
 
 // The program (or a helper) as the desktop tests run it: `streams` into
 // `log` when a log is named, ended with `end` when the test lets go of it.
-class RunningProgram : public SpawnedProcess {
+class RunningProgram {
   public:
     RunningProgram(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment,
                    const std::filesystem::path& log = {}, Streams streams = Streams::Errors,
                    EndWith end = EndWith::Kill)
-        : SpawnedProcess(arguments, environment,
-                         log.empty() ? nullptr : StreamsInto(log, streams).actions(), end),
+        : pid_(SpawnProgram(arguments, environment,
+                            log.empty() ? nullptr : StreamsInto(log, streams).actions())),
+          end_(end),
           log_(log) {}
+    ~RunningProgram() {
+        if (pid_ <= 0 || Poll()) {
+            return;
+        }
+        if (end_ == EndWith::TerminateThenKill) {
+            kill(pid_, SIGTERM);
+            if (WaitFor([this] { return Poll().has_value(); }, 5)) {
+                return;
+            }
+        }
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+    // The exit code once the process has ended (128 + the signal that ended
+    // it); none while it runs.
+    std::optional<int> Poll() {
+        if (!exitCode_ && pid_ > 0) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return exitCode_;
+    }
     // Asks it to end, as the desktop does at log-out; its exit code once it
     // has ended, none when it still runs after `withinSeconds`.
     std::optional<int> Terminate(double withinSeconds) {
-        kill(pid(), SIGTERM);
+        kill(pid_, SIGTERM);
         WaitFor([this] { return Poll().has_value(); }, withinSeconds);
         return Poll();
     }
@@ -145,6 +132,9 @@ class RunningProgram : public SpawnedProcess {
     bool Said(const std::string& words) const { return output().find(words) != std::string::npos; }
 
   private:
+    pid_t pid_;
+    EndWith end_;
+    std::optional<int> exitCode_;
     std::filesystem::path log_;
 };
 

@@ -45,4 +45,15 @@ std::vector<std::string> LinesStartingWith(const std::filesystem::path& path,
     return lines;
 }
 
+std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename().string()] = ReadFile(entry.path());
+        }
+    }
+    return files;
+}
+
 }  // namespace veltranix::testing

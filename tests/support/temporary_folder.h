@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,5 +28,7 @@ std::string ReadFile(const std::filesystem::path& path);
 // The file's lines that begin with `prefix` (every line for an empty one).
 std::vector<std::string> LinesStartingWith(const std::filesystem::path& path,
                                            std::string_view prefix = {});
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder);
 
 }  // namespace veltranix::testing
