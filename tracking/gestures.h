@@ -64,11 +64,15 @@ struct PatchReference {
     // Of the patch's middle columns, the pixels darker than the reference's own
     // dark values: the inside of an open mouth.
     double centreDarkShare = 0.0;
+    // The darkest 5 x 5 spot's mean over the patch's median, in pixel values:
+    // near 0 for the black inside of an open mouth, whatever lights the face.
+    double darkestSpotRatio = 1.0;
 
     struct Change {
         double difference = 0.0;
         double darkShare = 0.0;  // of the current patch, where it matches best
         double centreDarkShare = 0.0;
+        double darkestSpotRatio = 1.0;
         ScreenPoint at;  // the top-left corner where it matches best
     };
 
@@ -189,6 +193,9 @@ class GestureDetector : public GestureStage {
     std::optional<double> eyeRest_;
     std::optional<double> mouthRest_;
     std::optional<long long> holdBackSinceMs_;
+    // When both pupils last read hidden.
+    std::optional<long long> pupilsHiddenMs_;
+    bool mouthInsideBefore_ = false;
     long long lastHeldFrameMs_ = 0;
     bool movementFired_ = false;
 };
