@@ -772,24 +772,24 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         // The time held back counts towards the longest the pointer stays.
         risingSinceMs_ = std::max(holdBackSinceMs_.value_or(nowMs), nowMs - kHoldBackMs);
     }
-    // The inside of an open mouth, when the patch changes less than its level
-    // (a head raised from a bowed pose); its appearing starts a gesture of its
-    // own however long the face has been changed.
-    const bool mouthInside = mouthChange && mouthPart >= 0.5 &&
-                             mouthChange->darkestSpotRatio <= kOpenMouthDarkestSpot &&
-                             mouthChange->darkestSpotRatio <=
-                                 mouthReference_.darkestSpotRatio * kOpenMouthDarkerThanReference;
-    if (mouthInside && !mouthInsideBefore_ && risingSinceMs_) {
-        risingSinceMs_ = nowMs;
-        buildingClicked_ = false;
-    }
-    mouthInsideBefore_ = mouthInside;
     // A face that stays changed long past the hold without a click (a measure
     // off its level, a grimace, puffed cheeks) gives the pointer back to the
     // head, and its mouth does not click until the face settles or the
     // reference is taken afresh.
-    const bool overdue = risingSinceMs_ &&
-                         nowMs - *risingSinceMs_ > std::max(holdMs, 0) + kLongestBuildingPastHoldMs;
+    bool overdue = risingSinceMs_ &&
+                   nowMs - *risingSinceMs_ > std::max(holdMs, 0) + kLongestBuildingPastHoldMs;
+    // The inside of an open mouth, when the patch changes less than its level
+    // (a head raised from a bowed pose); its appearing after the pointer was
+    // given back starts a held gesture of its own.
+    const bool mouthInside = mouthChange && mouthPart >= 0.5 &&
+                             mouthChange->darkestSpotRatio <= kOpenMouthDarkestSpot &&
+                             mouthChange->darkestSpotRatio <=
+                                 mouthReference_.darkestSpotRatio * kOpenMouthDarkerThanReference;
+    if (holdMs > 0 && overdue && mouthInside && !mouthInsideBefore_ && !buildingClicked_) {
+        risingSinceMs_ = nowMs;
+        overdue = false;
+    }
+    mouthInsideBefore_ = mouthInside;
     if (holdMs > 0) {
         // Closed eyes with a mouth at rest; an open mouth whatever the eyes do.
         // Closed eyes: changed past the level, or past most of it with both
