@@ -318,7 +318,17 @@ std::optional<PatchReference::Change> PatchReference::change(int left, int top,
     }
     return Change{bestSum / static_cast<double>(pixels), dark / static_cast<double>(pixels),
                   CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation),
-                  DarkestSpotRatio(current, columns, rows), *best};
+                  *best};
+}
+
+double PatchReference::darkestSpotRatioAt(ScreenPoint at, const WorkImage& image) const {
+    std::vector<float> current;
+    double mean = 0.0;
+    double deviation = 0.0;
+    if (!ReadPatch(at.x, at.y, columns, rows, image, current, mean, deviation)) {
+        return 1.0;
+    }
+    return DarkestSpotRatio(current, columns, rows);
 }
 
 double PatchReference::differenceFrom(const PatchReference& other) const {
@@ -781,10 +791,12 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     // The inside of an open mouth, when the patch changes less than its level
     // (a head raised from a bowed pose); its appearing after the pointer was
     // given back starts a held gesture of its own.
-    const bool mouthInside = mouthChange && mouthPart >= 0.5 &&
-                             mouthChange->darkestSpotRatio <= kOpenMouthDarkestSpot &&
-                             mouthChange->darkestSpotRatio <=
-                                 mouthReference_.darkestSpotRatio * kOpenMouthDarkerThanReference;
+    bool mouthInside = mouthChange && mouthPart >= 0.5;
+    if (mouthInside) {
+        const double spot = mouthReference_.darkestSpotRatioAt(mouthChange->at, current);
+        mouthInside = spot <= kOpenMouthDarkestSpot &&
+                      spot <= mouthReference_.darkestSpotRatio * kOpenMouthDarkerThanReference;
+    }
     if (holdMs > 0 && overdue && mouthInside && !mouthInsideBefore_ && !buildingClicked_) {
         risingSinceMs_ = nowMs;
         overdue = false;
@@ -798,7 +810,7 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         bool pupilsHidden = eyePart >= kPupilsHiddenEyePart;
         for (int eye = 0; eye < 2 && pupilsHidden; ++eye) {
             pupilsHidden = eyeReferences[eye]->darkestSpotRatio * kPupilsHiddenLighter <=
-                           eyeChanges[eye]->darkestSpotRatio;
+                           eyeReferences[eye]->darkestSpotRatioAt(eyeChanges[eye]->at, current);
         }
         if (pupilsHidden) {
             pupilsHiddenMs_ = nowMs;
