@@ -81,8 +81,8 @@ constexpr double kOpenMouthCentreDarkening = 0.03;
 // The inside of an open mouth, seen when the patch changes less than its
 // level (a head raised from a bowed pose): a spot this dark against the
 // patch's median, and this much darker than the reference's own darkest
-// spot; lips, a beard or puffed cheeks stay above 0.45, measured on real
-// faces.
+// spot; over half a second talking, puffed cheeks or a face coming closer
+// stay above 0.45, a bowed head above 0.35, measured on real faces.
 constexpr double kOpenMouthDarkestSpot = 0.25;
 constexpr double kOpenMouthDarkerThanReference = 0.5;
 constexpr int kDarkSpotPixels = 5;
@@ -804,9 +804,9 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     mouthInsideBefore_ = mouthInside;
     if (holdMs > 0) {
         // Closed eyes with a mouth at rest; an open mouth whatever the eyes do.
-        // Closed eyes: changed past the level, or past most of it with both
-        // pupils hidden (the darkest spots lighter than the references') in
-        // a frame of the last few.
+        // The eyes are closed changed past the level, or past most of it with
+        // both pupils hidden (the darkest spots lighter than the references')
+        // in a frame of the last few.
         bool pupilsHidden = eyePart >= kPupilsHiddenEyePart;
         for (int eye = 0; eye < 2 && pupilsHidden; ++eye) {
             pupilsHidden = eyeReferences[eye]->darkestSpotRatio * kPupilsHiddenLighter <=
