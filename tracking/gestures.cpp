@@ -78,6 +78,22 @@ constexpr double kDarkBelow = -1.2;
 // past the reference (the mouth's inside); puffed cheeks or a smile change the
 // patch as much without, measured on real faces.
 constexpr double kOpenMouthCentreDarkening = 0.03;
+// The inside of an open mouth, seen when the patch changes less than its
+// level (a head raised from a bowed pose): a spot this dark against the
+// patch's median, and this much darker than the reference's own darkest
+// spot; over half a second talking, puffed cheeks or a face coming closer
+// stay above 0.45, a bowed head above 0.35, measured on real faces.
+constexpr double kOpenMouthDarkestSpot = 0.25;
+constexpr double kOpenMouthDarkerThanReference = 0.5;
+constexpr int kDarkSpotPixels = 5;
+// Eyes changed this part of the level are closed when both darkest spots are
+// this much lighter than the references' (the pupils hidden); a gaze turned
+// aside or a smile's squint keeps them as dark, measured on real faces. On a
+// small face this reading flickers from frame to frame through a closure: it
+// lasts this long.
+constexpr double kPupilsHiddenEyePart = 0.7;
+constexpr double kPupilsHiddenLighter = 1.3;
+constexpr long long kEyeFlickerMs = 80;
 // Eye patches this much lighter than their references show lids down: a face
 // changed that way is not taken as the reference, whatever the time.
 constexpr double kCloserDarkRatio = 0.8;
@@ -129,6 +145,52 @@ double CentreDarkShare(std::span<const float> values, int columns, int rows, dou
         }
     }
     return counted > 0 ? dark / static_cast<double>(counted) : 0.0;
+}
+
+// The darkest 5 x 5 spot's mean over the median of the patch's pixel values
+// (column by column); 1 for a patch smaller than a spot or black.
+double DarkestSpotRatio(std::span<const float> values, int columns, int rows) {
+    if (columns < kDarkSpotPixels || rows < kDarkSpotPixels) {
+        return 1.0;
+    }
+    // Sums of five rows, column by column, then of five such columns.
+    const int spotRows = rows - kDarkSpotPixels + 1;
+    std::vector<float> rowSums(static_cast<std::size_t>(columns * spotRows));
+    for (int column = 0; column < columns; ++column) {
+        const float* value = values.data() + column * rows;
+        float sum = 0.0f;
+        for (int row = 0; row < rows; ++row) {
+            sum += value[row];
+            if (row >= kDarkSpotPixels) {
+                sum -= value[row - kDarkSpotPixels];
+            }
+            if (row >= kDarkSpotPixels - 1) {
+                rowSums[static_cast<std::size_t>(column * spotRows + row - kDarkSpotPixels + 1)] =
+                    sum;
+            }
+        }
+    }
+    float darkest = std::numeric_limits<float>::max();
+    for (int row = 0; row < spotRows; ++row) {
+        float sum = 0.0f;
+        for (int column = 0; column < columns; ++column) {
+            sum += rowSums[static_cast<std::size_t>(column * spotRows + row)];
+            if (column >= kDarkSpotPixels) {
+                sum -=
+                    rowSums[static_cast<std::size_t>((column - kDarkSpotPixels) * spotRows + row)];
+            }
+            if (column >= kDarkSpotPixels - 1) {
+                darkest = std::min(darkest, sum);
+            }
+        }
+    }
+    std::vector<float> sorted(values.begin(), values.end());
+    const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2);
+    std::nth_element(sorted.begin(), middle, sorted.end());
+    if (*middle <= 0.0f) {
+        return 1.0;
+    }
+    return darkest / (kDarkSpotPixels * kDarkSpotPixels) / *middle;
 }
 
 // A patch's mean and the scale that divides by its mean deviation.
@@ -202,6 +264,7 @@ bool PatchReference::take(int left, int top, const WorkImage& image) {
     const double mean = rawMean;
     const double deviation = rawDeviation;
     centreDarkShare = CentreDarkShare(values, columns, rows, mean + kDarkBelow * deviation);
+    darkestSpotRatio = DarkestSpotRatio(values, columns, rows);
     int dark = 0;
     for (float& value : values) {
         value = static_cast<float>((value - mean) / deviation);
@@ -256,6 +319,16 @@ std::optional<PatchReference::Change> PatchReference::change(int left, int top,
     return Change{bestSum / static_cast<double>(pixels), dark / static_cast<double>(pixels),
                   CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation),
                   *best};
+}
+
+double PatchReference::darkestSpotRatioAt(ScreenPoint at, const WorkImage& image) const {
+    std::vector<float> current;
+    double mean = 0.0;
+    double deviation = 0.0;
+    if (!ReadPatch(at.x, at.y, columns, rows, image, current, mean, deviation)) {
+        return 1.0;
+    }
+    return DarkestSpotRatio(current, columns, rows);
 }
 
 double PatchReference::differenceFrom(const PatchReference& other) const {
@@ -489,6 +562,8 @@ void GestureDetector::startRun(const TrackingRun& run, const WorkImage&) {
     eyeRest_ = {};
     mouthRest_ = {};
     holdBackSinceMs_.reset();
+    pupilsHiddenMs_.reset();
+    mouthInsideBefore_ = false;
     firstEye_.allocate(kEyePatchColumns, kEyePatchRows);
     secondEye_.allocate(kEyePatchColumns, kEyePatchRows);
     mouth_.allocate(kMouthPatchColumns, kMouthPatchRows);
@@ -711,14 +786,42 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     // off its level, a grimace, puffed cheeks) gives the pointer back to the
     // head, and its mouth does not click until the face settles or the
     // reference is taken afresh.
-    const bool overdue = risingSinceMs_ &&
-                         nowMs - *risingSinceMs_ > std::max(holdMs, 0) + kLongestBuildingPastHoldMs;
+    bool overdue = risingSinceMs_ &&
+                   nowMs - *risingSinceMs_ > std::max(holdMs, 0) + kLongestBuildingPastHoldMs;
+    // The inside of an open mouth, when the patch changes less than its level
+    // (a head raised from a bowed pose); its appearing after the pointer was
+    // given back starts a held gesture of its own.
+    bool mouthInside = mouthChange && mouthPart >= 0.5;
+    if (mouthInside) {
+        const double spot = mouthReference_.darkestSpotRatioAt(mouthChange->at, current);
+        mouthInside = spot <= kOpenMouthDarkestSpot &&
+                      spot <= mouthReference_.darkestSpotRatio * kOpenMouthDarkerThanReference;
+    }
+    if (holdMs > 0 && overdue && mouthInside && !mouthInsideBefore_ && !buildingClicked_) {
+        risingSinceMs_ = nowMs;
+        overdue = false;
+    }
+    mouthInsideBefore_ = mouthInside;
     if (holdMs > 0) {
         // Closed eyes with a mouth at rest; an open mouth whatever the eyes do.
-        const bool eyesClosed = eyePart >= 1.0 && !eyesOpener && mouthPart < 0.5;
+        // The eyes are closed changed past the level, or past most of it with
+        // both pupils hidden (the darkest spots lighter than the references')
+        // in a frame of the last few.
+        bool pupilsHidden = eyePart >= kPupilsHiddenEyePart;
+        for (int eye = 0; eye < 2 && pupilsHidden; ++eye) {
+            pupilsHidden = eyeReferences[eye]->darkestSpotRatio * kPupilsHiddenLighter <=
+                           eyeReferences[eye]->darkestSpotRatioAt(eyeChanges[eye]->at, current);
+        }
+        if (pupilsHidden) {
+            pupilsHiddenMs_ = nowMs;
+        }
+        const bool eyesClosed =
+            (eyePart >= 1.0 || (pupilsHiddenMs_ && nowMs - *pupilsHiddenMs_ <= kEyeFlickerMs)) &&
+            !eyesOpener && mouthPart < 0.5;
         const bool mouthOpen =
-            mouthPart >= 1.0 && mouthChange->centreDarkShare >=
-                                    mouthReference_.centreDarkShare + kOpenMouthCentreDarkening;
+            mouthInside ||
+            (mouthPart >= 1.0 && mouthChange->centreDarkShare >=
+                                     mouthReference_.centreDarkShare + kOpenMouthCentreDarkening);
         held.eyesFired = eyeHold_.follow(eyesClosed, nowMs, holdMs);
         if (mouthHold_.sinceMs && mouthActivityPart_ > 1.0) {
             // The jaw still moves past its level: talking, not a held mouth.

@@ -64,6 +64,9 @@ struct PatchReference {
     // Of the patch's middle columns, the pixels darker than the reference's own
     // dark values: the inside of an open mouth.
     double centreDarkShare = 0.0;
+    // The darkest 5 x 5 spot's mean over the patch's median, in pixel values:
+    // near 0 for the black inside of an open mouth, whatever lights the face.
+    double darkestSpotRatio = 1.0;
 
     struct Change {
         double difference = 0.0;
@@ -80,6 +83,8 @@ struct PatchReference {
     // least, over shifts of up to 3 pixels, of the mean absolute difference
     // of the normalised values. None when empty or outside the image.
     std::optional<Change> change(int left, int top, const WorkImage& image) const;
+    // The darkest spot ratio of the patch at `at` in `image`; 1 outside it.
+    double darkestSpotRatioAt(ScreenPoint at, const WorkImage& image) const;
     // The mean absolute difference of the normalised values of two references
     // of the same size, the least over shifts of up to 2 pixels.
     double differenceFrom(const PatchReference& other) const;
@@ -189,6 +194,9 @@ class GestureDetector : public GestureStage {
     std::optional<double> eyeRest_;
     std::optional<double> mouthRest_;
     std::optional<long long> holdBackSinceMs_;
+    // When both pupils last read hidden.
+    std::optional<long long> pupilsHiddenMs_;
+    bool mouthInsideBefore_ = false;
     long long lastHeldFrameMs_ = 0;
     bool movementFired_ = false;
 };

@@ -1,7 +1,8 @@
 # Replays real-face clips beside the source tree (a talking presenter, eye
-# closures, a clip stored sideways) and checks the gesture figures: tracked,
-# no click while talking or blinking, every deliberate closure caught, the
-# pointer still during it. Skipped when the clips are not there.
+# closures, a clip stored sideways, a mouth opened on a raised head) and
+# checks the gesture figures: tracked, no click while talking or blinking,
+# every deliberate gesture caught, the pointer still during it. Skipped when
+# the clips are not there.
 if(NOT EXISTS ${FOLDER}/events.csv)
   message("SKIPPED: no real-face clips in ${FOLDER}")
   return()
@@ -9,7 +10,7 @@ endif()
 file(REMOVE_RECURSE ${WORK})
 foreach(clip 08_presenter_talking_blinks 03_studio_winks_eyes_squeezed_shut
         01_webcam_talking_mouth_open_head_turns
-        06_dim_overhead_light_gaze_right_rotated_vfr)
+        06_dim_overhead_light_gaze_right_rotated_vfr 07_head_turns_downcast_eyes_mouth_open)
   execute_process(COMMAND ${TOOL} --video ${FOLDER}/${clip}.mp4 --config-dir ${WORK}/${clip}
                     --loop --events ${FOLDER}/events.csv --framing ${FOLDER}/framing.csv
                     --set ull=1 --set boca=4
