@@ -51,6 +51,7 @@ class FollowingClockCursor::Window : public QWidget {
     // Plays `steps` from their start; one step stands still.
     void play(std::vector<CursorStep> steps) {
         steps_ = std::move(steps);
+        durationMs_ = std::max(1, StepsDurationMs(steps_));
         started_.start();
         advance();
     }
@@ -59,11 +60,7 @@ class FollowingClockCursor::Window : public QWidget {
         if (steps_.empty()) {
             return;
         }
-        int duration = 0;
-        for (const CursorStep& step : steps_) {
-            duration += step.delayMs;
-        }
-        int left = static_cast<int>(started_.elapsed() % std::max(1, duration));
+        int left = static_cast<int>(started_.elapsed() % durationMs_);
         std::size_t image = steps_.back().imageIndex;
         for (const CursorStep& step : steps_) {
             if (left < step.delayMs) {
@@ -93,6 +90,7 @@ class FollowingClockCursor::Window : public QWidget {
 
   private:
     std::vector<CursorStep> steps_;
+    int durationMs_ = 1;
     std::vector<QImage> frames_;
     std::size_t shown_ = 0;
     QElapsedTimer started_;

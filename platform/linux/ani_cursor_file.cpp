@@ -185,7 +185,7 @@ bool ParseIconImage(std::string_view bytes, CursorImage* image, std::string* err
 
 }  // namespace
 
-int AnimatedCursor::durationMs() const {
+int StepsDurationMs(std::span<const CursorStep> steps) {
     int total = 0;
     for (const auto& step : steps) {
         total += step.delayMs;

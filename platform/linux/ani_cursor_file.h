@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,11 +26,14 @@ struct CursorStep {
     int delayMs = 0;
 };
 
+// The steps' delays added up.
+int StepsDurationMs(std::span<const CursorStep> steps);
+
 struct AnimatedCursor {
     std::vector<CursorImage> images;
     std::vector<CursorStep> steps;
 
-    int durationMs() const;
+    int durationMs() const { return StepsDurationMs(steps); }
     // The step that stands for `part` (0..1) of the animation; requires steps.
     std::size_t stepAt(double part) const;
 };
