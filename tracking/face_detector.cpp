@@ -291,7 +291,8 @@ std::optional<FaceRect> FaceDetector::searchWithoutFace(FaceReach reach) {
     return searchEverySize();
 }
 
-std::optional<FaceRect> FaceDetector::searchAround(const FaceRect& face) {
+std::optional<FaceRect> FaceDetector::searchAround(const FaceRect& face,
+                                                   std::vector<FaceRect>* rects) {
     const int margin = std::max(2, face.width / kFollowMarginDivisor);
     const cv::Rect area = cv::Rect(face.x - margin, face.y - margin, face.width + 2 * margin,
                                    face.height + 2 * margin) &
@@ -304,12 +305,13 @@ std::optional<FaceRect> FaceDetector::searchAround(const FaceRect& face) {
                                      cv::CASCADE_DO_CANNY_PRUNING, cv::Size(least, least),
                                      cv::Size(most, most));
     }
-    rects_.clear();
     std::optional<FaceRect> nearest;
     int nearestDistance = 0;
     for (const cv::Rect& rect : found_) {
         const FaceRect found{rect.x + area.x, rect.y + area.y, rect.width, rect.height};
-        rects_.push_back(found);
+        if (rects != nullptr) {
+            rects->push_back(found);
+        }
         const int distance = std::abs(found.x - face.x) + std::abs(found.y - face.y) +
                              std::abs(found.width - face.width);
         if (!nearest || distance < nearestDistance) {
@@ -321,7 +323,7 @@ std::optional<FaceRect> FaceDetector::searchAround(const FaceRect& face) {
 }
 
 std::optional<Detection> FaceDetector::follow() {
-    const std::optional<FaceRect> followed = searchAround(searchedFace_);
+    const std::optional<FaceRect> followed = searchAround(searchedFace_, &rects_);
     if (!followed || !followedAtSearch_ ||
         std::abs(followed->x - followedAtSearch_->x) > kFollowToleranceUnits ||
         std::abs(followed->y - followedAtSearch_->y) > kFollowToleranceUnits ||
@@ -365,11 +367,8 @@ std::optional<Detection> FaceDetector::detect(const WorkImage& image, FaceReach 
     searchTurn_ = 0;
     // What the follow finds on this picture is where it must find the face on
     // the next ones; `lastRects()` stays the search's.
-    std::vector<FaceRect> searched;
-    searched.swap(rects_);
     searchedFace_ = *chosen;
-    followedAtSearch_ = searchAround(*chosen);
-    rects_.swap(searched);
+    followedAtSearch_ = searchAround(*chosen, nullptr);
     return accumulate(*chosen);
 }
 

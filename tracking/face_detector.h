@@ -193,9 +193,9 @@ class FaceDetector {
     // The picture at every size: fills `rects_`; the nearest to the centre.
     std::optional<FaceRect> searchEverySize();
     std::optional<FaceRect> searchWithoutFace(FaceReach reach);
-    // The prepared picture around `face` at the sizes nearest its own: fills
-    // `rects_`; the one nearest `face`.
-    std::optional<FaceRect> searchAround(const FaceRect& face);
+    // The prepared picture around `face` at the sizes nearest its own: the
+    // one nearest `face`; all it finds are added to `rects` when given.
+    std::optional<FaceRect> searchAround(const FaceRect& face, std::vector<FaceRect>* rects);
     // The detection of the box of the last search at every size again, when
     // the follow finds the face where that search saw it and the result
     // stays clear of the placement and steadiness limits.
