@@ -157,13 +157,6 @@ SteeredFaceCamera::SteeredFaceCamera(SyntheticFace face, const std::filesystem::
       health_(clock_->now()),
       description_("steered face (" + controlFile.string() + ") 640 x 480") {}
 
-SteeredFaceCamera::~SteeredFaceCamera() {
-    thread_.request_stop();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-}
-
 void SteeredFaceCamera::run(std::stop_token stop) {
     std::chrono::milliseconds next = clock_->now();
     while (!stop.stop_requested()) {

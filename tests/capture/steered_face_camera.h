@@ -45,7 +45,6 @@ class SteeredFaceCamera : public CameraSource {
     static OpenedCamera Open(const std::filesystem::path& photograph,
                              const std::filesystem::path& controlFile,
                              std::shared_ptr<CameraClock> clock);
-    ~SteeredFaceCamera() override;
 
     bool takeNewestFrame(std::vector<std::uint8_t>& bytes, FrameLayout& layout) override;
     CameraStatus status() const override { return health_.status(); }

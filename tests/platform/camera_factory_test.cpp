@@ -24,7 +24,6 @@ TEST(CameraArgument, NamesTheKindOfCamera) {
     for (const Case& c : std::vector<Case>{
              {"", CameraKind::AutoDevice, ""},
              {"/dev/video2", CameraKind::Device, "/dev/video2"},
-             {"/dev/null", CameraKind::Device, "/dev/null"},
              {"steered:/tmp/face.control", CameraKind::Unrecognised, "steered:/tmp/face.control"},
              {video.string(), CameraKind::VideoFile, video.string()},
              {folder.path().string(), CameraKind::Unrecognised, folder.path().string()},

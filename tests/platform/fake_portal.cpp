@@ -93,7 +93,6 @@ class FakePortal : public QDBusVirtualObject {
                     " persist_mode=" + Unsigned(options.value("persist_mode")) +
                     " restore_token=" + options.value("restore_token").toString();
         } else if (member == "Start") {
-            line += " parent_window='" + arguments.value(1).toString() + "'";
             if (silentStart_) {
                 write(line);
                 connection.send(

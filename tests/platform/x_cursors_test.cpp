@@ -65,10 +65,12 @@ bool ShowsAnImageOf(const ShownCursor& shown, const AnimatedCursor& animation) {
     return false;
 }
 
-TEST_F(XCursorsTest, TheClockReplacesTheArrowUntilTheRestore) {
+TEST_F(XCursorsTest, TheClockReplacesTheArrowUntilTheRestoreAnUnreadableFileNever) {
     Display* display = recorder_->display();
     const ShownCursor before = CurrentCursor(display);
     ASSERT_FALSE(before.pixels.empty());
+    EXPECT_FALSE(cursors_->installAnimatedCursor("/nonexistent/cur4.ani"));
+    EXPECT_EQ(CurrentCursor(display).pixels, before.pixels);
     AnimatedCursor clock;
     ASSERT_TRUE(ReadAnimatedCursorFile(kClockFile, &clock, nullptr));
 
@@ -79,10 +81,7 @@ TEST_F(XCursorsTest, TheClockReplacesTheArrowUntilTheRestore) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
         during = CurrentCursor(display);
     }
-    EXPECT_TRUE(ShowsAnImageOf(during, clock))
-        << "the pointer shows the clock, not a " << during.width << "x" << during.height
-        << " image with centre " << std::hex
-        << during.pixels[during.pixels.size() / 2 + during.width / 2];
+    EXPECT_TRUE(ShowsAnImageOf(during, clock)) << "the pointer shows the clock";
 
     cursors_->restoreSystemCursors();
     const ShownCursor after = CurrentCursor(display);
@@ -101,13 +100,6 @@ TEST_F(XCursorsTest, AStillShowsTheClockAtThePartOfItsRound) {
         EXPECT_EQ(CurrentCursor(recorder_->display()).pixels, image->argbPixels) << part;
     }
     cursors_->restoreSystemCursors();
-}
-
-TEST_F(XCursorsTest, AnUnreadableFileLeavesTheCursorsAsTheyWere) {
-    Display* display = recorder_->display();
-    const ShownCursor before = CurrentCursor(display);
-    EXPECT_FALSE(cursors_->installAnimatedCursor("/nonexistent/cur4.ani"));
-    EXPECT_EQ(CurrentCursor(display).pixels, before.pixels);
 }
 
 TEST_F(XCursorsTest, TheHandShowsAfterATimedPressUntilTheRestore) {

@@ -10,7 +10,8 @@
 
 namespace veltranix::testing {
 
-std::u32string TextOfKeysym(KeySym keysym) {
+// The Unicode text a keysym types; empty for function keys.
+static std::u32string TextOfKeysym(KeySym keysym) {
     const std::uint32_t character = xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(keysym));
     return character != 0 ? std::u32string(1, static_cast<char32_t>(character)) : std::u32string();
 }

@@ -60,7 +60,4 @@ class XEventRecorder {
     int xkbEventBase_ = 0;
 };
 
-// The Unicode text a keysym types; empty for function keys.
-std::u32string TextOfKeysym(KeySym keysym);
-
 }  // namespace veltranix::testing

@@ -96,43 +96,34 @@ class XInputTest : public ::testing::Test {
     std::unique_ptr<XEventRecorder> recorder_;
 };
 
-// Exact placement is the next test's; here the button lands where the pointer is.
-TEST_F(XInputTest, EveryButtonLandsWhereThePointerIsWithItsOwnNumber) {
+// Exact placement is the next test's; here the button lands where the pointer
+// is. With buttons 1 and 3 swapped the engine presses the physical right
+// button for a primary click: the application sees its primary button, 1.
+TEST_F(XInputTest, EveryButtonLandsWhereThePointerIsWithItsMappedNumber) {
     const struct {
         PointerButton button;
         unsigned int expected;
-    } cases[] = {{PointerButton::Left, 1}, {PointerButton::Middle, 2}, {PointerButton::Right, 3}};
+        unsigned int swapped;
+    } cases[] = {
+        {PointerButton::Left, 1, 3}, {PointerButton::Middle, 2, 2}, {PointerButton::Right, 3, 1}};
     const ScreenPoint place{640, 341};
-    for (const auto& one : cases) {
-        recorder_->buttons.clear();
-        pointer_->moveTo(place);
-        Click(one.button);
-        ASSERT_TRUE(recorder_->waitUntil([&] { return recorder_->buttons.size() >= 2; }));
-        const auto& press = recorder_->buttons[0];
-        const auto& release = recorder_->buttons[1];
-        EXPECT_TRUE(press.press);
-        EXPECT_FALSE(release.press);
-        EXPECT_EQ(press.button, one.expected);
-        EXPECT_EQ(release.button, one.expected);
-        EXPECT_EQ(ScreenPoint(press.rootX, press.rootY), place);
+    for (const bool swapped : {false, true}) {
+        SetPointerMapping(swapped);
+        EXPECT_EQ(desktop_->primaryButtonSwapped(), swapped);
+        for (const auto& one : cases) {
+            recorder_->buttons.clear();
+            pointer_->moveTo(place);
+            Click(one.button);
+            ASSERT_TRUE(recorder_->waitUntil([&] { return recorder_->buttons.size() >= 2; }));
+            const auto& press = recorder_->buttons[0];
+            const auto& release = recorder_->buttons[1];
+            EXPECT_TRUE(press.press);
+            EXPECT_FALSE(release.press);
+            EXPECT_EQ(press.button, swapped ? one.swapped : one.expected);
+            EXPECT_EQ(release.button, press.button);
+            EXPECT_EQ(ScreenPoint(press.rootX, press.rootY), place);
+        }
     }
-}
-
-TEST_F(XInputTest, SwappedButtonsAreReportedAndMapThePhysicalButtons) {
-    EXPECT_FALSE(desktop_->primaryButtonSwapped());
-    SetPointerMapping(true);
-    EXPECT_TRUE(desktop_->primaryButtonSwapped());
-    // The engine presses the physical right button for a primary click when
-    // the buttons are swapped: the application sees its primary button, 1.
-    pointer_->moveTo({200, 300});
-    for (const PointerButton button :
-         {PointerButton::Right, PointerButton::Left, PointerButton::Middle}) {
-        Click(button);
-    }
-    ASSERT_TRUE(recorder_->waitUntil([&] { return recorder_->buttons.size() >= 6; }));
-    EXPECT_EQ(recorder_->buttons[0].button, 1u);
-    EXPECT_EQ(recorder_->buttons[2].button, 3u);
-    EXPECT_EQ(recorder_->buttons[4].button, 2u);
 }
 
 TEST_F(XInputTest, AbsolutePlacementIsExactAtCornersAndEdges) {

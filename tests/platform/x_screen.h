@@ -118,7 +118,6 @@ struct ShownCursor {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;
-    std::string name;
 };
 
 // The pointer's cursor as the server shows it now.
@@ -131,7 +130,6 @@ inline ShownCursor CurrentCursor(Display* display) {
     shown.width = image->width;
     shown.height = image->height;
     shown.pixels.assign(image->pixels, image->pixels + image->width * image->height);
-    shown.name = image->name != nullptr ? image->name : "";
     XFree(image);
     return shown;
 }

@@ -18,49 +18,37 @@
 namespace veltranix {
 namespace {
 
-struct PlacementCase {
-    const char* name;
-    int boxX;
-    int boxY;
-    double width;
-    double height;
-    FaceStatus status;
-    bool placed;
-};
-
-class PlacementCheck : public ::testing::TestWithParam<PlacementCase> {};
-
-TEST_P(PlacementCheck, StatusAndPlacedFlag) {
-    const PlacementCase& c = GetParam();
-    const Placement placement = CheckPlacement(c.boxX, c.boxY, c.width, c.height);
-    EXPECT_EQ(placement.status, c.status);
-    EXPECT_EQ(placement.placed, c.placed);
-}
-
 // Width 170 puts the eye distance at 74 (in range); 160 at exactly 70 and
 // 310 at 128; height 160 puts the eye line 13.4 above the centre.
-INSTANTIATE_TEST_SUITE_P(
-    Limits, PlacementCheck,
-    ::testing::Values(
-        PlacementCase{"NoFace", 0, 0, 0.0, 0.0, FaceStatus::NoFace, false},
-        PlacementCase{"CentreXAt480Accepted", 395, 150, 170.0, 160.0, FaceStatus::WellPlaced, true},
-        PlacementCase{"CentreXAt484TooFarRight", 399, 150, 170.0, 160.0, FaceStatus::TooFarRight,
-                      false},
-        PlacementCase{"CentreXAt160Accepted", 75, 150, 170.0, 160.0, FaceStatus::WellPlaced, true},
-        PlacementCase{"CentreXAt152TooFarLeft", 70, 150, 170.0, 160.0, FaceStatus::TooFarLeft,
-                      false},
-        PlacementCase{"EyeLineAt150Accepted", 200, 84, 170.0, 160.0, FaceStatus::WellPlaced, true},
-        PlacementCase{"EyeLineAt146TooHigh", 200, 80, 170.0, 160.0, FaceStatus::TooHigh, false},
-        PlacementCase{"EyeLineAt330Accepted", 200, 264, 170.0, 160.0, FaceStatus::WellPlaced, true},
-        PlacementCase{"EyeLineAt334TooLow", 200, 268, 170.0, 160.0, FaceStatus::TooLow, false},
-        PlacementCase{"EyeDistanceExactly70InRange", 200, 150, 160.0, 160.0, FaceStatus::WellPlaced,
-                      true},
-        PlacementCase{"EyeDistance46TooFar", 200, 150, 100.0, 160.0, FaceStatus::TooFar, false},
-        PlacementCase{"EyeDistance124InRange", 150, 150, 300.0, 160.0, FaceStatus::WellPlaced,
-                      true},
-        PlacementCase{"EyeDistance128TooClose", 150, 150, 310.0, 160.0, FaceStatus::TooClose,
-                      false}),
-    [](const ::testing::TestParamInfo<PlacementCase>& caseInfo) { return caseInfo.param.name; });
+TEST(PlacementCheck, StatusAndPlacedFlagAtTheLimits) {
+    const struct {
+        const char* name;
+        int boxX;
+        int boxY;
+        double width;
+        double height;
+        FaceStatus status;
+    } cases[] = {
+        {"no face", 0, 0, 0.0, 0.0, FaceStatus::NoFace},
+        {"centre x at 480", 395, 150, 170.0, 160.0, FaceStatus::WellPlaced},
+        {"centre x at 484", 399, 150, 170.0, 160.0, FaceStatus::TooFarRight},
+        {"centre x at 160", 75, 150, 170.0, 160.0, FaceStatus::WellPlaced},
+        {"centre x at 152", 70, 150, 170.0, 160.0, FaceStatus::TooFarLeft},
+        {"eye line at 150", 200, 84, 170.0, 160.0, FaceStatus::WellPlaced},
+        {"eye line at 146", 200, 80, 170.0, 160.0, FaceStatus::TooHigh},
+        {"eye line at 330", 200, 264, 170.0, 160.0, FaceStatus::WellPlaced},
+        {"eye line at 334", 200, 268, 170.0, 160.0, FaceStatus::TooLow},
+        {"eye distance exactly 70", 200, 150, 160.0, 160.0, FaceStatus::WellPlaced},
+        {"eye distance 46", 200, 150, 100.0, 160.0, FaceStatus::TooFar},
+        {"eye distance 124", 150, 150, 300.0, 160.0, FaceStatus::WellPlaced},
+        {"eye distance 128", 150, 150, 310.0, 160.0, FaceStatus::TooClose},
+    };
+    for (const auto& c : cases) {
+        const Placement placement = CheckPlacement(c.boxX, c.boxY, c.width, c.height);
+        EXPECT_EQ(placement.status, c.status) << c.name;
+        EXPECT_EQ(placement.placed, c.status == FaceStatus::WellPlaced) << c.name;
+    }
+}
 
 TEST(NearestFace, ExactTieKeepsTheFirstAndOnlyNearerReplaces) {
     // Centres at (320 +- 40, 240) are equally far from the image centre.
@@ -122,14 +110,6 @@ TEST(Cascade, MissingOrBrokenFileIsRefusedWithItsName) {
     EXPECT_NE(detector.loadError().find("README.md"), std::string::npos);
 }
 
-WorkImage Grey(const cv::Mat& bgr) {
-    std::vector<std::uint8_t> bytes;
-    testing::FaceSequence::ToLayout(bgr, FrameLayout::I420, bytes);
-    WorkImage image(kFramePixels);
-    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
-    return image;
-}
-
 // The shipped cascade finds the face, and nothing else, across the frame and
 // with camera noise: a second box could win the nearest-to-centre choice.
 // The second look follows the face found by the first.
@@ -142,7 +122,7 @@ TEST(Cascade, FindsThePhotographedFaceWhereItIsAndNothingElse) {
         {100.0, 50.0, 6.0},   {0.0, -40.0, 6.0},  {-100.0, 50.0, 6.0}, {100.0, -40.0, 1.5}};
     for (const auto& [offsetX, offsetY, noiseSigma] : places) {
         const testing::FaceScene scene{offsetX, offsetY, noiseSigma, 3};
-        const WorkImage image = Grey(faces.renderBgr(scene));
+        const WorkImage image = testing::GreyImage(faces.renderBgr(scene));
         for (int look = 0; look < 2; ++look) {
             ASSERT_TRUE(detector.detect(image).has_value()) << offsetX << ", " << offsetY;
             ASSERT_EQ(detector.lastRects().size(), 1u) << offsetX << ", " << offsetY;
@@ -166,7 +146,7 @@ TEST(Cascade, AFarFaceIsFoundSoon) {
     cv::resize(faces.renderBgr({0.0, 0.0, 1.5, 4}), far(cv::Rect(160, 120, 320, 240)), {320, 240});
     FaceDetector detector;
     ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE));
-    const WorkImage image = Grey(far);
+    const WorkImage image = testing::GreyImage(far);
     std::optional<Detection> found;
     for (int look = 0; look < 20; ++look) {
         found = detector.detect(image);

@@ -10,6 +10,7 @@
 #include "tests/support/engine_settings.h"
 #include "tests/support/face_sequence.h"
 #include "tracking/headless_engine.h"
+#include "tracking/work_image.h"
 
 namespace veltranix::testing {
 
@@ -39,6 +40,15 @@ inline FaceScene Away(std::uint32_t seed) {
     FaceScene away{0.0, 0.0, 1.5, seed};
     away.faceVisible = false;
     return away;
+}
+
+// The grey work image of a picture sent as I420.
+inline WorkImage GreyImage(const cv::Mat& bgr) {
+    std::vector<std::uint8_t> bytes;
+    FaceSequence::ToLayout(bgr, FrameLayout::I420, bytes);
+    WorkImage image(kFramePixels);
+    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    return image;
 }
 
 // The loop with the real stages, headless ports and a clock that advances

@@ -198,11 +198,7 @@ TEST(DriftCheck, CentreOfTheChosenFaceOnMultiplesOfFour) {
 // The drift check on the photographed face: 50.0 pixels from where
 // calibration found it is kept, anything further asks for a restart.
 TEST(DriftCheck, FiftyPixelsAwayIsKeptAndJustBeyondRestarts) {
-    std::vector<std::uint8_t> bytes;
-    testing::FaceSequence::ToLayout(testing::FaceSequence().renderBgr({}), FrameLayout::I420,
-                                    bytes);
-    WorkImage image(kFramePixels);
-    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
+    const WorkImage image = testing::GreyImage(testing::FaceSequence().renderBgr({}));
     FaceDetector detector;
     ASSERT_TRUE(detector.loadCascade(VELTRANIX_FACE_DETECTOR_FILE));
     const std::optional<ScreenPoint> found = DriftCheckCentre(detector.findFaces(image, 30));

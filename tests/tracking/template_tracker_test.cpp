@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "tests/support/face_sequence.h"
+#include "tests/tracking/loop_harness.h"
 #include "tracking/work_image.h"
 
 namespace veltranix {
@@ -60,17 +60,12 @@ TEST(Normalisation, HalfTheRangeIsFullAndAZeroRangeIsGuarded) {
 
 WorkImage RenderImage(const testing::FaceSequence& faces, double offsetX, double offsetY,
                       std::uint32_t seed) {
-    std::vector<std::uint8_t> bytes;
-    testing::FaceSequence::ToLayout(faces.renderBgr({offsetX, offsetY, 1.5, seed}),
-                                    FrameLayout::I420, bytes);
-    WorkImage image(kFramePixels);
-    FillWorkImageByLayout({bytes, FrameLayout::I420}, image);
-    return image;
+    return testing::GreyImage(faces.renderBgr({offsetX, offsetY, 1.5, seed}));
 }
 
 const EyeLine kHomeEyes{272, 217, 359, 217};
 
-TEST(TemplateBuild, GridSearchListAndMapFollowTheEyeLine) {
+TEST(TemplateBuild, GridSearchListAndMapFollowTheEyeLineAndOnAUniformImageTheFirstWins) {
     TemplateTracker tracker(BuildNearDisc(25));
     const WorkImage image(kFramePixels, 90);
     ASSERT_EQ(tracker.build(image, kHomeEyes), TemplateBuild::Built);
@@ -86,6 +81,16 @@ TEST(TemplateBuild, GridSearchListAndMapFollowTheEyeLine) {
     EXPECT_EQ(search.back(), (272 + 55) * 480 + (217 + 55));
     EXPECT_EQ(tracker.matchMap().size(), 307200u);
     EXPECT_EQ(tracker.matchMap()[0], INT32_MAX);
+    // On the uniform image the first candidate wins.
+    for (const bool plain : {true, false}) {
+        const MatchResult result = plain ? tracker.matchPlain(image) : tracker.match(image);
+        EXPECT_EQ(result.bestPosition, tracker.searchOffsets()[0] + tracker.middleColumnOffset());
+        EXPECT_FLOAT_EQ(result.cost, 0.0f);
+        EXPECT_EQ(tracker.matchMap()[static_cast<std::size_t>(result.bestPosition)], 0);
+        // Every written cost is 0, so the centroid is that of the disc part
+        // that lies on written entries.
+        EXPECT_TRUE(std::isfinite(result.centroidX));
+    }
 }
 
 TEST(TemplateBuild, HandPlacedEyesNearTheEdgeClipTheSearchOrAreRefused) {
@@ -119,21 +124,6 @@ TEST(TemplateMatch, WithoutATemplateNothingMatches) {
     tracker.release();
     EXPECT_TRUE(std::isinf(tracker.match(image).cost));
     EXPECT_TRUE(std::isinf(tracker.matchPlain(image).cost));
-}
-
-TEST(TemplateMatch, UniformImageHasZeroRangeAndTheFirstCandidateWins) {
-    TemplateTracker tracker(BuildNearDisc(25));
-    const WorkImage image(kFramePixels, 77);
-    ASSERT_EQ(tracker.build(image, kHomeEyes), TemplateBuild::Built);
-    for (const bool plain : {true, false}) {
-        const MatchResult result = plain ? tracker.matchPlain(image) : tracker.match(image);
-        EXPECT_EQ(result.bestPosition, tracker.searchOffsets()[0] + tracker.middleColumnOffset());
-        EXPECT_FLOAT_EQ(result.cost, 0.0f);
-        EXPECT_EQ(tracker.matchMap()[static_cast<std::size_t>(result.bestPosition)], 0);
-        // Every written cost is 0, so the centroid is that of the disc part
-        // that lies on written entries.
-        EXPECT_TRUE(std::isfinite(result.centroidX));
-    }
 }
 
 // Black and white at random: every template point differs by 0 or 255.

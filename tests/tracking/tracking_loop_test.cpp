@@ -70,9 +70,7 @@ TEST(TrackingLoop, FollowsTheHeadAndResetsWhenTheFaceIsGone) {
     ASSERT_NO_FATAL_FAILURE(harness.TrackStill());
     const FrameReport home = harness.StepStill();
     std::uint32_t seed = 500;
-    const std::pair<double, double> path[] = {{8.0, 0.0},    {25.0, 6.0},   {45.0, 18.0},
-                                              {60.0, 30.0},  {30.0, -20.0}, {-15.0, -45.0},
-                                              {-60.0, -10.0}};
+    const std::pair<double, double> path[] = {{8.0, 0.0}, {45.0, 18.0}, {-15.0, -45.0}};
     for (const auto& [dx, dy] : path) {
         const FrameReport& report = harness.Step({dx, dy, 1.5, seed++});
         ASSERT_EQ(harness.State(), TrackingState::Track);
