@@ -46,6 +46,7 @@ using Clock = std::chrono::steady_clock;
 using testing::FolderContents;
 using testing::Hold;
 using testing::ReadFile;
+using testing::RunningProgram;
 using testing::WaitFor;
 namespace fs = std::filesystem;
 
@@ -59,85 +60,30 @@ std::string EnglishText(const char* key) {
     return lexicon ? lexicon->value("English", key) : std::string();
 }
 
-using testing::RunningProgram;
-
-class ProgramFaultTest : public ::testing::Test {
+class ProgramFaultTest : public testing::SteeredProgramTest {
   protected:
-    void SetUp() override {
-        VELTRANIX_REQUIRE_X_DISPLAY();
-        display_ = XOpenDisplay(nullptr);
-        ASSERT_NE(display_, nullptr);
-        // The program's windows come and go while this test looks at them.
-        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-        config_ = folder_.path() / "config";
-        fs::create_directories(config_);
+    void Prepare() override {
         testing::PrepareFirstStartSettings(config_, VELTRANIX_PROGRAM_FOLDER,
                                            testing::CurrentProfile::Default);
         storeBefore_ = ReadFile(config_ / "settings.store");
-        camera_ = std::make_unique<testing::SteeredFace>(folder_.path() / "face.control");
-        XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, 640, 512);
-        XSync(display_, False);
+        log_ = folder_.path() / "stderr.log";
     }
     void TearDown() override {
         for (auto mount = mounts_.rbegin(); mount != mounts_.rend(); ++mount) {
             Shell("umount " + mount->string());
         }
-        if (display_ != nullptr) {
-            XCloseDisplay(display_);
-        }
-    }
-
-    std::unique_ptr<RunningProgram> Start(std::vector<std::string> environment = {},
-                                          const std::string& display = "",
-                                          const std::vector<std::string>& extraArguments = {},
-                                          const std::string& errorLog = "stderr.log") {
-        const std::vector<std::string> scratch = testing::ProgramEnvironment(folder_.path());
-        environment.insert(environment.end(), scratch.begin(), scratch.end());
-        if (!display.empty()) {
-            environment.insert(environment.begin(), "DISPLAY=" + display);
-        }
-        const std::vector<std::string> arguments = testing::SteeredProgramArguments(
-            VELTRANIX_PROGRAM, camera_->control(), config_, extraArguments);
-        return std::make_unique<RunningProgram>(arguments, environment, folder_.path() / errorLog);
     }
 
     // A mapped top-level window with this name.
-    bool Shown(const std::string& name) const {
-        return testing::FindShownWindow(display_, name).has_value();
-    }
+    bool Shown(const std::string& name) const { return Find(name).has_value(); }
     // Calibrated: the main window docks at its small size.
-    bool Docked() const {
-        return testing::IsDocked(testing::FindShownWindow(display_, "Veltranix"));
-    }
+    bool Docked() const { return testing::IsDocked(Find("Veltranix")); }
 
     bool KeyHeld(KeySym key) const {
         char keys[32] = {};
-        XQueryKeymap(display_, keys);
-        const KeyCode code = XKeysymToKeycode(display_, key);
+        XQueryKeymap(screen(), keys);
+        const KeyCode code = XKeysymToKeycode(screen(), key);
         return (keys[code / 8] & (1 << (code % 8))) != 0;
-    }
-
-    std::pair<int, int> Pointer(unsigned int* buttons = nullptr) const {
-        return testing::PointerPosition(display_, buttons);
-    }
-
-    // Turns the head sideways and back, smoothly; true when the pointer went along.
-    bool PointerFollowsHead() {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            Hold(1.0);
-            const auto before = Pointer();
-            camera_->TurnTo(camera_->offsetX() + (attempt % 2 == 0 ? 10.0 : -10.0), 0);
-            const bool moved = WaitFor(
-                [&] {
-                    const auto now = Pointer();
-                    return std::abs(now.first - before.first) > 20;
-                },
-                3);
-            if (moved) {
-                return true;
-            }
-        }
-        return false;
     }
 
     // The store holds everything it held before the program started; only the
@@ -159,16 +105,15 @@ class ProgramFaultTest : public ::testing::Test {
     // A message of the program answered with the head: the face steered onto
     // its OK button until a dwell closes it.
     void AnswerMessageByDwell(const std::string& caption) {
-        const std::optional<testing::WindowPlace> notice =
-            testing::FindShownWindow(display_, caption);
+        const std::optional<testing::WindowPlace> notice = Find(caption);
         ASSERT_TRUE(notice.has_value()) << "no message " << caption;
-        steering_.LearnGain(*camera_);
+        steering_.LearnGain(*face_);
         // The OK button, in design units of a 599 x 300 window, a little inside.
         const double k = notice->width / 599.0;
         const testing::WindowPlace ok{notice->x + static_cast<int>(215 * k),
                                       notice->y + static_cast<int>(240 * k),
                                       static_cast<int>(170 * k), static_cast<int>(42 * k)};
-        EXPECT_TRUE(steering_.DwellClickOn(*camera_, ok, [&] { return !Shown(caption); }))
+        EXPECT_TRUE(steering_.DwellClickOn(*face_, ok, [&] { return !Shown(caption); }))
             << "a dwell on OK did not close the message: " << steering_.log;
     }
 
@@ -183,20 +128,6 @@ class ProgramFaultTest : public ::testing::Test {
         EXPECT_EQ(buttons, 0u) << "a mouse button is left held";
         EXPECT_FALSE(program.Said("runtime error")) << program.output();
         EXPECT_FALSE(program.Said("AddressSanitizer")) << program.output();
-    }
-
-    // Macro 1 of the Default profile plays `entries` for this test; the
-    // profile is put back after it. Returns the profile's bytes.
-    std::string RecordMacro(const std::vector<testing::MacroEntry>& entries) {
-        MacroSet set = DefaultMacroSet();
-        set[0] = MacroSlot{};
-        set[0].name = u"Test";
-        for (const testing::MacroEntry& entry : entries) {
-            testing::AppendEntries(set[0], {entry});
-        }
-        std::string bytes;
-        restoreProfile_ = testing::SwapDefaultProfile(VELTRANIX_PROGRAM_FOLDER, set, &bytes);
-        return bytes;
     }
 
     // veltranix-send's exit code and what it said.
@@ -218,47 +149,41 @@ class ProgramFaultTest : public ::testing::Test {
         return Shell("mount -o remount,bind,ro " + path.string());
     }
 
-    Display* display_ = nullptr;
-    testing::TemporaryFolder folder_;
-    fs::path config_;
     std::string storeBefore_;
-    std::unique_ptr<testing::SteeredFace> camera_;
-    testing::HeadSteering steering_{[this] { return Pointer(); }};
     std::vector<fs::path> mounts_;
-    std::shared_ptr<void> restoreProfile_;
 };
 
 TEST_F(ProgramFaultTest, CameraUnpluggedFrozenAndBackWithoutSoundServerOrSessionBus) {
-    auto program = Start({"PULSE_SERVER=unix:/nonexistent/pulse",
-                          "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"});
+    auto program = Start({}, {"PULSE_SERVER=unix:/nonexistent/pulse",
+                              "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"});
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
     EXPECT_TRUE(program->Said("no companion messages")) << program->output();
     EXPECT_TRUE(program->Said("no control interface")) << program->output();
     // A second start without a bus to ask the first one: it says why and ends.
-    auto second = Start({"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"}, "", {}, "2.log");
+    auto second = Start({}, {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"}, "2.log");
     ASSERT_TRUE(WaitFor([&] { return second->Poll().has_value(); }, 30));
     EXPECT_EQ(*second->Poll(), 0);
     EXPECT_TRUE(second->Said("cannot be asked to show its window")) << second->output();
-    EXPECT_TRUE(PointerFollowsHead()) << "tracking without sound server and session bus";
+    EXPECT_TRUE(steering_.Follows(*face_)) << "tracking without sound server and session bus";
     const auto profiles = FolderContents(fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros");
 
-    camera_->SetPresent(false);
+    face_->SetPresent(false);
     EXPECT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraLost")); }, 10))
         << program->output();
     EXPECT_TRUE(Shown("Veltranix")) << "the window that says it is shown";
     Hold(3);
-    camera_->SetPresent(true);
+    face_->SetPresent(true);
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 60)) << "no calibration after plugging in";
-    EXPECT_TRUE(PointerFollowsHead()) << "tracking after plugging the camera in again";
+    EXPECT_TRUE(steering_.Follows(*face_)) << "tracking after plugging the camera in again";
 
-    camera_->SetFrozen(true);
+    face_->SetFrozen(true);
     EXPECT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraFrozen")); }, 10))
         << program->output();
     Hold(7);
-    camera_->SetFrozen(false);
+    face_->SetFrozen(false);
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 60)) << "no calibration after the freeze";
-    EXPECT_TRUE(PointerFollowsHead()) << "tracking after the camera sends pictures again";
+    EXPECT_TRUE(steering_.Follows(*face_)) << "tracking after the camera sends pictures again";
     ASSERT_FALSE(program->Poll().has_value()) << program->output();
 
     Terminate(*program);
@@ -313,12 +238,12 @@ TEST_F(ProgramFaultTest, AnotherProgramPausesAndResumesTheHeadAndAsksTheState) {
     EXPECT_TRUE(WaitFor([&] { return monitor.Said("string \"HeadPause\""); }, 5))
         << monitor.output();
     const auto before = Pointer();
-    camera_->TurnTo(camera_->offsetX() + 10.0, 0);
+    face_->TurnTo(face_->offsetX() + 10.0, 0);
     Hold(2);
     EXPECT_LE(std::abs(Pointer().first - before.first), 2) << "the head moved a paused pointer";
     expectCases({{{"resume"}, 0, ""}});
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 60)) << "no calibration after resume";
-    EXPECT_TRUE(PointerFollowsHead()) << "the head did not get the pointer back";
+    EXPECT_TRUE(steering_.Follows(*face_)) << "the head did not get the pointer back";
     Terminate(*program);
 }
 
@@ -335,13 +260,13 @@ TEST_F(ProgramFaultTest, SavingIntoAReadOnlySettingsFolderTellsTheUserAndLosesNo
     EXPECT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
     EXPECT_EQ(ReadFile(config_ / "settings.store"), storeBefore_);
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 30));
-    EXPECT_TRUE(PointerFollowsHead()) << "tracking after a failed save";
+    EXPECT_TRUE(steering_.Follows(*face_)) << "tracking after a failed save";
 
     ASSERT_TRUE(Shell("mount -o remount,bind,rw " + config_.string()));
     const auto saveNow = [&] {
-        camera_->SetPresent(false);
+        face_->SetPresent(false);
         Hold(3);
-        camera_->SetPresent(true);
+        face_->SetPresent(true);
     };
     saveNow();
     EXPECT_TRUE(WaitFor([&] { return ReadFile(config_ / "settings.store") != storeBefore_; }, 60))
@@ -371,7 +296,7 @@ TEST_F(ProgramFaultTest, ADiskFullWhileSavingAProfileTellsTheUserAndKeepsTheOthe
     ASSERT_TRUE(WaitFor([&] { return Shown(EnglishText("e4")); }, 5)) << "no warning window";
     // The message stays open: the program calibrates behind it.
     EXPECT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
-    EXPECT_TRUE(PointerFollowsHead()) << "tracking with the built-in macros";
+    EXPECT_TRUE(steering_.Follows(*face_)) << "tracking with the built-in macros";
     Terminate(*program);
     EXPECT_EQ(FolderContents(macros), before) << "a half-written or stray file was left";
     ExpectStoreKept();
@@ -392,7 +317,7 @@ TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
     RunningProgram portal({VELTRANIX_FAKE_PORTAL, portalLog.string(), "--silent-start"}, {},
                           folder_.path() / "portal.out", testing::Streams::OutputAndErrors);
     ASSERT_TRUE(WaitFor([&] { return ReadFile(folder_.path() / "portal.out") == "ready\n"; }, 30));
-    program = Start({"XDG_SESSION_TYPE=wayland"});
+    program = Start({}, {"XDG_SESSION_TYPE=wayland"});
     ASSERT_TRUE(
         WaitFor([&] { return ReadFile(portalLog).find("Start(") != std::string::npos; }, 60))
         << program->output();
@@ -405,20 +330,19 @@ TEST_F(ProgramFaultTest, SigtermDuringStartUpEndsTheProgram) {
 TEST_F(ProgramFaultTest, AProfileNameInUseIsSaidWhileFramesGoOn) {
     testing::PrepareDwellSettings(config_, VELTRANIX_PROGRAM_FOLDER);
     const fs::path timingLog = folder_.path() / "timing.log";
-    auto program =
-        Start({"VELTRANIX_TIMING_LOG=" + timingLog.string()}, "", {"--open-macro-editor"});
+    auto program = Start({"--open-macro-editor"}, {"VELTRANIX_TIMING_LOG=" + timingLog.string()});
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return Shown("MACROS") && Docked(); }, 90)) << program->output();
     // The on-screen keyboard's part: the new profile button, and the name of
     // the profile every user has, typed into the dialog.
-    const std::optional<testing::WindowPlace> editor = testing::FindShownWindow(display_, "MACROS");
+    const std::optional<testing::WindowPlace> editor = Find("MACROS");
     ASSERT_TRUE(editor.has_value());
     // At once: the head-driven pointer comes back with the next frame.
-    XTestFakeMotionEvent(display_, -1, editor->x + 511, editor->y + 80, CurrentTime);
-    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-    XSync(display_, False);
-    testing::XInput input(display_);
+    XTestFakeMotionEvent(screen(), -1, editor->x + 511, editor->y + 80, CurrentTime);
+    XTestFakeButtonEvent(screen(), 1, True, CurrentTime);
+    XTestFakeButtonEvent(screen(), 1, False, CurrentTime);
+    XSync(screen(), False);
+    testing::XInput input(screen());
     ASSERT_TRUE(WaitFor([&] { return Shown("New profile"); }, 5)) << program->output();
     input.Type("Default");
     input.Tap(XK_Return);
@@ -438,17 +362,13 @@ TEST_F(ProgramFaultTest, AProfileNameInUseIsSaidWhileFramesGoOn) {
 }
 
 TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
-    const std::string display = ":" + std::to_string(90 + getpid() % 9);
-    RunningProgram server(
-        {"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {});
-    Display* other = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (other = XOpenDisplay(display.c_str())) != nullptr; }, 10));
-    XCloseDisplay(other);
-    auto program = Start({}, display);
+    std::optional<testing::OwnDesktop> desktop(std::in_place, testing::DesktopSetup{});
+    ASSERT_EQ(desktop->missing(), "");
+    auto program = Start();
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return program->Said("camera"); }, 60)) << program->output();
     Hold(2);
-    ASSERT_TRUE(server.Terminate(10).has_value());
+    desktop.reset();
     ASSERT_TRUE(WaitFor([&] { return program->Poll().has_value(); }, 15))
         << "the program outlived its X server";
     EXPECT_LT(*program->Poll(), 128) << "ended by a signal: " << program->output();
@@ -460,13 +380,20 @@ TEST_F(ProgramFaultTest, TheXServerGoingAwayEndsTheProgramCleanly) {
 // The desktop ends the session while a macro waits in a long pause with
 // Shift held down: the program ends at once, and Shift is let go.
 TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
-    std::vector<testing::MacroEntry> entries{{0xA0, 1}};
-    entries.insert(entries.end(), 120, {kPauseMark, 0});
-    entries.push_back({0xA0, 0});
-    const std::string bytes = RecordMacro(entries);
+    // Macro 1 of the Default profile, put back after the test.
+    MacroSet set = DefaultMacroSet();
+    set[0] = MacroSlot{};
+    set[0].name = u"Test";
+    testing::AppendEntries(set[0], {{0xA0, 1}});
+    for (int pause = 0; pause < 120; ++pause) {
+        testing::AppendEntries(set[0], {{kPauseMark, 0}});
+    }
+    testing::AppendEntries(set[0], {{0xA0, 0}});
+    std::string bytes;
+    const auto restore = testing::SwapDefaultProfile(VELTRANIX_PROGRAM_FOLDER, set, &bytes);
     const fs::path profile = fs::path(VELTRANIX_PROGRAM_FOLDER) / "Macros" / "Default.cfg";
 
-    auto program = Start({}, "", {"--test-click-request", "20"});
+    auto program = Start({"--test-click-request", "20"});
     ASSERT_TRUE(program->started() && WaitFor([&] { return Shown("Veltranix"); }, 60))
         << program->output();
     Hold(2);
@@ -487,15 +414,15 @@ TEST_F(ProgramFaultTest, EndedDuringAMacrosLongPauseItEndsAtOnceWithNoKeyHeld) {
 // camera freezes then ends on time all the same.
 TEST_F(ProgramFaultTest, StartedWithoutACameraItWaitsAndATimedPressEndsOnTimeWhenItFreezes) {
     constexpr double kFirstStartDwellSeconds = 3.0;
-    camera_->SetPresent(false);
-    auto program = Start({}, "", {"--test-click-request", "10"});
+    face_->SetPresent(false);
+    auto program = Start({"--test-click-request", "10"});
     ASSERT_TRUE(program->started());
     ASSERT_TRUE(WaitFor([&] { return program->Said(EnglishText("cameraWaiting")); }, 60))
         << program->output();
-    EXPECT_TRUE(program->Said(camera_->control().string() + ": present=0")) << program->output();
+    EXPECT_TRUE(program->Said(face_->control().string() + ": present=0")) << program->output();
     EXPECT_TRUE(WaitFor([&] { return Shown("Veltranix"); }, 10)) << "the window that says it";
     Hold(5);
-    camera_->SetPresent(true);
+    face_->SetPresent(true);
     ASSERT_TRUE(WaitFor([&] { return Docked(); }, 90)) << program->output();
 
     unsigned int buttons = 0;
@@ -506,7 +433,7 @@ TEST_F(ProgramFaultTest, StartedWithoutACameraItWaitsAndATimedPressEndsOnTimeWhe
     kill(program->pid(), SIGUSR1);
     ASSERT_TRUE(WaitFor(held, 5)) << "no timed press: " << program->output();
     const auto pressed = Clock::now();
-    camera_->SetFrozen(true);
+    face_->SetFrozen(true);
     EXPECT_TRUE(WaitFor([&] { return !held(); }, 10)) << "the button stays down";
     EXPECT_LT(std::chrono::duration<double>(Clock::now() - pressed).count(),
               kFirstStartDwellSeconds + 0.5);

@@ -3,7 +3,6 @@
 // a user moves their head in front of a webcam.
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -25,6 +24,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/geometry.h"
 #include "core/settings_store.h"
 #include "core/virtual_key_table.h"
 #include "macros/macro_file.h"
@@ -51,19 +51,19 @@
 namespace veltranix {
 namespace {
 
+using testing::DesktopSetup;
 using testing::Hold;
+using testing::RunningProgram;
+using testing::SteeredFace;
+using testing::StoredInteger;
 using testing::WaitFor;
-
 using testing::WindowPlace;
 using testing::XEventRecorder;
 using testing::XInput;
 
-// A window's place, corner and size, to compare with the expected ones at once.
+// A window's place and size, to compare with the expected ones at once.
 std::array<int, 4> Box(const WindowPlace& place) {
     return {place.x, place.y, place.width, place.height};
-}
-std::pair<int, int> Corner(const WindowPlace& place) {
-    return {place.x, place.y};
 }
 std::pair<int, int> Size(const WindowPlace& place) {
     return {place.width, place.height};
@@ -97,17 +97,9 @@ int GreenPixels(Display* display, const WindowPlace& area) {
     return green;
 }
 
-using testing::SteeredFace;
-
-using testing::RunningProgram;
-
-class ProgramSystemTest : public ::testing::Test {
+class ProgramSystemTest : public testing::SteeredProgramTest {
   protected:
-    void SetUp() override {
-        VELTRANIX_REQUIRE_X_DISPLAY();
-        ASSERT_NE(screen(), nullptr);
-        // A window may go between listing it and asking about it: not a failure.
-        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    void Prepare() override {
         // The desktop shows the theme's arrow, as a session does.
         Display* display = screen();
         const Cursor arrow = XcursorLibraryLoadCursor(display, "left_ptr");
@@ -129,8 +121,7 @@ class ProgramSystemTest : public ::testing::Test {
                           InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
         XMapWindow(display, otherWindow_);
         XSync(display, False);
-        testing::PrepareDwellSettings(folder_.path() / "config", VELTRANIX_PROGRAM_FOLDER);
-        face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+        testing::PrepareDwellSettings(config_, VELTRANIX_PROGRAM_FOLDER);
     }
 
     // The program's windows now shown, for a failure's message.
@@ -159,14 +150,6 @@ class ProgramSystemTest : public ::testing::Test {
         return steering_.DwellClickOn(*face_, target, done);
     }
 
-    // Starts the program on the steered face, with `extra` arguments.
-    std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& extra = {}) {
-        return std::make_unique<RunningProgram>(
-            testing::SteeredProgramArguments(VELTRANIX_PROGRAM, face_->control(),
-                                             folder_.path() / "config", extra),
-            testing::ProgramEnvironment(folder_.path()));
-    }
-
     // Starts the program on the steered face; waits until it has docked.
     std::unique_ptr<RunningProgram> StartDocked() {
         std::unique_ptr<RunningProgram> program = Start();
@@ -178,16 +161,9 @@ class ProgramSystemTest : public ::testing::Test {
     }
 
     void Store(const char* key, const char* name, std::int32_t value) {
-        FileSettingsStore store(testing::StoreIn(folder_.path() / "config"));
+        FileSettingsStore store(testing::StoreIn(config_));
         store.open();
         ASSERT_EQ(WriteInteger(store, key, name, value), StoreStatus::Ok);
-    }
-    void StoreMouse(const char* name, std::int32_t value) {
-        Store(store_keys::kMouse, name, value);
-    }
-
-    std::optional<std::int32_t> Stored(const char* key, const char* name) {
-        return testing::StoredInteger(folder_.path() / "config", key, name);
     }
 
     // The cursor the user's application window shows.
@@ -201,18 +177,8 @@ class ProgramSystemTest : public ::testing::Test {
         return testing::CurrentCursor(screen()).pixels;
     }
 
-    Display* screen() const { return x_.get(); }
-    std::optional<WindowPlace> Find(const std::string& name) const {
-        return testing::FindShownWindow(screen(), name);
-    }
-    std::pair<int, int> Pointer() const { return testing::PointerPosition(screen()); }
-
-    std::unique_ptr<Display, int (*)(Display*)> x_{XOpenDisplay(nullptr), XCloseDisplay};
     Window application_ = 0;
     Window otherWindow_ = 0;
-    testing::TemporaryFolder folder_;
-    std::unique_ptr<SteeredFace> face_;
-    testing::HeadSteering steering_{[this] { return Pointer(); }};
 };
 
 TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
@@ -232,17 +198,14 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
 
     ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = Find("Veltranix")); }, 60))
         << "the window never docked";
-    EXPECT_EQ(Corner(*main), std::pair(1280 - 160, 1024 - 122));
+    EXPECT_EQ(Box(*main), (std::array{1280 - 160, 1024 - 122, 160, 120}));
     EXPECT_FALSE(Find("BarraDeCarga").has_value());
 
-    steering_.LearnGain(*face_);
-    EXPECT_GT(std::abs(steering_.gainX()), 2.0) << "the pointer did not follow the head sideways";
-    EXPECT_GT(std::abs(steering_.gainY()), 2.0)
-        << "the pointer did not follow the head up and down";
+    EXPECT_TRUE(steering_.Follows(*face_)) << "the pointer did not follow the head";
 
     ASSERT_TRUE(steering_.PassInto(*face_, {main->x + 90, main->y + 13, 60, 40}));
     ASSERT_TRUE(MainBecomes(main, 0, 240)) << "no button menu";
-    EXPECT_EQ(Corner(*main), std::pair(1280 - 160, 1024 - 240));
+    EXPECT_EQ(Box(*main), (std::array{1280 - 160, 1024 - 240, 160, 240}));
 
     // A dwell click on pause (right column, first row) opens the pause window.
     std::optional<WindowPlace> pause;
@@ -272,19 +235,18 @@ TEST_F(ProgramSystemTest, AUserOperatesTheProgramWithTheirFaceAlone) {
     // Looking straight at the camera again, a head shake resumes.
     face_->TurnTo(0, 0);
     Hold(1.0);
-    const double restX = 0;
     bool resumed = false;
     for (int attempt = 0; attempt < 3 && !resumed; ++attempt) {
         for (int swing = 0; swing < 6; ++swing) {
-            face_->MoveTo(restX + (swing % 2 == 0 ? 12.0 : -12.0), face_->offsetY());
+            face_->MoveTo(swing % 2 == 0 ? 12.0 : -12.0, face_->offsetY());
             Hold(0.12);
         }
-        face_->MoveTo(restX, face_->offsetY());
+        face_->MoveTo(0, face_->offsetY());
         Hold(1.0);
         const auto before = Pointer();
-        face_->TurnTo(restX - 20, face_->offsetY());
+        face_->TurnTo(-20, face_->offsetY());
         resumed = WaitFor([&] { return Pointer() != before; }, 3);
-        face_->TurnTo(restX, face_->offsetY());
+        face_->TurnTo(0, face_->offsetY());
     }
     ASSERT_TRUE(resumed) << "the head shake did not resume tracking";
 
@@ -325,8 +287,6 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     Display* display = screen();
     const WindowPlace clickTarget{160, 300, 300, 300};
     XEventRecorder clickWindow(testing::TestDisplayName(), clickTarget);
-    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 640, 512);
-    XSync(display, False);
     const std::unique_ptr<RunningProgram> program = StartDocked();
     ASSERT_TRUE(program) << "the program never docked";
     steering_.LearnGain(*face_);
@@ -343,7 +303,7 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
         << "the mouth's double click was not checked: " << steering_.log;
     ASSERT_TRUE(DwellClickOn({mouse->x + 172, mouse->y + 463, 120, 20}, Gone("MOPTIONSRATOLI")))
         << "OK did not close the mouse options: " << steering_.log;
-    EXPECT_EQ(Stored(store_keys::kMouse, "boca"), 4);
+    EXPECT_EQ(StoredInteger(config_, store_keys::kMouse, "boca"), 4);
 
     // The mouth held open double-clicks, well before the dwell clock would click.
     std::vector<XEventRecorder::ButtonEvent> presses;
@@ -387,15 +347,15 @@ TEST_F(ProgramSystemTest, AUserSetsTheOptionsWithTheirFaceAlone) {
     ASSERT_TRUE(DwellClickOn({system->x + 116, system->y + 476, 126, 20}, Gone("MSYSTEM")))
         << "OK did not close the system options: " << steering_.log;
     ASSERT_TRUE(MainBecomes(main, 192, 144)) << Why("not at the medium size");
-    EXPECT_EQ(Corner(*main), std::pair(1280 - 192, 1024 - 146));
-    EXPECT_EQ(Stored(store_keys::kSystem, "tamany"), 1);
+    EXPECT_EQ(Box(*main), (std::array{1280 - 192, 1024 - 146, 192, 144}));
+    EXPECT_EQ(StoredInteger(config_, store_keys::kSystem, "tamany"), 1);
 }
 
 // A helper marks the eyes with a mouse; tracking starts from them, and the face
 // alone picks a right click and scrolling from the click-type menu.
 TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick) {
     // The dwell clock opens the click-type menu (kind 1, stored as 2).
-    StoreMouse("rellotge", 2);
+    Store(store_keys::kMouse, "rellotge", 2);
     // Too far to the side to be calibrated while the helper reaches the bar.
     face_->MoveTo(200, 0);
     const std::unique_ptr<RunningProgram> program = Start();
@@ -412,30 +372,24 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
     EXPECT_EQ(Box(*eyes), (std::array{main->x, main->y, 640, 482}));
     Hold(1.5);
 
-    auto clickPicture = [&](int x, int y) { XInput(screen()).ClickAt(eyes->x + x, eyes->y + y); };
     const testing::FaceSequence face;
-    const cv::Point2d leftEye = face.leftEye({});
-    const cv::Point2d rightEye = face.rightEye({});
-    const int leftX = static_cast<int>(std::lround(leftEye.x));
-    const int leftY = static_cast<int>(std::lround(leftEye.y));
-    const int rightX = static_cast<int>(std::lround(rightEye.x));
-    const int rightY = static_cast<int>(std::lround(rightEye.y));
-    for (const auto& [x, y] : std::vector<std::pair<int, int>>{
-             {300, 330}, {400, 330}, {280, 270}, {380, 270}, {leftX, leftY}, {rightX, rightY}}) {
-        clickPicture(x, y);
+    // The eyes' pixels, rounded.
+    const cv::Point leftEye(face.leftEye({}));
+    const cv::Point rightEye(face.rightEye({}));
+    for (const cv::Point& at :
+         {cv::Point(300, 330), {400, 330}, {280, 270}, {380, 270}, leftEye, rightEye}) {
+        XInput(screen()).ClickAt(eyes->x + at.x, eyes->y + at.y);
     }
-    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreX"), leftX);
-    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullEsquerreY"), leftY);
-    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretX"), rightX);
-    EXPECT_EQ(Stored(store_keys::kManualEyes, "ullDretY"), rightY);
+    EXPECT_EQ(StoredInteger(config_, store_keys::kManualEyes, "ullEsquerreX"), leftEye.x);
+    EXPECT_EQ(StoredInteger(config_, store_keys::kManualEyes, "ullEsquerreY"), leftEye.y);
+    EXPECT_EQ(StoredInteger(config_, store_keys::kManualEyes, "ullDretX"), rightEye.x);
+    EXPECT_EQ(StoredInteger(config_, store_keys::kManualEyes, "ullDretY"), rightEye.y);
 
     XInput(screen()).ClickAt(main->x + 165, main->y + 520);
     ASSERT_TRUE(WaitFor([&] { return testing::IsDocked(main = Find("Veltranix")); }, 20))
         << "tracking did not start from the marked eyes (" << OpenWindowNames() << ")";
     EXPECT_FALSE(Find("TRANSPARENT").has_value());
-    steering_.LearnGain(*face_);
-    ASSERT_GT(std::abs(steering_.gainX()), 2.0) << "the pointer does not follow the head";
-    ASSERT_GT(std::abs(steering_.gainY()), 2.0) << "the pointer does not follow the head";
+    ASSERT_TRUE(steering_.Follows(*face_)) << "the pointer does not follow the head";
 
     const WindowPlace application{400, 350, 480, 360};
     XEventRecorder target(testing::TestDisplayName(), application);
@@ -496,21 +450,17 @@ TEST_F(ProgramSystemTest, HandMarkedEyesStartTrackingAndTheClickMenuPicksAClick)
 }
 
 // The macro editor's controls, by their centre in design units at size 1.0.
-struct EditorSpot {
-    int x;
-    int y;
-};
-constexpr EditorSpot kSlot3{252, 128};
-constexpr EditorSpot kRecordMode{32, 267};
-constexpr EditorSpot kNameMode{302, 152};
-constexpr EditorSpot kClearName{511, 175};
-constexpr EditorSpot kPauseTool{475, 260};
-constexpr EditorSpot kProfileBox{380, 83};
-constexpr EditorSpot kNewProfile{511, 80};
-constexpr EditorSpot kDeleteProfile{571, 80};
-constexpr EditorSpot kEditorOk{197, 461};
-constexpr EditorSpot kEditorCancel{443, 461};
-constexpr EditorSpot kDialogOk{45, 75};
+constexpr ScreenPoint kSlot3{252, 128};
+constexpr ScreenPoint kRecordMode{32, 267};
+constexpr ScreenPoint kNameMode{302, 152};
+constexpr ScreenPoint kClearName{511, 175};
+constexpr ScreenPoint kPauseTool{475, 260};
+constexpr ScreenPoint kProfileBox{380, 83};
+constexpr ScreenPoint kNewProfile{511, 80};
+constexpr ScreenPoint kDeleteProfile{571, 80};
+constexpr ScreenPoint kEditorOk{197, 461};
+constexpr ScreenPoint kEditorCancel{443, 461};
+constexpr ScreenPoint kDialogOk{45, 75};
 
 std::string StoredProfile(const std::filesystem::path& configDir) {
     return testing::StoredText(configDir, store_keys::kProfileRead, "Perfil");
@@ -590,8 +540,8 @@ TEST_F(ProgramSystemTest, SetUpWaitsBehindTheMacroEditorOpenedFromItsBar) {
 // While the editor's open-file dialog is up a trigger over it makes a plain
 // left click: the click-type menu, which the dwell clock is bound to, stays shut.
 TEST_F(ProgramSystemTest, TheEditorsFileDialogTakesPlainLeftClicks) {
-    StoreMouse("rellotge", 2);
-    StoreMouse("clicMacro", 1);
+    Store(store_keys::kMouse, "rellotge", 2);
+    Store(store_keys::kMouse, "clicMacro", 1);
     const std::unique_ptr<RunningProgram> program = Start({"--open-macro-editor"});
     std::optional<WindowPlace> editor;
     ASSERT_TRUE(WaitFor(
@@ -624,7 +574,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     // No head-driven pointer, no trigger: only the test's pointer and keys act.
     Store(store_keys::kWebcam, "tipoMoveRatoli", 1);
     for (const char* trigger : {"ull", "boca", "rellotge"}) {
-        StoreMouse(trigger, 7);
+        Store(store_keys::kMouse, trigger, 7);
     }
     // The program keeps its macros beside itself, where it may write.
     const std::filesystem::path macros = std::filesystem::path(VELTRANIX_PROGRAM_FOLDER) / "Macros";
@@ -636,10 +586,6 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     MapKeycode(display, graveKey, XK_eacute, XK_Eacute);
     XEventRecorder text(testing::TestDisplayName(), WindowPlace{0, 300, 300, 100});
     XInput input(display);
-    const auto start = [&](std::vector<std::string> extra) {
-        extra.insert(extra.begin(), "--open-macro-editor");
-        return Start(extra);
-    };
     std::optional<WindowPlace> editor;
     const auto waitForEditor = [&] {
         ASSERT_TRUE(WaitFor(Shown("MACROS", editor), 30));
@@ -652,11 +598,11 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
             << "the face was never found";
         Hold(1.0);
     };
-    const auto click = [&](EditorSpot spot) {
+    const auto click = [&](ScreenPoint spot) {
         input.ClickAt(editor->x + spot.x, editor->y + spot.y);
     };
 
-    std::unique_ptr<RunningProgram> program = start({});
+    std::unique_ptr<RunningProgram> program = Start({"--open-macro-editor"});
     ASSERT_TRUE(program->started());
     waitForEditor();
     EXPECT_EQ(Box(*editor), (std::array{1280 / 2 - 304, 1024 / 2 - 257, 640, 480}));
@@ -686,7 +632,7 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     program.reset();
 
     // Read back as written; a second profile made, chosen and deleted.
-    program = start({"--test-click-request", "22"});
+    program = Start({"--open-macro-editor", "--test-click-request", "22"});
     waitForEditor();
     EXPECT_TRUE(testing::ReadFile(macros / "Default.cfg") == expected);
     click(kNewProfile);
@@ -701,20 +647,19 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
         testing::FolderContents(macros) ==
         (std::map<std::string, std::string>{{"Default.cfg", expected},
                                             {"Second.cfg", EncodeMacroFile(DefaultMacroSet())}}));
-    EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
+    EXPECT_EQ(StoredProfile(config_), "Default.cfg");
     // The list shows the new profile; choosing it makes it current.
     click(kProfileBox);
     Hold(0.5);
     input.Tap(XK_Return);
-    EXPECT_TRUE(
-        WaitFor([&] { return StoredProfile(folder_.path() / "config") == "Second.cfg"; }, 3));
+    EXPECT_TRUE(WaitFor([&] { return StoredProfile(config_) == "Second.cfg"; }, 3));
     click(kDeleteProfile);
     ASSERT_TRUE(WaitFor(Shown("Delete profile", dialog), 5));
     input.ClickAt(dialog->x + kDialogOk.x, dialog->y + kDialogOk.y);
     ASSERT_TRUE(WaitFor(Shown("MACROS", editor), 5));
     EXPECT_TRUE(testing::FolderContents(macros) ==
                 (std::map<std::string, std::string>{{"Default.cfg", expected}}));
-    EXPECT_EQ(StoredProfile(folder_.path() / "config"), "Default.cfg");
+    EXPECT_EQ(StoredProfile(config_), "Default.cfg");
     click(kEditorCancel);
     ASSERT_TRUE(WaitFor(Gone("MACROS"), 5));
     ASSERT_TRUE(WaitFor([&] { return text.hasFocus(); }, 3)) << "the focus did not come back";
@@ -748,87 +693,19 @@ TEST_F(ProgramSystemTest, AMacroIsRecordedInTheEditorSavedAndPlayed) {
     EXPECT_TRUE(program->Terminate(10).has_value());
 }
 
-// A desktop of a test's own, with DISPLAY naming it while the test runs:
-// Xvfb beside the test's server, or Xephyr nested in it with its monitors
-// joined by Xinerama.
-struct DesktopSetup {
-    const char* name;
-    const char* secondMonitor;  // its size: Xephyr with two monitors; "": Xvfb with one
-    const char* environment;    // a variable of the program's, or ""
-    const char* resources;      // the root window's RESOURCE_MANAGER
-    int scale;
-};
-
-class OwnDesktop {
-  public:
-    explicit OwnDesktop(const DesktopSetup& setup) {
-        const char* outer = std::getenv("DISPLAY");
-        outer_ = outer != nullptr ? outer : "";
-        const bool nested = *setup.secondMonitor != '\0';
-        const char* server = nested ? "/usr/bin/Xephyr" : "/usr/bin/Xvfb";
-        if (!std::filesystem::exists(server)) {
-            missing_ = server;
-            return;
-        }
-        int number = 300 + static_cast<int>(getpid() % 300);
-        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-               std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-            ++number;
-        }
-        const std::string name = ":" + std::to_string(number);
-        std::vector<std::string> arguments{server, name, "-nolisten", "tcp", "-noreset"};
-        for (const std::string& screen :
-             nested ? std::vector<std::string>{"+xinerama", "-screen", "1920x1080", "-screen",
-                                               setup.secondMonitor}
-                    : std::vector<std::string>{"-screen", "0", "1920x1080x24"}) {
-            arguments.push_back(screen);
-        }
-        server_ = std::make_unique<RunningProgram>(arguments,
-                                                   std::vector<std::string>{"DISPLAY=" + outer_});
-        Display* display = nullptr;
-        WaitFor([&] { return (display = XOpenDisplay(name.c_str())) != nullptr; }, 15);
-        if (display == nullptr) {
-            missing_ = std::string(server) + " did not start";
-            return;
-        }
-        if (*setup.resources != '\0') {
-            XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
-                            PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(setup.resources),
-                            static_cast<int>(std::string_view(setup.resources).size()));
-        }
-        XCloseDisplay(display);
-        setenv("DISPLAY", name.c_str(), 1);
-    }
-    ~OwnDesktop() { setenv("DISPLAY", outer_.c_str(), 1); }
-    OwnDesktop(const OwnDesktop&) = delete;
-    OwnDesktop& operator=(const OwnDesktop&) = delete;
-
-    // Why the desktop is not there; empty when it is.
-    const std::string& missing() const { return missing_; }
-
-  private:
-    std::string outer_;
-    std::string missing_;
-    std::unique_ptr<RunningProgram> server_;
-};
-
-// Constructed before the fixture opens its display.
-struct OwnDesktopFirst {
-    OwnDesktopFirst() : desktop(::testing::WithParamInterface<DesktopSetup>::GetParam()) {}
-    OwnDesktop desktop;
-};
-
-class DesktopSetupTest : public OwnDesktopFirst,
-                         public ProgramSystemTest,
+class DesktopSetupTest : public ProgramSystemTest,
                          public ::testing::WithParamInterface<DesktopSetup> {
   protected:
     void SetUp() override {
-        if (!desktop.missing().empty()) {
-            GTEST_SKIP() << desktop.missing() << " (scripts/install-deps.sh installs it)";
+        if (!desktop_.missing().empty()) {
+            GTEST_SKIP() << desktop_.missing() << " (scripts/install-deps.sh installs it)";
         }
         ProgramSystemTest::SetUp();
     }
+    // The connection to the own desktop ends before the desktop does.
+    void TearDown() override { x_.reset(); }
+
+    testing::OwnDesktop desktop_{GetParam()};
 };
 
 // The docked window at the desktop's scale in the primary monitor's corner;
@@ -845,12 +722,7 @@ TEST_P(DesktopSetupTest, WindowsKeepToThePrimaryMonitorAtTheDesktopsScale) {
     if (*setup.environment != '\0') {
         environment.push_back(setup.environment);
     }
-    for (std::string& variable : testing::ProgramEnvironment(folder_.path())) {
-        environment.push_back(std::move(variable));
-    }
-    RunningProgram program(testing::SteeredProgramArguments(VELTRANIX_PROGRAM, face_->control(),
-                                                            folder_.path() / "config"),
-                           environment);
+    const std::unique_ptr<RunningProgram> program = Start({}, environment);
     // The start-up form (640 x 560 at 96 dpi) as large as 1080 rows hold it.
     const int startupHeight = std::min(560 * s, 1080);
     std::optional<WindowPlace> main;
@@ -931,7 +803,7 @@ TEST_P(WindowManagerTest, TheUsersTerminalKeepsTheKeyboardFocus) {
             return FocusName(display) == "UserTerminal";
         },
         30));
-    StoreMouse("rellotge", 2);
+    Store(store_keys::kMouse, "rellotge", 2);
     std::atomic<const char*> stage{"start-up"};
     std::string lost;
     std::jthread sampler([&](std::stop_token stop) {

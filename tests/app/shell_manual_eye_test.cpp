@@ -19,10 +19,6 @@ class RecordingEyeActions : public ManualEyeActions {
     std::vector<bool> confirmations;
 };
 
-std::array<int, 4> Fields(const ManualEyePositions& p) {
-    return {p.ullDretX, p.ullDretY, p.ullEsquerreX, p.ullEsquerreY};
-}
-
 TEST(ValidateEyePair, FollowsTheDistanceAndTiltRule) {
     const struct {
         int leftX, leftY, rightX, rightY;
@@ -101,7 +97,9 @@ TEST(ManualEyeWindow, StoresThePairAndStartsFromIt) {
     EXPECT_EQ(actions.confirmations, std::vector<bool>{true});
     window.OnLeftButtonDown({330, 225});  // the left marker is nearer
     ASSERT_EQ(actions.saved.size(), 1u);
-    EXPECT_EQ(Fields(actions.saved[0]), (std::array<int, 4>{423, 219, 330, 225}));
+    const ManualEyePositions& saved = actions.saved[0];
+    EXPECT_EQ((std::array{saved.ullDretX, saved.ullDretY, saved.ullEsquerreX, saved.ullEsquerreY}),
+              (std::array{423, 219, 330, 225}));
     EXPECT_EQ(window.ConfirmedEyes(), (EyeLine{330, 225, 423, 219}));
 
     // Shown again after a menu: markers hidden, no longer confirmed.

@@ -46,23 +46,34 @@ constexpr auto kPause = ConfirmationKind::Pause;
 constexpr auto kExit = ConfirmationKind::Exit;
 constexpr auto kMenu = PopupOrigin::ButtonMenu;
 
+// A point of a window at a size, and what it hits there (none: nothing).
+template <typename Hit>
+struct HitCase {
+    float sizeFactor;
+    ScreenPoint client;
+    std::optional<Hit> expected;
+};
+template <typename Hit, std::size_t N, typename HitAt>
+void ExpectHits(const HitCase<Hit> (&cases)[N], HitAt hitAt) {
+    for (const HitCase<Hit>& c : cases) {
+        EXPECT_EQ(hitAt(c.sizeFactor, c.client), c.expected)
+            << c.sizeFactor << ": " << c.client.x << "," << c.client.y;
+    }
+}
+
 // At s = 1.4: yes 14 < x < 96, no 133 < x < 215, 77 < y < 161.
 TEST(ConfirmationZones, AreStrictlyInside) {
     constexpr auto kYes = ConfirmationZone::Yes;
     constexpr auto kNo = ConfirmationZone::No;
-    const struct {
-        float sizeFactor;
-        ScreenPoint client;
-        std::optional<ConfirmationZone> expected;
-    } cases[] = {{1.0f, {10, 80}, kNone}, {1.0f, {11, 80}, kYes},   {1.0f, {68, 80}, kYes},
-                 {1.0f, {69, 80}, kNone}, {1.0f, {96, 80}, kNo},    {1.0f, {154, 80}, kNone},
-                 {1.0f, {40, 56}, kYes},  {1.0f, {40, 115}, kNone}, {1.4f, {15, 78}, kYes},
-                 {1.4f, {14, 78}, kNone}, {1.4f, {214, 160}, kNo},  {1.4f, {214, 161}, kNone}};
+    const HitCase<ConfirmationZone> cases[] = {
+        {1.0f, {10, 80}, kNone}, {1.0f, {11, 80}, kYes},   {1.0f, {68, 80}, kYes},
+        {1.0f, {69, 80}, kNone}, {1.0f, {96, 80}, kNo},    {1.0f, {154, 80}, kNone},
+        {1.0f, {40, 56}, kYes},  {1.0f, {40, 115}, kNone}, {1.4f, {15, 78}, kYes},
+        {1.4f, {14, 78}, kNone}, {1.4f, {214, 160}, kNo},  {1.4f, {214, 161}, kNone}};
     RecordingShellActions actions;
-    for (const auto& c : cases) {
-        const ConfirmationWindow window(kPause, kMenu, c.sizeFactor, actions);
-        EXPECT_EQ(window.ZoneAt(c.client), c.expected) << c.client.x << "," << c.client.y;
-    }
+    ExpectHits(cases, [&](float sizeFactor, ScreenPoint client) {
+        return ConfirmationWindow(kPause, kMenu, sizeFactor, actions).ZoneAt(client);
+    });
 }
 
 TEST(ConfirmationBitmap, RepaintsOnlyWhenTheStateChanges) {
@@ -141,37 +152,29 @@ TEST(ConfirmationQuestion, IsCentredByCharacters) {
 TEST(WarningButtons, AreStrictlyInside) {
     constexpr auto kOk = WarningChoice::Ok;
     constexpr auto kCancel = WarningChoice::Cancel;
-    const struct {
-        float sizeFactor;
-        ScreenPoint client;
-        std::optional<WarningChoice> expected;
-    } cases[] = {{1.0f, {156, 70}, kNone},   {1.0f, {157, 70}, kOk},     {1.0f, {301, 70}, kNone},
-                 {1.0f, {391, 60}, kCancel}, {1.0f, {534, 86}, kCancel}, {1.0f, {535, 86}, kNone},
-                 {1.2f, {188, 71}, kOk},     {1.2f, {187, 71}, kNone},   {1.2f, {360, 104}, kNone}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(WarningWindow(c.sizeFactor).OnLeftButtonDown(c.client), c.expected)
-            << c.client.x << "," << c.client.y;
-    }
+    const HitCase<WarningChoice> cases[] = {
+        {1.0f, {156, 70}, kNone},   {1.0f, {157, 70}, kOk},     {1.0f, {301, 70}, kNone},
+        {1.0f, {391, 60}, kCancel}, {1.0f, {534, 86}, kCancel}, {1.0f, {535, 86}, kNone},
+        {1.2f, {188, 71}, kOk},     {1.2f, {187, 71}, kNone},   {1.2f, {360, 104}, kNone}};
+    ExpectHits(cases, [](float sizeFactor, ScreenPoint client) {
+        return WarningWindow(sizeFactor).OnLeftButtonDown(client);
+    });
 }
 
 // The notice's OK: 200 < x < 399, 232 < y < 290 at s = 1.0; at s = 1.5
 // 300 < x < 598, 348 < y < 435.
 TEST(NoticeButton, IsLargeAndStrictlyInside) {
     const std::optional<NoticeChoice> kOk = NoticeChoice::Ok;
-    const struct {
-        float sizeFactor;
-        ScreenPoint client;
-        std::optional<NoticeChoice> expected;
-    } cases[] = {{1.0f, {200, 240}, kNone}, {1.0f, {201, 233}, kOk},   {1.0f, {398, 289}, kOk},
-                 {1.0f, {399, 289}, kNone}, {1.0f, {300, 100}, kNone}, {1.5f, {301, 349}, kOk},
-                 {1.5f, {300, 349}, kNone}, {1.5f, {597, 434}, kOk}};
-    for (const auto& c : cases) {
-        NoticeWindow notice("Error", "text", c.sizeFactor);
-        EXPECT_EQ(notice.OnLeftButtonDown(c.client), c.expected)
-            << c.sizeFactor << ": " << c.client.x << "," << c.client.y;
-        EXPECT_EQ(notice.OnPointerMoved(c.client),
-                  c.expected ? Repaint::Needed : Repaint::NotNeeded);
-    }
+    const HitCase<NoticeChoice> cases[] = {{1.0f, {200, 240}, kNone}, {1.0f, {201, 233}, kOk},
+                                           {1.0f, {398, 289}, kOk},   {1.0f, {399, 289}, kNone},
+                                           {1.0f, {300, 100}, kNone}, {1.5f, {301, 349}, kOk},
+                                           {1.5f, {300, 349}, kNone}, {1.5f, {597, 434}, kOk}};
+    ExpectHits(cases, [](float sizeFactor, ScreenPoint client) {
+        NoticeWindow notice("Error", "text", sizeFactor);
+        const std::optional<NoticeChoice> hit = notice.OnLeftButtonDown(client);
+        EXPECT_EQ(notice.OnPointerMoved(client), hit ? Repaint::Needed : Repaint::NotNeeded);
+        return hit;
+    });
 }
 
 TEST(WarningWindow, CentresItsTextsAndOutlinesTheHoveredButton) {
@@ -198,20 +201,15 @@ TEST(WarningWindow, CentresItsTextsAndOutlinesTheHoveredButton) {
 // is 15 < x < 236, 465 < y < 495.
 TEST(AboutItems, AreFoundOnTheDrawnText) {
     using enum AboutItem;
-    const struct {
-        float sizeFactor;
-        ScreenPoint client;
-        std::optional<AboutItem> expected;
-    } cases[] = {
+    const HitCase<AboutItem> cases[] = {
         {1.0f, {300, 215}, LinkLine4}, {1.0f, {236, 222}, LinkLine4}, {1.0f, {235, 222}, kNone},
         {1.0f, {300, 228}, LinkLine4}, {1.0f, {300, 214}, kNone},     {1.0f, {300, 245}, LinkLine5},
         {1.0f, {300, 310}, LinkLine7}, {1.0f, {16, 466}, ManualLine}, {1.0f, {15, 470}, kNone},
         {1.0f, {236, 480}, kNone},     {1.0f, {100, 495}, kNone},     {1.0f, {500, 490}, Close},
         {1.4f, {515, 320}, LinkLine4}, {1.4f, {520, 310}, kNone}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(AboutWindow(kEnglishAbout, c.sizeFactor).OnLeftButtonDown(c.client), c.expected)
-            << c.client.x << "," << c.client.y;
-    }
+    ExpectHits(cases, [](float sizeFactor, ScreenPoint client) {
+        return AboutWindow(kEnglishAbout, sizeFactor).OnLeftButtonDown(client);
+    });
 }
 
 TEST(AboutWindow, LaysOutItsLinesAndOutlinesOnlyLinks) {

@@ -74,6 +74,7 @@ const std::vector<Box> kYesNo = Zones(ConfirmationZoneCells());
 const std::vector<Box> kQuestionText = {{6, 10, 154, 50}};
 const std::vector<Box> kAutomaticBarTexts = {{5, 11, 101, 76}, {392, 22, 506, 60}};
 const std::vector<Box> kWarningTexts = {{113, 8, 558, 52}, {164, 65, 294, 82}, {398, 65, 528, 82}};
+const std::vector<Box> kNoticeTexts = {{10, 8, 589, 38}, {18, 50, 581, 224}, {215, 244, 385, 280}};
 const std::vector<Box> kAboutTexts = {
     {10, 118, 598, 322}, {16, 468, 330, 502}, {450, 478, 575, 498}};
 
@@ -101,12 +102,7 @@ const std::vector<SkinCase> kSkins = {
     {"SALIDA_TRUE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"SALIDA_FALSE", 160, 120, Box{76, 58, 88, 70}, kYesNo, kQuestionText},
     {"WARNING", 599, 98, Box{320, 70, 370, 84}, Zones(WarningButtonCells()), kWarningTexts},
-    {"NOTICE",
-     599,
-     300,
-     Box{30, 250, 150, 285},
-     Zones(NoticeButtonCells()),
-     {{10, 8, 589, 38}, {18, 50, 581, 224}, {215, 244, 385, 280}}},
+    {"NOTICE", 599, 300, Box{30, 250, 150, 285}, Zones(NoticeButtonCells()), kNoticeTexts},
     {"ABOUT", 608, 514, Box{340, 466, 420, 508}, {ToBox(kAboutCloseButton)}, kAboutTexts},
     {"Icono", 256, 256, std::nullopt, {}, {}},
     {"MENUOPCIONS", 608, kWebcamMenuDesignHeight, Box{265, 478, 345, 495},
@@ -126,10 +122,10 @@ std::unique_ptr<QSvgRenderer> load(const char* name) {
     return std::make_unique<QSvgRenderer>(veltranix::skinPath(QString::fromLatin1(name)));
 }
 
-// The skin rendered at its design size.
-QImage render(const char* name) {
+// The skin rendered at `size`, or at its design size.
+QImage render(const char* name, QSize size = {}) {
     const auto renderer = load(name);
-    QImage image(renderer->defaultSize(), QImage::Format_ARGB32);
+    QImage image(size.isEmpty() ? renderer->defaultSize() : size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     renderer->render(&painter);
@@ -310,11 +306,7 @@ TEST(Skins, GoButtonStandsOutFromTheWaitingOne) {
 // The icon at tray sizes: opaque in the middle, with dark and light parts.
 TEST(Skins, IconHoldsContrastAtTraySizes) {
     for (int size : {16, 22, 24, 32, 48, 256}) {
-        QImage image(size, size, QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        load("Icono")->render(&painter);
-        painter.end();
+        const QImage image = render("Icono", {size, size});
         int darkest = 255, lightest = 0;
         EachPixel(image, image.rect(), [&](QRgb p) {
             darkest = qAlpha(p) == 255 ? std::min(darkest, qGray(p)) : darkest;

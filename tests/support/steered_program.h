@@ -1,17 +1,27 @@
 #pragma once
 
+#include <X11/Xatom.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "tests/platform/x_screen.h"
+#include "tests/platform/x_test_display.h"
 #include "tests/support/real_time.h"
+#include "tests/support/spawn_program.h"
+#include "tests/support/temporary_folder.h"
 
 // The real program on the steered face, as the desktop tests run it.
 namespace veltranix::testing {
@@ -153,6 +163,17 @@ class HeadSteering {
     }
     double gainX() const { return gainX_; }
     double gainY() const { return gainY_; }
+    // Learns the gain, again when the pointer stood still (a program still
+    // settling); true when the pointer follows the head both ways.
+    bool Follows(SteeredFace& face) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            LearnGain(face);
+            if (std::abs(gainX_) > 2.0 && std::abs(gainY_) > 2.0) {
+                return true;
+            }
+        }
+        return false;
+    }
 
     // Turns the head by as much as, at the learnt gain, brings the pointer
     // from (x, y) to the middle of `target`.
@@ -241,5 +262,120 @@ inline std::vector<std::string> ProgramEnvironment(const std::filesystem::path& 
             "XDG_CONFIG_HOME=" + (scratch / "xdg").string(), "LANG=en_US.UTF-8",
             "ASAN_OPTIONS=detect_leaks=0"};
 }
+
+// The fixture of the desktop tests: a steered face and a settings folder
+// in a temporary folder, the test's X display, and the program under test
+// (VELTRANIX_PROGRAM, named by the test's target) started on them.
+class SteeredProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        VELTRANIX_REQUIRE_X_DISPLAY();
+        // Here, not before: a test's own desktop may set DISPLAY while it is made.
+        x_.reset(XOpenDisplay(nullptr));
+        ASSERT_NE(screen(), nullptr);
+        // The program's windows come and go while a test looks at them.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        face_ = std::make_unique<SteeredFace>(folder_.path() / "face.control");
+        XWarpPointer(screen(), None, DefaultRootWindow(screen()), 0, 0, 0, 0, 640, 512);
+        XSync(screen(), False);
+        Prepare();
+    }
+    // The test fixture's own set-up, once the display is there.
+    virtual void Prepare() {}
+
+    // Starts the program with `extra` arguments and `environment` before the
+    // tests' own; its standard error into `log` in the folder, else into log_.
+    std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& extra = {},
+                                          std::vector<std::string> environment = {},
+                                          const std::string& log = "") {
+        const std::vector<std::string> scratch = ProgramEnvironment(folder_.path());
+        environment.insert(environment.end(), scratch.begin(), scratch.end());
+        return std::make_unique<RunningProgram>(
+            SteeredProgramArguments(VELTRANIX_PROGRAM, face_->control(), config_, extra),
+            environment, log.empty() ? log_ : folder_.path() / log);
+    }
+
+    Display* screen() const { return x_.get(); }
+    std::optional<WindowPlace> Find(const std::string& name) const {
+        return FindShownWindow(screen(), name);
+    }
+    std::pair<int, int> Pointer(unsigned int* buttons = nullptr) const {
+        return PointerPosition(screen(), buttons);
+    }
+
+    std::unique_ptr<Display, int (*)(Display*)> x_{nullptr, XCloseDisplay};
+    TemporaryFolder folder_;
+    const std::filesystem::path config_ = folder_.path() / "config";
+    std::filesystem::path log_;  // none: the test's own standard error
+    std::unique_ptr<SteeredFace> face_;
+    HeadSteering steering_{[this] { return Pointer(); }};
+};
+
+// A desktop of a test's own, with DISPLAY naming it while the test runs:
+// Xvfb beside the test's server, or Xephyr nested in it with its monitors
+// joined by Xinerama.
+struct DesktopSetup {
+    const char* name = "";
+    const char* secondMonitor = "";  // its size: Xephyr with two monitors; "": Xvfb with one
+    const char* environment = "";    // a variable of the program's, or ""
+    const char* resources = "";      // the root window's RESOURCE_MANAGER
+    int scale = 1;
+};
+
+class OwnDesktop {
+  public:
+    explicit OwnDesktop(const DesktopSetup& setup) {
+        const char* outer = std::getenv("DISPLAY");
+        outer_ = outer != nullptr ? outer : "";
+        const bool nested = *setup.secondMonitor != '\0';
+        const char* server = nested ? "/usr/bin/Xephyr" : "/usr/bin/Xvfb";
+        if (!std::filesystem::exists(server)) {
+            missing_ = server;
+            return;
+        }
+        int number = 300 + static_cast<int>(getpid() % 300);
+        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+               std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+            ++number;
+        }
+        const std::string name = ":" + std::to_string(number);
+        std::vector<std::string> arguments{server, name, "-nolisten", "tcp", "-noreset"};
+        for (const std::string& screen :
+             nested ? std::vector<std::string>{"+xinerama", "-screen", "1920x1080", "-screen",
+                                               setup.secondMonitor}
+                    : std::vector<std::string>{"-screen", "0", "1920x1080x24"}) {
+            arguments.push_back(screen);
+        }
+        server_ = std::make_unique<RunningProgram>(
+            arguments, std::vector<std::string>{"DISPLAY=" + outer_}, std::filesystem::path(),
+            Streams::Errors, EndWith::TerminateThenKill);
+        Display* display = nullptr;
+        WaitFor([&] { return (display = XOpenDisplay(name.c_str())) != nullptr; }, 15);
+        if (display == nullptr) {
+            missing_ = std::string(server) + " did not start";
+            return;
+        }
+        if (*setup.resources != '\0') {
+            XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                            PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(setup.resources),
+                            static_cast<int>(std::string_view(setup.resources).size()));
+        }
+        XCloseDisplay(display);
+        setenv("DISPLAY", name.c_str(), 1);
+    }
+    // Ends the server: its clients lose their display.
+    ~OwnDesktop() { setenv("DISPLAY", outer_.c_str(), 1); }
+    OwnDesktop(const OwnDesktop&) = delete;
+    OwnDesktop& operator=(const OwnDesktop&) = delete;
+
+    // Why the desktop is not there; empty when it is.
+    const std::string& missing() const { return missing_; }
+
+  private:
+    std::string outer_;
+    std::string missing_;
+    std::unique_ptr<RunningProgram> server_;
+};
 
 }  // namespace veltranix::testing
