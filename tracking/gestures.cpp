@@ -316,19 +316,14 @@ std::optional<PatchReference::Change> PatchReference::change(int left, int top,
     for (const float value : current) {
         dark += (value - mean) * scale < kDarkBelow ? 1 : 0;
     }
+    const double middleDarkShare =
+        CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation);
     return Change{bestSum / static_cast<double>(pixels), dark / static_cast<double>(pixels),
-                  CentreDarkShare(current, columns, rows, rawMean + kDarkBelow * rawDeviation),
-                  *best};
+                  middleDarkShare, *best, std::move(current)};
 }
 
-double PatchReference::darkestSpotRatioAt(ScreenPoint at, const WorkImage& image) const {
-    std::vector<float> current;
-    double mean = 0.0;
-    double deviation = 0.0;
-    if (!ReadPatch(at.x, at.y, columns, rows, image, current, mean, deviation)) {
-        return 1.0;
-    }
-    return DarkestSpotRatio(current, columns, rows);
+double PatchReference::darkestSpotRatioOf(const Change& change) const {
+    return DarkestSpotRatio(change.patch, columns, rows);
 }
 
 double PatchReference::differenceFrom(const PatchReference& other) const {
@@ -793,7 +788,7 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
     // given back starts a held gesture of its own.
     bool mouthInside = mouthChange && mouthPart >= 0.5;
     if (mouthInside) {
-        const double spot = mouthReference_.darkestSpotRatioAt(mouthChange->at, current);
+        const double spot = mouthReference_.darkestSpotRatioOf(*mouthChange);
         mouthInside = spot <= kOpenMouthDarkestSpot &&
                       spot <= mouthReference_.darkestSpotRatio * kOpenMouthDarkerThanReference;
     }
@@ -810,7 +805,7 @@ HeldGestures GestureDetector::followHeld(const WorkImage& current, const HeadMot
         bool pupilsHidden = eyePart >= kPupilsHiddenEyePart;
         for (int eye = 0; eye < 2 && pupilsHidden; ++eye) {
             pupilsHidden = eyeReferences[eye]->darkestSpotRatio * kPupilsHiddenLighter <=
-                           eyeReferences[eye]->darkestSpotRatioAt(eyeChanges[eye]->at, current);
+                           eyeReferences[eye]->darkestSpotRatioOf(*eyeChanges[eye]);
         }
         if (pupilsHidden) {
             pupilsHiddenMs_ = nowMs;

@@ -72,7 +72,8 @@ struct PatchReference {
         double difference = 0.0;
         double darkShare = 0.0;  // of the current patch, where it matches best
         double centreDarkShare = 0.0;
-        ScreenPoint at;  // the top-left corner where it matches best
+        ScreenPoint at;            // the top-left corner where it matches best
+        std::vector<float> patch;  // its pixel values there, column by column
     };
 
     // Takes the reference at (left, top); false (and empty) when the patch
@@ -83,8 +84,8 @@ struct PatchReference {
     // least, over shifts of up to 3 pixels, of the mean absolute difference
     // of the normalised values. None when empty or outside the image.
     std::optional<Change> change(int left, int top, const WorkImage& image) const;
-    // The darkest spot ratio of the patch at `at` in `image`; 1 outside it.
-    double darkestSpotRatioAt(ScreenPoint at, const WorkImage& image) const;
+    // The darkest spot ratio of the patch where `change` found it.
+    double darkestSpotRatioOf(const Change& change) const;
     // The mean absolute difference of the normalised values of two references
     // of the same size, the least over shifts of up to 2 pixels.
     double differenceFrom(const PatchReference& other) const;
